@@ -1,0 +1,41 @@
+// What every corvane-cli subcommand shares: the application folder option and the workspace
+// it opens, plus the one way a subcommand reports the program's messages.
+#pragma once
+
+#include <CLI/CLI.hpp>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "machine/workspace.h"
+#include "platform/monotonic_clock.h"
+#include "platform/port_io.h"
+
+namespace corvane::cli {
+
+struct CliContext {
+    std::optional<std::string> appDir;  // --app-dir
+
+    // The resolved application folder (resolved once, on first use).
+    std::filesystem::path appFolder();
+    // A workspace on the simulated port and the real clock; settings loaded when `loadSettings`
+    // (a settings failure is printed and rethrown).
+    Workspace& workspace(bool loadSettings = true);
+    // Replace the port (run/script with --port); the workspace keeps using it.
+    void usePort(std::unique_ptr<PortIo> port);
+
+private:
+    std::optional<std::filesystem::path> folder_;
+    std::unique_ptr<PortIo> port_;
+    RealClock clock_;
+    std::unique_ptr<Workspace> ws_;
+};
+
+// Prints the program's message to stderr (one line per \r or \n).
+void printMessage(const std::string& text);
+
+// Each subcommand file adds itself; `run` returns the exit code.
+using SubcommandRunner = std::function<int()>;
+void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+
+}  // namespace corvane::cli

@@ -1,0 +1,29 @@
+// corvane-cli: the headless twin of corvane for batch work, dry runs and tests.
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+#include "cli/cli_context.h"
+#include "common/run_error.h"
+
+using namespace corvane;
+using namespace corvane::cli;
+
+int main(int argc, char** argv) {
+    CLI::App app{"corvane-cli: settings, generation, dry runs and plans without windows"};
+    app.require_subcommand(1);
+    CliContext ctx;
+    app.add_option("--app-dir", ctx.appDir, "application folder (default: CORVANE_APP_DIR, ...)")
+        ->envname("CORVANE_APP_DIR");
+    SubcommandRunner runner;
+    addSettingsCommand(app, ctx, runner);
+    CLI11_PARSE(app, argc, argv);
+    try {
+        return runner ? runner() : 2;
+    } catch (const RunError& e) {
+        printMessage(errorReportText(e, "corvane-cli"));
+        return 1;
+    } catch (const std::exception& e) {
+        printMessage(e.what());
+        return 1;
+    }
+}

@@ -1,0 +1,66 @@
+// The comma-separated records of settings.txt, waypoint.txt, cut files, scripts and notes:
+// texts in double quotes, Booleans as #TRUE#/#FALSE#, bare numbers, CR LF line ends.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace corvane {
+
+// One value as read from a record file.
+struct RecordValue {
+    enum class Kind { Text, Boolean, Number };
+    Kind kind = Kind::Text;
+    std::string text;     // the value's text as written (without quotes), UTF-8
+    bool boolean = false;
+    double number = 0;
+    bool quoted = false;  // the value stood in double quotes
+
+    // Conversions used by fields: RunError TypeMismatch where the value cannot be one.
+    double asNumber() const;
+    bool asBoolean() const;  // a number is true when not 0
+    std::string asText() const;  // numbers give their shortest form, Booleans "True"/"False"
+};
+
+// Reads values one after the other across commas and line ends.
+// Leading blanks are skipped; "..." runs to the next quote; #TRUE#/#FALSE# are Booleans;
+// any other value runs to the next comma or line end and is a number when it is one.
+class RecordReader {
+public:
+    // Takes the file's bytes (GBK or UTF-8); values come out in UTF-8.
+    explicit RecordReader(std::string_view fileBytes);
+
+    bool atEnd() const;
+    // RunError InputPastEndOfFile when nothing is left.
+    RecordValue next();
+    // The rest of the current line as one text (Line Input): RunError InputPastEndOfFile at end.
+    std::string nextLine();
+
+private:
+    std::string text_;
+    std::size_t pos_ = 0;
+};
+
+// Writes one record line: values separated by commas, ended by CR LF, text in GBK.
+class RecordWriter {
+public:
+    RecordWriter& text(std::string_view utf8);     // "value"
+    RecordWriter& boolean(bool value);             // #TRUE# / #FALSE#
+    RecordWriter& number(double value);            // shortest double form
+    RecordWriter& single(float value);             // shortest single form
+    RecordWriter& integer(long long value);
+    // Ends the line with CR LF and returns everything written so far (GBK bytes).
+    RecordWriter& endLine();
+    const std::string& bytes() const { return out_; }
+
+private:
+    void separator();
+    std::string out_;
+    bool lineStarted_ = false;
+};
+
+}  // namespace corvane

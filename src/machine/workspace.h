@@ -1,0 +1,73 @@
+// The program-wide state in one place: machine settings and derived values, motion state,
+// position and waypoints, the current job, the active delay points and the move plan, plus the
+// port and clock they act on. The application makes one and hands it to every window.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <functional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "machine/machine_settings.h"
+#include "machine/position.h"
+#include "machine/step_output.h"
+
+namespace corvane {
+
+class PortIo;
+class MonotonicClock;
+
+// The tower chords and airfoil paths of the current job.
+struct JobValues {
+    double LeftTowerChord = 0;
+    double RightTowerChord = 0;
+    std::string leftAirfoilPath;
+    std::string rightAirfoilPath;
+};
+
+// The pause points the next generation writes as zero count entries (segment numbers).
+struct ActiveDelaySet {
+    int ActiveDelayPointCount = 0;
+    std::vector<int> ActiveDelayPoints;  // [0] is point 1
+};
+
+// The tick bytes the return-home and waypoint windows play.
+struct MovePlan {
+    std::vector<uint8_t> bytes;
+};
+
+class Workspace {
+public:
+    Workspace(std::filesystem::path appFolder, PortIo& port, MonotonicClock& clock)
+        : appFolder_(std::move(appFolder)), port_(&port), clock_(&clock) {}
+
+    const std::filesystem::path& appFolder() const { return appFolder_; }
+    std::filesystem::path file(std::string_view name) const { return appFolder_ / name; }
+
+    PortIo& port() { return *port_; }
+    void setPort(PortIo& port) { port_ = &port; }
+    MonotonicClock& clock() { return *clock_; }
+
+    MachineSettings settings;
+    MotionState motion;
+    PositionState position;
+    JobValues job;
+    ActiveDelaySet delays;
+    MovePlan movePlan;
+
+    // The main window's status bar, panels 1 to 3 (no-op without a window).
+    std::function<void(int panel, const std::string& text)> showStatus = [](int, const std::string&) {};
+    // Let the window system process pending events once (no-op headless).
+    std::function<void()> yield = [] {};
+
+    void setStatus(int panel, const std::string& text) { showStatus(panel, text); }
+
+private:
+    std::filesystem::path appFolder_;
+    PortIo* port_;
+    MonotonicClock* clock_;
+};
+
+}  // namespace corvane

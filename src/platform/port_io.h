@@ -1,0 +1,28 @@
+// The parallel port as the program touches it: byte writes and single-bit set, clear, invert
+// and read on 16-bit I/O addresses. Backends: simulated (default), direct I/O, ppdev.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace corvane {
+
+class PortIo {
+public:
+    virtual ~PortIo() = default;
+
+    virtual void portOut(uint16_t port, uint8_t value) = 0;
+    virtual void setPortBit(uint16_t port, uint8_t bit) = 0;
+    virtual void clrPortBit(uint16_t port, uint8_t bit) = 0;
+    virtual void notPortBit(uint16_t port, uint8_t bit) = 0;
+    virtual bool getPortBit(uint16_t port, uint8_t bit) = 0;
+    virtual uint8_t portIn(uint16_t port) = 0;
+
+    // What the operator sees of the live backend: "Simulated port", "Direct I/O at 0x378",
+    // "ppdev /dev/parport0".
+    virtual std::string describe() const = 0;
+    // True when writes reach real hardware.
+    virtual bool isHardware() const = 0;
+};
+
+}  // namespace corvane

@@ -1,0 +1,28 @@
+// Chooses the port backend from --port or CORVANE_PORT: "sim" (default), "direct",
+// "ppdev" or "ppdev:/dev/parportN". Never falls back silently to another backend.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+#include "platform/port_io.h"
+
+namespace corvane {
+
+struct PortChoice {
+    enum class Kind { Simulated, Direct, Ppdev };
+    Kind kind = Kind::Simulated;
+    std::string device = "/dev/parport0";
+};
+
+// Parses the choice: the option value when given, else CORVANE_PORT, else simulated.
+// RunError InvalidPropertyValue with a message naming the accepted forms for anything else.
+PortChoice parsePortChoice(const std::optional<std::string>& option);
+
+// Opens the chosen backend; `dataPort` is the settings' data address (888 for 378h).
+// RunError with the backend's own message when it cannot be opened.
+std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort);
+
+}  // namespace corvane

@@ -1,0 +1,40 @@
+// Wraps any backend and writes every operation with its time to a trace file, one line each:
+// "<seconds, 6 decimals> <OUT|SET|CLR|NOT|GET|IN> <port> <value or bit>".
+#pragma once
+
+#include <cstdio>
+#include <memory>
+#include <string>
+
+#include "platform/monotonic_clock.h"
+#include "platform/port_io.h"
+
+namespace corvane {
+
+class TracingPort : public PortIo {
+public:
+    // RunError PathFileAccessError when the trace file cannot be created.
+    TracingPort(PortIo& inner, MonotonicClock& clock, const std::string& tracePath);
+    ~TracingPort() override;
+    TracingPort(const TracingPort&) = delete;
+    TracingPort& operator=(const TracingPort&) = delete;
+
+    void portOut(uint16_t port, uint8_t value) override;
+    void setPortBit(uint16_t port, uint8_t bit) override;
+    void clrPortBit(uint16_t port, uint8_t bit) override;
+    void notPortBit(uint16_t port, uint8_t bit) override;
+    bool getPortBit(uint16_t port, uint8_t bit) override;
+    uint8_t portIn(uint16_t port) override;
+    std::string describe() const override { return inner_.describe(); }
+    bool isHardware() const override { return inner_.isHardware(); }
+    void flush();
+
+private:
+    void line(const char* op, uint16_t port, unsigned value);
+    PortIo& inner_;
+    MonotonicClock& clock_;
+    std::FILE* file_ = nullptr;
+    int64_t start_ = 0;
+};
+
+}  // namespace corvane
