@@ -1,0 +1,29 @@
+#include "platform/gui/dialogs.h"
+
+#include <new>
+
+#include "common/run_error.h"
+
+namespace corvane {
+
+void reportError(Dialogs& dialogs, const RunError& error, const QString& label) {
+    const std::string text = errorReportText(error, label.toStdString());
+    dialogs.message(QString::fromStdString(text), QString(), MsgButtons::Ok, MsgIcon::None);
+}
+
+void reportError(Dialogs& dialogs, const std::exception& error, const QString& label) {
+    if (const auto* run = dynamic_cast<const RunError*>(&error)) {
+        reportError(dialogs, *run, label);
+        return;
+    }
+    if (dynamic_cast<const std::bad_alloc*>(&error) != nullptr) {
+        reportError(dialogs, RunError(ErrorNumber::OutOfMemory), label);
+        return;
+    }
+    // No classic number belongs to it, so none is shown.
+    const QString text = QStringLiteral("Error encountered, ") + QString::fromUtf8(error.what()) +
+                         QLatin1Char('\r') + label;
+    dialogs.message(text, QString(), MsgButtons::Ok, MsgIcon::None);
+}
+
+}  // namespace corvane
