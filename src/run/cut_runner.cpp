@@ -1,0 +1,135 @@
+#include "run/cut_runner.h"
+
+#include <algorithm>
+
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "platform/monotonic_clock.h"
+#include "run/working_set_reader.h"
+
+namespace corvane {
+
+int CutStats::percentComplete() const {
+    if (setTicksTotal <= 0) return 0;
+    return static_cast<int>(std::min<int64_t>(100, setTicks * 100 / setTicksTotal));
+}
+
+std::optional<LeadMoves> leadMovesFor(const Workspace& ws) {
+    const SettingsFields& f = ws.settings.fields;
+    const DerivedSettings& d = ws.settings.derived;
+    if (f.lead_in != 1) return std::nullopt;
+    LeadMoves moves;
+    // Steps per mm times the lead-in length, formed in fixed point and rounded half to even.
+    const Fixed4 product = Fixed4::fromInt(d.StepsPerMm) * d.LeadInMm;
+    moves.ticks = toInt64(product.toDouble());
+    if (f.horizontal) {
+        moves.leadInByte = toByte(d.X1Forward + d.X2Forward);
+        moves.leadOutByte = f.lead_out == 1 ? toByte(d.X1Back + d.X2Back) : moves.leadInByte;
+    } else if (f.vertical) {
+        moves.leadInByte = toByte(d.Y1Down + d.Y2Down);
+        moves.leadOutByte = f.lead_out == 1 ? toByte(d.Y1Up + d.Y2Up) : moves.leadInByte;
+    } else {
+        return std::nullopt;  // no lead direction chosen: there is nothing to move
+    }
+    return moves;
+}
+
+CutRunner::CutRunner(Workspace& ws) : ws_(ws) {}
+
+bool CutRunner::yieldAndTest() {
+    if (yield)
+        yield();
+    else
+        ws_.yield();
+    return !stop_;
+}
+
+bool CutRunner::tick(uint8_t portByte) {
+    StepPulse(ws_, portByte, ws_.motion.CutSpeed);
+    ++stats_.ticks;
+    if (onTick) onTick(stats_);
+    return yieldAndTest();
+}
+
+bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
+    ClearStepBits(ws_);
+    for (int64_t i = 0; i < ticks; ++i)
+        if (!tick(portByte)) return false;
+    return true;
+}
+
+// A pause stands the machine still without a write. It is waited in short slices with the
+// window system running between them, so a long pause neither freezes the window nor
+// ignores Stop; the slices are measured against one deadline, so the pause keeps its length.
+bool CutRunner::pause(Fixed4 ms) {
+    ++stats_.pauses;
+    MonotonicClock& clock = ws_.clock();
+    const int64_t perMs = std::max<int64_t>(1, clock.frequency() / 1000);
+    const int64_t deadline = clock.now() + toInt64(ms.toDouble() * static_cast<double>(perMs));
+    constexpr int64_t kSliceMs = 20;
+    for (;;) {
+        const int64_t remaining = deadline - clock.now();
+        if (remaining <= 0) return true;
+        const int64_t slice = std::min(remaining, kSliceMs * perMs);
+        PreciseWait(ws_,
+                    Fixed4::fromDouble(static_cast<double>(slice) / static_cast<double>(perMs)));
+        if (!yieldAndTest()) return false;
+    }
+}
+
+CutOutcome CutRunner::run(Fixed4 pauseMs) {
+    CutOutcome outcome;
+    stop_ = false;
+    running_ = true;
+    stats_ = CutStats{};
+    MonotonicClock& clock = ws_.clock();
+    const int64_t start = clock.now();
+    try {
+        outcome.end = CutEnd::Completed;
+        const std::optional<LeadMoves> lead = leadMovesFor(ws_);
+        bool going = true;
+        if (lead) going = leadMove(lead->leadInByte, lead->ticks);
+        if (going) {
+            WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
+            if (onFilesOpened) onFilesOpened();
+            stats_.setTicksTotal = set.stepCount();
+            int segmentEnd = 1;
+            int32_t done = 0;  // ticks of the step file output so far
+            // Every non-zero entry is a segment's running total; each zero entry a pause.
+            while (going) {
+                if (!yieldAndTest()) {
+                    going = false;
+                    break;
+                }
+                std::optional<int32_t> entry = set.nextCount();
+                while (entry && *entry == 0 && going) {
+                    going = pause(pauseMs);
+                    if (going) entry = set.nextCount();
+                }
+                if (!going) break;
+                if (!entry) break;  // end of the count file: lead-out
+                ++segmentEnd;
+                // The first segment takes all n ticks, like every other: each tick is output.
+                for (; done < *entry && going; ++done) {
+                    const uint8_t portByte = set.nextStep();
+                    ++stats_.setTicks;
+                    going = tick(portByte);
+                }
+                if (!going) break;
+                if (onSegmentDone) onSegmentDone(segmentEnd);
+                ++stats_.segments;
+            }
+            if (going && lead) going = leadMove(lead->leadOutByte, lead->ticks);
+        }
+        if (!going) outcome.end = CutEnd::Stopped;
+    } catch (const RunError& e) {
+        outcome.end = CutEnd::Failed;
+        outcome.error = e;
+    }
+    stats_.elapsedCounts = clock.now() - start;
+    outcome.stats = stats_;
+    running_ = false;
+    return outcome;
+}
+
+}  // namespace corvane

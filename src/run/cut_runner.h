@@ -1,0 +1,83 @@
+// The wing cut loop: lead-in, the step file played segment by segment with pauses at the zero
+// entries of the count file, lead-out, all through StepPulse at CutSpeed. It yields and tests
+// its stop flag after every tick, so Stop, Pause, the wire and the speed act between two ticks.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+#include "common/fixed_point.h"
+#include "common/run_error.h"
+
+namespace corvane {
+
+class Workspace;
+
+// The port bytes of the lead moves, from the settings (nullopt when lead_in is off or no lead
+// direction is chosen). The lead-out goes back when lead_out is 1, else on in the lead-in's way.
+struct LeadMoves {
+    int64_t ticks = 0;
+    uint8_t leadInByte = 0;
+    uint8_t leadOutByte = 0;
+};
+std::optional<LeadMoves> leadMovesFor(const Workspace& ws);
+
+enum class CutEnd { Completed, Stopped, Failed };
+
+struct CutStats {
+    int64_t ticks = 0;          // every tick output, lead moves included
+    int64_t setTicks = 0;       // ticks taken from the step file
+    int64_t setTicksTotal = 0;  // lines of the step file (0 before it is opened)
+    int segments = 0;           // segments finished and marked
+    int pauses = 0;             // zero entries waited at
+    int64_t elapsedCounts = 0;  // clock counts from the start to Finish
+
+    // Percent of the step file output so far, 0..100 (whole number, rounded down).
+    int percentComplete() const;
+};
+
+struct CutOutcome {
+    CutEnd end = CutEnd::Completed;
+    std::optional<RunError> error;  // set when end is Failed
+    CutStats stats;
+};
+
+class CutRunner {
+  public:
+    explicit CutRunner(Workspace& ws);
+
+    // Called after each segment's ticks with the profile point at which it ends (2 for the
+    // first). May throw RunError (a segment beyond the profile), which ends the cut.
+    std::function<void(int segmentEnd)> onSegmentDone;
+    // Called after every tick with the figures so far (progress display).
+    std::function<void(const CutStats&)> onTick;
+    // Lets the window system run once; defaults to the workspace's yield.
+    std::function<void()> yield;
+    // Called once cut.ct1 and cut_cnt.ct2 are open (after the lead-in).
+    std::function<void()> onFilesOpened;
+
+    // Begin Cut: runs to the end, to Stop or to an error. `pauseMs` is the pause at each zero
+    // entry of the count file. Never throws a RunError: it comes back in the outcome.
+    CutOutcome run(Fixed4 pauseMs);
+
+    // Stop: the loop ends at its next test (after the current tick).
+    void requestStop() { stop_ = true; }
+    bool stopRequested() const { return stop_; }
+    bool running() const { return running_; }
+    const CutStats& stats() const { return stats_; }
+
+  private:
+    bool tick(uint8_t portByte);  // false when the stop flag is set afterwards
+    bool pause(Fixed4 ms);        // false when stopped during the pause
+    bool leadMove(uint8_t portByte, int64_t ticks);
+    bool yieldAndTest();
+
+    Workspace& ws_;
+    bool stop_ = false;
+    bool running_ = false;
+    CutStats stats_;
+};
+
+}  // namespace corvane
