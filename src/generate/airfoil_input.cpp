@@ -1,0 +1,140 @@
+// Reading airfoil coordinate files.
+#include "generate/airfoil_input.h"
+
+#include <charconv>
+#include <cmath>
+
+#include "common/file_io.h"
+
+namespace corvane {
+
+namespace {
+
+bool isSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\f' || c == '\v';
+}
+
+bool parseNumber(std::string_view item, double& value) {
+    if (!item.empty() && item.front() == '+') item.remove_prefix(1);
+    if (item.empty()) return false;
+    auto [end, ec] = std::from_chars(item.data(), item.data() + item.size(), value);
+    return ec == std::errc() && end == item.data() + item.size() && std::isfinite(value);
+}
+
+// Walks the items of a file: an item ends at a blank, a comma or the line end.
+class ItemScanner {
+  public:
+    explicit ItemScanner(std::string_view bytes) : text_(bytes) {}
+
+    // The next item and its 1-based line; false at the end.
+    bool next(std::string_view& item, std::size_t& line) {
+        bool sawComma = false;
+        while (pos_ < text_.size()) {
+            char c = text_[pos_];
+            if (c == '\n') {
+                ++line_;
+                sawComma = false;
+            } else if (c == ',') {
+                // Two commas in a row leave an empty item between them.
+                if (sawComma) {
+                    item = {};
+                    line = line_;
+                    ++pos_;
+                    return true;
+                }
+                sawComma = true;
+            } else if (!isSpace(c)) {
+                break;
+            }
+            ++pos_;
+        }
+        if (pos_ >= text_.size()) return false;
+        std::size_t start = pos_;
+        while (pos_ < text_.size() && text_[pos_] != ',' && text_[pos_] != '\n' &&
+               !isSpace(text_[pos_]))
+            ++pos_;
+        item = text_.substr(start, pos_ - start);
+        line = line_;
+        return true;
+    }
+
+    void skipLine() {
+        std::size_t nl = text_.find('\n', pos_);
+        pos_ = nl == std::string_view::npos ? text_.size() : nl + 1;
+        ++line_;
+    }
+
+    bool firstItemIsNumber() const {
+        ItemScanner probe = *this;
+        std::string_view item;
+        std::size_t line = 0;
+        double v = 0;
+        return !probe.next(item, line) || line != 1 || parseNumber(item, v);
+    }
+
+  private:
+    std::string_view text_;
+    std::size_t pos_ = 0;
+    std::size_t line_ = 1;
+};
+
+}  // namespace
+
+bool isBlankPathField(std::string_view text) {
+    for (char c : text) {
+        if (c != ' ' && c != '\t') return false;
+    }
+    return true;
+}
+
+Profile parseProfile(std::string_view bytes, const std::string& displayName) {
+    Profile profile;
+    ItemScanner scanner(bytes);
+    if (!scanner.firstItemIsNumber()) scanner.skipLine();
+    std::string_view item;
+    std::size_t line = 0;
+    std::size_t xLine = 0;
+    bool haveX = false;
+    double x = 0;
+    while (scanner.next(item, line)) {
+        double value = 0;
+        if (!parseNumber(item, value)) {
+            throw AirfoilFormatError("DAT file " + displayName + ": \"" + std::string(item) +
+                                         "\" on line " + std::to_string(line) +
+                                         " is not a number. Edit the DAT file and try again",
+                                     line);
+        }
+        if (!haveX) {
+            x = value;
+            xLine = line;
+            haveX = true;
+        } else {
+            profile.x.push_back(x);
+            profile.y.push_back(value);
+            haveX = false;
+        }
+    }
+    if (haveX) {
+        throw AirfoilFormatError("DAT file " + displayName + ": the x on line " +
+                                     std::to_string(xLine) +
+                                     " has no y after it. Edit the DAT file and try again",
+                                 xLine);
+    }
+    return profile;
+}
+
+std::size_t countPoints(const std::filesystem::path& path) {
+    return parseProfile(readFileBytes(path), path.string()).size();
+}
+
+Profile readProfile(const std::filesystem::path& path, std::optional<double> washoutDegrees) {
+    Profile profile = parseProfile(readFileBytes(path), path.string());
+    if (washoutDegrees) {
+        double slope = std::tan(*washoutDegrees * 0.0174532925);
+        for (std::size_t k = 0; k < profile.size(); ++k)
+            profile.y[k] = profile.y[k] + profile.x[k] * slope;
+    }
+    return profile;
+}
+
+}  // namespace corvane

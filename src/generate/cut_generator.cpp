@@ -1,0 +1,192 @@
+// The generation steps: entry check, transaction, DAT-information line, counting and pairing
+// of points, then per segment the step counts and their ticks, the count line and the delay
+// zero lines.
+#include "generate/cut_generator.h"
+
+#include <algorithm>
+#include <new>
+#include <optional>
+
+#include "common/number_text.h"
+#include "common/run_error.h"
+#include "generate/airfoil_input.h"
+#include "generate/cut_set_layout.h"
+#include "generate/cut_set_transaction.h"
+#include "generate/tick_scheme.h"
+
+namespace corvane {
+
+namespace {
+
+struct SideProfiles {
+    Profile left, right;
+};
+
+// Abandoning inside an error path: a failure to put the backups back is reported too (the next
+// start retries from the backups, which stay).
+void abandonQuietly(CutSetTransaction& tx, GenerationOutcome& outcome, const char* label) {
+    try {
+        tx.abandon();
+    } catch (const RunError& e) {
+        outcome.messages.push_back({errorReportText(e, label), ""});
+    }
+}
+
+}  // namespace
+
+GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
+                                         const GenerationCallbacks& callbacks) {
+    GenerationOutcome outcome;
+    const bool wing = request.kind == CutSetKind::Wing;
+    const char* label = wing ? kWingGenerationLabel : kFoamGenerationLabel;
+
+    if (isBlankPathField(request.leftPath) || isBlankPathField(request.rightPath)) {
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back({kDatMissingForGeneration, kDatFileNotFoundTitle});
+        return outcome;
+    }
+
+    stop_ = false;
+    CutSetTransaction tx(ws_.appFolder());
+    try {
+        tx.begin();
+        tx.resetFromTemplates();
+
+        const double chordL = leadingNumber(request.leftChordText);
+        const double chordR = leadingNumber(request.rightChordText);
+        ws_.job.LeftTowerChord = chordL;
+        ws_.job.RightTowerChord = chordR;
+        ws_.job.leftAirfoilPath = request.leftPath;
+        ws_.job.rightAirfoilPath = request.rightPath;
+        const bool washL = wing && request.leftWashout;
+        const bool washR = wing && request.rightWashout;
+
+        if (wing) {
+            WingDatInfo info;
+            info.leftPath = request.leftPath;
+            info.rightPath = request.rightPath;
+            info.leftChord = chordL;
+            info.rightChord = chordR;
+            info.leftWashoutFlag = request.leftWashout ? "1" : "0";
+            info.rightWashoutFlag = request.rightWashout ? "1" : "0";
+            info.leftAngleText = request.leftAngleText;
+            info.rightAngleText = request.rightAngleText;
+            tx.datInfoFile().append(wingDatInfoLine(info));
+        } else {
+            tx.datInfoFile().append(
+                foamDatInfoLine(request.leftPath, request.rightPath, chordL, chordR));
+        }
+
+        const std::size_t points = countPoints(request.leftPath);
+        if (countPoints(request.rightPath) != points) {
+            tx.abandon();
+            outcome.status = GenerationStatus::Refused;
+            outcome.messages.push_back({kDatCountsDiffer, kDatFileErrorTitle});
+            return outcome;
+        }
+        SideProfiles p;
+        p.left = readProfile(
+            request.leftPath,
+            washL ? std::optional<double>(leadingNumber(request.leftAngleText)) : std::nullopt);
+        p.right = readProfile(
+            request.rightPath,
+            washR ? std::optional<double>(leadingNumber(request.rightAngleText)) : std::nullopt);
+        // The files may have changed between counting and reading.
+        if (p.left.size() != points || p.right.size() != points) {
+            tx.abandon();
+            outcome.status = GenerationStatus::Refused;
+            outcome.messages.push_back({kDatCountsDiffer, kDatFileErrorTitle});
+            return outcome;
+        }
+
+        const DerivedSettings& d = ws_.settings.derived;
+        const double kerf = d.KerfMm.toDouble();
+        const int32_t steps = d.StepsPerMm;
+        const ActiveDelaySet& delays = ws_.delays;
+        const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
+                                             static_cast<int>(delays.ActiveDelayPoints.size()));
+        const int P = static_cast<int>(points);
+        auto& stepOut = tx.stepFile();
+        auto& countOut = tx.countFile();
+
+        int64_t total = 0;
+        outcome.summary.points = P;
+        outcome.summary.segments = std::max(P - 1, 0);
+        for (int k = 1; k <= P - 1; ++k) {
+            const double diff[4] = {p.left.x[k] - p.left.x[k - 1], p.left.y[k] - p.left.y[k - 1],
+                                    p.right.x[k] - p.right.x[k - 1],
+                                    p.right.y[k] - p.right.y[k - 1]};
+            const double chord[4] = {chordL, chordL, chordR, chordR};
+            AxisRun axes[4];
+            int32_t ticks = 0;
+            for (int a = 0; a < 4; ++a) {
+                axes[a].count = segmentStepCount(kerf, chord[a], diff[a], steps);
+                ticks = std::max(ticks, axes[a].count);
+            }
+            // X moves back for a positive difference, Y moves up; otherwise forward and down.
+            const bool pos[4] = {diff[0] > 0, diff[1] > 0, diff[2] > 0, diff[3] > 0};
+            axes[0].stepPattern = pos[0] ? d.X1Back : d.X1Forward;
+            axes[0].dirPattern = pos[0] ? d.X1BackDir : d.X1ForwardDir;
+            axes[1].stepPattern = pos[1] ? d.Y1Up : d.Y1Down;
+            axes[1].dirPattern = pos[1] ? d.Y1UpDir : d.Y1DownDir;
+            axes[2].stepPattern = pos[2] ? d.X2Back : d.X2Forward;
+            axes[2].dirPattern = pos[2] ? d.X2BackDir : d.X2ForwardDir;
+            axes[3].stepPattern = pos[3] ? d.Y2Up : d.Y2Down;
+            axes[3].dirPattern = pos[3] ? d.Y2UpDir : d.Y2DownDir;
+            for (AxisRun& a : axes) a.start(ticks);
+
+            if (callbacks.progress) callbacks.progress(k, P);
+            if (stop_) break;
+
+            if (total + ticks > INT32_MAX) throw RunError(ErrorNumber::Overflow);
+            writeSegmentTicks(axes, ticks, stepOut);
+            total += ticks;
+
+            countOut.numberLine(total);
+            ++outcome.summary.countLines;
+            for (int i = 0; i < delayCount; ++i) {
+                if (delays.ActiveDelayPoints[static_cast<std::size_t>(i)] == k) {
+                    countOut.numberLine(0);
+                    ++outcome.summary.countLines;
+                    ++outcome.summary.delayLines;
+                }
+            }
+
+            if (stop_) break;
+            if (callbacks.yield) {
+                callbacks.yield();
+            } else {
+                ws_.yield();
+            }
+        }
+        outcome.summary.ticks = total;
+
+        if (stop_) {
+            tx.abandon();
+            outcome.status = GenerationStatus::Stopped;
+        } else {
+            tx.finish();
+            outcome.status = GenerationStatus::Finished;
+        }
+    } catch (const AirfoilFormatError& e) {
+        abandonQuietly(tx, outcome, label);
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back({e.what(), kDatFileErrorTitle});
+    } catch (const RunError& e) {
+        outcome.status = GenerationStatus::Failed;
+        outcome.messages.push_back({errorReportText(e, label), ""});
+        abandonQuietly(tx, outcome, label);
+        if (e.number() == static_cast<int>(ErrorNumber::FileNotFound)) {
+            outcome.messages.push_back({kSystemCutFilesNotFound, ""});
+        }
+    } catch (const std::bad_alloc&) {
+        outcome.status = GenerationStatus::Failed;
+        outcome.messages.push_back(
+            {errorReportText(RunError(ErrorNumber::OutOfMemory), label), ""});
+        abandonQuietly(tx, outcome, label);
+    }
+    if (outcome.status != GenerationStatus::Finished) outcome.summary = {};
+    return outcome;
+}
+
+}  // namespace corvane

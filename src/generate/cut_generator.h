@@ -1,0 +1,85 @@
+// Wing and foam cut-file generation: two airfoil profiles and the two tower chords (or foam
+// sizes) become the working cut-file set, one port byte per tick and one running total per
+// segment. The windows and corvane-cli both run it, with their own progress and yield.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "machine/workspace.h"
+
+namespace corvane {
+
+inline constexpr const char* kWingGenerationLabel = "Module 14, GCF";
+inline constexpr const char* kFoamGenerationLabel = "Module 1, GCF";
+inline constexpr const char* kSystemCutFilesNotFound =
+    "System Cut files not found, Contact Corvane support for assistance.";
+
+enum class CutSetKind { Wing, Foam };
+
+// What the generation window's fields hold when "Generate" is pressed.
+struct GenerationRequest {
+    CutSetKind kind = CutSetKind::Wing;
+    std::string leftPath, rightPath;                 // Text1, Text2 as typed
+    std::string leftChordText, rightChordText;       // Text6, Text7: tower chords, or foam sizes
+    bool leftWashout = false, rightWashout = false;  // wing only
+    std::string leftAngleText = "0", rightAngleText = "0";
+};
+
+// A message box the caller shows: text and title (empty title: none).
+struct UserMessage {
+    std::string text;
+    std::string title;
+};
+
+enum class GenerationStatus {
+    Finished,  // the new set is in place; offer the save step
+    Stopped,   // Stop was pressed; the previous set is in place
+    Refused,   // a path empty, counts unequal, a file that is not numbers; previous set in place
+    Failed,    // a run-time error (messages hold the report); previous set in place
+};
+
+struct GenerationSummary {
+    int points = 0;     // per side
+    int segments = 0;   // points - 1
+    int64_t ticks = 0;  // lines of the step file
+    int countLines = 0;
+    int delayLines = 0;
+};
+
+struct GenerationOutcome {
+    GenerationStatus status = GenerationStatus::Refused;
+    std::vector<UserMessage> messages;  // shown in this order
+    GenerationSummary summary;
+};
+
+struct GenerationCallbacks {
+    // Before each segment: the segment number k and the point count P (the window shows the
+    // bar with maximum P at 0.8 k, Text5 = k, Label6 = P - 1).
+    std::function<void(int segment, int points)> progress;
+    // Once per segment, after its count line: let the window system process events (Stop is
+    // pressed here). Defaults to the workspace's yield.
+    std::function<void()> yield;
+};
+
+class CutGenerator {
+  public:
+    explicit CutGenerator(Workspace& ws) : ws_(ws) {}
+
+    // Runs the whole generation (the "Generate" button). Reads the settings' StepsPerMm,
+    // KerfMm and patterns and the active delay points; sets the job's paths and chords.
+    GenerationOutcome generate(const GenerationRequest& request,
+                               const GenerationCallbacks& callbacks = {});
+
+    // The Stop button: the generation ends at the end of the current segment.
+    void requestStop() { stop_ = true; }
+    bool stopRequested() const { return stop_; }
+
+  private:
+    Workspace& ws_;
+    bool stop_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,79 @@
+// Load and Save of cut-file sets.
+#include "generate/cut_set_commands.h"
+
+#include <system_error>
+
+#include "common/file_io.h"
+#include "common/run_error.h"
+#include "delay/active_delay_set.h"
+#include "generate/cut_set_layout.h"
+#include "generate/cut_set_transaction.h"
+
+namespace corvane {
+
+namespace fs = std::filesystem;
+
+namespace {
+
+bool isFile(const fs::path& p) {
+    std::error_code ec;
+    return fs::is_regular_file(p, ec);
+}
+
+LoadOutcome refused(const char* text) {
+    LoadOutcome out;
+    out.messages.push_back({paddedLoadMessage(text), ""});
+    return out;
+}
+
+}  // namespace
+
+std::string paddedLoadMessage(const std::string& text) {
+    return "     " + text + "     ";
+}
+
+LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
+    if (chosenStepFile.empty()) return {};
+    const CutSetPaths saved = savedSetPaths(chosenStepFile);
+    if (!isFile(saved.step)) return refused(kCutFileNotFound);
+    if (!isFile(saved.count)) return refused(kCountFileNotFound);
+    if (!isFile(saved.datInfo)) return refused(kDatInfoFileNotFound);
+
+    LoadOutcome out;
+    try {
+        const std::vector<std::string> fields = readDatInfoFields(readFileBytes(saved.datInfo), 2);
+        if (fields.size() < 2) return refused(kDatInfoFileIncomplete);
+        if (!isFile(fs::path(fields[0])) || !isFile(fs::path(fields[1]))) {
+            return refused(kLoadDatFileNotFound);
+        }
+        if (firstNonNumberLine(readFileBytes(saved.step))) return refused(kCutFileDamaged);
+        if (firstNonNumberLine(readFileBytes(saved.count))) return refused(kCountFileDamaged);
+
+        CutSetTransaction tx(ws.appFolder());
+        tx.begin();
+        tx.copyInto(tx.stepFile(), saved.step);
+        tx.copyInto(tx.countFile(), saved.count);
+        tx.copyInto(tx.datInfoFile(), saved.datInfo);
+        tx.finish();
+        out.loaded = true;
+    } catch (const RunError& e) {
+        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), ""});
+        return out;
+    }
+
+    std::string rebuildError = rebuildActiveDelayPointsReported(ws);
+    if (!rebuildError.empty()) out.messages.push_back({rebuildError, ""});
+    out.messages.push_back({paddedLoadMessage(kCutFilesLoaded), ""});
+    return out;
+}
+
+void saveCutSet(const fs::path& appFolder, const fs::path& chosenStepFile) {
+    if (chosenStepFile.empty()) return;
+    const CutSetPaths working = workingSetPaths(appFolder);
+    const CutSetPaths target = savedSetPaths(chosenStepFile);
+    writeFileAtomic(target.step, readFileBytes(working.step));
+    writeFileAtomic(target.count, readFileBytes(working.count));
+    writeFileAtomic(target.datInfo, readFileBytes(working.datInfo));
+}
+
+}  // namespace corvane

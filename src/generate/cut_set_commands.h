@@ -1,0 +1,54 @@
+// Loading a saved cut-file set over the working set and saving the working set under a new
+// name: the checks, messages and copy order of the main window's LoadCutFile and SaveCutFile
+// (the dialogs are the caller's).
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "generate/cut_generator.h"
+#include "machine/workspace.h"
+
+namespace corvane {
+
+inline constexpr const char* kCutFileNotFound =
+    "Cut File not Found. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kCountFileNotFound =
+    "Count File not Found. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kDatInfoFileNotFound =
+    "DAT Information File not Found. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kLoadDatFileNotFound =
+    "DAT File not Found. Try Again or copy DAT File to application folder.";
+inline constexpr const char* kCutFilesLoaded = "Cut Files loaded successfully";
+// Our own texts for damaged sets.
+inline constexpr const char* kDatInfoFileIncomplete =
+    "DAT Information File holds fewer than two fields. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kCutFileDamaged =
+    "Cut File is damaged. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kCountFileDamaged =
+    "Count File is damaged. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kLoadCutFileLabel = "Module Main, LCF";
+inline constexpr const char* kSaveCutFileLabel = "Module Main, SCF";
+
+// The message boxes of Load: the text with five blanks on each side.
+std::string paddedLoadMessage(const std::string& text);
+
+struct LoadOutcome {
+    bool loaded = false;                // the working set was replaced
+    std::vector<UserMessage> messages;  // shown in this order
+};
+
+// Load: `chosenStepFile` is the Open dialog's answer (empty: cancelled, nothing happens).
+// Refuses a missing companion or airfoil file with its message and changes nothing; otherwise
+// replaces the working set (step, count, DAT-information file, as one step) and rebuilds the
+// active delay points.
+LoadOutcome loadCutSet(Workspace& ws, const std::filesystem::path& chosenStepFile);
+
+// Save: copies the working set to the chosen name and its companions, overwriting, in the
+// order step, count, DAT-information file. Empty name: nothing. RunError when a working file
+// is missing or a target cannot be written.
+void saveCutSet(const std::filesystem::path& appFolder,
+                const std::filesystem::path& chosenStepFile);
+
+}  // namespace corvane

@@ -1,0 +1,60 @@
+// How one segment becomes ticks: each axis's step count from its profile difference, and the
+// accumulator scheme that spreads every axis's steps evenly over the segment's ticks.
+#pragma once
+
+#include <cstdint>
+#include <limits>
+
+#include "generate/line_file_writer.h"
+
+namespace corvane {
+
+// round((K / C + 1) * (C * |d| * S)), halves to even. RunError DivisionByZero for C = 0
+// (Overflow when K is 0 as well), Overflow past 32 bits.
+int32_t segmentStepCount(double kerfMm, double chord, double difference, int32_t stepsPerMm);
+
+// One axis through one segment. An axis with no steps never steps (its accumulator is
+// infinite) and carries only its direction level.
+struct AxisRun {
+    int32_t count = 0;
+    double ratio = 0;
+    double accumulator = std::numeric_limits<double>::infinity();
+    unsigned stepPattern = 0;  // step bit plus direction level
+    unsigned dirPattern = 0;   // direction level alone
+
+    // Sets the ratio N / count and the starting accumulator for a segment of `ticks` ticks.
+    void start(int32_t ticks) {
+        if (count >= 1) {
+            ratio = static_cast<double>(ticks) / count;
+            accumulator = ratio;
+        } else {
+            accumulator = std::numeric_limits<double>::infinity();
+        }
+    }
+};
+
+// Writes the segment's ticks j = 1..N: an axis steps at tick j when its accumulator is at most
+// j, and then advances it by its ratio (repeated addition, never a recomputed multiple); the
+// byte is the sum of the four axes' patterns.
+//
+//   tick j:     1   2   3   4   5   6      (N = 6)
+//   X1 n=6      S   S   S   S   S   S      ratio 1
+//   Y1 n=3      .   S   .   S   .   S      ratio 2: first step on tick 2
+//   X2 n=0      .   .   .   .   .   .      direction level only
+inline void writeSegmentTicks(AxisRun (&axes)[4], int32_t ticks, LineFileWriter& out) {
+    for (int32_t j = 1; j <= ticks; ++j) {
+        const double tick = j;
+        unsigned byte = 0;
+        for (AxisRun& a : axes) {
+            if (a.accumulator > tick) {
+                byte += a.dirPattern;
+            } else {
+                byte += a.stepPattern;
+                a.accumulator += a.ratio;
+            }
+        }
+        out.byteLine(byte);
+    }
+}
+
+}  // namespace corvane
