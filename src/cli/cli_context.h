@@ -3,8 +3,10 @@
 #pragma once
 
 #include <CLI/CLI.hpp>
+#include <functional>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 
 #include "machine/workspace.h"
@@ -34,8 +36,15 @@ private:
 // Prints the program's message to stderr (one line per \r or \n).
 void printMessage(const std::string& text);
 
+// Thrown after the message was already printed: main only returns the exit code.
+struct ReportedError : std::runtime_error {
+    explicit ReportedError(int code = 1) : std::runtime_error("reported"), exitCode(code) {}
+    int exitCode;
+};
+
 // Each subcommand file adds itself; `run` returns the exit code.
 using SubcommandRunner = std::function<int()>;
 void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addPlanCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -16,11 +16,15 @@ int main(int argc, char** argv) {
         ->envname("CORVANE_APP_DIR");
     SubcommandRunner runner;
     addSettingsCommand(app, ctx, runner);
+    addPlanCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;
+    } catch (const ReportedError& e) {
+        return e.exitCode;
     } catch (const RunError& e) {
         printMessage(errorReportText(e, "corvane-cli"));
+        if (!e.detail().empty()) printMessage(e.detail());
         return 1;
     } catch (const std::exception& e) {
         printMessage(e.what());
