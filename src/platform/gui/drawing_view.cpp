@@ -1,0 +1,410 @@
+#include "platform/gui/drawing_view.h"
+
+#include <QEvent>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <QResizeEvent>
+#include <QWheelEvent>
+#include <algorithm>
+#include <cmath>
+#include <limits>
+
+namespace corvane {
+
+namespace {
+
+// Rectangles here hold drawing coordinates with y growing upwards: left/top are the minimum x/y.
+QRectF box(double x0, double y0, double x1, double y1) {
+    return QRectF(QPointF(std::min(x0, x1), std::min(y0, y1)),
+                  QPointF(std::max(x0, x1), std::max(y0, y1)));
+}
+
+double distanceToSegment(const QPointF& p, const QPointF& a, const QPointF& b) {
+    const double dx = b.x() - a.x();
+    const double dy = b.y() - a.y();
+    const double len2 = dx * dx + dy * dy;
+    double t = 0;
+    if (len2 > 0) t = std::clamp(((p.x() - a.x()) * dx + (p.y() - a.y()) * dy) / len2, 0.0, 1.0);
+    return std::hypot(p.x() - (a.x() + t * dx), p.y() - (a.y() + t * dy));
+}
+
+int buttonNumber(Qt::MouseButton button) {
+    switch (button) {
+        case Qt::LeftButton:
+            return 1;
+        case Qt::RightButton:
+            return 2;
+        case Qt::MiddleButton:
+            return 4;
+        default:
+            return 0;
+    }
+}
+
+int buttonsNumber(Qt::MouseButtons buttons) {
+    return (buttons & Qt::LeftButton ? 1 : 0) | (buttons & Qt::RightButton ? 2 : 0) |
+           (buttons & Qt::MiddleButton ? 4 : 0);
+}
+
+// The smallest view the view accepts, so a zoom never divides by zero.
+constexpr double kMinViewSize = 1e-9;
+constexpr double kMinMarkerPixels = 7.0;
+constexpr int kMaxPreviousViews = 50;
+
+}  // namespace
+
+DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
+    setObjectName(QStringLiteral("DXFReader1"));
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setMouseTracking(true);
+    setFocusPolicy(Qt::ClickFocus);
+    setMinimumSize(40, 40);
+}
+
+QColor DrawingView::colorFor(std::uint32_t color, const QPalette& palette) {
+    if (color == drawing_color::kForeground) return palette.color(QPalette::Text);
+    if (color & 0x80000000u) {
+        if ((color & 0xFFu) == 5) return palette.color(QPalette::Base);
+        return palette.color(QPalette::Text);
+    }
+    return QColor(int(color & 0xFF), int((color >> 8) & 0xFF), int((color >> 16) & 0xFF));
+}
+
+void DrawingView::clear() {
+    entities_.clear();
+    markers_.clear();
+    directLines_.clear();
+    rubberBand_.reset();
+    invalidate();
+}
+
+void DrawingView::setDates(const QDateTime& created, const QDateTime& updated) {
+    created_ = created;
+    updated_ = updated;
+}
+
+int DrawingView::appendEntity(const DrawingEntity& entity) {
+    entities_.push_back(entity);
+    invalidate();
+    return entityCount();
+}
+
+int DrawingView::addLine(double x0, double y0, double x1, double y1) {
+    DrawingEntity e;
+    e.X0 = x0;
+    e.Y0 = y0;
+    e.x1 = x1;
+    e.y1 = y1;
+    e.LayerName = currentLayer_;
+    e.Color = currentColor_;
+    return appendEntity(e);
+}
+
+const DrawingEntity* DrawingView::entity(int n) const {
+    if (n < 1 || n > entityCount()) return nullptr;
+    return &entities_[static_cast<size_t>(n - 1)];
+}
+
+std::optional<QPointF> DrawingView::entityEndPoint(int n) const {
+    const DrawingEntity* e = entity(n);
+    if (!e) return std::nullopt;
+    return QPointF(e->x1, e->y1);
+}
+
+void DrawingView::setLimits(double minX, double minY, double maxX, double maxY) {
+    limits_ = box(minX, minY, maxX, maxY);
+}
+
+void DrawingView::setViewWindow(double x0, double y0, double x1, double y1) {
+    setView(box(x0, y0, x1, y1), false);
+}
+
+void DrawingView::setView(const QRectF& view, bool remember) {
+    QRectF v = view;
+    if (!std::isfinite(v.left()) || !std::isfinite(v.top()) || !std::isfinite(v.width()) ||
+        !std::isfinite(v.height()))
+        return;
+    // A window with no extent at all keeps the current size, centred on its point.
+    if (v.width() < kMinViewSize && v.height() < kMinViewSize) {
+        QRectF c = view_;
+        c.moveCenter(v.center());
+        v = c;
+    }
+    if (remember) {
+        previousViews_.push_back(view_);
+        if (previousViews_.size() > kMaxPreviousViews) previousViews_.erase(previousViews_.begin());
+    }
+    view_ = v;
+    invalidate();
+    emit viewChanged();
+}
+
+QRectF DrawingView::visibleArea() const {
+    const double w = std::max(1, width());
+    const double h = std::max(1, height());
+    const double vw = std::max(view_.width(), kMinViewSize);
+    const double vh = std::max(view_.height(), kMinViewSize);
+    // The view fits the widget with equal scale on both axes; the spare direction widens.
+    const double scale = std::min(w / vw, h / vh);
+    QRectF area(0, 0, w / scale, h / scale);
+    area.moveCenter(view_.center());
+    return area;
+}
+
+double DrawingView::pixelsPerUnit() const {
+    const QRectF area = visibleArea();
+    return std::max(1, width()) / area.width();
+}
+
+QPointF DrawingView::toDrawing(const QPointF& pixel) const {
+    const QRectF area = visibleArea();
+    const double s = pixelsPerUnit();
+    return {area.left() + pixel.x() / s, area.bottom() - pixel.y() / s};
+}
+
+QPointF DrawingView::toPixel(const QPointF& drawing) const {
+    const QRectF area = visibleArea();
+    const double s = pixelsPerUnit();
+    return {(drawing.x() - area.left()) * s, (area.bottom() - drawing.y()) * s};
+}
+
+void DrawingView::regenerate() {
+    markers_.clear();
+    directLines_.clear();
+    rubberBand_.reset();
+    invalidate();
+}
+
+void DrawingView::zoomIn() {
+    QRectF v(0, 0, view_.width() / 2, view_.height() / 2);
+    v.moveCenter(view_.center());
+    setView(v, true);
+}
+
+void DrawingView::zoomOut() {
+    QRectF v(0, 0, view_.width() * 2, view_.height() * 2);
+    v.moveCenter(view_.center());
+    setView(v, true);
+}
+
+void DrawingView::zoomPrevious() {
+    if (previousViews_.empty()) return;
+    const QRectF v = previousViews_.back();
+    previousViews_.pop_back();
+    setView(v, false);
+}
+
+void DrawingView::zoomLimits() {
+    setView(limits_, true);
+}
+
+void DrawingView::zoomWindow(double x1, double y1, double x2, double y2) {
+    QRectF v = box(x1, y1, x2, y2);
+    // Two clicks on one spot zoom in about that spot rather than to nothing.
+    if (v.width() < kMinViewSize && v.height() < kMinViewSize) {
+        QRectF c(0, 0, view_.width() / 2, view_.height() / 2);
+        c.moveCenter(v.center());
+        v = c;
+    }
+    setView(v, true);
+}
+
+void DrawingView::pan(double fromX, double fromY, double toX, double toY) {
+    setView(view_.translated(toX - fromX, toY - fromY), false);
+}
+
+void DrawingView::setPointerMode(int mode) {
+    pointerMode_ = mode;
+    setCursor(mode == 2 ? Qt::CrossCursor : Qt::ArrowCursor);
+}
+
+int DrawingView::pick(double x, double y) const {
+    const double tolerance = pickTolerancePixels() / pixelsPerUnit();
+    const QPointF p(x, y);
+    int best = 0;
+    double bestDistance = std::numeric_limits<double>::infinity();
+    for (size_t i = 0; i < entities_.size(); ++i) {
+        const DrawingEntity& e = entities_[i];
+        const double d = distanceToSegment(p, {e.X0, e.Y0}, {e.x1, e.y1});
+        if (d <= tolerance && d < bestDistance) {
+            bestDistance = d;
+            best = static_cast<int>(i) + 1;
+        }
+    }
+    return best;
+}
+
+void DrawingView::drawMarker(double x, double y, double size, std::uint32_t color) {
+    if (color == drawing_color::kWindowBackground) {
+        const double eps = 1e-9 * std::max(1.0, std::max(std::abs(x), std::abs(y)));
+        const auto before = markers_.size();
+        std::erase_if(markers_, [&](const Marker& m) {
+            return std::abs(m.at.x() - x) <= eps && std::abs(m.at.y() - y) <= eps;
+        });
+        if (markers_.size() != before) invalidate();
+        return;
+    }
+    markers_.push_back({{x, y}, size, color});
+    if (baseValid_) {
+        QPainter painter(&base_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paintMarker(painter, markers_.back());
+    }
+    update();
+}
+
+void DrawingView::drawLine(double x0, double y0, double x1, double y1, std::uint32_t color) {
+    directLines_.push_back({QLineF(x0, y0, x1, y1), color});
+    if (baseValid_) {
+        QPainter painter(&base_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        paintDirectLine(painter, directLines_.back());
+    }
+    update();
+}
+
+void DrawingView::setRubberBand(double fixedX, double fixedY, double currentX, double currentY) {
+    rubberBand_ = box(fixedX, fixedY, currentX, currentY);
+    update();
+}
+
+void DrawingView::clearRubberBand() {
+    rubberBand_.reset();
+    update();
+}
+
+void DrawingView::invalidate() {
+    baseValid_ = false;
+    update();
+}
+
+void DrawingView::paintMarker(QPainter& painter, const Marker& marker) const {
+    const double diameter = std::max(marker.size * pixelsPerUnit(), kMinMarkerPixels);
+    const QColor c = colorFor(marker.color, palette());
+    QRectF r(0, 0, diameter, diameter);
+    r.moveCenter(toPixel(marker.at));
+    painter.setPen(QPen(c.darker(140), 1.0));
+    painter.setBrush(c);
+    painter.drawEllipse(r);
+}
+
+QPen DrawingView::directPen(std::uint32_t color) const {
+    // A cosmetic one-pixel pen takes the raster engine's fast antialiased path.
+    QPen pen(colorFor(color, palette()), 1.0);
+    pen.setCosmetic(true);
+    return pen;
+}
+
+void DrawingView::paintDirectLine(QPainter& painter, const DirectLine& line) const {
+    painter.setPen(directPen(line.color));
+    painter.drawLine(QLineF(toPixel(line.line.p1()), toPixel(line.line.p2())));
+}
+
+void DrawingView::renderBase() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = size() * dpr;
+    if (base_.size() != pixels) {
+        base_ = QImage(pixels, QImage::Format_ARGB32_Premultiplied);
+        base_.setDevicePixelRatio(dpr);
+    }
+    base_.fill(palette().color(QPalette::Base));
+    QPainter painter(&base_);
+    painter.setRenderHint(QPainter::Antialiasing);
+
+    // Entities are batched per colour: one drawLines call each keeps a few thousand segments fast.
+    const QRectF area = visibleArea();
+    const double s = pixelsPerUnit();
+    const double left = area.left();
+    const double bottom = area.bottom();
+    std::vector<std::pair<std::uint32_t, std::vector<QLineF>>> batches;
+    for (const DrawingEntity& e : entities_) {
+        if (std::max(e.X0, e.x1) < area.left() || std::min(e.X0, e.x1) > area.right() ||
+            std::max(e.Y0, e.y1) < area.top() || std::min(e.Y0, e.y1) > area.bottom())
+            continue;
+        auto it = std::find_if(batches.begin(), batches.end(),
+                               [&](const auto& b) { return b.first == e.Color; });
+        if (it == batches.end()) {
+            batches.push_back({e.Color, {}});
+            it = batches.end() - 1;
+        }
+        it->second.emplace_back((e.X0 - left) * s, (bottom - e.Y0) * s, (e.x1 - left) * s,
+                                (bottom - e.y1) * s);
+    }
+    for (const auto& [color, lines] : batches) {
+        QPen pen(colorFor(color, palette()), 1.0);
+        pen.setCosmetic(true);
+        painter.setPen(pen);
+        painter.drawLines(lines.data(), static_cast<int>(lines.size()));
+    }
+    std::vector<QLineF> marks;
+    for (size_t i = 0; i < directLines_.size(); ++i) {
+        const DirectLine& d = directLines_[i];
+        marks.emplace_back(toPixel(d.line.p1()), toPixel(d.line.p2()));
+        if (i + 1 == directLines_.size() || directLines_[i + 1].color != d.color) {
+            painter.setPen(directPen(d.color));
+            painter.drawLines(marks.data(), static_cast<int>(marks.size()));
+            marks.clear();
+        }
+    }
+    for (const Marker& marker : markers_) paintMarker(painter, marker);
+    baseValid_ = true;
+}
+
+void DrawingView::paintEvent(QPaintEvent*) {
+    if (!baseValid_ || base_.size() != size() * devicePixelRatioF()) renderBase();
+    QPainter painter(this);
+    painter.drawImage(0, 0, base_);
+    if (rubberBand_) {
+        const QRectF r =
+            QRectF(toPixel(rubberBand_->topLeft()), toPixel(rubberBand_->bottomRight()))
+                .normalized();
+        QColor fill = palette().color(QPalette::Highlight);
+        fill.setAlpha(40);
+        painter.setPen(QPen(palette().color(QPalette::Highlight), 1.0, Qt::DashLine));
+        painter.setBrush(fill);
+        painter.drawRect(r);
+    }
+}
+
+void DrawingView::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    invalidate();
+}
+
+void DrawingView::changeEvent(QEvent* event) {
+    QWidget::changeEvent(event);
+    if (event->type() == QEvent::PaletteChange || event->type() == QEvent::StyleChange)
+        invalidate();
+}
+
+void DrawingView::mousePressEvent(QMouseEvent* event) {
+    const QPointF p = toDrawing(event->position());
+    emit mouseDown(buttonNumber(event->button()), p.x(), p.y());
+    if (event->button() == Qt::LeftButton) emit pointClicked(p.x(), p.y());
+}
+
+void DrawingView::mouseMoveEvent(QMouseEvent* event) {
+    const QPointF p = toDrawing(event->position());
+    emit mouseMove(buttonsNumber(event->buttons()), p.x(), p.y());
+}
+
+void DrawingView::mouseReleaseEvent(QMouseEvent* event) {
+    const QPointF p = toDrawing(event->position());
+    emit mouseUp(buttonNumber(event->button()), p.x(), p.y());
+}
+
+void DrawingView::wheelEvent(QWheelEvent* event) {
+    const int steps = event->angleDelta().y() / 120;
+    if (steps == 0) return;
+    // The wheel zooms about the pointer, so the point under it stays put.
+    const QPointF anchor = toDrawing(event->position());
+    const double factor = std::pow(0.8, steps);
+    QRectF v(0, 0, view_.width() * factor, view_.height() * factor);
+    const QPointF c = view_.center();
+    v.moveCenter(anchor + (c - anchor) * factor);
+    setView(v, false);
+    event->accept();
+}
+
+}  // namespace corvane
