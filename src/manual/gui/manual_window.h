@@ -1,0 +1,56 @@
+// What the jog and return windows share: a JogSpeed slider, one ManualMover with the window's
+// stop flag, the activation routine (focus, slider, placement) and the handler frame around a
+// move (hourglass pointer, error report under the window's label, the speed-0 refusal).
+#pragma once
+
+#include <QWidget>
+#include <functional>
+
+#include "manual/manual_mover.h"
+
+namespace corvane {
+
+class Dialogs;
+class JogSpeedControl;
+class Toolbar;
+class Workspace;
+
+class ManualWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // Set the stop flag: the running move, if any, ends at its next test.
+    void stopMotion() { mover_.requestStop(); }
+    bool isMoving() const { return mover_.moving(); }
+
+    // What every activation does (also called from the window-activate event): focus to the
+    // window's focus control, slider maximum and value, speed label, placement in the main
+    // window. The 1 ms timer resolution of the original needs nothing here: the waits spin.
+    void activated();
+
+    JogSpeedControl* speedControl() const { return speed_; }
+    Toolbar* toolbar() const { return toolbar_; }
+
+  protected:
+    ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName, QWidget* parent);
+
+    // The control that takes the focus on activation and during moves.
+    virtual QWidget* focusControl() const = 0;
+
+    // Runs one move command inside the handler frame. A command that arrives while a move of
+    // this window runs is ignored (the running move keeps its stop flag and pointer).
+    void runMove(const std::function<MoveOutcome()>& move, const QString& errorLabel);
+    // Speed 0: the clear refusal the operator sees instead of a move.
+    void refuseZeroSpeed();
+
+    bool event(QEvent* event) override;
+    // The close box also stops the move: a hidden window must not keep the wire moving.
+    void closeEvent(QCloseEvent* event) override;
+
+    Workspace& ws_;
+    Dialogs& dialogs_;
+    ManualMover mover_;
+    JogSpeedControl* speed_;
+    Toolbar* toolbar_;
+};
+
+}  // namespace corvane
