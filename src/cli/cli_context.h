@@ -46,5 +46,6 @@ struct ReportedError : std::runtime_error {
 using SubcommandRunner = std::function<int()>;
 void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addPlanCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addPlanformCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
     SubcommandRunner runner;
     addSettingsCommand(app, ctx, runner);
     addPlanCommand(app, ctx, runner);
+    addPlanformCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;
