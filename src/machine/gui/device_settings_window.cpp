@@ -1,0 +1,354 @@
+#include "machine/gui/device_settings_window.h"
+
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QComboBox>
+#include <QGridLayout>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QRadioButton>
+#include <QVBoxLayout>
+
+#include "common/run_error.h"
+#include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
+#include "platform/gui/toolbar.h"
+
+namespace corvane {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+std::string s(const QString& q) {
+    return q.toStdString();
+}
+
+const QStringList kAxisPins = {"Pin 2", "Pin 3", "Pin 4", "Pin 5",
+                               "Pin 6", "Pin 7", "Pin 8", "Pin 9"};
+
+// A check box shows 0 unchecked, 1 checked, 2 grey.
+Qt::CheckState checkState(int value) {
+    if (value == 1) return Qt::Checked;
+    if (value == 2) return Qt::PartiallyChecked;
+    return Qt::Unchecked;
+}
+
+int checkValue(Qt::CheckState state) {
+    if (state == Qt::Checked) return 1;
+    if (state == Qt::PartiallyChecked) return 2;
+    return 0;
+}
+
+}  // namespace
+
+DeviceSettingsWindow::DeviceSettingsWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), ws_(ws), dialogs_(dialogs), saved_(ws.settings.fields) {
+    setObjectName("Form9");
+    setWindowFlag(Qt::Window);
+    setWindowTitle("设备设置");
+    buildControls();
+    refreshFromModel();
+    connectControls();
+}
+
+QLineEdit* DeviceSettingsWindow::makeText(const char* name, std::string SettingsFields::*field) {
+    auto* edit = new QLineEdit(this);
+    edit->setObjectName(name);
+    texts_.push_back({edit, field});
+    return edit;
+}
+
+QComboBox* DeviceSettingsWindow::makeCombo(const char* name, const QStringList& items,
+                                           std::string SettingsFields::*field) {
+    auto* combo = new QComboBox(this);
+    combo->setObjectName(name);
+    combo->setEditable(true);
+    combo->setInsertPolicy(QComboBox::NoInsert);
+    combo->addItems(items);
+    combo->setMinimumContentsLength(9);
+    combos_.push_back({combo, field});
+    return combo;
+}
+
+QCheckBox* DeviceSettingsWindow::makeCheck(const char* name, const QString& caption,
+                                           int SettingsFields::*field) {
+    auto* box = new QCheckBox(caption, this);
+    box->setObjectName(name);
+    checks_.push_back({box, field});
+    return box;
+}
+
+QRadioButton* DeviceSettingsWindow::makeOption(const char* name, const QString& caption,
+                                               bool SettingsFields::*field) {
+    auto* option = new QRadioButton(caption, this);
+    option->setObjectName(name);
+    options_.push_back({option, field});
+    return option;
+}
+
+void DeviceSettingsWindow::buildControls() {
+    using F = SettingsFields;
+    int labelNumber = 0;
+    auto label = [&](const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(QString("Label%1").arg(++labelNumber));
+        return l;
+    };
+    auto frame = [&](const char* name, const QString& caption) {
+        auto* f = new QGroupBox(caption, this);
+        f->setObjectName(name);
+        return f;
+    };
+
+    toolbar_ = new Toolbar(this);
+    toolbar_->setButtons({{"Reset Defaults", "Reset Defaults", "reset", "Reset Default Values"},
+                          {"Done", "Done", "done", "Done"}});
+    connect(toolbar_, &Toolbar::buttonClicked, this, &DeviceSettingsWindow::onToolbar);
+
+    // Lead-in/lead-out options.
+    auto* frame1 = frame("Frame1", "引导切割选项");
+    auto* leadIn = makeCheck("lead_in", "使用导入/导出切割", &F::lead_in);
+    frame2_ = frame("Frame2", "设置导入方向");
+    auto* f2 = new QGridLayout(frame2_);
+    f2->addWidget(makeOption("horizontal", "水平", &F::horizontal), 0, 0);
+    f2->addWidget(makeOption("vertical", "垂直", &F::vertical), 0, 1);
+    f2->addWidget(makeCheck("lead_out", "变换导出切割方向", &F::lead_out), 1, 0, 1, 2);
+    f2->addWidget(label("数值 - 毫米"), 2, 0);
+    f2->addWidget(makeText("lead_in_amount", &F::lead_in_amount), 2, 1);
+    auto* f1 = new QVBoxLayout(frame1);
+    f1->addWidget(leadIn);
+    f1->addWidget(frame2_);
+
+    // Foam blank options.
+    auto* frame3 = frame("Frame3", "泡沫原材料选项");
+    auto* oversize = makeCheck("oversize_foam", "Oversize Foam Blank", &F::oversize_foam);
+    frame4_ = frame("Frame4", "Amounts");
+    auto* f4 = new QGridLayout(frame4_);
+    f4->addWidget(label("Depth - mm"), 0, 0);
+    f4->addWidget(makeText("foam_blank_depth", &F::foam_blank_depth), 0, 1);
+    f4->addWidget(label("宽度-毫米"), 1, 0);
+    f4->addWidget(makeText("foam_blank_width", &F::foam_blank_width), 1, 1);
+    auto* f3 = new QVBoxLayout(frame3);
+    f3->addWidget(oversize);
+    f3->addWidget(frame4_);
+
+    // Stepper motor options.
+    auto* frame5 = frame("Frame5", "步进电机选项");
+    auto* f5 = new QGridLayout(frame5);
+    f5->addWidget(makeCheck("reverseX1", "X1反向", &F::reverseX1), 0, 0);
+    f5->addWidget(makeCheck("reverseY1", "Y1反向", &F::reverseY1), 0, 1);
+    f5->addWidget(makeCheck("reverseX2", "X2反向", &F::reverseX2), 1, 0);
+    f5->addWidget(makeCheck("reverseY2", "Y2反向", &F::reverseY2), 1, 1);
+    f5->addWidget(label("Max. Speed - Hz"), 2, 0);
+    f5->addWidget(makeText("max_speed", &F::max_speed), 2, 1);
+    f5->addWidget(label("Accelerate - Hz/s"), 3, 0);
+    f5->addWidget(makeText("accel_rate", &F::accel_rate), 3, 1);
+    f5->addWidget(label("步/每毫米"), 4, 0);
+    f5->addWidget(makeText("steps_per_inch", &F::steps_per_inch), 4, 1);
+
+    // Pin assignment: the eight axis signals, the wire pin and its level.
+    auto* frame6 = frame("Frame6", "引脚分配");
+    auto* f6 = new QGridLayout(frame6);
+    const std::pair<const char*, std::string F::*> axisCombos[] = {
+        {"x1_dir", &F::x1_dir},   {"x1_step", &F::x1_step}, {"y1_dir", &F::y1_dir},
+        {"y1_step", &F::y1_step}, {"x2_dir", &F::x2_dir},   {"x2_step", &F::x2_step},
+        {"y2_dir", &F::y2_dir},   {"y2_step", &F::y2_step}};
+    const char* axisLabels[] = {"X1 Direction", "X1 Step", "Y1 Direction", "Y1 Step",
+                                "X2 Direction", "X2 Step", "Y2 Direction", "Y2 Step"};
+    for (int i = 0; i < 8; ++i) {
+        f6->addWidget(label(axisLabels[i]), i / 2, (i % 2) * 2);
+        f6->addWidget(makeCombo(axisCombos[i].first, kAxisPins, axisCombos[i].second), i / 2,
+                      (i % 2) * 2 + 1);
+    }
+    f6->addWidget(label("热丝控制"), 4, 0);
+    f6->addWidget(
+        makeCombo("enable", {"Pin 1", "Pin 14", "Pin 16", "Pin 17", "Not Used"}, &F::enable), 4, 1);
+    f6->addWidget(makeOption("active_low", "低电平有效", &F::active_low), 4, 2);
+    f6->addWidget(makeOption("active_high", "高电平有效", &F::active_high), 4, 3);
+    // Filled by the program from the wire pin and its level; the cut runners read them.
+    auto* hold = makeText("enable_hold", &F::enable_hold);
+    auto* holdBit = makeText("enable_hold_bit", &F::enable_hold_bit);
+    hold->setReadOnly(true);
+    holdBit->setReadOnly(true);
+    hold->hide();
+    holdBit->hide();
+
+    auto* frame7 = frame("Frame7", "并口地址");
+    auto* f7 = new QHBoxLayout(frame7);
+    f7->addWidget(label("端口地址"));
+    f7->addWidget(makeCombo("port_address", {"378h", "278h", "3BCh"}, &F::port_address));
+
+    auto* frame8 = frame("Frame8", "切口调整");
+    auto* f8 = new QHBoxLayout(frame8);
+    f8->addWidget(label("电热丝直径"));
+    f8->addWidget(makeText("kerf", &F::kerf));
+    f8->addWidget(label("mm"));
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(frame1, 0, 0);
+    grid->addWidget(frame3, 0, 1);
+    grid->addWidget(frame5, 1, 0);
+    grid->addWidget(frame6, 1, 1, 2, 1);
+    auto* addressAndKerf = new QVBoxLayout;
+    addressAndKerf->addWidget(frame7);
+    addressAndKerf->addWidget(frame8);
+    grid->addLayout(addressAndKerf, 2, 0);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(toolbar_);
+    layout->addLayout(grid);
+}
+
+void DeviceSettingsWindow::connectControls() {
+    // Every edit goes straight into the model; refreshes from the model are not edits.
+    for (auto& [edit, field] : texts_) {
+        connect(edit, &QLineEdit::textChanged, this, [this, f = field](const QString& text) {
+            if (!refreshing_) ws_.settings.fields.*f = s(text);
+        });
+    }
+    for (auto& [combo, field] : combos_) {
+        connect(combo, &QComboBox::currentTextChanged, this,
+                [this, f = field](const QString& text) {
+                    if (!refreshing_) ws_.settings.fields.*f = s(text);
+                });
+    }
+    for (auto& [box, field] : checks_) {
+        connect(box, &QCheckBox::stateChanged, this, [this, b = box, f = field](int state) {
+            if (refreshing_) return;
+            ws_.settings.fields.*f = checkValue(static_cast<Qt::CheckState>(state));
+            // The grey state is the program's to set; a click leaves only 0 and 1.
+            if (state != Qt::PartiallyChecked) b->setTristate(false);
+        });
+    }
+    for (auto& [option, field] : options_) {
+        connect(option, &QRadioButton::toggled, this, [this, f = field](bool on) {
+            if (!refreshing_) ws_.settings.fields.*f = on;
+        });
+    }
+    auto* leadIn = findChild<QCheckBox*>("lead_in");
+    auto* oversize = findChild<QCheckBox*>("oversize_foam");
+    connect(leadIn, &QCheckBox::clicked, this, &DeviceSettingsWindow::updateFrames);
+    connect(oversize, &QCheckBox::clicked, this, &DeviceSettingsWindow::updateFrames);
+}
+
+void DeviceSettingsWindow::refreshFromModel() {
+    const SettingsFields& f = ws_.settings.fields;
+    refreshing_ = true;
+    for (auto& [edit, field] : texts_) {
+        if (edit->text() != q(f.*field)) edit->setText(q(f.*field));
+    }
+    for (auto& [combo, field] : combos_) combo->setEditText(q(f.*field));
+    for (auto& [box, field] : checks_) {
+        box->setTristate(f.*field == 2);
+        box->setCheckState(checkState(f.*field));
+    }
+    // Options of one frame exclude each other; "neither selected" needs the exclusion off.
+    for (auto& [option, field] : options_) {
+        option->setAutoExclusive(false);
+        option->setChecked(f.*field);
+    }
+    for (auto& [option, field] : options_) option->setAutoExclusive(true);
+    refreshing_ = false;
+}
+
+void DeviceSettingsWindow::updateFrames() {
+    frame2_->setEnabled(ws_.settings.fields.lead_in == 1);
+    frame4_->setEnabled(ws_.settings.fields.oversize_foam == 1);
+}
+
+bool DeviceSettingsWindow::loadSettings() {
+    loaded_ = true;
+    bool ok = true;
+    try {
+        ws_.settings.load(ws_.file("settings.txt"));
+    } catch (const RunError& e) {
+        reportError(dialogs_, e, "Module 9, Load Data");
+        ok = false;
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, "Module 9, Load Data");
+        ok = false;
+    }
+    // Whatever the file gave, the controls show it; the frames follow their check boxes even
+    // when a later step failed, so the window never shows a ticked box over a dead frame.
+    saved_ = ws_.settings.fields;
+    refreshFromModel();
+    updateFrames();
+    if (ok) emit settingsApplied();
+    return ok;
+}
+
+void DeviceSettingsWindow::resetDefaults() {
+    ws_.settings.fields.resetDefaults();
+    refreshFromModel();
+    updateFrames();
+}
+
+bool DeviceSettingsWindow::done() {
+    bool ok = true;
+    try {
+        ws_.settings.save(ws_.file("settings.txt"));
+    } catch (const RunError& e) {
+        reportError(dialogs_, e, "Module 9, Close");
+        ok = false;
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, "Module 9, Close");
+        ok = false;
+    }
+    // The derivation fills enable_hold and enable_hold_bit.
+    refreshFromModel();
+    saved_ = ws_.settings.fields;
+    if (ok) {
+        emit settingsApplied();
+        hide();
+    }
+    return ok;
+}
+
+void DeviceSettingsWindow::onToolbar(int index) {
+    if (index == 1) resetDefaults();
+    if (index == 2) done();
+}
+
+void DeviceSettingsWindow::showAndActivate() {
+    if (!loaded_) loadSettings();
+    show();
+    raise();
+    placeOnFrame();
+    activateWindow();
+}
+
+void DeviceSettingsWindow::placeOnFrame() {
+    QWidget* target = this;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) target = sub;
+    placeInFrame(*target, Placement::Tool);
+}
+
+void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
+    // Unloading drops the edits: the model falls back to what the file gave, and the next use
+    // reads settings.txt again. The window object itself stays for the frame to reuse.
+    ws_.settings.fields = saved_;
+    refreshFromModel();
+    updateFrames();
+    loaded_ = false;
+    event->ignore();
+    hide();
+}
+
+bool DeviceSettingsWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && isWindow()) placeOnFrame();
+    if (event->type() == QEvent::ParentChange) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &DeviceSettingsWindow::placeOnFrame,
+                    Qt::UniqueConnection);
+        }
+    }
+    return QWidget::event(event);
+}
+
+}  // namespace corvane

@@ -1,0 +1,94 @@
+// The device-settings window (Form9, "设备设置"): shows and edits the 28 machine-settings fields.
+// Its controls are a view of Workspace::settings.fields, kept in sync on every edit, so the rest
+// of the program always reads the window's current state from the model.
+#pragma once
+
+#include <QWidget>
+#include <string>
+#include <vector>
+
+#include "machine/machine_settings.h"
+
+class QCheckBox;
+class QComboBox;
+class QGroupBox;
+class QLineEdit;
+class QRadioButton;
+
+namespace corvane {
+
+class Dialogs;
+class Toolbar;
+class Workspace;
+
+class DeviceSettingsWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // objectName "Form9". Builds the controls hidden; call loadSettings() to read settings.txt.
+    DeviceSettingsWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+
+    // Load settings (start-up, hidden): reads settings.txt into the fields, derives every value,
+    // enables the frames. A failure is reported ("Module 9, Load Data") and leaves what was done.
+    // Returns false on failure.
+    bool loadSettings();
+
+    // Show modeless and run the activation steps (placement). A window closed with the close box
+    // is loaded again first, which reads settings.txt again.
+    void showAndActivate();
+
+    // True while the window is loaded (between a load and a close with the close box).
+    bool isLoaded() const { return loaded_; }
+
+    // The toolbar's buttons: 1 "Reset Defaults", 2 "Done".
+    void resetDefaults();
+    // "Done": saves settings.txt, derives, hides. False (window stays) on failure ("Module 9,
+    // Close").
+    bool done();
+
+    // Puts the model's fields into the controls (after someone else changed the model).
+    void refreshFromModel();
+
+  signals:
+    // After every load and every "Done" that derived the values anew.
+    void settingsApplied();
+
+  protected:
+    // The close box unloads: unsaved edits are dropped and the next use reads the file again.
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    void buildControls();
+    void connectControls();
+    void updateFrames();
+    void onToolbar(int index);
+    void placeOnFrame();
+
+    QLineEdit* makeText(const char* name, std::string SettingsFields::*field);
+    QComboBox* makeCombo(const char* name, const QStringList& items,
+                         std::string SettingsFields::*field);
+    QCheckBox* makeCheck(const char* name, const QString& caption, int SettingsFields::*field);
+    QRadioButton* makeOption(const char* name, const QString& caption, bool SettingsFields::*field);
+
+    Workspace& ws_;
+    Dialogs& dialogs_;
+    Toolbar* toolbar_ = nullptr;
+    QGroupBox* frame2_ = nullptr;
+    QGroupBox* frame4_ = nullptr;
+    template <typename Control, typename Value>
+    struct Bound {
+        Control* control;
+        Value SettingsFields::*field;
+    };
+    std::vector<Bound<QLineEdit, std::string>> texts_;
+    std::vector<Bound<QComboBox, std::string>> combos_;
+    std::vector<Bound<QCheckBox, int>> checks_;
+    std::vector<Bound<QRadioButton, bool>> options_;
+
+    bool loaded_ = false;
+    bool refreshing_ = false;
+    // The fields as the file gave them (last load or "Done"): what an unload falls back to.
+    SettingsFields saved_;
+};
+
+}  // namespace corvane
