@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "common/fixed_point.h"
+
 namespace corvane {
 
 // Shortest decimal form of a single-precision value, up to 7 significant digits, full stop as
@@ -18,10 +20,14 @@ std::string formatDouble(double value);
 std::string formatPadded(double value, int intDigits, int decimals);
 
 // The status-bar and waypoint-window patterns.
-inline std::string formatPosition(double mm) { return formatPadded(mm, 5, 3); }   // 00000.000
-inline std::string formatWaypointField(double mm) { return formatPadded(mm, 3, 5); }  // 000.00000
+// 00000.000 and 000.00000.
+inline std::string formatPosition(double mm) { return formatPadded(mm, 5, 3); }
+inline std::string formatWaypointField(double mm) { return formatPadded(mm, 3, 5); }
 
 // A calculated box: rounded to two decimals (half to even) and shown in shortest form.
 std::string formatTwoDecimals(double value);
+
+// A fixed-point amount in its shortest exact form: 0.02, 5.3291, -12, 0.
+std::string formatFixed4(Fixed4 value);
 
 }  // namespace corvane

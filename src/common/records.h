@@ -15,14 +15,14 @@ namespace corvane {
 struct RecordValue {
     enum class Kind { Text, Boolean, Number };
     Kind kind = Kind::Text;
-    std::string text;     // the value's text as written (without quotes), UTF-8
+    std::string text;  // the value's text as written (without quotes), UTF-8
     bool boolean = false;
     double number = 0;
     bool quoted = false;  // the value stood in double quotes
 
     // Conversions used by fields: RunError TypeMismatch where the value cannot be one.
     double asNumber() const;
-    bool asBoolean() const;  // a number is true when not 0
+    bool asBoolean() const;      // a number is true when not 0
     std::string asText() const;  // numbers give their shortest form, Booleans "True"/"False"
 };
 
@@ -41,17 +41,19 @@ public:
     std::string nextLine();
 
 private:
+    void skipLineEnd();
     std::string text_;
     std::size_t pos_ = 0;
+    bool afterComma_ = false;  // a separator was read: an empty value may follow
 };
 
 // Writes one record line: values separated by commas, ended by CR LF, text in GBK.
 class RecordWriter {
 public:
-    RecordWriter& text(std::string_view utf8);     // "value"
-    RecordWriter& boolean(bool value);             // #TRUE# / #FALSE#
-    RecordWriter& number(double value);            // shortest double form
-    RecordWriter& single(float value);             // shortest single form
+    RecordWriter& text(std::string_view utf8);  // "value"
+    RecordWriter& boolean(bool value);          // #TRUE# / #FALSE#
+    RecordWriter& number(double value);         // shortest double form
+    RecordWriter& single(float value);          // shortest single form
     RecordWriter& integer(long long value);
     // Ends the line with CR LF and returns everything written so far (GBK bytes).
     RecordWriter& endLine();

@@ -37,10 +37,14 @@ public:
 
     int number() const { return number_; }
     const std::string& description() const { return description_; }
+    // What the operator needs besides the classic text (the reason a file or port failed);
+    // empty for the plain classic errors.
+    const std::string& detail() const { return detail_; }
 
 private:
     int number_;
     std::string description_;
+    std::string detail_;
 };
 
 // "Error encountered, Error Number 53, File not found\rModule 9, Load Data"

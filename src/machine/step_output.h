@@ -23,6 +23,10 @@ struct MotionState {
 // StepsPerMm 0.
 Fixed4 stepHighTimeMs(int32_t stepsPerMm, Fixed4 speed);
 
+// The position update of one tick: counts LastPortByte (while home is set), shows panel 1 and
+// clears PositionUpdatePending. Also run once at the end of the program's start-up.
+void PositionUpdate(Workspace& ws);
+
 // Spins on the clock for `ms`; runs the position update inside the wait when one is pending.
 void PreciseWait(Workspace& ws, Fixed4 ms);
 

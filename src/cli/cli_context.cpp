@@ -1,0 +1,54 @@
+// The shared state of a corvane-cli run: application folder, workspace, message output.
+#include "cli/cli_context.h"
+
+#include <iostream>
+
+#include "common/run_error.h"
+#include "platform/app_folder.h"
+#include "platform/simulated_port.h"
+
+namespace corvane::cli {
+
+std::filesystem::path CliContext::appFolder() {
+    if (!folder_) folder_ = resolveAppFolder({appDir, executableDir(), {}});
+    return *folder_;
+}
+
+Workspace& CliContext::workspace(bool loadSettings) {
+    if (!ws_) {
+        if (!port_) port_ = std::make_unique<SimulatedPort>();
+        ws_ = std::make_unique<Workspace>(appFolder(), *port_, clock_);
+        if (loadSettings) {
+            try {
+                ws_->settings.load(ws_->file("settings.txt"));
+            } catch (const RunError& e) {
+                printMessage(errorReportText(e, "Module 9, Load Data"));
+                if (!e.detail().empty()) printMessage(e.detail());
+                throw ReportedError(1);
+            }
+        }
+    }
+    return *ws_;
+}
+
+void CliContext::usePort(std::unique_ptr<PortIo> port) {
+    port_ = std::move(port);
+    if (ws_) ws_->setPort(*port_);
+}
+
+void printMessage(const std::string& text) {
+    std::string line;
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        char c = text[i];
+        if (c == '\r' || c == '\n') {
+            std::cerr << line << '\n';
+            line.clear();
+            if (c == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+        } else {
+            line += c;
+        }
+    }
+    std::cerr << line << std::endl;
+}
+
+}  // namespace corvane::cli

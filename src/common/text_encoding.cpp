@@ -1,0 +1,125 @@
+// GBK <-> UTF-8 through glibc iconv; undecodable bytes never stop a read or a write.
+#include "common/text_encoding.h"
+
+#include <iconv.h>
+
+#include <cerrno>
+#include <stdexcept>
+
+namespace corvane {
+
+bool isValidUtf8(std::string_view bytes) {
+    std::size_t i = 0;
+    const std::size_t n = bytes.size();
+    while (i < n) {
+        auto c = static_cast<unsigned char>(bytes[i]);
+        if (c < 0x80) {
+            ++i;
+            continue;
+        }
+        int len;
+        unsigned int cp;
+        if (c >= 0xC2 && c <= 0xDF) {
+            len = 2;
+            cp = c & 0x1F;
+        } else if (c >= 0xE0 && c <= 0xEF) {
+            len = 3;
+            cp = c & 0x0F;
+        } else if (c >= 0xF0 && c <= 0xF4) {
+            len = 4;
+            cp = c & 0x07;
+        } else {
+            return false;
+        }
+        if (i + len > n) return false;
+        for (int k = 1; k < len; ++k) {
+            auto cc = static_cast<unsigned char>(bytes[i + k]);
+            if ((cc & 0xC0) != 0x80) return false;
+            cp = (cp << 6) | (cc & 0x3F);
+        }
+        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
+            return false;
+        }
+        if (cp >= 0xD800 && cp <= 0xDFFF) return false;
+        i += len;
+    }
+    return true;
+}
+
+namespace {
+
+class Converter {
+public:
+    Converter(const char* to, const char* from) : cd_(iconv_open(to, from)) {
+        if (cd_ == reinterpret_cast<iconv_t>(-1)) {
+            throw std::runtime_error(std::string("iconv cannot convert from ") + from + " to " +
+                                     to);
+        }
+    }
+    ~Converter() { iconv_close(cd_); }
+    Converter(const Converter&) = delete;
+    Converter& operator=(const Converter&) = delete;
+
+    // Converts `in`; on a byte sequence it cannot take, appends `bad` and skips `skip(in)` bytes.
+    template <typename Skip>
+    std::string run(std::string_view in, std::string_view bad, Skip skip) {
+        std::string out;
+        out.reserve(in.size() * 3 / 2 + 8);
+        char* src = const_cast<char*>(in.data());
+        std::size_t srcLeft = in.size();
+        char buf[1024];
+        while (srcLeft > 0) {
+            char* dst = buf;
+            std::size_t dstLeft = sizeof buf;
+            std::size_t r = iconv(cd_, &src, &srcLeft, &dst, &dstLeft);
+            out.append(buf, static_cast<std::size_t>(dst - buf));
+            if (r == static_cast<std::size_t>(-1)) {
+                if (errno == E2BIG) continue;
+                out += bad;
+                std::size_t n = skip(std::string_view(src, srcLeft));
+                src += n;
+                srcLeft -= n;
+                iconv(cd_, nullptr, nullptr, nullptr, nullptr);
+            }
+        }
+        return out;
+    }
+
+private:
+    iconv_t cd_;
+};
+
+std::size_t utf8CharLength(std::string_view s) {
+    auto c = static_cast<unsigned char>(s[0]);
+    std::size_t len = c < 0x80 ? 1 : c >= 0xF0 ? 4 : c >= 0xE0 ? 3 : c >= 0xC0 ? 2 : 1;
+    std::size_t k = 1;
+    while (k < len && k < s.size() && (static_cast<unsigned char>(s[k]) & 0xC0) == 0x80) ++k;
+    return k;
+}
+
+}  // namespace
+
+std::string gbkToUtf8(std::string_view gbk) {
+    bool ascii = true;
+    for (char c : gbk) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::string(gbk);
+    Converter conv("UTF-8", "GBK");
+    return conv.run(gbk, "\xEF\xBF\xBD", [](std::string_view) { return std::size_t{1}; });
+}
+
+std::string utf8ToGbk(std::string_view utf8) {
+    bool ascii = true;
+    for (char c : utf8) ascii = ascii && static_cast<unsigned char>(c) < 0x80;
+    if (ascii) return std::string(utf8);
+    Converter conv("GBK", "UTF-8");
+    return conv.run(utf8, "?", utf8CharLength);
+}
+
+std::string decodeFileText(std::string_view bytes) {
+    // A UTF-8 byte-order mark (some editors add one) is not part of the first value.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
+    if (isValidUtf8(bytes)) return std::string(bytes);
+    return gbkToUtf8(bytes);
+}
+
+}  // namespace corvane

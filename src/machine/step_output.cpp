@@ -1,0 +1,167 @@
+// One output tick and its timing. The waits sleep on the monotonic clock until shortly before
+// their deadline and spin the rest, so they are never shorter than asked and leave the core to
+// others for most of a long high time.
+#include "machine/step_output.h"
+
+#include "common/run_error.h"
+#include "machine/workspace.h"
+#include "platform/monotonic_clock.h"
+#include "platform/port_io.h"
+
+namespace corvane {
+
+namespace {
+
+__extension__ typedef __int128 Int128;
+
+// How long before the deadline a wait stops sleeping and starts spinning: covers the wake-up
+// latency of clock_nanosleep on an ordinary (not real-time) scheduler.
+constexpr int64_t kSpinMicros = 200;
+
+uint16_t dataPort(Workspace& ws) {
+    return static_cast<uint16_t>(ws.settings.derived.DataPort);
+}
+uint16_t controlPort(Workspace& ws) {
+    return static_cast<uint16_t>(ws.settings.derived.ControlPort);
+}
+
+// counts per millisecond (rounded) x ms, rounded half to even.
+int64_t waitCounts(int64_t frequency, Fixed4 ms) {
+    int64_t perMs = toInt64(static_cast<double>(frequency) / 1000.0);
+    Int128 scaled = static_cast<Int128>(perMs) * ms.raw();
+    Int128 q = scaled / Fixed4::kScale;
+    Int128 r = scaled % Fixed4::kScale;
+    if (r < 0) {
+        r += Fixed4::kScale;
+        q -= 1;
+    }
+    if (2 * r > Fixed4::kScale || (2 * r == Fixed4::kScale && (q & 1) != 0)) q += 1;
+    return static_cast<int64_t>(q);
+}
+
+// The wire pin's level rule: which bit operation drives it active (on) or inactive (off).
+// Pins 1, 14 and 17 are inverted by the port hardware, pin 16 is not. Empty when no pin or
+// no level is chosen.
+enum class BitOp { None, Set, Clear };
+BitOp wireOperation(const SettingsFields& f, bool on) {
+    bool inverted;
+    if (f.enable == "Pin 1" || f.enable == "Pin 14" || f.enable == "Pin 17") {
+        inverted = true;
+    } else if (f.enable == "Pin 16") {
+        inverted = false;
+    } else {
+        return BitOp::None;
+    }
+    bool highActive;
+    if (f.active_low) {
+        highActive = false;
+    } else if (f.active_high) {
+        highActive = true;
+    } else {
+        return BitOp::None;
+    }
+    // The register bit that makes the pin's line active: high for an active-high line on a
+    // plain pin, inverted by the hardware on the others.
+    bool setForActive = highActive != inverted;
+    return (on == setForActive) ? BitOp::Set : BitOp::Clear;
+}
+
+}  // namespace
+
+Fixed4 stepHighTimeMs(int32_t stepsPerMm, Fixed4 speed) {
+    Fixed4 ticksPerSecond = Fixed4::fromInt(stepsPerMm) * speed;
+    if (ticksPerSecond.raw() == 0) throw RunError(ErrorNumber::DivisionByZero);
+    return Fixed4::fromDouble(1.0 / (ticksPerSecond.toDouble() / 1000.0) - 1.0);
+}
+
+void PositionUpdate(Workspace& ws) {
+    applyStepByte(ws.position, ws.settings.derived, ws.motion.LastPortByte);
+    // Cleared also while no home is set: the not-set text needs showing only once per tick.
+    ws.motion.PositionUpdatePending = false;
+    ws.setStatus(1, positionStatusText(ws.position));
+}
+
+void PreciseWait(Workspace& ws, Fixed4 ms) {
+    MonotonicClock& clock = ws.clock();
+    const int64_t frequency = clock.frequency();
+    const int64_t wait = waitCounts(frequency, ms);
+    const int64_t start = clock.now();
+    const int64_t target = start + wait;
+    // A wait of zero or less returns at once; a pending position update waits for the next.
+    if (start >= target) return;
+    const int64_t spin = frequency / 1'000'000 * kSpinMicros;
+    int64_t reading;
+    while (true) {
+        if (ws.motion.PositionUpdatePending) PositionUpdate(ws);
+        reading = clock.now();
+        if (reading >= target) break;
+        if (target - reading > spin) clock.sleepUntil(target - spin);
+    }
+}
+
+void ClearStepBits(Workspace& ws) {
+    const DerivedSettings& d = ws.settings.derived;
+    PortIo& port = ws.port();
+    port.clrPortBit(dataPort(ws), d.X1.StepBit);
+    port.clrPortBit(dataPort(ws), d.X2.StepBit);
+    port.clrPortBit(dataPort(ws), d.Y1.StepBit);
+    port.clrPortBit(dataPort(ws), d.Y2.StepBit);
+}
+
+// One tick on the data register (one line per bit group):
+//
+//            |<-- StepHighTimeMs -->|<------ 1 ms ------>|
+//             ______________________                      ____
+//  step bits |                      |X1 X2 Y1 Y2 cleared |  next tick's write
+//  __________|                      |____________________|
+//            ____________________________________________ ____
+//  dir bits  X___________________________________________X____
+//            ^ PortOut(byte)        ^ ClearStepBits       ^ next PortOut
+//            position update runs inside the high wait (or the low wait when high <= 0)
+//
+// The period is StepHighTimeMs + 1 ms = 1000 / (StepsPerMm x speed) ms plus the port writes.
+void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed) {
+    MotionState& m = ws.motion;
+    m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
+    m.LastPortByte = portByte;
+    ws.port().portOut(dataPort(ws), portByte);
+    m.PositionUpdatePending = true;
+    PreciseWait(ws, m.StepHighTimeMs);
+    ClearStepBits(ws);
+    // The low time counts from the clearing of the step bits.
+    PreciseWait(ws, Fixed4::fromInt(1));
+}
+
+void WireOn(Workspace& ws) {
+    switch (wireOperation(ws.settings.fields, true)) {
+        case BitOp::Set:
+            ws.port().setPortBit(controlPort(ws), ws.settings.wireBit());
+            break;
+        case BitOp::Clear:
+            ws.port().clrPortBit(controlPort(ws), ws.settings.wireBit());
+            break;
+        case BitOp::None:
+            break;
+    }
+}
+
+void WireOff(Workspace& ws) {
+    switch (wireOperation(ws.settings.fields, false)) {
+        case BitOp::Set:
+            ws.port().setPortBit(controlPort(ws), ws.settings.wireBit());
+            break;
+        case BitOp::Clear:
+            ws.port().clrPortBit(controlPort(ws), ws.settings.wireBit());
+            break;
+        case BitOp::None:
+            break;
+    }
+}
+
+void WireOffByInvert(Workspace& ws) {
+    // Without a chosen wire pin there is nothing to invert (bit 0 would be the strobe line).
+    if (wireOperation(ws.settings.fields, false) == BitOp::None) return;
+    ws.port().notPortBit(controlPort(ws), ws.settings.wireBit());
+}
+
+}  // namespace corvane

@@ -1,0 +1,70 @@
+// Writes each port operation with its time since the trace began.
+#include "platform/tracing_port.h"
+
+#include <cerrno>
+#include <cstring>
+
+#include "common/run_error.h"
+
+namespace corvane {
+
+TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, const std::string& tracePath)
+    : inner_(inner), clock_(clock) {
+    file_ = std::fopen(tracePath.c_str(), "w");
+    if (file_ == nullptr) {
+        throw RunError(ErrorNumber::PathFileAccessError,
+                       tracePath + ": cannot create the trace file: " + std::strerror(errno));
+    }
+    start_ = clock_.now();
+}
+
+TracingPort::~TracingPort() {
+    if (file_ != nullptr) std::fclose(file_);
+}
+
+void TracingPort::flush() {
+    std::fflush(file_);
+}
+
+void TracingPort::line(const char* op, uint16_t port, unsigned value) {
+    int64_t elapsed = clock_.now() - start_;
+    int64_t freq = clock_.frequency();
+    int64_t whole = elapsed / freq;
+    int64_t micros = (elapsed % freq) * 1'000'000 / freq;
+    std::fprintf(file_, "%lld.%06lld %s %u %u\n", static_cast<long long>(whole),
+                 static_cast<long long>(micros), op, static_cast<unsigned>(port), value);
+}
+
+void TracingPort::portOut(uint16_t port, uint8_t value) {
+    inner_.portOut(port, value);
+    line("OUT", port, value);
+}
+
+void TracingPort::setPortBit(uint16_t port, uint8_t bit) {
+    inner_.setPortBit(port, bit);
+    line("SET", port, bit);
+}
+
+void TracingPort::clrPortBit(uint16_t port, uint8_t bit) {
+    inner_.clrPortBit(port, bit);
+    line("CLR", port, bit);
+}
+
+void TracingPort::notPortBit(uint16_t port, uint8_t bit) {
+    inner_.notPortBit(port, bit);
+    line("NOT", port, bit);
+}
+
+bool TracingPort::getPortBit(uint16_t port, uint8_t bit) {
+    bool value = inner_.getPortBit(port, bit);
+    line("GET", port, bit);
+    return value;
+}
+
+uint8_t TracingPort::portIn(uint16_t port) {
+    uint8_t value = inner_.portIn(port);
+    line("IN", port, value);
+    return value;
+}
+
+}  // namespace corvane

@@ -1,0 +1,50 @@
+// Shared helpers of the core tests: a temporary application folder, whole-file reads and
+// writes, and a machine on the simulated port with the fake clock.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <string>
+#include <string_view>
+
+#include "machine/workspace.h"
+#include "platform/monotonic_clock.h"
+#include "platform/simulated_port.h"
+
+namespace corvane::test {
+
+// A fresh folder under the system's temporary folder, removed with its contents at the end.
+class TempDir {
+public:
+    TempDir();
+    ~TempDir();
+    TempDir(const TempDir&) = delete;
+    TempDir& operator=(const TempDir&) = delete;
+
+    const std::filesystem::path& path() const { return path_; }
+    std::filesystem::path operator/(std::string_view name) const { return path_ / name; }
+
+private:
+    std::filesystem::path path_;
+};
+
+void writeFile(const std::filesystem::path& path, std::string_view bytes);
+std::string readFile(const std::filesystem::path& path);
+
+// The "Reset Defaults" settings line (GBK, CR LF) as it is written to settings.txt.
+std::string resetDefaultsLine();
+
+// Copies the shipped resources (settings.txt, waypoint.txt, templates ...) into `folder`.
+void copyResources(const std::filesystem::path& folder);
+
+// A workspace on a recording simulated port and a fake clock, in its own temporary folder.
+// Settings are the Reset Defaults with 158 steps/mm unless the test changes them.
+struct TestMachine {
+    TestMachine();
+    TempDir dir;
+    SimulatedPort port;
+    FakeClock clock;
+    Workspace ws;
+};
+
+}  // namespace corvane::test
