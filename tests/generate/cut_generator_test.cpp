@@ -1,0 +1,419 @@
+// Wing and foam generation: golden sets from an independent implementation, the tick scheme's
+// invariants on random cases, and every refusal leaving the previous working set as it was.
+#include "generate/cut_generator.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <fstream>
+#include <map>
+#include <random>
+#include <sstream>
+
+#include "common/number_text.h"
+#include "generate/tick_scheme.h"
+#include "generate_fixture.h"
+
+namespace corvane::test {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::map<std::string, std::string> readCase(const fs::path& file) {
+    std::map<std::string, std::string> c;
+    std::istringstream in(readFile(file));
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.empty() || line[0] == '#') continue;
+        auto eq = line.find('=');
+        c[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    return c;
+}
+
+class GoldenCase : public ::testing::TestWithParam<const char*> {};
+
+TEST_P(GoldenCase, WritesTheExpectedSetByteForByte) {
+    const fs::path caseDir = fs::path(CORVANE_TEST_DATA) / GetParam();
+    auto c = readCase(caseDir / "case.txt");
+    GenerateMachine m;
+    SettingsFields& f = m.ws.settings.fields;
+    f.steps_per_inch = c["steps_per_inch"];
+    f.kerf = c["kerf"];
+    f.x1_dir = c["x1_dir"], f.x1_step = c["x1_step"], f.y1_dir = c["y1_dir"],
+    f.y1_step = c["y1_step"];
+    f.x2_dir = c["x2_dir"], f.x2_step = c["x2_step"], f.y2_dir = c["y2_dir"],
+    f.y2_step = c["y2_step"];
+    f.reverseX1 = c["reverseX1"] == "1", f.reverseY1 = c["reverseY1"] == "1";
+    f.reverseX2 = c["reverseX2"] == "1", f.reverseY2 = c["reverseY2"] == "1";
+    m.ws.settings.derive();
+    std::stringstream delays(c["delays"]);
+    for (std::string item; std::getline(delays, item, ',');)
+        m.ws.delays.ActiveDelayPoints.push_back(std::stoi(item));
+    m.ws.delays.ActiveDelayPointCount = static_cast<int>(m.ws.delays.ActiveDelayPoints.size());
+
+    GenerationRequest r =
+        m.wing(caseDir / "left.dat", caseDir / "right.dat", c["left_chord"], c["right_chord"]);
+    const bool foam = c["kind"] == "foam";
+    if (foam) r.kind = CutSetKind::Foam;
+    r.leftWashout = c["left_washout"] == "1";
+    r.rightWashout = c["right_washout"] == "1";
+    if (c.count("left_angle")) r.leftAngleText = c["left_angle"];
+    if (c.count("right_angle")) r.rightAngleText = c["right_angle"];
+
+    CutGenerator gen(m.ws);
+    GenerationOutcome out = gen.generate(r);
+    ASSERT_EQ(out.status, GenerationStatus::Finished);
+    EXPECT_TRUE(out.messages.empty());
+    EXPECT_TRUE(m.working("cut.ct1") == readFile(caseDir / "expected_cut.ct1"))
+        << "cut.ct1 differs";
+    EXPECT_EQ(m.working("cut_cnt.ct2"), readFile(caseDir / "expected_cut_cnt.ct2"));
+    std::string datInfo = "\"" + r.leftPath + "\",\"" + r.rightPath + "\"," + c["left_chord"] +
+                          "," + c["right_chord"];
+    if (!foam) {
+        datInfo += ",\"" + c["left_washout"] + "\",\"" + c["right_washout"] + "\",\"" +
+                   r.leftAngleText + "\",\"" + r.rightAngleText + "\"";
+    }
+    EXPECT_EQ(m.working("datinfo.ct3"), datInfo + "\r\n");
+    EXPECT_EQ(out.summary.ticks, static_cast<int64_t>(lineNumbers(m.working("cut.ct1")).size()));
+    EXPECT_DOUBLE_EQ(m.ws.job.LeftTowerChord, leadingNumber(c["left_chord"]));
+    EXPECT_EQ(m.ws.job.rightAirfoilPath, r.rightPath);
+    m.expectNoLeftovers();
+}
+
+INSTANTIATE_TEST_SUITE_P(Sets, GoldenCase,
+                         ::testing::Values("wing_taper_washout", "wing_pins_reversed",
+                                           "foam_sizes"));
+
+TEST(StepCount, ScalesByChordPlusKerfAndRoundsHalfToEven) {
+    EXPECT_EQ(segmentStepCount(0, 200, 0.1, 10), 200);
+    EXPECT_EQ(segmentStepCount(0, 200, -0.1, 10), 200);
+    // (0.5/100 + 1) * (100 * 0.01 * 10) = 10.05 -> 10; chord + kerf scaling
+    EXPECT_EQ(segmentStepCount(0.5, 100, 0.01, 10), 10);
+    EXPECT_EQ(segmentStepCount(0, 1, 2.5, 1), 2);  // 2.5 -> 2
+    EXPECT_EQ(segmentStepCount(0, 1, 3.5, 1), 4);  // 3.5 -> 4
+    EXPECT_EQ(segmentStepCount(0, 1, 0.5, 1), 0);  // 0.5 -> 0: the axis makes no step
+    try {
+        segmentStepCount(0.2, 0, 0.1, 10);
+        FAIL();
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 11);
+    }
+    try {
+        segmentStepCount(0, 0, 0.1, 10);
+        FAIL();
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 6);
+    }
+    EXPECT_THROW(segmentStepCount(0, 1e6, 1, 1'000'000), RunError);  // past 32 bits
+}
+
+TEST(TickScheme, HalfCountAxisStepsOnEverySecondTickAndZeroAxisCarriesForwardDown) {
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "10";
+    m.ws.settings.fields.reverseX2 = 1;  // so that X2's Forward level is a set bit
+    m.ws.settings.derive();
+    const DerivedSettings& d = m.ws.settings.derived;
+    // Left: dx = 0.1 (200 steps), dy = 0.05 (100 steps); right: nothing moves.
+    auto left = m.airfoil("l.dat", "0 0\n0.1 0.05\n");
+    auto right = m.airfoil("r.dat", "0.5 0.5\n0.5 0.5\n");
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(left, right, "200", "200")).status, GenerationStatus::Finished);
+    auto ticks = decodeSteps(m.working("cut.ct1"), d);
+    ASSERT_EQ(ticks.size(), 200u);
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "200\r\n");
+    for (std::size_t j = 1; j <= ticks.size(); ++j) {
+        const DecodedTick& t = ticks[j - 1];
+        EXPECT_TRUE(t.step[0]) << j;            // the largest count steps every tick
+        EXPECT_EQ(t.step[1], j % 2 == 0) << j;  // half count: ticks 2, 4, ...
+        EXPECT_FALSE(t.step[2] || t.step[3]) << j;
+        EXPECT_TRUE(t.dir[0]);   // X1 back (positive difference)
+        EXPECT_TRUE(t.dir[1]);   // Y1 up
+        EXPECT_TRUE(t.dir[2]);   // X2 reversed: Forward is the set level
+        EXPECT_FALSE(t.dir[3]);  // Y2 down
+    }
+    EXPECT_EQ(std::stoi(m.working("cut.ct1").substr(0, 3)),
+              d.X1Back + d.Y1UpDir + d.X2ForwardDir + d.Y2DownDir);
+}
+
+TEST(TickScheme, StillSegmentsWriteNoTickAndRepeatTheTotal) {
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "10";
+    m.ws.settings.derive();
+    auto f = m.airfoil("f.dat", "0 0\n0 0\n0.1 0\n0.1 0\n");
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(f, f, "100", "100")).status, GenerationStatus::Finished);
+    // The first segment is still: its count line is 0, which readers take for a delay marker.
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "0\r\n100\r\n100\r\n");
+    EXPECT_EQ(lineNumbers(m.working("cut.ct1")).size(), 100u);
+}
+
+TEST(TickScheme, OnePointFilesGiveEmptyFilesAndIdenticalSidesStepTogether) {
+    GenerateMachine m;
+    auto one = m.airfoil("one.dat", "0.3 0.1\n");
+    CutGenerator gen(m.ws);
+    GenerationOutcome out = gen.generate(m.wing(one, one, "200", "200"));
+    ASSERT_EQ(out.status, GenerationStatus::Finished);
+    EXPECT_EQ(m.working("cut.ct1"), "");
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "");
+    EXPECT_EQ(out.summary.segments, 0);
+
+    auto sample = fs::path(CORVANE_RESOURCES) / "samples" / "naca2412.dat";
+    ASSERT_EQ(gen.generate(m.wing(sample, sample, "180", "180")).status,
+              GenerationStatus::Finished);
+    for (const DecodedTick& t : decodeSteps(m.working("cut.ct1"), m.ws.settings.derived)) {
+        ASSERT_EQ(t.step[0], t.step[2]);
+        ASSERT_EQ(t.step[1], t.step[3]);
+        ASSERT_EQ(t.dir[0], t.dir[2]);
+        ASSERT_EQ(t.dir[1], t.dir[3]);
+    }
+}
+
+TEST(TickScheme, DelayPointsBecomeZeroLinesAfterTheirSegment) {
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "10";
+    m.ws.settings.derive();
+    auto f = m.airfoil("f.dat", "0 0\n0.1 0\n0.2 0\n0.3 0\n");
+    m.ws.delays.ActiveDelayPoints = {2, 2, 3, 9};  // 9 names no segment: no line
+    m.ws.delays.ActiveDelayPointCount = 4;
+    CutGenerator gen(m.ws);
+    GenerationOutcome out = gen.generate(m.wing(f, f, "100", "100"));
+    ASSERT_EQ(out.status, GenerationStatus::Finished);
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "100\r\n200\r\n0\r\n0\r\n300\r\n0\r\n");
+    EXPECT_EQ(out.summary.delayLines, 3);
+}
+
+// Ruckig-style: seeded random profiles and machines, checked by decoding the port bytes.
+TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyOrMissesOnlyTheLastStepByRounding) {
+    std::mt19937 rng(20261208);
+    int checkedAxes = 0, lostLastSteps = 0;
+    std::uniform_real_distribution<double> coord(-0.3, 1.2);
+    for (int trial = 0; trial < 40; ++trial) {
+        GenerateMachine m;
+        m.ws.settings.fields.steps_per_inch = std::to_string(5 + trial * 3);
+        m.ws.settings.fields.kerf = trial % 3 == 0 ? "0" : "0.35";
+        m.ws.settings.fields.reverseY1 = trial % 2;
+        m.ws.settings.derive();
+        const int points = 2 + static_cast<int>(rng() % 12);
+        std::vector<double> lx, ly, rx, ry;
+        std::string ltext, rtext;
+        for (int i = 0; i < points; ++i) {
+            lx.push_back(std::round(coord(rng) * 1e4) / 1e4);
+            ly.push_back(i % 4 == 1 && i > 0 ? ly.back() : std::round(coord(rng) * 1e4) / 1e4);
+            rx.push_back(std::round(coord(rng) * 1e4) / 1e4);
+            ry.push_back(std::round(coord(rng) * 1e4) / 1e4);
+            ltext += std::to_string(lx.back()) + " " + std::to_string(ly.back()) + "\n";
+            rtext += std::to_string(rx.back()) + "," + std::to_string(ry.back()) + "\n";
+        }
+        // Parse back what the files hold, as the generator will.
+        auto left = m.airfoil("l.dat", ltext), right = m.airfoil("r.dat", rtext);
+        const double cl = 50 + trial * 7.5, cr = 30 + trial * 3.25;
+        CutGenerator gen(m.ws);
+        std::ostringstream cls, crs;
+        cls.precision(17), crs.precision(17);
+        cls << cl, crs << cr;
+        ASSERT_EQ(gen.generate(m.wing(left, right, cls.str(), crs.str())).status,
+                  GenerationStatus::Finished);
+        auto ticks = decodeSteps(m.working("cut.ct1"), m.ws.settings.derived);
+        auto counts = lineNumbers(m.working("cut_cnt.ct2"));
+        ASSERT_EQ(counts.size(), static_cast<std::size_t>(points - 1));
+        ASSERT_EQ(counts.empty() ? 0 : static_cast<std::size_t>(counts.back()), ticks.size());
+        std::size_t begin = 0;
+        for (int k = 1; k < points; ++k) {
+            const std::size_t end =
+                static_cast<std::size_t>(counts[static_cast<std::size_t>(k - 1)]);
+            ASSERT_GE(end, begin);
+            const double kerf = m.ws.settings.derived.KerfMm.toDouble();
+            const int32_t S = m.ws.settings.derived.StepsPerMm;
+            double dl[4] = {
+                std::stod(std::to_string(lx[k])) - std::stod(std::to_string(lx[k - 1])),
+                std::stod(std::to_string(ly[k])) - std::stod(std::to_string(ly[k - 1])),
+                std::stod(std::to_string(rx[k])) - std::stod(std::to_string(rx[k - 1])),
+                std::stod(std::to_string(ry[k])) - std::stod(std::to_string(ry[k - 1]))};
+            const double chord[4] = {cl, cl, cr, cr};
+            int32_t N = 0;
+            for (int a = 0; a < 4; ++a) N = std::max(N, segmentStepCount(kerf, chord[a], dl[a], S));
+            ASSERT_EQ(end - begin, static_cast<std::size_t>(N))
+                << "trial " << trial << " segment " << k;
+            for (int a = 0; a < 4; ++a) {
+                const int32_t n = segmentStepCount(kerf, chord[a], dl[a], S);
+                int32_t made = 0;
+                std::size_t last = 0;
+                for (std::size_t j = begin; j < end; ++j) {
+                    if (ticks[j].step[a]) {
+                        ++made;
+                        last = j - begin + 1;
+                        // steps fall at about m * N / n
+                        ASSERT_LE(
+                            std::abs(static_cast<double>(last) - std::ceil(made * double(N) / n)),
+                            1.0);
+                    }
+                    // direction level: back/up for a positive difference (Y1 reversed in odd
+                    // trials)
+                    const bool setLevel =
+                        a == 1 && m.ws.settings.derived.Y1.Reversed ? dl[a] <= 0 : dl[a] > 0;
+                    ASSERT_EQ(ticks[j].dir[a], setLevel) << "trial " << trial << " axis " << a;
+                }
+                // Repeated addition can carry the accumulator a hair past N before the last
+                // step: that step is then not made (the bytes are what the machine replays).
+                if (made == n - 1 && n > 1 && n < N) {
+                    ++lostLastSteps;
+                    continue;
+                }
+                ASSERT_EQ(made, n) << "trial " << trial << " segment " << k << " axis " << a;
+                if (n > 0) {
+                    ASSERT_EQ(last, static_cast<std::size_t>(N));
+                }
+                if (n == N) {
+                    ASSERT_EQ(made, N);
+                }
+                ++checkedAxes;
+            }
+            begin = end;
+        }
+    }
+    // The cases hold both outcomes (about four in ten of the axes below N lose the last step).
+    RecordProperty("lost_last_steps", lostLastSteps);
+    EXPECT_GT(checkedAxes, 0);
+    EXPECT_GT(lostLastSteps, 0);
+}
+
+// ---- refusals and failures: the previous working set stays byte for byte ----
+
+TEST(GenerationRefusal, EmptyOrBlankPathChangesNothing) {
+    GenerateMachine m;
+    m.previousSet();
+    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    CutGenerator gen(m.ws);
+    for (auto [l, r] : {std::pair<std::string, std::string>{"", f.string()}, {f.string(), "   "}}) {
+        GenerationRequest req = m.wing(l, r, "200", "200");
+        req.leftPath = l, req.rightPath = r;
+        GenerationOutcome out = gen.generate(req);
+        EXPECT_EQ(out.status, GenerationStatus::Refused);
+        ASSERT_EQ(out.messages.size(), 1u);
+        EXPECT_EQ(out.messages[0].text, "DAT file must be entered to begin generation");
+        EXPECT_EQ(out.messages[0].title, "DAT File not Found");
+        m.expectPreviousSet();
+    }
+    EXPECT_TRUE(m.ws.job.leftAirfoilPath.empty());  // refused before the job values are taken
+}
+
+TEST(GenerationRefusal, UnequalPointCountsAreRefusedWithTheDatFileError) {
+    GenerateMachine m;
+    m.previousSet();
+    std::string sixty, sixtyOne;
+    for (int i = 0; i < 61; ++i) (i < 60 ? sixty : sixtyOne) += "0." + std::to_string(i) + " 0\n";
+    sixtyOne = sixty + sixtyOne;
+    CutGenerator gen(m.ws);
+    GenerationOutcome out =
+        gen.generate(m.wing(m.airfoil("a.dat", sixtyOne), m.airfoil("b.dat", sixty), "200", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Refused);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(
+        out.messages[0].text,
+        "DAT files selected do not have the same number of lines. Edit DAT files and try again");
+    EXPECT_EQ(out.messages[0].title, "DAT File Error");
+    m.expectPreviousSet();
+}
+
+TEST(GenerationRefusal, MissingAirfoilReportsFileNotFoundAndKeepsTheSet) {
+    GenerateMachine m;
+    m.previousSet();
+    CutGenerator gen(m.ws);
+    GenerationOutcome out =
+        gen.generate(m.wing(m.dir / "gone.dat", m.airfoil("b.dat", "0 0\n"), "200", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Failed);
+    ASSERT_EQ(out.messages.size(), 2u);
+    EXPECT_EQ(out.messages[0].text,
+              "Error encountered, Error Number 53, File not found\rModule 14, GCF");
+    EXPECT_EQ(out.messages[1].text,
+              "System Cut files not found, Contact Corvane support for assistance.");
+    m.expectPreviousSet();
+}
+
+TEST(GenerationRefusal, ChordZeroAndNonNumbersAreOrderlyMessages) {
+    GenerateMachine m;
+    m.ws.settings.fields.kerf = "0.2";
+    m.ws.settings.derive();
+    m.previousSet();
+    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    CutGenerator gen(m.ws);
+    GenerationOutcome out = gen.generate(m.wing(f, f, "0", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Failed);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].text,
+              "Error encountered, Error Number 11, Division by zero\rModule 14, GCF");
+    m.expectPreviousSet();
+
+    GenerationRequest foam = m.wing(f, f, "200", "abc");
+    foam.kind = CutSetKind::Foam;
+    out = gen.generate(foam);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].text,
+              "Error encountered, Error Number 11, Division by zero\rModule 1, GCF");
+    m.expectPreviousSet();
+
+    auto words = m.airfoil("w.dat", "0 0\n0.5 0.1\nhello 0\n");
+    out = gen.generate(m.wing(words, words, "200", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Refused);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].title, "DAT File Error");
+    EXPECT_NE(out.messages[0].text.find(words.string()), std::string::npos);
+    EXPECT_NE(out.messages[0].text.find("line 3"), std::string::npos);
+    m.expectPreviousSet();
+}
+
+TEST(GenerationRefusal, MissingTemplateGivesTheSystemMessage) {
+    GenerateMachine m;
+    m.previousSet();
+    fs::remove(m.dir / "temp_cut_cnt.txt");
+    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    CutGenerator gen(m.ws);
+    GenerationOutcome out = gen.generate(m.wing(f, f, "200", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Failed);
+    ASSERT_EQ(out.messages.size(), 2u);
+    EXPECT_EQ(out.messages[1].text,
+              "System Cut files not found, Contact Corvane support for assistance.");
+    m.expectPreviousSet();
+}
+
+TEST(GenerationStop, StopAtASegmentBoundaryRestoresThePreviousSet) {
+    GenerateMachine m;
+    m.previousSet();
+    auto f = m.airfoil("f.dat", "0 0\n0.1 0\n0.2 0\n0.3 0\n0.4 0\n0.5 0\n");
+    CutGenerator gen(m.ws);
+    std::vector<int> seen;
+    GenerationCallbacks cb;
+    cb.progress = [&](int k, int points) {
+        EXPECT_EQ(points, 6);
+        seen.push_back(k);
+    };
+    int yields = 0;
+    cb.yield = [&] {
+        if (++yields == 3) gen.requestStop();
+    };
+    GenerationOutcome out = gen.generate(m.wing(f, f, "200", "200"), cb);
+    EXPECT_EQ(out.status, GenerationStatus::Stopped);
+    EXPECT_TRUE(out.messages.empty());
+    EXPECT_EQ(seen, (std::vector<int>{1, 2, 3, 4}));
+    m.expectPreviousSet();
+
+    // The next generation clears the flag and runs to the end.
+    EXPECT_EQ(gen.generate(m.wing(f, f, "200", "200"), {}).status, GenerationStatus::Finished);
+    EXPECT_EQ(lineNumbers(m.working("cut_cnt.ct2")).size(), 5u);
+}
+
+TEST(GenerationStop, AFreshFolderWithoutAWorkingSetStaysWithout) {
+    GenerateMachine m;
+    auto f = m.airfoil("f.dat", "0 0\n0.1 0\n0.2 0\n");
+    CutGenerator gen(m.ws);
+    GenerationCallbacks cb;
+    cb.progress = [&](int, int) { gen.requestStop(); };
+    EXPECT_EQ(gen.generate(m.wing(f, f, "200", "200"), cb).status, GenerationStatus::Stopped);
+    EXPECT_FALSE(fs::exists(m.dir / "cut.ct1"));
+    EXPECT_FALSE(fs::exists(m.dir / "datinfo.ct3"));
+    m.expectNoLeftovers();
+}
+
+}  // namespace
+}  // namespace corvane::test
