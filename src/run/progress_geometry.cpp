@@ -1,13 +1,6 @@
 #include "run/progress_geometry.h"
 
-#include <cmath>
-
 namespace corvane {
-
-void applyWashout(ProfilePoints& profile, double degrees) {
-    const double slope = std::tan(degrees * 0.0174532925);
-    for (size_t i = 0; i < profile.x.size(); ++i) profile.y[i] += profile.x[i] * slope;
-}
 
 ScaleFactors scaleFactorsFor(double leftChord, double rightChord) {
     ScaleFactors s;
@@ -18,8 +11,8 @@ ScaleFactors scaleFactorsFor(double leftChord, double rightChord) {
     return s;
 }
 
-std::optional<ProgressLine> segmentLine(const ProfilePoints& profile, float scale, int k) {
-    if (k < 1 || k + 1 > profile.count()) return std::nullopt;
+std::optional<ProgressLine> segmentLine(const Profile& profile, float scale, int k) {
+    if (k < 1 || static_cast<size_t>(k) + 1 > profile.size()) return std::nullopt;
     const double f = scale;
     const size_t a = static_cast<size_t>(k - 1);
     return ProgressLine{f * profile.x[a], f * profile.y[a], f * profile.x[a + 1],

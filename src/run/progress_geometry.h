@@ -1,22 +1,13 @@
-// What the cut progress view draws, worked out without windows: the two profiles after washout,
-// scaled so the larger chord keeps its file size and the smaller shrinks in proportion, and the
-// end points of each segment mark.
+// What the cut progress view draws, worked out without windows: the scale factors that keep the
+// larger chord at its file size and shrink the smaller in proportion, and the line of each
+// segment at that scale.
 #pragma once
 
 #include <optional>
-#include <string>
-#include <vector>
+
+#include "generate/airfoil_input.h"
 
 namespace corvane {
-
-struct ProfilePoints {
-    std::vector<double> x;  // [0] is point 1
-    std::vector<double> y;
-    int count() const { return static_cast<int>(x.size()); }
-};
-
-// Shears the profile about x = 0 by the washout angle: y += x * tan(degrees * 0.0174532925).
-void applyWashout(ProfilePoints& profile, double degrees);
 
 struct ScaleFactors {
     float left = 1.0f;
@@ -31,6 +22,6 @@ struct ProgressLine {
 
 // The line of segment k (1-based: from point k to point k + 1) at `scale`; nullopt when the
 // profile has no such segment.
-std::optional<ProgressLine> segmentLine(const ProfilePoints& profile, float scale, int k);
+std::optional<ProgressLine> segmentLine(const Profile& profile, float scale, int k);
 
 }  // namespace corvane

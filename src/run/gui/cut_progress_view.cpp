@@ -1,0 +1,156 @@
+#include "run/gui/cut_progress_view.h"
+
+#include <QDateTime>
+#include <QGroupBox>
+#include <QScrollBar>
+#include <QWidget>
+
+#include "common/run_error.h"
+#include "machine/workspace.h"
+#include "platform/gui/drawing_view.h"
+#include "platform/gui/placement.h"
+
+namespace corvane {
+
+namespace {
+constexpr double kMarkerSize = 0.01;
+
+int twipsX(const QWidget& w, double twips) {
+    return twipsToPixels(twips, w.logicalDpiX());
+}
+int twipsY(const QWidget& w, double twips) {
+    return twipsToPixels(twips, w.logicalDpiY());
+}
+}  // namespace
+
+CutProgressView::CutProgressView(QWidget& window) : QObject(&window), window_(window) {
+    const char* captions[2] = {"左侧切割文件", "右侧切割文件"};
+    for (int i = 0; i < 2; ++i) {
+        frames_[i] = new QGroupBox(QString::fromUtf8(captions[i]), &window);
+        frames_[i]->setObjectName(QStringLiteral("Frame%1").arg(i + 1));
+        views_[i] = new DrawingView(frames_[i]);
+        views_[i]->setObjectName(QStringLiteral("DXFReader%1").arg(i + 1));
+        bars_[i] = new QScrollBar(Qt::Vertical, frames_[i]);
+        bars_[i]->setObjectName(QStringLiteral("VScroll%1").arg(i + 1));
+        bars_[i]->setRange(-100, 100);
+        bars_[i]->setValue(0);
+        connect(bars_[i], &QScrollBar::valueChanged, this, [this, i](int v) { onScroll(i, v); });
+    }
+}
+
+void CutProgressView::setUp() {
+    const QDateTime now = QDateTime::currentDateTime();
+    for (DrawingView* view : views_) {
+        view->clear();
+        view->setCurrentLayer(QStringLiteral("0"));
+        view->setCurrentColor(drawing_color::kForeground);
+        view->setLimits(-0.1, -0.1, 1.1, 0.1);
+        view->setViewWindow(-0.1, -1.0, 1.0, 1.0);
+        view->setDates(now, now);
+        view->regenerate();
+    }
+    left_ = {};
+    right_ = {};
+}
+
+void CutProgressView::build(const Profile& left, const Profile& right, ScaleFactors scale,
+                            const std::function<void(int, int)>& progress) {
+    // Each build starts from empty views, so a newly loaded set never draws over an old one.
+    for (DrawingView* view : views_) view->clear();
+    left_ = left;
+    right_ = right;
+    scale_ = scale;
+    const int p = static_cast<int>(left.size());
+    const Profile* profiles[2] = {&left_, &right_};
+    const float scales[2] = {scale.left, scale.right};
+    for (int side = 0; side < 2; ++side) {
+        DrawingView& view = *views_[side];
+        const Profile& profile = *profiles[side];
+        for (int k = 2; k <= static_cast<int>(profile.size()); ++k) {
+            if (progress) progress(side * p + k, 2 * p);
+            const ProgressLine line = *segmentLine(profile, scales[side], k - 1);
+            DrawingEntity entity;
+            entity.X0 = line.x0;
+            entity.Y0 = line.y0;
+            entity.x1 = line.x1;
+            entity.y1 = line.y1;
+            entity.LayerName = view.currentLayer();
+            entity.Color = drawing_color::kForeground;
+            view.appendEntity(entity);
+        }
+        view.regenerate();
+    }
+}
+
+void CutProgressView::markSegment(int g) {
+    if (!hasProfiles()) return;
+    const Profile* profiles[2] = {&left_, &right_};
+    const float scales[2] = {scale_.left, scale_.right};
+    for (int side = 0; side < 2; ++side) {
+        const std::optional<ProgressLine> line = segmentLine(*profiles[side], scales[side], g - 1);
+        if (!line) throw RunError(ErrorNumber::SubscriptOutOfRange);
+        views_[side]->drawLine(line->x0, line->y0, line->x1, line->y1, drawing_color::kRed);
+    }
+}
+
+void CutProgressView::markDelayPoints(const ActiveDelaySet& delays) {
+    const int n = std::min<int>(delays.ActiveDelayPointCount,
+                                static_cast<int>(delays.ActiveDelayPoints.size()));
+    for (int i = 0; i < n; ++i) {
+        const int m = delays.ActiveDelayPoints[static_cast<size_t>(i)];
+        for (DrawingView* view : views_) {
+            const std::optional<QPointF> at = view->entityEndPoint(m);
+            if (!at) continue;  // a point beyond this drawing has nothing to mark
+            // Marking again (after a zoom or a scroll) replaces the marker rather than piling
+            // a second one on it.
+            view->drawMarker(at->x(), at->y(), kMarkerSize, drawing_color::kWindowBackground);
+            view->drawMarker(at->x(), at->y(), kMarkerSize, drawing_color::kRed);
+        }
+    }
+}
+
+void CutProgressView::redraw() {
+    for (DrawingView* view : views_) view->regenerate();
+}
+
+void CutProgressView::zoomIn() {
+    for (DrawingView* view : views_) view->zoomIn();
+}
+
+void CutProgressView::zoomOut() {
+    for (DrawingView* view : views_) view->zoomOut();
+}
+
+void CutProgressView::onScroll(int bar, int value) {
+    const double p = previous_[bar];
+    views_[bar]->pan(1.0, -p / 100.0, 1.0, -value / 100.0);
+    previous_[bar] = value;
+    // The other bar follows; at the same value it raises no event and its view stays put.
+    bars_[1 - bar]->setValue(value);
+    emit scrolled();
+}
+
+void CutProgressView::layOut(QSize windowSize, int top, bool sideBySide) {
+    const int frameW = sideBySide ? static_cast<int>(0.48 * windowSize.width())
+                                  : static_cast<int>(0.97 * windowSize.width());
+    const int frameH = sideBySide ? static_cast<int>(0.84 * windowSize.height())
+                                  : static_cast<int>(0.42 * windowSize.height());
+    const int left = twipsX(window_, 100);
+    const int gap = twipsY(window_, 150);
+    const int barW = twipsX(window_, 200);
+    for (int i = 0; i < 2; ++i) {
+        const int x = sideBySide ? left + i * (frameW + twipsX(window_, 150)) : left;
+        const int y = sideBySide ? top : top + i * (frameH + gap);
+        frames_[i]->setGeometry(x, y, frameW, frameH);
+        const int viewW = static_cast<int>(0.98 * frameW);
+        const int viewH = static_cast<int>(0.9 * frameH);
+        const int viewX = (frameW - viewW) / 2;
+        const int viewY = frameH - viewH - (frameW - viewW) / 2;
+        views_[i]->setGeometry(viewX, viewY, viewW, viewH);
+        // The bar stands over the view's right border, as tall as the view.
+        bars_[i]->setGeometry(viewX + viewW - barW, viewY, barW, viewH);
+        bars_[i]->raise();
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,74 @@
+// The drawing part of the cut runner windows: the left and right profile, each in its own frame
+// with a drawing view and a vertical scroll bar, finished segments marked red, delay points
+// marked, both views zoomed and scrolled together.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <functional>
+
+#include "run/progress_geometry.h"
+
+class QGroupBox;
+class QScrollBar;
+class QWidget;
+
+namespace corvane {
+
+class DrawingView;
+struct ActiveDelaySet;
+
+class CutProgressView : public QObject {
+    Q_OBJECT
+  public:
+    // Creates the two frames ("左侧切割文件" / "右侧切割文件") with DXFReader1/VScroll1 and
+    // DXFReader2/VScroll2 as children of `window`.
+    explicit CutProgressView(QWidget& window);
+
+    // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates).
+    void setUp();
+
+    // Replaces both drawings with the profiles at their scales. `progress(value, maximum)` is
+    // called for every entity appended (the "Loading Drawing" bar); it may let events run.
+    void build(const Profile& left, const Profile& right, ScaleFactors scale,
+               const std::function<void(int, int)>& progress = {});
+    bool hasProfiles() const { return static_cast<int>(left_.size()) > 0; }
+    int pointCount() const { return static_cast<int>(left_.size()); }
+
+    // Draws the segment ending at point g (2..P) in red on both views. RunError
+    // SubscriptOutOfRange when g is beyond the profiles; nothing while no profile is drawn.
+    void markSegment(int g);
+    // A red marker at the end point of every active delay point's entity on both views.
+    void markDelayPoints(const ActiveDelaySet& delays);
+    // Regenerates both views: segment marks and markers go, the profiles stay.
+    void redraw();
+    void zoomIn();
+    void zoomOut();
+
+    // Frames side by side (the foam runner) or one above the other (the wing runner), sized from
+    // the window's size; `top` is where the frames start inside the window (pixels).
+    void layOut(QSize windowSize, int top, bool sideBySide = false);
+
+    DrawingView& leftView() { return *views_[0]; }
+    DrawingView& rightView() { return *views_[1]; }
+    QScrollBar& scrollBar(int i) { return *bars_[i]; }
+    QGroupBox& frame(int i) { return *frames_[i]; }
+
+  signals:
+    // A scroll bar moved: the window marks the delay points again and gives the slider focus.
+    void scrolled();
+
+  private:
+    void onScroll(int bar, int value);
+
+    QWidget& window_;
+    QGroupBox* frames_[2];
+    DrawingView* views_[2];
+    QScrollBar* bars_[2];
+    double previous_[2] = {0, 0};
+    Profile left_;
+    Profile right_;
+    ScaleFactors scale_;
+};
+
+}  // namespace corvane

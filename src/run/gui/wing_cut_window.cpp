@@ -1,0 +1,389 @@
+#include "run/gui/wing_cut_window.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QGroupBox>
+#include <QHBoxLayout>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMainWindow>
+#include <QProgressBar>
+#include <QSlider>
+#include <QWindow>
+
+#include "common/number_format.h"
+#include "common/number_text.h"
+#include "delay/active_delay_set.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
+#include "platform/gui/toolbar.h"
+#include "run/gui/cut_progress_view.h"
+#include "run/wing_set_drawing.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kBeginCut = 1, kStop = 2, kWire = 3, kPause = 4;
+
+const char* const kWashoutMissing =
+    "Washout data not included with Cut File.  Either reload correct Cut File or regenerate the "
+    "Cut File and try again.";
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+// The wire pin combo's not-used entry, with or without the blanks the reset puts after it.
+bool wirePinUnused(const std::string& enable) {
+    std::string trimmed = enable;
+    while (!trimmed.empty() && trimmed.back() == ' ') trimmed.pop_back();
+    return trimmed == kEnableNotUsed;
+}
+
+}  // namespace
+
+QString WingCutWindow::wireOnCaption() {
+    return u("电热丝通电");
+}
+QString WingCutWindow::wireOffCaption() {
+    return u("电热丝断电");
+}
+QString WingCutWindow::wireDesignCaption() {
+    return QStringLiteral("Hot Wire OFF");
+}
+QString WingCutWindow::wireClosedCaption() {
+    return QStringLiteral("Hot Wire Control OFF");
+}
+
+WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent, Qt::Window), ws_(ws), dialogs_(dialogs), runner_(ws) {
+    setObjectName(QStringLiteral("Form10"));
+    setWindowTitle(u("机翼切割 - 切割进度信息"));
+
+    toolbar_ = new Toolbar(this);
+    toolbar_->setButtons({
+        {QStringLiteral("Begin Cut"),
+         QStringLiteral("Start the cutting process"),
+         {},
+         QStringLiteral("Start the cutting process")},
+        {QStringLiteral("Stop"),
+         QStringLiteral("Abort Cutting Process"),
+         {},
+         QStringLiteral("Abort Cutting Process")},
+        {wireDesignCaption(),
+         QStringLiteral("Turn ON / Turn OFF Hot Wire"),
+         {},
+         QStringLiteral("Turn ON / Turn OFF Hot Wire")},
+        {QStringLiteral("Pause Cut"),
+         QStringLiteral("Pause Cutting Process"),
+         {},
+         QStringLiteral("Pause Cutting Process")},
+    });
+    connect(toolbar_, &Toolbar::buttonClicked, this, &WingCutWindow::onToolbar);
+
+    controls_ = new QWidget(this);
+    auto* row = new QHBoxLayout(controls_);
+    row->setContentsMargins(4, 2, 4, 2);
+
+    auto* speedBox = new QGroupBox(u("切割速度调整"), controls_);
+    auto* speedRow = new QHBoxLayout(speedBox);
+    slider_ = new QSlider(Qt::Horizontal, speedBox);
+    slider_->setObjectName(QStringLiteral("Slider1"));
+    slider_->setMinimum(0);
+    slider_->setMinimumWidth(160);
+    slider_->installEventFilter(this);
+    connect(slider_, &QSlider::valueChanged, this, &WingCutWindow::onSlider);
+    speedLabel_ = new QLabel(speedBox);
+    speedLabel_->setObjectName(QStringLiteral("Label4"));
+    speedLabel_->setMinimumWidth(40);
+    speedRow->addWidget(slider_);
+    speedRow->addWidget(new QLabel(u("切割速度\n毫米/秒"), speedBox));
+    speedRow->addWidget(speedLabel_);
+    row->addWidget(speedBox);
+
+    row->addWidget(new QLabel(QStringLiteral("Delay Value"), controls_));
+    pauseText_ = new QLineEdit(QStringLiteral("1"), controls_);
+    pauseText_->setObjectName(QStringLiteral("Text1"));
+    pauseText_->setMaximumWidth(80);
+    connect(pauseText_, &QLineEdit::textChanged, this, &WingCutWindow::onPauseText);
+    row->addWidget(pauseText_);
+    row->addWidget(new QLabel(QStringLiteral("milliseconds"), controls_));
+    row->addSpacing(20);
+
+    row->addWidget(new QLabel(QStringLiteral("Percent Complete"), controls_));
+    percentLabel_ = new QLabel(QStringLiteral("0"), controls_);
+    percentLabel_->setObjectName(QStringLiteral("Label5"));
+    percentLabel_->setMinimumWidth(30);
+    row->addWidget(percentLabel_);
+    row->addWidget(new QLabel(QStringLiteral("%"), controls_));
+    row->addStretch(1);
+
+    progress_ = new CutProgressView(*this);
+    connect(progress_, &CutProgressView::scrolled, this, [this] {
+        markDelayPoints();
+        slider_->setFocus();
+    });
+
+    loadingFrame_ = new QGroupBox(QStringLiteral("Loading Drawing"), this);
+    loadingFrame_->setObjectName(QStringLiteral("Frame3"));
+    auto* loadingRow = new QHBoxLayout(loadingFrame_);
+    loadingBar_ = new QProgressBar(loadingFrame_);
+    loadingBar_->setObjectName(QStringLiteral("ProgressBar1"));
+    loadingRow->addWidget(loadingBar_);
+    loadingFrame_->hide();
+
+    runner_.yield = [] { QCoreApplication::processEvents(); };
+    runner_.onSegmentDone = [this](int g) { progress_->markSegment(g); };
+    runner_.onTick = [this](const CutStats& stats) {
+        const int percent = stats.percentComplete();
+        if (percent != lastPercent_ && !runner_.stopRequested()) {
+            lastPercent_ = percent;
+            percentLabel_->setText(QString::number(percent));
+        }
+    };
+
+    // A modal box closing hands the activation back to this window; that is not the operator
+    // coming back to it, so it does not reload the drawings.
+    connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* focused) {
+        if (focused && focused != windowHandle())
+            returnFromModal_ = focused->modality() != Qt::NonModal;
+    });
+}
+
+WingCutWindow::~WingCutWindow() {
+    runner_.requestStop();
+}
+
+// Load: once per showing after a close, as a fresh window would.
+void WingCutWindow::load() {
+    loaded_ = true;
+    toolbar_->setButtonCaption(kWire, wireDesignCaption());
+    toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
+    percentLabel_->setText(QStringLiteral("0"));
+    progress_->setUp();
+    if (const QWidget* frame = frameOf(*this)) {
+        const auto* main = qobject_cast<const QMainWindow*>(frame);
+        const QWidget* inner = main && main->centralWidget() ? main->centralWidget() : frame;
+        resize(inner->width() - twipsToPixels(200, logicalDpiX()),
+               inner->height() - twipsToPixels(100, logicalDpiY()));
+    } else if (!testAttribute(Qt::WA_Resized)) {
+        resize(1000, 720);
+    }
+    layOutControls();
+    progress_->redraw();
+}
+
+void WingCutWindow::layOutControls() {
+    const int w = width();
+    toolbar_->setGeometry(0, 0, w, toolbar_->sizeHint().height());
+    const int controlsTop = toolbar_->sizeHint().height();
+    const int controlsH = controls_->sizeHint().height();
+    controls_->setGeometry(0, controlsTop, w, controlsH);
+    const int framesTop = controlsTop + controlsH + 4;
+    progress_->layOut(size(), framesTop);
+    loadingFrame_->setGeometry(w / 4, framesTop + 40, w / 2, loadingFrame_->sizeHint().height());
+    loadingFrame_->raise();
+}
+
+void WingCutWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    layOutControls();
+}
+
+void WingCutWindow::showEvent(QShowEvent* event) {
+    if (!loaded_) load();
+    QWidget::showEvent(event);
+}
+
+bool WingCutWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate) {
+        const bool fromModal = returnFromModal_;
+        returnFromModal_ = false;
+        if (!fromModal) activate();
+    }
+    return QWidget::event(event);
+}
+
+void WingCutWindow::activate() {
+    if (activating_) return;  // events processed while loading may activate us again
+    activating_ = true;
+    placeInFrame(*this, Placement::Corner);
+    emit homeControlMenuEnableRequested();
+    if (runner_.running()) {  // a running cut keeps the set it started with
+        activating_ = false;
+        return;
+    }
+    // Speed slider: its top is the settings' maximum; it shows CutSpeed.
+    slider_->setMaximum(ws_.settings.derived.SpeedSliderMax);
+    speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
+    slider_->setValue(toInt32(ws_.motion.CutSpeed.toDouble() * 5));
+
+    toolbar_->setButtonEnabled(kBeginCut, true);
+    toolbar_->setButtonEnabled(kStop, true);
+    emit mainToolbarVisibilityRequested(false);
+    loadingBar_->setValue(0);
+    loadingFrame_->show();
+    QCoreApplication::processEvents();
+
+    progress_->setUp();
+    const WingSetDrawing set = loadWingSetDrawing(ws_);
+    using R = WingSetDrawing::Result;
+    switch (set.result) {
+        case R::DatInfoUnreadable:
+            loadingFrame_->hide();
+            reportError(dialogs_, *set.error, QStringLiteral("Module 10, FA"));
+            break;
+        case R::WashoutMissing:
+            loadingFrame_->hide();
+            dialogs_.message(u(kWashoutMissing), QCoreApplication::applicationName());
+            hide();
+            // Hidden, the window can no longer be closed, so the main toolbar comes back now.
+            emit mainToolbarVisibilityRequested(true);
+            break;
+        case R::UnequalProfiles:
+            loadingFrame_->hide();
+            dialogs_.message(u(kDatCountsDiffer), u(kDatFileErrorTitle));
+            break;
+        case R::ProfileUnreadable:
+            loadingFrame_->hide();
+            dialogs_.message(
+                QStringLiteral(
+                    "The profile file %1 could not be read (%2). The drawing is not shown; "
+                    "check the file or regenerate the Cut File.")
+                    .arg(QString::fromStdString(set.failedPath),
+                         QString::fromStdString(set.error ? set.error->description()
+                                                          : std::string())));
+            break;
+        case R::Ok:
+            progress_->build(set.left, set.right, set.scale, [this](int value, int maximum) {
+                loadingBar_->setMaximum(maximum);
+                loadingBar_->setValue(value);
+                QCoreApplication::processEvents();
+            });
+            loadingFrame_->hide();
+            // A count file that cannot be read leaves the set as far as it was read; the cut's own
+            // reading reports the problem when the operator begins.
+            rebuildActiveDelayPointsReported(ws_);
+            markDelayPoints();
+            break;
+    }
+    activating_ = false;
+}
+
+void WingCutWindow::markDelayPoints() {
+    progress_->markDelayPoints(ws_.delays);
+}
+
+void WingCutWindow::onToolbar(int index) {
+    switch (index) {
+        case kBeginCut:
+            beginCut();
+            break;
+        case kStop:
+            stopCut();
+            break;
+        case kWire:
+            switchWire();
+            break;
+        case kPause:
+            pauseCut();
+            break;
+        default:
+            break;
+    }
+}
+
+void WingCutWindow::beginCut() {
+    if (runner_.running()) return;
+    toolbar_->setButtonEnabled(kBeginCut, false);
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    slider_->setFocus();
+    lastPercent_ = -1;
+    percentLabel_->setText(QStringLiteral("0"));
+    Fixed4 pauseMs;
+    try {
+        pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
+    } catch (const RunError& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 10, BC"));
+        finish();
+        return;
+    }
+    lastOutcome_ = runner_.run(pauseMs);
+    if (lastOutcome_->error)
+        reportError(dialogs_, *lastOutcome_->error, QStringLiteral("Module 10, BC"));
+    finish();
+}
+
+void WingCutWindow::finish() {
+    toolbar_->setButtonEnabled(kBeginCut, true);
+    progress_->redraw();
+    markDelayPoints();
+    QApplication::restoreOverrideCursor();
+}
+
+void WingCutWindow::stopCut() {
+    runner_.requestStop();
+    percentLabel_->setText(QStringLiteral("0"));
+}
+
+void WingCutWindow::switchWire() {
+    if (toolbar_->buttonCaption(kWire) == wireOnCaption()) {
+        toolbar_->setButtonCaption(kWire, wireOffCaption());
+        WireOffByInvert(ws_);
+    } else {
+        toolbar_->setButtonCaption(kWire, wireOnCaption());
+        WireOn(ws_);
+    }
+}
+
+// The box is opened inside the cut loop's event processing, so the loop stands still between
+// two ticks until the operator confirms.
+void WingCutWindow::pauseCut() {
+    dialogs_.message(u("切割暂停\n点击确定继续"));
+}
+
+void WingCutWindow::onSlider(int value) {
+    ws_.motion.CutSpeed = Fixed4::fromInt(value) / Fixed4::fromInt(5);
+    speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
+}
+
+void WingCutWindow::onPauseText(const QString& text) {
+    if (text == QStringLiteral("0")) pauseText_->setText(QStringLiteral("1"));
+}
+
+bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == slider_ && event->type() == QEvent::KeyPress) {
+        const int key = static_cast<QKeyEvent*>(event)->key();
+        if (key == Qt::Key_Plus) {
+            progress_->zoomIn();
+            markDelayPoints();
+            return true;
+        }
+        if (key == Qt::Key_Minus) {
+            progress_->zoomOut();
+            markDelayPoints();
+            return true;
+        }
+        if (key == Qt::Key_F5) {
+            emit manualControlRequested();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void WingCutWindow::closeEvent(QCloseEvent* event) {
+    runner_.requestStop();
+    percentLabel_->setText(QStringLiteral("0"));
+    emit mainToolbarVisibilityRequested(true);
+    toolbar_->setButtonCaption(kWire, wireClosedCaption());
+    WireOff(ws_);
+    loaded_ = false;  // the next showing starts like a newly opened window
+    event->accept();
+}
+
+}  // namespace corvane

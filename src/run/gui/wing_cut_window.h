@@ -1,0 +1,94 @@
+// The wing cut progress window Form10: runs the working cut-file set on the machine with the
+// wire under the operator's hand, lead moves, pauses, live speed, Stop and Pause, and draws both
+// profiles with each finished segment marked.
+#pragma once
+
+#include <QWidget>
+#include <memory>
+
+#include "run/cut_runner.h"
+
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+class QGroupBox;
+class QSlider;
+
+namespace corvane {
+
+class Dialogs;
+class Toolbar;
+class Workspace;
+class CutProgressView;
+
+class WingCutWindow : public QWidget {
+    Q_OBJECT
+  public:
+    WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~WingCutWindow() override;
+
+    // The activation steps (placement, slider, toolbar, loading, drawings, delay points); run on
+    // every activation of the window. While a cut runs it only places the window.
+    void activate();
+
+    bool cutting() const { return runner_.running(); }
+    CutProgressView& progressView() { return *progress_; }
+    Toolbar& toolbar() { return *toolbar_; }
+    // How the last cut ended (nothing before the first).
+    const std::optional<CutOutcome>& lastOutcome() const { return lastOutcome_; }
+
+    // The design-time and state captions of toolbar button 3.
+    static QString wireOnCaption();      // "电热丝通电"
+    static QString wireOffCaption();     // "电热丝断电"
+    static QString wireDesignCaption();  // "Hot Wire OFF"
+    static QString wireClosedCaption();  // "Hot Wire Control OFF"
+
+  signals:
+    // The main window's toolbar: hidden while this window is up, shown again when it closes.
+    void mainToolbarVisibilityRequested(bool visible);
+    // The main window's home-control menu ("起点控制") is enabled on activation.
+    void homeControlMenuEnableRequested();
+    // F5 on the speed slider: the manual-control window Form15 is wanted.
+    void manualControlRequested();
+
+  protected:
+    bool event(QEvent* event) override;
+    void showEvent(QShowEvent* event) override;
+    void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    void load();
+    void onToolbar(int index);
+    void beginCut();
+    void stopCut();
+    void switchWire();
+    void pauseCut();
+    void onSlider(int value);
+    void onPauseText(const QString& text);
+    void finish();
+    void markDelayPoints();
+    void layOutControls();
+
+    Workspace& ws_;
+    Dialogs& dialogs_;
+    CutRunner runner_;
+    std::optional<CutOutcome> lastOutcome_;
+    bool loaded_ = false;
+    bool activating_ = false;
+    bool returnFromModal_ = false;
+    int lastPercent_ = -1;
+
+    Toolbar* toolbar_ = nullptr;
+    QSlider* slider_ = nullptr;
+    QLabel* speedLabel_ = nullptr;    // Label4
+    QLineEdit* pauseText_ = nullptr;  // Text1
+    QLabel* percentLabel_ = nullptr;  // Label5
+    QWidget* controls_ = nullptr;
+    QGroupBox* loadingFrame_ = nullptr;
+    QProgressBar* loadingBar_ = nullptr;
+    CutProgressView* progress_ = nullptr;
+};
+
+}  // namespace corvane

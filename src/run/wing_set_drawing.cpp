@@ -1,0 +1,67 @@
+#include "run/wing_set_drawing.h"
+
+#include "common/file_io.h"
+#include "common/number_text.h"
+#include "machine/workspace.h"
+
+namespace corvane {
+
+std::optional<double> washoutDegrees(const std::string& flag, const std::string& angleText) {
+    if (flag != "1") return std::nullopt;
+    return leadingNumber(angleText);
+}
+
+WingSetDrawing loadWingSetDrawing(const Workspace& ws) {
+    WingSetDrawing out;
+    using R = WingSetDrawing::Result;
+    std::vector<std::string> fields;
+    try {
+        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), 8);
+    } catch (const RunError& e) {
+        out.result = R::DatInfoUnreadable;
+        out.error = e;
+        return out;
+    }
+    if (fields.size() < 8) {
+        out.result = R::WashoutMissing;
+        return out;
+    }
+    WingDatInfo& info = out.info;
+    info.leftPath = fields[0];
+    info.rightPath = fields[1];
+    info.leftChord = leadingNumber(fields[2]);
+    info.rightChord = leadingNumber(fields[3]);
+    info.leftWashoutFlag = fields[4];
+    info.rightWashoutFlag = fields[5];
+    info.leftAngleText = fields[6];
+    info.rightAngleText = fields[7];
+
+    const std::string* paths[2] = {&info.leftPath, &info.rightPath};
+    Profile* profiles[2] = {&out.left, &out.right};
+    const std::optional<double> washout[2] = {
+        washoutDegrees(info.leftWashoutFlag, info.leftAngleText),
+        washoutDegrees(info.rightWashoutFlag, info.rightAngleText)};
+    for (int side = 0; side < 2; ++side) {
+        try {
+            *profiles[side] = readProfile(*paths[side], washout[side]);
+        } catch (const RunError& e) {
+            out.result = R::ProfileUnreadable;
+            out.failedPath = *paths[side];
+            out.error = e;
+            return out;
+        } catch (const AirfoilFormatError& e) {
+            out.result = R::ProfileUnreadable;
+            out.failedPath = *paths[side];
+            out.error = RunError(ErrorNumber::TypeMismatch, e.what());
+            return out;
+        }
+    }
+    if (out.left.size() != out.right.size()) {
+        out.result = R::UnequalProfiles;
+        return out;
+    }
+    out.scale = scaleFactorsFor(info.leftChord, info.rightChord);
+    return out;
+}
+
+}  // namespace corvane
