@@ -1,8 +1,11 @@
 // Fixed point and whole-number conversions, all rounding halves to the even neighbour.
 #include "common/fixed_point.h"
 
+#include <charconv>
 #include <cmath>
 #include <limits>
+#include <string>
+#include <string_view>
 
 #include "common/run_error.h"
 
@@ -73,11 +76,55 @@ uint8_t toByte(double value) {
     return static_cast<uint8_t>(r);
 }
 
-Fixed4 Fixed4::fromDouble(double value) {
-    // The product is rounded to the nearest double first, as the classic conversion does, so a
-    // typed decimal half (0.00005) stays a half and goes to the even neighbour.
-    return fromRaw(checkedInt64(roundHalfEven(value * static_cast<double>(kScale))));
+int64_t scaledHalfEven(double value, int decimals) {
+    if (!std::isfinite(value)) throw RunError(ErrorNumber::Overflow);
+    if (value == 0) return 0;
+    // The shortest decimal form of the double is what was typed or read: round that, so a
+    // decimal half such as 0.00015 goes to the even neighbour and not by its binary error.
+    char buf[64];
+    auto res = std::to_chars(buf, buf + sizeof buf, value, std::chars_format::scientific);
+    std::string_view text(buf, static_cast<std::size_t>(res.ptr - buf));
+    bool negative = text.front() == '-';
+    if (negative) text.remove_prefix(1);
+    std::size_t e = text.find('e');
+    std::string digits;
+    for (char c : text.substr(0, e)) {
+        if (c != '.') digits += c;
+    }
+    int exponent = std::stoi(std::string(text.substr(e + 1)));
+    // value = digits x 10^(exponent - (n - 1)); scaled = digits x 10^shift
+    int shift = exponent - static_cast<int>(digits.size() - 1) + decimals;
+    Int128 mantissa = std::stoll(digits);
+    Int128 result;
+    if (shift >= 0) {
+        if (shift > 20) throw RunError(ErrorNumber::Overflow);
+        result = mantissa;
+        for (int i = 0; i < shift; ++i) result *= 10;
+    } else if (-shift > 19) {
+        result = 0;  // far below one half of the last place
+    } else {
+        Int128 divisor = 1;
+        for (int i = 0; i < -shift; ++i) divisor *= 10;
+        result = mantissa / divisor;
+        Int128 rest = mantissa % divisor;
+        if (2 * rest > divisor || (2 * rest == divisor && (result & 1) != 0)) result += 1;
+    }
+    if (negative) result = -result;
+    if (result > std::numeric_limits<int64_t>::max() ||
+        result < std::numeric_limits<int64_t>::min()) {
+        throw RunError(ErrorNumber::Overflow);
+    }
+    return static_cast<int64_t>(result);
 }
+
+double roundDecimalHalfEven(double value, int decimals) {
+    // Beyond 1e13 a double has no digits left at five decimals: nothing to round.
+    if (!std::isfinite(value) || std::fabs(value) >= 1e13) return value;
+    double scale = std::pow(10.0, decimals);
+    return static_cast<double>(scaledHalfEven(value, decimals)) / scale;
+}
+
+Fixed4 Fixed4::fromDouble(double value) { return fromRaw(scaledHalfEven(value, 4)); }
 
 Fixed4 operator+(Fixed4 a, Fixed4 b) {
     int64_t r;

@@ -9,6 +9,14 @@ namespace corvane {
 // Rounds to the nearest whole number, halves to the even neighbour (2.5 -> 2, 3.5 -> 4).
 double roundHalfEven(double value);
 
+// value x 10^decimals rounded to a whole number, halves to even, judged on the value's shortest
+// decimal form (0.00015 at 4 decimals gives 2, not 1 from its binary error). Overflow when
+// out of range.
+int64_t scaledHalfEven(double value, int decimals);
+
+// The value rounded to `decimals` decimals the same way (1.234565 -> 1.23456 at 5).
+double roundDecimalHalfEven(double value, int decimals);
+
 // Round-half-even into a whole-number type; RunError Overflow when out of its range.
 int64_t toInt64(double value);
 int32_t toInt32(double value);

@@ -39,7 +39,7 @@ std::string formatPadded(double value, int intDigits, int decimals) {
 }
 
 std::string formatTwoDecimals(double value) {
-    return formatDouble(roundHalfEven(value * 100.0) / 100.0);
+    return formatDouble(roundDecimalHalfEven(value, 2));
 }
 
 std::string formatFixed4(Fixed4 value) {

@@ -65,7 +65,7 @@ std::string waypointDisplayText(int which, const AxisPosition& waypoint) {
 }
 
 float storedWaypointValue(double typed) {
-    return toSingle(roundHalfEven(typed * 100000.0) / 100000.0);
+    return toSingle(roundDecimalHalfEven(typed, 5));
 }
 
 std::optional<float> waypointFieldValue(std::string_view text) {
