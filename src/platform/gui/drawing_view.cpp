@@ -254,6 +254,18 @@ void DrawingView::drawMarker(double x, double y, double size, std::uint32_t colo
     update();
 }
 
+void DrawingView::clearMarkers() {
+    if (markers_.empty()) return;
+    markers_.clear();
+    invalidate();
+}
+
+std::vector<QPointF> DrawingView::markerPoints() const {
+    std::vector<QPointF> out;
+    for (const Marker& m : markers_) out.push_back(m.at);
+    return out;
+}
+
 void DrawingView::drawLine(double x0, double y0, double x1, double y1, std::uint32_t color) {
     directLines_.push_back({QLineF(x0, y0, x1, y1), color});
     if (baseValid_) {

@@ -97,6 +97,10 @@ class DrawingView : public QWidget {
     // the markers at that point instead.
     void drawMarker(double x, double y, double size, std::uint32_t color);
     int markerCount() const { return static_cast<int>(markers_.size()); }
+    // Removes every marker (the window then draws its current set again), nothing else.
+    void clearMarkers();
+    // Centres of the markers drawn since the last regeneration, in order.
+    std::vector<QPointF> markerPoints() const;
     // A line straight onto the view, not an entity.
     void drawLine(double x0, double y0, double x1, double y1, std::uint32_t color);
     int directLineCount() const { return static_cast<int>(directLines_.size()); }

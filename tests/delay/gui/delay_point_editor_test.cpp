@@ -33,6 +33,7 @@ namespace {
 // a name line on top as real files have.
 std::string ellipseProfile(int n, double thickness = 0.1) {
     std::ostringstream out;
+    out.precision(17);
     out << "TEST ELLIPSE\r\n";
     for (int k = 0; k < n; ++k) {
         const double t = 2 * M_PI * k / (n - 1);

@@ -181,8 +181,12 @@ TEST_F(ViewFixture, OverlaysLiveUntilTheNextRegeneration) {
 
     view.drawMarker(0.25, 0.0, 0.01, drawing_color::kWindowBackground);
     EXPECT_EQ(view.markerCount(), 1) << "a background marker erases the one at its point";
+    ASSERT_EQ(view.markerPoints(), std::vector<QPointF>{QPointF(0.5, 0.05)});
     view.zoomIn();
     EXPECT_EQ(view.markerCount(), 1) << "zooming keeps markers";
+    view.clearMarkers();
+    EXPECT_EQ(view.markerCount(), 0);
+    EXPECT_EQ(view.directLineCount(), 1) << "clearing the markers keeps the direct lines";
 
     view.regenerate();
     EXPECT_EQ(view.markerCount(), 0);
