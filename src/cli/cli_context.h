@@ -47,5 +47,7 @@ using SubcommandRunner = std::function<int()>;
 void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addPlanCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addPlanformCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -18,6 +18,8 @@ int main(int argc, char** argv) {
     addSettingsCommand(app, ctx, runner);
     addPlanCommand(app, ctx, runner);
     addPlanformCommand(app, ctx, runner);
+    addGenerateCommand(app, ctx, runner);
+    addDelayPointsCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;
