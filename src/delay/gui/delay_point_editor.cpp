@@ -117,8 +117,8 @@ void DelayPointEditor::buildControls() {
     connect(view_, &DrawingView::pointClicked, this, &DelayPointEditor::clickAt);
     connect(view_, &DrawingView::mouseMove, this,
             [this](int, double x, double y) { pointerAt(x, y); });
-    connect(view_, &DrawingView::mouseDown, this, [this](int button, double, double) {
-        if (button == 2) popUp(openPopMenu_, QCursor::pos());
+    connect(view_, &DrawingView::mouseDown, this, [this](int button, double x, double y) {
+        if (button == 2) popUp(openPopMenu_, view_->mapToGlobal(view_->toPixel({x, y}).toPoint()));
     });
     scroll_ = new QScrollBar(Qt::Vertical, frame2_);
     scroll_->setObjectName(QStringLiteral("VScroll1"));
@@ -281,6 +281,7 @@ void DelayPointEditor::closeEvent(QCloseEvent* event) {
 }
 
 void DelayPointEditor::unload() {
+    abortLoading_ = true;
     list_->clear();
     view_->clear();
     x_.clear();
@@ -332,18 +333,18 @@ bool DelayPointEditor::showProfile(Side side) {
                                          : QStringLiteral("Right Cutting Profile"));
     x_.clear();
     y_.clear();
+    abortLoading_ = false;
 
     const QString path = profilePath(side);
     QString failure;
+    Profile profile;
     if (isBlankPathField(path.toStdString())) {
         failure = QString::fromUtf8(kDatMissingForDelayPoints);
     } else {
         try {
             const std::filesystem::path file = path.toStdString();
             progress_->setMaximum(static_cast<int>(std::max<std::size_t>(countPoints(file), 1)));
-            const Profile profile = readProfile(file);
-            x_ = profile.x;
-            y_ = profile.y;
+            profile = readProfile(file);
         } catch (const RunError& e) {
             failure = QString::fromStdString(
                 e.detail().empty() ? e.description() : e.description() + ": " + e.detail());
@@ -353,16 +354,23 @@ bool DelayPointEditor::showProfile(Side side) {
     }
 
     if (failure.isEmpty()) {
-        const int n = static_cast<int>(x_.size());
+        const int n = static_cast<int>(profile.size());
         progress_->setMaximum(std::max(n, 1));
         // The view repaints once at the end, not once per appended segment.
         view_->setUpdatesEnabled(false);
-        for (int k = 2; k <= n; ++k) {
+        for (int k = 2; k <= n && !abortLoading_; ++k) {
             progress_->setValue(k);
             ws_.yield();
-            view_->addLine(x_[k - 2], y_[k - 2], x_[k - 1], y_[k - 1]);
+            if (abortLoading_) break;  // the window was closed while loading
+            view_->addLine(profile.x[k - 2], profile.y[k - 2], profile.x[k - 1], profile.y[k - 1]);
         }
         view_->setUpdatesEnabled(true);
+        if (abortLoading_) {
+            view_->clear();
+        } else {
+            x_ = std::move(profile.x);
+            y_ = std::move(profile.y);
+        }
     }
     frame3_->hide();
     view_->regenerate();

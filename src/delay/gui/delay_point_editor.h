@@ -115,6 +115,7 @@ class DelayPointEditor : public QWidget {
 
     bool loaded_ = false;
     bool loading_ = false;
+    bool abortLoading_ = false;
     bool activating_ = false;
     bool openedByOpener_ = false;
     bool pickAwaited_ = false;

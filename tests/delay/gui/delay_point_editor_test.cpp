@@ -10,6 +10,7 @@
 #include <QListWidget>
 #include <QMainWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
@@ -410,6 +411,14 @@ TEST_F(EditorTest, CancelAndEscClearTheSecondCornerAndPickButNotTheFirstCorner) 
     const int before = list()->count();
     clickSegment(8);
     EXPECT_EQ(list()->count(), before);
+
+    // Esc works wherever the focus is in the window, the list included.
+    trigger("SelectDelayPoint");
+    QTest::keyClick(list(), Qt::Key_Escape);
+    EXPECT_FALSE(editor->pickAwaited());
+    trigger("SelectDelayPoint");
+    QTest::keyClick(&view(), Qt::Key_Escape);
+    EXPECT_FALSE(editor->pickAwaited());
 }
 
 TEST_F(EditorTest, ClearAllAndDeleteSelectedSetTheActiveCountAtOnce) {
@@ -540,4 +549,48 @@ TEST_F(EditorTest, ScreenshotWithARealAirfoilAndThreeMarkers) {
         const QString file = QString::fromLocal8Bit(folder) + "/delay_point_editor.png";
         EXPECT_TRUE(shot.save(file)) << file.toStdString();
     }
+}
+
+TEST_F(EditorTest, ClosingWhileTheProfileLoadsStopsTheLoadingCleanly) {
+    int yields = 0;
+    m.ws.yield = [&] {
+        if (++yields == 3 && editor) editor->close();
+    };
+    open();
+    EXPECT_LT(yields, kPoints - 1) << "loading stops at the close";
+    EXPECT_FALSE(editor->isVisible());
+    EXPECT_EQ(view().entityCount(), 0);
+    EXPECT_FALSE(child<QGroupBox>("Frame3")->isVisible());
+
+    m.ws.yield = [] {};
+    open();
+    EXPECT_EQ(view().entityCount(), kPoints - 1);
+}
+
+TEST_F(EditorTest, ComingBackFromAnotherProgramWindowActivatesAgain) {
+    QWidget other(nullptr, Qt::Window);
+    other.resize(200, 100);
+    open();
+    child<Toolbar>("asxToolbar1")->click(2);
+    ASSERT_EQ(child<QGroupBox>("Frame2")->title(), "Right Cutting Profile");
+    view().zoomIn();
+
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.data()));
+    EXPECT_EQ(child<QGroupBox>("Frame2")->title(), "Left Cutting Profile");
+    EXPECT_EQ(view().viewWindow(), QRectF(QPointF(-0.1, -0.5), QPointF(1.0, 0.5)));
+
+    // The return from one of its own dialogs or menus is no new activation.
+    child<Toolbar>("asxToolbar1")->click(2);
+    QMessageBox box;
+    box.show();
+    box.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    box.hide();
+    editor->activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(editor.data()));
+    EXPECT_EQ(child<QGroupBox>("Frame2")->title(), "Right Cutting Profile");
 }
