@@ -86,17 +86,17 @@ void RecordReader::skipLineEnd() {
 }
 
 RecordValue RecordReader::next() {
-    // Blank lines between records are skipped; a line end right after a comma ends an empty
-    // value, as does a comma right after a comma.
-    while (true) {
-        while (pos_ < text_.size() && isBlank(text_[pos_])) ++pos_;
-        if (pos_ < text_.size() && isLineEnd(text_[pos_]) && !afterComma_) {
-            skipLineEnd();
-            continue;
-        }
-        break;
+    // Blank lines are skipped, and a line end after a comma is part of the same separator
+    // (numbers spread over lines); a comma right after a comma is an empty value, and so is
+    // the end of the text right after a comma.
+    bool skippedLine = false;
+    while (pos_ < text_.size() && (isBlank(text_[pos_]) || isLineEnd(text_[pos_]))) {
+        skippedLine = skippedLine || isLineEnd(text_[pos_]);
+        ++pos_;
     }
-    if (pos_ >= text_.size() && !afterComma_) throw RunError(ErrorNumber::InputPastEndOfFile);
+    if (pos_ >= text_.size() && (!afterComma_ || skippedLine)) {
+        throw RunError(ErrorNumber::InputPastEndOfFile);
+    }
     afterComma_ = false;
 
     RecordValue value;

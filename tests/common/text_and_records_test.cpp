@@ -77,14 +77,18 @@ TEST(RecordReader, BlanksLinesAndLineEnds) {
 }
 
 TEST(RecordReader, EmptyValuesAndUnquotedTexts) {
-    auto v = readAll("1,,3,\r\nabc def  ,4");
-    ASSERT_EQ(v.size(), 6u);
+    // A comma before a line end continues on the next line; two commas hold an empty value.
+    auto v = readAll("1,,3,\r\nabc def  ,4,");
+    ASSERT_EQ(v.size(), 5u);
     EXPECT_EQ(v[1].kind, RecordValue::Kind::Text);
     EXPECT_EQ(v[1].text, "");
     EXPECT_DOUBLE_EQ(v[1].asNumber(), 0);
-    EXPECT_EQ(v[3].text, "");  // the value after the last comma of a line
-    EXPECT_EQ(v[4].text, "abc def");
-    EXPECT_DOUBLE_EQ(v[5].number, 4);
+    EXPECT_EQ(v[3].text, "abc def");
+    EXPECT_DOUBLE_EQ(v[4].number, 4);
+    RecordReader r("4,");
+    r.next();
+    EXPECT_EQ(r.next().text, "");  // the value after a comma at the very end
+    EXPECT_THROW(r.next(), RunError);
 }
 
 TEST(RecordReader, PastTheEndIsAnError) {
