@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QMetaMethod>
 #include <QProgressBar>
 #include <QSlider>
 #include <QWindow>
@@ -17,6 +18,7 @@
 #include "delay/active_delay_set.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
+#include "manual/gui/manual_control_window.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
@@ -369,11 +371,23 @@ bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
             return true;
         }
         if (key == Qt::Key_F5) {
-            emit manualControlRequested();
+            openManualControl();
             return true;
         }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// The main window opens its own Form15 when it listens; on its own this window keeps one.
+void WingCutWindow::openManualControl() {
+    if (isSignalConnected(QMetaMethod::fromSignal(&WingCutWindow::manualControlRequested))) {
+        emit manualControlRequested();
+        return;
+    }
+    if (!manual_) manual_ = new ManualControlWindow(ws_, dialogs_, parentWidget());
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
 }
 
 void WingCutWindow::closeEvent(QCloseEvent* event) {

@@ -20,6 +20,7 @@ class Dialogs;
 class Toolbar;
 class Workspace;
 class CutProgressView;
+class ManualControlWindow;
 
 class WingCutWindow : public QWidget {
     Q_OBJECT
@@ -48,7 +49,8 @@ class WingCutWindow : public QWidget {
     void mainToolbarVisibilityRequested(bool visible);
     // The main window's home-control menu ("起点控制") is enabled on activation.
     void homeControlMenuEnableRequested();
-    // F5 on the speed slider: the manual-control window Form15 is wanted.
+    // F5 on the speed slider: the manual-control window Form15 is wanted (when nothing listens,
+    // the window opens a Form15 of its own).
     void manualControlRequested();
 
   protected:
@@ -70,6 +72,7 @@ class WingCutWindow : public QWidget {
     void finish();
     void markDelayPoints();
     void layOutControls();
+    void openManualControl();
 
     Workspace& ws_;
     Dialogs& dialogs_;
@@ -89,6 +92,7 @@ class WingCutWindow : public QWidget {
     QGroupBox* loadingFrame_ = nullptr;
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
+    ManualControlWindow* manual_ = nullptr;
 };
 
 }  // namespace corvane

@@ -1,0 +1,318 @@
+#include "run/gui/wing_cut_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QScrollBar>
+#include <QSignalSpy>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+#include "platform/gui/drawing_view.h"
+#include "platform/gui/scripted_dialogs.h"
+#include "platform/gui/toolbar.h"
+#include "run/gui/cut_progress_view.h"
+#include "run/run_fixture.h"
+
+namespace corvane {
+namespace {
+
+using test::RunnerBench;
+
+// A five-point profile (four segments) of unit chord.
+const char* const kProfile = "TEST FOIL\r\n1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n";
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+struct WindowBench : RunnerBench {
+    ScriptedDialogs dialogs;
+    std::unique_ptr<WingCutWindow> window;
+
+    WindowBench() {
+        ws.settings.fields.enable = "Pin 1";
+        ws.settings.fields.active_low = true;
+        ws.settings.fields.enable_hold_bit = "0";
+        writeProfiles(kProfile, kProfile);
+        writeDatInfo("200", "200", "0", "0", "0", "0");
+        // Segments of 2, 1, 2 and 1 ticks with three delay points: after 1, and twice after 2.
+        writeSet({0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}, {2, 0, 3, 0, 0, 5, 6});
+    }
+
+    void writeProfiles(const std::string& left, const std::string& right) {
+        test::writeText(folder.path() / "left.dat", left);
+        test::writeText(folder.path() / "right.dat", right);
+    }
+    void writeDatInfo(const std::string& lc, const std::string& rc, const std::string& lf,
+                      const std::string& rf, const std::string& la, const std::string& ra) {
+        const std::string l = (folder.path() / "left.dat").string();
+        const std::string r = (folder.path() / "right.dat").string();
+        test::writeText(ws.file("datinfo.ct3"), "\"" + l + "\",\"" + r + "\"," + lc + "," + rc +
+                                                    ",\"" + lf + "\",\"" + rf + "\",\"" + la +
+                                                    "\",\"" + ra + "\"\r\n");
+    }
+
+    WingCutWindow& open() {
+        window = std::make_unique<WingCutWindow>(ws, dialogs);
+        window->show();
+        window->activate();
+        return *window;
+    }
+
+    template <typename T>
+    T& child(const char* name) {
+        T* found = window->findChild<T*>(QString::fromUtf8(name));
+        if (!found) throw std::runtime_error(std::string("no control ") + name);
+        return *found;
+    }
+    void clickButton(int index) {
+        QWidget* button = window->toolbar().widgetForAction(window->toolbar().action(index));
+        ASSERT_NE(button, nullptr);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+    DrawingView& view(int i) { return child<DrawingView>(i == 1 ? "DXFReader1" : "DXFReader2"); }
+    bool wireBitSet() const { return (port.reg(890) & 1) != 0; }
+};
+
+TEST(WingCutWindow, RunsASetWithDelayPointsToTheEndMarkingSegmentsAndPausing) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    EXPECT_EQ(w.objectName(), "Form10");
+    EXPECT_EQ(w.windowTitle(), u("机翼切割 - 切割进度信息"));
+    ASSERT_EQ(b.dialogs.calls().size(), 0u);
+    // The drawings: four entities a view, delay points rebuilt from the count file (1, 2, 2)
+    // and marked at the end points of entities 1 and 2.
+    EXPECT_EQ(b.view(1).entityCount(), 4);
+    EXPECT_EQ(b.view(2).entityCount(), 4);
+    EXPECT_EQ(b.ws.delays.ActiveDelayPointCount, 3);
+    EXPECT_EQ(b.view(1).markerCount(), 2);
+    EXPECT_EQ(b.view(2).markerCount(), 2);
+
+    b.child<QLineEdit>("Text1").setText("25");
+    // Red segment marks appear as each segment finishes: count them at every data write.
+    std::vector<int> marksAtWrite;
+    b.port.setObserver([&](const PortOperation& op) {
+        if (op.kind == PortOperation::Kind::Out)
+            marksAtWrite.push_back(b.view(2).directLineCount());
+    });
+    const int64_t before = b.clock.peek();
+    b.clickButton(1);
+
+    ASSERT_TRUE(w.lastOutcome());
+    EXPECT_EQ(w.lastOutcome()->end, CutEnd::Completed);
+    EXPECT_EQ(b.dataWrites(), (std::vector<uint8_t>{0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}));
+    EXPECT_EQ(marksAtWrite, (std::vector<int>{0, 0, 1, 2, 2, 3}));
+    EXPECT_EQ(w.lastOutcome()->stats.pauses, 3);
+    EXPECT_GE(b.clock.peek() - before, 75'000'000);  // three pauses of 25 ms
+    EXPECT_EQ(b.child<QLabel>("Label5").text(), "100");
+    // Finish: the marks go, the delay points are marked again, Begin Cut is back.
+    EXPECT_EQ(b.view(1).directLineCount(), 0);
+    EXPECT_EQ(b.view(1).markerCount(), 2);
+    EXPECT_TRUE(w.toolbar().isButtonEnabled(1));
+    EXPECT_TRUE(b.dialogs.calls().empty());
+}
+
+TEST(WingCutWindow, WireButtonTwiceFromItsDesignCaptionTurnsTheWireOnThenOff) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    EXPECT_EQ(w.toolbar().buttonCaption(3), "Hot Wire OFF");
+    EXPECT_TRUE(w.toolbar().isButtonEnabled(3));
+    EXPECT_FALSE(b.wireBitSet());
+    b.clickButton(3);
+    EXPECT_EQ(w.toolbar().buttonCaption(3), u("电热丝通电"));
+    EXPECT_TRUE(b.wireBitSet());  // pin 1, active low: the bit is set for on
+    b.clickButton(3);
+    EXPECT_EQ(w.toolbar().buttonCaption(3), u("电热丝断电"));
+    EXPECT_FALSE(b.wireBitSet());
+
+    // Without a wire pin the button is disabled (both forms of the not-used entry).
+    WindowBench unused;
+    unused.ws.settings.fields.enable = "未使用     ";
+    EXPECT_FALSE(unused.open().toolbar().isButtonEnabled(3));
+    WindowBench unused2;
+    unused2.ws.settings.fields.enable = "未使用";
+    EXPECT_FALSE(unused2.open().toolbar().isButtonEnabled(3));
+}
+
+TEST(WingCutWindow, ClosingDuringACutEndsItSwitchesTheWireOffAndShowsTheMainToolbar) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    QSignalSpy toolbarSpy(&w, &WingCutWindow::mainToolbarVisibilityRequested);
+    b.clickButton(3);
+    ASSERT_TRUE(b.wireBitSet());
+    b.child<QLineEdit>("Text1").setText("1000");
+    bool closedWhileCutting = false;
+    QTimer::singleShot(0, &w, [&] {
+        closedWhileCutting = w.cutting();
+        w.close();
+    });
+    b.clickButton(1);
+    EXPECT_TRUE(closedWhileCutting);
+    ASSERT_TRUE(w.lastOutcome());
+    EXPECT_EQ(w.lastOutcome()->end, CutEnd::Stopped);
+    EXPECT_LT(b.dataWrites().size(), 6u);
+    EXPECT_FALSE(b.wireBitSet());
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.toolbar().buttonCaption(3), "Hot Wire Control OFF");
+    EXPECT_EQ(b.child<QLabel>("Label5").text(), "0");
+    ASSERT_FALSE(toolbarSpy.isEmpty());
+    EXPECT_EQ(toolbarSpy.last().at(0).toBool(), true);
+
+    // Opened again, it starts like a new window: design caption, drawings rebuilt.
+    b.open();
+    EXPECT_EQ(b.window->toolbar().buttonCaption(3), "Hot Wire OFF");
+}
+
+TEST(WingCutWindow, StopAndPauseActBetweenTwoTicks) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    b.dialogs.answerMessage();
+    int writes = 0;
+    b.port.setObserver([&](const PortOperation& op) {
+        if (op.kind != PortOperation::Kind::Out) return;
+        ++writes;
+        if (writes == 2) QTimer::singleShot(0, &w, [&] { b.clickButton(4); });
+        if (writes == 4) QTimer::singleShot(0, &w, [&] { b.clickButton(2); });
+    });
+    b.clickButton(1);
+    ASSERT_EQ(b.dialogs.messageTexts(), QStringList{u("切割暂停\n点击确定继续")});
+    EXPECT_EQ(w.lastOutcome()->end, CutEnd::Stopped);
+    EXPECT_EQ(writes, 4);
+    EXPECT_EQ(b.child<QLabel>("Label5").text(), "0");
+    EXPECT_TRUE(w.toolbar().isButtonEnabled(1));
+}
+
+TEST(WingCutWindow, FoamSetShowsTheWashoutMessageAndHidesTheWindow) {
+    WindowBench b;
+    const std::string l = (b.folder.path() / "left.dat").string();
+    test::writeText(b.ws.file("datinfo.ct3"), "\"" + l + "\",\"" + l + "\",120,100\r\n");
+    b.dialogs.answerMessage();
+    WingCutWindow& w = b.open();
+    ASSERT_EQ(b.dialogs.messages().size(), 1u);
+    EXPECT_EQ(b.dialogs.messages()[0].text,
+              "Washout data not included with Cut File.  Either reload correct Cut File or "
+              "regenerate the Cut File and try again.");
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST(WingCutWindow, UnequalOrUnreadableProfilesAreReportedAndTheWindowStaysUsable) {
+    WindowBench b;
+    b.writeProfiles(kProfile, "X\r\n1 0\r\n0 0\r\n1 0\r\n");
+    b.dialogs.answerMessage();
+    WingCutWindow& w = b.open();
+    ASSERT_EQ(b.dialogs.messages().size(), 1u);
+    EXPECT_EQ(b.dialogs.messages()[0].text,
+              "DAT files selected do not have the same number of lines. Edit DAT files and try "
+              "again");
+    EXPECT_EQ(b.dialogs.messages()[0].title, "DAT File Error");
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(b.view(1).entityCount(), 0);
+
+    // A profile file that is gone: an orderly message naming it, and the cut still runs.
+    b.dialogs.clearCalls();
+    std::filesystem::remove(b.folder.path() / "right.dat");
+    b.dialogs.answerMessage();
+    w.activate();
+    ASSERT_EQ(b.dialogs.messages().size(), 1u);
+    EXPECT_TRUE(b.dialogs.messages()[0].text.contains("right.dat"));
+    b.clickButton(1);
+    EXPECT_EQ(w.lastOutcome()->end, CutEnd::Completed);
+    EXPECT_EQ(b.dataWrites().size(), 6u);
+}
+
+TEST(WingCutWindow, ACountFileBeyondTheProfileEndsTheCutWithTheErrorReport) {
+    WindowBench b;
+    b.writeSet({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});  // six segments, the profile has four
+    b.dialogs.answerMessage();
+    WingCutWindow& w = b.open();
+    b.clickButton(1);
+    ASSERT_EQ(b.dialogs.messages().size(), 1u);
+    EXPECT_EQ(b.dialogs.messages()[0].text,
+              "Error encountered, Error Number 9, Subscript out of range\rModule 10, BC");
+    EXPECT_EQ(b.dataWrites().size(), 5u);
+    EXPECT_TRUE(w.toolbar().isButtonEnabled(1));
+    EXPECT_EQ(b.view(1).directLineCount(), 0);
+}
+
+TEST(WingCutWindow, SliderPauseLengthZoomKeysAndCoupledScrollBars) {
+    WindowBench b;
+    b.ws.settings.derived.SpeedSliderMax = 31;
+    b.ws.motion.CutSpeed = Fixed4::fromDouble(1.2);
+    WingCutWindow& w = b.open();
+    QSlider& slider = b.child<QSlider>("Slider1");
+    EXPECT_EQ(slider.maximum(), 31);
+    EXPECT_EQ(slider.value(), 6);
+    EXPECT_EQ(b.child<QLabel>("Label4").text(), "1.2");
+    slider.setValue(17);
+    EXPECT_EQ(b.ws.motion.CutSpeed, Fixed4::fromDouble(3.4));
+    EXPECT_EQ(b.child<QLabel>("Label4").text(), "3.4");
+
+    QLineEdit& text1 = b.child<QLineEdit>("Text1");
+    EXPECT_EQ(text1.text(), "1");
+    text1.setText("0");
+    EXPECT_EQ(text1.text(), "1");
+    text1.setText("05");
+    EXPECT_EQ(text1.text(), "05");
+
+    const double width = b.view(1).viewWindow().width();
+    QTest::keyClick(&slider, Qt::Key_Plus, Qt::KeypadModifier);
+    EXPECT_LT(b.view(1).viewWindow().width(), width);
+    EXPECT_LT(b.view(2).viewWindow().width(), width);
+    EXPECT_EQ(b.view(1).markerCount(), 2);  // marked again, not piled up
+    QTest::keyClick(&slider, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_DOUBLE_EQ(b.view(1).viewWindow().width(), width);
+
+    const QRectF before1 = b.view(1).viewWindow();
+    const QRectF before2 = b.view(2).viewWindow();
+    b.child<QScrollBar>("VScroll1").setValue(10);
+    EXPECT_EQ(b.child<QScrollBar>("VScroll2").value(), 10);
+    // Moving a bar down by 10 moves both views 0.1 drawing units down the drawing.
+    EXPECT_NEAR(b.view(1).viewWindow().center().y() - before1.center().y(), -0.1, 1e-9);
+    EXPECT_NEAR(b.view(2).viewWindow().center().y() - before2.center().y(), -0.1, 1e-9);
+    EXPECT_EQ(b.view(2).markerCount(), 2);
+
+    QSignalSpy manual(&w, &WingCutWindow::manualControlRequested);
+    QTest::keyClick(&slider, Qt::Key_F5);
+    EXPECT_EQ(manual.count(), 1);
+}
+
+TEST(WingCutWindow, F5OpensTheManualControlWindowWhenNothingElseDoes) {
+    WindowBench b;
+    b.open();
+    QTest::keyClick(&b.child<QSlider>("Slider1"), Qt::Key_F5);
+    bool found = false;
+    for (QWidget* top : QApplication::topLevelWidgets())
+        if (top->objectName() == "Form15" && top->isVisible()) found = true;
+    EXPECT_TRUE(found);
+}
+
+TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
+    WindowBench b;
+    b.writeDatInfo("200", "100", "0", "1", "0", "45");
+    b.open();
+    // Left keeps its file size; right is half size and sheared by 45 degrees (y += x).
+    const DrawingEntity* l1 = b.view(1).entity(1);
+    const DrawingEntity* r1 = b.view(2).entity(1);
+    ASSERT_TRUE(l1 && r1);
+    EXPECT_DOUBLE_EQ(l1->X0, 1.0);
+    EXPECT_DOUBLE_EQ(l1->y1, 0.06);
+    EXPECT_DOUBLE_EQ(r1->X0, 0.5);
+    EXPECT_NEAR(r1->Y0, 0.5, 1e-6);
+    EXPECT_NEAR(r1->y1, 0.5 * (0.06 + 0.5), 1e-6);
+    EXPECT_EQ(r1->Color, 7u);
+
+    // A flag other than exactly "1" leaves the profile unsheared; equal chords scale 1.
+    b.writeDatInfo("150", "150", "1 ", "0", "30", "30");
+    b.window->activate();
+    EXPECT_EQ(b.view(1).entityCount(), 4);  // cleared before appending again
+    EXPECT_DOUBLE_EQ(b.view(1).entity(1)->Y0, 0.0);
+    EXPECT_DOUBLE_EQ(b.view(2).entity(1)->X0, 1.0);
+}
+
+}  // namespace
+}  // namespace corvane
