@@ -123,6 +123,28 @@ TEST_F(JogWindowsTest, SecondButtonDuringAMoveIsIgnoredAndCloseBoxStops) {
     EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(79, 0x08 | 0x80));
 }
 
+TEST_F(JogWindowsTest, PairOnSharedPinsIsReportedAndDoesNotStart) {
+    rig.ws.settings.fields.x2_dir = "Pin 8";
+    rig.ws.settings.fields.x2_step = "Pin 9";
+    rig.ws.settings.fields.y2_dir = "Pin 8";
+    rig.ws.settings.fields.y2_step = "Pin 9";
+    rig.ws.settings.derive();
+    PairJogWindow w(rig.ws, dialogs);
+    w.show();
+    dialogs.answerMessage();
+    click(w, "Command4");  // Y1Up + Y2Up = 12 + 192: fits
+    click(w, "Command2");  // X1Back + X2Back = 3 + 192: fits
+    rig.ws.settings.fields.y1_dir = "Pin 8";
+    rig.ws.settings.fields.y1_step = "Pin 9";
+    rig.ws.settings.derive();
+    rig.port.clearOperations();
+    click(w, "Command4");  // 192 + 192
+    EXPECT_EQ(rig.outCount(), 0);
+    EXPECT_EQ(dialogs.messageTexts(),
+              QStringList("Error encountered, Error Number 6, Overflow\rModule 4, Move"));
+    EXPECT_FALSE(w.isMoving());
+}
+
 TEST_F(JogWindowsTest, SliderSetsTheSharedJogSpeedAndActivationClampsIt) {
     SingleAxisJogWindow form3(rig.ws, dialogs);
     PairJogWindow form4(rig.ws, dialogs);

@@ -153,6 +153,27 @@ TEST_F(ReturnWindowsTest, EmptyPlanStillShowsBothStatusesAndFailedPlanOpensNothi
     EXPECT_EQ(rig.outCount(), 0);
 }
 
+TEST_F(ReturnWindowsTest, PlanningDuringARunReplacesThePlanButNotTheRunningOne) {
+    rig.setHome();
+    rig.ws.position.Position = AxisPosition{1, 0, 0, 0};
+    rig.ws.position.WayPoint1 = AxisPosition{0, 2, 0, 0};
+    ASSERT_TRUE(commands.returnHome());
+    int ticks = 0;
+    rig.ws.yield = [&] {
+        if (++ticks == 10) commands.moveWayPoint1();  // the menu used in the middle of the run
+    };
+    clickStart(PlanTarget::Home);
+    const auto decoded = rig.decode();
+    EXPECT_EQ(decoded.bytes, std::vector<uint8_t>(158, 0x02));  // the home run went on to its end
+    EXPECT_TRUE(commands.window(PlanTarget::WayPoint1).isVisible());
+    // Planned from where the wire was then: 9 ticks done, 149 X1 steps forward still to go.
+    const auto& plan = rig.ws.movePlan.bytes;
+    ASSERT_EQ(plan.size(), 316u);
+    int x1 = 0;
+    for (uint8_t b : plan) x1 += b >> 1 & 1;
+    EXPECT_EQ(x1, 149);
+}
+
 TEST_F(ReturnWindowsTest, SpeedZeroRefusesBeforeTheRunStarts) {
     rig.setHome();
     rig.ws.position.Position = AxisPosition{1, 0, 0, 0};
