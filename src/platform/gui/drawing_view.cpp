@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPainterPath>
 #include <QResizeEvent>
+#include <QTimer>
 #include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
@@ -60,6 +61,10 @@ DrawingView::DrawingView(QWidget* parent) : QWidget(parent) {
     setMouseTracking(true);
     setFocusPolicy(Qt::ClickFocus);
     setMinimumSize(40, 40);
+    repaintTimer_ = new QTimer(this);
+    repaintTimer_->setSingleShot(true);
+    repaintTimer_->setInterval(15);
+    connect(repaintTimer_, &QTimer::timeout, this, qOverload<>(&QWidget::update));
 }
 
 QColor DrawingView::colorFor(std::uint32_t color, const QPalette& palette) {
@@ -86,7 +91,17 @@ void DrawingView::setDates(const QDateTime& created, const QDateTime& updated) {
 
 int DrawingView::appendEntity(const DrawingEntity& entity) {
     entities_.push_back(entity);
-    invalidate();
+    // A drawing built in a loop that yields after each entity adds it to the cached picture
+    // rather than rendering everything again on every yield.
+    if (baseValid_ && markers_.empty() && directLines_.empty()) {
+        QPainter painter(&base_);
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setPen(entityPen(entity.Color));
+        painter.drawLine(QLineF(toPixel({entity.X0, entity.Y0}), toPixel({entity.x1, entity.y1})));
+    } else {
+        baseValid_ = false;
+    }
+    scheduleUpdate();
     return entityCount();
 }
 
@@ -250,8 +265,10 @@ void DrawingView::drawMarker(double x, double y, double size, std::uint32_t colo
         QPainter painter(&base_);
         painter.setRenderHint(QPainter::Antialiasing);
         paintMarker(painter, markers_.back());
+    } else {
+        baseValid_ = false;
     }
-    update();
+    scheduleUpdate();
 }
 
 void DrawingView::clearMarkers() {
@@ -272,8 +289,10 @@ void DrawingView::drawLine(double x0, double y0, double x1, double y1, std::uint
         QPainter painter(&base_);
         painter.setRenderHint(QPainter::Antialiasing);
         paintDirectLine(painter, directLines_.back());
+    } else {
+        baseValid_ = false;
     }
-    update();
+    scheduleUpdate();
 }
 
 void DrawingView::setRubberBand(double fixedX, double fixedY, double currentX, double currentY) {
@@ -289,6 +308,18 @@ void DrawingView::clearRubberBand() {
 void DrawingView::invalidate() {
     baseValid_ = false;
     update();
+}
+
+void DrawingView::scheduleUpdate() {
+    // Additions come in bursts (loading, a running cut): the screen follows at most every 15 ms,
+    // so a loop that yields per addition does not repaint per addition.
+    if (!repaintTimer_->isActive()) repaintTimer_->start();
+}
+
+QPen DrawingView::entityPen(std::uint32_t color) const {
+    QPen pen(colorFor(color, palette()), 1.0);
+    pen.setCosmetic(true);
+    return pen;
 }
 
 void DrawingView::paintMarker(QPainter& painter, const Marker& marker) const {
@@ -344,9 +375,7 @@ void DrawingView::renderBase() {
                                 (bottom - e.y1) * s);
     }
     for (const auto& [color, lines] : batches) {
-        QPen pen(colorFor(color, palette()), 1.0);
-        pen.setCosmetic(true);
-        painter.setPen(pen);
+        painter.setPen(entityPen(color));
         painter.drawLines(lines.data(), static_cast<int>(lines.size()));
     }
     std::vector<QLineF> marks;

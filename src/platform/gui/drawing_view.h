@@ -149,6 +149,8 @@ class DrawingView : public QWidget {
 
     void setView(const QRectF& view, bool remember);
     void invalidate();
+    void scheduleUpdate();
+    QPen entityPen(std::uint32_t color) const;
     void renderBase();
     void paintMarker(class QPainter& painter, const Marker& marker) const;
     void paintDirectLine(class QPainter& painter, const DirectLine& line) const;
@@ -170,6 +172,7 @@ class DrawingView : public QWidget {
     // Entities, direct lines and markers rendered once; the rubber band is painted over it.
     QImage base_;
     bool baseValid_ = false;
+    class QTimer* repaintTimer_ = nullptr;
 };
 
 }  // namespace corvane

@@ -238,6 +238,11 @@ TEST_F(ViewFixture, ScreenShowsLinesInForegroundAndMarkersInRed) {
               std::abs(background.lightness() - foreground.lightness()));
     EXPECT_EQ(shot.pixelColor(offLine), background);
 
+    // An entity appended after the first picture shows on the next one.
+    view.addLine(0, -0.2, 1, -0.2);
+    shot = view.grab().toImage();
+    EXPECT_NE(shot.pixelColor(view.toPixel({0.3, -0.2}).toPoint()), background);
+
     view.drawMarker(0.5, 0, 0.01, drawing_color::kRed);
     view.drawLine(0, 0.2, 1, 0.2, drawing_color::kRed);
     shot = view.grab().toImage();
