@@ -336,8 +336,7 @@ void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
     refreshFromModel();
     updateFrames();
     loaded_ = false;
-    event->ignore();
-    hide();
+    event->accept();  // hidden, not deleted (no WA_DeleteOnClose)
 }
 
 bool DeviceSettingsWindow::event(QEvent* event) {

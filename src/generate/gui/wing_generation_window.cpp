@@ -1,0 +1,292 @@
+#include "generate/gui/wing_generation_window.h"
+
+#include <QApplication>
+#include <QCheckBox>
+#include <QCloseEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiSubWindow>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include "delay/active_delay_set.h"
+#include "generate/airfoil_input.h"
+#include "generate/gui/cut_file_commands.h"
+#include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
+#include "platform/gui/toolbar.h"
+
+#if __has_include("delay/gui/delay_point_editor.h")
+#include "delay/gui/delay_point_editor.h"
+#define CORVANE_HAS_DELAY_EDITOR 1
+#endif
+
+namespace corvane {
+
+namespace {
+
+QString q(const std::string& s) {
+    return QString::fromStdString(s);
+}
+
+}  // namespace
+
+WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
+    : QWidget(parent), ws_(ws), dialogs_(dialogs), generator_(ws) {
+    setObjectName("Form14");
+    setWindowFlag(Qt::Window);
+    setWindowTitle("机翼切割 - 生成切割文件");
+
+    toolbar_ = new Toolbar(this);
+    toolbar_->setButtons({{"Generate", "Generate", "generate", "Generate Cut File"},
+                          {"Reset", "Reset", "reset", "Reset Values"},
+                          {"Stop", "Stop", "stop", "Stop Generation"},
+                          toolbarSeparator(),
+                          {"Add Delay Points", "Add Delay Points", "delay", "Add Delay Points"},
+                          toolbarSeparator(),
+                          {"Done", "Done", "done", "Done"}});
+    connect(toolbar_, &Toolbar::buttonClicked, this, &WingGenerationWindow::onToolbar);
+
+    auto label = [this](const char* name, const QString& text) {
+        auto* l = new QLabel(text, this);
+        l->setObjectName(name);
+        return l;
+    };
+    auto text = [this](const char* name, const QString& initial) {
+        auto* e = new QLineEdit(initial, this);
+        e->setObjectName(name);
+        return e;
+    };
+    auto browseButton = [this](const char* name, bool left) {
+        auto* b = new QPushButton("浏览", this);
+        b->setObjectName(name);
+        connect(b, &QPushButton::clicked, this, [this, left] { browse(left); });
+        return b;
+    };
+
+    leftPath_ = text("Text1", "");
+    rightPath_ = text("Text2", "");
+    leftChord_ = text("Text6", "");
+    rightChord_ = text("Text7", "");
+    step_ = text("Text5", "");
+    step_->setReadOnly(true);
+    leftAmount_ = text("left_amount", "0");
+    rightAmount_ = text("right_amount", "0");
+    leftCheck_ = new QCheckBox("Include +/- washout", this);
+    leftCheck_->setObjectName("left_check");
+    rightCheck_ = new QCheckBox("Include +/- washout", this);
+    rightCheck_->setObjectName("right_check");
+    segments_ = label("Label6", "");
+    building_ = label("Label12", "建立切割文件");
+    progress_ = new QProgressBar(this);
+    progress_->setObjectName("ProgressBar1");
+    progress_->setRange(0, 100);
+    progress_->setValue(0);
+    building_->hide();
+    progress_->hide();
+
+    auto* grid = new QGridLayout;
+    grid->addWidget(label("Label1", "选择左侧机翼切割形状DAT数据文件"), 0, 0, 1, 4);
+    grid->addWidget(leftPath_, 1, 0, 1, 3);
+    grid->addWidget(browseButton("Command2", true), 1, 3);
+    grid->addWidget(label("Label2", "选择右侧机翼切割形状DAT数据文件"), 2, 0, 1, 4);
+    grid->addWidget(rightPath_, 3, 0, 1, 3);
+    grid->addWidget(browseButton("Command3", false), 3, 3);
+    grid->addWidget(label("Label3", "Calculated Left Tower Cord"), 4, 0);
+    grid->addWidget(leftChord_, 4, 1);
+    grid->addWidget(label("Label4", "Calculated Right Tower Cord"), 4, 2);
+    grid->addWidget(rightChord_, 4, 3);
+    grid->addWidget(leftCheck_, 5, 0);
+    grid->addWidget(label("Label7", "Degrees"), 5, 1, Qt::AlignRight);
+    grid->addWidget(leftAmount_, 5, 2);
+    grid->addWidget(rightCheck_, 6, 0);
+    grid->addWidget(label("Label8", "Degrees"), 6, 1, Qt::AlignRight);
+    grid->addWidget(rightAmount_, 6, 2);
+    grid->addWidget(label("Label5", "Cutting Step"), 7, 0);
+    grid->addWidget(step_, 7, 1);
+    grid->addWidget(segments_, 7, 2);
+    grid->addWidget(building_, 8, 0);
+    grid->addWidget(progress_, 8, 1, 1, 3);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->addWidget(toolbar_);
+    layout->addLayout(grid);
+}
+
+WingGenerationWindow::~WingGenerationWindow() {
+    if (waitCursor_) QApplication::restoreOverrideCursor();
+}
+
+void WingGenerationWindow::showAndActivate() {
+    show();
+    raise();
+    activateWindow();
+    activated();
+}
+
+void WingGenerationWindow::activated() {
+    QWidget* placed = this;
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) placed = sub;
+    placeInFrame(*placed, Placement::Tool);
+    showDelayStatus(ws_);
+}
+
+void WingGenerationWindow::browse(bool left) {
+    FileDialogRequest request;
+    request.initialDir = dialogFolder_;
+    request.fileName = QString();
+    request.defaultExt = "dat";
+    request.title = "选择DAT文件";
+    request.filter = "DAT File (*.DAT)|*.dat|COR File (*.COR)|*.cor|All (*.*)|*.*";
+    request.flags = 6;
+    const QString chosen = dialogs_.openFile(request);
+    if (chosen.isEmpty()) return;
+    (left ? leftPath_ : rightPath_)->setText(chosen);
+    (left ? ws_.job.leftAirfoilPath : ws_.job.rightAirfoilPath) = chosen.toStdString();
+}
+
+void WingGenerationWindow::showProgress(int segment, int points) {
+    if (!progress_->isVisible()) {
+        progress_->show();
+        building_->show();
+    }
+    progress_->setMaximum(points);
+    progress_->setValue(static_cast<int>(0.8 * segment));
+    step_->setText(QString::number(segment));
+    segments_->setText(QString::number(points - 1));
+}
+
+void WingGenerationWindow::endProgress() {
+    step_->setText(" ");
+    progress_->hide();
+    building_->hide();
+    progress_->setMaximum(100);
+}
+
+GenerationStatus WingGenerationWindow::generate() {
+    // A second Generate pressed while one runs (events pass between segments) would start a
+    // second replacement of the working set inside the first: it is ignored.
+    if (generating_) return GenerationStatus::Refused;
+    const std::string left = leftPath_->text().toStdString();
+    const std::string right = rightPath_->text().toStdString();
+    if (isBlankPathField(left) || isBlankPathField(right)) {
+        dialogs_.message(kDatMissingForGeneration, kDatFileNotFoundTitle);
+        return GenerationStatus::Refused;
+    }
+
+    GenerationRequest request;
+    request.kind = CutSetKind::Wing;
+    request.leftPath = left;
+    request.rightPath = right;
+    request.leftChordText = leftChord_->text().toStdString();
+    request.rightChordText = rightChord_->text().toStdString();
+    request.leftWashout = leftCheck_->isChecked();
+    request.rightWashout = rightCheck_->isChecked();
+    request.leftAngleText = leftAmount_->text().toStdString();
+    request.rightAngleText = rightAmount_->text().toStdString();
+
+    GenerationCallbacks callbacks;
+    callbacks.progress = [this](int segment, int points) { showProgress(segment, points); };
+    callbacks.yield = [] { QCoreApplication::processEvents(); };
+
+    generating_ = true;
+    toolbar_->setButtonEnabled(1, false);
+    QApplication::setOverrideCursor(Qt::WaitCursor);
+    waitCursor_ = true;
+    GenerationOutcome outcome;
+    try {
+        outcome = generator_.generate(request, callbacks);
+    } catch (const std::exception& e) {
+        outcome.status = GenerationStatus::Failed;
+        outcome.messages.clear();
+        QApplication::restoreOverrideCursor();
+        waitCursor_ = false;
+        reportError(dialogs_, e, kWingGenerationLabel);
+    }
+    if (waitCursor_) QApplication::restoreOverrideCursor();
+    waitCursor_ = false;
+    endProgress();
+    generating_ = false;
+    toolbar_->setButtonEnabled(1, true);
+
+    for (const UserMessage& m : outcome.messages) dialogs_.message(q(m.text), q(m.title));
+    if (outcome.status == GenerationStatus::Finished) {
+        // The save step leaves the application folder as the dialog's starting folder.
+        dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
+        if (runSaveCutFile(ws_, dialogs_, kWingGenerationLabel) == SaveStepResult::Cancelled)
+            hide();
+    }
+    return outcome.status;
+}
+
+void WingGenerationWindow::reset() {
+    for (QLineEdit* field : {leftPath_, rightPath_, step_, leftChord_, rightChord_})
+        field->setText(" ");
+    leftAmount_->setText("0");
+    rightAmount_->setText("0");
+    progress_->hide();
+}
+
+void WingGenerationWindow::stop() {
+    generator_.requestStop();
+}
+
+void WingGenerationWindow::addDelayPoints() {
+#ifdef CORVANE_HAS_DELAY_EDITOR
+    QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
+    DelayPointEditor::openFor(delayEditor_, ws_, dialogs_, owner, leftPath_->text(),
+                              rightPath_->text());
+#else
+    if (isBlankPathField(leftPath_->text().toStdString()) ||
+        isBlankPathField(rightPath_->text().toStdString())) {
+        dialogs_.message(kDatMissingForDelayPoints, kDatFileNotFoundTitle);
+    }
+#endif
+}
+
+void WingGenerationWindow::done() {
+    hide();
+}
+
+void WingGenerationWindow::onToolbar(int index) {
+    switch (index) {
+        case 1:
+            generate();
+            break;
+        case 2:
+            reset();
+            break;
+        case 3:
+            stop();
+            break;
+        case 5:
+            addDelayPoints();
+            break;
+        case 7:
+            done();
+            break;
+        default:
+            break;
+    }
+}
+
+void WingGenerationWindow::closeEvent(QCloseEvent* event) {
+    if (generating_) generator_.requestStop();
+    event->accept();  // hidden, not deleted: the fields stay for the next use
+}
+
+bool WingGenerationWindow::event(QEvent* event) {
+    if (event->type() == QEvent::WindowActivate && isWindow()) activated();
+    if (event->type() == QEvent::ParentChange) {
+        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
+            connect(sub, &QMdiSubWindow::aboutToActivate, this, &WingGenerationWindow::activated,
+                    Qt::UniqueConnection);
+        }
+    }
+    return QWidget::event(event);
+}
+
+}  // namespace corvane

@@ -1,0 +1,82 @@
+// The wing cut-file generation window (Form14, "机翼切割 - 生成切割文件"): two airfoil files, the
+// tower chords and washout become the working cut-file set through the core CutGenerator, with
+// progress per segment, Stop at the next segment, and the save step at the end.
+#pragma once
+
+#include <QPointer>
+#include <QString>
+#include <QWidget>
+
+#include "generate/cut_generator.h"
+
+class QCheckBox;
+class QLabel;
+class QLineEdit;
+class QProgressBar;
+
+namespace corvane {
+
+class DelayPointEditor;
+class Dialogs;
+class Toolbar;
+class Workspace;
+
+class WingGenerationWindow : public QWidget {
+    Q_OBJECT
+  public:
+    // objectName "Form14"; created hidden. The frame writes the tower chords into Text6/Text7.
+    WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+    ~WingGenerationWindow() override;
+
+    // Shows modeless and runs the activation steps (placement, delay-point status in panel 3).
+    void showAndActivate();
+    void activated();
+
+    // The toolbar's buttons: 1 Generate, 2 Reset, 3 Stop, 5 Add Delay Points, 7 Done.
+    // Generate runs inside the call, letting events through once per segment; it returns the
+    // core's outcome (status Refused when nothing was started).
+    GenerationStatus generate();
+    void reset();
+    void stop();
+    void addDelayPoints();
+    void done();
+
+    // The browse buttons "浏览" (Command2 left, Command3 right): the Open dialog of DAT files.
+    void browse(bool left);
+
+    bool isGenerating() const { return generating_; }
+
+  protected:
+    // The close box hides the window (fields kept); a running generation is stopped first.
+    void closeEvent(QCloseEvent* event) override;
+    bool event(QEvent* event) override;
+
+  private:
+    void onToolbar(int index);
+    void showProgress(int segment, int points);
+    void endProgress();
+
+    Workspace& ws_;
+    Dialogs& dialogs_;
+    CutGenerator generator_;
+    Toolbar* toolbar_ = nullptr;
+    QLineEdit* leftPath_ = nullptr;    // Text1
+    QLineEdit* rightPath_ = nullptr;   // Text2
+    QLineEdit* step_ = nullptr;        // Text5
+    QLineEdit* leftChord_ = nullptr;   // Text6
+    QLineEdit* rightChord_ = nullptr;  // Text7
+    QCheckBox* leftCheck_ = nullptr;
+    QCheckBox* rightCheck_ = nullptr;
+    QLineEdit* leftAmount_ = nullptr;
+    QLineEdit* rightAmount_ = nullptr;
+    QLabel* segments_ = nullptr;  // Label6
+    QLabel* building_ = nullptr;  // Label12
+    QProgressBar* progress_ = nullptr;
+    QPointer<DelayPointEditor> delayEditor_;
+    bool generating_ = false;
+    bool waitCursor_ = false;
+    // The common dialog's starting folder: none of its own until a save step gives it one.
+    QString dialogFolder_;
+};
+
+}  // namespace corvane

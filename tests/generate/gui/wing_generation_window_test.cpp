@@ -1,0 +1,323 @@
+// Form14 as the operator sees it: the browse dialog, Generate with its progress and the save
+// step, Stop halfway leaving the previous working set byte for byte, Reset, and the messages of
+// empty paths, unequal files, a vanished airfoil and a missing template.
+#include "generate/gui/wing_generation_window.h"
+
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QTimer>
+#include <cmath>
+#include <filesystem>
+#include <map>
+#include <sstream>
+
+#include "machine/gui/gui_test_util.h"
+#include "platform/gui/scripted_dialogs.h"
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+using test::clickToolbar;
+using test::control;
+
+// A closed profile of `points` points, one "x y" pair a line.
+std::string profileText(int points, double thickness) {
+    std::ostringstream out;
+    for (int k = 0; k < points; ++k) {
+        const double t = 2.0 * M_PI * k / (points - 1);
+        out << 0.5 + 0.5 * std::cos(t) << ' ' << thickness * std::sin(t) << "\r\n";
+    }
+    return out.str();
+}
+
+class WingGenerationWindowTest : public ::testing::Test {
+  protected:
+    WingGenerationWindowTest() {
+        test::copyResources(m.dir.path());
+        m.ws.settings.fields.steps_per_inch = "10";
+        m.ws.settings.fields.kerf = "0";
+        m.ws.settings.derive();
+        test::writeFile(root(), profileText(21, 0.12));
+        test::writeFile(tip(), profileText(21, 0.08));
+        m.ws.showStatus = [this](int panel, const std::string& text) { status[panel] = text; };
+    }
+
+    test::TestMachine m;
+    ScriptedDialogs dialogs;
+    std::map<int, std::string> status;
+
+    fs::path root() const { return m.dir / "root.dat"; }
+    fs::path tip() const { return m.dir / "tip.dat"; }
+    std::string working() const {
+        return test::readFile(m.dir / "cut.ct1") + "|" + test::readFile(m.dir / "cut_cnt.ct2") +
+               "|" + test::readFile(m.dir / "datinfo.ct3");
+    }
+    std::vector<std::string> folderNames() const {
+        std::vector<std::string> names;
+        for (const auto& entry : fs::directory_iterator(m.dir.path()))
+            names.push_back(entry.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    void fill(WingGenerationWindow& w, const QString& chord) {
+        control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(root().string()));
+        control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(tip().string()));
+        control<QLineEdit>(w, "Text6")->setText(chord);
+        control<QLineEdit>(w, "Text7")->setText(chord);
+    }
+    void open(WingGenerationWindow& w) {
+        w.showAndActivate();
+        ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+        test::letEventsThrough();
+    }
+};
+
+TEST_F(WingGenerationWindowTest, ShowsItsCaptionsAndTheActiveDelayPoints) {
+    WingGenerationWindow w(m.ws, dialogs);
+    EXPECT_EQ(w.objectName(), "Form14");
+    EXPECT_EQ(w.windowTitle(), "机翼切割 - 生成切割文件");
+    EXPECT_EQ(control<QLabel>(w, "Label1")->text(), "选择左侧机翼切割形状DAT数据文件");
+    EXPECT_EQ(control<QLabel>(w, "Label2")->text(), "选择右侧机翼切割形状DAT数据文件");
+    EXPECT_EQ(control<QLabel>(w, "Label12")->text(), "建立切割文件");
+    EXPECT_EQ(control<QPushButton>(w, "Command2")->text(), "浏览");
+    EXPECT_EQ(control<QCheckBox>(w, "left_check")->text(), "Include +/- washout");
+    EXPECT_EQ(control<QLineEdit>(w, "left_amount")->text(), "0");
+    auto* bar = w.findChild<Toolbar*>("asxToolbar1");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->buttonCaption(1), "Generate");
+    EXPECT_EQ(bar->action(3)->toolTip(), "Stop Generation");
+    EXPECT_EQ(bar->buttonCaption(5), "Add Delay Points");
+    EXPECT_EQ(bar->buttonCaption(7), "Done");
+
+    m.ws.delays.ActiveDelayPointCount = 2;
+    m.ws.delays.ActiveDelayPoints = {4, 9};
+    open(w);
+    EXPECT_EQ(status[3], "2 Delay Points are currently active");
+    EXPECT_FALSE(control<QProgressBar>(w, "ProgressBar1")->isVisible());
+    EXPECT_FALSE(control<QLabel>(w, "Label12")->isVisible());
+}
+
+TEST_F(WingGenerationWindowTest, BrowsePutsThePickedFileIntoItsSideAndCancelChangesNothing) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    dialogs.answerOpenFile(QString::fromStdString(tip().string()));
+    QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    const FileDialogRequest& r = dialogs.calls()[0].request;
+    EXPECT_EQ(r.title, "选择DAT文件");
+    EXPECT_EQ(r.defaultExt, "dat");
+    EXPECT_EQ(r.filter, "DAT File (*.DAT)|*.dat|COR File (*.COR)|*.cor|All (*.*)|*.*");
+    EXPECT_EQ(r.flags, 6);
+    EXPECT_EQ(r.fileName, "");
+    EXPECT_EQ(control<QLineEdit>(w, "Text2")->text().toStdString(), tip().string());
+    EXPECT_EQ(m.ws.job.rightAirfoilPath, tip().string());
+    EXPECT_EQ(control<QLineEdit>(w, "Text1")->text(), "");
+
+    dialogs.answerOpenFile(QString());
+    QTest::mouseClick(control<QPushButton>(w, "Command3"), Qt::LeftButton);
+    EXPECT_EQ(control<QLineEdit>(w, "Text2")->text().toStdString(), tip().string());
+    EXPECT_EQ(m.ws.job.rightAirfoilPath, tip().string());
+}
+
+TEST_F(WingGenerationWindowTest, GenerateWritesTheSetAndTheSaveStepCopiesIt) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    control<QCheckBox>(w, "left_check")->setChecked(true);
+    control<QLineEdit>(w, "left_amount")->setText("-2");
+    const QString saved = QString::fromStdString((m.dir / "wing").string());
+    dialogs.answerSaveFile(saved);  // typed without extension
+    clickToolbar(w, 1);
+
+    ASSERT_EQ(dialogs.calls().size(), 1u);
+    const DialogCall& save = dialogs.calls()[0];
+    EXPECT_EQ(save.kind, DialogCall::Kind::SaveFile);
+    EXPECT_EQ(save.request.title, "保存切割文件");
+    EXPECT_EQ(save.request.defaultExt, "ct1");
+    EXPECT_EQ(save.request.filter, "CT1 File (*.CT1)|*.ct1|All (*.*)|*.*");
+    EXPECT_EQ(save.request.initialDir.toStdString(), m.dir.path().string());
+
+    const std::string counts = test::readFile(m.dir / "cut_cnt.ct2");
+    EXPECT_EQ(std::count(counts.begin(), counts.end(), '\n'), 20);
+    EXPECT_FALSE(test::readFile(m.dir / "cut.ct1").empty());
+    EXPECT_NE(test::readFile(m.dir / "datinfo.ct3").find(",\"1\",\"0\",\"-2\",\"0\"\r\n"),
+              std::string::npos);
+    EXPECT_EQ(test::readFile(m.dir / "wing.ct1"), test::readFile(m.dir / "cut.ct1"));
+    EXPECT_EQ(test::readFile(m.dir / "wing.ct2"), counts);
+    EXPECT_EQ(test::readFile(m.dir / "wing.ct3"), test::readFile(m.dir / "datinfo.ct3"));
+    EXPECT_DOUBLE_EQ(m.ws.job.LeftTowerChord, 200.0);
+
+    // After the run: the window stays (a name was given), the progress is put away.
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(control<QLineEdit>(w, "Text5")->text(), " ");
+    EXPECT_EQ(control<QLabel>(w, "Label6")->text(), "20");
+    EXPECT_FALSE(control<QProgressBar>(w, "ProgressBar1")->isVisible());
+    EXPECT_EQ(control<QProgressBar>(w, "ProgressBar1")->maximum(), 100);
+    EXPECT_FALSE(control<QLabel>(w, "Label12")->isVisible());
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+    // The browse dialog now starts in the application folder.
+    dialogs.answerOpenFile(QString());
+    QTest::mouseClick(control<QPushButton>(w, "Command2"), Qt::LeftButton);
+    EXPECT_EQ(dialogs.calls().back().request.initialDir.toStdString(), m.dir.path().string());
+}
+
+TEST_F(WingGenerationWindowTest, CancellingTheSaveStepHidesTheWindowAndCopiesNothing) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "150");
+    auto expected = folderNames();  // a fresh folder: no working set yet
+    expected.insert(expected.end(), {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3"});
+    std::sort(expected.begin(), expected.end());
+    dialogs.answerSaveFile(QString());
+    clickToolbar(w, 1);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(folderNames(), expected);                        // the new working set, no saved copy
+    EXPECT_EQ(control<QLineEdit>(w, "Text6")->text(), "150");  // hidden, not unloaded
+}
+
+TEST_F(WingGenerationWindowTest, StopHalfwayLeavesThePreviousSetByteForByte) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    dialogs.answerSaveFile(QString());
+    clickToolbar(w, 1);
+    const std::string previous = working();
+    const auto names = folderNames();
+
+    open(w);
+    fill(w, "300");
+    int passes = 0;
+    bool barSeen = false;
+    QString stepSeen;
+    QTimer probe;
+    probe.setInterval(0);
+    QObject::connect(&probe, &QTimer::timeout, [&] {
+        if (++passes != 5) return;
+        barSeen = control<QProgressBar>(w, "ProgressBar1")->isVisible() &&
+                  control<QLabel>(w, "Label12")->isVisible();
+        stepSeen = control<QLineEdit>(w, "Text5")->text();
+        clickToolbar(w, 3);  // Stop
+    });
+    probe.start();
+    EXPECT_EQ(w.generate(), GenerationStatus::Stopped);
+    probe.stop();
+
+    EXPECT_TRUE(barSeen);
+    EXPECT_GE(stepSeen.toInt(), 1);
+    EXPECT_LT(stepSeen.toInt(), 20);
+    EXPECT_EQ(working(), previous);
+    EXPECT_EQ(folderNames(), names);  // no backups left behind
+    EXPECT_TRUE(w.isVisible());       // no save step after Stop
+    EXPECT_EQ(control<QLineEdit>(w, "Text5")->text(), " ");
+    EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WingGenerationWindowTest, RefusalsAndErrorsKeepThePreviousSet) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    dialogs.answerSaveFile(QString());
+    clickToolbar(w, 1);
+    const std::string previous = working();
+    open(w);
+
+    // Empty path fields, for Generate and for Add Delay Points.
+    control<QLineEdit>(w, "Text2")->setText("");
+    dialogs.clearCalls();
+    dialogs.answerMessage().answerMessage();
+    clickToolbar(w, 1);
+    clickToolbar(w, 5);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_EQ(dialogs.messages()[0].text, "DAT file must be entered to begin generation");
+    EXPECT_EQ(dialogs.messages()[0].title, "DAT File not Found");
+    EXPECT_EQ(dialogs.messages()[1].text, "DAT file must be entered to add delay points");
+    EXPECT_EQ(dialogs.messages()[1].title, "DAT File not Found");
+
+    // Files of 21 and 20 points.
+    const fs::path shorter = m.dir / "short.dat";
+    test::writeFile(shorter, profileText(20, 0.1));
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(shorter.string()));
+    dialogs.clearCalls();
+    dialogs.answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text,
+              "DAT files selected do not have the same number of lines. Edit DAT files and try "
+              "again");
+    EXPECT_EQ(dialogs.messages()[0].title, "DAT File Error");
+    EXPECT_EQ(working(), previous);
+
+    // An airfoil file that vanished after it was picked.
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString((m.dir / "gone.dat").string()));
+    dialogs.clearCalls();
+    dialogs.answerMessage().answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_EQ(dialogs.messages()[0].text,
+              "Error encountered, Error Number 53, File not found\rModule 14, GCF");
+    EXPECT_EQ(dialogs.messages()[1].text,
+              "System Cut files not found, Contact Corvane support for assistance.");
+    EXPECT_EQ(working(), previous);
+
+    // A missing template: the report, then the second message.
+    fill(w, "200");
+    fs::remove(m.dir / "temp_cut.txt");
+    dialogs.clearCalls();
+    dialogs.answerMessage().answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_TRUE(dialogs.messages()[0].text.startsWith("Error encountered, Error Number 53, "));
+    EXPECT_TRUE(dialogs.messages()[0].text.endsWith("\rModule 14, GCF"));
+    EXPECT_EQ(dialogs.messages()[1].text,
+              "System Cut files not found, Contact Corvane support for assistance.");
+    EXPECT_EQ(working(), previous);
+    EXPECT_EQ(control<QLineEdit>(w, "Text5")->text(), " ");
+    EXPECT_FALSE(control<QProgressBar>(w, "ProgressBar1")->isVisible());
+}
+
+#if __has_include("delay/gui/delay_point_editor.h")
+TEST_F(WingGenerationWindowTest, AddDelayPointsOpensTheEditorOnThePickedFiles) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    clickToolbar(w, 5);
+    auto* editor = w.findChild<QWidget*>("DelayForm");
+    ASSERT_NE(editor, nullptr);
+    EXPECT_TRUE(editor->isVisible());
+    clickToolbar(w, 5);  // the same editor again, not a second one
+    EXPECT_EQ(w.findChildren<QWidget*>("DelayForm").size(), 1);
+    EXPECT_TRUE(dialogs.calls().empty());
+}
+#endif
+
+TEST_F(WingGenerationWindowTest, ResetBlanksTheFieldsAndKeepsTheWashoutBoxes) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    control<QCheckBox>(w, "right_check")->setChecked(true);
+    control<QLineEdit>(w, "right_amount")->setText("3");
+    clickToolbar(w, 2);
+    for (const char* name : {"Text1", "Text2", "Text5", "Text6", "Text7"})
+        EXPECT_EQ(control<QLineEdit>(w, name)->text(), " ") << name;
+    EXPECT_EQ(control<QLineEdit>(w, "right_amount")->text(), "0");
+    EXPECT_TRUE(control<QCheckBox>(w, "right_check")->isChecked());
+
+    // A single blank is no path: the entry check refuses it.
+    dialogs.answerMessage();
+    clickToolbar(w, 1);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{"DAT file must be entered to begin generation"});
+
+    clickToolbar(w, 7);  // Done
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace corvane
