@@ -20,7 +20,7 @@ ManualControlWindow::ManualControlWindow(Workspace& ws, Dialogs& dialogs, QWidge
         {{QStringLiteral("Done"), {}, {}, QStringLiteral("Completed Manual Move")}});
     connect(toolbar_, &Toolbar::buttonClicked, this, [this](int index) {
         if (index != 1) return;
-        mover_.requestStop();
+        mover_->requestStop();
         hide();
     });
 
@@ -60,16 +60,14 @@ QWidget* ManualControlWindow::focusControl() const {
 
 void ManualControlWindow::move(PairMove pairMove) {
     runMove(
-        [this, pairMove] {
-            picture_->setFocus(Qt::OtherFocusReason);
-            const uint8_t byte = pairMoveByte(ws_.settings.derived, pairMove);
-            return mover_.continuousMove(ws_, byte);
+        [pairMove](ManualMover& mover, Workspace& ws) {
+            return mover.continuousMove(ws, pairMoveByte(ws.settings.derived, pairMove));
         },
         QStringLiteral("Module 15, Move"));
 }
 
 void ManualControlWindow::stop() {
-    mover_.requestStop();
+    mover_->requestStop();
     picture_->setFocus(Qt::OtherFocusReason);
 }
 

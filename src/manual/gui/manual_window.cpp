@@ -2,6 +2,7 @@
 
 #include <QCloseEvent>
 #include <QEvent>
+#include <QPointer>
 
 #include "common/run_error.h"
 #include "machine/workspace.h"
@@ -18,7 +19,13 @@ ManualWindow::ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speed
       ws_(ws),
       dialogs_(dialogs),
       speed_(new JogSpeedControl(ws, speedLabelName, this)),
-      toolbar_(new Toolbar(this)) {}
+      toolbar_(new Toolbar(this)) {
+    if (parent) parent->window()->installEventFilter(this);
+}
+
+ManualWindow::~ManualWindow() {
+    mover_->requestStop();
+}
 
 void ManualWindow::activated() {
     if (QWidget* focus = focusControl()) focus->setFocus(Qt::OtherFocusReason);
@@ -31,8 +38,13 @@ bool ManualWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+bool ManualWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (event->type() == QEvent::Close) mover_->requestStop();
+    return QWidget::eventFilter(watched, event);
+}
+
 void ManualWindow::closeEvent(QCloseEvent* event) {
-    mover_.requestStop();
+    mover_->requestStop();
     QWidget::closeEvent(event);
 }
 
@@ -40,17 +52,24 @@ void ManualWindow::refuseZeroSpeed() {
     dialogs_.message(QString::fromUtf8(kJogSpeedZeroMessage));
 }
 
-void ManualWindow::runMove(const std::function<MoveOutcome()>& move, const QString& errorLabel) {
-    if (mover_.moving()) return;
+void ManualWindow::runMove(const Move& move, const QString& errorLabel) {
+    if (mover_->moving()) return;
+    // Everything used after the loop is held here, not through the window.
+    const QPointer<ManualWindow> window(this);
+    const std::shared_ptr<ManualMover> mover = mover_;
+    Workspace& ws = ws_;
+    Dialogs& dialogs = dialogs_;
     setCursor(Qt::BusyCursor);
+    if (QWidget* focus = focusControl()) focus->setFocus(Qt::OtherFocusReason);
     try {
-        if (move() == MoveOutcome::SpeedZero) refuseZeroSpeed();
+        if (move(*mover, ws) == MoveOutcome::SpeedZero)
+            dialogs.message(QString::fromUtf8(kJogSpeedZeroMessage));
     } catch (const RunError& e) {
-        reportError(dialogs_, e, errorLabel);
+        reportError(dialogs, e, errorLabel);
     } catch (const std::exception& e) {
-        reportError(dialogs_, e, errorLabel);
+        reportError(dialogs, e, errorLabel);
     }
-    unsetCursor();
+    if (window) unsetCursor();
 }
 
 }  // namespace corvane

@@ -68,22 +68,20 @@ QWidget* PairJogWindow::focusControl() const {
 void PairJogWindow::move(PairMove pairMove) {
     QLineEdit* field =
         fields_[pairMove == PairMove::XBack || pairMove == PairMove::XForward ? 0 : 1];
-    const QString distance = field->text();
+    const std::string distance = field->text().toStdString();
     runMove(
-        [this, pairMove, distance] {
-            speed_->slider()->setFocus(Qt::OtherFocusReason);
-            const auto& d = ws_.settings.derived;
+        [pairMove, distance](ManualMover& mover, Workspace& ws) {
+            const auto& d = ws.settings.derived;
             const uint8_t byte = pairMoveByte(d, pairMove);
-            const int32_t steps = distanceSteps(d.StepsPerMm, distance.toStdString());
-            return mover_.distanceMove(ws_, byte, steps);
+            return mover.distanceMove(ws, byte, distanceSteps(d.StepsPerMm, distance));
         },
         QStringLiteral("Module 4, Move"));
 }
 
 void PairJogWindow::toolbarClicked(int index) {
-    if (index == 1) mover_.requestStop();
+    if (index == 1) mover_->requestStop();
     if (index == 2) {
-        mover_.requestStop();
+        mover_->requestStop();
         hide();
     }
 }

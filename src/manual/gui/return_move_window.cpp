@@ -49,7 +49,7 @@ QWidget* ReturnMoveWindow::focusControl() const {
 }
 
 void ReturnMoveWindow::runPlan() {
-    if (mover_.moving()) return;
+    if (mover_->moving()) return;
     // The bytes stored now; a planning command during the run replaces the program's plan
     // but not the one this run plays.
     const std::vector<uint8_t> plan = ws_.movePlan.bytes;
@@ -59,11 +59,10 @@ void ReturnMoveWindow::runPlan() {
     }
     const PlanVariant& v = planVariant(target_);
     runMove(
-        [this, &plan, &v] {
-            picture_->setFocus(Qt::OtherFocusReason);
-            ws_.setStatus(2, v.runStartStatus);
-            const MoveOutcome outcome = mover_.runPlan(ws_, plan);
-            ws_.setStatus(2, v.runEndStatus);
+        [&plan, &v](ManualMover& mover, Workspace& ws) {
+            ws.setStatus(2, v.runStartStatus);
+            const MoveOutcome outcome = mover.runPlan(ws, plan);
+            ws.setStatus(2, v.runEndStatus);
             return outcome;
         },
         QStringLiteral("%1, Run").arg(
@@ -72,12 +71,12 @@ void ReturnMoveWindow::runPlan() {
 }
 
 void ReturnMoveWindow::stop() {
-    mover_.requestStop();
+    mover_->requestStop();
     picture_->setFocus(Qt::OtherFocusReason);
 }
 
 void ReturnMoveWindow::done() {
-    mover_.requestStop();
+    mover_->requestStop();
     hide();
     ws_.setStatus(2, std::string());
 }

@@ -73,22 +73,20 @@ QLineEdit* SingleAxisJogWindow::field(AxisMove axisMove) const {
 }
 
 void SingleAxisJogWindow::move(AxisMove axisMove) {
-    const QString distance = field(axisMove)->text();
+    const std::string distance = field(axisMove)->text().toStdString();
     runMove(
-        [this, axisMove, distance] {
-            speed_->slider()->setFocus(Qt::OtherFocusReason);
-            const auto& d = ws_.settings.derived;
+        [axisMove, distance](ManualMover& mover, Workspace& ws) {
+            const auto& d = ws.settings.derived;
             const uint8_t byte = axisMoveByte(d, axisMove);
-            const int32_t steps = distanceSteps(d.StepsPerMm, distance.toStdString());
-            return mover_.distanceMove(ws_, byte, steps);
+            return mover.distanceMove(ws, byte, distanceSteps(d.StepsPerMm, distance));
         },
         QStringLiteral("Module 3, Move"));
 }
 
 void SingleAxisJogWindow::toolbarClicked(int index) {
-    if (index == 1) mover_.requestStop();
+    if (index == 1) mover_->requestStop();
     if (index == 2) {
-        mover_.requestStop();
+        mover_->requestStop();
         hide();
     }
 }

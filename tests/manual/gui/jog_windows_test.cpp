@@ -145,6 +145,24 @@ TEST_F(JogWindowsTest, PairOnSharedPinsIsReportedAndDoesNotStart) {
     EXPECT_FALSE(w.isMoving());
 }
 
+TEST_F(JogWindowsTest, ClosingTheMainWindowOrDestroyingTheWindowStopsItsMove) {
+    QWidget mainWindow;
+    mainWindow.show();
+    auto* w = new ManualControlWindow(rig.ws, dialogs, &mainWindow);
+    w->show();
+    onTick(15, [&] { mainWindow.close(); });
+    click(*w, "Command1");
+    EXPECT_EQ(rig.decode().bytes.size(), 15u);
+
+    // The window deleted between two ticks (its owner went away): the loop ends at its next
+    // test without touching the deleted window.
+    rig.port.clearOperations();
+    ticks = 0;
+    onTick(6, [&] { delete w; });
+    QTest::keyClick(w->picture(), Qt::Key_Down);
+    EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(6, 0x88));
+}
+
 TEST_F(JogWindowsTest, SliderSetsTheSharedJogSpeedAndActivationClampsIt) {
     SingleAxisJogWindow form3(rig.ws, dialogs);
     PairJogWindow form4(rig.ws, dialogs);
