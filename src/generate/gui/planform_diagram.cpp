@@ -65,24 +65,24 @@ void PlanformDiagram::buildDrawing() {
         case K::Taper:
         case K::Concentric:
         case K::TrailingEdgeTaper: {
-            panel_ = {{0.30, 0.16}, {0.24, kWire}, {0.76, 0.44}, {0.70, kWire}};
+            panel_ = {{0.30, 0.22}, {0.24, kWire}, {0.76, 0.47}, {0.70, kWire}};
             const Panel& s = panel_;
             dims_.push_back(horizontal(towerGapBox, "Gap to tower", xl, s.rootTE.x(), kBelow,
                                        {xl, kTowerFoot}, s.rootTE, 0.07));
             dims_.push_back(horizontal(gapBox, "Gap to tower", s.tipLE.x(), xr, kBelow, s.tipLE,
                                        {xr, kTowerFoot}, 0.07));
             dims_.push_back(horizontal(window_.kind == K::TrailingEdgeTaper ? "Text4" : "Text5",
-                                       rootWord + " overhang", s.rootTE.x(), s.rootLE.x(), 0.08,
+                                       rootWord + " overhang", s.rootTE.x(), s.rootLE.x(), 0.15,
                                        s.rootTE, s.rootLE, -0.0));
             dims_.push_back(horizontal(window_.kind == K::TrailingEdgeTaper ? "Text5" : "Text4",
-                                       tipWord + " overhang", s.tipTE.x(), s.tipLE.x(), 0.36,
+                                       tipWord + " overhang", s.tipTE.x(), s.tipLE.x(), 0.41,
                                        s.tipTE, s.tipLE, -0.0));
             dims_.push_back(Dimension{"Text6",
                                       rootWord + " depth",
-                                      {0.36, s.rootLE.y()},
-                                      {0.36, kWire},
                                       s.rootLE,
-                                      {0.36, kWire},
+                                      {s.rootLE.x(), kWire},
+                                      s.rootLE,
+                                      {s.rootLE.x(), kWire},
                                       {0.07, 0}});
             if (window_.kind == K::TrailingEdgeTaper) {
                 // The span runs along the straight leading edge.
@@ -97,7 +97,7 @@ void PlanformDiagram::buildDrawing() {
         }
         case K::LeadingEdgeTaper:
         case K::Eccentric: {
-            panel_ = {{0.26, 0.16}, {0.26, kWire}, {0.72, 0.44}, {0.72, kWire}};
+            panel_ = {{0.26, 0.22}, {0.26, kWire}, {0.72, 0.47}, {0.72, kWire}};
             const Panel& s = panel_;
             dims_.push_back(horizontal(towerGapBox, "Gap to tower", xl, s.rootTE.x(), kBelow,
                                        {xl, kTowerFoot}, s.rootTE, 0.07));
@@ -107,32 +107,32 @@ void PlanformDiagram::buildDrawing() {
                                        s.tipTE, -0.0));
             dims_.push_back(Dimension{"Text6",
                                       rootWord + " depth",
-                                      {0.33, s.rootLE.y()},
-                                      {0.33, kWire},
                                       s.rootLE,
-                                      {0.33, kWire},
+                                      {s.rootLE.x(), kWire},
+                                      s.rootLE,
+                                      {s.rootLE.x(), kWire},
                                       {0.07, 0}});
             break;
         }
         case K::Swept: {
-            panel_ = {{0.22, 0.16}, {0.32, kWire}, {0.72, 0.44}, {0.80, kWire}};
+            panel_ = {{0.22, 0.22}, {0.32, kWire}, {0.72, 0.47}, {0.80, kWire}};
             const Panel& s = panel_;
             dims_.push_back(horizontal(towerGapBox, "Gap to tower", xl, s.rootLE.x(), kBelow,
                                        {xl, kTowerFoot}, s.rootLE, 0.07));
             dims_.push_back(horizontal(gapBox, "Gap to tower", s.tipTE.x(), xr, kBelow, s.tipTE,
                                        {xr, kTowerFoot}, 0.07));
-            dims_.push_back(horizontal("Text4", "root overhang", s.rootLE.x(), s.rootTE.x(), 0.08,
+            dims_.push_back(horizontal("Text4", "root overhang", s.rootLE.x(), s.rootTE.x(), 0.15,
                                        s.rootLE, s.rootTE, -0.0));
-            dims_.push_back(horizontal("Text5", "tip overhang", s.tipLE.x(), s.tipTE.x(), 0.36,
+            dims_.push_back(horizontal("Text5", "tip overhang", s.tipLE.x(), s.tipTE.x(), 0.41,
                                        s.tipLE, s.tipTE, -0.0));
             dims_.push_back(horizontal("Text1", span, s.rootTE.x(), s.tipTE.x(), 0.92, s.rootTE,
                                        s.tipTE, -0.0));
             dims_.push_back(Dimension{"Text6",
                                       "root depth",
-                                      {0.40, 0.232},
-                                      {0.40, kWire},
-                                      {0.40, 0.232},
-                                      {0.40, kWire},
+                                      s.rootLE,
+                                      {s.rootLE.x(), kWire},
+                                      s.rootLE,
+                                      {s.rootLE.x(), kWire},
                                       {0.07, 0}});
             break;
         }
@@ -170,7 +170,7 @@ void PlanformDiagram::setChordBoxes(QLineEdit* left, QLineEdit* right) {
 }
 
 QPointF PlanformDiagram::toWidget(QPointF unit) const {
-    const double mx = 12, my = 26;  // room for the title line
+    const double mx = 12, my = 22;  // room for the title line
     QPointF m = mirrored(unit);
     return {mx + m.x() * (width() - 2 * mx), my + m.y() * (height() - my - 8)};
 }

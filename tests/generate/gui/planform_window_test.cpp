@@ -7,6 +7,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QTest>
 
 #include "machine/gui/gui_test_util.h"
@@ -145,6 +146,29 @@ TEST_F(PlanformWindowTest, FoamDoneHandsOverToForm12Boxes) {
     EXPECT_EQ(f12("Text11"), "40");
     EXPECT_EQ(f12("Text14"), "120");
     EXPECT_EQ(f12("Text1"), "400");
+}
+
+TEST_F(PlanformWindowTest, LeftPanelAndSweptWindowsPlaceThemselvesInsideTheMainWindow) {
+    QMainWindow frame;
+    auto* inner = new QWidget(&frame);
+    frame.setCentralWidget(inner);
+    frame.resize(1000, 800);
+    frame.show();
+    test::letEventsThrough();
+    const QPoint expected = inner->mapToGlobal(QPoint(0, 0)) +
+                            QPoint(qRound(inner->width() * 0.10), qRound(inner->height() * 0.15));
+    for (const char* name : {"left_taper", "left_TE_taper", "left_LE_taper", "Form7", "Form8"}) {
+        PlanformWindow w(name, ws, dialogs, &frame);
+        w.move(500, 400);
+        w.showAndActivate();
+        EXPECT_EQ(w.pos(), expected) << name;
+    }
+    for (const char* name : {"right_taper", "right_TE_taper", "right_LE_taper", "concentric"}) {
+        PlanformWindow w(name, ws, dialogs, &frame);
+        w.move(500, 400);
+        w.showAndActivate();
+        EXPECT_EQ(w.pos(), QPoint(500, 400)) << name;
+    }
 }
 
 }  // namespace
