@@ -85,10 +85,10 @@ void PlanformDiagram::buildDrawing() {
                                       {s.rootLE.x(), kWire},
                                       {0.07, 0}});
             if (window_.kind == K::TrailingEdgeTaper) {
-                // The span runs along the straight leading edge.
-                QPointF off(-0.02, -0.07);
+                // The span runs along the straight leading edge, drawn just inside the panel.
+                QPointF off(0.0, 0.07);
                 dims_.push_back(Dimension{
-                    "Text1", span, s.rootLE + off, s.tipLE + off, s.rootLE, s.tipLE, {0.0, -0.05}});
+                    "Text1", span, s.rootLE + off, s.tipLE + off, s.rootLE, s.tipLE, {0.0, 0.05}});
             } else {
                 dims_.push_back(horizontal("Text1", span, s.rootTE.x(), s.tipTE.x(), 0.92, s.rootTE,
                                            s.tipTE, -0.0));

@@ -1,4 +1,4 @@
-// Writes pictures of Form6 and two planform windows, filled with a worked example, into the
+// Writes pictures of Form6 and the planform windows, filled with a worked example, into the
 // folder named by CORVANE_SCREENSHOT_DIR (skipped when it is not set), for a look at a glance.
 #include <gtest/gtest.h>
 
@@ -58,6 +58,25 @@ TEST(PlanformScreenshots, Form6AndTwoPlanformWindows) {
         swept->box(n)->setText(v);
     swept->calculate();
     shoot(*swept, "Form8.png");
+
+    PlanformWindow* edge = form6.planformWindow("left_TE_taper");
+    for (auto [n, v] : {std::pair{"Text9", "250"},
+                        {"Text10", "150"},
+                        {"Text1", "600"},
+                        {"Text14", "1000"},
+                        {"Text3", "100"}})
+        edge->box(n)->setText(v);
+    edge->calculate();
+    shoot(*edge, "left_TE_taper.png");
+    PlanformWindow* leading = form6.planformWindow("right_LE_taper");
+    for (auto [n, v] : {std::pair{"Text9", "250"},
+                        {"Text10", "150"},
+                        {"Text1", "500"},
+                        {"Text14", "800"},
+                        {"Text3", "100"}})
+        leading->box(n)->setText(v);
+    leading->calculate();
+    shoot(*leading, "right_LE_taper.png");
 
     PlanformWindow concentric("concentric", ws, dialogs);
     for (auto [n, v] : {std::pair{"Text9", "120"},
