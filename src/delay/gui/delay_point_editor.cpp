@@ -131,6 +131,7 @@ void DelayPointEditor::buildControls() {
     progress_ = new QProgressBar(frame3_);
     progress_->setObjectName(QStringLiteral("ProgressBar1"));
     progress_->setTextVisible(false);
+    frame3_->setAutoFillBackground(true);
     frame3_->hide();
 }
 
@@ -356,15 +357,12 @@ bool DelayPointEditor::showProfile(Side side) {
     if (failure.isEmpty()) {
         const int n = static_cast<int>(profile.size());
         progress_->setMaximum(std::max(n, 1));
-        // The view repaints once at the end, not once per appended segment.
-        view_->setUpdatesEnabled(false);
         for (int k = 2; k <= n && !abortLoading_; ++k) {
             progress_->setValue(k);
             ws_.yield();
             if (abortLoading_) break;  // the window was closed while loading
             view_->addLine(profile.x[k - 2], profile.y[k - 2], profile.x[k - 1], profile.y[k - 1]);
         }
-        view_->setUpdatesEnabled(true);
         if (abortLoading_) {
             view_->clear();
         } else {

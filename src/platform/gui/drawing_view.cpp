@@ -50,7 +50,9 @@ int buttonsNumber(Qt::MouseButtons buttons) {
 
 // The smallest view the view accepts, so a zoom never divides by zero.
 constexpr double kMinViewSize = 1e-9;
+// Markers stay visible far out and never hide the segments around them far in.
 constexpr double kMinMarkerPixels = 7.0;
+constexpr double kMaxMarkerPixels = 14.0;
 constexpr int kMaxPreviousViews = 50;
 
 }  // namespace
@@ -323,7 +325,8 @@ QPen DrawingView::entityPen(std::uint32_t color) const {
 }
 
 void DrawingView::paintMarker(QPainter& painter, const Marker& marker) const {
-    const double diameter = std::max(marker.size * pixelsPerUnit(), kMinMarkerPixels);
+    const double diameter =
+        std::clamp(marker.size * pixelsPerUnit(), kMinMarkerPixels, kMaxMarkerPixels);
     const QColor c = colorFor(marker.color, palette());
     QRectF r(0, 0, diameter, diameter);
     r.moveCenter(toPixel(marker.at));

@@ -11,6 +11,7 @@
 #include <QMainWindow>
 #include <QMenu>
 #include <QMessageBox>
+#include <QMouseEvent>
 #include <QProgressBar>
 #include <QScrollBar>
 #include <QTest>
@@ -89,6 +90,14 @@ struct EditorTest : ::testing::Test {
     }
     void clickDrawing(double x, double y) {
         QTest::mouseClick(&view(), Qt::LeftButton, {}, view().toPixel({x, y}).toPoint());
+    }
+    // The pointer moving over the view to a drawing point (sent straight to the view: moving
+    // the offscreen cursor only reaches the window under it).
+    void moveTo(double x, double y) {
+        const QPointF at = view().toPixel({x, y});
+        QMouseEvent move(QEvent::MouseMove, at, view().mapToGlobal(at), Qt::NoButton, Qt::NoButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(&view(), &move);
     }
     void pick(int n) {
         trigger("SelectDelayPoint");
@@ -348,7 +357,7 @@ TEST_F(EditorTest, ZoomWindowTakesTwoCornersWithARubberBand) {
     EXPECT_TRUE(editor->secondCornerAwaited());
 
     statuses.clear();
-    QTest::mouseMove(&view(), view().toPixel({0.5, -0.05}).toPoint());
+    moveTo(0.5, -0.05);
     ASSERT_TRUE(view().rubberBand().has_value());
     const double px = 1.0 / view().pixelsPerUnit();
     EXPECT_NEAR(view().rubberBand()->left(), 0.2, px);
@@ -400,7 +409,7 @@ TEST_F(EditorTest, CancelAndEscClearTheSecondCornerAndPickButNotTheFirstCorner) 
     trigger("SelectDelayPoint");
     pick(2);
     ASSERT_EQ(view().markerCount(), 1);
-    QTest::mouseMove(&view(), view().toPixel({0.6, 0.0}).toPoint());
+    moveTo(0.6, 0.0);
     trigger("SelectDelayPoint");
     QTest::keyClick(editor.data(), Qt::Key_Escape);
     EXPECT_FALSE(editor->secondCornerAwaited());
@@ -529,12 +538,20 @@ TEST_F(EditorTest, LaysOutInTheMainWindowAndPlacesItselfAtTenTenTwips) {
     editor->hide();
 }
 
-// The editor with a real airfoil and three delay points, saved as a picture for people to look at:
-// set CORVANE_SCREENSHOT_DIR to the folder that should receive delay_point_editor.png.
+// The editor with a real airfoil and three delay points, saved as pictures for people to look
+// at: set CORVANE_SCREENSHOT_DIR to the folder that should receive delay_point_editor.png (and
+// the loading and zoom-window states beside it).
 TEST_F(EditorTest, ScreenshotWithARealAirfoilAndThreeMarkers) {
     const std::filesystem::path clarky =
         std::filesystem::path(CORVANE_SHARED_AIRFOILS) / "clarky.dat";
     if (!std::filesystem::exists(clarky)) GTEST_SKIP() << "no shared airfoils here";
+    const QString folder = QString::fromLocal8Bit(qgetenv("CORVANE_SCREENSHOT_DIR"));
+    auto save = [&](const QImage& shot, const char* name) {
+        EXPECT_FALSE(shot.isNull());
+        if (!folder.isEmpty()) {
+            EXPECT_TRUE(shot.save(folder + "/" + name)) << name;
+        }
+    };
     left = clarky;
     open();
     editor->resize(1200, 640);
@@ -542,13 +559,22 @@ TEST_F(EditorTest, ScreenshotWithARealAirfoilAndThreeMarkers) {
     ASSERT_GT(segments, 20);
     for (int s : {segments / 6, segments / 2, segments * 5 / 6}) pick(s);
     EXPECT_EQ(view().markerCount(), 3);
-    const QImage shot = editor->grab().toImage();
-    EXPECT_FALSE(shot.isNull());
-    const QByteArray folder = qgetenv("CORVANE_SCREENSHOT_DIR");
-    if (!folder.isEmpty()) {
-        const QString file = QString::fromLocal8Bit(folder) + "/delay_point_editor.png";
-        EXPECT_TRUE(shot.save(file)) << file.toStdString();
-    }
+    save(editor->grab().toImage(), "delay_point_editor.png");
+
+    int yields = 0;
+    m.ws.yield = [&] {
+        if (++yields == segments / 2)
+            save(editor->grab().toImage(), "delay_point_editor_loading.png");
+    };
+    child<Toolbar>("asxToolbar1")->click(1);
+    m.ws.yield = [] {};
+    trigger("ZoomWindow");
+    clickDrawing(0.55, 0.1);
+    moveTo(0.9, -0.05);
+    EXPECT_TRUE(view().rubberBand().has_value());
+    save(editor->grab().toImage(), "delay_point_editor_zoom_window.png");
+    clickDrawing(0.9, -0.05);
+    save(editor->grab().toImage(), "delay_point_editor_zoomed.png");
 }
 
 TEST_F(EditorTest, ClosingWhileTheProfileLoadsStopsTheLoadingCleanly) {
