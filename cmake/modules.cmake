@@ -1,6 +1,6 @@
 # Builds one folder of src/ into a static library.
 # corvane_core_module(NAME DEPS...): src/NAME without gui/ -> corvane_NAME (no Qt).
-# corvane_gui_module(NAME DEPS...):  src/NAME/gui          -> corvane_NAME_gui (Qt Widgets).
+# corvane_gui_module(NAME DEPS...):  src/NAME/gui          -> corvane_NAME_gui (Qt Widgets; any core module).
 
 set(CORVANE_CORE_LIBS "" CACHE INTERNAL "")
 set(CORVANE_GUI_LIBS "" CACHE INTERNAL "")
@@ -47,7 +47,7 @@ function(corvane_gui_module name)
     add_library(${target} STATIC ${srcs})
     target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR}/src)
     target_compile_options(${target} PRIVATE ${CORVANE_WARNINGS})
-    target_link_libraries(${target} PUBLIC corvane_${name} Qt6::Widgets Qt6::PrintSupport)
+    target_link_libraries(${target} PUBLIC corvane_core Qt6::Widgets Qt6::PrintSupport)
     foreach(dep IN LISTS ARGN)
       if(TARGET corvane_${dep}_gui)
         target_link_libraries(${target} PUBLIC corvane_${dep}_gui)
@@ -55,7 +55,7 @@ function(corvane_gui_module name)
     endforeach()
   else()
     add_library(${target} INTERFACE)
-    target_link_libraries(${target} INTERFACE corvane_${name} Qt6::Widgets Qt6::PrintSupport)
+    target_link_libraries(${target} INTERFACE corvane_core Qt6::Widgets Qt6::PrintSupport)
     foreach(dep IN LISTS ARGN)
       target_link_libraries(${target} INTERFACE corvane_${dep}_gui)
     endforeach()
