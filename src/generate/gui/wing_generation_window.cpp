@@ -6,7 +6,6 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QVBoxLayout>
@@ -128,9 +127,7 @@ void WingGenerationWindow::showAndActivate() {
 }
 
 void WingGenerationWindow::activated() {
-    QWidget* placed = this;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) placed = sub;
-    placeInFrame(*placed, Placement::Tool);
+    placeInFrame(*this, Placement::Tool);
     showDelayStatus(ws_);
 }
 
@@ -279,12 +276,16 @@ void WingGenerationWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool WingGenerationWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && isWindow()) activated();
-    if (event->type() == QEvent::ParentChange) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            connect(sub, &QMdiSubWindow::aboutToActivate, this, &WingGenerationWindow::activated,
-                    Qt::UniqueConnection);
-        }
+    // Coming back from one of our own message boxes or file dialogs is not an activation: the
+    // operator's typing stays.
+    if (event->type() == QEvent::WindowDeactivate) {
+        const QWidget* next = QApplication::activeWindow();
+        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
+                               (next != nullptr && next != this && next->isModal());
+    }
+    if (event->type() == QEvent::WindowActivate) {
+        if (!deactivatedByDialog_) activated();
+        deactivatedByDialog_ = false;
     }
     return QWidget::event(event);
 }

@@ -77,6 +77,7 @@ class WingGenerationWindow : public QWidget {
     bool waitCursor_ = false;
     // The common dialog's starting folder: none of its own until a save step gives it one.
     QString dialogFolder_;
+    bool deactivatedByDialog_ = false;
 };
 
 }  // namespace corvane

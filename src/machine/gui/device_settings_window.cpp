@@ -1,5 +1,6 @@
 #include "machine/gui/device_settings_window.h"
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -8,7 +9,6 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QRadioButton>
 #include <QVBoxLayout>
 
@@ -324,9 +324,7 @@ void DeviceSettingsWindow::showAndActivate() {
 }
 
 void DeviceSettingsWindow::placeOnFrame() {
-    QWidget* target = this;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) target = sub;
-    placeInFrame(*target, Placement::Tool);
+    placeInFrame(*this, Placement::Tool);
 }
 
 void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
@@ -340,12 +338,16 @@ void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool DeviceSettingsWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && isWindow()) placeOnFrame();
-    if (event->type() == QEvent::ParentChange) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            connect(sub, &QMdiSubWindow::aboutToActivate, this, &DeviceSettingsWindow::placeOnFrame,
-                    Qt::UniqueConnection);
-        }
+    // Coming back from one of our own message boxes or file dialogs is not an activation: the
+    // operator's typing stays.
+    if (event->type() == QEvent::WindowDeactivate) {
+        const QWidget* next = QApplication::activeWindow();
+        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
+                               (next != nullptr && next != this && next->isModal());
+    }
+    if (event->type() == QEvent::WindowActivate) {
+        if (!deactivatedByDialog_) placeOnFrame();
+        deactivatedByDialog_ = false;
     }
     return QWidget::event(event);
 }

@@ -89,6 +89,7 @@ class DeviceSettingsWindow : public QWidget {
     bool refreshing_ = false;
     // The fields as the file gave them (last load or "Done"): what an unload falls back to.
     SettingsFields saved_;
+    bool deactivatedByDialog_ = false;
 };
 
 }  // namespace corvane

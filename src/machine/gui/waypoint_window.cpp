@@ -1,10 +1,10 @@
 #include "machine/gui/waypoint_window.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMdiSubWindow>
 #include <QVBoxLayout>
 #include <cmath>
 
@@ -74,9 +74,7 @@ void WaypointWindow::activated() {
         for (int i = 0; i < 4; ++i)
             fields_[i]->setText(QString::fromStdString(formatSingle(axis(wp, i))));
     }
-    QWidget* placed = this;
-    if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) placed = sub;
-    placeInFrame(*placed, Placement::Tool);
+    placeInFrame(*this, Placement::Tool);
 }
 
 void WaypointWindow::noHome() {
@@ -153,12 +151,16 @@ void WaypointWindow::onToolbar(int index) {
 }
 
 bool WaypointWindow::event(QEvent* event) {
-    if (event->type() == QEvent::WindowActivate && isWindow()) activated();
-    if (event->type() == QEvent::ParentChange) {
-        if (auto* sub = qobject_cast<QMdiSubWindow*>(parentWidget())) {
-            connect(sub, &QMdiSubWindow::aboutToActivate, this, &WaypointWindow::activated,
-                    Qt::UniqueConnection);
-        }
+    // Coming back from one of our own message boxes or file dialogs is not an activation: the
+    // operator's typing stays.
+    if (event->type() == QEvent::WindowDeactivate) {
+        const QWidget* next = QApplication::activeWindow();
+        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
+                               (next != nullptr && next != this && next->isModal());
+    }
+    if (event->type() == QEvent::WindowActivate) {
+        if (!deactivatedByDialog_) activated();
+        deactivatedByDialog_ = false;
     }
     return QWidget::event(event);
 }

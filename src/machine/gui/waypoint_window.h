@@ -46,6 +46,7 @@ class WaypointWindow : public QWidget {
     Dialogs& dialogs_;
     Toolbar* toolbar_ = nullptr;
     std::array<QLineEdit*, 4> fields_{};
+    bool deactivatedByDialog_ = false;
 };
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QTest>
@@ -77,6 +78,34 @@ TEST_F(WaypointWindowTest, ActivationShowsTheTargetWaypointAndSelectTheCurrentPo
     clickToolbar(w, 2);  // Reset
     for (int n = 1; n <= 4; ++n) EXPECT_EQ(field(w, n), "0");
     EXPECT_TRUE(dialogs.calls().empty());
+}
+
+TEST_F(WaypointWindowTest, ComingBackFromAnotherWindowRefillsButNotFromADialog) {
+    WaypointWindow w(ws, dialogs);
+    open(w, 1);
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    type(w, 1, "42");
+
+    // A modal box of the program (a message after Done) returns to the window: typing stays.
+    QDialog box(&w);
+    box.setModal(true);
+    box.show();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&box));
+    box.hide();
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    test::letEventsThrough();
+    EXPECT_EQ(field(w, 1), "42");
+
+    // Another of the program's windows, then back: a new activation.
+    QWidget other;
+    other.show();
+    other.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&other));
+    w.activateWindow();
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&w));
+    test::letEventsThrough();
+    EXPECT_EQ(field(w, 1), "1.5");
 }
 
 TEST_F(WaypointWindowTest, DoneOnWaypointTwoKeepsWaypointOneInTheFile) {
