@@ -28,6 +28,7 @@ void removeQuietly(const fs::path& p) {
 
 void removeParts(const fs::path& folder) {
     for (const char* name : kPartNames) removeQuietly(folder / name);
+    removeQuietly(folder / (std::string(kBackupListName) + ".tmp"));
 }
 
 void removeBackups(const fs::path& folder) {
@@ -70,6 +71,23 @@ std::optional<std::array<bool, 3>> readBackupList(const fs::path& list) {
         present[i] = text.find(line) != std::string::npos;
     }
     return present;
+}
+
+// The list appears whole or not at all (temporary file + rename). It guards against a killed
+// process, like the renames of the set itself, so it is not forced to the disk.
+void writeListAtomic(const fs::path& list, const std::string& text) {
+    fs::path tmp = list;
+    tmp += ".tmp";
+    LineFileWriter out;
+    out.open(tmp);
+    out.append(text);
+    out.close();
+    std::error_code ec;
+    fs::rename(tmp, list, ec);
+    if (ec) {
+        removeQuietly(tmp);
+        throw RunError(ErrorNumber::PathFileAccessError, list.string() + ": " + ec.message());
+    }
 }
 
 }  // namespace
@@ -126,7 +144,7 @@ void CutSetTransaction::begin() {
             list += kWorkingNames[i];
             list += "\r\n";
         }
-        writeFileAtomic(folder_ / kBackupListName, list);
+        writeListAtomic(folder_ / kBackupListName, list);
         state_ = State::Open;
         step_.open(folder_ / kPartNames[0]);
         count_.open(folder_ / kPartNames[1]);

@@ -34,7 +34,7 @@ void LineFileWriter::open(const std::filesystem::path& path) {
         throw RunError(ErrorNumber::PathFileAccessError,
                        path.string() + ": " + std::strerror(errno));
     }
-    if (!buf_) buf_ = std::make_unique<char[]>(kCapacity);
+    if (!buf_) buf_ = std::make_unique_for_overwrite<char[]>(capacity_);
     used_ = 0;
 }
 
@@ -46,8 +46,8 @@ void LineFileWriter::numberLine(int64_t value) {
 
 void LineFileWriter::append(std::string_view bytes) {
     while (!bytes.empty()) {
-        if (used_ == kCapacity) flush();
-        std::size_t n = std::min(bytes.size(), kCapacity - used_);
+        if (used_ == capacity_) flush();
+        std::size_t n = std::min(bytes.size(), capacity_ - used_);
         std::memcpy(buf_.get() + used_, bytes.data(), n);
         used_ += n;
         bytes.remove_prefix(n);

@@ -13,7 +13,8 @@ namespace corvane {
 
 class LineFileWriter {
   public:
-    LineFileWriter() = default;
+    // The buffer's size: large enough that the disk sees few, large writes.
+    explicit LineFileWriter(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
     ~LineFileWriter();
     LineFileWriter(const LineFileWriter&) = delete;
     LineFileWriter& operator=(const LineFileWriter&) = delete;
@@ -26,12 +27,33 @@ class LineFileWriter {
     // most 255 each never sum past 1020).
     void byteLine(unsigned value) {
         if (value >= kTableSize) return numberLine(static_cast<int64_t>(value));
-        if (used_ + kSlot > kCapacity) flush();
+        if (used_ + kSlot > capacity_) flush();
         std::memcpy(buf_.get() + used_, kTable.text[value], kSlot);
         used_ += kTable.length[value];
     }
     void numberLine(int64_t value);
     void append(std::string_view bytes);
+
+    // Hot loops write through a local cursor, so the compiler keeps it in a register:
+    // cursorBegin() gives the write position, cursorStop() the end of the room,
+    // cursorFlush(p) writes out and gives the fresh position, cursorEnd(p) hands the position
+    // back. A port byte's line is copied with putByteLine.
+    char* cursorBegin() { return buf_.get() + used_; }
+    // One past the buffer: a loop may write `count` lines while p + count * kSlot <= it.
+    char* cursorStop() const { return buf_.get() + capacity_; }
+    std::size_t capacity() const { return capacity_; }
+    char* cursorFlush(char* p) {
+        used_ = static_cast<std::size_t>(p - buf_.get());
+        flush();
+        return buf_.get();
+    }
+    void cursorEnd(char* p) { used_ = static_cast<std::size_t>(p - buf_.get()); }
+    static char* putByteLine(char* p, unsigned value) {
+        std::memcpy(p, kTable.text[value], kSlot);
+        return p + kTable.length[value];
+    }
+    static constexpr unsigned kTableSize = 1024;
+    static constexpr std::size_t kSlot = 8;  // bytes copied per line (the line is shorter)
 
     // Writes out what is buffered and closes; RunError PathFileAccessError on failure.
     void close();
@@ -39,9 +61,7 @@ class LineFileWriter {
     void discard();
 
   private:
-    static constexpr std::size_t kSlot = 8;
-    static constexpr unsigned kTableSize = 1024;
-    static constexpr std::size_t kCapacity = std::size_t{1} << 20;
+    static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 18;
     struct Table {
         char text[kTableSize][kSlot];
         uint8_t length[kTableSize];
@@ -55,6 +75,7 @@ class LineFileWriter {
     std::filesystem::path path_;
     std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;
+    std::size_t capacity_;
 };
 
 }  // namespace corvane

@@ -41,20 +41,12 @@ struct AxisRun {
 //   X1 n=6      S   S   S   S   S   S      ratio 1
 //   Y1 n=3      .   S   .   S   .   S      ratio 2: first step on tick 2
 //   X2 n=0      .   .   .   .   .   .      direction level only
-inline void writeSegmentTicks(AxisRun (&axes)[4], int32_t ticks, LineFileWriter& out) {
-    for (int32_t j = 1; j <= ticks; ++j) {
-        const double tick = j;
-        unsigned byte = 0;
-        for (AxisRun& a : axes) {
-            if (a.accumulator > tick) {
-                byte += a.dirPattern;
-            } else {
-                byte += a.stepPattern;
-                a.accumulator += a.ratio;
-            }
-        }
-        out.byteLine(byte);
-    }
-}
+//
+// The accumulator only changes when its axis steps, so the tick of each step follows from the
+// one before: the first tick j >= previous + 1 with accumulator <= j, i.e.
+// max(previous + 1, ceil(accumulator)). Walking each axis from step to step (instead of
+// testing four accumulators on every tick) gives the same ticks and keeps the four
+// accumulations independent of each other, which the processor can overlap.
+void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& out);
 
 }  // namespace corvane
