@@ -49,5 +49,6 @@ void addPlanCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addPlanformCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

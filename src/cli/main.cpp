@@ -20,6 +20,7 @@ int main(int argc, char** argv) {
     addPlanformCommand(app, ctx, runner);
     addGenerateCommand(app, ctx, runner);
     addDelayPointsCommand(app, ctx, runner);
+    addRunCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;
