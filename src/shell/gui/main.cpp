@@ -1,0 +1,191 @@
+// corvane: the operator's program. Chooses the application folder and the port backend, builds
+// the program-wide Workspace, shows the main window and runs its start-up; on every way out the
+// hot wire goes to its inactive level (normal exit here, signals through WireGuard).
+#include <unistd.h>
+
+#include <QApplication>
+#include <QCommandLineParser>
+#include <QSocketNotifier>
+#include <cstdio>
+#include <memory>
+#include <optional>
+
+#include "common/run_error.h"
+#include "machine/machine_settings.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "platform/app_folder.h"
+#include "platform/gui/qt_dialogs.h"
+#include "platform/monotonic_clock.h"
+#include "platform/port_select.h"
+#include "platform/tracing_port.h"
+#include "shell/gui/headless_dialogs.h"
+#include "shell/gui/main_window.h"
+#include "shell/gui/screenshots.h"
+#include "shell/gui/wire_guard.h"
+
+using namespace corvane;
+
+namespace {
+
+std::optional<std::string> optionValue(const QCommandLineParser& parser, const QString& name) {
+    if (!parser.isSet(name)) return std::nullopt;
+    return parser.value(name).toStdString();
+}
+
+int fail(Dialogs& dialogs, bool interactive, const QString& text) {
+    std::fprintf(stderr, "corvane: %s\n", text.toLocal8Bit().constData());
+    if (interactive)
+        dialogs.message(text, QStringLiteral("Corvane"), MsgButtons::Ok, MsgIcon::Critical);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
+    QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
+
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QStringLiteral("Drives a four-axis hot-wire foam cutter."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    parser.addOption({"app-dir", "Application folder (settings, waypoints, cut files).", "DIR"});
+    parser.addOption({"port",
+                      "Port backend: sim, direct, ppdev or ppdev:/dev/parportN "
+                      "(default: CORVANE_PORT, else sim).",
+                      "SPEC"});
+    parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
+    parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
+    parser.addOption({"wire-on",
+                      "Switch the wire on at start (simulated port only; a check of "
+                      "the shut-down safety)."});
+    parser.process(app);
+    const bool screenshots = parser.isSet("screenshot");
+
+    QtDialogs interactiveDialogs;
+    HeadlessDialogs headlessDialogs;
+    Dialogs& dialogs = screenshots ? static_cast<Dialogs&>(headlessDialogs) : interactiveDialogs;
+    std::filesystem::path appFolder;
+    try {
+        std::optional<std::string> dir = optionValue(parser, "app-dir");
+        if (!dir) {
+            const QByteArray env = qgetenv("CORVANE_APP_DIR");
+            if (!env.isEmpty()) dir = env.toStdString();
+        }
+        appFolder = resolveAppFolder({dir, executableDir(), {}});
+    } catch (const std::exception& e) {
+        return fail(dialogs, !screenshots,
+                    QStringLiteral("The application folder cannot be used: %1").arg(e.what()));
+    }
+
+    // The port needs the settings' data address before the settings window reads them.
+    MachineSettings early;
+    try {
+        early.load(appFolder / "settings.txt");
+    } catch (...) {
+    }
+    const uint16_t dataPort =
+        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 888;
+
+    PortChoice choice;
+    std::unique_ptr<PortIo> port;
+    try {
+        choice = parsePortChoice(optionValue(parser, "port"));
+        port = openPort(choice, dataPort);
+    } catch (const std::exception& e) {
+        // Never a silent fall-back to another backend.
+        return fail(dialogs, !screenshots,
+                    QStringLiteral("The port could not be opened: %1").arg(e.what()));
+    }
+    RealClock clock;
+    std::unique_ptr<TracingPort> tracer;
+    if (parser.isSet("trace")) {
+        try {
+            tracer =
+                std::make_unique<TracingPort>(*port, clock, parser.value("trace").toStdString());
+        } catch (const std::exception& e) {
+            return fail(dialogs, !screenshots, QString::fromUtf8(e.what()));
+        }
+    }
+    PortIo& live = tracer ? static_cast<PortIo&>(*tracer) : *port;
+
+    Workspace ws(appFolder, live, clock);
+    ws.yield = [] { QCoreApplication::processEvents(); };
+
+    // Claiming a port can change the control pins: the wire pin goes inactive before anything.
+    WireGuard::install(choice.kind, choice.device);
+    {
+        Workspace early_ws(appFolder, live, clock);
+        early_ws.settings = early;
+        try {
+            WireOff(early_ws);
+        } catch (...) {
+        }
+        WireGuard::arm(early);
+    }
+
+    int rc = 0;
+    {
+        MainWindow frame(ws, dialogs, {QString::fromStdString(live.describe()), live.isHardware()});
+        dialogs.setParentWidget(&frame);
+        QObject::connect(&frame, &MainWindow::settingsApplied,
+                         [&ws] { WireGuard::arm(ws.settings); });
+        QObject::connect(&frame, &MainWindow::shutDownComplete, &app, &QApplication::quit,
+                         Qt::QueuedConnection);
+
+        // SIGINT, SIGTERM, SIGHUP: the handler has switched the wire off; now the normal
+        // shut-down unloads every window.
+        QSocketNotifier request(WireGuard::shutdownRequestFd(), QSocketNotifier::Read);
+        QObject::connect(&request, &QSocketNotifier::activated, &frame, [&frame, &app] {
+            char buffer[16];
+            while (::read(WireGuard::shutdownRequestFd(), buffer, sizeof buffer) > 0) {
+            }
+            frame.shutDown(true);
+            app.quit();
+        });
+
+        frame.show();
+        frame.startUp();
+
+        if (parser.isSet("wire-on")) {
+            if (live.isHardware()) {
+                dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
+            } else {
+                try {
+                    WireOn(ws);
+                } catch (...) {
+                }
+            }
+        }
+
+        if (screenshots) {
+            QString error;
+            const QStringList files = writeScreenshots(frame, parser.value("screenshot"), &error);
+            for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
+            if (!error.isEmpty()) {
+                std::fprintf(stderr, "corvane: cannot write %s\n", error.toLocal8Bit().constData());
+                rc = 1;
+            }
+            frame.shutDown(true);
+        } else {
+            try {
+                rc = app.exec();
+            } catch (const std::exception& e) {
+                std::fprintf(stderr, "corvane: %s\n", e.what());
+                rc = 1;
+            }
+        }
+        dialogs.setParentWidget(nullptr);
+    }
+
+    // Every way out: the wire pin at its inactive level.
+    try {
+        WireOff(ws);
+    } catch (...) {
+    }
+    WireGuard::disarm();
+    if (tracer) tracer->flush();
+    return rc;
+}

@@ -1,0 +1,278 @@
+#include "shell/gui/main_window.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDesktopServices>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProcess>
+#include <QStatusBar>
+
+#include "machine/gui/device_settings_window.h"
+#include "machine/position.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/toolbar.h"
+
+namespace corvane {
+
+MainWindow::MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QWidget* parent)
+    : QMainWindow(parent), ws_(ws), dialogs_(dialogs), port_(std::move(port)), windows_(this) {
+    setObjectName(QStringLiteral("FrmMain"));
+    setWindowTitle(QString::fromUtf8(kTitle));
+    area_ = new QMdiArea(this);
+    area_->setObjectName(QStringLiteral("MdiArea"));
+    setCentralWidget(area_);
+
+    openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    startDetached = [](const QString& program, const QString& dir) {
+        return QProcess::startDetached(program, {}, dir);
+    };
+
+    buildMenus();
+    buildToolbar();
+    buildStatusBar();
+    registerWindows();
+
+    ws_.showStatus = [this](int panel, const std::string& text) {
+        setPanel(panel, QString::fromStdString(text));
+    };
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { noteFocus(now); });
+    resize(1024, 720);
+}
+
+MainWindow::~MainWindow() {
+    ws_.showStatus = [](int, const std::string&) {};
+}
+
+void MainWindow::buildMenus() {
+    auto menu = [this](const char* name, const QString& caption) {
+        QMenu* m = menuBar()->addMenu(caption);
+        m->setObjectName(QString::fromLatin1(name));
+        m->menuAction()->setObjectName(QString::fromLatin1(name));
+        return m;
+    };
+    auto item = [this](QMenu* m, const char* name, const QString& caption, auto slot) {
+        QAction* a = m->addAction(caption);
+        a->setObjectName(QString::fromLatin1(name));
+        connect(a, &QAction::triggered, this, slot);
+        return a;
+    };
+    auto separator = [](QMenu* m, const char* name) {
+        m->addSeparator()->setObjectName(QString::fromLatin1(name));
+    };
+
+    QMenu* file = menu("file", QStringLiteral("File"));
+    item(file, "OpenMainMenu", QStringLiteral("打开主菜单"), [this] { windows_.show("Form5"); });
+    item(file, "LoadCutFile", QStringLiteral("装入切割文件"), [this] { loadCutFile(); });
+    separator(file, "FileSep1");
+    item(file, "SaveCutFile", QStringLiteral("保存切割文件"), [this] { saveCutFile(); });
+    separator(file, "FileSep2");
+    item(file, "PrintForm", QStringLiteral("打印"), [this] { printActiveWindow(); });
+    separator(file, "FileSep3");
+    item(file, "exit", QStringLiteral("Exit"), [this] { shutDown(); });
+
+    QMenu* home = menu("HomeControl", QStringLiteral("起点控制"));
+    item(home, "SetHome", QStringLiteral("Set Home Position"), [this] {
+        setHome();
+    })->setCheckable(true);
+    item(home, "ReturnHome", QStringLiteral("返回起点坐标"), [this] { planMove(0); });
+    separator(home, "HomeSep1");
+    item(home, "SetWayPoint1", QStringLiteral("Set WayPoint #1"), [this] { setWayPoint(1); });
+    item(home, "MoveWayPoint1", QStringLiteral("Move to WayPoint #1"), [this] { planMove(1); });
+    item(home, "DisplayWayPoint1", QStringLiteral("Display WayPoint #1"),
+         [this] { displayWayPoint(1); });
+    separator(home, "HomeSep2");
+    item(home, "SetWayPoint2", QStringLiteral("Set WayPoint #2"), [this] { setWayPoint(2); });
+    item(home, "MoveWayPoint2", QStringLiteral("Move to WayPoint #2"), [this] { planMove(2); });
+    item(home, "DisplayWayPoint2", QStringLiteral("Display WayPoint #2"),
+         [this] { displayWayPoint(2); });
+
+    QMenu* view = menu("ViewMenu", QStringLiteral("查看"));
+    QAction* viewStatus =
+        item(view, "ViewStatusBar", QStringLiteral("查看状态栏"), [this] { toggleStatusBar(); });
+    QAction* viewToolbar =
+        item(view, "ViewToolbar", QStringLiteral("查看工具条"), [this] { toggleToolbar(); });
+    for (QAction* a : {viewStatus, viewToolbar}) {
+        a->setCheckable(true);
+        a->setChecked(true);
+    }
+
+    QMenu* notes = menu("ViewNotes", QStringLiteral("Notes"));
+    item(notes, "OpenNotes", QStringLiteral("打开记事本"), [this] { windows_.show("Form19"); });
+
+    QMenu* scripts = menu("mnuScripts", QStringLiteral("脚本"));
+    item(scripts, "CuttingScripts", QStringLiteral("编译/运行切割脚本"),
+         [this] { windows_.show("script"); });
+
+    QMenu* help = menu("help", QStringLiteral("帮助"));
+    item(help, "OpenHelp", QStringLiteral("显示帮助"), [this] { openHelp(); });
+    item(help, "OpenWebsite", QStringLiteral("Corvane 站点"), [this] { openWebsite(); });
+    item(help, "OpenSupport", QStringLiteral("Corvane 在线支持"), [this] { openSupport(); });
+    item(help, "OpenMonitor", QStringLiteral("Parallel Port Output Explained"),
+         [this] { windows_.show("ppMonitor"); });
+    item(help, "ViewPort", QStringLiteral("查看并口活动状态"), [this] { startPortscope(); });
+    item(help, "OpenAbout", QStringLiteral("关于"), [this] { windows_.show("frmAbout"); });
+
+    // The live backend sits in the menu bar, which cannot be hidden, so a dry run is never
+    // mistaken for a cut (and the reverse).
+    portLabel_ = new QLabel(this);
+    portLabel_->setObjectName(QStringLiteral("PortBackend"));
+    portLabel_->setContentsMargins(8, 0, 8, 0);
+    if (port_.hardware) {
+        portLabel_->setText(QStringLiteral("端口 Port: %1 — LIVE").arg(port_.description));
+        portLabel_->setStyleSheet(QStringLiteral(
+            "QLabel { color: white; background: #b00020; font-weight: bold; padding: 2px 6px; }"));
+        portLabel_->setToolTip(QStringLiteral("Port writes reach the machine."));
+    } else {
+        portLabel_->setText(QStringLiteral("端口 Port: %1 (dry run)").arg(port_.description));
+        portLabel_->setStyleSheet(
+            QStringLiteral("QLabel { color: #003a8c; background: #dce9ff; font-weight: bold; "
+                           "padding: 2px 6px; }"));
+        portLabel_->setToolTip(QStringLiteral("No port writes reach any machine."));
+    }
+    menuBar()->setCornerWidget(portLabel_, Qt::TopRightCorner);
+}
+
+void MainWindow::buildToolbar() {
+    toolbar_ = new Toolbar(this);
+    toolbar_->setButtons(
+        {{QStringLiteral("Load Cut File"), QStringLiteral("Load Cut File"), QStringLiteral("load"),
+          QStringLiteral("Load a Cut File")},
+         toolbarSeparator(),
+         {QStringLiteral("Save Cut File"), QStringLiteral("Save Cut File"), QStringLiteral("save"),
+          QStringLiteral("save")},
+         toolbarSeparator(),
+         {QStringLiteral("Print Active Screen"), QStringLiteral("Print Active Screen"),
+          QStringLiteral("print"), QStringLiteral("Print Active Form")},
+         toolbarSeparator()});
+    addToolBar(Qt::TopToolBarArea, toolbar_);
+    connect(toolbar_, &Toolbar::buttonClicked, this, &MainWindow::onToolbar);
+}
+
+void MainWindow::onToolbar(int index) {
+    switch (index) {
+        case 1:
+            loadCutFile();
+            break;
+        case 3:
+            saveCutFile();
+            break;
+        case 5:
+            printActiveWindow();
+            break;
+        default:
+            break;
+    }
+}
+
+void MainWindow::buildStatusBar() {
+    QStatusBar* bar = statusBar();
+    bar->setObjectName(QStringLiteral("StatusBar1"));
+    bar->setSizeGripEnabled(true);
+    const int stretch[3] = {5, 3, 2};
+    for (int i = 0; i < 3; ++i) {
+        panels_[i] = new QLabel(bar);
+        panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));
+        panels_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+        panels_[i]->setMinimumWidth(120);
+        bar->addWidget(panels_[i], stretch[i]);
+    }
+}
+
+void MainWindow::setPanel(int panel, const QString& text) {
+    if (panel >= 1 && panel <= 3) panels_[panel - 1]->setText(text);
+}
+
+QString MainWindow::statusText(int panel) const {
+    return panel >= 1 && panel <= 3 ? panels_[panel - 1]->text() : QString();
+}
+
+QAction* MainWindow::menuAction(const QString& name) const {
+    return findChild<QAction*>(name);
+}
+
+void MainWindow::startUp() {
+    // 1. The help file: the application folder's corvane.hlp, keyword lookup, empty keyword.
+    try {
+        helpFile_ = QString::fromStdString(ws_.file("corvane.hlp").string());
+    } catch (...) {
+    }
+    // 2. No home position, no waypoint being edited.
+    try {
+        ws_.position.HomeSet = false;
+        ws_.position.WayPointTarget = 0;
+        if (QAction* a = menuAction("SetHome")) a->setChecked(false);
+    } catch (...) {
+    }
+    // 3. The waypoints; a missing or short file leaves what was not read at zero, silently.
+    try {
+        loadWaypoints(ws_.file("waypoint.txt"), ws_.position);
+    } catch (...) {
+    }
+    // 4. The settings window, loaded hidden: it reads settings.txt and reports its own errors.
+    try {
+        if (auto* form9 = windows_.load<DeviceSettingsWindow>("Form9")) form9->loadSettings();
+    } catch (...) {
+    }
+    // 5. The main menu.
+    try {
+        windows_.show("Form5");
+    } catch (...) {
+    }
+    // 6. The position display.
+    try {
+        setPanel(1, QString::fromStdString(positionStatusText(ws_.position)));
+    } catch (...) {
+    }
+}
+
+void MainWindow::onSettingsApplied() {
+    // Once the settings name the wire pin, it goes to its inactive level before anything moves.
+    try {
+        WireOff(ws_);
+    } catch (...) {
+    }
+    emit settingsApplied();
+}
+
+bool MainWindow::shutDown(bool force) {
+    if (shutDownDone_) return true;
+    if (shuttingDown_) return false;
+    shuttingDown_ = true;
+    const bool all = windows_.unloadAll(force);
+    shuttingDown_ = false;
+    if (!all && !force) return false;
+    shutDownDone_ = true;
+    close();
+    emit shutDownComplete();
+    return true;
+}
+
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (shutDownDone_ || shutDown()) {
+        event->accept();
+        return;
+    }
+    event->ignore();
+}
+
+void MainWindow::noteFocus(QWidget* now) {
+    if (now == nullptr) return;
+    QWidget* window = now->window();
+    if (window != this && window->isVisible()) lastChild_ = window;
+}
+
+QWidget* MainWindow::activeChild() const {
+    QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active != this && active->isVisible()) return active;
+    if (!lastChild_.isNull() && lastChild_->isVisible()) return lastChild_.data();
+    return const_cast<MainWindow*>(this);
+}
+
+}  // namespace corvane

@@ -1,0 +1,105 @@
+// The main window FrmMain ("Corvane 3.0 - 公制版"): a multiple-document frame with the menus,
+// the toolbar asxToolbar1, the status bar StatusBar1 (position, move/script state, delay points)
+// and the live port backend always in view. It runs start-up and shut-down and opens every other
+// window through its WindowCatalog; it holds no machine state of its own.
+#pragma once
+
+#include <QMainWindow>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <functional>
+
+#include "shell/gui/window_catalog.h"
+
+class QAction;
+class QLabel;
+class QMdiArea;
+
+namespace corvane {
+
+class Dialogs;
+class Toolbar;
+class Workspace;
+
+struct PortBackendInfo {
+    QString description;  // "Simulated port", "Direct I/O at 0x378", "ppdev /dev/parport0"
+    bool hardware = false;
+};
+
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    static constexpr const char* kTitle = "Corvane 3.0 - 公制版";
+
+    MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QWidget* parent = nullptr);
+    ~MainWindow() override;
+
+    // The start-up steps in order; a step that fails is skipped and the next one runs.
+    void startUp();
+    // Unloads every window, then the main window. False when a window refused and `force` is
+    // off (the program goes on); with `force` (a termination signal) it always ends.
+    bool shutDown(bool force = false);
+
+    WindowCatalog& windows() { return windows_; }
+    QString helpFile() const { return helpFile_; }
+    QString statusText(int panel) const;
+    QAction* menuAction(const QString& name) const;
+
+    // Menu commands.
+    void setHome();
+    void setWayPoint(int which);
+    void displayWayPoint(int which);
+    // ReturnHome (0), MoveWayPoint1 (1), MoveWayPoint2 (2): plan the move, open its window.
+    void planMove(int target);
+    void loadCutFile();
+    void saveCutFile();
+    void printActiveWindow();
+    void openHelp();
+    void openWebsite();
+    void openSupport();
+    void startPortscope();
+    void toggleStatusBar();
+    void toggleToolbar();
+
+    // Replaceable for tests: the desktop's URL opener and the detached program start.
+    std::function<bool(const QUrl&)> openUrl;
+    std::function<bool(const QString& program, const QString& workingDir)> startDetached;
+
+    // The tool window the print command prints: the last one active, else the frame itself.
+    QWidget* activeChild() const;
+
+  signals:
+    // After every load of the machine settings and every "Done" of Form9.
+    void settingsApplied();
+    // Shut-down has finished unloading: the application may quit.
+    void shutDownComplete();
+
+  protected:
+    void closeEvent(QCloseEvent* event) override;
+
+  private:
+    void buildMenus();
+    void buildToolbar();
+    void buildStatusBar();
+    void registerWindows();
+    void onToolbar(int index);
+    void onSettingsApplied();
+    void setPanel(int panel, const QString& text);
+    void noteFocus(QWidget* now);
+
+    Workspace& ws_;
+    Dialogs& dialogs_;
+    PortBackendInfo port_;
+    WindowCatalog windows_;
+    QMdiArea* area_ = nullptr;
+    Toolbar* toolbar_ = nullptr;
+    QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    QLabel* portLabel_ = nullptr;
+    QString helpFile_;
+    QPointer<QWidget> lastChild_;
+    bool shuttingDown_ = false;
+    bool shutDownDone_ = false;
+};
+
+}  // namespace corvane

@@ -1,0 +1,136 @@
+// FrmMain's menu commands: home and waypoints, move planning, load/save of cut-file sets,
+// printing, help, web pages, portscope and the view toggles.
+#include <QAction>
+#include <QApplication>
+#include <QStatusBar>
+#include <QToolBar>
+
+#include "common/run_error.h"
+#include "machine/position.h"
+#include "machine/workspace.h"
+#include "manual/move_plan.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/printing.h"
+#include "platform/gui/toolbar.h"
+#include "shell/gui/desktop_links.h"
+#include "shell/gui/help_window.h"
+#include "shell/gui/main_window.h"
+
+#if __has_include("generate/gui/cut_file_commands.h")
+#include "generate/gui/cut_file_commands.h"
+#define CORVANE_HAS_CUT_FILE_COMMANDS 1
+#endif
+
+namespace corvane {
+
+void MainWindow::setHome() {
+    toggleHome(ws_.position);
+    if (QAction* a = menuAction("SetHome")) a->setChecked(ws_.position.HomeSet);
+    setPanel(1, QString::fromStdString(positionStatusText(ws_.position)));
+}
+
+void MainWindow::setWayPoint(int which) {
+    if (!ws_.position.HomeSet) {
+        dialogs_.message(QString::fromUtf8(kNoHomeMessage));
+        return;
+    }
+    ws_.position.WayPointTarget = which;
+    windows_.show(QStringLiteral("Form2"));
+}
+
+void MainWindow::displayWayPoint(int which) {
+    const AxisPosition& point = which == 1 ? ws_.position.WayPoint1 : ws_.position.WayPoint2;
+    dialogs_.message(QString::fromStdString(waypointDisplayText(which, point)));
+}
+
+void MainWindow::planMove(int target) {
+    const PlanTarget plan = target == 0
+                                ? PlanTarget::Home
+                                : (target == 1 ? PlanTarget::WayPoint1 : PlanTarget::WayPoint2);
+    const PlanVariant& variant = planVariant(plan);
+    if (!ws_.position.HomeSet) {
+        dialogs_.message(QString::fromUtf8(kNoHomeMessage));
+        return;
+    }
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    setPanel(2, QString::fromUtf8(variant.planningStatus));
+    try {
+        corvane::planMove(ws_, plan);
+        windows_.show(QString::fromUtf8(variant.windowName));
+    } catch (const std::exception& error) {
+        QApplication::restoreOverrideCursor();
+        reportError(dialogs_, error, QString::fromUtf8(variant.errorLabel));
+        setPanel(2, QString::fromUtf8(variant.plannedStatus));
+        return;
+    }
+    QApplication::restoreOverrideCursor();
+    setPanel(2, QString::fromUtf8(variant.plannedStatus));
+}
+
+void MainWindow::loadCutFile() {
+#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
+    // WIRE-UP: LoadCutFile of the generation windows' commands.
+    runLoadCutFile(ws_, dialogs_);
+#endif
+}
+
+void MainWindow::saveCutFile() {
+#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
+    // WIRE-UP: SaveCutFile of the generation windows' commands.
+    runSaveCutFile(ws_, dialogs_);
+#endif
+}
+
+void MainWindow::printActiveWindow() {
+    QWidget* window = activeChild();
+    if (window == nullptr) return;
+    printWindow(dialogs_, *window);
+}
+
+void MainWindow::openHelp() {
+    auto* help = windows_.load<HelpWindow>(QStringLiteral("HelpWindow"));
+    if (help == nullptr) return;
+    QString error;
+    if (!help->open(helpFile_, QString(), &error)) {
+        dialogs_.message(error, QStringLiteral("Corvane 帮助"), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    windows_.show(QStringLiteral("HelpWindow"));
+}
+
+void MainWindow::openWebsite() {
+    if (openUrl) openUrl(websiteUrl());
+}
+
+void MainWindow::openSupport() {
+    if (openUrl) openUrl(supportUrl());
+}
+
+void MainWindow::startPortscope() {
+    const QString program = portscopePath(ws_.appFolder());
+    const QString folder = QString::fromStdString(ws_.appFolder().string());
+    if (program.isEmpty()) {
+        dialogs_.message(
+            QStringLiteral("portscope was not found in the application folder %1.").arg(folder),
+            QString(), MsgButtons::Ok, MsgIcon::Warning);
+        return;
+    }
+    // Started on its own and never waited for or talked to.
+    if (!startDetached || !startDetached(program, folder))
+        dialogs_.message(QStringLiteral("portscope could not be started (%1).").arg(program),
+                         QString(), MsgButtons::Ok, MsgIcon::Warning);
+}
+
+void MainWindow::toggleStatusBar() {
+    const bool visible = !statusBar()->isHidden();
+    statusBar()->setVisible(!visible);
+    if (QAction* a = menuAction("ViewStatusBar")) a->setChecked(!visible);
+}
+
+void MainWindow::toggleToolbar() {
+    const bool visible = !toolbar_->isHidden();
+    toolbar_->setVisible(!visible);
+    if (QAction* a = menuAction("ViewToolbar")) a->setChecked(!visible);
+}
+
+}  // namespace corvane

@@ -1,0 +1,208 @@
+#include "shell/gui/wire_guard.h"
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <limits.h>
+#include <linux/ppdev.h>
+#include <signal.h>
+#include <sys/ioctl.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cerrno>
+#include <cstdlib>
+#include <filesystem>
+
+#include "machine/machine_settings.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "platform/monotonic_clock.h"
+#include "platform/simulated_port.h"
+
+#if defined(__x86_64__) || defined(__i386__)
+#include <sys/io.h>
+#define CORVANE_GUARD_PORT_IO 1
+#else
+#define CORVANE_GUARD_PORT_IO 0
+#endif
+
+namespace corvane {
+
+namespace {
+
+// Read by the signal handler: plain values written only outside it, before it can run with
+// them (the armed flag is set last and cleared first).
+struct GuardState {
+    volatile sig_atomic_t kind = 0;  // 0 simulated, 1 direct, 2 ppdev
+    volatile sig_atomic_t armed = 0;
+    volatile sig_atomic_t port = 0;
+    volatile sig_atomic_t mask = 0;
+    volatile sig_atomic_t set = 0;
+    volatile sig_atomic_t ppdevFd = -1;
+    volatile sig_atomic_t requested = 0;
+    int pipe[2] = {-1, -1};
+    std::string device;
+    bool installed = false;
+};
+GuardState g;
+
+const int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
+const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+
+void writeStderr(const char* text) {
+    size_t n = 0;
+    while (text[n] != '\0') ++n;
+    ssize_t ignored = ::write(STDERR_FILENO, text, n);
+    (void)ignored;
+}
+
+void onTermination(int sig) {
+    const int saved = errno;
+    WireGuard::driveInactive();
+    if (g.requested != 0) {
+        // A second request while the shut-down is under way: end now.
+        signal(sig, SIG_DFL);
+        raise(sig);
+    }
+    g.requested = sig;
+    const char byte = 1;
+    ssize_t ignored = ::write(g.pipe[1], &byte, 1);
+    (void)ignored;
+    errno = saved;
+}
+
+void onCrash(int sig) {
+    WireGuard::driveInactive();
+    writeStderr("corvane: fatal signal; the wire pin was driven to its inactive level\n");
+    signal(sig, SIG_DFL);
+    raise(sig);
+}
+
+// The descriptor of the open ppdev device (it belongs to the port backend).
+int findOpenDevice(const std::string& device) {
+    std::error_code ec;
+    const auto wanted = std::filesystem::canonical(device, ec);
+    if (ec) return -1;
+    DIR* dir = opendir("/proc/self/fd");
+    if (dir == nullptr) return -1;
+    int found = -1;
+    while (dirent* entry = readdir(dir)) {
+        const int fd = std::atoi(entry->d_name);
+        if (entry->d_name[0] < '0' || entry->d_name[0] > '9' || fd == dirfd(dir)) continue;
+        std::error_code linkEc;
+        const auto target =
+            std::filesystem::read_symlink(std::string("/proc/self/fd/") + entry->d_name, linkEc);
+        if (!linkEc && target == wanted) found = fd;
+    }
+    closedir(dir);
+    return found;
+}
+
+}  // namespace
+
+WireLevel inactiveWireLevel(const MachineSettings& settings) {
+    SimulatedPort scratch;
+    scratch.setRecording(true);
+    FakeClock clock;
+    Workspace ws({}, scratch, clock);
+    ws.settings = settings;
+    WireLevel level;
+    try {
+        WireOff(ws);
+    } catch (...) {
+        return level;
+    }
+    for (const PortOperation& op : scratch.operations()) {
+        if (op.kind == PortOperation::Kind::Set || op.kind == PortOperation::Kind::Clr) {
+            level.valid = true;
+            level.port = op.port;
+            level.bit = op.value;
+            level.set = op.kind == PortOperation::Kind::Set;
+        }
+    }
+    return level;
+}
+
+void WireGuard::install(PortChoice::Kind kind, const std::string& device) {
+    g.kind = kind == PortChoice::Kind::Direct ? 1 : (kind == PortChoice::Kind::Ppdev ? 2 : 0);
+    g.device = device;
+    if (g.installed) return;
+    if (::pipe2(g.pipe, O_CLOEXEC | O_NONBLOCK) != 0) g.pipe[0] = g.pipe[1] = -1;
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    for (int sig : kTerminationSignals) sigaddset(&action.sa_mask, sig);
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = onTermination;
+    for (int sig : kTerminationSignals) sigaction(sig, &action, nullptr);
+    action.sa_flags = SA_RESETHAND | SA_NODEFER;
+    action.sa_handler = onCrash;
+    for (int sig : kCrashSignals) sigaction(sig, &action, nullptr);
+    g.installed = true;
+}
+
+void WireGuard::arm(const MachineSettings& settings) {
+    g.armed = 0;
+    const WireLevel level = inactiveWireLevel(settings);
+    if (!level.valid) return;
+    if (g.kind == 1) {
+#if CORVANE_GUARD_PORT_IO
+        // Made sure here: an outb without permission inside the handler would be a crash.
+        if (ioperm(level.port, 1, 1) != 0) return;
+#else
+        return;
+#endif
+    }
+    if (g.kind == 2) {
+        g.ppdevFd = findOpenDevice(g.device);
+        if (g.ppdevFd < 0) return;
+    }
+    g.port = level.port;
+    g.mask = 1 << level.bit;
+    g.set = level.set ? 1 : 0;
+    g.armed = 1;
+}
+
+void WireGuard::disarm() {
+    g.armed = 0;
+}
+
+int WireGuard::shutdownRequestFd() {
+    return g.pipe[0];
+}
+
+int WireGuard::requestedBy() {
+    return g.requested;
+}
+
+WireLevel WireGuard::armedLevel() {
+    WireLevel level;
+    level.valid = g.armed != 0;
+    level.port = static_cast<uint16_t>(g.port);
+    for (int b = 0; b < 8; ++b)
+        if (g.mask == (1 << b)) level.bit = static_cast<uint8_t>(b);
+    level.set = g.set != 0;
+    return level;
+}
+
+bool WireGuard::driveInactive() noexcept {
+    if (g.armed == 0) return false;
+    const unsigned mask = static_cast<unsigned>(g.mask);
+    if (g.kind == 1) {
+#if CORVANE_GUARD_PORT_IO
+        const auto port = static_cast<unsigned short>(g.port);
+        unsigned value = inb(port);
+        value = g.set != 0 ? (value | mask) : (value & ~mask);
+        outb(static_cast<unsigned char>(value), port);
+        return true;
+#endif
+    } else if (g.kind == 2) {
+        // The settings' control address is the ppdev control register.
+        unsigned char value = 0;
+        if (ioctl(g.ppdevFd, PPRCONTROL, &value) != 0) return false;
+        value = static_cast<unsigned char>(g.set != 0 ? (value | mask) : (value & ~mask));
+        return ioctl(g.ppdevFd, PPWCONTROL, &value) == 0;
+    }
+    return false;
+}
+
+}  // namespace corvane
