@@ -4,6 +4,7 @@
 // the setup window, Form6 or Form12).
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <functional>
 #include <string_view>
@@ -60,7 +61,7 @@ class PlanformWindow : public QWidget {
     PlanformDiagram* diagram_ = nullptr;
     std::vector<QLineEdit*> boxes_;
     std::function<PlanformWindow*()> twin_;
-    QWidget* doneTarget_ = nullptr;
+    QPointer<QWidget> doneTarget_;
 };
 
 }  // namespace corvane

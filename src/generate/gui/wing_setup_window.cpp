@@ -177,6 +177,11 @@ WingSetupWindow::WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     setTaperedMode();
 }
 
+WingSetupWindow::~WingSetupWindow() {
+    for (auto& [name, window] : planforms_)
+        if (window && window->parent() != this) delete window.data();
+}
+
 QLineEdit* WingSetupWindow::addBox(QWidget* frame, QGridLayout* grid, int row, int number,
                                    const QString& label) {
     auto* l = new QLabel(label, frame);
@@ -305,7 +310,7 @@ void WingSetupWindow::openPlanform(int command) {
 }
 
 PlanformWindow* WingSetupWindow::planformWindow(std::string_view name) {
-    if (auto it = planforms_.find(name); it != planforms_.end()) return it->second;
+    if (auto it = planforms_.find(name); it != planforms_.end() && it->second) return it->second;
     const PlanformWindowInfo* info = findPlanformWindow(name);
     if (!info || info->foam) return nullptr;
     // Parented to the main window like every tool window; to this one when there is none.
@@ -314,7 +319,7 @@ PlanformWindow* WingSetupWindow::planformWindow(std::string_view name) {
     w->setDoneTarget(this);
     const std::string twin(info->twin);
     w->setTwinProvider([this, twin] { return planformWindow(twin); });
-    planforms_.emplace(std::string(name), w);
+    planforms_[std::string(name)] = w;
     return w;
 }
 

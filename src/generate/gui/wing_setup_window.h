@@ -3,6 +3,7 @@
 // that store CutSpeed, LeftTowerChord and RightTowerChord in the workspace.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <map>
 #include <string>
@@ -27,6 +28,8 @@ class WingSetupWindow : public QWidget {
   public:
     // objectName "Form6"; starts in tapered mode with "Right Wing Panel" chosen.
     WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+    // The planform windows it opened go with it (they copy into its boxes).
+    ~WingSetupWindow() override;
 
     // Shows the window modeless and places it inside the main window.
     void showAndActivate();
@@ -53,8 +56,7 @@ class WingSetupWindow : public QWidget {
     bool event(QEvent* event) override;
 
   private:
-    QLineEdit* addBox(QWidget* frame, QGridLayout* grid, int row, int number,
-                      const QString& label);
+    QLineEdit* addBox(QWidget* frame, QGridLayout* grid, int row, int number, const QString& label);
     void limitSpeed(QLineEdit* box);
     void mirrorConstantChord();
     void mirrorConstantSpan();
@@ -74,7 +76,7 @@ class WingSetupWindow : public QWidget {
     QLabel* planformLabel_ = nullptr;
     QLabel* constantChordLabel_ = nullptr;
     QLabel* text2Label_ = nullptr;
-    std::map<std::string, PlanformWindow*, std::less<>> planforms_;
+    std::map<std::string, QPointer<PlanformWindow>, std::less<>> planforms_;
 };
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QTest>
@@ -198,6 +199,16 @@ TEST_F(WingSetupTest, LeftTaperDoneFillsForm6AndALeftPanelConfirmSwapsTheChords)
     click("Command1");
     EXPECT_DOUBLE_EQ(ws.job.LeftTowerChord, tip);
     EXPECT_DOUBLE_EQ(ws.job.RightTowerChord, root);
+}
+
+TEST_F(WingSetupTest, PlanformWindowsGoWithTheSetupWindowThatOpenedThem) {
+    QWidget frame;
+    auto* owned = new WingSetupWindow(ws, dialogs, &frame);
+    QPointer<PlanformWindow> taper = owned->planformWindow("left_taper");
+    ASSERT_FALSE(taper.isNull());
+    EXPECT_EQ(taper->parentWidget(), &frame);
+    delete owned;
+    EXPECT_TRUE(taper.isNull());
 }
 
 }  // namespace
