@@ -1,0 +1,329 @@
+// FrmMain as the operator meets it: start-up (also with files missing), menus and their texts,
+// the status panels and view toggles, home and waypoint commands, printing, help, web pages,
+// portscope and shut-down.
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QTest>
+#include <QTextBrowser>
+#include <QToolBar>
+#include <fstream>
+
+#include "machine/gui/device_settings_window.h"
+#include "machine/gui/waypoint_window.h"
+#include "platform/gui/toolbar.h"
+#include "shell/gui/help_window.h"
+#include "shell_fixture.h"
+
+namespace corvane {
+namespace {
+
+const QString kZeroPosition =
+    QStringLiteral("X1, Y1 = 00000.000, 00000.000   X2, Y2 = 00000.000, 00000.000");
+
+QStringList menuTexts(QMenu* menu) {
+    QStringList out;
+    for (QAction* a : menu->actions()) out << (a->isSeparator() ? QStringLiteral("-") : a->text());
+    return out;
+}
+
+TEST_F(ShellTest, FreshInstallStartsWithoutMessagesAndShowsTheMainMenu) {
+    MainWindow& w = startedFrame();
+    EXPECT_EQ(w.windowTitle(), "Corvane 3.0 - 公制版");
+    EXPECT_EQ(w.objectName(), "FrmMain");
+    EXPECT_TRUE(dialogs_.calls().empty());
+    QWidget* menu = w.windows().loaded("Form5");
+    ASSERT_NE(menu, nullptr);
+    EXPECT_TRUE(menu->isVisible());
+    EXPECT_EQ(menu->windowTitle(), "Main Menu -  Metric Version");
+    // Form9 is loaded hidden and has read the settings.
+    QWidget* settings = w.windows().loaded("Form9");
+    ASSERT_NE(settings, nullptr);
+    EXPECT_FALSE(settings->isVisible());
+    EXPECT_GT(ws_->settings.derived.StepsPerMm, 0);
+    EXPECT_EQ(w.statusText(1), "起点位置尚未设置");
+    EXPECT_EQ(w.helpFile(), QString::fromStdString(file("corvane.hlp").string()));
+    EXPECT_EQ(w.windows().loadedNames(), (QStringList{"Form9", "Form5"}));
+}
+
+TEST_F(ShellTest, MissingSettingsIsReportedThenTheWindowsStillAppear) {
+    std::filesystem::remove(file("settings.txt"));
+    std::filesystem::remove(file("waypoint.txt"));
+    dialogs_.answerMessage();
+    MainWindow& w = startedFrame();
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_EQ(dialogs_.messages()[0].text,
+              "Error encountered, Error Number 53, File not found\rModule 9, Load Data");
+    EXPECT_EQ(dialogs_.messages()[0].title, "");
+    EXPECT_TRUE(w.isVisible());
+    ASSERT_NE(w.windows().loaded("Form5"), nullptr);
+    EXPECT_TRUE(w.windows().loaded("Form5")->isVisible());
+    EXPECT_EQ(w.statusText(1), "起点位置尚未设置");
+    EXPECT_EQ(ws_->position.WayPoint1, AxisPosition{});
+    EXPECT_EQ(ws_->position.WayPoint2, AxisPosition{});
+}
+
+TEST_F(ShellTest, StartUpReadsTheWaypointsAndClearsTheFlags) {
+    {
+        std::ofstream out(file("waypoint.txt"), std::ios::binary | std::ios::trunc);
+        out << "12.5,-3.125,0,.5,1,2,3,4\r\n";
+    }
+    ws_->position.HomeSet = true;
+    ws_->position.WayPointTarget = 2;
+    MainWindow& w = startedFrame();
+    EXPECT_FALSE(ws_->position.HomeSet);
+    EXPECT_EQ(ws_->position.WayPointTarget, 0);
+    EXPECT_FALSE(w.menuAction("SetHome")->isChecked());
+
+    dialogs_.answerMessage().answerMessage();
+    trigger("DisplayWayPoint1");
+    trigger("DisplayWayPoint2");
+    EXPECT_EQ(
+        dialogs_.messageTexts(),
+        (QStringList{"Current WayPoint #1 Position \r\rX1, Y1 = 12.5, -3.125\r\rX2, Y2 = 0, 0.5",
+                     "Current WayPoint #2 Position \r\rX1, Y1 = 1, 2\r\rX2, Y2 = 3, 4"}));
+}
+
+TEST_F(ShellTest, MenusCarryTheirCaptionsSeparatorsAndNames) {
+    MainWindow& w = frame();
+    QStringList bar;
+    for (QAction* a : w.menuBar()->actions()) bar << a->text();
+    EXPECT_EQ(bar, (QStringList{"File", "起点控制", "查看", "Notes", "脚本", "帮助"}));
+
+    EXPECT_EQ(
+        menuTexts(w.findChild<QMenu*>("file")),
+        (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-", "Exit"}));
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("HomeControl")),
+              (QStringList{"Set Home Position", "返回起点坐标", "-", "Set WayPoint #1",
+                           "Move to WayPoint #1", "Display WayPoint #1", "-", "Set WayPoint #2",
+                           "Move to WayPoint #2", "Display WayPoint #2"}));
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("ViewMenu")),
+              (QStringList{"查看状态栏", "查看工具条"}));
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("ViewNotes")), QStringList{"打开记事本"});
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("mnuScripts")), QStringList{"编译/运行切割脚本"});
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("help")),
+              (QStringList{"显示帮助", "Corvane 站点", "Corvane 在线支持",
+                           "Parallel Port Output Explained", "查看并口活动状态", "关于"}));
+    for (const char* name :
+         {"OpenMainMenu",  "LoadCutFile",      "SaveCutFile",      "PrintForm",     "exit",
+          "SetHome",       "ReturnHome",       "SetWayPoint1",     "SetWayPoint2",  "MoveWayPoint1",
+          "MoveWayPoint2", "DisplayWayPoint1", "DisplayWayPoint2", "ViewStatusBar", "ViewToolbar",
+          "OpenNotes",     "CuttingScripts",   "OpenHelp",         "OpenWebsite",   "OpenSupport",
+          "OpenMonitor",   "ViewPort",         "OpenAbout"})
+        EXPECT_NE(w.menuAction(name), nullptr) << name;
+
+    auto* toolbar = w.findChild<Toolbar*>("asxToolbar1");
+    ASSERT_NE(toolbar, nullptr);
+    ASSERT_EQ(toolbar->buttonCount(), 6);
+    EXPECT_EQ(toolbar->buttonCaption(1), "Load Cut File");
+    EXPECT_EQ(toolbar->action(1)->toolTip(), "Load a Cut File");
+    EXPECT_EQ(toolbar->buttonCaption(3), "Save Cut File");
+    EXPECT_EQ(toolbar->action(3)->toolTip(), "save");
+    EXPECT_EQ(toolbar->buttonCaption(5), "Print Active Screen");
+    EXPECT_EQ(toolbar->action(5)->toolTip(), "Print Active Form");
+    for (int i : {2, 4, 6}) EXPECT_TRUE(toolbar->button(i).separator);
+}
+
+TEST_F(ShellTest, StatusBarHasThreePanelsAndTheViewTogglesFollowTheControls) {
+    MainWindow& w = startedFrame();
+    QStatusBar* bar = w.findChild<QStatusBar*>("StatusBar1");
+    ASSERT_NE(bar, nullptr);
+    for (const char* panel : {"Panel1", "Panel2", "Panel3"})
+        EXPECT_NE(bar->findChild<QLabel*>(panel), nullptr) << panel;
+    ws_->setStatus(2, "返回起点坐标");
+    ws_->setStatus(3, "12");
+    EXPECT_EQ(bar->findChild<QLabel*>("Panel2")->text(), "返回起点坐标");
+    EXPECT_EQ(w.statusText(3), "12");
+
+    QAction* viewStatus = w.menuAction("ViewStatusBar");
+    EXPECT_TRUE(viewStatus->isChecked());
+    trigger("ViewStatusBar");
+    EXPECT_TRUE(bar->isHidden());
+    EXPECT_FALSE(viewStatus->isChecked());
+    trigger("ViewStatusBar");
+    EXPECT_FALSE(bar->isHidden());
+    EXPECT_TRUE(viewStatus->isChecked());
+
+    auto* toolbar = w.findChild<Toolbar*>("asxToolbar1");
+    trigger("ViewToolbar");
+    EXPECT_TRUE(toolbar->isHidden());
+    EXPECT_FALSE(w.menuAction("ViewToolbar")->isChecked());
+    trigger("ViewToolbar");
+    EXPECT_FALSE(toolbar->isHidden());
+    EXPECT_TRUE(w.menuAction("ViewToolbar")->isChecked());
+}
+
+TEST_F(ShellTest, ThePortBackendIsAlwaysInViewAndSaysWhetherItIsLive) {
+    MainWindow& w = frame();
+    auto* label = w.findChild<QLabel*>("PortBackend");
+    ASSERT_NE(label, nullptr);
+    EXPECT_EQ(w.menuBar()->cornerWidget(Qt::TopRightCorner), label);
+    EXPECT_TRUE(label->text().contains("Simulated port"));
+    EXPECT_TRUE(label->text().contains("dry run"));
+
+    MainWindow live(*ws_, dialogs_, PortBackendInfo{"ppdev /dev/parport0", true});
+    auto* liveLabel = live.findChild<QLabel*>("PortBackend");
+    EXPECT_TRUE(liveLabel->text().contains("ppdev /dev/parport0"));
+    EXPECT_TRUE(liveLabel->text().contains("LIVE"));
+    // Hiding the status bar and the toolbar leaves it where it is.
+    live.show();
+    live.toggleStatusBar();
+    live.toggleToolbar();
+    EXPECT_TRUE(liveLabel->isVisible());
+    frame_.reset();  // `live` shares the workspace; let it be the last window standing
+}
+
+TEST_F(ShellTest, SetHomeTogglesTwiceClearsAndAThirdTimeZeroes) {
+    MainWindow& w = startedFrame();
+    QAction* setHome = w.menuAction("SetHome");
+    trigger("SetHome");
+    EXPECT_TRUE(ws_->position.HomeSet);
+    EXPECT_TRUE(setHome->isChecked());
+    EXPECT_EQ(w.statusText(1), kZeroPosition);
+
+    ws_->position.Position = {12.5f, -0.006f, 1, 2};
+    trigger("SetHome");
+    EXPECT_FALSE(ws_->position.HomeSet);
+    EXPECT_FALSE(setHome->isChecked());
+    EXPECT_EQ(w.statusText(1), "起点位置尚未设置");
+    EXPECT_EQ(ws_->position.Position.X1, 12.5f);  // kept, no longer counted
+
+    trigger("SetHome");
+    EXPECT_TRUE(ws_->position.HomeSet);
+    EXPECT_TRUE(setHome->isChecked());
+    EXPECT_EQ(ws_->position.Position, AxisPosition{});
+    EXPECT_EQ(w.statusText(1), kZeroPosition);
+    // No motion in any of this.
+    for (const PortOperation& op : port_.operations())
+        EXPECT_NE(op.port, ws_->settings.derived.DataPort);
+}
+
+TEST_F(ShellTest, SetWayPointNeedsHomeThenOpensForm2ForThatWaypoint) {
+    MainWindow& w = startedFrame();
+    dialogs_.answerMessage();
+    trigger("SetWayPoint1");
+    ASSERT_EQ(dialogs_.messageTexts(), QStringList{"A Home Position has not been Selected."});
+    EXPECT_EQ(dialogs_.messages()[0].buttons, MsgButtons::Ok);
+    EXPECT_EQ(w.windows().loaded("Form2"), nullptr);
+
+    ws_->position.WayPoint2 = {1.5f, 2, 3, 4};
+    trigger("SetHome");
+    trigger("SetWayPoint2");
+    EXPECT_EQ(ws_->position.WayPointTarget, 2);
+    QWidget* form2 = w.windows().loaded("Form2");
+    ASSERT_NE(form2, nullptr);
+    EXPECT_TRUE(form2->isVisible());
+    EXPECT_EQ(form2->windowTitle(), "Set WayPoint #2");
+    EXPECT_TRUE(form2->isWindow());
+    EXPECT_EQ(form2->findChild<QLineEdit*>("Text1")->text(), "1.5");
+}
+
+TEST_F(ShellTest, MoveCommandsNeedHomeAndShowTheirPlanningStatus) {
+    MainWindow& w = startedFrame();
+    dialogs_.answerMessage();
+    trigger("ReturnHome");
+    EXPECT_EQ(dialogs_.messageTexts(), QStringList{"A Home Position has not been Selected."});
+    EXPECT_EQ(w.statusText(2), "");
+
+    trigger("SetHome");
+    ws_->position.Position = {1, 0.5f, 0, 0};
+    trigger("ReturnHome");
+    EXPECT_EQ(w.statusText(2), "Return to Home Move Calculations Complete ...");
+    EXPECT_FALSE(ws_->movePlan.bytes.empty());
+    trigger("MoveWayPoint2");
+    EXPECT_EQ(w.statusText(2), "Return to WayPoint #2 Calculations Complete ...");
+}
+
+TEST_F(ShellTest, PrintCancelledPrintsNothingAndAcceptedPrintsTheActiveWindow) {
+    MainWindow& w = startedFrame();
+    dialogs_.cancelPrinter();
+    trigger("PrintForm");
+    ASSERT_EQ(dialogs_.calls().size(), 1u);
+    EXPECT_EQ(dialogs_.calls()[0].kind, DialogCall::Kind::Printer);
+    EXPECT_EQ(dialogs_.calls()[0].title, "打印");
+    EXPECT_FALSE(QApplication::overrideCursor());
+
+    const QString pdf = dir_.filePath("form.pdf");
+    dialogs_.answerPrinter(pdf);
+    w.findChild<Toolbar*>("asxToolbar1")->click(5);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    EXPECT_FALSE(QApplication::overrideCursor());
+    EXPECT_NE(w.activeChild(), nullptr);
+}
+
+TEST_F(ShellTest, HelpOpensTheApplicationFoldersHelpFileReadably) {
+    MainWindow& w = startedFrame();
+    trigger("OpenHelp");
+    auto* help = qobject_cast<HelpWindow*>(w.windows().loaded("HelpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    const QString text = help->browser()->toPlainText();
+    EXPECT_TRUE(text.contains("Home and waypoints"));
+    EXPECT_TRUE(text.contains("设备设置"));
+    EXPECT_FALSE(text.contains("== "));  // the markup is not shown
+
+    help->close();
+    std::filesystem::remove(file("corvane.hlp"));
+    dialogs_.answerMessage();
+    trigger("OpenHelp");
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_TRUE(dialogs_.messages()[0].text.contains("corvane.hlp"));
+    EXPECT_FALSE(help->isVisible());
+}
+
+TEST_F(ShellTest, WebLinksGoToTheDesktopAndPortscopeStartsDetached) {
+    MainWindow& w = startedFrame();
+    trigger("OpenWebsite");
+    trigger("OpenSupport");
+    ASSERT_EQ(urls_.size(), 2);
+    EXPECT_TRUE(urls_[1].endsWith("/support.htm"));
+    EXPECT_EQ(QUrl(urls_[0]).host(), QUrl(urls_[1]).host());
+
+    const auto scope = file("portscope");
+    {
+        std::ofstream out(scope);
+        out << "#!/bin/sh\n";
+    }
+    std::filesystem::permissions(scope, std::filesystem::perms::owner_all);
+    trigger("ViewPort");
+    ASSERT_EQ(started_.size(), 1);
+    EXPECT_EQ(started_[0], QString::fromStdString(scope.string() + " @ " + folder_.string()));
+    (void)w;
+}
+
+TEST_F(ShellTest, ShutDownUnloadsEveryWindowWithItsOwnUnloadHandling) {
+    MainWindow& w = startedFrame();
+    auto* form9 = w.windows().load<DeviceSettingsWindow>("Form9");
+    ASSERT_NE(form9, nullptr);
+    EXPECT_TRUE(form9->isLoaded());
+    w.windows().show("frmAbout");
+    bool completed = false;
+    QObject::connect(&w, &MainWindow::shutDownComplete, [&] { completed = true; });
+    trigger("exit");
+    EXPECT_TRUE(completed);
+    EXPECT_FALSE(form9->isLoaded());  // its close handling ran although it was hidden
+    QApplication::processEvents();
+    QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(w.windows().loaded("Form5"), nullptr);  // the main menu unloads on close
+    EXPECT_FALSE(w.windows().loaded("frmAbout")->isVisible());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(ShellTest, AWindowThatRefusesToCloseKeepsTheProgramRunningUnlessForced) {
+    struct Stubborn : QWidget {
+        explicit Stubborn(QWidget* parent) : QWidget(parent) {}
+        void closeEvent(QCloseEvent* e) override { e->ignore(); }
+    };
+    MainWindow& w = startedFrame();
+    w.windows().add("Stubborn", [](QWidget* parent) { return new Stubborn(parent); });
+    w.windows().show("Stubborn");
+    EXPECT_FALSE(w.shutDown());
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(w.shutDown(true));
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace corvane
