@@ -98,12 +98,13 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     grid->addWidget(leftChord_, 4, 1);
     grid->addWidget(label("Label4", "Calculated Right Tower Cord"), 4, 2);
     grid->addWidget(rightChord_, 4, 3);
-    grid->addWidget(leftCheck_, 5, 0);
-    grid->addWidget(label("Label7", "Degrees"), 5, 1, Qt::AlignRight);
-    grid->addWidget(leftAmount_, 5, 2);
-    grid->addWidget(rightCheck_, 6, 0);
-    grid->addWidget(label("Label8", "Degrees"), 6, 1, Qt::AlignRight);
-    grid->addWidget(rightAmount_, 6, 2);
+    // Each side's washout under its own chord.
+    grid->addWidget(leftCheck_, 5, 0, 1, 2);
+    grid->addWidget(rightCheck_, 5, 2, 1, 2);
+    grid->addWidget(label("Label7", "Degrees"), 6, 0);
+    grid->addWidget(leftAmount_, 6, 1);
+    grid->addWidget(label("Label8", "Degrees"), 6, 2);
+    grid->addWidget(rightAmount_, 6, 3);
     grid->addWidget(label("Label5", "Cutting Step"), 7, 0);
     grid->addWidget(step_, 7, 1);
     grid->addWidget(segments_, 7, 2);
