@@ -201,9 +201,16 @@ TEST_F(WingGenerationWindowTest, StopHalfwayLeavesThePreviousSetByteForByte) {
     probe.setInterval(0);
     QObject::connect(&probe, &QTimer::timeout, [&] {
         if (++passes != 5) return;
-        barSeen = control<QProgressBar>(w, "ProgressBar1")->isVisible() &&
-                  control<QLabel>(w, "Label12")->isVisible();
+        auto* bar = control<QProgressBar>(w, "ProgressBar1");
+        barSeen = bar->isVisible() && control<QLabel>(w, "Label12")->isVisible() &&
+                  bar->maximum() == 21 && control<QLabel>(w, "Label6")->text() == "20";
         stepSeen = control<QLineEdit>(w, "Text5")->text();
+        EXPECT_EQ(bar->value(), static_cast<int>(0.8 * stepSeen.toInt()));
+        ASSERT_NE(QApplication::overrideCursor(), nullptr);
+        EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+        // A second Generate while one runs is ignored.
+        EXPECT_FALSE(w.findChild<Toolbar*>("asxToolbar1")->isButtonEnabled(1));
+        EXPECT_EQ(w.generate(), GenerationStatus::Refused);
         clickToolbar(w, 3);  // Stop
     });
     probe.start();
@@ -218,6 +225,17 @@ TEST_F(WingGenerationWindowTest, StopHalfwayLeavesThePreviousSetByteForByte) {
     EXPECT_TRUE(w.isVisible());       // no save step after Stop
     EXPECT_EQ(control<QLineEdit>(w, "Text5")->text(), " ");
     EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+}
+
+TEST_F(WingGenerationWindowTest, ClosingTheWindowDuringAGenerationStopsIt) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    QTimer::singleShot(0, &w, [&w] { w.close(); });
+    EXPECT_EQ(w.generate(), GenerationStatus::Stopped);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_FALSE(fs::exists(m.dir / "cut.ct1"));  // the fresh folder had no set, and has none
+    EXPECT_EQ(control<QLineEdit>(w, "Text6")->text(), "200");
 }
 
 TEST_F(WingGenerationWindowTest, RefusalsAndErrorsKeepThePreviousSet) {
