@@ -2,7 +2,6 @@
 
 #include <filesystem>
 
-#include "common/run_error.h"
 #include "generate/cut_set_commands.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"
@@ -48,9 +47,6 @@ SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs, const QString& er
     if (answer.isEmpty()) return SaveStepResult::Cancelled;
     try {
         saveCutSet(ws.appFolder(), chosenPath(answer));
-    } catch (const RunError& e) {
-        reportError(dialogs, e, errorLabel);
-        return SaveStepResult::Failed;
     } catch (const std::exception& e) {
         reportError(dialogs, e, errorLabel);
         return SaveStepResult::Failed;
