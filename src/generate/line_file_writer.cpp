@@ -30,12 +30,14 @@ void LineFileWriter::open(const std::filesystem::path& path) {
     discard();
     path_ = path;
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
-        throw RunError(ErrorNumber::PathFileAccessError,
-                       path.string() + ": " + std::strerror(errno));
-    }
+    if (fd_ < 0) fail(errno);
     if (!buf_) buf_ = std::make_unique_for_overwrite<char[]>(capacity_);
     used_ = 0;
+    error_ = 0;
+}
+
+void LineFileWriter::fail(int error) {
+    throw RunError(ErrorNumber::PathFileAccessError, path_.string() + ": " + std::strerror(error));
 }
 
 void LineFileWriter::numberLine(int64_t value) {
@@ -54,32 +56,84 @@ void LineFileWriter::append(std::string_view bytes) {
     }
 }
 
-void LineFileWriter::flush() {
-    std::size_t done = 0;
-    while (done < used_) {
-        ssize_t n = ::write(fd_, buf_.get() + done, used_ - done);
-        if (n < 0) {
-            if (errno == EINTR) continue;
-            throw RunError(ErrorNumber::PathFileAccessError,
-                           path_.string() + ": " + std::strerror(errno));
+void LineFileWriter::waitIdle(std::unique_lock<std::mutex>& lock) {
+    changed_.wait(lock, [this] { return !busy_; });
+}
+
+void LineFileWriter::writerLoop() {
+    std::unique_lock<std::mutex> lock(mutex_);
+    for (;;) {
+        changed_.wait(lock, [this] { return busy_ || stop_; });
+        if (!busy_) return;
+        const char* data = spare_.get();
+        std::size_t length = pendingLength_;
+        int error = 0;
+        lock.unlock();
+        std::size_t done = 0;
+        while (done < length) {
+            ssize_t n = ::write(fd_, data + done, length - done);
+            if (n < 0) {
+                if (errno == EINTR) continue;
+                error = errno;
+                break;
+            }
+            done += static_cast<std::size_t>(n);
         }
-        done += static_cast<std::size_t>(n);
+        lock.lock();
+        if (error && !error_) error_ = error;
+        busy_ = false;
+        changed_.notify_all();
     }
+}
+
+void LineFileWriter::flush() {
+    if (used_ == 0) return;
+    if (!spare_) spare_ = std::make_unique_for_overwrite<char[]>(capacity_);
+    if (!thread_.joinable()) {
+        stop_ = false;
+        thread_ = std::thread([this] { writerLoop(); });
+    }
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        waitIdle(lock);
+        if (error_) fail(error_);
+        std::swap(buf_, spare_);
+        pendingLength_ = used_;
+        busy_ = true;
+    }
+    changed_.notify_all();
     used_ = 0;
+}
+
+void LineFileWriter::stopThread() {
+    if (!thread_.joinable()) return;
+    {
+        std::unique_lock<std::mutex> lock(mutex_);
+        waitIdle(lock);
+        stop_ = true;
+    }
+    changed_.notify_all();
+    thread_.join();
 }
 
 void LineFileWriter::close() {
     if (fd_ < 0) return;
-    flush();
+    try {
+        flush();
+    } catch (...) {
+        discard();
+        throw;
+    }
+    stopThread();
     int fd = fd_;
     fd_ = -1;
-    if (::close(fd) != 0) {
-        throw RunError(ErrorNumber::PathFileAccessError,
-                       path_.string() + ": " + std::strerror(errno));
-    }
+    int error = error_;
+    if (::close(fd) != 0 && !error) error = errno;
+    if (error) fail(error);
 }
 
 void LineFileWriter::discard() {
+    stopThread();
     if (fd_ >= 0) ::close(fd_);
     fd_ = -1;
     used_ = 0;

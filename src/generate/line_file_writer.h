@@ -1,13 +1,18 @@
 // A large-buffer writer for the step and count files: one number and CR LF per line, copied
-// from a ready-made table so a generation runs close to the speed of the disk.
+// from a ready-made table so a generation runs close to the speed of the disk. A full buffer
+// goes to the disk from a helper thread while the next one fills, so computing the ticks and
+// writing them overlap.
 #pragma once
 
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <filesystem>
 #include <memory>
+#include <mutex>
 #include <string_view>
+#include <thread>
 
 namespace corvane {
 
@@ -40,6 +45,7 @@ class LineFileWriter {
     // back. A port byte's line is copied with putByteLine.
     char* cursorBegin() { return buf_.get() + used_; }
     // One past the buffer: a loop may write `count` lines while p + count * kSlot <= it.
+    // The buffer changes at every flush: take the stop again after cursorFlush.
     char* cursorStop() const { return buf_.get() + capacity_; }
     std::size_t capacity() const { return capacity_; }
     char* cursorFlush(char* p) {
@@ -70,8 +76,21 @@ class LineFileWriter {
     static const Table kTable;
 
     void flush();
+    void waitIdle(std::unique_lock<std::mutex>& lock);
+    void stopThread();
+    void writerLoop();
+    [[noreturn]] void fail(int error);
 
     int fd_ = -1;
+    // The buffer being written out by the helper thread, and its hand-over state.
+    std::unique_ptr<char[]> spare_;
+    std::thread thread_;
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::size_t pendingLength_ = 0;
+    bool busy_ = false;
+    bool stop_ = false;
+    int error_ = 0;
     std::filesystem::path path_;
     std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;

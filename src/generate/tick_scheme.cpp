@@ -70,7 +70,7 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
         out.capacity() >= kChunk * LineFileWriter::kSlot;
 
     char* p = out.cursorBegin();
-    char* const limit = out.cursorStop();  // the buffer never moves
+    char* limit = out.cursorStop();
     for (int64_t first = 1; first <= n; first += kChunk) {
         const int64_t last = std::min<int64_t>(n, first + kChunk - 1);
         const int64_t len = last - first + 1;
@@ -81,8 +81,10 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
         while (w2.next <= last) w2.step(bytes, first);
         while (w3.next <= last) w3.step(bytes, first);
         if (tableOnly) {
-            if (p + len * static_cast<int64_t>(LineFileWriter::kSlot) > limit)
+            if (p + len * static_cast<int64_t>(LineFileWriter::kSlot) > limit) {
                 p = out.cursorFlush(p);
+                limit = out.cursorStop();
+            }
             for (int64_t t = 0; t < len; ++t) p = LineFileWriter::putByteLine(p, bytes[t]);
         } else {
             for (int64_t t = 0; t < len; ++t) {
