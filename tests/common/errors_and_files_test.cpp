@@ -70,6 +70,16 @@ TEST(FileIo, FailedWriteKeepsTheOldFile) {
     EXPECT_EQ(test::readFile(sub / "waypoint.txt"), "1,2,3,4,5,6,7,8\r\n");
 }
 
+TEST(FileIo, FailedRenameLeavesNoTemporaryFile) {
+    test::TempDir dir;
+    std::filesystem::create_directories(dir / "settings.txt" / "inside");
+    EXPECT_THROW(writeFileAtomic(dir / "settings.txt", "x"), RunError);
+    int entries = 0;
+    for ([[maybe_unused]] auto& e : std::filesystem::directory_iterator(dir.path())) ++entries;
+    EXPECT_EQ(entries, 1);
+    EXPECT_TRUE(std::filesystem::is_directory(dir / "settings.txt" / "inside"));
+}
+
 TEST(FileIo, WriteIntoMissingFolderFails) {
     test::TempDir dir;
     try {
