@@ -139,3 +139,45 @@ TEST(Transaction, TheNewFilesStartAsTheTemplates) {
 
 }  // namespace
 }  // namespace corvane::test
+
+namespace corvane::test {
+namespace {
+
+// A disk that fills up while the helper thread writes: the error comes back at the next
+// flush or at close, with the file named, and never as a silently short file.
+TEST(LineFileWriter, AWriteErrorFromTheHelperThreadIsReported) {
+    if (!std::filesystem::exists("/dev/full")) GTEST_SKIP() << "no /dev/full";
+    LineFileWriter out;
+    out.open("/dev/full");
+    std::string block(100000, '7');
+    try {
+        for (int i = 0; i < 20; ++i) out.append(block);
+        out.close();
+        FAIL() << "the full disk went unnoticed";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 75);
+        EXPECT_NE(e.detail().find("/dev/full"), std::string::npos);
+    }
+    out.discard();
+    EXPECT_FALSE(out.isOpen());
+}
+
+TEST(LineFileWriter, LongOutputArrivesWholeAndInOrder) {
+    TempDir dir;
+    LineFileWriter out(4096);  // small buffer: many hand-overs to the helper thread
+    out.open(dir / "f");
+    std::string expected;
+    for (unsigned i = 0; i < 50000; ++i) {
+        out.byteLine(i % 1024);
+        expected += std::to_string(i % 1024) + "\r\n";
+        if (i % 977 == 0) {
+            out.numberLine(-int64_t{i} - 1);
+            expected += "-" + std::to_string(i + 1) + "\r\n";
+        }
+    }
+    out.close();
+    EXPECT_TRUE(readFile(dir / "f") == expected);
+}
+
+}  // namespace
+}  // namespace corvane::test
