@@ -5,6 +5,7 @@
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
+#include "run/cut_tick.h"
 #include "run/working_set_reader.h"
 
 namespace corvane {
@@ -44,17 +45,24 @@ bool CutRunner::yieldAndTest() {
     return !stop_;
 }
 
-bool CutRunner::tick(uint8_t portByte) {
-    StepPulse(ws_, portByte, ws_.motion.CutSpeed);
-    ++stats_.ticks;
-    if (onTick) onTick(stats_);
-    return yieldAndTest();
+// The yield of every tick runs inside its low millisecond; the stop flag is tested after it.
+bool CutRunner::tick(uint8_t portByte, bool fromStepFile) {
+    CutTick(ws_, portByte, ws_.motion.CutSpeed, [this, fromStepFile] {
+        ++stats_.ticks;
+        if (fromStepFile) ++stats_.setTicks;
+        if (onTick) onTick(stats_);
+        if (yield)
+            yield();
+        else
+            ws_.yield();
+    });
+    return !stop_;
 }
 
 bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
     ClearStepBits(ws_);
     for (int64_t i = 0; i < ticks; ++i)
-        if (!tick(portByte)) return false;
+        if (!tick(portByte, false)) return false;
     return true;
 }
 
@@ -111,9 +119,7 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
                 ++segmentEnd;
                 // The first segment takes all n ticks, like every other: each tick is output.
                 for (; done < *entry && going; ++done) {
-                    const uint8_t portByte = set.nextStep();
-                    ++stats_.setTicks;
-                    going = tick(portByte);
+                    going = tick(set.nextStep(), true);
                 }
                 if (!going) break;
                 if (onSegmentDone) onSegmentDone(segmentEnd);

@@ -69,8 +69,9 @@ class CutRunner {
     const CutStats& stats() const { return stats_; }
 
   private:
-    bool tick(uint8_t portByte);  // false when the stop flag is set afterwards
-    bool pause(Fixed4 ms);        // false when stopped during the pause
+    // One tick; false when the stop flag is set afterwards.
+    bool tick(uint8_t portByte, bool fromStepFile);
+    bool pause(Fixed4 ms);  // false when stopped during the pause
     bool leadMove(uint8_t portByte, int64_t ticks);
     bool yieldAndTest();
 
