@@ -155,7 +155,11 @@ int main(int argc, char** argv) {
             } else {
                 try {
                     WireOn(ws);
-                } catch (...) {
+                    std::printf("corvane: wire on (%s)\n", live.describe().c_str());
+                    std::fflush(stdout);
+                } catch (const std::exception& e) {
+                    std::fprintf(stderr, "corvane: the wire could not be switched on: %s\n",
+                                 e.what());
                 }
             }
         }

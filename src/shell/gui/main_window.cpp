@@ -15,6 +15,7 @@
 #include "machine/position.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
+#include "manual/gui/return_move_commands.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/toolbar.h"
 
@@ -44,10 +45,6 @@ MainWindow::MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QW
     connect(qApp, &QApplication::focusChanged, this,
             [this](QWidget*, QWidget* now) { noteFocus(now); });
     resize(1024, 720);
-}
-
-MainWindow::~MainWindow() {
-    ws_.showStatus = [](int, const std::string&) {};
 }
 
 void MainWindow::buildMenus() {
@@ -245,6 +242,7 @@ bool MainWindow::shutDown(bool force) {
     if (shutDownDone_) return true;
     if (shuttingDown_) return false;
     shuttingDown_ = true;
+    stopMoves();
     const bool all = windows_.unloadAll(force);
     shuttingDown_ = false;
     if (!all && !force) return false;

@@ -9,6 +9,7 @@
 #include <QString>
 #include <QUrl>
 #include <functional>
+#include <memory>
 
 #include "shell/gui/window_catalog.h"
 
@@ -19,6 +20,7 @@ class QMdiArea;
 namespace corvane {
 
 class Dialogs;
+class ReturnMoveCommands;
 class Toolbar;
 class Workspace;
 
@@ -83,6 +85,8 @@ class MainWindow : public QMainWindow {
     void buildToolbar();
     void buildStatusBar();
     void registerWindows();
+    // Stops every running return move (before the windows are unloaded).
+    void stopMoves();
     void onToolbar(int index);
     void onSettingsApplied();
     void setPanel(int panel, const QString& text);
@@ -98,6 +102,7 @@ class MainWindow : public QMainWindow {
     QLabel* portLabel_ = nullptr;
     QString helpFile_;
     QPointer<QWidget> lastChild_;
+    std::unique_ptr<ReturnMoveCommands> returnMoves_;  // ReturnHome, MoveWayPoint1/2
     bool shuttingDown_ = false;
     bool shutDownDone_ = false;
 };

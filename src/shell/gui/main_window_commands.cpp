@@ -8,7 +8,6 @@
 #include "common/run_error.h"
 #include "machine/position.h"
 #include "machine/workspace.h"
-#include "manual/move_plan.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/printing.h"
 #include "platform/gui/toolbar.h"
@@ -43,40 +42,14 @@ void MainWindow::displayWayPoint(int which) {
     dialogs_.message(QString::fromStdString(waypointDisplayText(which, point)));
 }
 
-void MainWindow::planMove(int target) {
-    const PlanTarget plan = target == 0
-                                ? PlanTarget::Home
-                                : (target == 1 ? PlanTarget::WayPoint1 : PlanTarget::WayPoint2);
-    const PlanVariant& variant = planVariant(plan);
-    if (!ws_.position.HomeSet) {
-        dialogs_.message(QString::fromUtf8(kNoHomeMessage));
-        return;
-    }
-    QApplication::setOverrideCursor(Qt::BusyCursor);
-    setPanel(2, QString::fromUtf8(variant.planningStatus));
-    try {
-        corvane::planMove(ws_, plan);
-        windows_.show(QString::fromUtf8(variant.windowName));
-    } catch (const std::exception& error) {
-        QApplication::restoreOverrideCursor();
-        reportError(dialogs_, error, QString::fromUtf8(variant.errorLabel));
-        setPanel(2, QString::fromUtf8(variant.plannedStatus));
-        return;
-    }
-    QApplication::restoreOverrideCursor();
-    setPanel(2, QString::fromUtf8(variant.plannedStatus));
-}
-
 void MainWindow::loadCutFile() {
 #ifdef CORVANE_HAS_CUT_FILE_COMMANDS
-    // WIRE-UP: LoadCutFile of the generation windows' commands.
     runLoadCutFile(ws_, dialogs_);
 #endif
 }
 
 void MainWindow::saveCutFile() {
 #ifdef CORVANE_HAS_CUT_FILE_COMMANDS
-    // WIRE-UP: SaveCutFile of the generation windows' commands.
     runSaveCutFile(ws_, dialogs_);
 #endif
 }

@@ -4,6 +4,7 @@
 
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
+#include "manual/move_plan.h"
 #include "platform/gui/toolbar.h"
 #include "shell/gui/about_window.h"
 #include "shell/gui/help_window.h"
@@ -18,8 +19,41 @@
 #include "generate/gui/wing_generation_window.h"
 #define CORVANE_HAS_FORM14 1
 #endif
+#if __has_include("generate/gui/wing_setup_window.h")
+#include "generate/gui/wing_setup_window.h"
+#define CORVANE_HAS_FORM6 1
+#endif
+#if __has_include("manual/gui/single_axis_jog_window.h")
+#include "manual/gui/manual_control_window.h"
+#include "manual/gui/pair_jog_window.h"
+#include "manual/gui/return_move_commands.h"
+#include "manual/gui/return_move_window.h"
+#include "manual/gui/single_axis_jog_window.h"
+#define CORVANE_HAS_JOG_WINDOWS 1
+#endif
 
 namespace corvane {
+
+MainWindow::~MainWindow() {
+    ws_.showStatus = [](int, const std::string&) {};
+}
+
+void MainWindow::stopMoves() {
+#ifdef CORVANE_HAS_JOG_WINDOWS
+    if (returnMoves_) returnMoves_->stopAll();
+#endif
+}
+
+void MainWindow::planMove(int target) {
+#ifdef CORVANE_HAS_JOG_WINDOWS
+    const PlanTarget plan = target == 0   ? PlanTarget::Home
+                            : target == 1 ? PlanTarget::WayPoint1
+                                          : PlanTarget::WayPoint2;
+    if (returnMoves_->plan(plan)) windows_.load(QString::fromUtf8(planVariant(plan).windowName));
+#else
+    (void)target;
+#endif
+}
 
 void MainWindow::registerWindows() {
     Workspace& ws = ws_;
@@ -69,8 +103,34 @@ void MainWindow::registerWindows() {
         return new WingGenerationWindow(ws, dialogs, parent);
     });
 #endif
-    // WIRE-UP: Form3/Form4/Form15 (jog), Form16-18 (return moves), Form6/Form12 (setup),
-    // Form1/Form11 (foam), Form19 (notes), script, ppMonitor, DelayForm as they land.
+#ifdef CORVANE_HAS_FORM6
+    windows_.addWindow<WingSetupWindow>("Form6", [&ws, &dialogs](QWidget* parent) {
+        return new WingSetupWindow(ws, dialogs, parent);
+    });
+#endif
+#ifdef CORVANE_HAS_JOG_WINDOWS
+    windows_.addWindow<SingleAxisJogWindow>("Form3", [&ws, &dialogs](QWidget* parent) {
+        return new SingleAxisJogWindow(ws, dialogs, parent);
+    });
+    windows_.addWindow<PairJogWindow>("Form4", [&ws, &dialogs](QWidget* parent) {
+        return new PairJogWindow(ws, dialogs, parent);
+    });
+    windows_.addWindow<ManualControlWindow>("Form15", [&ws, &dialogs](QWidget* parent) {
+        return new ManualControlWindow(ws, dialogs, parent);
+    });
+    // The return windows are made by the planning commands; the catalog only tracks them so
+    // that shut-down unloads them too.
+    returnMoves_ = std::make_unique<ReturnMoveCommands>(ws, dialogs, this);
+    const std::pair<const char*, PlanTarget> returns[] = {{"Form16", PlanTarget::Home},
+                                                          {"Form17", PlanTarget::WayPoint1},
+                                                          {"Form18", PlanTarget::WayPoint2}};
+    for (const auto& [name, target] : returns) {
+        windows_.add(QString::fromLatin1(name), [this, target](QWidget*) -> QWidget* {
+            return &returnMoves_->window(target);
+        });
+    }
+#endif
+    // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
 }
 
 }  // namespace corvane
