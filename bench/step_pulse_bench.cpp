@@ -57,6 +57,34 @@ void BM_StepPulsePeriod(benchmark::State& state) {
     state.counters["ticks"] = static_cast<double>(samples);
 }
 
+// The same periods with a bare spin on the clock and nothing else: what the machine's load
+// alone does to a waiting loop, as a yardstick for the numbers above.
+void BM_BareSpinPeriod(benchmark::State& state) {
+    const double speed = static_cast<double>(state.range(0)) / 10.0;
+    const int ticks = static_cast<int>(state.range(1));
+    RealClock clock;
+    const int64_t period = static_cast<int64_t>(1e9 / (158.0 * speed));
+    double sum = 0, worst = 0;
+    long samples = 0;
+    for (auto _ : state) {
+        int64_t last = clock.now();
+        for (int i = 0; i < ticks; ++i) {
+            const int64_t target = last + period;
+            int64_t t = clock.now();
+            while (t < target) t = clock.now();
+            double dev = static_cast<double>(t - last - period) / 1000.0;
+            sum += dev;
+            worst = std::max(worst, dev);
+            ++samples;
+            last = t;
+        }
+    }
+    state.counters["mean_dev_us"] = sum / static_cast<double>(samples);
+    state.counters["worst_dev_us"] = worst;
+}
+
+BENCHMARK(BM_BareSpinPeriod)->Args({62, 3000})->Iterations(1)->Unit(benchmark::kMillisecond);
+
 // speed x 10 (1, 3.1 and 6.2 mm/s = the slider top at 158 steps/mm), ticks per run.
 BENCHMARK(BM_StepPulsePeriod)
     ->Args({10, 1000})
