@@ -1,0 +1,76 @@
+// corvane-cli run, as the operator would call it: the working set played on the simulated port,
+// traced, with the summary line and the program's error report.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+struct RunResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+RunResult runCli(const test::TempDir& dir, const std::string& args) {
+    const auto out = dir / "stdout.txt";
+    const auto err = dir / "stderr.txt";
+    const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
+                            "' run " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(cmd.c_str());
+    RunResult r;
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = test::readFile(out);
+    r.err = test::readFile(err);
+    return r;
+}
+
+TEST(RunCli, PlaysTheWorkingSetTracesEveryWriteAndSummarises) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    test::writeFile(dir / "cut.ct1", "3\r\n11\r\n34\r\n2\r\n243\r\n81\r\n");
+    test::writeFile(dir / "cut_cnt.ct2", "2\r\n0\r\n4\r\n6\r\n");
+    const RunResult r = runCli(dir, "--trace '" + (dir / "trace.txt").string() + "' --pause-ms 5");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_EQ(r.out.rfind("Cut complete: 6 ticks, 3 segments, 1 pauses, ", 0), 0u) << r.out;
+    EXPECT_NE(r.err.find("Simulated port"), std::string::npos);
+
+    std::istringstream trace(test::readFile(dir / "trace.txt"));
+    std::vector<int> outs;
+    double last = -1;
+    for (std::string line; std::getline(trace, line);) {
+        std::istringstream f(line);
+        double t;
+        std::string op;
+        int port, value;
+        ASSERT_TRUE(f >> t >> op >> port >> value) << line;
+        EXPECT_GE(t, last);
+        last = t;
+        if (op == "OUT" && port == 888) outs.push_back(value);
+    }
+    EXPECT_EQ(outs, (std::vector<int>{3, 11, 34, 2, 243, 81}));
+}
+
+TEST(RunCli, ErrorsAreReportedWithTheRunnersLabelAndAFailingExit) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    RunResult r = runCli(dir, "");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error encountered, Error Number 53, File not found\nModule 10, BC"),
+              std::string::npos)
+        << r.err;
+    EXPECT_EQ(r.out.rfind("Cut failed: 0 ticks", 0), 0u) << r.out;
+    r = runCli(dir, "--foam");
+    EXPECT_NE(r.err.find("Module 11, BC"), std::string::npos) << r.err;
+    r = runCli(dir, "--port bogus");
+    EXPECT_NE(r.exitCode, 0);
+}
+
+}  // namespace
+}  // namespace corvane
