@@ -3,8 +3,11 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMainWindow>
+#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -13,6 +16,7 @@
 #include <QToolButton>
 
 #include "platform/gui/drawing_view.h"
+#include "platform/gui/placement.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
@@ -312,6 +316,47 @@ TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
     EXPECT_EQ(b.view(1).entityCount(), 4);  // cleared before appending again
     EXPECT_DOUBLE_EQ(b.view(1).entity(1)->Y0, 0.0);
     EXPECT_DOUBLE_EQ(b.view(2).entity(1)->X0, 1.0);
+}
+
+// Inside a main window: sized from its inner area, frames and views by the layout rules, the main
+// toolbar hidden on activation and the home-control menu enabled.
+TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
+    WindowBench b;
+    QMainWindow main;
+    main.setCentralWidget(new QWidget(&main));
+    main.resize(1200, 900);
+    main.show();
+    b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
+    const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
+    WingCutWindow& w = *b.window;
+    QSignalSpy toolbar(&w, &WingCutWindow::mainToolbarVisibilityRequested);
+    QSignalSpy homeMenu(&w, &WingCutWindow::homeControlMenuEnableRequested);
+    w.show();
+    w.activate();
+    ASSERT_EQ(toolbar.count(), 1);
+    EXPECT_FALSE(toolbar.at(0).at(0).toBool());
+    EXPECT_EQ(homeMenu.count(), 1);
+
+    const QWidget* inner = main.centralWidget();
+    EXPECT_EQ(w.width(), inner->width() - twipsToPixels(200, w.logicalDpiX()));
+    EXPECT_EQ(w.height(), inner->height() - twipsToPixels(100, w.logicalDpiY()));
+    QGroupBox& left = b.child<QGroupBox>("Frame1");
+    QGroupBox& right = b.child<QGroupBox>("Frame2");
+    EXPECT_EQ(left.title(), u("左侧切割文件"));
+    EXPECT_EQ(right.title(), u("右侧切割文件"));
+    EXPECT_EQ(left.width(), static_cast<int>(0.97 * w.width()));
+    EXPECT_EQ(left.height(), static_cast<int>(0.42 * w.height()));
+    EXPECT_EQ(right.size(), left.size());
+    EXPECT_EQ(right.y(), left.y() + left.height() + twipsToPixels(150, w.logicalDpiY()));
+    EXPECT_LE(right.geometry().bottom(), w.height());
+    DrawingView& view = b.view(1);
+    EXPECT_EQ(view.width(), static_cast<int>(0.98 * left.width()));
+    EXPECT_EQ(view.height(), static_cast<int>(0.9 * left.height()));
+    QScrollBar& bar = b.child<QScrollBar>("VScroll1");
+    EXPECT_EQ(bar.height(), view.height());
+    EXPECT_EQ(bar.geometry().right(), view.geometry().right());
+    EXPECT_EQ(bar.minimum(), -100);
+    EXPECT_EQ(bar.maximum(), 100);
 }
 
 }  // namespace
