@@ -13,7 +13,10 @@ Toolbar::Toolbar(QWidget* parent) : QToolBar(parent) {
 }
 
 void Toolbar::setButtons(const std::vector<ToolbarButton>& buttons) {
-    clear();  // deletes the old actions owned by the toolbar
+    // clear() only removes the actions; the old ones are ours to delete.
+    const QList<QAction*> old = actions();
+    clear();
+    qDeleteAll(old);
     buttons_ = buttons;
     actions_.clear();
     actions_.reserve(buttons_.size());

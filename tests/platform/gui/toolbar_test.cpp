@@ -75,9 +75,11 @@ TEST(Toolbar, CaptionChangesByIndexAndButtonsCanBeReplaced) {
     bar.setButtonCaption(2, "ignored");
     EXPECT_EQ(bar.buttonCaption(2), "");
 
+    const auto actionsBefore = bar.findChildren<QAction*>().size();
     bar.setButtons({{"Done", "", "", "Done and Close"}});
     EXPECT_EQ(bar.buttonCount(), 1);
     EXPECT_EQ(bar.actions().size(), 1);
+    EXPECT_EQ(bar.findChildren<QAction*>().size(), actionsBefore - 5);  // the old ones are gone
     QSignalSpy spy(&bar, &Toolbar::buttonClicked);
     bar.click(1);
     ASSERT_EQ(spy.count(), 1);
