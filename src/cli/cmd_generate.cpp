@@ -83,7 +83,10 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
 
     CutGenerator generator(ws);
     GenerationOutcome out = generator.generate(request);
-    for (const UserMessage& m : out.messages) printMessage(m.text);
+    for (const UserMessage& m : out.messages) {
+        printMessage(m.text);
+        if (!m.detail.empty()) printMessage(m.detail);
+    }
     if (out.status != GenerationStatus::Finished) return 1;
 
     const GenerationSummary& s = out.summary;

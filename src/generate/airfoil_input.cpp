@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/file_io.h"
+#include "common/run_error.h"
 
 namespace corvane {
 
@@ -23,7 +24,7 @@ bool parseNumber(std::string_view item, double& value) {
 
 // Walks the items of a file: an item ends at a blank, a comma or the line end.
 class ItemScanner {
-  public:
+public:
     explicit ItemScanner(std::string_view bytes) : text_(bytes) {}
 
     // The next item and its 1-based line; false at the end.
@@ -72,11 +73,21 @@ class ItemScanner {
         return !probe.next(item, line) || line != 1 || parseNumber(item, v);
     }
 
-  private:
+private:
     std::string_view text_;
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
 };
+
+// The file's bytes; a file that cannot be read is error 53 naming the path.
+std::string readNamed(const std::filesystem::path& path) {
+    try {
+        return readFileBytes(path);
+    } catch (const RunError& e) {
+        if (!e.detail().empty()) throw;
+        throw RunError(static_cast<ErrorNumber>(e.number()), path.string());
+    }
+}
 
 }  // namespace
 
@@ -124,11 +135,11 @@ Profile parseProfile(std::string_view bytes, const std::string& displayName) {
 }
 
 std::size_t countPoints(const std::filesystem::path& path) {
-    return parseProfile(readFileBytes(path), path.string()).size();
+    return parseProfile(readNamed(path), path.string()).size();
 }
 
 Profile readProfile(const std::filesystem::path& path, std::optional<double> washoutDegrees) {
-    Profile profile = parseProfile(readFileBytes(path), path.string());
+    Profile profile = parseProfile(readNamed(path), path.string());
     if (washoutDegrees) {
         double slope = std::tan(*washoutDegrees * 0.0174532925);
         for (std::size_t k = 0; k < profile.size(); ++k)

@@ -174,7 +174,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         outcome.messages.push_back({e.what(), kDatFileErrorTitle});
     } catch (const RunError& e) {
         outcome.status = GenerationStatus::Failed;
-        outcome.messages.push_back({errorReportText(e, label), ""});
+        outcome.messages.push_back({errorReportText(e, label), "", e.detail()});
         abandonQuietly(tx, outcome, label);
         if (e.number() == static_cast<int>(ErrorNumber::FileNotFound)) {
             outcome.messages.push_back({kSystemCutFilesNotFound, ""});

@@ -32,6 +32,7 @@ struct GenerationRequest {
 struct UserMessage {
     std::string text;
     std::string title;
+    std::string detail = {};  // besides the program's text: the file or reason behind an error
 };
 
 enum class GenerationStatus {
@@ -65,7 +66,7 @@ struct GenerationCallbacks {
 };
 
 class CutGenerator {
-  public:
+public:
     explicit CutGenerator(Workspace& ws) : ws_(ws) {}
 
     // Runs the whole generation (the "Generate" button). Reads the settings' StepsPerMm,
@@ -77,7 +78,7 @@ class CutGenerator {
     void requestStop() { stop_ = true; }
     bool stopRequested() const { return stop_; }
 
-  private:
+private:
     Workspace& ws_;
     bool stop_ = false;
 };

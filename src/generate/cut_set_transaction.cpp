@@ -162,9 +162,16 @@ void CutSetTransaction::begin() {
 }
 
 void CutSetTransaction::resetFromTemplates() {
-    std::string step = readFileBytes(folder_ / kStepTemplateName);
-    std::string count = readFileBytes(folder_ / kCountTemplateName);
-    std::string datInfo = readFileBytes(folder_ / kDatInfoTemplateName);
+    auto read = [this](const char* name) {
+        try {
+            return readFileBytes(folder_ / name);
+        } catch (const RunError& e) {
+            throw RunError(ErrorNumber::FileNotFound, (folder_ / name).string());
+        }
+    };
+    std::string step = read(kStepTemplateName);
+    std::string count = read(kCountTemplateName);
+    std::string datInfo = read(kDatInfoTemplateName);
     step_.append(step);
     count_.append(count);
     // The DAT-information file is rewritten with its one line, so its template is only checked.

@@ -326,6 +326,7 @@ TEST(GenerationRefusal, MissingAirfoilReportsFileNotFoundAndKeepsTheSet) {
     ASSERT_EQ(out.messages.size(), 2u);
     EXPECT_EQ(out.messages[0].text,
               "Error encountered, Error Number 53, File not found\rModule 14, GCF");
+    EXPECT_EQ(out.messages[0].detail, (m.dir / "gone.dat").string());  // which file it was
     EXPECT_EQ(out.messages[1].text,
               "System Cut files not found, Contact Corvane support for assistance.");
     m.expectPreviousSet();
