@@ -327,3 +327,41 @@ TEST_F(ShellTest, AWindowThatRefusesToCloseKeepsTheProgramRunningUnlessForced) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+std::string bytesOf(const std::filesystem::path& p) {
+    std::ifstream in(p, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+TEST_F(ShellTest, CancellingTheLoadAndSaveDialogsFromMenuAndToolbarChangesNothing) {
+    MainWindow& w = startedFrame();
+    for (const char* name : {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3"}) {
+        std::ofstream out(file(name), std::ios::binary);
+        out << name << "\r\n";
+    }
+    const auto before = bytesOf(file("cut.ct1"));
+    const auto filesBefore = std::distance(std::filesystem::directory_iterator(folder_),
+                                           std::filesystem::directory_iterator());
+    dialogs_.answerOpenFile("").answerSaveFile("").answerOpenFile("").answerSaveFile("");
+    trigger("LoadCutFile");
+    trigger("SaveCutFile");
+    auto* toolbar = w.findChild<Toolbar*>("asxToolbar1");
+    toolbar->click(1);
+    toolbar->click(3);
+    ASSERT_EQ(dialogs_.calls().size(), 4u);
+    EXPECT_EQ(dialogs_.calls()[0].kind, DialogCall::Kind::OpenFile);
+    EXPECT_EQ(dialogs_.calls()[1].kind, DialogCall::Kind::SaveFile);
+    EXPECT_EQ(dialogs_.calls()[0].request.defaultExt, "ct1");
+    EXPECT_EQ(dialogs_.calls()[0].request.initialDir, QString::fromStdString(folder_.string()));
+    EXPECT_TRUE(dialogs_.messages().empty());
+    EXPECT_EQ(bytesOf(file("cut.ct1")), before);
+    EXPECT_EQ(std::distance(std::filesystem::directory_iterator(folder_),
+                            std::filesystem::directory_iterator()),
+              filesBefore);
+}
+
+}  // namespace
+}  // namespace corvane
