@@ -36,7 +36,7 @@ QString inlineHtml(const QString& text) {
 }
 
 class TopicWriter {
-  public:
+public:
     explicit TopicWriter(QString& html) : html_(html) {}
     void line(const QString& raw) {
         if (raw.startsWith(QStringLiteral("    ")) && !inParagraph()) {
@@ -72,7 +72,7 @@ class TopicWriter {
         closeList();
     }
 
-  private:
+private:
     bool inParagraph() const { return inParagraph_; }
     void closeParagraph() {
         if (inParagraph_) html_ += QStringLiteral("</p>\n");
@@ -146,7 +146,7 @@ std::optional<HelpBook> loadHelp(const QString& path, QString* error) {
 }
 
 QString helpHtml(const HelpBook& book) {
-    QString html = QStringLiteral("<html><body>");
+    QString html = QStringLiteral("<html><body><a name=\"top\"></a>");
     html += QStringLiteral("<h1>%1</h1>").arg(book.title.toHtmlEscaped());
     html += QStringLiteral("<h3>Contents 目录</h3><ul>");
     for (const HelpTopic& t : book.topics)

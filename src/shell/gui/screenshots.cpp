@@ -91,6 +91,12 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         save(windowPicture(*window), name);
         if (name != QLatin1String("Form5")) window->hide();
     }
+    frame.openHelp();
+    if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {
+        settle();
+        save(windowPicture(*help), QStringLiteral("HelpWindow"));
+        help->hide();
+    }
     return written;
 }
 

@@ -56,6 +56,7 @@ TEST(HelpFile, TheShippedHelpCoversTheOperatorsTasks) {
         EXPECT_TRUE(ids.contains(id)) << id;
     // Every link points at a topic that exists.
     const QString html = helpHtml(*book);
+    EXPECT_TRUE(html.contains("<a name=\"top\">"));  // the way back to the contents
     for (const HelpTopic& t : book->topics) {
         qsizetype at = 0;
         while ((at = t.html.indexOf("href=\"#", at)) >= 0) {
