@@ -1,6 +1,7 @@
 #include "run/cut_runner.h"
 
 #include <algorithm>
+#include <exception>
 
 #include "machine/step_output.h"
 #include "machine/workspace.h"
@@ -118,9 +119,7 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
                 if (!entry) break;  // end of the count file: lead-out
                 ++segmentEnd;
                 // The first segment takes all n ticks, like every other: each tick is output.
-                for (; done < *entry && going; ++done) {
-                    going = tick(set.nextStep(), true);
-                }
+                for (; done < *entry && going; ++done) going = tick(set.nextStep(), true);
                 if (!going) break;
                 if (onSegmentDone) onSegmentDone(segmentEnd);
                 ++stats_.segments;
@@ -131,6 +130,10 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
     } catch (const RunError& e) {
         outcome.end = CutEnd::Failed;
         outcome.error = e;
+    } catch (const std::exception& e) {
+        // Anything else a callback throws still ends the cut through Finish, with its text.
+        outcome.end = CutEnd::Failed;
+        outcome.error = RunError(ErrorNumber::InvalidProcedureCall, e.what());
     }
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
