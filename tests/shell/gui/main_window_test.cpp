@@ -365,3 +365,23 @@ TEST_F(ShellTest, CancellingTheLoadAndSaveDialogsFromMenuAndToolbarChangesNothin
 
 }  // namespace
 }  // namespace corvane
+
+#if __has_include("run/gui/wing_cut_window.h")
+#include "run/gui/wing_cut_window.h"
+
+namespace corvane {
+namespace {
+
+TEST_F(ShellTest, ShutDownRunsTheCutWindowsUnloadWhichSwitchesTheWireOff) {
+    MainWindow& w = startedFrame();
+    auto* cut = w.windows().load<WingCutWindow>("Form10");
+    ASSERT_NE(cut, nullptr);
+    port_.clearOperations();
+    trigger("exit");
+    EXPECT_EQ(cut->toolbar().buttonCaption(3), WingCutWindow::wireClosedCaption());
+    EXPECT_FALSE(w.isVisible());
+}
+
+}  // namespace
+}  // namespace corvane
+#endif
