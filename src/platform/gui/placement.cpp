@@ -17,8 +17,11 @@ QPoint placementOffset(Placement placement, QSize inner, double dpiX, double dpi
 }
 
 QWidget* frameOf(const QWidget& window) {
-    QWidget* parent = window.parentWidget();
-    return parent != nullptr ? parent->window() : nullptr;
+    // The outermost ancestor: a window opened from another tool window still belongs to the
+    // main window.
+    QWidget* frame = window.parentWidget();
+    while (frame != nullptr && frame->parentWidget() != nullptr) frame = frame->parentWidget();
+    return frame;
 }
 
 void placeInFrame(QWidget& window, Placement placement, const QWidget* frame) {

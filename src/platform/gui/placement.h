@@ -21,8 +21,8 @@ int twipsToPixels(double twips, double dpi);
 // The offset of a window's top left from the frame's inner top left.
 QPoint placementOffset(Placement placement, QSize inner, double dpiX, double dpiY);
 
-// The main window a tool window belongs to: the top-level window of its parent; null when the
-// window has no parent (a window under test on its own).
+// The main window a tool window belongs to: its outermost ancestor (also for a window opened
+// from another tool window); null when the window has no parent (a window under test alone).
 QWidget* frameOf(const QWidget& window);
 
 // Moves `window` (its frame, title bar included) to its place inside `frame`'s inner area (the

@@ -39,6 +39,12 @@ TEST(Placement, ToolWindowLandsInsideTheFramesInnerArea) {
     EXPECT_EQ(tool.pos(), innerTopLeft + QPoint(twipsToPixels(10, area->logicalDpiX()),
                                                 twipsToPixels(10, area->logicalDpiY())));
 
+    // A window opened from a tool window still goes by the main window.
+    QWidget editor(&tool, Qt::Window);
+    EXPECT_EQ(frameOf(editor), &frame);
+    placeInFrame(editor, Placement::Corner);
+    EXPECT_EQ(editor.pos(), tool.pos());
+
     QWidget alone;
     alone.move(5, 6);
     placeInFrame(alone);
