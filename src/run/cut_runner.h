@@ -45,7 +45,7 @@ struct CutOutcome {
 };
 
 class CutRunner {
-  public:
+public:
     explicit CutRunner(Workspace& ws);
 
     // Called after each segment's ticks with the profile point at which it ends (2 for the
@@ -68,7 +68,7 @@ class CutRunner {
     bool running() const { return running_; }
     const CutStats& stats() const { return stats_; }
 
-  private:
+private:
     // One tick; false when the stop flag is set afterwards.
     bool tick(uint8_t portByte, bool fromStepFile);
     bool pause(Fixed4 ms);  // false when stopped during the pause

@@ -11,7 +11,7 @@
 namespace corvane {
 
 class WorkingSetReader {
-  public:
+public:
     // Reads both files; RunError FileNotFound when one is missing, TypeMismatch for a line
     // that is not a number, Overflow for a step byte past 255 or a total past 32 bits.
     WorkingSetReader(const std::filesystem::path& stepFile, const std::filesystem::path& countFile);
@@ -22,7 +22,7 @@ class WorkingSetReader {
     // The next port byte; RunError InputPastEndOfFile past the end of the step file.
     uint8_t nextStep();
 
-  private:
+private:
     std::vector<uint8_t> steps_;
     std::vector<int32_t> counts_;
     std::size_t nextStep_ = 0;

@@ -40,7 +40,7 @@ inline void setRunnerPins(MachineSettings& s) {
 }
 
 class TempFolder {
-  public:
+public:
     TempFolder() {
         path_ = std::filesystem::temp_directory_path() /
                 ("corvane-run-" + std::to_string(::getpid()) + "-" + std::to_string(counter()++));
@@ -53,7 +53,7 @@ class TempFolder {
     }
     const std::filesystem::path& path() const { return path_; }
 
-  private:
+private:
     static int& counter() {
         static int n = 0;
         return n;

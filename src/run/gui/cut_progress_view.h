@@ -20,7 +20,7 @@ struct ActiveDelaySet;
 
 class CutProgressView : public QObject {
     Q_OBJECT
-  public:
+public:
     // Creates the two frames ("左侧切割文件" / "右侧切割文件") with DXFReader1/VScroll1 and
     // DXFReader2/VScroll2 as children of `window`.
     explicit CutProgressView(QWidget& window);
@@ -54,11 +54,11 @@ class CutProgressView : public QObject {
     QScrollBar& scrollBar(int i) { return *bars_[i]; }
     QGroupBox& frame(int i) { return *frames_[i]; }
 
-  signals:
+signals:
     // A scroll bar moved: the window marks the delay points again and gives the slider focus.
     void scrolled();
 
-  private:
+private:
     void onScroll(int bar, int value);
 
     QWidget& window_;

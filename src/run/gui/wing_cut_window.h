@@ -24,7 +24,7 @@ class ManualControlWindow;
 
 class WingCutWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
     ~WingCutWindow() override;
 
@@ -44,7 +44,7 @@ class WingCutWindow : public QWidget {
     static QString wireDesignCaption();  // "Hot Wire OFF"
     static QString wireClosedCaption();  // "Hot Wire Control OFF"
 
-  signals:
+signals:
     // The main window's toolbar: hidden while this window is up, shown again when it closes.
     void mainToolbarVisibilityRequested(bool visible);
     // The main window's home-control menu ("起点控制") is enabled on activation.
@@ -53,14 +53,14 @@ class WingCutWindow : public QWidget {
     // the window opens a Form15 of its own).
     void manualControlRequested();
 
-  protected:
+protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
-  private:
+private:
     void load();
     void onToolbar(int index);
     void beginCut();
