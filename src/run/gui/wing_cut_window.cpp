@@ -201,6 +201,8 @@ void WingCutWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
 }
 
+// Deactivation has nothing to undo: the tick waits spin on the monotonic clock and do not
+// depend on the system timer's resolution.
 bool WingCutWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         const bool fromModal = returnFromModal_;
