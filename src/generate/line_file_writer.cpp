@@ -105,6 +105,19 @@ void LineFileWriter::flush() {
     used_ = 0;
 }
 
+void LineFileWriter::writeNow() {
+    std::size_t done = 0;
+    while (done < used_) {
+        ssize_t n = ::write(fd_, buf_.get() + done, used_ - done);
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            fail(errno);
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    used_ = 0;
+}
+
 void LineFileWriter::stopThread() {
     if (!thread_.joinable()) return;
     {
@@ -119,7 +132,12 @@ void LineFileWriter::stopThread() {
 void LineFileWriter::close() {
     if (fd_ < 0) return;
     try {
-        flush();
+        if (thread_.joinable()) {
+            flush();
+        } else {
+            // A file that fits one buffer is written here, without starting the helper.
+            writeNow();
+        }
     } catch (...) {
         discard();
         throw;

@@ -17,7 +17,7 @@
 namespace corvane {
 
 class LineFileWriter {
-  public:
+public:
     // The buffer's size: large enough that the disk sees few, large writes.
     explicit LineFileWriter(std::size_t capacity = kDefaultCapacity) : capacity_(capacity) {}
     ~LineFileWriter();
@@ -66,7 +66,7 @@ class LineFileWriter {
     // Closes without caring about errors (the file is being thrown away).
     void discard();
 
-  private:
+private:
     static constexpr std::size_t kDefaultCapacity = std::size_t{1} << 18;
     struct Table {
         char text[kTableSize][kSlot];
@@ -76,6 +76,7 @@ class LineFileWriter {
     static const Table kTable;
 
     void flush();
+    void writeNow();
     void waitIdle(std::unique_lock<std::mutex>& lock);
     void stopThread();
     void writerLoop();
