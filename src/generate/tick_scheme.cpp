@@ -24,8 +24,9 @@ namespace {
 struct StepWalk {
     double accumulator;
     double ratio;
-    int64_t next;    // the tick of its next step; past the segment when it has no more
-    unsigned delta;  // step pattern minus direction pattern
+    int64_t next;       // the tick of its next step; past the segment when it has no more
+    unsigned delta;     // step pattern minus direction pattern
+    int64_t remaining;  // steps still owed in this segment
 
     // The first tick >= `after` whose number is not below the accumulator: its ceiling, exact
     // for the positive accumulators here, which stay below twice the segment's 32-bit count.
@@ -37,6 +38,7 @@ struct StepWalk {
 
     void step(uint16_t* bytes, int64_t first) {
         bytes[next - first] = static_cast<uint16_t>(bytes[next - first] + delta);
+        --remaining;
         accumulator += ratio;
         next = tickFor(accumulator, next + 1);
     }
@@ -53,13 +55,14 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
     for (int i = 0; i < 4; ++i) {
         const AxisRun& a = axes[i];
         base += a.dirPattern;
-        w[i] = {a.accumulator, a.ratio, n + 1, a.stepPattern - a.dirPattern};
+        w[i] = {a.accumulator, a.ratio, n + 1, a.stepPattern - a.dirPattern, 0};
         if (a.count >= 1 && a.count == ticks) {
             // The largest count has ratio exactly 1: its accumulator is exactly j at tick j,
             // so it steps on every tick.
             every += w[i].delta;
         } else if (a.count >= 1) {
             w[i].next = StepWalk::tickFor(a.accumulator, 1);
+            w[i].remaining = a.count;
         }
     }
     StepWalk w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
@@ -80,6 +83,14 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
         while (w1.next <= last) w1.step(bytes, first);
         while (w2.next <= last) w2.step(bytes, first);
         while (w3.next <= last) w3.step(bytes, first);
+        if (last == n) {
+            // Repeated addition can carry an accumulator a hair past N before the axis's last
+            // step; the last tick takes that owed step, so every axis makes its full count.
+            for (StepWalk* wk : {&w0, &w1, &w2, &w3}) {
+                if (wk->remaining > 0)
+                    bytes[n - first] = static_cast<uint16_t>(bytes[n - first] + wk->delta);
+            }
+        }
         if (tableOnly) {
             if (p + len * static_cast<int64_t>(LineFileWriter::kSlot) > limit) {
                 p = out.cursorFlush(p);

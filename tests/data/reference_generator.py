@@ -85,16 +85,19 @@ def generate(case, left, right):
         for (axis, pos, neg), d, c in zip(names, diffs, counts):
             word = pos if d > 0 else neg
             ratio = n / c if c >= 1 else None
-            axes.append([c, ratio, ratio, pat[axis + word], pat[axis + word + "Dir"]])
+            axes.append([c, ratio, ratio, pat[axis + word], pat[axis + word + "Dir"], 0])
         for j in range(1, n + 1):
             total += 1
             byte = 0
             for a in axes:
-                if a[0] == 0 or a[2] > j:
+                # the last tick takes a step the repeated addition left owing
+                owed = j == n and a[0] >= 1 and a[5] < a[0]
+                if a[0] == 0 or (a[2] > j and not owed):
                     byte += a[4]
                 else:
                     byte += a[3]
                     a[2] += a[1]
+                    a[5] += 1
             step_lines.append("%d\r\n" % byte)
         count_lines.append("%d\r\n" % total)
         for p in delays:
