@@ -42,6 +42,21 @@ QSize decoratedSize(const QWidget& window) {
 
 }  // namespace
 
+QImage framePicture(QWidget& frame, const QList<QWidget*>& windows) {
+    QImage image(decoratedSize(frame), QImage::Format_ARGB32);
+    image.fill(Qt::white);
+    QPainter painter(&image);
+    paintDecorated(painter, frame, QPoint(0, 0));
+    for (QWidget* window : windows) {
+        if (window == nullptr || !window->isVisible()) continue;
+        // Offscreen windows have no decorations: the drawn title bar takes the place a window
+        // manager's would, at the window's position inside the drawn frame.
+        paintDecorated(painter, *window,
+                       window->pos() - frame.pos() + QPoint(kBorder, kTitleHeight));
+    }
+    return image;
+}
+
 QImage windowPicture(QWidget& window) {
     QImage image(decoratedSize(window), QImage::Format_ARGB32);
     image.fill(Qt::white);
@@ -61,25 +76,16 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             *error = path;
         }
     };
+    // Room for the biggest tool window below the main menu.
+    frame.resize(frame.size().expandedTo(QSize(1280, 960)));
     frame.show();
     settle();
 
-    // The frame with the main menu where it places itself.
+    // The frame with the main menu where it places itself, and with each window over both.
     WindowCatalog& windows = frame.windows();
     QWidget* menu = windows.show(QStringLiteral("Form5"));
     settle();
-    {
-        QImage image(decoratedSize(frame), QImage::Format_ARGB32);
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        paintDecorated(painter, frame, QPoint(0, 0));
-        if (menu != nullptr) {
-            const QPoint inFrame = menu->pos() - frame.pos() + QPoint(kBorder, kTitleHeight);
-            paintDecorated(painter, *menu, inFrame);
-        }
-        painter.end();
-        save(image, QStringLiteral("FrmMain"));
-    }
+    save(framePicture(frame, {menu}), QStringLiteral("FrmMain"));
 
     const QStringList shown = {"Form5", "Form9",  "Form14", "Form2",    "Form10",
                                "Form3", "Form4",  "Form15", "Form6",    "Form12",
@@ -89,6 +95,8 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         if (window == nullptr) continue;
         settle();
         save(windowPicture(*window), name);
+        if (name != QLatin1String("Form5"))
+            save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
         if (name != QLatin1String("Form5")) window->hide();
     }
     frame.openHelp();
