@@ -133,8 +133,10 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed) {
     PreciseWait(ws, Fixed4::fromInt(1));
 }
 
-void WireOn(Workspace& ws) {
-    switch (wireOperation(ws.settings.fields, true)) {
+namespace {
+
+void driveWire(Workspace& ws, bool on) {
+    switch (wireOperation(ws.settings.fields, on)) {
         case BitOp::Set:
             ws.port().setPortBit(controlPort(ws), ws.settings.wireBit());
             break;
@@ -146,17 +148,14 @@ void WireOn(Workspace& ws) {
     }
 }
 
+}  // namespace
+
+void WireOn(Workspace& ws) {
+    driveWire(ws, true);
+}
+
 void WireOff(Workspace& ws) {
-    switch (wireOperation(ws.settings.fields, false)) {
-        case BitOp::Set:
-            ws.port().setPortBit(controlPort(ws), ws.settings.wireBit());
-            break;
-        case BitOp::Clear:
-            ws.port().clrPortBit(controlPort(ws), ws.settings.wireBit());
-            break;
-        case BitOp::None:
-            break;
-    }
+    driveWire(ws, false);
 }
 
 void WireOffByInvert(Workspace& ws) {
