@@ -10,6 +10,7 @@
 #include "cli/cli_context.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
+#include "generate/cut_set_transaction.h"
 #include "machine/step_output.h"
 #include "platform/port_select.h"
 #include "platform/tracing_port.h"
@@ -63,6 +64,11 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             Workspace& ws = ctx.workspace();
+            if (recoverInterruptedGeneration(ws.appFolder())) {
+                printMessage(
+                    "An interrupted generation was found: the previous cut-file set "
+                    "is back in place.");
+            }
             const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
             options->backend = openPort(parsePortChoice(options->port), dataPort);
             PortIo& backend = *options->backend;

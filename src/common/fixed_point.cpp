@@ -124,7 +124,9 @@ double roundDecimalHalfEven(double value, int decimals) {
     return static_cast<double>(scaledHalfEven(value, decimals)) / scale;
 }
 
-Fixed4 Fixed4::fromDouble(double value) { return fromRaw(scaledHalfEven(value, 4)); }
+Fixed4 Fixed4::fromDouble(double value) {
+    return fromRaw(scaledHalfEven(value, 4));
+}
 
 Fixed4 operator+(Fixed4 a, Fixed4 b) {
     int64_t r;

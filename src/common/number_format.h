@@ -21,8 +21,12 @@ std::string formatPadded(double value, int intDigits, int decimals);
 
 // The status-bar and waypoint-window patterns.
 // 00000.000 and 000.00000.
-inline std::string formatPosition(double mm) { return formatPadded(mm, 5, 3); }
-inline std::string formatWaypointField(double mm) { return formatPadded(mm, 3, 5); }
+inline std::string formatPosition(double mm) {
+    return formatPadded(mm, 5, 3);
+}
+inline std::string formatWaypointField(double mm) {
+    return formatPadded(mm, 3, 5);
+}
 
 // A calculated box: rounded to two decimals (half to even) and shown in shortest form.
 std::string formatTwoDecimals(double value);

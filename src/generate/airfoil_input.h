@@ -32,12 +32,12 @@ struct Profile {
 
 // A file whose content is not pairs of numbers: the operator's message names the file and line.
 class AirfoilFormatError : public std::runtime_error {
-  public:
+public:
     AirfoilFormatError(std::string message, std::size_t line)
         : std::runtime_error(message), line_(line) {}
     std::size_t line() const { return line_; }
 
-  private:
+private:
     std::size_t line_;
 };
 

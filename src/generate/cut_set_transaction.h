@@ -20,7 +20,7 @@ inline constexpr const char* kBackupListName = "hold.open";
 bool recoverInterruptedGeneration(const std::filesystem::path& appFolder);
 
 class CutSetTransaction {
-  public:
+public:
     explicit CutSetTransaction(std::filesystem::path appFolder);
     ~CutSetTransaction();  // abandons what was neither finished nor abandoned
     CutSetTransaction(const CutSetTransaction&) = delete;
@@ -47,7 +47,7 @@ class CutSetTransaction {
 
     bool active() const { return state_ != State::Idle; }
 
-  private:
+private:
     enum class State { Idle, Open };
     std::filesystem::path folder_;
     CutSetPaths working_;

@@ -82,7 +82,7 @@ struct DerivedSettings {
 
 class MachineSettings {
 public:
-    SettingsFields fields;   // what the window's fields hold now
+    SettingsFields fields;  // what the window's fields hold now
     DerivedSettings derived;
 
     // Load settings: read settings.txt into the fields and derive everything, in the order of

@@ -58,7 +58,8 @@ public:
     MovePlan movePlan;
 
     // The main window's status bar, panels 1 to 3 (no-op without a window).
-    std::function<void(int panel, const std::string& text)> showStatus = [](int, const std::string&) {};
+    std::function<void(int panel, const std::string& text)> showStatus = [](int,
+                                                                            const std::string&) {};
     // Let the window system process pending events once (no-op headless).
     std::function<void()> yield = [] {};
 

@@ -9,13 +9,13 @@ namespace {
 
 // Clears the moving mark however the loop is left (a port failure throws out of StepPulse).
 class MovingScope {
-  public:
+public:
     explicit MovingScope(bool& moving) : moving_(moving) { moving_ = true; }
     ~MovingScope() { moving_ = false; }
     MovingScope(const MovingScope&) = delete;
     MovingScope& operator=(const MovingScope&) = delete;
 
-  private:
+private:
     bool& moving_;
 };
 

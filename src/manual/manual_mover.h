@@ -23,7 +23,7 @@ enum class MoveOutcome {
 };
 
 class ManualMover {
-  public:
+public:
     // Sets the stop flag; the running move, if any, ends at its next test.
     void requestStop() { stopFlag_ = 1; }
     int16_t stopFlag() const { return stopFlag_; }
@@ -40,7 +40,7 @@ class ManualMover {
     // Steps sent by the running (or last) move.
     int32_t stepsSent() const { return stepsSent_; }
 
-  private:
+private:
     bool begin(Workspace& ws);
     bool speedIsZero(const Workspace& ws) const;
     void tick(Workspace& ws, uint8_t portByte);

@@ -10,9 +10,9 @@
 namespace corvane {
 
 struct AppFolderRequest {
-    std::optional<std::string> option;     // --app-dir
-    std::filesystem::path executableDir;   // folder of the running program
-    std::filesystem::path resourcesDir;    // shipped files; empty = look beside the executable
+    std::optional<std::string> option;    // --app-dir
+    std::filesystem::path executableDir;  // folder of the running program
+    std::filesystem::path resourcesDir;   // shipped files; empty = look beside the executable
 };
 
 // Resolves (and when needed creates and seeds) the application folder.

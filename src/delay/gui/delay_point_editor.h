@@ -26,7 +26,7 @@ class Workspace;
 
 class DelayPointEditor : public QWidget {
     Q_OBJECT
-  public:
+public:
     enum class Side { Left, Right };
 
     DelayPointEditor(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
@@ -82,14 +82,14 @@ class DelayPointEditor : public QWidget {
     // The number in a list line: the text from its tenth character on, as a whole number.
     static int stepOfLine(const QString& line);
 
-  protected:
+protected:
     bool event(QEvent* event) override;
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void keyPressEvent(QKeyEvent* event) override;
 
-  private:
+private:
     void buildControls();
     void buildMenus();
     void load();

@@ -16,7 +16,7 @@ namespace corvane {
 
 class PlanformDiagram : public QWidget {
     Q_OBJECT
-  public:
+public:
     PlanformDiagram(const PlanformWindowInfo& window, QWidget* parent = nullptr);
 
     // The boxes that sit on the drawing (in the order the window makes them).
@@ -29,11 +29,11 @@ class PlanformDiagram : public QWidget {
     QSize sizeHint() const override { return {640, 400}; }
     QSize minimumSizeHint() const override { return {520, 340}; }
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
-  private:
+private:
     struct Dimension {
         QString box;               // the box on this dimension
         QString caption;           // what the distance is

@@ -23,7 +23,7 @@ class Workspace;
 
 class PlanformWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // `name` is one of planformWindows(); it becomes the objectName. Throws std::invalid_argument
     // for any other name.
     PlanformWindow(std::string_view name, Workspace& ws, Dialogs& dialogs,
@@ -47,10 +47,10 @@ class PlanformWindow : public QWidget {
     QLineEdit* box(std::string_view name) const;
     Toolbar* toolbar() const { return toolbar_; }
 
-  protected:
+protected:
     bool event(QEvent* event) override;
 
-  private:
+private:
     QLineEdit* makeBox(std::string_view name);
     QString labelFor(std::string_view name) const;
 

@@ -23,7 +23,7 @@ class Workspace;
 
 class WingGenerationWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "Form14"; created hidden. The frame writes the tower chords into Text6/Text7.
     WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
     ~WingGenerationWindow() override;
@@ -46,12 +46,12 @@ class WingGenerationWindow : public QWidget {
 
     bool isGenerating() const { return generating_; }
 
-  protected:
+protected:
     // The close box hides the window (fields kept); a running generation is stopped first.
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
-  private:
+private:
     void onToolbar(int index);
     void showProgress(int segment, int points);
     void endProgress();

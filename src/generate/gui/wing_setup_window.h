@@ -25,7 +25,7 @@ class Workspace;
 
 class WingSetupWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "Form6"; starts in tapered mode with "Right Wing Panel" chosen.
     WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
     // The planform windows it opened go with it (they copy into its boxes).
@@ -52,10 +52,10 @@ class WingSetupWindow : public QWidget {
 
     Toolbar* toolbar() const { return toolbar_; }
 
-  protected:
+protected:
     bool event(QEvent* event) override;
 
-  private:
+private:
     QLineEdit* addBox(QWidget* frame, QGridLayout* grid, int row, int number, const QString& label);
     void limitSpeed(QLineEdit* box);
     void mirrorConstantChord();

@@ -23,7 +23,7 @@ class Workspace;
 
 class DeviceSettingsWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "Form9". Builds the controls hidden; call loadSettings() to read settings.txt.
     DeviceSettingsWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
 
@@ -48,16 +48,16 @@ class DeviceSettingsWindow : public QWidget {
     // Puts the model's fields into the controls (after someone else changed the model).
     void refreshFromModel();
 
-  signals:
+signals:
     // After every load and every "Done" that derived the values anew.
     void settingsApplied();
 
-  protected:
+protected:
     // The close box unloads: unsaved edits are dropped and the next use reads the file again.
     void closeEvent(QCloseEvent* event) override;
     bool event(QEvent* event) override;
 
-  private:
+private:
     void buildControls();
     void connectControls();
     void updateFrames();

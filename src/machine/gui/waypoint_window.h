@@ -16,7 +16,7 @@ class Workspace;
 
 class WaypointWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "Form2"; created hidden.
     WaypointWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
 
@@ -35,10 +35,10 @@ class WaypointWindow : public QWidget {
     // written.
     bool done();
 
-  protected:
+protected:
     bool event(QEvent* event) override;
 
-  private:
+private:
     void onToolbar(int index);
     void noHome();
 

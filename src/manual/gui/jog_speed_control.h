@@ -14,7 +14,7 @@ class Workspace;
 
 class JogSpeedControl : public QWidget {
     Q_OBJECT
-  public:
+public:
     // `speedLabelName` is the window's name for the speed label (Label12, Label6, Label1).
     JogSpeedControl(Workspace& ws, const QString& speedLabelName, QWidget* parent = nullptr);
 
@@ -25,7 +25,7 @@ class JogSpeedControl : public QWidget {
     QSlider* slider() const { return slider_; }
     QLabel* speedLabel() const { return speedLabel_; }
 
-  private:
+private:
     void sliderChanged(int value);
 
     Workspace& ws_;

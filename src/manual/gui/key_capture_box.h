@@ -9,23 +9,23 @@ namespace corvane {
 
 class KeyCaptureBox : public QFrame {
     Q_OBJECT
-  public:
+public:
     explicit KeyCaptureBox(QWidget* parent = nullptr);
 
     // C0FFFF in blue-green-red order.
     static QColor focusColor() { return QColor(0xFF, 0xFF, 0xC0); }
     QColor backgroundColor() const;
 
-  signals:
+signals:
     void keyPressed(int key);
 
-  protected:
+protected:
     void keyPressEvent(QKeyEvent* event) override;
     void focusInEvent(QFocusEvent* event) override;
     void focusOutEvent(QFocusEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
 
-  private:
+private:
     void setBackground(const QColor& color);
 };
 

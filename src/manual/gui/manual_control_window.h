@@ -12,7 +12,7 @@ class KeyCaptureBox;
 
 class ManualControlWindow : public ManualWindow {
     Q_OBJECT
-  public:
+public:
     ManualControlWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // A continuous move of the pair (Command1 ... Command4 and the arrow keys).
@@ -22,10 +22,10 @@ class ManualControlWindow : public ManualWindow {
 
     KeyCaptureBox* picture() const { return picture_; }
 
-  protected:
+protected:
     QWidget* focusControl() const override;
 
-  private:
+private:
     void keyPressed(int key);
 
     KeyCaptureBox* picture_;

@@ -18,7 +18,7 @@ class Workspace;
 
 class ManualWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // Set the stop flag: the running move, if any, ends at its next test.
     void stopMotion() { mover_->requestStop(); }
     bool isMoving() const { return mover_->moving(); }
@@ -31,7 +31,7 @@ class ManualWindow : public QWidget {
     JogSpeedControl* speedControl() const { return speed_; }
     Toolbar* toolbar() const { return toolbar_; }
 
-  protected:
+protected:
     ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName, QWidget* parent);
     // A window destroyed during its move stops it; the loop ends at its next test.
     ~ManualWindow() override;

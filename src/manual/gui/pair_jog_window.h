@@ -11,16 +11,16 @@ namespace corvane {
 
 class PairJogWindow : public ManualWindow {
     Q_OBJECT
-  public:
+public:
     PairJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // The button's distance move (Command2 ... Command5 call this).
     void move(PairMove pairMove);
 
-  protected:
+protected:
     QWidget* focusControl() const override;
 
-  private:
+private:
     void toolbarClicked(int index);
 
     QLineEdit* fields_[2] = {};

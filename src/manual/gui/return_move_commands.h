@@ -16,7 +16,7 @@ class ReturnMoveWindow;
 class Workspace;
 
 class ReturnMoveCommands {
-  public:
+public:
     // `mainWindow` parents the three windows and shows the hourglass while planning.
     ReturnMoveCommands(Workspace& ws, Dialogs& dialogs, QWidget* mainWindow);
 
@@ -33,7 +33,7 @@ class ReturnMoveCommands {
     // Stops every running return move (the program's shut-down).
     void stopAll();
 
-  private:
+private:
     Workspace& ws_;
     Dialogs& dialogs_;
     QWidget* mainWindow_;

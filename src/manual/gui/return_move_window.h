@@ -12,7 +12,7 @@ class KeyCaptureBox;
 
 class ReturnMoveWindow : public ManualWindow {
     Q_OBJECT
-  public:
+public:
     ReturnMoveWindow(Workspace& ws, Dialogs& dialogs, PlanTarget target, QWidget* parent = nullptr);
 
     PlanTarget target() const { return target_; }
@@ -26,10 +26,10 @@ class ReturnMoveWindow : public ManualWindow {
 
     KeyCaptureBox* picture() const { return picture_; }
 
-  protected:
+protected:
     QWidget* focusControl() const override;
 
-  private:
+private:
     void keyPressed(int key);
 
     PlanTarget target_;

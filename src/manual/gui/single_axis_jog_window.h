@@ -12,16 +12,16 @@ namespace corvane {
 
 class SingleAxisJogWindow : public ManualWindow {
     Q_OBJECT
-  public:
+public:
     SingleAxisJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
 
     // The button's distance move (Command2 ... Command9 call this).
     void move(AxisMove axisMove);
 
-  protected:
+protected:
     QWidget* focusControl() const override;
 
-  private:
+private:
     void toolbarClicked(int index);
     QLineEdit* field(AxisMove axisMove) const;
 

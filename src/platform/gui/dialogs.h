@@ -35,7 +35,8 @@ public:
 
     // A message box; the title is empty unless the caller gives one.
     virtual MsgAnswer message(const QString& text, const QString& title = QString(),
-                              MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) = 0;
+                              MsgButtons buttons = MsgButtons::Ok,
+                              MsgIcon icon = MsgIcon::None) = 0;
     // Full path of the chosen file; empty when the operator cancelled.
     virtual QString openFile(const FileDialogRequest& request) = 0;
     virtual QString saveFile(const FileDialogRequest& request) = 0;

@@ -40,7 +40,7 @@ struct DrawingEntity {
 
 class DrawingView : public QWidget {
     Q_OBJECT
-  public:
+public:
     explicit DrawingView(QWidget* parent = nullptr);
 
     // --- the drawing -------------------------------------------------------------------------
@@ -117,7 +117,7 @@ class DrawingView : public QWidget {
 
     QSize sizeHint() const override { return {400, 300}; }
 
-  signals:
+signals:
     // Mouse events in drawing coordinates; button 1 = left, 2 = right, 4 = middle.
     void mouseDown(int button, double x, double y);
     void mouseMove(int buttons, double x, double y);
@@ -127,7 +127,7 @@ class DrawingView : public QWidget {
     // The view window changed (zoom, pan, resize).
     void viewChanged();
 
-  protected:
+protected:
     void paintEvent(QPaintEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
@@ -136,7 +136,7 @@ class DrawingView : public QWidget {
     void wheelEvent(QWheelEvent* event) override;
     void changeEvent(QEvent* event) override;
 
-  private:
+private:
     struct Marker {
         QPointF at;
         double size;

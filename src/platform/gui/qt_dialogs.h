@@ -8,7 +8,7 @@
 namespace corvane {
 
 class QtDialogs : public Dialogs {
-  public:
+public:
     MsgAnswer message(const QString& text, const QString& title = QString(),
                       MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) override;
     QString openFile(const FileDialogRequest& request) override;

@@ -30,7 +30,7 @@ struct DialogCall {
 QString dialogKindName(DialogCall::Kind kind);
 
 class ScriptedDialogs : public Dialogs {
-  public:
+public:
     ScriptedDialogs() = default;
     ~ScriptedDialogs() override;
     ScriptedDialogs(const ScriptedDialogs&) = delete;
@@ -69,7 +69,7 @@ class ScriptedDialogs : public Dialogs {
         handler_ = std::move(handler);
     }
 
-  private:
+private:
     struct Answer {
         DialogCall::Kind kind;
         MsgAnswer message = MsgAnswer::Ok;

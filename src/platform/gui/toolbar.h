@@ -19,7 +19,9 @@ struct ToolbarButton {
     bool separator = false;
 };
 
-inline ToolbarButton toolbarSeparator() { return ToolbarButton{{}, {}, {}, {}, true}; }
+inline ToolbarButton toolbarSeparator() {
+    return ToolbarButton{{}, {}, {}, {}, true};
+}
 
 class Toolbar : public QToolBar {
     Q_OBJECT

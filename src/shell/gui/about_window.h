@@ -22,7 +22,7 @@ QString findSystemInfoTool();
 
 class AboutWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "frmAbout", caption "关于    Corvane".
     AboutWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
@@ -33,7 +33,7 @@ class AboutWindow : public QWidget {
     std::function<QString()> locateTool = findSystemInfoTool;
     std::function<bool(const QString&)> startTool;
 
-  private:
+private:
     Dialogs& dialogs_;
 };
 

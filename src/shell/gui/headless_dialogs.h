@@ -7,7 +7,7 @@
 namespace corvane {
 
 class HeadlessDialogs : public Dialogs {
-  public:
+public:
     MsgAnswer message(const QString& text, const QString& title = QString(),
                       MsgButtons buttons = MsgButtons::Ok, MsgIcon icon = MsgIcon::None) override;
     QString openFile(const FileDialogRequest&) override { return QString(); }

@@ -10,7 +10,7 @@ namespace corvane {
 
 class HelpWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     // objectName "HelpWindow", caption "Corvane 帮助".
     explicit HelpWindow(QWidget* parent = nullptr);
 
@@ -19,7 +19,7 @@ class HelpWindow : public QWidget {
 
     QTextBrowser* browser() const { return browser_; }
 
-  private:
+private:
     QTextBrowser* browser_;
 };
 

@@ -18,7 +18,7 @@ class Workspace;
 
 class MainMenuWindow : public QWidget {
     Q_OBJECT
-  public:
+public:
     using OpenUrl = std::function<void(const QUrl&)>;
 
     // objectName "Form5". `windows` opens the task windows; `openUrl` the web buttons.
@@ -30,10 +30,10 @@ class MainMenuWindow : public QWidget {
 
     void showAndActivate();
 
-  protected:
+protected:
     bool event(QEvent* event) override;
 
-  private:
+private:
     QPushButton* makeButton(const char* name, const QString& caption);
     void openTask(const QString& button);
     // Command4/Command6: the tower chords of the setup into Text6/Text7 of the generator.

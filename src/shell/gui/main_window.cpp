@@ -11,6 +11,7 @@
 #include <QProcess>
 #include <QStatusBar>
 
+#include "generate/cut_set_transaction.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
@@ -195,6 +196,18 @@ QAction* MainWindow::menuAction(const QString& name) const {
 }
 
 void MainWindow::startUp() {
+    // A generation killed mid-way left its backups: put the previous working set back before
+    // anything reads it.
+    try {
+        if (recoverInterruptedGeneration(ws_.appFolder())) {
+            dialogs_.message(
+                "The last cut-file generation did not finish; the previous cut files were "
+                "restored.",
+                "Generation Interrupted");
+        }
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, "Module Main, Load");
+    }
     // 1. The help file: the application folder's corvane.hlp, keyword lookup, empty keyword.
     try {
         helpFile_ = QString::fromStdString(ws_.file("corvane.hlp").string());

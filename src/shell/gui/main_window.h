@@ -31,7 +31,7 @@ struct PortBackendInfo {
 
 class MainWindow : public QMainWindow {
     Q_OBJECT
-  public:
+public:
     static constexpr const char* kTitle = "Corvane 3.0 - 公制版";
 
     MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QWidget* parent = nullptr);
@@ -71,16 +71,16 @@ class MainWindow : public QMainWindow {
     // The tool window the print command prints: the last one active, else the frame itself.
     QWidget* activeChild() const;
 
-  signals:
+signals:
     // After every load of the machine settings and every "Done" of Form9.
     void settingsApplied();
     // Shut-down has finished unloading: the application may quit.
     void shutDownComplete();
 
-  protected:
+protected:
     void closeEvent(QCloseEvent* event) override;
 
-  private:
+private:
     void buildMenus();
     void buildToolbar();
     void buildStatusBar();

@@ -13,7 +13,7 @@
 namespace corvane {
 
 class WindowCatalog {
-  public:
+public:
     using Factory = std::function<QWidget*(QWidget* parent)>;
     using Activate = std::function<void(QWidget&)>;
 
@@ -59,7 +59,7 @@ class WindowCatalog {
 
     static void showModeless(QWidget& window);
 
-  private:
+private:
     struct Entry {
         Factory factory;
         Activate activate;

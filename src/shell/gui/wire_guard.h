@@ -24,7 +24,7 @@ struct WireLevel {
 WireLevel inactiveWireLevel(const MachineSettings& settings);
 
 class WireGuard {
-  public:
+public:
     // Installs the handlers once; `kind`/`device` say how the handler reaches the hardware.
     static void install(PortChoice::Kind kind, const std::string& device);
     // Takes the wire pin of these settings (after every load or "Done" of the settings).

@@ -17,7 +17,7 @@ namespace {
 namespace fs = std::filesystem;
 
 class CutFileCommandsTest : public ::testing::Test {
-  protected:
+protected:
     CutFileCommandsTest() {
         test::writeFile(m.dir / "cut.ct1", "1\r\n2\r\n");
         test::writeFile(m.dir / "cut_cnt.ct2", "2\r\n");

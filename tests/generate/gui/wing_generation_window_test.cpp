@@ -38,7 +38,7 @@ std::string profileText(int points, double thickness) {
 }
 
 class WingGenerationWindowTest : public ::testing::Test {
-  protected:
+protected:
     WingGenerationWindowTest() {
         test::copyResources(m.dir.path());
         m.ws.settings.fields.steps_per_inch = "10";

@@ -41,7 +41,7 @@ void clickBox(QWidget* box) {
 }
 
 class DeviceSettingsWindowTest : public ::testing::Test {
-  protected:
+protected:
     test::TempDir dir;
     SimulatedPort port;
     FakeClock clock;

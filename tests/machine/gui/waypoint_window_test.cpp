@@ -22,7 +22,7 @@ using test::clickToolbar;
 using test::control;
 
 class WaypointWindowTest : public ::testing::Test {
-  protected:
+protected:
     WaypointWindowTest() {
         test::writeFile(waypointFile(), "1.5,-2.25,3,4,5,6,7,8\r\n");
         loadWaypoints(waypointFile(), ws.position);

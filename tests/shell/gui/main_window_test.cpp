@@ -11,6 +11,7 @@
 #include <QToolBar>
 #include <fstream>
 
+#include "generate/cut_set_transaction.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
 #include "platform/gui/toolbar.h"
@@ -63,6 +64,29 @@ TEST_F(ShellTest, MissingSettingsIsReportedThenTheWindowsStillAppear) {
     EXPECT_EQ(w.statusText(1), "起点位置尚未设置");
     EXPECT_EQ(ws_->position.WayPoint1, AxisPosition{});
     EXPECT_EQ(ws_->position.WayPoint2, AxisPosition{});
+}
+
+TEST_F(ShellTest, StartUpPutsBackTheSetThatAKilledGenerationWasReplacing) {
+    {
+        std::ofstream(file("cut.ct1"), std::ios::binary) << "1\r\n2\r\n";
+        std::ofstream(file("cut_cnt.ct2"), std::ios::binary) << "2\r\n";
+        std::ofstream(file("datinfo.ct3"), std::ios::binary) << "\"a.dat\",\"b.dat\",200,200\r\n";
+    }
+    // A killed process runs no destructor: the transaction is left as it was, one rename done.
+    auto* tx = new CutSetTransaction(folder_);
+    tx->begin();
+    tx->stepFile().append("9\r\n");
+    tx->stepFile().close();
+    std::filesystem::rename(file("cut.ct1.part"), file("cut.ct1"));
+
+    dialogs_.answerMessage();
+    startedFrame();
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_EQ(dialogs_.messages()[0].title, "Generation Interrupted");
+    std::ifstream in(file("cut.ct1"), std::ios::binary);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "1\r\n2\r\n");
+    EXPECT_FALSE(std::filesystem::exists(file("hold.open")));
+    EXPECT_FALSE(std::filesystem::exists(file("hold1")));
 }
 
 TEST_F(ShellTest, StartUpReadsTheWaypointsAndClearsTheFlags) {

@@ -19,7 +19,7 @@
 namespace corvane {
 
 class ShellTest : public ::testing::Test {
-  protected:
+protected:
     void SetUp() override {
         ASSERT_TRUE(dir_.isValid());
         folder_ = std::filesystem::path(dir_.path().toStdString());
