@@ -277,17 +277,8 @@ void WingGenerationWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool WingGenerationWindow::event(QEvent* event) {
-    // Coming back from one of our own message boxes or file dialogs is not an activation: the
-    // operator's typing stays.
-    if (event->type() == QEvent::WindowDeactivate) {
-        const QWidget* next = QApplication::activeWindow();
-        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
-                               (next != nullptr && next != this && next->isModal());
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        if (!deactivatedByDialog_) activated();
-        deactivatedByDialog_ = false;
-    }
+    // Coming back from one of our own message boxes or file dialogs is not an activation.
+    if (activation_.isActivation(this, event)) activated();
     return QWidget::event(event);
 }
 

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "generate/cut_generator.h"
+#include "platform/gui/activation_tracker.h"
 
 class QCheckBox;
 class QLabel;
@@ -77,7 +78,7 @@ private:
     bool waitCursor_ = false;
     // The common dialog's starting folder: none of its own until a save step gives it one.
     QString dialogFolder_;
-    bool deactivatedByDialog_ = false;
+    ActivationTracker activation_;
 };
 
 }  // namespace corvane

@@ -1,6 +1,5 @@
 #include "machine/gui/device_settings_window.h"
 
-#include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QComboBox>
@@ -338,17 +337,8 @@ void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
 }
 
 bool DeviceSettingsWindow::event(QEvent* event) {
-    // Coming back from one of our own message boxes or file dialogs is not an activation: the
-    // operator's typing stays.
-    if (event->type() == QEvent::WindowDeactivate) {
-        const QWidget* next = QApplication::activeWindow();
-        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
-                               (next != nullptr && next != this && next->isModal());
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        if (!deactivatedByDialog_) placeOnFrame();
-        deactivatedByDialog_ = false;
-    }
+    // Coming back from one of our own message boxes or file dialogs is not an activation.
+    if (activation_.isActivation(this, event)) placeOnFrame();
     return QWidget::event(event);
 }
 

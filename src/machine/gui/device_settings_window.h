@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "machine/machine_settings.h"
+#include "platform/gui/activation_tracker.h"
 
 class QCheckBox;
 class QComboBox;
@@ -89,7 +90,7 @@ private:
     bool refreshing_ = false;
     // The fields as the file gave them (last load or "Done"): what an unload falls back to.
     SettingsFields saved_;
-    bool deactivatedByDialog_ = false;
+    ActivationTracker activation_;
 };
 
 }  // namespace corvane

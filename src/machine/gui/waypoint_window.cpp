@@ -1,6 +1,5 @@
 #include "machine/gui/waypoint_window.h"
 
-#include <QApplication>
 #include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
@@ -151,17 +150,8 @@ void WaypointWindow::onToolbar(int index) {
 }
 
 bool WaypointWindow::event(QEvent* event) {
-    // Coming back from one of our own message boxes or file dialogs is not an activation: the
-    // operator's typing stays.
-    if (event->type() == QEvent::WindowDeactivate) {
-        const QWidget* next = QApplication::activeWindow();
-        deactivatedByDialog_ = QApplication::activeModalWidget() != nullptr ||
-                               (next != nullptr && next != this && next->isModal());
-    }
-    if (event->type() == QEvent::WindowActivate) {
-        if (!deactivatedByDialog_) activated();
-        deactivatedByDialog_ = false;
-    }
+    // Coming back from one of our own message boxes or file dialogs is not an activation.
+    if (activation_.isActivation(this, event)) activated();
     return QWidget::event(event);
 }
 

@@ -6,6 +6,8 @@
 #include <QWidget>
 #include <array>
 
+#include "platform/gui/activation_tracker.h"
+
 class QLineEdit;
 
 namespace corvane {
@@ -46,7 +48,7 @@ private:
     Dialogs& dialogs_;
     Toolbar* toolbar_ = nullptr;
     std::array<QLineEdit*, 4> fields_{};
-    bool deactivatedByDialog_ = false;
+    ActivationTracker activation_;
 };
 
 }  // namespace corvane
