@@ -15,13 +15,13 @@ namespace corvane {
 
 namespace {
 
-struct ButtonSpec {
+struct JogButton {
     const char* name;
     const char* caption;
     PairMove move;
 };
 
-const ButtonSpec kButtons[] = {
+const JogButton kButtons[] = {
     {"Command2", "后退", PairMove::XBack},
     {"Command3", "向前", PairMove::XForward},
     {"Command4", "上", PairMove::YUp},
@@ -47,10 +47,10 @@ PairJogWindow::PairJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
         grid->addWidget(fields_[row], row, 1);
         grid->addWidget(new QLabel(QStringLiteral("Travel in mm"), this), row, 2);
         for (int k = 0; k < 2; ++k) {
-            const ButtonSpec& spec = kButtons[row * 2 + k];
-            auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
-            button->setObjectName(QString::fromUtf8(spec.name));
-            const PairMove m = spec.move;
+            const JogButton& entry = kButtons[row * 2 + k];
+            auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
+            button->setObjectName(QString::fromUtf8(entry.name));
+            const PairMove m = entry.move;
             connect(button, &QPushButton::clicked, this, [this, m] { move(m); });
             grid->addWidget(button, row, 3 + k);
         }

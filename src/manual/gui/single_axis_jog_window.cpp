@@ -15,13 +15,13 @@ namespace corvane {
 
 namespace {
 
-struct ButtonSpec {
+struct JogButton {
     const char* name;
     const char* caption;
     AxisMove move;
 };
 
-const ButtonSpec kButtons[] = {
+const JogButton kButtons[] = {
     {"Command2", "后退", AxisMove::X1Back}, {"Command3", "向前", AxisMove::X1Forward},
     {"Command4", "上", AxisMove::Y1Up},     {"Command5", "下", AxisMove::Y1Down},
     {"Command6", "后退", AxisMove::X2Back}, {"Command7", "向前", AxisMove::X2Forward},
@@ -50,10 +50,10 @@ SingleAxisJogWindow::SingleAxisJogWindow(Workspace& ws, Dialogs& dialogs, QWidge
         grid->addWidget(fields_[axis], axis, 1);
         grid->addWidget(travel, axis, 2);
         for (int k = 0; k < 2; ++k) {
-            const ButtonSpec& spec = kButtons[axis * 2 + k];
-            auto* button = new QPushButton(QString::fromUtf8(spec.caption), this);
-            button->setObjectName(QString::fromUtf8(spec.name));
-            const AxisMove m = spec.move;
+            const JogButton& entry = kButtons[axis * 2 + k];
+            auto* button = new QPushButton(QString::fromUtf8(entry.caption), this);
+            button->setObjectName(QString::fromUtf8(entry.name));
+            const AxisMove m = entry.move;
             connect(button, &QPushButton::clicked, this, [this, m] { move(m); });
             grid->addWidget(button, axis, 3 + k);
         }

@@ -55,7 +55,7 @@ int main(int argc, char** argv) {
     parser.addOption({"port",
                       "Port backend: sim, direct, ppdev or ppdev:/dev/parportN "
                       "(default: CORVANE_PORT, else sim).",
-                      "SPEC"});
+                      "BACKEND"});
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
     parser.addOption({"wire-on",
