@@ -6,6 +6,17 @@
 
 namespace corvane {
 
+MsgAnswer closedBoxAnswer(MsgButtons buttons) {
+    switch (buttons) {
+        case MsgButtons::Ok:
+            return MsgAnswer::Ok;
+        case MsgButtons::YesNo:
+            return MsgAnswer::No;
+        default:
+            return MsgAnswer::Cancel;
+    }
+}
+
 void reportError(Dialogs& dialogs, const RunError& error, const QString& label) {
     const std::string text = errorReportText(error, label.toStdString());
     dialogs.message(QString::fromStdString(text), QString(), MsgButtons::Ok, MsgIcon::None);

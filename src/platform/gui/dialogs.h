@@ -54,6 +54,10 @@ private:
     QWidget* parent_ = nullptr;
 };
 
+// The answer of a box closed without choosing (or not shown at all): Cancel where there is one,
+// No for Yes/No, OK for a lone OK.
+MsgAnswer closedBoxAnswer(MsgButtons buttons);
+
 // The error report of every handler: "Error encountered, Error Number <n>, <description>\r<label>"
 // in a message box with an OK button and no title.
 void reportError(Dialogs& dialogs, const RunError& error, const QString& label);

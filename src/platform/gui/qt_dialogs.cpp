@@ -95,14 +95,7 @@ MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButto
             break;
     }
     // Closing the box with its close button: Cancel where there is one, else the only answer.
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        default:
-            return MsgAnswer::Cancel;
-    }
+    return closedBoxAnswer(buttons);
 }
 
 QString QtDialogs::openFile(const FileDialogRequest& request) {

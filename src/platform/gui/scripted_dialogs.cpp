@@ -93,14 +93,7 @@ MsgAnswer ScriptedDialogs::message(const QString& text, const QString& title, Ms
     call.icon = icon;
     if (auto answer = next(call)) return answer->message;
     // Unscripted: the most cautious answer the box offers.
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        default:
-            return MsgAnswer::Cancel;
-    }
+    return closedBoxAnswer(buttons);
 }
 
 QString ScriptedDialogs::openFile(const FileDialogRequest& request) {

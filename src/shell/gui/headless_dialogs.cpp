@@ -10,14 +10,7 @@ MsgAnswer HeadlessDialogs::message(const QString& text, const QString& title, Ms
     shown.replace(QLatin1Char('\r'), QLatin1Char('\n'));
     std::fprintf(stderr, "corvane: message%s%s: %s\n", title.isEmpty() ? "" : " ",
                  title.toLocal8Bit().constData(), shown.toLocal8Bit().constData());
-    switch (buttons) {
-        case MsgButtons::Ok:
-            return MsgAnswer::Ok;
-        case MsgButtons::YesNo:
-            return MsgAnswer::No;
-        default:
-            return MsgAnswer::Cancel;
-    }
+    return closedBoxAnswer(buttons);
 }
 
 }  // namespace corvane
