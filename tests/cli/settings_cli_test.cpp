@@ -40,41 +40,8 @@ CliResult runSettings(const test::TempDir& dir) {
     return r;
 }
 
-std::vector<std::string> defaults() {
-    return {"0",
-            "#TRUE#",
-            "#FALSE#",
-            "\"0\"",
-            "0",
-            "\"0\"",
-            "\"0\"",
-            "\"4000\"",
-            "\"300\"",
-            "\"300\"",
-            "\"Pin 2\"",
-            "\"Pin 3\"",
-            "\"Pin 4\"",
-            "\"Pin 5\"",
-            "\"Pin 6\"",
-            "\"Pin 7\"",
-            "\"Pin 8\"",
-            "\"Pin 9\"",
-            "\"未使用     \"",
-            "\"378h\"",
-            "#TRUE#",
-            "#FALSE#",
-            "1",
-            "0",
-            "0",
-            "0",
-            "0",
-            "\"0\""};
-}
-
 void writeSettings(const test::TempDir& dir, const std::vector<std::string>& values) {
-    std::string line;
-    for (std::size_t i = 0; i < values.size(); ++i) line += (i ? "," : "") + values[i];
-    test::writeFile(dir / "settings.txt", utf8ToGbk(line + "\r\n"));
+    test::writeFile(dir / "settings.txt", test::settingsLine(values));
 }
 
 TEST(SettingsCli, PrintsEveryDerivedValueOfTheShippedFile) {
@@ -103,7 +70,7 @@ TEST(SettingsCli, PrintsEveryDerivedValueOfTheShippedFile) {
 
 TEST(SettingsCli, ReversedSharedPinsWirePinAndHalfSteps) {
     test::TempDir dir;
-    auto v = defaults();
+    auto v = test::resetDefaultsValues();
     v[7] = "\"157.5\"";
     v[11] = "\"Pin 9\"";  // X1 step shares Y2's step pin
     v[18] = "\"Pin 16\"";
@@ -139,7 +106,7 @@ TEST(SettingsCli, EveryWirePinAndLevel) {
     for (int i = 0; i < 4; ++i) {
         for (bool low : {true, false}) {
             test::TempDir dir;
-            auto v = defaults();
+            auto v = test::resetDefaultsValues();
             v[18] = std::string("\"") + pins[i] + "\"";
             v[20] = low ? "#TRUE#" : "#FALSE#";
             v[21] = low ? "#FALSE#" : "#TRUE#";
@@ -162,7 +129,7 @@ TEST(SettingsCli, MissingFileReportsFileNotFound) {
 
 TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
     test::TempDir dir;
-    auto v = defaults();
+    auto v = test::resetDefaultsValues();
     v.resize(27);
     writeSettings(dir, v);
     CliResult shortFile = runSettings(dir);
@@ -170,7 +137,7 @@ TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
     EXPECT_EQ(shortFile.err,
               "Error encountered, Error Number 62, Input past end of file\nModule 9, Load Data\n");
 
-    v = defaults();
+    v = test::resetDefaultsValues();
     v[7] = "\"0\"";
     writeSettings(dir, v);
     CliResult zero = runSettings(dir);
@@ -178,7 +145,7 @@ TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
     EXPECT_EQ(zero.err,
               "Error encountered, Error Number 11, Division by zero\nModule 9, Load Data\n");
 
-    v = defaults();
+    v = test::resetDefaultsValues();
     v[0] = "\"yes\"";
     writeSettings(dir, v);
     CliResult bad = runSettings(dir);

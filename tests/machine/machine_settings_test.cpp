@@ -17,38 +17,6 @@ namespace {
 
 using test::TempDir;
 
-// The 28 values of a settings line, as they stand in the file (already quoted where texts).
-std::vector<std::string> defaultValues() {
-    return {"0",
-            "#TRUE#",
-            "#FALSE#",
-            "\"0\"",
-            "0",
-            "\"0\"",
-            "\"0\"",
-            "\"4000\"",
-            "\"300\"",
-            "\"300\"",
-            "\"Pin 2\"",
-            "\"Pin 3\"",
-            "\"Pin 4\"",
-            "\"Pin 5\"",
-            "\"Pin 6\"",
-            "\"Pin 7\"",
-            "\"Pin 8\"",
-            "\"Pin 9\"",
-            "\"未使用     \"",
-            "\"378h\"",
-            "#TRUE#",
-            "#FALSE#",
-            "1",
-            "0",
-            "0",
-            "0",
-            "0",
-            "\"0\""};
-}
-
 enum Field {
     kLeadIn = 0,
     kSteps = 7,
@@ -71,12 +39,6 @@ enum Field {
     kKerf = 27
 };
 
-std::string line(const std::vector<std::string>& values) {
-    std::string s;
-    for (std::size_t i = 0; i < values.size(); ++i) s += (i ? "," : "") + values[i];
-    return utf8ToGbk(s + "\r\n");
-}
-
 struct Loaded {
     MachineSettings s;
     int error = 0;
@@ -95,13 +57,13 @@ Loaded loadLine(const std::string& bytes) {
 }
 
 Loaded loadValues(std::vector<std::string> values) {
-    return loadLine(line(values));
+    return loadLine(test::settingsLine(values));
 }
 
 TEST(MachineSettings, ResetDefaultsLineIsTheShippedFileByteForByte) {
     MachineSettings s;
     s.fields.resetDefaults();
-    std::string expected = line(defaultValues());
+    std::string expected = test::settingsLine(test::resetDefaultsValues());
     EXPECT_EQ(s.fileLine(), expected);
     EXPECT_EQ(test::readFile(std::string(CORVANE_RESOURCES) + "/settings.txt"), expected);
     EXPECT_EQ(s.fields.enable_hold, "");  // Reset Defaults leaves these alone
@@ -109,7 +71,7 @@ TEST(MachineSettings, ResetDefaultsLineIsTheShippedFileByteForByte) {
 }
 
 TEST(MachineSettings, DefaultsDeriveEveryValue) {
-    Loaded l = loadValues(defaultValues());
+    Loaded l = loadValues(test::resetDefaultsValues());
     ASSERT_EQ(l.error, 0);
     const DerivedSettings& d = l.s.derived;
     EXPECT_EQ(d.DataPort, 888);
@@ -140,7 +102,7 @@ TEST(MachineSettings, DefaultsDeriveEveryValue) {
 }
 
 TEST(MachineSettings, StepsRoundHalfToEvenAndSliderTakesTheWholePart) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kSteps] = "\"157.5\"";
     Loaded a = loadValues(v);
     EXPECT_EQ(a.s.derived.StepsPerMm, 158);
@@ -155,7 +117,7 @@ TEST(MachineSettings, StepsRoundHalfToEvenAndSliderTakesTheWholePart) {
 }
 
 TEST(MachineSettings, FixedPointAmounts) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[3] = "\"12.34565\"";  // lead_in_amount
     v[5] = "\"20.5\"";      // depth
     v[6] = "\"abc\"";       // width: no number
@@ -168,7 +130,7 @@ TEST(MachineSettings, FixedPointAmounts) {
 }
 
 TEST(MachineSettings, ReversalSwapsThePatterns) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kReverseX1] = "1";
     v[kReverseY1] = "1";
     v[kReverseX2] = "1";
@@ -205,7 +167,7 @@ TEST(MachineSettings, GreyBoxKeepsThePreviousPatterns) {
     EXPECT_EQ(s.derived.X1Back, 2);
     EXPECT_TRUE(s.derived.X1.Reversed);
     // A fresh record with a grey box has never derived the axis: all patterns 0.
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kReverseY2] = "2";
     Loaded l = loadValues(v);
     EXPECT_EQ(l.error, 0);
@@ -217,7 +179,7 @@ TEST(MachineSettings, GreyBoxKeepsThePreviousPatterns) {
 }
 
 TEST(MachineSettings, SharedAndUnknownPins) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kX1Step] = "\"Pin 9\"";  // shares a pin with Y2's step
     v[kX2Dir] = "\"pin 6\"";   // lower case: not recognised
     v[kY1Step] = "\"Pin 10\"";
@@ -248,7 +210,7 @@ TEST(MachineSettings, SharedAndUnknownPins) {
 }
 
 TEST(MachineSettings, PortAddressTexts) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kPort] = "\"278h\"";
     EXPECT_EQ(loadValues(v).s.derived.DataPort, 632);
     v[kPort] = "\"0x378\"";
@@ -270,7 +232,7 @@ TEST(MachineSettings, WirePinTable) {
         {"Pin 16", false, "4", "2"}, {"Pin 17", false, "0", "3"},
     };
     for (const Case& c : cases) {
-        auto v = defaultValues();
+        auto v = test::resetDefaultsValues();
         v[kEnable] = std::string("\"") + c.pin + "\"";
         v[kActiveLow] = c.low ? "#TRUE#" : "#FALSE#";
         v[kActiveHigh] = c.low ? "#FALSE#" : "#TRUE#";
@@ -298,7 +260,7 @@ TEST(MachineSettings, WirePinTable) {
 }
 
 TEST(MachineSettings, OptionsOfAGroupExcludeEachOther) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[1] = "#TRUE#";
     v[2] = "#TRUE#";  // vertical selected last wins
     v[kActiveLow] = "#TRUE#";
@@ -311,18 +273,19 @@ TEST(MachineSettings, OptionsOfAGroupExcludeEachOther) {
 }
 
 TEST(MachineSettings, ExtraValuesAndLinesAreIgnoredAndUtf8IsRead) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v.push_back("\"29th\"");
-    std::string bytes = line(v) + "second line,1,2\r\n";
+    std::string bytes = test::settingsLine(v) + "second line,1,2\r\n";
     EXPECT_EQ(loadLine(bytes).error, 0);
     std::string utf8;
-    for (std::size_t i = 0; i < 28; ++i) utf8 += (i ? "," : "") + defaultValues()[i];
+    for (std::size_t i = 0; i < 28; ++i) utf8 += (i ? "," : "") + test::resetDefaultsValues()[i];
     Loaded l = loadLine(utf8);  // UTF-8, no line end at all
     EXPECT_EQ(l.error, 0);
     EXPECT_EQ(l.s.fields.enable, "未使用     ");
     // Values spread over lines, LF only, blanks before values.
     std::string spread;
-    for (std::size_t i = 0; i < 28; ++i) spread += " " + defaultValues()[i] + (i % 5 ? "," : "\n");
+    for (std::size_t i = 0; i < 28; ++i)
+        spread += " " + test::resetDefaultsValues()[i] + (i % 5 ? "," : "\n");
     Loaded m = loadLine(utf8ToGbk(spread));
     EXPECT_EQ(m.error, 0);
     EXPECT_EQ(m.s.derived.Y2Up, 192);
@@ -346,7 +309,7 @@ TEST(MachineSettings, MissingFileChangesNothing) {
 }
 
 TEST(MachineSettings, ShortFileKeepsTheFieldsReadAndDerivesNothing) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v.resize(20);  // ends after port_address
     Loaded l = loadValues(v);
     EXPECT_EQ(l.error, 62);
@@ -360,7 +323,7 @@ TEST(MachineSettings, ShortFileKeepsTheFieldsReadAndDerivesNothing) {
 }
 
 TEST(MachineSettings, BadValuesStopAtTheirField) {
-    auto v = defaultValues();
+    auto v = test::resetDefaultsValues();
     v[kReverseX1] = "\"yes\"";
     Loaded a = loadValues(v);
     EXPECT_EQ(a.error, 13);
@@ -368,7 +331,7 @@ TEST(MachineSettings, BadValuesStopAtTheirField) {
     EXPECT_EQ(a.s.fields.kerf, ".02");  // later fields not updated
     EXPECT_EQ(a.s.derived.DataPort, 0);
 
-    v = defaultValues();
+    v = test::resetDefaultsValues();
     v[kLeadIn] = "#TRUE#";
     EXPECT_EQ(loadValues(v).error, 380);
     v[kLeadIn] = "3";
@@ -377,14 +340,14 @@ TEST(MachineSettings, BadValuesStopAtTheirField) {
     EXPECT_EQ(loadValues(v).error, 380);
     v[kLeadIn] = "2";
     EXPECT_EQ(loadValues(v).error, 0);
-    v = defaultValues();
+    v = test::resetDefaultsValues();
     v[kActiveLow] = "\"maybe\"";
     EXPECT_EQ(loadValues(v).error, 13);
 }
 
 TEST(MachineSettings, StepsZeroDerivesPinsAndPortsButNotTheAmounts) {
     for (const char* steps : {"\"0\"", "\"\"", "\"abc\"", "\"0.4\""}) {
-        auto v = defaultValues();
+        auto v = test::resetDefaultsValues();
         v[kSteps] = steps;
         v[kKerf] = "\"0.3\"";
         v[kEnable] = "\"Pin 14\"";

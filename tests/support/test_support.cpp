@@ -7,6 +7,7 @@
 #include <iterator>
 #include <stdexcept>
 
+#include "common/text_encoding.h"
 #include "machine/machine_settings.h"
 
 namespace corvane::test {
@@ -38,6 +39,43 @@ std::string resetDefaultsLine() {
     MachineSettings s;
     s.fields.resetDefaults();
     return s.fileLine();
+}
+
+std::vector<std::string> resetDefaultsValues() {
+    return {"0",
+            "#TRUE#",
+            "#FALSE#",
+            "\"0\"",
+            "0",
+            "\"0\"",
+            "\"0\"",
+            "\"4000\"",
+            "\"300\"",
+            "\"300\"",
+            "\"Pin 2\"",
+            "\"Pin 3\"",
+            "\"Pin 4\"",
+            "\"Pin 5\"",
+            "\"Pin 6\"",
+            "\"Pin 7\"",
+            "\"Pin 8\"",
+            "\"Pin 9\"",
+            "\"未使用     \"",
+            "\"378h\"",
+            "#TRUE#",
+            "#FALSE#",
+            "1",
+            "0",
+            "0",
+            "0",
+            "0",
+            "\"0\""};
+}
+
+std::string settingsLine(const std::vector<std::string>& values) {
+    std::string s;
+    for (std::size_t i = 0; i < values.size(); ++i) s += (i ? "," : "") + values[i];
+    return utf8ToGbk(s + "\r\n");
 }
 
 void copyResources(const std::filesystem::path& folder) {

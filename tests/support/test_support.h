@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
@@ -33,6 +34,11 @@ std::string readFile(const std::filesystem::path& path);
 
 // The "Reset Defaults" settings line (GBK, CR LF) as it is written to settings.txt.
 std::string resetDefaultsLine();
+
+// The 28 values of that line as they stand in the file (texts already quoted), to edit in tests.
+std::vector<std::string> resetDefaultsValues();
+// A settings line from such values: comma-joined, GBK, CR LF.
+std::string settingsLine(const std::vector<std::string>& values);
 
 // Copies the shipped resources (settings.txt, waypoint.txt, templates ...) into `folder`.
 void copyResources(const std::filesystem::path& folder);
