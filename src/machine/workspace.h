@@ -65,6 +65,19 @@ public:
 
     void setStatus(int panel, const std::string& text) { showStatus(panel, text); }
 
+    // True when the settings name one of the known port addresses. Without one nothing may be
+    // written to any port: no step, no wire.
+    bool portKnown() const { return settings.derived.DataPort != 0; }
+    // Empty with a known port; otherwise the one message that says why nothing can move or heat
+    // and how to fix it (every refusing command shows it, titled kNoPortTitle).
+    std::string portRefusal() const {
+        if (portKnown()) return {};
+        return "No parallel port is set: the port address in 设备设置 (端口地址) is not one of "
+               "378h, 278h or 3BCh, so nothing is written to the port. Open 设备设置, choose the "
+               "port address and press Done.";
+    }
+    static constexpr const char* kNoPortTitle = "No Port";
+
 private:
     std::filesystem::path appFolder_;
     PortIo* port_;
