@@ -495,10 +495,10 @@ void DelayPointEditor::onScroll(int value) {
 // The list
 
 void DelayPointEditor::setActiveCountToList() {
-    // The count follows the list at once; the points follow with it, so the count never names
-    // more points than the set holds and the status tells which points are active.
-    ws_.delays.ActiveDelayPoints = listedSteps();
-    ws_.delays.ActiveDelayPointCount = list_->count();
+    // Only the count follows the list at once; the points change on a saved list alone, so a No
+    // to the save question still keeps them. The count never names more points than the set has.
+    ws_.delays.ActiveDelayPointCount =
+        std::min(list_->count(), static_cast<int>(ws_.delays.ActiveDelayPoints.size()));
     showDelayStatus(ws_);
 }
 
