@@ -262,7 +262,12 @@ void DeviceSettingsWindow::updateFrames() {
 }
 
 bool DeviceSettingsWindow::loadSettings() {
+    // A load is a fresh window: it starts from the initial values and enabled frames, so a file
+    // that fails part-way leaves the initial values beyond the failure, not an earlier state.
     loaded_ = true;
+    ws_.settings.fields = SettingsFields{};
+    frame2_->setEnabled(true);
+    frame4_->setEnabled(true);
     bool ok = true;
     try {
         ws_.settings.load(ws_.file("settings.txt"));
@@ -273,12 +278,14 @@ bool DeviceSettingsWindow::loadSettings() {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
     }
-    // Whatever the file gave, the controls show it; the frames follow their check boxes even
-    // when a later step failed, so the window never shows a ticked box over a dead frame.
+    // Whatever the file gave, the controls show it; the frames follow their boxes only when the
+    // load got to that step, which comes after every derivation.
     saved_ = ws_.settings.fields;
     refreshFromModel();
-    updateFrames();
-    if (ok) emit settingsApplied();
+    if (ok) {
+        updateFrames();
+        emit settingsApplied();
+    }
     return ok;
 }
 
