@@ -188,6 +188,8 @@ QLineEdit* WingSetupWindow::addBox(QWidget* frame, QGridLayout* grid, int row, i
     l->setObjectName(QStringLiteral("Label%1").arg(number));
     auto* box = new QLineEdit(frame);
     box->setObjectName(QStringLiteral("Text%1").arg(number));
+    // Calculated chords and spans run to four digits and two decimals.
+    box->setMinimumWidth(widthToShow(*box, QStringLiteral("1234.56")));
     l->setBuddy(box);
     grid->addWidget(l, row, 0);
     grid->addWidget(box, row, 1);
