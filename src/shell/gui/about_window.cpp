@@ -8,6 +8,7 @@
 #include <QVBoxLayout>
 
 #include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
 
 namespace corvane {
 
@@ -67,6 +68,13 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
     layout->addStretch();
     layout->addLayout(buttons);
     resize(420, 220);
+}
+
+void AboutWindow::showAndActivate() {
+    show();
+    placeInFrame(*this, Placement::Centre);
+    raise();
+    activateWindow();
 }
 
 void AboutWindow::showSystemInfo() {

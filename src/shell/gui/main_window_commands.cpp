@@ -60,11 +60,11 @@ void MainWindow::printActiveWindow() {
     printWindow(dialogs_, *window);
 }
 
-void MainWindow::openHelp() {
+void MainWindow::openHelp(const QString& keyword) {
     auto* help = windows_.load<HelpWindow>(QStringLiteral("HelpWindow"));
     if (help == nullptr) return;
     QString error;
-    if (!help->open(helpFile_, QString(), &error)) {
+    if (!help->open(helpFile_, keyword, &error)) {
         dialogs_.message(error, QStringLiteral("Corvane 帮助"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
@@ -72,11 +72,20 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::openWebsite() {
-    if (openUrl) openUrl(websiteUrl());
+    openWebPage(WebPage::Home);
 }
 
 void MainWindow::openSupport() {
-    if (openUrl) openUrl(supportUrl());
+    openWebPage(WebPage::Support);
+}
+
+void MainWindow::openWebPage(WebPage page) {
+    const QUrl& url = page == WebPage::Home ? homePageUrl : supportPageUrl;
+    if (url.isValid() && !url.isEmpty()) {
+        if (openUrl) openUrl(url);
+        return;
+    }
+    openHelp(page == WebPage::Support ? QString::fromUtf8(kSupportHelpTopic) : QString());
 }
 
 void MainWindow::startPortscope() {

@@ -61,11 +61,7 @@ void MainWindow::registerWindows() {
 
     windows_.addWindow<MainMenuWindow>("Form5", [this, &ws, &dialogs](QWidget* parent) {
         auto* w = new MainMenuWindow(
-            ws, dialogs, windows_,
-            [this](const QUrl& url) {
-                if (openUrl) openUrl(url);
-            },
-            parent);
+            ws, dialogs, windows_, [this](WebPage page) { openWebPage(page); }, parent);
         // Closing the main menu unloads it; the next use loads it afresh.
         w->setAttribute(Qt::WA_DeleteOnClose);
         return w;

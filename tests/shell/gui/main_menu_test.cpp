@@ -51,10 +51,17 @@ TEST_F(ShellTest, MainMenuOpensExistingWindowsAndIgnoresMissingOnes) {
     }
     EXPECT_TRUE(dialogs_.calls().empty());
 
+    // The web buttons go where the Help menu's links go: configured pages, else the help.
+    w.homePageUrl = QUrl("https://home.test/");
+    w.supportPageUrl = QUrl("https://home.test/help/support.htm");
     QTest::mouseClick(button(menu, "Command12"), Qt::LeftButton);
     QTest::mouseClick(button(menu, "Command9"), Qt::LeftButton);
-    ASSERT_EQ(urls_.size(), 2);
-    EXPECT_TRUE(urls_[1].endsWith("/support.htm"));
+    EXPECT_EQ(urls_, (QStringList{"https://home.test/", "https://home.test/help/support.htm"}));
+    w.supportPageUrl = QUrl();
+    QTest::mouseClick(button(menu, "Command9"), Qt::LeftButton);
+    EXPECT_EQ(urls_.size(), 2);
+    ASSERT_NE(w.windows().loaded("HelpWindow"), nullptr);
+    EXPECT_TRUE(w.windows().loaded("HelpWindow")->isVisible());
 }
 
 TEST_F(ShellTest, GenerationWindowGetsTheTowerChordsFromTheSetup) {
@@ -125,6 +132,12 @@ TEST_F(ShellTest, AboutBoxShowsTitleVersionAndSaysWhenNoSystemInformationToolExi
     QTest::mouseClick(about->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
     EXPECT_EQ(started, QStringList{"/usr/bin/hardinfo"});
     EXPECT_EQ(dialogs_.messages().size(), 1u);
+
+    // Over the main window: centred in its inner area.
+    const QWidget* inner = w.centralWidget();
+    const QRect area(inner->mapToGlobal(QPoint(0, 0)), inner->size());
+    EXPECT_TRUE(area.contains(about->frameGeometry())) << about->frameGeometry().x();
+    EXPECT_LE(std::abs(about->frameGeometry().center().x() - area.center().x()), 1);
 
     QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     EXPECT_FALSE(about->isVisible());
