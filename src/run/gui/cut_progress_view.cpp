@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWidget>
+#include <algorithm>
 
 #include "common/run_error.h"
 #include "machine/workspace.h"
@@ -47,6 +49,20 @@ void CutProgressView::setUp() {
         view->setLimits(-0.1, -0.1, 1.1, 0.1);
         view->setViewWindow(-0.1, -1.0, 1.0, 1.0);
         view->setDates(now, now);
+        view->regenerate();
+    }
+    for (int i = 0; i < 2; ++i) {
+        const QSignalBlocker quiet(bars_[i]);
+        bars_[i]->setValue(0);
+        previous_[i] = 0;
+    }
+    left_ = {};
+    right_ = {};
+}
+
+void CutProgressView::clearDrawings() {
+    for (DrawingView* view : views_) {
+        view->clear();
         view->regenerate();
     }
     left_ = {};
@@ -133,10 +149,13 @@ void CutProgressView::onScroll(int bar, int value) {
 void CutProgressView::layOut(QSize windowSize, int top, bool sideBySide) {
     const int frameW = sideBySide ? static_cast<int>(0.48 * windowSize.width())
                                   : static_cast<int>(0.97 * windowSize.width());
-    const int frameH = sideBySide ? static_cast<int>(0.84 * windowSize.height())
-                                  : static_cast<int>(0.42 * windowSize.height());
+    int frameH = sideBySide ? static_cast<int>(0.84 * windowSize.height())
+                            : static_cast<int>(0.42 * windowSize.height());
     const int left = twipsX(window_, 100);
     const int gap = twipsY(window_, 150);
+    // A short window (a small screen, or controls taller than planned) keeps both frames whole.
+    const int room = windowSize.height() - top - twipsY(window_, 60);
+    frameH = std::max(40, std::min(frameH, sideBySide ? room : (room - gap) / 2));
     const int barW = twipsX(window_, 200);
     for (int i = 0; i < 2; ++i) {
         const int x = sideBySide ? left + i * (frameW + twipsX(window_, 150)) : left;

@@ -25,8 +25,11 @@ public:
     // DXFReader2/VScroll2 as children of `window`.
     explicit CutProgressView(QWidget& window);
 
-    // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates).
+    // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates),
+    // and puts both scroll bars back to 0: a newly loaded window's view and bars agree.
     void setUp();
+    // Removes the profiles and every mark; zoom, scroll and bars stay as the operator left them.
+    void clearDrawings();
 
     // Replaces both drawings with the profiles at their scales. `progress(value, maximum)` is
     // called for every entity appended (the "Loading Drawing" bar); it may let events run.
@@ -46,7 +49,8 @@ public:
     void zoomOut();
 
     // Frames side by side (the foam runner) or one above the other (the wing runner), sized from
-    // the window's size; `top` is where the frames start inside the window (pixels).
+    // the window's size; `top` is where the frames start inside the window (pixels). Frames are
+    // made shorter than their share when the window is too short to hold them whole.
     void layOut(QSize windowSize, int top, bool sideBySide = false);
 
     DrawingView& leftView() { return *views_[0]; }

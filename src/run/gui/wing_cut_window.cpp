@@ -7,9 +7,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMetaMethod>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QWindow>
 
@@ -166,12 +166,19 @@ void WingCutWindow::load() {
     toolbar_->setButtonCaption(kWire, wireDesignCaption());
     toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
     percentLabel_->setText(QStringLiteral("0"));
+    {
+        const QSignalBlocker quiet(pauseText_);
+        pauseText_->setText(QStringLiteral("1"));
+    }
     progress_->setUp();
     if (const QWidget* frame = frameOf(*this)) {
-        const auto* main = qobject_cast<const QMainWindow*>(frame);
-        const QWidget* inner = main && main->centralWidget() ? main->centralWidget() : frame;
-        resize(inner->width() - twipsToPixels(200, logicalDpiX()),
-               inner->height() - twipsToPixels(100, logicalDpiY()));
+        // The main window's area less 200 by 100 twips, short enough that the title bar and
+        // frame leave the main window's status bar in view.
+        const QWidget* inner = innerAreaOf(*frame);
+        resize(fitInInnerArea(*this,
+                              QSize(inner->width() - twipsToPixels(200, logicalDpiX()),
+                                    inner->height() - twipsToPixels(100, logicalDpiY())),
+                              Placement::Corner, frame));
     } else if (!testAttribute(Qt::WA_Resized)) {
         resize(1000, 720);
     }
@@ -233,7 +240,8 @@ void WingCutWindow::activate() {
     loadingFrame_->show();
     QCoreApplication::processEvents();
 
-    progress_->setUp();
+    // The drawings are built again; the zoom and scroll the operator chose stay.
+    progress_->clearDrawings();
     const WingSetDrawing set = loadWingSetDrawing(ws_);
     using R = WingSetDrawing::Result;
     switch (set.result) {
@@ -269,11 +277,15 @@ void WingCutWindow::activate() {
                 QCoreApplication::processEvents();
             });
             loadingFrame_->hide();
-            // A count file that cannot be read leaves the set as far as it was read; the cut's own
-            // reading reports the problem when the operator begins.
-            rebuildActiveDelayPointsReported(ws_);
-            markDelayPoints();
             break;
+    }
+    // Past the eight values a failed drawing step is skipped, so the delay points are read
+    // again whether or not the profiles could be drawn; a count file that cannot be read is
+    // reported with the rebuild's own label and leaves the points read before the fault.
+    if (set.result == R::Ok || set.result == R::ProfileUnreadable) {
+        const std::string report = rebuildActiveDelayPointsReported(ws_);
+        if (!report.empty()) dialogs_.message(QString::fromStdString(report));
+        markDelayPoints();
     }
     activating_ = false;
 }
@@ -361,13 +373,16 @@ void WingCutWindow::onPauseText(const QString& text) {
 
 bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == slider_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Plus) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        // Only the keypad's plus and minus zoom; those of the main keyboard are ordinary keys.
+        const bool keypad = keyEvent->modifiers().testFlag(Qt::KeypadModifier);
+        if (key == Qt::Key_Plus && keypad) {
             progress_->zoomIn();
             markDelayPoints();
             return true;
         }
-        if (key == Qt::Key_Minus) {
+        if (key == Qt::Key_Minus && keypad) {
             progress_->zoomOut();
             markDelayPoints();
             return true;
