@@ -39,11 +39,16 @@ const QWidget* innerAreaOf(const QWidget& frame) {
 }
 
 QMargins frameMarginsOf(const QWidget& window) {
+    // Room for whichever frame is bigger: the window system's, or the one a picture draws (the
+    // offscreen platform reports a thin border without a title bar).
+    QMargins m(kDrawnBorder, kDrawnTitleBar, kDrawnBorder, kDrawnBorder);
     const QRect outer = window.frameGeometry(), inner = window.geometry();
     if (window.isVisible() && outer != inner)
-        return {inner.left() - outer.left(), inner.top() - outer.top(),
-                outer.right() - inner.right(), outer.bottom() - inner.bottom()};
-    return {kDrawnBorder, kDrawnTitleBar, kDrawnBorder, kDrawnBorder};
+        m = QMargins(std::max(m.left(), inner.left() - outer.left()),
+                     std::max(m.top(), inner.top() - outer.top()),
+                     std::max(m.right(), outer.right() - inner.right()),
+                     std::max(m.bottom(), outer.bottom() - inner.bottom()));
+    return m;
 }
 
 QSize fitInInnerArea(const QWidget& window, QSize wanted, Placement placement,

@@ -42,8 +42,8 @@ void placeInFrame(QWidget& window, Placement placement = Placement::Tool,
 inline constexpr int kDrawnTitleBar = 26;
 inline constexpr int kDrawnBorder = 3;
 
-// The margins a window's frame adds round its client area: the window system's when it draws
-// one, else the drawn title bar and borders above.
+// The margins a window's frame adds round its client area: the window system's or the drawn
+// title bar and borders above, whichever is bigger on each side.
 QMargins frameMarginsOf(const QWidget& window);
 
 // The frame's inner area: a main window's central widget, else its whole client area.
