@@ -11,17 +11,13 @@
 #include <QVBoxLayout>
 
 #include "delay/active_delay_set.h"
+#include "delay/gui/delay_point_editor.h"
 #include "generate/airfoil_input.h"
 #include "generate/gui/cut_file_commands.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
-
-#if __has_include("delay/gui/delay_point_editor.h")
-#include "delay/gui/delay_point_editor.h"
-#define CORVANE_HAS_DELAY_EDITOR 1
-#endif
 
 namespace corvane {
 
@@ -233,16 +229,9 @@ void WingGenerationWindow::stop() {
 }
 
 void WingGenerationWindow::addDelayPoints() {
-#ifdef CORVANE_HAS_DELAY_EDITOR
     QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
     DelayPointEditor::openFor(delayEditor_, ws_, dialogs_, owner, leftPath_->text(),
                               rightPath_->text());
-#else
-    if (isBlankPathField(leftPath_->text().toStdString()) ||
-        isBlankPathField(rightPath_->text().toStdString())) {
-        dialogs_.message(kDatMissingForDelayPoints, kDatFileNotFoundTitle);
-    }
-#endif
 }
 
 void WingGenerationWindow::done() {

@@ -6,6 +6,7 @@
 #include <QToolBar>
 
 #include "common/run_error.h"
+#include "generate/gui/cut_file_commands.h"
 #include "machine/position.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
@@ -15,10 +16,6 @@
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_window.h"
 
-#if __has_include("generate/gui/cut_file_commands.h")
-#include "generate/gui/cut_file_commands.h"
-#define CORVANE_HAS_CUT_FILE_COMMANDS 1
-#endif
 
 namespace corvane {
 
@@ -43,15 +40,11 @@ void MainWindow::displayWayPoint(int which) {
 }
 
 void MainWindow::loadCutFile() {
-#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
     runLoadCutFile(ws_, dialogs_);
-#endif
 }
 
 void MainWindow::saveCutFile() {
-#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
     runSaveCutFile(ws_, dialogs_);
-#endif
 }
 
 void MainWindow::printActiveWindow() {

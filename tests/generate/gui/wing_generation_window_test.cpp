@@ -301,7 +301,6 @@ TEST_F(WingGenerationWindowTest, RefusalsAndErrorsKeepThePreviousSet) {
     EXPECT_FALSE(control<QProgressBar>(w, "ProgressBar1")->isVisible());
 }
 
-#if __has_include("delay/gui/delay_point_editor.h")
 TEST_F(WingGenerationWindowTest, AddDelayPointsOpensTheEditorOnThePickedFiles) {
     WingGenerationWindow w(m.ws, dialogs);
     open(w);
@@ -314,7 +313,6 @@ TEST_F(WingGenerationWindowTest, AddDelayPointsOpensTheEditorOnThePickedFiles) {
     EXPECT_EQ(w.findChildren<QWidget*>("DelayForm").size(), 1);
     EXPECT_TRUE(dialogs.calls().empty());
 }
-#endif
 
 TEST_F(WingGenerationWindowTest, ResetBlanksTheFieldsAndKeepsTheWashoutBoxes) {
     WingGenerationWindow w(m.ws, dialogs);

@@ -20,6 +20,7 @@
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
 #include "platform/gui/toolbar.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/help_window.h"
 #include "shell_fixture.h"
 
@@ -442,9 +443,6 @@ TEST_F(ShellTest, CancellingTheLoadAndSaveDialogsFromMenuAndToolbarChangesNothin
 }  // namespace
 }  // namespace corvane
 
-#if __has_include("run/gui/wing_cut_window.h")
-#include "run/gui/wing_cut_window.h"
-
 namespace corvane {
 namespace {
 
@@ -460,4 +458,3 @@ TEST_F(ShellTest, ShutDownRunsTheCutWindowsUnloadWhichSwitchesTheWireOff) {
 
 }  // namespace
 }  // namespace corvane
-#endif
