@@ -10,6 +10,7 @@
 #include <memory>
 #include <optional>
 
+#include "build_version.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/step_output.h"
@@ -45,7 +46,7 @@ int fail(Dialogs& dialogs, bool interactive, const QString& text) {
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral("Drives a four-axis hot-wire foam cutter."));
