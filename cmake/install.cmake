@@ -33,14 +33,15 @@ endif()
 
 set(CPACK_PACKAGE_NAME corvane)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
-set(CPACK_PACKAGE_CONTACT "Corvane developers <corvane@localhost.localdomain>")
+set(CPACK_PACKAGE_CONTACT "Corvane developers <developers@corvane.invalid>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drives four-axis hot-wire foam cutters through a parallel port")
+# Lines of the long description stay under 80 columns (CPack indents them by one blank).
 set(CPACK_PACKAGE_DESCRIPTION
-    "Corvane keeps a hot-wire foam cutter's machine settings, turns two airfoil files and a
- wing planform into cut files, runs them on the machine through the parallel port with
- live speed control, jogs the axes and explains the port for troubleshooting. The
- package also holds corvane-cli (the same work without windows) and portscope, a
- parallel port monitor.")
+    "Corvane keeps a hot-wire foam cutter's machine settings, turns two airfoil
+files and a wing planform into cut files, runs them on the machine through the
+parallel port with live speed control, jogs the axes and explains the port for
+troubleshooting. The package also holds corvane-cli (the same work without
+windows) and portscope, a parallel port monitor.")
 set(CPACK_GENERATOR DEB)
 set(CPACK_STRIP_FILES ON)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
