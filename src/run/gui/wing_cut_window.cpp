@@ -16,6 +16,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "delay/active_delay_set.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "manual/gui/manual_control_window.h"
@@ -23,6 +24,7 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
 
 namespace corvane {
@@ -86,6 +88,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
          QStringLiteral("Pause Cutting Process")},
     });
     connect(toolbar_, &Toolbar::buttonClicked, this, &WingCutWindow::onToolbar);
+    wireCaption_ = std::make_unique<WireCaptionBinding>(ws_, *toolbar_, kWire);
 
     controls_ = new QWidget(this);
     auto* row = new QHBoxLayout(controls_);
@@ -164,6 +167,7 @@ WingCutWindow::~WingCutWindow() {
 void WingCutWindow::load() {
     loaded_ = true;
     toolbar_->setButtonCaption(kWire, wireDesignCaption());
+    wireCaption_->refresh();
     toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
     percentLabel_->setText(QStringLiteral("0"));
     progress_->setUp();
@@ -302,7 +306,7 @@ void WingCutWindow::onToolbar(int index) {
 }
 
 void WingCutWindow::beginCut() {
-    if (runner_.running()) return;
+    if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
@@ -334,14 +338,19 @@ void WingCutWindow::stopCut() {
     percentLabel_->setText(QStringLiteral("0"));
 }
 
+// The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
+// for with the settings in force, never an inversion of whatever the bit holds.
 void WingCutWindow::switchWire() {
-    if (toolbar_->buttonCaption(kWire) == wireOnCaption()) {
-        toolbar_->setButtonCaption(kWire, wireOffCaption());
-        WireOffByInvert(ws_);
-    } else {
-        toolbar_->setButtonCaption(kWire, wireOnCaption());
-        WireOn(ws_);
+    try {
+        if (ws_.wire.on()) {
+            WireOff(ws_);
+        } else if (!refuseWithoutPort(ws_, dialogs_)) {
+            WireOn(ws_);
+        }
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 10, HW"));
     }
+    wireCaption_->refresh();
 }
 
 // The box is opened inside the cut loop's event processing, so the loop stands still between
@@ -397,7 +406,11 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
     toolbar_->setButtonCaption(kWire, wireClosedCaption());
-    WireOff(ws_);
+    try {
+        WireOff(ws_);
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 10, Unload"));
+    }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();
 }
