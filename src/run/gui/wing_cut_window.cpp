@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -218,6 +219,8 @@ bool WingCutWindow::event(QEvent* event) {
 
 void WingCutWindow::activate() {
     if (activating_) return;  // events processed while loading may activate us again
+    // A late activation of a window already closed (a shut-down in between) loads nothing.
+    if (!isVisible()) return;
     activating_ = true;
     placeInFrame(*this, Placement::Corner);
     emit homeControlMenuEnableRequested();
@@ -235,7 +238,9 @@ void WingCutWindow::activate() {
     emit mainToolbarVisibilityRequested(false);
     loadingBar_->setValue(0);
     loadingFrame_->show();
-    QCoreApplication::processEvents();
+    // A shut-down asked for by a signal (a socket notifier) waits until the activation is done:
+    // run from inside it, it would unload windows Qt is still activating.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 
     progress_->setUp();
     const WingSetDrawing set = loadWingSetDrawing(ws_);
@@ -270,7 +275,7 @@ void WingCutWindow::activate() {
             progress_->build(set.left, set.right, set.scale, [this](int value, int maximum) {
                 loadingBar_->setMaximum(maximum);
                 loadingBar_->setValue(value);
-                QCoreApplication::processEvents();
+                QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
             });
             loadingFrame_->hide();
             // A count file that cannot be read leaves the set as far as it was read; the cut's own

@@ -16,10 +16,10 @@
 #include "machine/position.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
-#include "platform/port_io.h"
 #include "manual/gui/return_move_commands.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/toolbar.h"
+#include "platform/port_io.h"
 
 namespace corvane {
 

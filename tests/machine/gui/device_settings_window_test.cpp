@@ -114,7 +114,8 @@ TEST_F(DeviceSettingsWindowTest, ResetDefaultsThenDoneWritesTheExactLine) {
     EXPECT_FALSE(control<QGroupBox>(w, "Frame4")->isEnabled());
     EXPECT_EQ(test::readFile(settingsFile()), kCustomLine);
     EXPECT_EQ(ws.settings.derived.StepsPerMm, 158);
-    EXPECT_EQ(ws.settings.fields.steps_per_inch, "4000");  // the model is the window
+    EXPECT_EQ(w.edits().steps_per_inch, "4000");
+    EXPECT_EQ(ws.settings.fields.steps_per_inch, "157.5");  // in force only with Done
 
     clickToolbar(w, 2);  // Done
     EXPECT_EQ(test::readFile(settingsFile()), kResetLine);

@@ -184,8 +184,9 @@ TEST_F(WireSafetyTest, PropertyTheCaptionAlwaysAgreesWithThePinAndCloseAndExitLe
                     const SettingsFields before = ws_->settings.fields;
                     applyWire(pins[pick(5)], pick(2) == 0);
                     check("apply");
-                    if (before.enable != ws_->settings.fields.enable)
+                    if (before.enable != ws_->settings.fields.enable) {
                         ASSERT_FALSE(pinActiveFor(before)) << "seed " << seed << " old pin";
+                    }
                     break;
                 }
                 case 1:
