@@ -269,6 +269,35 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
     EXPECT_GT(checkedAxes, 0);
 }
 
+TEST(TickScheme, AStepOwedAtTheEndGoesToTheLatestTickWithoutOneNeverOnTopOfAStep) {
+    // Chords a hair apart: X1 makes one step less than X2, and 371308 additions of its ratio
+    // drift far enough that its last two steps both claim the last tick.
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "4000";
+    m.ws.settings.fields.kerf = "0";
+    m.ws.settings.derive();
+    const auto f = m.airfoil("f.dat", "0 0\n0.371308 0\n");
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(f, f, "250", "250.00067")).status, GenerationStatus::Finished);
+    const std::string steps = m.working("cut.ct1");
+    const auto bytes = lineNumbers(steps);
+    ASSERT_EQ(bytes.size(), 371309u);
+    EXPECT_EQ(bytes.back(), 51);
+    const DerivedSettings& d = m.ws.settings.derived;
+    const auto ticks = decodeSteps(steps, d);
+    int made[4] = {};
+    for (std::size_t j = 0; j < ticks.size(); ++j) {
+        // Every byte is the sum of the four axes' patterns: no carry from a doubled step.
+        const unsigned expected = (ticks[j].step[0] ? d.X1Back : d.X1BackDir) + d.Y1DownDir +
+                                  (ticks[j].step[2] ? d.X2Back : d.X2BackDir) + d.Y2DownDir;
+        ASSERT_EQ(static_cast<unsigned>(bytes[j]), expected) << "tick " << j + 1;
+        for (int a = 0; a < 4; ++a) made[a] += ticks[j].step[a];
+    }
+    EXPECT_EQ(made[0], 371308);
+    EXPECT_EQ(made[2], 371309);
+    EXPECT_EQ(made[1] + made[3], 0);
+}
+
 // ---- refusals and failures: the previous working set stays byte for byte ----
 
 TEST(GenerationRefusal, EmptyOrBlankPathChangesNothing) {
