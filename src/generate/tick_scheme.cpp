@@ -52,9 +52,35 @@ struct OwedSteps {
     int64_t tick[kMax] = {};
     int count = 0;
 
+    // An axis whose ratio is at least 2 leaves a free tick after each step, so a step it owes
+    // can only fall due past N with tick N free: the walk itself settles it (lateOnTheLastTick).
+    static bool lateOnTheLastTick(const StepWalk& w) { return w.ratio >= 2; }
+
     static OwedSteps of(StepWalk w, int64_t n) {
         OwedSteps owed;
-        if (w.remaining == 0) return owed;
+        if (w.remaining == 0 || lateOnTheLastTick(w)) return owed;
+        // The usual case: at most one step owed, and only the latest free tick matters.
+        StepWalk quick = w;
+        int64_t previous = 0, lastFree = 0;
+        while (quick.next <= n) {
+            lastFree = quick.next > previous + 1 ? quick.next - 1 : lastFree;
+            previous = quick.next;
+            --quick.remaining;
+            quick.accumulator += quick.ratio;
+            quick.next = StepWalk::tickFor(quick.accumulator, quick.next + 1);
+        }
+        if (previous < n) lastFree = n;
+        if (quick.remaining == 0) return owed;
+        if (quick.remaining == 1 && lastFree > 0) {
+            owed.tick[0] = lastFree;
+            owed.count = 1;
+            return owed;
+        }
+        return several(w, n);
+    }
+
+    static OwedSteps several(StepWalk w, int64_t n) {
+        OwedSteps owed;
         // The last free ticks seen, newest at free[(seen - 1) % kMax].
         int64_t free[kMax] = {};
         int64_t seen = 0, previous = 0;
@@ -116,6 +142,13 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
         while (w1.next <= last) w1.step(bytes, first);
         while (w2.next <= last) w2.step(bytes, first);
         while (w3.next <= last) w3.step(bytes, first);
+        if (last == n) {
+            const StepWalk* walked[4] = {&w0, &w1, &w2, &w3};
+            for (int i = 0; i < 4; ++i) {
+                if (walked[i]->remaining > 0 && OwedSteps::lateOnTheLastTick(*walked[i]))
+                    bytes[n - first] = static_cast<uint16_t>(bytes[n - first] + w[i].delta);
+            }
+        }
         for (int i = 0; i < 4; ++i) {
             for (int k = 0; k < owed[i].count; ++k) {
                 const int64_t t = owed[i].tick[k];
