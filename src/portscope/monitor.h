@@ -24,7 +24,7 @@ public:
     // the slot of `savedPort` when it was detected, else slot 0 (then a Port change).
     void start(uint16_t savedPort);
 
-    const std::array<uint16_t, 3>& slots() const { return slots_; }
+    const std::array<uint16_t, 3>& portSlots() const { return slots_; }
     int slot() const { return slot_; }
     uint16_t base() const { return base_; }
     bool hasPort() const { return base_ != 0; }

@@ -21,7 +21,7 @@ struct Rig {
 TEST(Monitor, TwoPortsAlternateOnTheHeaderAndTheSavedPortIsChosen) {
     Rig rig({0x278, 0x378});
     rig.monitor.start(0);
-    EXPECT_EQ(rig.monitor.slots(), (std::array<uint16_t, 3>{0x378, 0x278, 0}));
+    EXPECT_EQ(rig.monitor.portSlots(), (std::array<uint16_t, 3>{0x378, 0x278, 0}));
     EXPECT_EQ(rig.monitor.base(), 0x378);
     EXPECT_TRUE(rig.monitor.selectNextSlot());
     EXPECT_EQ(rig.monitor.base(), 0x278);
@@ -85,7 +85,7 @@ TEST(Monitor, WithoutADetectedPortNothingLowIsEverTouched) {
     Rig rig({});
     rig.monitor.start(0x378);
     EXPECT_FALSE(rig.monitor.hasPort());
-    EXPECT_EQ(rig.monitor.slots(), (std::array<uint16_t, 3>{0, 0, 0}));
+    EXPECT_EQ(rig.monitor.portSlots(), (std::array<uint16_t, 3>{0, 0, 0}));
     EXPECT_EQ(rig.monitor.sample().changed, 0);
     rig.monitor.write(kData, 0x55);
     rig.monitor.flipBits(kControl, 0x01);
