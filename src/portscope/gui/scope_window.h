@@ -83,6 +83,7 @@ private:
     void showRegister(int offset, uint8_t value);
     void paintPins(int offset, uint8_t value);
     void paintGround();
+    void paintGrey();
     void redrawAfterColourChange();
     void idleTick();
     void blink();

@@ -46,12 +46,10 @@ void ScopeWindow::portChanged() {
         if (base == 0)
             for (ClickCell* cell : values_[static_cast<size_t>(k)]) cell->clear();
     }
-    if (base == 0) {
-        // Nothing is watched: the connector stays grey.
-        for (int pin = 1; pin <= 25; ++pin) connector_->pinShape(pin)->setColour(toQColor(kDisabledColour));
-        return;
-    }
-    if (!connectorDisabled_) paintGround();
+    // Nothing watched or the connector disabled: the connector stays grey.
+    if (base == 0 || connectorDisabled_) paintGrey();
+    if (base == 0) return;
+    paintGround();
     sampleNow();
 }
 
@@ -92,6 +90,11 @@ void ScopeWindow::paintGround() {
         if (pin.offset < 0) connector_->pinShape(pin.pin)->setColour(toQColor(lowColour_));
 }
 
+void ScopeWindow::paintGrey() {
+    for (int pin = 1; pin <= 25; ++pin)
+        connector_->pinShape(pin)->setColour(toQColor(kDisabledColour));
+}
+
 void ScopeWindow::redrawAfterColourChange() {
     monitor_.resetPrevious();
     sampleNow();
@@ -119,7 +122,7 @@ void ScopeWindow::setConnectorDisabled(bool disabled) {
     connectorDisabled_ = disabled;
     if (!monitor_.hasPort()) return;
     if (disabled) {
-        for (int pin = 1; pin <= 25; ++pin) connector_->pinShape(pin)->setColour(toQColor(kDisabledColour));
+        paintGrey();
         return;
     }
     paintGround();
