@@ -131,10 +131,13 @@ void ScopeWindow::setConnectorDisabled(bool disabled) {
 
 void ScopeWindow::setOnTop(bool on) {
     if (windowFlags().testFlag(Qt::WindowStaysOnTopHint) == on) return;
-    const QRect frame = geometry();
+    // Changing the flag recreates the native window: put it back where its frame stood.
+    const QPoint at = pos();
+    const QSize size = this->size();
     const bool visible = isVisible();
     setWindowFlag(Qt::WindowStaysOnTopHint, on);
-    setGeometry(frame);
+    resize(size);
+    move(at);
     if (visible) show();
 }
 

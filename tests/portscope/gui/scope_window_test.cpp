@@ -238,6 +238,15 @@ TEST_F(Scope, RatesColoursAndPages) {
     EXPECT_LT(find("STB")->x(), find("D0")->x());
     EXPECT_EQ(find("D5")->x(), find<ConnectorView>("Connector")->pinShape(7)->x());
 
+    window->move(50, 60);
+    const QSize size = window->size();
+    for (bool on : {true, false}) {
+        find<QCheckBox>("OnTop")->setChecked(on);
+        EXPECT_EQ(window->windowFlags().testFlag(Qt::WindowStaysOnTopHint), on);
+        EXPECT_EQ(window->pos(), QPoint(50, 60));
+        EXPECT_EQ(window->size(), size);
+    }
+
     auto* book = find<QStackedWidget>("Notebook1");
     const std::pair<const char*, const char*> steps[] = {
         {"SettingsButton", "Config"},   {"MoreSettingsButton", "Config2"},
