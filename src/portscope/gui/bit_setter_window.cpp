@@ -34,7 +34,7 @@ BitSetterWindow::BitSetterWindow(IoUnit& io, QWidget* parent) : QDialog(parent),
             grid_->setItem(row, col, item);
         }
     }
-    grid_->setMinimumSize(420, grid_->horizontalHeader()->height() + 8 * 30 + 4);
+    grid_->setMinimumSize(440, grid_->horizontalHeader()->sizeHint().height() + 8 * 30 + 2 * grid_->frameWidth() + 2);
     for (int row = 0; row < 8; ++row) grid_->setRowHeight(row, 30);
     connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) { rowClicked(row); });
 
@@ -56,6 +56,11 @@ void BitSetterWindow::setRegister(uint16_t base, int offset) {
 void BitSetterWindow::openFor(uint16_t base, int offset) {
     setRegister(base, offset);
     exec();
+}
+
+void BitSetterWindow::showEvent(QShowEvent* event) {
+    shown_ = true;
+    QDialog::showEvent(event);
 }
 
 void BitSetterWindow::refresh() {

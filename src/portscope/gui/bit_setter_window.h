@@ -27,6 +27,11 @@ public:
     int offset() const { return offset_; }
     uint16_t address() const { return address_; }
     QTableWidget* grid() const { return grid_; }
+    // True once moved by the program or shown, so its position is a real one.
+    bool placed() const { return shown_ || testAttribute(Qt::WA_Moved); }
+
+protected:
+    void showEvent(QShowEvent* event) override;
 
 private:
     void rowClicked(int row);
@@ -34,6 +39,7 @@ private:
     QTableWidget* grid_;
     uint16_t address_ = 0;
     int offset_ = 0;
+    bool shown_ = false;
 };
 
 }  // namespace portscope

@@ -1,8 +1,13 @@
 // portscope: the separate port monitor. Chooses the port backend, ends with one clear message
 // when no port access is possible, prints the ports for --list, else shows TForm1 until it
 // is closed and keeps its settings in parport.ini.
+#include <sys/socket.h>
+#include <unistd.h>
+
 #include <QApplication>
 #include <QMessageBox>
+#include <QSocketNotifier>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
@@ -13,6 +18,25 @@
 #include "portscope/simulated_machine.h"
 
 using namespace portscope;
+
+namespace {
+
+int signalPipe[2] = {-1, -1};
+
+void onSignal(int) {
+    const char byte = 1;
+    [[maybe_unused]] const ssize_t n = ::write(signalPipe[0], &byte, 1);
+}
+
+// Ctrl+C, a logout or a kill end the event loop the ordinary way, so parport.ini is written.
+void quitOnSignals(QApplication& app) {
+    if (::socketpair(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0, signalPipe) != 0) return;
+    auto* notifier = new QSocketNotifier(signalPipe[1], QSocketNotifier::Read, &app);
+    QObject::connect(notifier, &QSocketNotifier::activated, &app, [] { QApplication::quit(); });
+    for (int sig : {SIGINT, SIGTERM, SIGHUP}) std::signal(sig, onSignal);
+}
+
+}  // namespace
 
 int main(int argc, char** argv) {
     std::vector<std::string> args(argv + 1, argv + argc);
@@ -80,6 +104,7 @@ int main(int argc, char** argv) {
     ScopeWindow window(io, settingsPath(), describe);
     window.start();
     window.show();
+    quitOnSignals(app);
     const int rc = QApplication::exec();
     window.saveSettings();
     return rc;

@@ -17,6 +17,7 @@
 #include <QStackedWidget>
 #include <QVBoxLayout>
 #include <cstdio>
+#include <limits>
 
 #include "portscope/display_tables.h"
 #include "portscope/gui/bit_setter_window.h"
@@ -26,6 +27,8 @@
 namespace portscope {
 
 namespace {
+
+constexpr int kNoPosition = std::numeric_limits<int>::min();
 
 QPushButton* button(const QString& name, const QString& text, QWidget* parent) {
     auto* b = new QPushButton(text, parent);
@@ -351,6 +354,8 @@ void ScopeWindow::start() {
     defaults.sampleRate = 0;
     defaults.beeps = 0;
     defaults.onTop = defaults.disableCon = defaults.sampleBlink = false;
+    // Without saved positions the window system places both windows.
+    defaults.left = defaults.top = defaults.bitSetLeft = defaults.bitSetTop = kNoPosition;
     const ScopeSettings saved = iniPath_.empty() ? defaults : readSettings(iniPath_, defaults);
     applySettings(saved);
     monitor_.start(static_cast<uint16_t>(saved.port));
@@ -364,11 +369,12 @@ void ScopeWindow::applySettings(const ScopeSettings& s) {
     highBox_->setColour(highColour_);
     lowBox_->setColour(lowColour_);
     // A position on no screen any more (a monitor unplugged, a hand edit) is not taken.
-    if (QGuiApplication::screenAt(QPoint(s.left + 40, s.top + 20)) != nullptr) move(s.left, s.top);
-    if (QGuiApplication::screenAt(QPoint(s.bitSetLeft + 40, s.bitSetTop + 20)) != nullptr)
-        bitSetter_->move(s.bitSetLeft, s.bitSetTop);
-    else
-        bitSetter_->move(pos() + QPoint(60, 60));
+    const auto onScreen = [](int left, int top) {
+        return left != kNoPosition && top != kNoPosition &&
+               QGuiApplication::screenAt(QPoint(left + 40, top + 20)) != nullptr;
+    };
+    if (onScreen(s.left, s.top)) move(s.left, s.top);
+    if (onScreen(s.bitSetLeft, s.bitSetTop)) bitSetter_->move(s.bitSetLeft, s.bitSetTop);
     conType_->setCurrentIndex(s.connector);
     connector_->setMale(s.connector == 1);
     sampleRate_->setCurrentIndex(s.sampleRate);
@@ -396,8 +402,12 @@ ScopeSettings ScopeWindow::currentSettings() const {
     s.onTop = onTop_->isChecked();
     s.disableCon = disableCon_->isChecked();
     s.sampleBlink = sampleBlink_->isChecked();
-    s.bitSetLeft = bitSetter_->pos().x();
-    s.bitSetTop = bitSetter_->pos().y();
+    // A bit setter never shown nor placed stands where it would open: over the main window.
+    const QPoint setterAt = bitSetter_->placed()
+                                ? bitSetter_->pos()
+                                : geometry().center() - QPoint(bitSetter_->width() / 2, bitSetter_->height() / 2);
+    s.bitSetLeft = setterAt.x();
+    s.bitSetTop = setterAt.y();
     return s;
 }
 
