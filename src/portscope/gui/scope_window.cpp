@@ -206,7 +206,8 @@ void ScopeWindow::buildMainPage(QWidget* page) {
 
     auto* layout = new QVBoxLayout(page);
     layout->addLayout(grid);
-    layout->addWidget(connector_, 1);
+    layout->addWidget(connector_);
+    layout->addStretch(1);
     layout->addLayout(bottom);
 }
 

@@ -61,7 +61,7 @@ QStringList writeScreenshots(ScopeWindow& window, SimulatedMachine& sim, const Q
     sim.setData(0x378, 0x5A);
     sim.setStatus(0x378, 0x7F);
     sim.setControl(0x378, 0x0C);
-    window.resize(window.sizeHint().expandedTo(QSize(560, 400)));
+    window.resize(window.sizeHint());
     window.show();
     window.sampleNow();
     save(window, QStringLiteral("Main"));
