@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLineEdit>
@@ -152,6 +153,17 @@ TEST_F(Scope, TypedValuesWriteTheLowByteByTheirColumnsRule) {
     EXPECT_EQ(find("Edit1")->toolTip(), "Esc to cancel");
     QTest::keyClicks(find("Edit1"), "FF");
     QTest::keyClick(find("Edit1"), Qt::Key_Escape);
+    EXPECT_FALSE(find("Edit1")->isVisible());
+    EXPECT_EQ(sim->data(0x378), 17);
+
+    // Leaving the window drops the entry unwritten.
+    click("Port1Dec");
+    QTest::keyClicks(find("Edit1"), "9");
+    QWidget other;
+    other.show();
+    QApplication::setActiveWindow(&other);
+    QEvent leave(QEvent::ActivationChange);
+    QApplication::sendEvent(window.get(), &leave);
     EXPECT_FALSE(find("Edit1")->isVisible());
     EXPECT_EQ(sim->data(0x378), 17);
 }
