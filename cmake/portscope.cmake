@@ -1,6 +1,6 @@
 # The separate port monitor: src/portscope (no Qt) -> portscope_core, src/portscope/gui ->
-# portscope_gui, gui/main.cpp -> portscope. It links corvane_common and nothing else of corvane,
-# and lands beside corvane, where the Help command looks for it.
+# portscope_gui, gui/main.cpp -> portscope (the windows only with CORVANE_GUI). It links
+# corvane_common and nothing else of corvane, and lands beside corvane, where Help finds it.
 set(portscope_dir ${PROJECT_SOURCE_DIR}/src/portscope)
 file(GLOB portscope_core_srcs CONFIGURE_DEPENDS ${portscope_dir}/*.cpp ${portscope_dir}/*.h)
 file(GLOB portscope_gui_srcs CONFIGURE_DEPENDS ${portscope_dir}/gui/*.cpp ${portscope_dir}/gui/*.h)
@@ -17,6 +17,9 @@ if(portscope_core_srcs)
   target_link_libraries(portscope_core PUBLIC corvane_common)
   target_compile_options(portscope_core PRIVATE ${CORVANE_WARNINGS})
 
+endif()
+
+if(portscope_core_srcs AND CORVANE_GUI)
   add_library(portscope_gui STATIC ${portscope_gui_srcs})
   target_link_libraries(portscope_gui PUBLIC portscope_core Qt6::Widgets)
   target_compile_options(portscope_gui PRIVATE ${CORVANE_WARNINGS})

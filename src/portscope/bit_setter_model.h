@@ -9,11 +9,11 @@
 namespace portscope {
 
 struct BitSetterSetup {
-    const char* caption;                  // "Bit Setter - Data Port"
-    uint8_t validMask;                    // bits that reach a pin
-    uint8_t inversionMask;                // bits whose pin level is the inverse of the bit
-    std::array<const char*, 8> functions; // "D0" ...
-    std::array<const char*, 8> pins;      // "2" ... or "N/A"
+    const char* caption;                   // "Bit Setter - Data Port"
+    uint8_t validMask;                     // bits that reach a pin
+    uint8_t inversionMask;                 // bits whose pin level is the inverse of the bit
+    std::array<const char*, 8> functions;  // "D0" ...
+    std::array<const char*, 8> pins;       // "2" ... or "N/A"
 };
 
 // For offset 0 (data), 1 (status), 2 (control).

@@ -15,8 +15,8 @@ namespace portscope {
 struct PortChoice {
     enum class Kind { Simulated, Direct, Ppdev };
     Kind kind = Kind::Simulated;
-    std::string device;                        // ppdev: empty = every known port
-    std::vector<uint16_t> simulated{0x378};    // sim: the bases of its ports
+    std::string device;                      // ppdev: empty = every known port
+    std::vector<uint16_t> simulated{0x378};  // sim: the bases of its ports
 };
 
 struct Options {

@@ -36,8 +36,7 @@ void Monitor::portChange(uint16_t base) {
 }
 
 void Monitor::resetPrevious() {
-    for (int k = 0; k < 3; ++k)
-        previous_[static_cast<size_t>(k)] = static_cast<uint8_t>(~read(k));
+    for (int k = 0; k < 3; ++k) previous_[static_cast<size_t>(k)] = static_cast<uint8_t>(~read(k));
 }
 
 Sample Monitor::sample() {

@@ -30,8 +30,7 @@ std::string trim(std::string_view s) {
 }
 
 bool sameName(std::string_view a, std::string_view b) {
-    return a.size() == b.size() &&
-           std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
                return std::tolower(static_cast<unsigned char>(x)) ==
                       std::tolower(static_cast<unsigned char>(y));
            });
@@ -54,7 +53,8 @@ std::vector<std::string> splitLines(const std::string& text) {
 // "[name]" -> name
 std::optional<std::string> sectionOf(const std::string& line) {
     const std::string t = trim(line);
-    if (t.size() >= 2 && t.front() == '[' && t.back() == ']') return trim(t.substr(1, t.size() - 2));
+    if (t.size() >= 2 && t.front() == '[' && t.back() == ']')
+        return trim(t.substr(1, t.size() - 2));
     return std::nullopt;
 }
 
@@ -90,13 +90,19 @@ std::optional<long long> integerOf(const std::string& text) {
 }
 
 std::vector<std::pair<std::string, long long>> keyValues(const ScopeSettings& s) {
-    return {{"HighColor", s.highColor},   {"LowColor", s.lowColor},
-            {"Left", s.left},             {"Top", s.top},
-            {"Port", s.port},             {"Connector", s.connector},
-            {"SampleRate", s.sampleRate}, {"Beeps", s.beeps},
-            {"OnTop", s.onTop ? 1 : 0},   {"DisableCon", s.disableCon ? 1 : 0},
+    return {{"HighColor", s.highColor},
+            {"LowColor", s.lowColor},
+            {"Left", s.left},
+            {"Top", s.top},
+            {"Port", s.port},
+            {"Connector", s.connector},
+            {"SampleRate", s.sampleRate},
+            {"Beeps", s.beeps},
+            {"OnTop", s.onTop ? 1 : 0},
+            {"DisableCon", s.disableCon ? 1 : 0},
             {"SampleBlink", s.sampleBlink ? 1 : 0},
-            {"BitSetLeft", s.bitSetLeft}, {"BitSetTop", s.bitSetTop}};
+            {"BitSetLeft", s.bitSetLeft},
+            {"BitSetTop", s.bitSetTop}};
 }
 
 }  // namespace
@@ -136,20 +142,34 @@ ScopeSettings readSettings(const fs::path& path, const ScopeSettings& defaults) 
         const auto asInt = [&](int* field) {
             if (n >= -2147483648LL && n <= 2147483647LL) *field = static_cast<int>(n);
         };
-        if (sameName(k, "HighColor")) s.highColor = static_cast<uint32_t>(n) & 0xFFFFFF;
-        else if (sameName(k, "LowColor")) s.lowColor = static_cast<uint32_t>(n) & 0xFFFFFF;
-        else if (sameName(k, "Left")) asInt(&s.left);
-        else if (sameName(k, "Top")) asInt(&s.top);
-        else if (sameName(k, "Port")) s.port = n >= 0 && n <= 0xFFFF ? static_cast<int>(n) : s.port;
-        else if (sameName(k, "Connector")) s.connector = n == 0 || n == 1 ? static_cast<int>(n) : s.connector;
+        if (sameName(k, "HighColor"))
+            s.highColor = static_cast<uint32_t>(n) & 0xFFFFFF;
+        else if (sameName(k, "LowColor"))
+            s.lowColor = static_cast<uint32_t>(n) & 0xFFFFFF;
+        else if (sameName(k, "Left"))
+            asInt(&s.left);
+        else if (sameName(k, "Top"))
+            asInt(&s.top);
+        else if (sameName(k, "Port"))
+            s.port = n >= 0 && n <= 0xFFFF ? static_cast<int>(n) : s.port;
+        else if (sameName(k, "Connector"))
+            s.connector = n == 0 || n == 1 ? static_cast<int>(n) : s.connector;
         else if (sameName(k, "SampleRate"))
-            s.sampleRate = n >= 0 && n < static_cast<long long>(sampleRates().size()) ? static_cast<int>(n) : s.sampleRate;
-        else if (sameName(k, "Beeps")) s.beeps = static_cast<int>(n & 7);
-        else if (sameName(k, "OnTop")) s.onTop = n != 0;
-        else if (sameName(k, "DisableCon")) s.disableCon = n != 0;
-        else if (sameName(k, "SampleBlink")) s.sampleBlink = n != 0;
-        else if (sameName(k, "BitSetLeft")) asInt(&s.bitSetLeft);
-        else if (sameName(k, "BitSetTop")) asInt(&s.bitSetTop);
+            s.sampleRate = n >= 0 && n < static_cast<long long>(sampleRates().size())
+                               ? static_cast<int>(n)
+                               : s.sampleRate;
+        else if (sameName(k, "Beeps"))
+            s.beeps = static_cast<int>(n & 7);
+        else if (sameName(k, "OnTop"))
+            s.onTop = n != 0;
+        else if (sameName(k, "DisableCon"))
+            s.disableCon = n != 0;
+        else if (sameName(k, "SampleBlink"))
+            s.sampleBlink = n != 0;
+        else if (sameName(k, "BitSetLeft"))
+            asInt(&s.bitSetLeft);
+        else if (sameName(k, "BitSetTop"))
+            asInt(&s.bitSetTop);
     }
     return s;
 }

@@ -13,9 +13,9 @@
 namespace portscope {
 
 struct KernelPort {
-    int number = 0;        // N of parportN
-    uint16_t base = 0;     // from base-addr
-    std::string device;    // /dev/parportN
+    int number = 0;      // N of parportN
+    uint16_t base = 0;   // from base-addr
+    std::string device;  // /dev/parportN
 };
 
 // The ports under `procRoot` (parportN/base-addr), the candidate addresses first in their

@@ -16,7 +16,8 @@ std::string SimulatedMachine::describe() const {
     std::string text = "Simulated port";
     for (size_t i = 0; i < bases_.size(); ++i) {
         char buf[8];
-        std::snprintf(buf, sizeof buf, "%s%X", i == 0 ? " " : ",", static_cast<unsigned>(bases_[i]));
+        std::snprintf(buf, sizeof buf, "%s%X", i == 0 ? " " : ",",
+                      static_cast<unsigned>(bases_[i]));
         text += buf;
     }
     return text;

@@ -23,8 +23,10 @@ EntryResult decimal(std::string_view text) {
     int64_t value = 0;
     bool ok = k < core.size();
     for (; ok && k < core.size(); ++k) {
-        if (core[k] < '0' || core[k] > '9') ok = false;
-        else value = value * 10 + (core[k] - '0');
+        if (core[k] < '0' || core[k] > '9')
+            ok = false;
+        else
+            value = value * 10 + (core[k] - '0');
         if (value > 2147483648LL) ok = false;
     }
     if (ok && !negative && value > 2147483647LL) ok = false;
@@ -37,9 +39,12 @@ EntryResult hexadecimal(std::string_view text) {
     unsigned value = 0;
     for (char c : text) {
         int digit = -1;
-        if (c >= '0' && c <= '9') digit = c - '0';
-        else if (c >= 'a' && c <= 'f') digit = c - 'a' + 10;
-        else if (c >= 'A' && c <= 'F') digit = c - 'A' + 10;
+        if (c >= '0' && c <= '9')
+            digit = c - '0';
+        else if (c >= 'a' && c <= 'f')
+            digit = c - 'a' + 10;
+        else if (c >= 'A' && c <= 'F')
+            digit = c - 'A' + 10;
         if (digit < 0) break;
         value = (value << 4) | static_cast<unsigned>(digit);
     }

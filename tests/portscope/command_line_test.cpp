@@ -32,8 +32,8 @@ TEST(CommandLine, PortChoices) {
     EXPECT_EQ(c.kind, PortChoice::Kind::Ppdev);
     EXPECT_EQ(c.device, "/dev/parport1");
     EXPECT_EQ(parsePortChoice("ppdev").device, "");
-    for (const char* bad : {"", "lpt1", "sim:", "sim:xyz", "sim:0", "sim:378,", "direct:1",
-                            "ppdev:"})
+    for (const char* bad :
+         {"", "lpt1", "sim:", "sim:xyz", "sim:0", "sim:378,", "direct:1", "ppdev:"})
         EXPECT_THROW(parsePortChoice(bad), std::invalid_argument) << bad;
 
     ::setenv("PORTSCOPE_PORT", "direct", 1);

@@ -62,8 +62,8 @@ TEST(Colours, ListsHoldEighteenEntriesAndPickTheFirstMatch) {
     ASSERT_EQ(colourList().size(), 18u);
     EXPECT_STREQ(colourList()[0].name, "Black");
     EXPECT_STREQ(colourList()[17].name, "White");
-    EXPECT_EQ(colourIndex(kDefaultHighColour), 9);   // Red
-    EXPECT_EQ(colourIndex(kDefaultLowColour), 10);   // Lime
+    EXPECT_EQ(colourIndex(kDefaultHighColour), 9);        // Red
+    EXPECT_EQ(colourIndex(kDefaultLowColour), 10);        // Lime
     EXPECT_EQ(colourIndex(colourRef(128, 128, 128)), 7);  // Gray before Dark Gray
     EXPECT_EQ(colourIndex(colourRef(192, 192, 192)), 8);  // Silver before Light Gray
     EXPECT_EQ(colourIndex(colourRef(1, 2, 3)), -1);

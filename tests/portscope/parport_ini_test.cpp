@@ -97,9 +97,10 @@ TEST_F(Ini, MissingOrUnreadableKeysTakeTheirDefaults) {
     defaults.bitSetLeft = 33;
     expectSame(readSettings(path, defaults), defaults);  // no file at all
 
-    write("[other]\nPort=888\n\n[MISC]\n  port = 888 \nHighColor=$FF0000\nLeft=abc\n"
-          "SampleRate=10\nConnector=2\nBeeps=15\nOnTop=0x1\nDisableCon=\nTop=12x\n"
-          "; SampleBlink=1\nBitSetTop=-5\n");
+    write(
+        "[other]\nPort=888\n\n[MISC]\n  port = 888 \nHighColor=$FF0000\nLeft=abc\n"
+        "SampleRate=10\nConnector=2\nBeeps=15\nOnTop=0x1\nDisableCon=\nTop=12x\n"
+        "; SampleBlink=1\nBitSetTop=-5\n");
     const ScopeSettings s = readSettings(path, defaults);
     EXPECT_EQ(s.port, 888);
     EXPECT_EQ(s.highColor, 0xFF0000u);
@@ -133,8 +134,10 @@ TEST_F(Ini, TheFileLivesInTheUsersConfigFolder) {
     ::setenv("XDG_CONFIG_HOME", "relative", 1);
     ::setenv("HOME", "/home/op", 1);
     EXPECT_EQ(settingsPath(), fs::path("/home/op/.config/portscope/parport.ini"));
-    if (savedXdg) ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
-    else ::unsetenv("XDG_CONFIG_HOME");
+    if (savedXdg)
+        ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
+    else
+        ::unsetenv("XDG_CONFIG_HOME");
 }
 
 }  // namespace

@@ -55,15 +55,15 @@ TEST(IoUnit, DetectsTheAnsweringCandidatesInOrderAndLeavesTheirDataAsItWas) {
         std::vector<uint16_t> ports;
         std::vector<uint16_t> expected;
     };
-    for (const Case& c : {Case{{0x378}, {0x378, 0, 0}},
-                          Case{{0x278, 0x378}, {0x378, 0x278, 0}},
-                          Case{{0x278, 0x3BC, 0x378}, {0x3BC, 0x378, 0x278}},
-                          Case{{}, {0, 0, 0}}}) {
+    for (const Case& c :
+         {Case{{0x378}, {0x378, 0, 0}}, Case{{0x278, 0x378}, {0x378, 0x278, 0}},
+          Case{{0x278, 0x3BC, 0x378}, {0x3BC, 0x378, 0x278}}, Case{{}, {0, 0, 0}}}) {
         SimulatedMachine sim(c.ports);
         for (uint16_t p : c.ports) sim.setData(p, static_cast<uint8_t>(p & 0xFF));
         IoUnit io(sim);
         io.start();
-        for (int n = 1; n <= 3; ++n) EXPECT_EQ(io.detect(n), c.expected[static_cast<size_t>(n - 1)]);
+        for (int n = 1; n <= 3; ++n)
+            EXPECT_EQ(io.detect(n), c.expected[static_cast<size_t>(n - 1)]);
         EXPECT_EQ(io.detect(0), 0);
         for (uint16_t p : c.ports) EXPECT_EQ(sim.data(p), p & 0xFF);
         // The last write to every probed data register puts back what was read from it.

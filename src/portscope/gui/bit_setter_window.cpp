@@ -34,7 +34,8 @@ BitSetterWindow::BitSetterWindow(IoUnit& io, QWidget* parent) : QDialog(parent),
             grid_->setItem(row, col, item);
         }
     }
-    grid_->setMinimumSize(440, grid_->horizontalHeader()->sizeHint().height() + 8 * 30 + 2 * grid_->frameWidth() + 2);
+    grid_->setMinimumSize(
+        440, grid_->horizontalHeader()->sizeHint().height() + 8 * 30 + 2 * grid_->frameWidth() + 2);
     for (int row = 0; row < 8; ++row) grid_->setRowHeight(row, 30);
     connect(grid_, &QTableWidget::cellClicked, this, [this](int row, int) { rowClicked(row); });
 
@@ -69,7 +70,8 @@ void BitSetterWindow::refresh() {
     for (int row = 0; row < 8; ++row) {
         for (int col = 0; col < 5; ++col) {
             QTableWidgetItem* item = grid_->item(row, col);
-            const QString text = QString::fromStdString(rows[static_cast<size_t>(row)][static_cast<size_t>(col)]);
+            const QString text =
+                QString::fromStdString(rows[static_cast<size_t>(row)][static_cast<size_t>(col)]);
             if (item->text() != text) item->setText(text);
         }
     }

@@ -25,8 +25,9 @@ ColourBox::ColourBox(QWidget* parent) : QComboBox(parent) {
         p.end();
         addItem(QIcon(swatch), QString::fromLatin1(c.name), static_cast<uint>(c.rgb));
     }
-    connect(this, &QComboBox::activated, this,
-            [this](int index) { emit colourChosen(static_cast<uint32_t>(itemData(index).toUInt())); });
+    connect(this, &QComboBox::activated, this, [this](int index) {
+        emit colourChosen(static_cast<uint32_t>(itemData(index).toUInt()));
+    });
 }
 
 void ColourBox::setColour(uint32_t ref) {

@@ -10,11 +10,11 @@
 namespace portscope {
 
 namespace {
-constexpr int kPin = 22;      // pin diameter
-constexpr int kPitch = 34;    // distance between pins of a row
-constexpr int kMargin = 26;   // shell edge to the first pin of the top row
-constexpr int kRowTop = 30;   // top of the first row's pins
-constexpr int kRowGap = 44;   // top of row 1 to top of row 2
+constexpr int kPin = 22;     // pin diameter
+constexpr int kPitch = 34;   // distance between pins of a row
+constexpr int kMargin = 26;  // shell edge to the first pin of the top row
+constexpr int kRowTop = 30;  // top of the first row's pins
+constexpr int kRowGap = 44;  // top of row 1 to top of row 2
 }  // namespace
 
 PinShape::PinShape(int pin, QWidget* parent) : QWidget(parent), pin_(pin) {
@@ -104,8 +104,9 @@ void ConnectorView::paintEvent(QPaintEvent*) {
     for (const PinShape* shape : shapes_) {
         const QRect g = shape->geometry();
         // Top row numbers above the pins, bottom row numbers below them.
-        const QRect label = pinRow(shape->pin()) == 0 ? QRect(g.left() - 6, g.top() - 14, g.width() + 12, 12)
-                                                      : QRect(g.left() - 6, g.bottom() + 3, g.width() + 12, 12);
+        const QRect label = pinRow(shape->pin()) == 0
+                                ? QRect(g.left() - 6, g.top() - 14, g.width() + 12, 12)
+                                : QRect(g.left() - 6, g.bottom() + 3, g.width() + 12, 12);
         p.drawText(label, Qt::AlignCenter, QString::number(shape->pin()));
     }
     p.drawText(QRect(0, static_cast<int>(bottom) + 2, width(), 14), Qt::AlignCenter,

@@ -92,11 +92,13 @@ int main(int argc, char** argv) {
         ScopeWindow window(io, {}, describe);
         window.start();
         QString error;
-        const QStringList files = writeScreenshots(
-            window, static_cast<SimulatedMachine&>(*backend), QString::fromStdString(*options.screenshotDir), &error);
+        const QStringList files =
+            writeScreenshots(window, static_cast<SimulatedMachine&>(*backend),
+                             QString::fromStdString(*options.screenshotDir), &error);
         for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "portscope: could not write %s\n", error.toLocal8Bit().constData());
+            std::fprintf(stderr, "portscope: could not write %s\n",
+                         error.toLocal8Bit().constData());
             return 1;
         }
         return 0;

@@ -128,13 +128,16 @@ void ScopeWindow::buildMainPage(QWidget* page) {
         h->setFrameStyle(QFrame::Panel | QFrame::Raised);
         h->setContextMenuPolicy(Qt::NoContextMenu);
         grid->addWidget(h, 0, c);
-        if (c == 0) connect(h, &ClickCell::clicked, this, [this] {
+        if (c == 0)
+            connect(h, &ClickCell::clicked, this, [this] {
                 if (monitor_.selectNextSlot()) portChanged();
             });
-        if (c == 4) connect(h, &ClickCell::clicked, this, [this] {
+        if (c == 4)
+            connect(h, &ClickCell::clicked, this, [this] {
                 for (int k = 0; k < 3; ++k) monitor_.flipBeep(k);
                 for (int k = 0; k < 3; ++k)
-                    beepCells_[static_cast<size_t>(k)]->setText(monitor_.beeps() & (1 << k) ? QStringLiteral("Yes") : QStringLiteral("No"));
+                    beepCells_[static_cast<size_t>(k)]->setText(
+                        monitor_.beeps() & (1 << k) ? QStringLiteral("Yes") : QStringLiteral("No"));
             });
     }
     const char* columns[] = {"Dec", "Hex", "Bin"};
@@ -165,12 +168,13 @@ void ScopeWindow::buildMainPage(QWidget* page) {
             });
             grid->addWidget(cell, r + 1, c + 1);
         }
-        beepCells_[ri] = new ClickCell(QString::fromLatin1(beepNames[r]), QStringLiteral("No"), page);
+        beepCells_[ri] =
+            new ClickCell(QString::fromLatin1(beepNames[r]), QStringLiteral("No"), page);
         beepCells_[ri]->setProperty("tag", r);
         connect(beepCells_[ri], &ClickCell::clicked, this, [this, r] {
             monitor_.flipBeep(r);
-            beepCells_[static_cast<size_t>(r)]->setText(monitor_.beeps() & (1 << r) ? QStringLiteral("Yes")
-                                                                              : QStringLiteral("No"));
+            beepCells_[static_cast<size_t>(r)]->setText(
+                monitor_.beeps() & (1 << r) ? QStringLiteral("Yes") : QStringLiteral("No"));
         });
         connect(beepCells_[ri], &QWidget::customContextMenuRequested, this, [this, r](QPoint at) {
             menuRow_ = r;
@@ -200,7 +204,8 @@ void ScopeWindow::buildMainPage(QWidget* page) {
     auto* bottom = new QHBoxLayout;
     bottom->addWidget(blinkIndicator_);
     bottom->addStretch();
-    auto* settings = button(QStringLiteral("SettingsButton"), QStringLiteral("Click for settings "), page);
+    auto* settings =
+        button(QStringLiteral("SettingsButton"), QStringLiteral("Click for settings "), page);
     connect(settings, &QPushButton::clicked, this, [this] { showPage("Config"); });
     bottom->addWidget(settings);
 
@@ -244,7 +249,8 @@ void ScopeWindow::buildConfigPage(QWidget* page) {
     form->addWidget(lowBox_, 2, 1);
     auto* back = button(QStringLiteral("ConfigBackButton"), QStringLiteral("Go back"), page);
     connect(back, &QPushButton::clicked, this, [this] { showPage("Main"); });
-    auto* more = button(QStringLiteral("MoreSettingsButton"), QStringLiteral("Click for more settings"), page);
+    auto* more = button(QStringLiteral("MoreSettingsButton"),
+                        QStringLiteral("Click for more settings"), page);
     connect(more, &QPushButton::clicked, this, [this] { showPage("Config2"); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(back);
@@ -269,13 +275,15 @@ void ScopeWindow::buildConfig2Page(QWidget* page) {
     connect(disableCon_, &QCheckBox::toggled, this, &ScopeWindow::setConnectorDisabled);
     sampleBlink_ = new QCheckBox(QStringLiteral("Blink on sample"), page);
     sampleBlink_->setObjectName(QStringLiteral("SampleBlink"));
-    connect(sampleBlink_, &QCheckBox::toggled, this, [this](bool on) { blinkIndicator_->setVisible(on); });
+    connect(sampleBlink_, &QCheckBox::toggled, this,
+            [this](bool on) { blinkIndicator_->setVisible(on); });
     auto* rate = new QHBoxLayout;
     rate->addWidget(caption(QStringLiteral("Sample rate"), page));
     rate->addWidget(sampleRate_, 1);
     auto* back = button(QStringLiteral("Config2BackButton"), QStringLiteral("Go back"), page);
     connect(back, &QPushButton::clicked, this, [this] { showPage("Config"); });
-    auto* about = button(QStringLiteral("AboutButton"), QStringLiteral("Click for about information"), page);
+    auto* about =
+        button(QStringLiteral("AboutButton"), QStringLiteral("Click for about information"), page);
     connect(about, &QPushButton::clicked, this, [this] { showPage("About"); });
     auto* buttons = new QHBoxLayout;
     buttons->addWidget(back);
@@ -300,8 +308,8 @@ void ScopeWindow::buildAboutPage(QWidget* page) {
         QStringLiteral("Watches the data, status and control registers of a parallel port and "
                        "sets the data and control bits.\nPart of Corvane, the hot-wire foam "
                        "cutter's program.\n\nPort access: %1\nSettings: %2")
-            .arg(backend_,
-                 iniPath_.empty() ? QStringLiteral("not kept") : QString::fromStdString(iniPath_.string())),
+            .arg(backend_, iniPath_.empty() ? QStringLiteral("not kept")
+                                            : QString::fromStdString(iniPath_.string())),
         page);
     text->setObjectName(QStringLiteral("AboutText"));
     text->setWordWrap(true);
@@ -382,7 +390,8 @@ void ScopeWindow::applySettings(const ScopeSettings& s) {
     setSampleRate(s.sampleRate);
     monitor_.setBeeps(static_cast<uint8_t>(s.beeps));
     for (int k = 0; k < 3; ++k)
-        beepCells_[static_cast<size_t>(k)]->setText(s.beeps & (1 << k) ? QStringLiteral("Yes") : QStringLiteral("No"));
+        beepCells_[static_cast<size_t>(k)]->setText(s.beeps & (1 << k) ? QStringLiteral("Yes")
+                                                                       : QStringLiteral("No"));
     onTop_->setChecked(s.onTop);
     disableCon_->setChecked(s.disableCon);
     setConnectorDisabled(s.disableCon);
@@ -404,9 +413,10 @@ ScopeSettings ScopeWindow::currentSettings() const {
     s.disableCon = disableCon_->isChecked();
     s.sampleBlink = sampleBlink_->isChecked();
     // A bit setter never shown nor placed stands where it would open: over the main window.
-    const QPoint setterAt = bitSetter_->placed()
-                                ? bitSetter_->pos()
-                                : geometry().center() - QPoint(bitSetter_->width() / 2, bitSetter_->height() / 2);
+    const QPoint setterAt =
+        bitSetter_->placed()
+            ? bitSetter_->pos()
+            : geometry().center() - QPoint(bitSetter_->width() / 2, bitSetter_->height() / 2);
     s.bitSetLeft = setterAt.x();
     s.bitSetTop = setterAt.y();
     return s;

@@ -42,7 +42,8 @@ void ScopeWindow::portChanged() {
                    (base == 0 ? QStringLiteral(" - no port detected") : QString()));
     for (int k = 0; k < 3; ++k) {
         address_[static_cast<size_t>(k)]->setText(
-            base == 0 ? QString() : QString::fromStdString(addressText(static_cast<uint16_t>(base + k))));
+            base == 0 ? QString()
+                      : QString::fromStdString(addressText(static_cast<uint16_t>(base + k))));
         if (base == 0)
             for (ClickCell* cell : values_[static_cast<size_t>(k)]) cell->clear();
     }
@@ -80,7 +81,8 @@ void ScopeWindow::showRegister(int offset, uint8_t value) {
 void ScopeWindow::paintPins(int offset, uint8_t value) {
     for (const PinInfo& pin : pins()) {
         if (pin.offset != offset) continue;
-        connector_->pinShape(pin.pin)->setColour(toQColor(pinIsHigh(pin, value) ? highColour_ : lowColour_));
+        connector_->pinShape(pin.pin)->setColour(
+            toQColor(pinIsHigh(pin, value) ? highColour_ : lowColour_));
     }
 }
 

@@ -34,8 +34,8 @@ QImage decorated(QWidget& window) {
     font.setPixelSize(14);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(8, 0, image.width() - 16, kTitleHeight), Qt::AlignVCenter | Qt::AlignLeft,
-                     window.windowTitle());
+    painter.drawText(QRect(8, 0, image.width() - 16, kTitleHeight),
+                     Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
     painter.drawPixmap(kBorder, kTitleHeight, body);
     return image;
 }
@@ -53,9 +53,12 @@ QStringList writeScreenshots(ScopeWindow& window, SimulatedMachine& sim, const Q
     QDir().mkpath(dir);
     auto save = [&](QWidget& w, const QString& name) {
         settle();
-        const QString path = QDir(dir).filePath(QStringLiteral("portscope_") + name + QStringLiteral(".png"));
-        if (decorated(w).save(path)) written << path;
-        else if (error != nullptr) *error = path;
+        const QString path =
+            QDir(dir).filePath(QStringLiteral("portscope_") + name + QStringLiteral(".png"));
+        if (decorated(w).save(path))
+            written << path;
+        else if (error != nullptr)
+            *error = path;
     };
     // A machine caught mid-move: some step and direction bits, a printer-less status.
     sim.setData(0x378, 0x5A);

@@ -69,7 +69,8 @@ protected:
     }
     QStringList menuTexts(const char* menu) {
         QStringList texts;
-        for (QAction* a : find<QMenu>(menu)->actions()) texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        for (QAction* a : find<QMenu>(menu)->actions())
+            texts << (a->isSeparator() ? QStringLiteral("-") : a->text());
         return texts;
     }
     void menuItem(const char* cell, const char* menu, const QString& item) {
@@ -261,8 +262,8 @@ TEST_F(Scope, RatesColoursAndPages) {
 
     auto* book = find<QStackedWidget>("Notebook1");
     const std::pair<const char*, const char*> steps[] = {
-        {"SettingsButton", "Config"},   {"MoreSettingsButton", "Config2"},
-        {"AboutButton", "About"},       {"AboutBackButton", "Config2"},
+        {"SettingsButton", "Config"},    {"MoreSettingsButton", "Config2"},
+        {"AboutButton", "About"},        {"AboutBackButton", "Config2"},
         {"Config2BackButton", "Config"}, {"ConfigBackButton", "Main"}};
     for (const auto& [button, page] : steps) {
         find<QPushButton>(button)->click();
