@@ -135,9 +135,7 @@ void ScopeWindow::buildMainPage(QWidget* page) {
         if (c == 4)
             connect(h, &ClickCell::clicked, this, [this] {
                 for (int k = 0; k < 3; ++k) monitor_.flipBeep(k);
-                for (int k = 0; k < 3; ++k)
-                    beepCells_[static_cast<size_t>(k)]->setText(
-                        monitor_.beeps() & (1 << k) ? QStringLiteral("Yes") : QStringLiteral("No"));
+                showBeeps();
             });
     }
     const char* columns[] = {"Dec", "Hex", "Bin"};
@@ -173,8 +171,7 @@ void ScopeWindow::buildMainPage(QWidget* page) {
         beepCells_[ri]->setProperty("tag", r);
         connect(beepCells_[ri], &ClickCell::clicked, this, [this, r] {
             monitor_.flipBeep(r);
-            beepCells_[static_cast<size_t>(r)]->setText(
-                monitor_.beeps() & (1 << r) ? QStringLiteral("Yes") : QStringLiteral("No"));
+            showBeeps();
         });
         connect(beepCells_[ri], &QWidget::customContextMenuRequested, this, [this, r](QPoint at) {
             menuRow_ = r;
@@ -349,6 +346,12 @@ void ScopeWindow::buildMenus() {
     beepMenu_->addAction(bitSetter, this, [this] { openBitSetter(menuRow_); });
 }
 
+void ScopeWindow::showBeeps() {
+    for (int k = 0; k < 3; ++k)
+        beepCells_[static_cast<size_t>(k)]->setText(
+            monitor_.beeps() & (1 << k) ? QStringLiteral("Yes") : QStringLiteral("No"));
+}
+
 void ScopeWindow::showPage(const char* name) {
     if (QWidget* page = notebook_->findChild<QWidget*>(QString::fromLatin1(name)))
         notebook_->setCurrentWidget(page);
@@ -389,9 +392,7 @@ void ScopeWindow::applySettings(const ScopeSettings& s) {
     sampleRate_->setCurrentIndex(s.sampleRate);
     setSampleRate(s.sampleRate);
     monitor_.setBeeps(static_cast<uint8_t>(s.beeps));
-    for (int k = 0; k < 3; ++k)
-        beepCells_[static_cast<size_t>(k)]->setText(s.beeps & (1 << k) ? QStringLiteral("Yes")
-                                                                       : QStringLiteral("No"));
+    showBeeps();
     onTop_->setChecked(s.onTop);
     disableCon_->setChecked(s.disableCon);
     setConnectorDisabled(s.disableCon);

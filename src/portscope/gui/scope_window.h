@@ -77,6 +77,7 @@ private:
     void buildMenus();
     void applySettings(const ScopeSettings& s);
     void showPage(const char* name);
+    void showBeeps();
 
     void portChanged();
     void addPortItems();
