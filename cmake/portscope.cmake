@@ -16,6 +16,7 @@ if(portscope_core_srcs)
   target_include_directories(portscope_core PUBLIC ${PROJECT_SOURCE_DIR}/src)
   target_link_libraries(portscope_core PUBLIC corvane_common)
   target_compile_options(portscope_core PRIVATE ${CORVANE_WARNINGS})
+  set_target_properties(portscope_core PROPERTIES AUTOMOC OFF)
 
 endif()
 

@@ -28,6 +28,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.list = true;
         } else if (a == "--help" || a == "-h") {
             o.help = true;
+        } else if (a == "--version" || a == "-v") {
+            o.version = true;
         } else if (a == "--port" || a.rfind("--port=", 0) == 0) {
             o.port = value("--port");
         } else if (a == "--screenshot" || a.rfind("--screenshot=", 0) == 0) {
@@ -42,7 +44,7 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage: portscope [--port direct|ppdev[:DEVICE]|sim[:378,278]] [--list] "
-           "[--screenshot DIR]\n"
+           "[--screenshot DIR] [--version]\n"
            "  --port        how the port is reached (default: PORTSCOPE_PORT, else\n"
            "                CORVANE_PORT, else the simulated port at 378)\n"
            "  --list        print the detected ports (address, data, status, control in hex)\n"

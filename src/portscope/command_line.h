@@ -22,6 +22,7 @@ struct PortChoice {
 struct Options {
     bool list = false;
     bool help = false;
+    bool version = false;
     std::optional<std::string> port;
     std::optional<std::string> screenshotDir;
     std::string error;  // non-empty: the arguments were wrong, and why

@@ -20,6 +20,7 @@ TEST(CommandLine, OptionsAndTheirMistakes) {
     EXPECT_FALSE(parseOptions({"--port"}).error.empty());
     EXPECT_FALSE(parseOptions({"--bogus"}).error.empty());
     EXPECT_TRUE(parseOptions({"-h"}).help);
+    EXPECT_TRUE(parseOptions({"--version"}).version);
 }
 
 TEST(CommandLine, PortChoices) {

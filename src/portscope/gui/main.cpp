@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <memory>
 
+#include "build_version.h"
 #include "portscope/command_line.h"
 #include "portscope/gui/scope_window.h"
 #include "portscope/gui/screenshots.h"
@@ -43,6 +44,10 @@ int main(int argc, char** argv) {
     const Options options = parseOptions(args);
     if (options.help) {
         std::fputs(usageText().c_str(), stdout);
+        return 0;
+    }
+    if (options.version) {
+        std::printf("portscope %s\n", CORVANE_BUILD_VERSION);
         return 0;
     }
     if (!options.error.empty()) {

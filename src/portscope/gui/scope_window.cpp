@@ -19,6 +19,7 @@
 #include <cstdio>
 #include <limits>
 
+#include "build_version.h"
 #include "portscope/display_tables.h"
 #include "portscope/gui/bit_setter_window.h"
 #include "portscope/gui/colour_box.h"
@@ -296,7 +297,7 @@ void ScopeWindow::buildConfig2Page(QWidget* page) {
 }
 
 void ScopeWindow::buildAboutPage(QWidget* page) {
-    auto* title = new QLabel(QStringLiteral("portscope 3.0"), page);
+    auto* title = new QLabel(QStringLiteral("portscope " CORVANE_BUILD_VERSION), page);
     QFont f = title->font();
     f.setBold(true);
     f.setPointSizeF(f.pointSizeF() * 1.6);
