@@ -16,6 +16,7 @@
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/gui/planform_window.h"
+#include "generate/gui/setup_boxes.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -169,7 +170,7 @@ WingSetupWindow::WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     connect(command2_, &QPushButton::clicked, this, &WingSetupWindow::confirmConstantChord);
     for (int n : {1, 10}) {
         QLineEdit* box = text(n);
-        connect(box, &QLineEdit::textChanged, this, [this, box] { limitSpeed(box); });
+        connect(box, &QLineEdit::textChanged, this, [this, box] { limitCutSpeedBox(*box, ws_); });
     }
     connect(text(12), &QLineEdit::textChanged, this, &WingSetupWindow::mirrorConstantChord);
     connect(text(11), &QLineEdit::textChanged, this, &WingSetupWindow::mirrorConstantSpan);
@@ -226,17 +227,6 @@ void WingSetupWindow::setConstantChordMode() {
 
 bool WingSetupWindow::isTaperedMode() const {
     return frame1_->isEnabled();
-}
-
-void WingSetupWindow::limitSpeed(QLineEdit* box) {
-    const double limit = ws_.settings.derived.SpeedSliderMax / 5.0;
-    double typed;
-    try {
-        typed = leadingNumber(box->text().toStdString());
-    } catch (const RunError&) {
-        typed = limit + 1;  // too large to read: certainly above the limit
-    }
-    if (typed > limit) box->setText(QString::fromStdString(formatDouble(limit)));
 }
 
 void WingSetupWindow::mirrorConstantChord() {

@@ -19,6 +19,10 @@
 #include "generate/gui/wing_generation_window.h"
 #define CORVANE_HAS_FORM14 1
 #endif
+#if __has_include("generate/gui/foam_setup_window.h")
+#include "generate/gui/foam_setup_window.h"
+#define CORVANE_HAS_FORM12 1
+#endif
 #if __has_include("generate/gui/wing_setup_window.h")
 #include "generate/gui/wing_setup_window.h"
 #define CORVANE_HAS_FORM6 1
@@ -84,23 +88,36 @@ void MainWindow::registerWindows() {
                                    [](QWidget* parent) { return new HelpWindow(parent); });
 
 #ifdef CORVANE_HAS_FORM10
-    windows_.addWindow<WingCutWindow>("Form10", [this, &ws, &dialogs](QWidget* parent) {
-        auto* w = new WingCutWindow(ws, dialogs, parent);
-        connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
-            toolbar_->setVisible(visible);
-            if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+    // Form10 and the foam runner Form11 are one window with their own texts.
+    for (const CutWindowVariant* variant : {&CutWindowVariant::wing(), &CutWindowVariant::foam()}) {
+        windows_.addWindow<WingCutWindow>(variant->objectName, [this, &ws, &dialogs,
+                                                                variant](QWidget* parent) {
+            auto* w = new WingCutWindow(ws, dialogs, parent, *variant);
+            connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
+                toolbar_->setVisible(visible);
+                if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+            });
+            connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
+                if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
+            });
+            connect(w, &WingCutWindow::manualControlRequested, this,
+                    [this] { windows_.show("Form15"); });
+            return w;
         });
-        connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
-            if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
-        });
-        connect(w, &WingCutWindow::manualControlRequested, this,
-                [this] { windows_.show("Form15"); });
-        return w;
-    });
+    }
 #endif
 #ifdef CORVANE_HAS_FORM14
     windows_.addWindow<WingGenerationWindow>("Form14", [&ws, &dialogs](QWidget* parent) {
         return new WingGenerationWindow(ws, dialogs, parent);
+    });
+    // The foam generation window: Form14's window without washout.
+    windows_.addWindow<WingGenerationWindow>("Form1", [&ws, &dialogs](QWidget* parent) {
+        return new WingGenerationWindow(ws, dialogs, parent, CutSetKind::Foam);
+    });
+#endif
+#ifdef CORVANE_HAS_FORM12
+    windows_.addWindow<FoamSetupWindow>("Form12", [&ws, &dialogs](QWidget* parent) {
+        return new FoamSetupWindow(ws, dialogs, parent);
     });
 #endif
 #ifdef CORVANE_HAS_FORM6
@@ -130,7 +147,7 @@ void MainWindow::registerWindows() {
         });
     }
 #endif
-    // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
+    // Form19 (notes), script and ppMonitor join here as they land.
 }
 
 }  // namespace corvane
