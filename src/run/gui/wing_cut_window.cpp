@@ -163,7 +163,10 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     loadingFrame_->hide();
 
     runner_.yield = [] { QCoreApplication::processEvents(); };
-    runner_.onSegmentDone = [this](int g) { progress_->markSegment(g); };
+    runner_.onSegmentDone = [this](int g) {
+        progress_->markSegment(g);
+        emit segmentMarked(g);
+    };
     runner_.onTick = [this](const CutStats& stats) {
         const int percent = stats.percentComplete();
         if (percent != lastPercent_ && !runner_.stopRequested()) {

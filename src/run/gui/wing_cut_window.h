@@ -76,6 +76,8 @@ signals:
     // F5 on the speed slider: the manual-control window Form15 is wanted (when nothing listens,
     // the window opens a Form15 of its own).
     void manualControlRequested();
+    // A segment of the running cut is finished and marked (its end point, 2 for the first).
+    void segmentMarked(int segmentEnd);
 
 protected:
     bool event(QEvent* event) override;

@@ -44,6 +44,7 @@ public:
     bool shutDown(bool force = false);
 
     WindowCatalog& windows() { return windows_; }
+    const PortBackendInfo& portBackend() const { return port_; }
     QString helpFile() const { return helpFile_; }
     QString statusText(int panel) const;
     QAction* menuAction(const QString& name) const;

@@ -5,8 +5,15 @@
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPixmap>
+#include <QSlider>
+#include <QTimer>
 #include <QWidget>
+#include <algorithm>
+#include <functional>
 
+#include "platform/gui/toolbar.h"
+#include "run/gui/cut_progress_view.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/main_window.h"
 
 namespace corvane {
@@ -38,6 +45,36 @@ void paintDecorated(QPainter& painter, QWidget& window, QPoint at) {
 
 QSize decoratedSize(const QWidget& window) {
     return window.size() + QSize(2 * kBorder, kTitleHeight + kBorder);
+}
+
+// A cut window with a set loaded is pictured partway through a cut on the simulated port, at
+// the slider's top speed: once a third of the segments are marked, or after a few seconds.
+// False when there is nothing to cut (the caller pictures the window as it stands).
+bool shootDuringCut(QWidget* window, bool hardware, const std::function<void()>& shoot) {
+    auto* cut = qobject_cast<WingCutWindow*>(window);
+    if (cut == nullptr || hardware || !cut->progressView().hasProfiles()) return false;
+    bool taken = false;
+    auto takeAndStop = [&] {
+        if (taken) return;
+        taken = true;
+        shoot();
+        cut->toolbar().click(2);
+    };
+    const int third = std::max(2, cut->progressView().pointCount() / 3);
+    const QMetaObject::Connection marked =
+        QObject::connect(cut, &WingCutWindow::segmentMarked, cut, [&](int g) {
+            if (g >= third) takeAndStop();
+        });
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, cut, takeAndStop);
+    guard.start(5000);
+    if (auto* slider = cut->findChild<QSlider*>(QStringLiteral("Slider1")))
+        slider->setValue(slider->maximum());
+    cut->toolbar().click(1);
+    QObject::disconnect(marked);
+    if (!taken) shoot();  // the cut ended early (a short set, a refusal)
+    return true;
 }
 
 }  // namespace
@@ -94,9 +131,12 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
         settle();
-        save(windowPicture(*window), name);
-        if (name != QLatin1String("Form5"))
-            save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
+        auto shoot = [&] {
+            save(windowPicture(*window), name);
+            if (name != QLatin1String("Form5"))
+                save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
+        };
+        if (!shootDuringCut(window, frame.portBackend().hardware, shoot)) shoot();
         if (name != QLatin1String("Form5")) window->hide();
     }
     frame.openHelp();

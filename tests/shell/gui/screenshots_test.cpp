@@ -15,13 +15,14 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
     EXPECT_FALSE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
         << "install fonts-noto-cjk so the Chinese captions render";
     MainWindow& w = startedFrame();
-    // The cut window says the fresh folder has no cut file yet.
+    // The cut windows say the fresh folder has no cut file yet.
     if (w.windows().has("Form10")) dialogs_.answerMessage();
+    if (w.windows().has("Form11")) dialogs_.answerMessage();
     const QString out = dir_.filePath("shots");
     QString error;
     const QStringList files = writeScreenshots(w, out, &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    for (const char* name : {"FrmMain", "Form5", "Form9", "Form14"}) {
+    for (const char* name : {"FrmMain", "Form5", "Form9", "Form14", "Form12", "Form1"}) {
         const QString path = QDir(out).filePath(QString::fromLatin1(name) + ".png");
         EXPECT_TRUE(files.contains(path)) << name;
         QImage image(path);
@@ -34,9 +35,10 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
                 if (qGray(image.pixel(x, y)) > 200) ++light;
         EXPECT_GT(light, 20) << name;
     }
-    if (w.windows().has("Form10")) {
-        ASSERT_EQ(dialogs_.messages().size(), 1u);
+    if (w.windows().has("Form11")) {
+        ASSERT_EQ(dialogs_.messages().size(), 2u);
         EXPECT_TRUE(dialogs_.messages()[0].text.endsWith("Module 10, FA"));
+        EXPECT_TRUE(dialogs_.messages()[1].text.endsWith("Module 11, FA"));
     }
     const QImage frame(QDir(out).filePath("FrmMain.png"));
     EXPECT_GE(frame.width(), w.width());
