@@ -77,6 +77,9 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     rightPath_ = text("Text2", "");
     leftChord_ = text("Text6", "");
     rightChord_ = text("Text7", "");
+    // Room for a size next to the foam window's longer labels.
+    leftChord_->setMinimumWidth(90);
+    rightChord_->setMinimumWidth(90);
     step_ = text("Text5", "");
     step_->setReadOnly(true);
     if (wing) {

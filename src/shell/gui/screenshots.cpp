@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFontDatabase>
+#include <QKeyEvent>
 #include <QPainter>
 #include <QPixmap>
 #include <QSlider>
@@ -11,6 +12,7 @@
 #include <algorithm>
 #include <functional>
 
+#include "platform/gui/drawing_view.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wing_cut_window.h"
@@ -48,7 +50,7 @@ QSize decoratedSize(const QWidget& window) {
 }
 
 // A cut window with a set loaded is pictured partway through a cut on the simulated port, at
-// the slider's top speed: once a third of the segments are marked, or after a few seconds.
+// the slider's top speed: once a third of the segments are marked, or after 15 seconds.
 // False when there is nothing to cut (the caller pictures the window as it stands).
 bool shootDuringCut(QWidget* window, bool hardware, const std::function<void()>& shoot) {
     auto* cut = qobject_cast<WingCutWindow*>(window);
@@ -68,9 +70,15 @@ bool shootDuringCut(QWidget* window, bool hardware, const std::function<void()>&
     QTimer guard;
     guard.setSingleShot(true);
     QObject::connect(&guard, &QTimer::timeout, cut, takeAndStop);
-    guard.start(5000);
-    if (auto* slider = cut->findChild<QSlider*>(QStringLiteral("Slider1")))
+    guard.start(15000);
+    if (auto* slider = cut->findChild<QSlider*>(QStringLiteral("Slider1"))) {
         slider->setValue(slider->maximum());
+        // The operator's zoom key until the profile fills about half of the view.
+        for (int i = 0; i < 8 && cut->progressView().leftView().viewWindow().height() > 2.5; ++i) {
+            QKeyEvent plus(QEvent::KeyPress, Qt::Key_Plus, Qt::KeypadModifier);
+            QApplication::sendEvent(slider, &plus);
+        }
+    }
     cut->toolbar().click(1);
     QObject::disconnect(marked);
     if (!taken) shoot();  // the cut ended early (a short set, a refusal)
