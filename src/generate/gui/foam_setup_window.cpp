@@ -168,17 +168,8 @@ void FoamSetupWindow::nonTaperedCut() {
 
 void FoamSetupWindow::confirm() {
     hide();
-    try {
-        auto value = [this](int n) {
-            return Fixed4::fromDouble(leadingNumber(text(n)->text().toStdString()));
-        };
-        const Fixed4 speed = value(10), left = value(2), right = value(3);
-        ws_.motion.CutSpeed = speed;
-        ws_.job.LeftTowerChord = left.toDouble();
-        ws_.job.RightTowerChord = right.toDouble();
-    } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 12, Command2"));
-    }
+    storeSetupValues(ws_, dialogs_, *text(10), *text(2), *text(3),
+                     QStringLiteral("Module 12, Command2"));
 }
 
 void FoamSetupWindow::showAndActivate() {

@@ -260,35 +260,17 @@ void WingSetupWindow::mirrorConstantSpan() {
 void WingSetupWindow::confirmTapered() {
     hide();
     if (!frame1_->isEnabled()) return;
-    try {
-        auto value = [this](int n) {
-            return Fixed4::fromDouble(leadingNumber(text(n)->text().toStdString()));
-        };
-        const Fixed4 speed = value(1), root = value(3), tip = value(4);
-        // The root of a left panel lies at the right tower.
-        const bool left = option2_->isChecked();
-        ws_.motion.CutSpeed = speed;
-        ws_.job.LeftTowerChord = (left ? tip : root).toDouble();
-        ws_.job.RightTowerChord = (left ? root : tip).toDouble();
-    } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 6, Command1"));
-    }
+    // The root of a left panel lies at the right tower.
+    const bool left = option2_->isChecked();
+    storeSetupValues(ws_, dialogs_, *text(1), *text(left ? 4 : 3), *text(left ? 3 : 4),
+                     QStringLiteral("Module 6, Command1"));
 }
 
 void WingSetupWindow::confirmConstantChord() {
     hide();
     if (!frame2_->isEnabled()) return;
-    try {
-        auto value = [this](int n) {
-            return Fixed4::fromDouble(leadingNumber(text(n)->text().toStdString()));
-        };
-        const Fixed4 speed = value(10), left = value(12), right = value(13);
-        ws_.motion.CutSpeed = speed;
-        ws_.job.LeftTowerChord = left.toDouble();
-        ws_.job.RightTowerChord = right.toDouble();
-    } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 6, Command2"));
-    }
+    storeSetupValues(ws_, dialogs_, *text(10), *text(12), *text(13),
+                     QStringLiteral("Module 6, Command2"));
 }
 
 void WingSetupWindow::openPlanform(int command) {

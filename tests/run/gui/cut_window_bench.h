@@ -3,6 +3,7 @@
 #pragma once
 
 #include <QLineEdit>
+#include <QMainWindow>
 #include <QTest>
 #include <memory>
 #include <stdexcept>
@@ -51,11 +52,28 @@ struct WindowBench : RunnerBench {
     }
 
     WingCutWindow& open(const CutWindowVariant& variant = CutWindowVariant::wing()) {
+        if (ownedByMain_) (void)window.release();
+        ownedByMain_ = false;
         window = std::make_unique<WingCutWindow>(ws, dialogs, nullptr, variant);
         window->show();
         window->activate();
         return *window;
     }
+
+    // The window as a child of a shown main window of `size` (the main window owns it).
+    WingCutWindow& openInside(QMainWindow& main, QSize size,
+                              const CutWindowVariant& variant = CutWindowVariant::wing()) {
+        main.setCentralWidget(new QWidget(&main));
+        main.resize(size);
+        main.show();
+        window.reset(new WingCutWindow(ws, dialogs, &main, variant));
+        ownedByMain_ = true;
+        return *window;
+    }
+    ~WindowBench() {
+        if (ownedByMain_) (void)window.release();  // gone with its main window already
+    }
+    bool ownedByMain_ = false;
 
     template <typename T>
     T& child(const char* name) {

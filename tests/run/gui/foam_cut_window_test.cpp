@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QLabel>
 #include <QMainWindow>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <filesystem>
 
@@ -139,12 +138,7 @@ TEST(FoamCutWindow, ClosingShowsTheWireOffCaptionAndSwitchesTheWireOff) {
 TEST(FoamCutWindow, LaysOutItsFramesSideBySide) {
     WindowBench b;
     QMainWindow main;
-    main.setCentralWidget(new QWidget(&main));
-    main.resize(1200, 1400);
-    main.show();
-    b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main, CutWindowVariant::foam());
-    const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
-    WingCutWindow& w = *b.window;
+    WingCutWindow& w = b.openInside(main, QSize(1200, 1400), CutWindowVariant::foam());
     w.show();
     w.activate();
     QGroupBox& left = b.child<QGroupBox>("Frame1");

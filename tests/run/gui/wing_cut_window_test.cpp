@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -270,12 +269,7 @@ TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
 TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
     WindowBench b;
     QMainWindow main;
-    main.setCentralWidget(new QWidget(&main));
-    main.resize(1200, 900);
-    main.show();
-    b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
-    const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
-    WingCutWindow& w = *b.window;
+    WingCutWindow& w = b.openInside(main, QSize(1200, 900));
     QSignalSpy toolbar(&w, &WingCutWindow::mainToolbarVisibilityRequested);
     QSignalSpy homeMenu(&w, &WingCutWindow::homeControlMenuEnableRequested);
     w.show();
