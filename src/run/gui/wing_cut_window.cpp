@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "delay/active_delay_set.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "manual/gui/manual_control_window.h"
@@ -23,6 +25,7 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
 
 namespace corvane {
@@ -57,8 +60,7 @@ const CutWindowVariant& CutWindowVariant::wing() {
                                     "Turn ON / Turn OFF Hot Wire",
                                     "切割速度调整",
                                     "Hot Wire Control OFF",
-                                    "Module 10, FA",
-                                    "Module 10, BC",
+                                    "Module 10",
                                     {}};
     return v;
 }
@@ -74,8 +76,7 @@ const CutWindowVariant& CutWindowVariant::foam() {
                                     "Hot Wire Control",
                                     "Cutting Speed Adjustment",
                                     "电热丝断电",
-                                    "Module 11, FA",
-                                    "Module 11, BC",
+                                    "Module 11",
                                     {{-0.1, -0.5, 1.1, 0.5}, {-0.1, -10.0, 1.0, 10.0}, true}};
     return v;
 }
@@ -110,6 +111,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
          QStringLiteral("Pause Cutting Process")},
     });
     connect(toolbar_, &Toolbar::buttonClicked, this, &WingCutWindow::onToolbar);
+    wireCaption_ = std::make_unique<WireCaptionBinding>(ws_, *toolbar_, kWire);
 
     controls_ = new QWidget(this);
     auto* row = new QHBoxLayout(controls_);
@@ -191,6 +193,7 @@ WingCutWindow::~WingCutWindow() {
 void WingCutWindow::load() {
     loaded_ = true;
     toolbar_->setButtonCaption(kWire, wireDesignCaption());
+    wireCaption_->refresh();
     toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
     percentLabel_->setText(QStringLiteral("0"));
     progress_->setUp();
@@ -241,6 +244,8 @@ bool WingCutWindow::event(QEvent* event) {
 
 void WingCutWindow::activate() {
     if (activating_) return;  // events processed while loading may activate us again
+    // A late activation of a window already closed (a shut-down in between) loads nothing.
+    if (!isVisible()) return;
     activating_ = true;
     placeInFrame(*this, Placement::Corner);
     emit homeControlMenuEnableRequested();
@@ -258,7 +263,9 @@ void WingCutWindow::activate() {
     emit mainToolbarVisibilityRequested(false);
     loadingBar_->setValue(0);
     loadingFrame_->show();
-    QCoreApplication::processEvents();
+    // A shut-down asked for by a signal (a socket notifier) waits until the activation is done:
+    // run from inside it, it would unload windows Qt is still activating.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 
     progress_->setUp();
     const WingSetDrawing set = loadWingSetDrawing(ws_, variant_.kind);
@@ -266,7 +273,7 @@ void WingCutWindow::activate() {
     switch (set.result) {
         case R::DatInfoUnreadable:
             loadingFrame_->hide();
-            reportError(dialogs_, *set.error, u(variant_.activationLabel));
+            reportError(dialogs_, *set.error, label("FA"));
             break;
         case R::WashoutMissing:
             loadingFrame_->hide();
@@ -283,7 +290,7 @@ void WingCutWindow::activate() {
             loadingFrame_->hide();
             // The foam activation reports every failure under its own label.
             if (variant_.kind == CutSetKind::Foam) {
-                reportError(dialogs_, *set.error, u(variant_.activationLabel));
+                reportError(dialogs_, *set.error, label("FA"));
                 break;
             }
             dialogs_.message(
@@ -298,7 +305,7 @@ void WingCutWindow::activate() {
             progress_->build(set.left, set.right, set.scale, [this](int value, int maximum) {
                 loadingBar_->setMaximum(maximum);
                 loadingBar_->setValue(value);
-                QCoreApplication::processEvents();
+                QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
             });
             loadingFrame_->hide();
             // A count file that cannot be read leaves the set as far as it was read; the cut's own
@@ -308,6 +315,10 @@ void WingCutWindow::activate() {
             break;
     }
     activating_ = false;
+}
+
+QString WingCutWindow::label(const char* handler) const {
+    return u(variant_.module) + QStringLiteral(", ") + QString::fromLatin1(handler);
 }
 
 void WingCutWindow::markDelayPoints() {
@@ -334,7 +345,7 @@ void WingCutWindow::onToolbar(int index) {
 }
 
 void WingCutWindow::beginCut() {
-    if (runner_.running()) return;
+    if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
@@ -344,12 +355,12 @@ void WingCutWindow::beginCut() {
     try {
         pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
     } catch (const RunError& e) {
-        reportError(dialogs_, e, u(variant_.beginCutLabel));
+        reportError(dialogs_, e, label("BC"));
         finish();
         return;
     }
     lastOutcome_ = runner_.run(pauseMs);
-    if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, u(variant_.beginCutLabel));
+    if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
     finish();
 }
 
@@ -365,14 +376,19 @@ void WingCutWindow::stopCut() {
     percentLabel_->setText(QStringLiteral("0"));
 }
 
+// The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
+// for with the settings in force, never an inversion of whatever the bit holds.
 void WingCutWindow::switchWire() {
-    if (toolbar_->buttonCaption(kWire) == wireOnCaption()) {
-        toolbar_->setButtonCaption(kWire, wireOffCaption());
-        WireOffByInvert(ws_);
-    } else {
-        toolbar_->setButtonCaption(kWire, wireOnCaption());
-        WireOn(ws_);
+    try {
+        if (ws_.wire.on()) {
+            WireOff(ws_);
+        } else if (!refuseWithoutPort(ws_, dialogs_)) {
+            WireOn(ws_);
+        }
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, label("HW"));
     }
+    wireCaption_->refresh();
 }
 
 // The box is opened inside the cut loop's event processing, so the loop stands still between
@@ -428,7 +444,11 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
     toolbar_->setButtonCaption(kWire, u(variant_.wireClosedCaption));
-    WireOff(ws_);
+    try {
+        WireOff(ws_);
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, label("Unload"));
+    }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();
 }

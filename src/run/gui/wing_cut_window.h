@@ -23,6 +23,7 @@ class Toolbar;
 class Workspace;
 class CutProgressView;
 class ManualControlWindow;
+class WireCaptionBinding;
 
 // What sets the foam runner apart from the wing runner: its texts, what its activation reads,
 // its views' numbers and the frames side by side. Everything else is the same window.
@@ -35,8 +36,7 @@ struct CutWindowVariant {
     const char* wireTip;
     const char* speedTitle;         // the frame around the speed slider
     const char* wireClosedCaption;  // toolbar button 3 once the window is closed
-    const char* activationLabel;    // "Module 10, FA"
-    const char* beginCutLabel;      // "Module 10, BC"
+    const char* module;             // "Module 10": its handlers' error labels start with it
     ProgressViewNumbers view;
 
     static const CutWindowVariant& wing();  // Form10
@@ -99,6 +99,8 @@ private:
     void markDelayPoints();
     void layOutControls();
     void openManualControl();
+    // An error label of this window's handler: "Module 10, BC" or "Module 11, BC".
+    QString label(const char* handler) const;
 
     const CutWindowVariant& variant_;
     Workspace& ws_;
@@ -120,6 +122,7 @@ private:
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
     ManualControlWindow* manual_ = nullptr;
+    std::unique_ptr<WireCaptionBinding> wireCaption_;  // button 3 follows the wire state
 };
 
 }  // namespace corvane
