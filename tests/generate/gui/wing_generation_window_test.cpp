@@ -19,6 +19,7 @@
 
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/scripted_dialogs.h"
+#include "platform/gui/toolbar.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -350,6 +351,11 @@ TEST_F(WingGenerationWindowTest, FoamWindowGeneratesAFourFieldSetWithBothSidesTo
     EXPECT_EQ(control<QLabel>(w, "Label1")->text(), "选择左侧机翼切割形状DAT数据文件");
     for (const char* washout : {"left_check", "right_check", "left_amount", "right_amount"})
         EXPECT_EQ(w.findChild<QWidget*>(washout), nullptr) << washout;
+    // The wing generator's toolbar, the airfoil preparation button included.
+    auto* bar = w.findChild<Toolbar*>("asxToolbar1");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->buttonCount(), 8);
+    EXPECT_EQ(bar->buttonCaption(8), "Prepare Airfoils");
 
     control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(root().string()));
     control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(root().string()));
