@@ -22,8 +22,8 @@ class CutProgressView : public QObject {
     Q_OBJECT
 public:
     // Creates the two frames ("左侧切割文件" / "右侧切割文件") with DXFReader1/VScroll1 and
-    // DXFReader2/VScroll2 as children of `window`.
-    explicit CutProgressView(QWidget& window);
+    // DXFReader2/VScroll2 as children of `window`; `numbers` are its limits and view window.
+    explicit CutProgressView(QWidget& window, const ProgressViewNumbers& numbers = {});
 
     // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates),
     // and puts both scroll bars back to 0: a newly loaded window's view and bars agree.
@@ -66,6 +66,7 @@ private:
     void onScroll(int bar, int value);
 
     QWidget& window_;
+    ProgressViewNumbers numbers_;
     QGroupBox* frames_[2];
     DrawingView* views_[2];
     QScrollBar* bars_[2];

@@ -51,6 +51,36 @@ bool wirePinUnused(const std::string& enable) {
 
 }  // namespace
 
+const CutWindowVariant& CutWindowVariant::wing() {
+    static const CutWindowVariant v{CutSetKind::Wing,
+                                    "Form10",
+                                    "机翼切割 - 切割进度信息",
+                                    "Start the cutting process",
+                                    "Abort Cutting Process",
+                                    "Turn ON / Turn OFF Hot Wire",
+                                    "切割速度调整",
+                                    "Hot Wire Control OFF",
+                                    "Module 10",
+                                    {}};
+    return v;
+}
+
+// A foam shape is one profile sized by its horizontal distance: a taller view window, no
+// washout, the two sides next to each other.
+const CutWindowVariant& CutWindowVariant::foam() {
+    static const CutWindowVariant v{CutSetKind::Foam,
+                                    "Form11",
+                                    "泡沫切割 - 进度信息",
+                                    "Begin Cutting Process",
+                                    "Stop Cutting Process",
+                                    "Hot Wire Control",
+                                    "Cutting Speed Adjustment",
+                                    "电热丝断电",
+                                    "Module 11",
+                                    {{-0.1, -0.5, 1.1, 0.5}, {-0.1, -10.0, 1.0, 10.0}, true}};
+    return v;
+}
+
 QString WingCutWindow::wireOnCaption() {
     return u("电热丝通电");
 }
@@ -64,25 +94,17 @@ QString WingCutWindow::wireClosedCaption() {
     return QStringLiteral("Hot Wire Control OFF");
 }
 
-WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), ws_(ws), dialogs_(dialogs), runner_(ws) {
-    setObjectName(QStringLiteral("Form10"));
-    setWindowTitle(u("机翼切割 - 切割进度信息"));
+WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
+                             const CutWindowVariant& variant)
+    : QWidget(parent, Qt::Window), variant_(variant), ws_(ws), dialogs_(dialogs), runner_(ws) {
+    setObjectName(u(variant_.objectName));
+    setWindowTitle(u(variant_.caption));
 
     toolbar_ = new Toolbar(this);
     toolbar_->setButtons({
-        {QStringLiteral("Begin Cut"),
-         QStringLiteral("Start the cutting process"),
-         {},
-         QStringLiteral("Start the cutting process")},
-        {QStringLiteral("Stop"),
-         QStringLiteral("Abort Cutting Process"),
-         {},
-         QStringLiteral("Abort Cutting Process")},
-        {wireDesignCaption(),
-         QStringLiteral("Turn ON / Turn OFF Hot Wire"),
-         {},
-         QStringLiteral("Turn ON / Turn OFF Hot Wire")},
+        {QStringLiteral("Begin Cut"), u(variant_.beginTip), {}, u(variant_.beginTip)},
+        {QStringLiteral("Stop"), u(variant_.stopTip), {}, u(variant_.stopTip)},
+        {wireDesignCaption(), u(variant_.wireTip), {}, u(variant_.wireTip)},
         {QStringLiteral("Pause Cut"),
          QStringLiteral("Pause Cutting Process"),
          {},
@@ -95,7 +117,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     auto* row = new QHBoxLayout(controls_);
     row->setContentsMargins(4, 2, 4, 2);
 
-    auto* speedBox = new QGroupBox(u("切割速度调整"), controls_);
+    auto* speedBox = new QGroupBox(u(variant_.speedTitle), controls_);
     auto* speedRow = new QHBoxLayout(speedBox);
     slider_ = new QSlider(Qt::Horizontal, speedBox);
     slider_->setObjectName(QStringLiteral("Slider1"));
@@ -128,7 +150,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     row->addWidget(new QLabel(QStringLiteral("%"), controls_));
     row->addStretch(1);
 
-    progress_ = new CutProgressView(*this);
+    progress_ = new CutProgressView(*this, variant_.view);
     connect(progress_, &CutProgressView::scrolled, this, [this] {
         markDelayPoints();
         slider_->setFocus();
@@ -143,7 +165,10 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     loadingFrame_->hide();
 
     runner_.yield = [] { QCoreApplication::processEvents(); };
-    runner_.onSegmentDone = [this](int g) { progress_->markSegment(g); };
+    runner_.onSegmentDone = [this](int g) {
+        progress_->markSegment(g);
+        emit segmentMarked(g);
+    };
     runner_.onTick = [this](const CutStats& stats) {
         const int percent = stats.percentComplete();
         if (percent != lastPercent_ && !runner_.stopRequested()) {
@@ -198,7 +223,7 @@ void WingCutWindow::layOutControls() {
     const int controlsH = controls_->sizeHint().height();
     controls_->setGeometry(0, controlsTop, w, controlsH);
     const int framesTop = controlsTop + controlsH + 4;
-    progress_->layOut(size(), framesTop);
+    progress_->layOut(size(), framesTop, variant_.view.sideBySide);
     loadingFrame_->setGeometry(w / 4, framesTop + 40, w / 2, loadingFrame_->sizeHint().height());
     loadingFrame_->raise();
 }
@@ -251,12 +276,12 @@ void WingCutWindow::activate() {
 
     // The drawings are built again; the zoom and scroll the operator chose stay.
     progress_->clearDrawings();
-    const WingSetDrawing set = loadWingSetDrawing(ws_);
+    const WingSetDrawing set = loadWingSetDrawing(ws_, variant_.kind);
     using R = WingSetDrawing::Result;
     switch (set.result) {
         case R::DatInfoUnreadable:
             loadingFrame_->hide();
-            reportError(dialogs_, *set.error, QStringLiteral("Module 10, FA"));
+            reportError(dialogs_, *set.error, label("FA"));
             break;
         case R::WashoutMissing:
             loadingFrame_->hide();
@@ -271,6 +296,11 @@ void WingCutWindow::activate() {
             break;
         case R::ProfileUnreadable:
             loadingFrame_->hide();
+            // The foam activation reports every failure under its own label.
+            if (variant_.kind == CutSetKind::Foam) {
+                reportError(dialogs_, *set.error, label("FA"));
+                break;
+            }
             dialogs_.message(
                 QStringLiteral(
                     "The profile file %1 could not be read (%2). The drawing is not shown; "
@@ -297,6 +327,10 @@ void WingCutWindow::activate() {
         markDelayPoints();
     }
     activating_ = false;
+}
+
+QString WingCutWindow::label(const char* handler) const {
+    return u(variant_.module) + QStringLiteral(", ") + QString::fromLatin1(handler);
 }
 
 void WingCutWindow::markDelayPoints() {
@@ -333,13 +367,12 @@ void WingCutWindow::beginCut() {
     try {
         pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
     } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, BC"));
+        reportError(dialogs_, e, label("BC"));
         finish();
         return;
     }
     lastOutcome_ = runner_.run(pauseMs);
-    if (lastOutcome_->error)
-        reportError(dialogs_, *lastOutcome_->error, QStringLiteral("Module 10, BC"));
+    if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
     finish();
 }
 
@@ -365,7 +398,7 @@ void WingCutWindow::switchWire() {
             WireOn(ws_);
         }
     } catch (const std::exception& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, HW"));
+        reportError(dialogs_, e, label("HW"));
     }
     wireCaption_->refresh();
 }
@@ -425,11 +458,11 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
-    toolbar_->setButtonCaption(kWire, wireClosedCaption());
+    toolbar_->setButtonCaption(kWire, u(variant_.wireClosedCaption));
     try {
         WireOff(ws_);
     } catch (const std::exception& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, Unload"));
+        reportError(dialogs_, e, label("Unload"));
     }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();

@@ -46,6 +46,7 @@ public:
 
     WindowCatalog& windows() { return windows_; }
     Workspace& workspace() { return ws_; }
+    const PortBackendInfo& portBackend() const { return port_; }
     QString helpFile() const { return helpFile_; }
     QString statusText(int panel) const;
     QAction* menuAction(const QString& name) const;

@@ -2,6 +2,7 @@
 // that is not registered opens nothing (its button or menu item is inert).
 #include <QMenu>
 
+#include "generate/gui/foam_setup_window.h"
 #include "generate/gui/wing_generation_window.h"
 #include "generate/gui/wing_setup_window.h"
 #include "machine/gui/device_settings_window.h"
@@ -60,21 +61,32 @@ void MainWindow::registerWindows() {
     windows_.addWindow<HelpWindow>("HelpWindow",
                                    [](QWidget* parent) { return new HelpWindow(parent); });
 
-    windows_.addWindow<WingCutWindow>("Form10", [this, &ws, &dialogs](QWidget* parent) {
-        auto* w = new WingCutWindow(ws, dialogs, parent);
-        connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
-            toolbar_->setVisible(visible);
-            if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+    // Form10 and the foam runner Form11 are one window with their own texts.
+    for (const CutWindowVariant* variant : {&CutWindowVariant::wing(), &CutWindowVariant::foam()}) {
+        windows_.addWindow<WingCutWindow>(variant->objectName, [this, &ws, &dialogs,
+                                                                variant](QWidget* parent) {
+            auto* w = new WingCutWindow(ws, dialogs, parent, *variant);
+            connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
+                toolbar_->setVisible(visible);
+                if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+            });
+            connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
+                if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
+            });
+            connect(w, &WingCutWindow::manualControlRequested, this,
+                    [this] { windows_.show("Form15"); });
+            return w;
         });
-        connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
-            if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
-        });
-        connect(w, &WingCutWindow::manualControlRequested, this,
-                [this] { windows_.show("Form15"); });
-        return w;
-    });
+    }
     windows_.addWindow<WingGenerationWindow>("Form14", [&ws, &dialogs](QWidget* parent) {
         return new WingGenerationWindow(ws, dialogs, parent);
+    });
+    // The foam generation window: Form14's window without washout.
+    windows_.addWindow<WingGenerationWindow>("Form1", [&ws, &dialogs](QWidget* parent) {
+        return new WingGenerationWindow(ws, dialogs, parent, CutSetKind::Foam);
+    });
+    windows_.addWindow<FoamSetupWindow>("Form12", [&ws, &dialogs](QWidget* parent) {
+        return new FoamSetupWindow(ws, dialogs, parent);
     });
     windows_.addWindow<WingSetupWindow>("Form6", [&ws, &dialogs](QWidget* parent) {
         return new WingSetupWindow(ws, dialogs, parent);
@@ -99,7 +111,7 @@ void MainWindow::registerWindows() {
             return &returnMoves_->window(target);
         });
     }
-    // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
+    // Form19 (notes), script and ppMonitor join here as they land.
 }
 
 }  // namespace corvane

@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
@@ -21,68 +20,15 @@
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_window_bench.h"
 #include "run/run_fixture.h"
 
 namespace corvane {
 namespace {
 
-using test::RunnerBench;
-
-// A five-point profile (four segments) of unit chord.
-const char* const kProfile = "TEST FOIL\r\n1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n";
-
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-struct WindowBench : RunnerBench {
-    ScriptedDialogs dialogs;
-    std::unique_ptr<WingCutWindow> window;
-
-    WindowBench() {
-        ws.settings.fields.enable = "Pin 1";
-        ws.settings.fields.active_low = true;
-        ws.settings.fields.enable_hold_bit = "0";
-        writeProfiles(kProfile, kProfile);
-        writeDatInfo("200", "200", "0", "0", "0", "0");
-        // Segments of 2, 1, 2 and 1 ticks with three delay points: after 1, and twice after 2.
-        writeSet({0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}, {2, 0, 3, 0, 0, 5, 6});
-    }
-
-    void writeProfiles(const std::string& left, const std::string& right) {
-        test::writeText(folder.path() / "left.dat", left);
-        test::writeText(folder.path() / "right.dat", right);
-    }
-    void writeDatInfo(const std::string& lc, const std::string& rc, const std::string& lf,
-                      const std::string& rf, const std::string& la, const std::string& ra) {
-        const std::string l = (folder.path() / "left.dat").string();
-        const std::string r = (folder.path() / "right.dat").string();
-        test::writeText(ws.file("datinfo.ct3"), "\"" + l + "\",\"" + r + "\"," + lc + "," + rc +
-                                                    ",\"" + lf + "\",\"" + rf + "\",\"" + la +
-                                                    "\",\"" + ra + "\"\r\n");
-    }
-
-    WingCutWindow& open() {
-        window = std::make_unique<WingCutWindow>(ws, dialogs);
-        window->show();
-        window->activate();
-        return *window;
-    }
-
-    template <typename T>
-    T& child(const char* name) {
-        T* found = window->findChild<T*>(QString::fromUtf8(name));
-        if (!found) throw std::runtime_error(std::string("no control ") + name);
-        return *found;
-    }
-    void clickButton(int index) {
-        QWidget* button = window->toolbar().widgetForAction(window->toolbar().action(index));
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-    DrawingView& view(int i) { return child<DrawingView>(i == 1 ? "DXFReader1" : "DXFReader2"); }
-    bool wireBitSet() const { return (port.reg(890) & 1) != 0; }
-};
+using test::kProfile;
+using test::u;
+using test::WindowBench;
 
 TEST(WingCutWindow, RunsASetWithDelayPointsToTheEndMarkingSegmentsAndPausing) {
     WindowBench b;
@@ -413,12 +359,7 @@ TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
 TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
     WindowBench b;
     QMainWindow main;
-    main.setCentralWidget(new QWidget(&main));
-    main.resize(1200, 900);
-    main.show();
-    b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
-    const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
-    WingCutWindow& w = *b.window;
+    WingCutWindow& w = b.openInside(main, QSize(1200, 900));
     QSignalSpy toolbar(&w, &WingCutWindow::mainToolbarVisibilityRequested);
     QSignalSpy homeMenu(&w, &WingCutWindow::homeControlMenuEnableRequested);
     w.show();

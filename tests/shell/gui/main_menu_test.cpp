@@ -77,6 +77,35 @@ TEST_F(ShellTest, GenerationWindowGetsTheTowerChordsFromTheSetup) {
     EXPECT_EQ(form14->findChild<QLineEdit*>("Text7")->text(), "98.7654");
 }
 
+// The foam section: Form12's confirmed sizes go into Form1 when it opens; Form11 opens too.
+TEST_F(ShellTest, FoamButtonsOpenSetupGenerationAndRunnerWithTheSizes) {
+    MainWindow& w = startedFrame();
+    if (!w.windows().has("Form12")) GTEST_SKIP() << "the foam windows are not part of this build";
+    QWidget* menu = w.windows().loaded("Form5");
+    QTest::mouseClick(button(menu, "Command5"), Qt::LeftButton);
+    QWidget* form12 = w.windows().loaded("Form12");
+    ASSERT_NE(form12, nullptr);
+    EXPECT_TRUE(form12->isVisible());
+    form12->findChild<QLineEdit*>("Text10")->setText("2");
+    form12->findChild<QLineEdit*>("Text2")->setText("130.5");
+    form12->findChild<QLineEdit*>("Text3")->setText("95");
+    QTest::mouseClick(button(form12, "Command2"), Qt::LeftButton);
+    EXPECT_FALSE(form12->isVisible());
+
+    QTest::mouseClick(button(menu, "Command6"), Qt::LeftButton);
+    QWidget* form1 = w.windows().loaded("Form1");
+    ASSERT_NE(form1, nullptr);
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(form1->findChild<QLineEdit*>("Text6")->text(), "130.5");
+    EXPECT_EQ(form1->findChild<QLineEdit*>("Text7")->text(), "95");
+
+    dialogs_.answerMessage();  // the empty application folder holds no set to draw
+    QTest::mouseClick(button(menu, "Command7"), Qt::LeftButton);
+    QWidget* form11 = w.windows().loaded("Form11");
+    ASSERT_NE(form11, nullptr);
+    EXPECT_EQ(form11->windowTitle(), "泡沫切割 - 进度信息");
+}
+
 TEST_F(ShellTest, LoadingTheMainMenuSetsBothSpeedsToOneAndClosingUnloadsIt) {
     MainWindow& w = startedFrame();
     EXPECT_EQ(ws_->motion.JogSpeed, Fixed4::fromInt(1));
