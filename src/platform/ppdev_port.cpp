@@ -32,8 +32,16 @@ public:
 
 [[noreturn]] void failOpen(const std::string& device, const char* step, int err) {
     std::string why = std::strerror(err);
-    if (err == ENOENT) why += " (load the parport_pc and ppdev modules)";
-    if (err == EACCES || err == EPERM) why += " (add the user to the lp group)";
+    if (err == ENOENT || err == ENODEV || err == ENXIO) {
+        why +=
+            " (load the drivers with \"sudo modprobe parport_pc ppdev\"; \"ls /dev/parport*\" "
+            "lists the ports)";
+    }
+    if (err == EACCES || err == EPERM) {
+        why +=
+            " (join the lp group with \"sudo adduser $USER lp\" and log in again; the README's "
+            "section on real machines has the udev rule for /dev/parport*)";
+    }
     if (err == EBUSY) {
         why +=
             " (another driver or program holds the port: the printer driver lp is the usual "

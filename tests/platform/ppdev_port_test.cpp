@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -25,13 +26,14 @@ struct FakeDevice : PpdevCalls {
     std::vector<std::string>* log;
     unsigned long failOn = 0;  // this request fails with `error`
     int error = EBUSY;
+    int openError = 0;  // open fails with this
     unsigned char data = 0x5A, control = 0x04;
     explicit FakeDevice(std::vector<std::string>* l) : log(l) {}
 
     int open(const std::string& device, int& fd) override {
         log->push_back("open " + device);
         fd = 7;
-        return 0;
+        return openError;
     }
     int ioctl(int, unsigned long request, void* arg) override {
         auto* byte = static_cast<unsigned char*>(arg);
@@ -65,6 +67,30 @@ TEST(PpdevPort, OpensExclusivelyDrivesTheDataLinesAndReleasesWithoutWriting) {
         log.clear();
     }
     EXPECT_EQ(log, (std::vector<std::string>{"RELEASE", "close"}));
+}
+
+// A device that cannot be opened names the device, the error and the fix an operator applies.
+TEST(PpdevPort, AnUnopenableDeviceNamesTheDeviceTheErrorAndTheFix) {
+    const struct {
+        int error;
+        const char* fix;
+    } cases[] = {{EACCES, "sudo adduser $USER lp"},
+                 {EPERM, "lp group"},
+                 {ENOENT, "sudo modprobe parport_pc ppdev"},
+                 {ENODEV, "modprobe"}};
+    for (const auto& c : cases) {
+        std::vector<std::string> log;
+        auto device = std::make_unique<FakeDevice>(&log);
+        device->openError = c.error;
+        try {
+            PpdevPort port("/dev/parport1", 888, std::move(device));
+            ADD_FAILURE() << "opened with error " << c.error;
+        } catch (const RunError& e) {
+            EXPECT_NE(e.detail().find("/dev/parport1"), std::string::npos) << e.detail();
+            EXPECT_NE(e.detail().find(std::strerror(c.error)), std::string::npos) << e.detail();
+            EXPECT_NE(e.detail().find(c.fix), std::string::npos) << e.detail();
+        }
+    }
 }
 
 TEST(PpdevPort, APortHeldByAnotherDriverIsAClearMessageAndNothingStaysOpen) {
