@@ -10,6 +10,7 @@
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_menu_window.h"
 #include "shell/gui/main_window.h"
+#include "troubleshoot/gui/port_troubleshooter_window.h"
 
 #if __has_include("run/gui/wing_cut_window.h")
 #include "run/gui/wing_cut_window.h"
@@ -130,6 +131,10 @@ void MainWindow::registerWindows() {
         });
     }
 #endif
+    // Help > Parallel Port Output Explained; closing it (also at shut-down) stops its stepping.
+    windows_.addWindow<PortTroubleshooterWindow>("ppMonitor", [&ws, &dialogs](QWidget* parent) {
+        return new PortTroubleshooterWindow(ws, dialogs, parent);
+    });
     // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
 }
 
