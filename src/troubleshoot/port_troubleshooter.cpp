@@ -12,14 +12,22 @@ namespace corvane {
 
 const std::array<PinSource, 17>& indicatorPins() {
     static const std::array<PinSource, 17> pins = {{
-        {2, PortRegister::Data, 0},     {3, PortRegister::Data, 1},
-        {4, PortRegister::Data, 2},     {5, PortRegister::Data, 3},
-        {6, PortRegister::Data, 4},     {7, PortRegister::Data, 5},
-        {8, PortRegister::Data, 6},     {9, PortRegister::Data, 7},
-        {1, PortRegister::Control, 0},  {14, PortRegister::Control, 1},
-        {16, PortRegister::Control, 2}, {17, PortRegister::Control, 3},
-        {10, PortRegister::Status, 6},  {11, PortRegister::Status, 7},
-        {12, PortRegister::Status, 5},  {13, PortRegister::Status, 4},
+        {2, PortRegister::Data, 0},
+        {3, PortRegister::Data, 1},
+        {4, PortRegister::Data, 2},
+        {5, PortRegister::Data, 3},
+        {6, PortRegister::Data, 4},
+        {7, PortRegister::Data, 5},
+        {8, PortRegister::Data, 6},
+        {9, PortRegister::Data, 7},
+        {1, PortRegister::Control, 0},
+        {14, PortRegister::Control, 1},
+        {16, PortRegister::Control, 2},
+        {17, PortRegister::Control, 3},
+        {10, PortRegister::Status, 6},
+        {11, PortRegister::Status, 7},
+        {12, PortRegister::Status, 5},
+        {13, PortRegister::Status, 4},
         {15, PortRegister::Status, 3},
     }};
     return pins;
@@ -75,9 +83,9 @@ const char* pairPage(StepPair pair) {
 
 void fillPinNames(RtfDocument& page, const SettingsFields& f) {
     const std::pair<std::string_view, const std::string*> names[] = {
-        {"%x1_dir%", &f.x1_dir}, {"%x1_step%", &f.x1_step}, {"%y1_dir%", &f.y1_dir},
-        {"%y1_step%", &f.y1_step}, {"%x2_dir%", &f.x2_dir}, {"%x2_step%", &f.x2_step},
-        {"%y2_dir%", &f.y2_dir}, {"%y2_step%", &f.y2_step}};
+        {"%x1_dir%", &f.x1_dir},   {"%x1_step%", &f.x1_step}, {"%y1_dir%", &f.y1_dir},
+        {"%y1_step%", &f.y1_step}, {"%x2_dir%", &f.x2_dir},   {"%x2_step%", &f.x2_step},
+        {"%y2_dir%", &f.y2_dir},   {"%y2_step%", &f.y2_step}};
     for (RtfParagraph& paragraph : page.paragraphs) {
         for (RtfRun& run : paragraph.runs) {
             for (const auto& [name, value] : names) {

@@ -32,13 +32,35 @@ struct CharState {
 };
 
 bool isSkippedDestination(std::string_view word) {
-    static const std::string_view kSkipped[] = {
-        "fonttbl",   "stylesheet", "info",     "pict",         "header",     "footer",
-        "headerl",   "headerr",    "headerf",  "footerl",      "footerr",    "footerf",
-        "footnote",  "object",     "fldinst",  "listtable",    "listoverridetable",
-        "rsidtbl",   "generator",  "xmlnstbl", "themedata",    "colorschememapping",
-        "latentstyles", "datastore", "filetbl", "revtbl",      "pntext",     "pntxtb",
-        "pntxta"};
+    static const std::string_view kSkipped[] = {"fonttbl",
+                                                "stylesheet",
+                                                "info",
+                                                "pict",
+                                                "header",
+                                                "footer",
+                                                "headerl",
+                                                "headerr",
+                                                "headerf",
+                                                "footerl",
+                                                "footerr",
+                                                "footerf",
+                                                "footnote",
+                                                "object",
+                                                "fldinst",
+                                                "listtable",
+                                                "listoverridetable",
+                                                "rsidtbl",
+                                                "generator",
+                                                "xmlnstbl",
+                                                "themedata",
+                                                "colorschememapping",
+                                                "latentstyles",
+                                                "datastore",
+                                                "filetbl",
+                                                "revtbl",
+                                                "pntext",
+                                                "pntxtb",
+                                                "pntxta"};
     return std::find(std::begin(kSkipped), std::end(kSkipped), word) != std::end(kSkipped);
 }
 
@@ -120,8 +142,8 @@ private:
     }
 
     void endColor() {
-        colors_.push_back(colorSet_ ? std::optional<uint32_t>(
-                                          static_cast<uint32_t>((red_ << 16) | (green_ << 8) | blue_))
+        colors_.push_back(colorSet_ ? std::optional<uint32_t>(static_cast<uint32_t>(
+                                          (red_ << 16) | (green_ << 8) | blue_))
                                     : std::nullopt);
         red_ = green_ = blue_ = 0;
         colorSet_ = false;
@@ -287,8 +309,8 @@ private:
             } else if (word == "i") {
                 state_.italic = on;
             } else if (word == "fs") {
-                state_.halfPoints = hasParam && param > 0 ? static_cast<int>(std::min(param, 3276L))
-                                                          : 24;
+                state_.halfPoints =
+                    hasParam && param > 0 ? static_cast<int>(std::min(param, 3276L)) : 24;
             } else if (word == "cf") {
                 state_.colorIndex = static_cast<int>(std::clamp(param, 0L, 100000L));
             } else if (word == "uc") {

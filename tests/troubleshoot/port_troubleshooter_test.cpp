@@ -1,6 +1,8 @@
 // The troubleshooter's stepping loop on the simulated port: the pin map read through the
 // backend, the traced waveform of X forward (pattern / step bits clear every 250 ms), the stop
 // flag, the position count and the refusal without a known port.
+#include "troubleshoot/port_troubleshooter.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -9,7 +11,6 @@
 
 #include "platform/tracing_port.h"
 #include "support/test_support.h"
-#include "troubleshoot/port_troubleshooter.h"
 
 namespace corvane {
 namespace {
@@ -89,8 +90,7 @@ std::vector<TraceLine> readTrace(const std::string& path) {
         long long whole = 0, frac = 0;
         char op[8] = {};
         unsigned port = 0, value = 0;
-        if (std::sscanf(text.c_str(), "%lld.%lld %7s %u %u", &whole, &frac, op, &port, &value) ==
-            5)
+        if (std::sscanf(text.c_str(), "%lld.%lld %7s %u %u", &whole, &frac, op, &port, &value) == 5)
             lines.push_back({whole * 1'000'000 + frac, op, port, value});
     }
     return lines;

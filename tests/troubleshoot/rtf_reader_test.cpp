@@ -1,13 +1,14 @@
 // The explanation pages' rich-text reader: the looks it keeps (bold, italic, size, colour,
 // alignment), the characters it decodes (\'xx in GBK, \uN with its fallback, escapes), what it
 // skips, the files it refuses, and the five shipped pages.
+#include "troubleshoot/rtf_reader.h"
+
 #include <gtest/gtest.h>
 
 #include <random>
 
 #include "support/test_support.h"
 #include "troubleshoot/port_troubleshooter.h"
-#include "troubleshoot/rtf_reader.h"
 
 namespace corvane {
 namespace {
@@ -41,14 +42,11 @@ TEST(RtfReader, RunsKeepBoldItalicSizeAndColour) {
         int halfPoints;
         std::optional<uint32_t> color;
     };
-    const Expected runs[] = {{"plain ", false, false, 20, std::nullopt},
-                             {"slanted", false, true, 20, std::nullopt},
-                             {" ", false, false, 20, std::nullopt},
-                             {"red", false, false, 20, 0xFF0000u},
-                             {" ", false, false, 20, std::nullopt},
-                             {"green", false, false, 20, 0x008000u},
-                             {" ", false, false, 20, std::nullopt},
-                             {"both", true, true, 28, std::nullopt}};
+    const Expected runs[] = {
+        {"plain ", false, false, 20, std::nullopt}, {"slanted", false, true, 20, std::nullopt},
+        {" ", false, false, 20, std::nullopt},      {"red", false, false, 20, 0xFF0000u},
+        {" ", false, false, 20, std::nullopt},      {"green", false, false, 20, 0x008000u},
+        {" ", false, false, 20, std::nullopt},      {"both", true, true, 28, std::nullopt}};
     ASSERT_EQ(body.runs.size(), std::size(runs));
     for (size_t k = 0; k < std::size(runs); ++k) {
         SCOPED_TRACE(runs[k].text);
@@ -65,13 +63,14 @@ TEST(RtfReader, DecodesGbkEscapesUnicodeAndSymbolsAndSkipsHiddenGroups) {
         const char* rtf;
         const char* text;
     } cases[] = {
-        {"{\\rtf1 \\'c4\\'e3\\'ba\\'c3}", "你好"},               // GBK pairs
-        {"{\\rtf1 a\\u20320?b}", "a你b"},                         // fallback '?' skipped
-        {"{\\rtf1\\uc2 \\u-3913 xyz}", "\xEF\x82\xB7z"},          // negative, two fallbacks
+        {"{\\rtf1 \\'c4\\'e3\\'ba\\'c3}", "你好"},        // GBK pairs
+        {"{\\rtf1 a\\u20320?b}", "a你b"},                 // fallback '?' skipped
+        {"{\\rtf1\\uc2 \\u-3913 xyz}", "\xEF\x82\xB7z"},  // negative, two fallbacks
         {"{\\rtf1 \\{x\\}\\\\y}", "{x}\\y"},
-        {"{\\rtf1 a\\tab b\\line c\\emdash d}", "a\tb\nc\xE2\x80\x94" "d"},
-        {"{\\rtf1{\\*\\generator Writer;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}ok}",
-         "ok"},
+        {"{\\rtf1 a\\tab b\\line c\\emdash d}",
+         "a\tb\nc\xE2\x80\x94"
+         "d"},
+        {"{\\rtf1{\\*\\generator Writer;}{\\info{\\title T}}{\\stylesheet{\\s0 Normal;}}ok}", "ok"},
         {"{\\rtf1 line\r\nend}", "lineend"},
     };
     for (const auto& c : cases) {
@@ -85,8 +84,7 @@ TEST(RtfReader, DecodesGbkEscapesUnicodeAndSymbolsAndSkipsHiddenGroups) {
 
 TEST(RtfReader, RefusesWhatIsNotAWholeRichTextFile) {
     const std::string deep = "{\\rtf1 " + std::string(5000, '{');
-    const std::string cases[] = {"", "plain text", "{\\rtf1 never closed", "}{\\rtf1 a}",
-                                 deep};
+    const std::string cases[] = {"", "plain text", "{\\rtf1 never closed", "}{\\rtf1 a}", deep};
     for (const std::string& bytes : cases) {
         std::string why;
         EXPECT_FALSE(parseRtf(bytes, &why).has_value()) << bytes.substr(0, 30);
@@ -113,8 +111,8 @@ TEST(RtfReader, EachShippedPageLoadsWithItsLooksAndThisMachinesPins) {
         std::optional<RtfDocument> page = parseRtf(bytes);
         ASSERT_TRUE(page.has_value());
         fillPinNames(*page, fields);
-        bool bold = false, italic = false, big = false, red = false, green = false,
-             chinese = false, placeholder = false, pin = false;
+        bool bold = false, italic = false, big = false, red = false, green = false, chinese = false,
+             placeholder = false, pin = false;
         for (const RtfParagraph& p : page->paragraphs) {
             for (const RtfRun& run : p.runs) {
                 bold = bold || run.bold;

@@ -8,6 +8,7 @@
 #include <QWidget>
 
 #include "shell/gui/main_window.h"
+#include "troubleshoot/gui/port_troubleshooter_window.h"
 
 namespace corvane {
 
@@ -98,6 +99,22 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         if (name != QLatin1String("Form5"))
             save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
         if (name != QLatin1String("Form5")) window->hide();
+    }
+    // The troubleshooter while it steps X forward with its page loaded: one step, on a
+    // simulated port only (a picture must never move a real machine).
+    auto* monitor = qobject_cast<PortTroubleshooterWindow*>(windows.show("ppMonitor"));
+    if (monitor != nullptr && !monitor->portIsHardware()) {
+        settle();
+        const QMetaObject::Connection shot =
+            QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
+                save(windowPicture(*monitor), QStringLiteral("ppMonitor_stepping"));
+                save(framePicture(frame, {menu, monitor}),
+                     QStringLiteral("FrmMain_ppMonitor_stepping"));
+                monitor->stop();
+            });
+        monitor->step(StepPair::XForward);
+        QObject::disconnect(shot);
+        monitor->hide();
     }
     frame.openHelp();
     if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {

@@ -32,10 +32,10 @@ struct PinRow {
     std::string SettingsFields::*field;
 };
 const PinRow kPinRows[8] = {
-    {"X1 Dir.", "x1dir", &SettingsFields::x1_dir},   {"X1 Step", "x1step", &SettingsFields::x1_step},
-    {"Y1 Dir.", "y1dir", &SettingsFields::y1_dir},   {"Y1 Step", "y1step", &SettingsFields::y1_step},
-    {"X2 Dir.", "x2dir", &SettingsFields::x2_dir},   {"X2 Step", "x2step", &SettingsFields::x2_step},
-    {"Y2 Dir.", "y2dir", &SettingsFields::y2_dir},   {"Y2 Step", "y2step", &SettingsFields::y2_step},
+    {"X1 Dir.", "x1dir", &SettingsFields::x1_dir}, {"X1 Step", "x1step", &SettingsFields::x1_step},
+    {"Y1 Dir.", "y1dir", &SettingsFields::y1_dir}, {"Y1 Step", "y1step", &SettingsFields::y1_step},
+    {"X2 Dir.", "x2dir", &SettingsFields::x2_dir}, {"X2 Step", "x2step", &SettingsFields::x2_step},
+    {"Y2 Dir.", "y2dir", &SettingsFields::y2_dir}, {"Y2 Step", "y2step", &SettingsFields::y2_step},
 };
 
 struct ReverseRow {
@@ -62,8 +62,7 @@ QLabel* legendLamp(QRgb colour, const char* name, QWidget* parent) {
 
 }  // namespace
 
-PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialogs,
-                                                   QWidget* parent)
+PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     : QWidget(parent), ws_(ws), dialogs_(dialogs) {
     setObjectName(QStringLiteral("ppMonitor"));
     setWindowFlag(Qt::Window);
@@ -240,6 +239,10 @@ void PortTroubleshooterWindow::step(StepPair pair) {
         window->refreshIndicators();
         window->unsetCursor();
     }
+}
+
+bool PortTroubleshooterWindow::portIsHardware() const {
+    return ws_.port().isHardware();
 }
 
 void PortTroubleshooterWindow::stop() {

@@ -46,6 +46,10 @@ public:
     // Reads the 17 register pins again and repaints the connector.
     void refreshIndicators();
 
+    // True when the live backend reaches real hardware (the screenshot tool steps only a
+    // simulated port).
+    bool portIsHardware() const;
+
     PinConnector* connector() const { return connector_; }
     QTextEdit* pageBox() const { return page_; }
     Toolbar* toolbar() const { return toolbar_; }

@@ -77,8 +77,9 @@ bool showRtfPage(QTextEdit& box, const std::filesystem::path& file, const Settin
     try {
         bytes = readFileBytes(file);
     } catch (const RunError&) {
-        showNote(box, name, QStringLiteral("it is missing from the application folder or cannot "
-                                           "be read"));
+        showNote(box, name,
+                 QStringLiteral("it is missing from the application folder or cannot "
+                                "be read"));
         return false;
     }
     std::string why;

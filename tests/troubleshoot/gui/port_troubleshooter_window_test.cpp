@@ -1,6 +1,8 @@
 // ppMonitor as the operator drives it: its controls and activation, X forward lighting the step
 // pins and clearing them, "停止" while idle, close while stepping, the no-port refusal, a
 // missing or broken page, and (with CORVANE_SCREENSHOT_DIR) a picture while stepping.
+#include "troubleshoot/gui/port_troubleshooter_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QCheckBox>
@@ -16,7 +18,6 @@
 #include "platform/gui/toolbar.h"
 #include "support/test_support.h"
 #include "troubleshoot/gui/pin_connector.h"
-#include "troubleshoot/gui/port_troubleshooter_window.h"
 
 namespace corvane {
 namespace {
