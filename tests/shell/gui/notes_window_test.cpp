@@ -216,7 +216,11 @@ TEST_F(NotesWindowTest, NotesMenuOpensForm19AndShutDownOffersToSaveTheNote) {
     auto* w = qobject_cast<NotesWindow*>(frame().windows().loaded("Form19"));
     ASSERT_NE(w, nullptr);
     EXPECT_TRUE(w->isVisible());
+    // Hidden by Done (save cancelled) but still loaded with its note: shut-down asks again.
     w->setNote("before we go");
+    dialogs_.answerSaveFile(QString());
+    w->runButton(8);
+    EXPECT_FALSE(w->isVisible());
     dialogs_.answerSaveFile(other("last.fwn"));
     EXPECT_TRUE(frame().shutDown());
     EXPECT_EQ(test::readFile(file("last.fwn")), "\"before we go\"\r\n");
