@@ -57,12 +57,12 @@ private:
 class RecordWriter {
 public:
     RecordWriter& text(std::string_view utf8);  // "value"
+    RecordWriter& boolean(bool value);          // #TRUE# / #FALSE#
+    RecordWriter& number(double value);         // shortest double form
+    RecordWriter& single(float value);          // shortest single form
+    RecordWriter& integer(long long value);
     // "value" with each double quote inside doubled (read back with Quotes::DoubledIsOne).
     RecordWriter& textDoublingQuotes(std::string_view utf8);
-    RecordWriter& boolean(bool value);   // #TRUE# / #FALSE#
-    RecordWriter& number(double value);  // shortest double form
-    RecordWriter& single(float value);   // shortest single form
-    RecordWriter& integer(long long value);
     // Ends the line with CR LF and returns everything written so far (GBK bytes).
     RecordWriter& endLine();
     const std::string& bytes() const { return out_; }
