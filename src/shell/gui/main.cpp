@@ -9,7 +9,9 @@
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "build_version.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/step_output.h"
@@ -40,14 +42,7 @@ int fail(Dialogs& dialogs, bool interactive, const QString& text) {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
-
-    QCommandLineParser parser;
+void describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral("Drives a four-axis hot-wire foam cutter."));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -61,6 +56,34 @@ int main(int argc, char** argv) {
     parser.addOption({"wire-on",
                       "Switch the wire on at start (simulated port only; a check of "
                       "the shut-down safety)."});
+}
+
+// --help and --version answer on a terminal without a display (QApplication would need one).
+void answerWithoutDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--help-all" || arg == "--version" ||
+            arg == "-v") {
+            QCoreApplication core(argc, argv);
+            QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+            QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
+            QCommandLineParser parser;
+            describeOptions(parser);
+            parser.process(core);  // prints and exits
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    answerWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
     const bool screenshots = parser.isSet("screenshot");
 
