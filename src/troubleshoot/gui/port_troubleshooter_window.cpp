@@ -192,8 +192,16 @@ void PortTroubleshooterWindow::activated() {
     }
     ws_.motion.JogSpeed = Fixed4::fromDouble(kJogSpeed);
     if (!isStepping()) loadPage(kStartPage);
-    refreshIndicators();
     placeInFrame(*this, Placement::Tool);
+    try {
+        refreshIndicators();
+        readFailed_ = false;
+    } catch (const std::exception& e) {
+        // A port that cannot be read leaves the lamps as they were; the window stays usable.
+        // Said once until it reads again (showing the window activates it twice).
+        if (!readFailed_) reportError(dialogs_, e, QStringLiteral("Module ppMonitor, Activate"));
+        readFailed_ = true;
+    }
 }
 
 void PortTroubleshooterWindow::loadPage(const char* name) {
@@ -232,13 +240,11 @@ void PortTroubleshooterWindow::step(StepPair pair) {
             window->refreshIndicators();
             if (refreshes++ % 2 == 0) emit window->stepWritten();
         });
+        if (window) window->refreshIndicators();
     } catch (const std::exception& e) {
         reportError(dialogs, e, QStringLiteral("Module ppMonitor, Step"));
     }
-    if (window) {
-        window->refreshIndicators();
-        window->unsetCursor();
-    }
+    if (window) window->unsetCursor();
 }
 
 bool PortTroubleshooterWindow::portIsHardware() const {

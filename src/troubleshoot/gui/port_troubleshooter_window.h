@@ -75,6 +75,7 @@ private:
     PinConnector* connector_ = nullptr;
     QTextEdit* page_ = nullptr;
     ActivationTracker activation_;
+    bool readFailed_ = false;  // the last activation's read of the port failed
 };
 
 }  // namespace corvane

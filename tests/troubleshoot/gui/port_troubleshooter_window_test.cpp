@@ -13,6 +13,7 @@
 #include <QTest>
 #include <QTextEdit>
 
+#include "common/run_error.h"
 #include "machine/workspace.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
@@ -176,6 +177,40 @@ TEST_F(TroubleshooterTest, AMissingOrBrokenPageLeavesANoteAndTheWindowWorks) {
     QTest::mouseClick(child<QPushButton>(w, "Command7"), Qt::LeftButton);
     EXPECT_TRUE(w.pageBox()->toPlainText().contains("xbackppt.rtf cannot be shown"));
     EXPECT_EQ(outs(), 2);
+}
+
+// A backend that fails every read, and every write once `writesFail` is set.
+class FailingPort : public SimulatedPort {
+public:
+    bool writesFail = false;
+    bool getPortBit(uint16_t, uint8_t) override {
+        throw RunError(ErrorNumber::PathFileAccessError, "the port went away");
+    }
+    void portOut(uint16_t port, uint8_t value) override {
+        if (writesFail) throw RunError(ErrorNumber::PathFileAccessError, "the port went away");
+        SimulatedPort::portOut(port, value);
+    }
+};
+
+TEST_F(TroubleshooterTest, APortThatFailsIsReportedAndTheWindowGoesOn) {
+    FailingPort failing;
+    m.ws.setPort(failing);
+    PortTroubleshooterWindow w(m.ws, dialogs);
+    dialogs.answerMessage();
+    w.showAndActivate();
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].text,
+              "Error encountered, Error Number 75, Path/File access error\r"
+              "Module ppMonitor, Activate");
+    w.activated();  // failing again: not said twice
+    EXPECT_EQ(dialogs.messages().size(), 1u);
+    failing.writesFail = true;
+    dialogs.answerMessage();
+    QTest::mouseClick(child<QPushButton>(w, "Command6"), Qt::LeftButton);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_TRUE(dialogs.messages()[1].text.endsWith("\rModule ppMonitor, Step"));
+    EXPECT_FALSE(w.isStepping());
+    EXPECT_TRUE(w.pageBox()->toPlainText().startsWith("Y Up"));
 }
 
 TEST_F(TroubleshooterTest, PictureWhileSteppingXForward) {
