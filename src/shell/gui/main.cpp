@@ -6,6 +6,7 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <optional>
@@ -20,11 +21,13 @@
 #include "platform/gui/qt_dialogs.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
+#include "platform/gui/toolbar.h"
 #include "platform/tracing_port.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/screenshots.h"
-#include "shell/gui/wire_guard.h"
+#include "machine/wire_guard.h"
 
 using namespace corvane;
 
@@ -54,8 +57,11 @@ void describeOptions(QCommandLineParser& parser) {
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
     parser.addOption({"wire-on",
-                      "Switch the wire on at start (simulated port only; a check of "
-                      "the shut-down safety)."});
+                      "Open the wing cut window and switch the wire on with its button "
+                      "(simulated port only; a check of the shut-down safety)."});
+    parser.addOption({"begin-cut",
+                      "With --wire-on: then press Begin Cut on the working set (simulated port "
+                      "only)."});
 }
 
 // --help and --version answer on a terminal without a display (QApplication would need one).
@@ -109,8 +115,10 @@ int main(int argc, char** argv) {
         early.load(appFolder / "settings.txt");
     } catch (...) {
     }
+    // No known port: the backend opens with nothing granted and refuses every access until
+    // the settings name a port (never a guessed address).
     const uint16_t dataPort =
-        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 888;
+        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 0;
 
     PortChoice choice;
     std::unique_ptr<PortIo> port;
@@ -139,6 +147,7 @@ int main(int argc, char** argv) {
 
     // Claiming a port can change the control pins: the wire pin goes inactive before anything.
     WireGuard::install(choice.kind, choice.device);
+    if (tracer) WireGuard::traceTo(tracer->fd(), tracer->startCount());
     {
         Workspace early_ws(appFolder, live, clock);
         early_ws.settings = early;
@@ -175,15 +184,19 @@ int main(int argc, char** argv) {
         if (parser.isSet("wire-on")) {
             if (live.isHardware()) {
                 dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
-            } else {
-                try {
-                    WireOn(ws);
+            } else if (auto* form10 = qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {
+                // As the operator would: the wire button, then Begin Cut.
+                emit form10->toolbar().buttonClicked(3);
+                if (ws.wire.on()) {
                     std::printf("corvane: wire on (%s)\n", live.describe().c_str());
                     std::fflush(stdout);
-                } catch (const std::exception& e) {
-                    std::fprintf(stderr, "corvane: the wire could not be switched on: %s\n",
-                                 e.what());
+                } else {
+                    std::fprintf(stderr, "corvane: the wire did not switch on\n");
                 }
+                if (parser.isSet("begin-cut"))
+                    QTimer::singleShot(0, form10, [form10] {
+                        emit form10->toolbar().buttonClicked(1);
+                    });
             }
         }
 
@@ -213,6 +226,6 @@ int main(int argc, char** argv) {
     } catch (...) {
     }
     WireGuard::disarm();
-    if (tracer) tracer->flush();
+    WireGuard::traceTo(-1, 0);
     return rc;
 }
