@@ -50,5 +50,6 @@ void addPlanformCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
 void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -21,6 +21,7 @@ int main(int argc, char** argv) {
     addGenerateCommand(app, ctx, runner);
     addDelayPointsCommand(app, ctx, runner);
     addRunCommand(app, ctx, runner);
+    addScriptCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;
