@@ -23,6 +23,10 @@
 #include "generate/gui/wing_setup_window.h"
 #define CORVANE_HAS_FORM6 1
 #endif
+#if __has_include("script/gui/cutting_script_window.h")
+#include "script/gui/cutting_script_window.h"
+#define CORVANE_HAS_SCRIPT 1
+#endif
 #if __has_include("manual/gui/single_axis_jog_window.h")
 #include "manual/gui/manual_control_window.h"
 #include "manual/gui/pair_jog_window.h"
@@ -130,7 +134,12 @@ void MainWindow::registerWindows() {
         });
     }
 #endif
-    // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
+#ifdef CORVANE_HAS_SCRIPT
+    windows_.addWindow<CuttingScriptWindow>("script", [&ws, &dialogs](QWidget* parent) {
+        return new CuttingScriptWindow(ws, dialogs, parent);
+    });
+#endif
+    // Form1/Form11/Form12 (foam), Form19 (notes) and ppMonitor join here as they land.
 }
 
 }  // namespace corvane

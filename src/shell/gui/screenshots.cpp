@@ -2,11 +2,13 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFontDatabase>
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
 
+#include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
 
 namespace corvane {
@@ -89,10 +91,17 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
 
     const QStringList shown = {"Form5", "Form9",  "Form14", "Form2",    "Form10",
                                "Form3", "Form4",  "Form15", "Form6",    "Form12",
-                               "Form1", "Form11", "Form19", "frmAbout", "ppMonitor"};
+                               "Form1", "Form11", "Form19", "frmAbout", "ppMonitor",
+                               "script"};
     for (const QString& name : shown) {
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
+        // The script window with the shipped sample script in its list.
+        if (auto* script = qobject_cast<CuttingScriptWindow*>(window)) {
+            const QString sample =
+                QDir(script->appFolder()).filePath(CuttingScriptWindow::kSampleFile);
+            if (script->lines().empty() && QFile::exists(sample)) script->loadScriptFile(sample);
+        }
         settle();
         save(windowPicture(*window), name);
         if (name != QLatin1String("Form5"))

@@ -21,7 +21,7 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
     QString error;
     const QStringList files = writeScreenshots(w, out, &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    for (const char* name : {"FrmMain", "Form5", "Form9", "Form14"}) {
+    for (const char* name : {"FrmMain", "Form5", "Form9", "Form14", "script"}) {
         const QString path = QDir(out).filePath(QString::fromLatin1(name) + ".png");
         EXPECT_TRUE(files.contains(path)) << name;
         QImage image(path);
