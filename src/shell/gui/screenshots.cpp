@@ -96,13 +96,15 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
     for (const QString& name : shown) {
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
-        // The script window with the shipped sample script in its list.
+        settle();
+        // The script window with the shipped sample script in its list and its help shown.
         if (auto* script = qobject_cast<CuttingScriptWindow*>(window)) {
             const QString sample =
                 QDir(script->appFolder()).filePath(CuttingScriptWindow::kSampleFile);
             if (script->lines().empty() && QFile::exists(sample)) script->loadScriptFile(sample);
+            script->toggleHelp();
+            settle();
         }
-        settle();
         save(windowPicture(*window), name);
         if (name != QLatin1String("Form5"))
             save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
