@@ -75,9 +75,10 @@ TEST(ScriptCli, TheTraceOfEveryInstructionHoldsExactlyTheRunnersWrites) {
     setUpFolder(dir);
     test::writeFile(dir / "set.ct1", "3\r\n12\r\n48\r\n192\r\n");
     test::writeFile(dir / "set.ct2", "2\r\n0\r\n4\r\n");
-    test::writeFile(dir / "all.txt", "speed,5\r\nmove,x," + F + ",0.03\r\nmove,y1," + U +
-                                         ",0.02\r\nangle,x," + B + ",0.04,y," + D +
-                                         ",0.02\r\npause,2\r\ncut,set.ct1\r\n");
+    // Typed by hand: UTF-8 with LF line ends.
+    test::writeFile(dir / "all.txt", "speed,5\nmove,x," + F + ",0.03\nmove,y1," + U +
+                                         ",0.02\nangle,x," + B + ",0.04,y," + D +
+                                         ",0.02\npause,2\ncut,set.ct1\n");
     const CliResult r = script(dir, "run '" + (dir / "all.txt").string() + "' --delay-ms 3 --trace '" +
                                         (dir / "trace.txt").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;

@@ -185,6 +185,13 @@ TEST_F(ScriptWindowTest, BrowseSaveAndLoadThroughTheDialogs) {
     w->toolbar()->click(1);
     EXPECT_EQ(dialogs.calls().back().title, "Load Script File");
     EXPECT_EQ(items(), lines);
+    // The file the program wrote runs: 2 mm down, then an angle of 3 mm by 1 mm at 158/mm.
+    w->toolbar()->click(5);
+    EXPECT_TRUE(dialogs.messageTexts().isEmpty()) << dialogs.messageTexts().join("|").toStdString();
+    int outs = 0;
+    for (const PortOperation& op : m.port.operations())
+        if (op.kind == PortOperation::Kind::Out) ++outs;
+    EXPECT_EQ(outs, 316 + 474);
     w->toolbar()->click(1);  // appends
     EXPECT_EQ(items(), lines + lines);
     w->toolbar()->click(1);  // cancelled: nothing changes
