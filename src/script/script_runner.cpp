@@ -90,8 +90,9 @@ bool ScriptRunner::wait(Fixed4 ms) {
     }
     MonotonicClock& clock = ws_.clock();
     const int64_t frequency = clock.frequency();
-    const int64_t deadline =
-        clock.now() + static_cast<int64_t>(ms.toDouble() * static_cast<double>(frequency) / 1000.0);
+    // Capped far beyond any real pause, so the count cannot overflow.
+    const double counts = std::min(ms.toDouble() * static_cast<double>(frequency) / 1000.0, 1e18);
+    const int64_t deadline = clock.now() + static_cast<int64_t>(counts);
     for (;;) {
         const int64_t remaining = deadline - clock.now();
         if (remaining <= 0) return true;
@@ -232,7 +233,7 @@ void ScriptRunner::runAngle(const std::vector<std::string>& items) {
 
 void ScriptRunner::runPause(int64_t ms) {
     if (focusSlider) focusSlider();
-    wait(Fixed4::fromInt(ms));
+    wait(Fixed4::fromDouble(static_cast<double>(ms)));  // Overflow past the fixed-point range
 }
 
 // Every tick of the set is output, as the cut runner does: a running total c outputs the ticks

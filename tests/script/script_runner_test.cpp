@@ -118,7 +118,8 @@ TEST(ScriptRunner, ErrorsInsideALineAreReportedAndTheRunGoesOn) {
     const std::string missing = (dir / "gone.ct1").string();
     test::writeFile(dir / "gone.ct2", "1\r\n");
     const ScriptOutcome out = rig.run({"angle,x," + F + ",1,y," + U + ",0", "cut," + missing,
-                                       "move,x," + F + ",1e9", "move,y1," + U + ",0.02"});
+                                       "move,x," + F + ",1e9", "pause,1e15",
+                                       "move,y1," + U + ",0.02"});
     EXPECT_EQ(out.end, ScriptEnd::Completed);
     std::vector<std::string> reports;  // without the lines that name the missing file
     for (const std::string& m : rig.messages)
@@ -127,7 +128,8 @@ TEST(ScriptRunner, ErrorsInsideALineAreReportedAndTheRunGoesOn) {
               (std::vector<std::string>{
                   "Error encountered, Error Number 11, Division by zero\rModule Script, RA",
                   "Error encountered, Error Number 53, File not found\rModule Script, RC",
-                  "Error encountered, Error Number 6, Overflow\rModule Script, RM"}));
+                  "Error encountered, Error Number 6, Overflow\rModule Script, RM",
+                  "Error encountered, Error Number 6, Overflow\rModule Script, RP"}));
     EXPECT_EQ(rig.decode().count[1], 2);  // the last line still ran
 }
 

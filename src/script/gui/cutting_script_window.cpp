@@ -200,10 +200,10 @@ void CuttingScriptWindow::fitInFrame() {
     // First showing: as large as fits, within a size that still reads as a tool window; later
     // the operator's size is kept unless it no longer fits.
     int w = width(), h = height();
-    if (!testAttribute(Qt::WA_Resized) || !property("corvaneFitted").toBool()) {
+    if (!sized_) {
         w = 1000;
         h = 680;
-        setProperty("corvaneFitted", true);
+        sized_ = true;
     }
     resize(std::max(320, std::min(w, maxW)), std::max(240, std::min(h, maxH)));
 }

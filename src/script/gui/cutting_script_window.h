@@ -80,6 +80,7 @@ private:
     // Shared with a running loop, so it outlives the window if the window goes first.
     std::shared_ptr<ScriptRunner> runner_;
     ActivationTracker activation_;
+    bool sized_ = false;  // given its first size (later ones are the operator's)
     bool editMode_ = false;
     int editIndex_ = -1;
 
