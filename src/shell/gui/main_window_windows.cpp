@@ -15,6 +15,7 @@
 #include "manual/move_plan.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/wing_cut_window.h"
+#include "script/gui/cutting_script_window.h"
 #include "shell/gui/about_window.h"
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_menu_window.h"
@@ -121,7 +122,10 @@ void MainWindow::registerWindows() {
     windows_.addWindow<NotesWindow>("Form19", [&ws, &dialogs](QWidget* parent) {
         return new NotesWindow(ws, dialogs, parent);
     });
-    // The script window joins here as it lands.
+    // 脚本 > 编译/运行切割脚本.
+    windows_.addWindow<CuttingScriptWindow>("script", [&ws, &dialogs](QWidget* parent) {
+        return new CuttingScriptWindow(ws, dialogs, parent);
+    });
 }
 
 }  // namespace corvane

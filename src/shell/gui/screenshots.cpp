@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -16,6 +17,7 @@
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wing_cut_window.h"
+#include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/notes_window.h"
 #include "troubleshoot/gui/port_troubleshooter_window.h"
@@ -99,6 +101,14 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
         settle();
+        // The script window with the shipped sample script in its list and its help shown.
+        if (auto* script = qobject_cast<CuttingScriptWindow*>(window)) {
+            const QString sample =
+                QDir(script->appFolder()).filePath(CuttingScriptWindow::kSampleFile);
+            if (script->lines().empty() && QFile::exists(sample)) script->loadScriptFile(sample);
+            script->toggleHelp();
+            settle();
+        }
         QList<QWidget*> over{menu, window};
         if (auto* cut = qobject_cast<WingCutWindow*>(window); cut && demoSet) {
             // Part of the set cut: the first 40% of the segments drawn over in red.
