@@ -241,7 +241,6 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         }
     }
     if (notes != nullptr) notes->setNote(QString());
-    }
     return written;
 }
 
