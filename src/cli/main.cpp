@@ -21,6 +21,8 @@ int main(int argc, char** argv) {
     addGenerateCommand(app, ctx, runner);
     addDelayPointsCommand(app, ctx, runner);
     addRunCommand(app, ctx, runner);
+    addSimulateCommand(app, ctx, runner);
+    addExportCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;

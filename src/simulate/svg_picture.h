@@ -1,0 +1,16 @@
+// A picture of a simulated set, to look at before the foam does: for each tower the intended
+// profile under the decoded wire path (lead moves dashed, delay points circled, the start
+// dotted), both sides at one scale so the taper shows true, with a scale bar in millimetres.
+#pragma once
+
+#include <string>
+
+namespace corvane {
+
+struct Simulation;
+
+// The picture as a standalone SVG document (UTF-8). The decoded path keeps every segment end and
+// every tick that strays more than half a pixel from its segment's straight line.
+std::string svgPicture(const Simulation& sim);
+
+}  // namespace corvane
