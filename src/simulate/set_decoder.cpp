@@ -34,7 +34,7 @@ LoadedSet loadSet(const CutSetPaths& paths) {
             where = paths.step.string();
         else if (!std::filesystem::exists(paths.count))
             where = paths.count.string();
-        throw RunError(e.number(),
+        throw RunError(static_cast<ErrorNumber>(e.number()),
                        where + (e.detail().empty() ? std::string() : ": " + e.detail()));
     }
     LoadedSet set;
