@@ -18,7 +18,8 @@ double distanceToSegment(double px, double py, double ax, double ay, double bx, 
     const double len2 = dx * dx + dy * dy;
     double t = 0;
     if (len2 > 0) t = std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
-    return std::hypot(px - (ax + t * dx), py - (ay + t * dy));
+    const double ex = px - (ax + t * dx), ey = py - (ay + t * dy);
+    return std::sqrt(ex * ex + ey * ey);  // hypot's overflow care costs a third of a long check
 }
 
 }  // namespace

@@ -60,11 +60,14 @@ std::string num(double v) {
     return buf;
 }
 
-double distanceToLine(Point p, Point a, Point b) {
+// Whether p lies farther than `limit` from the line through a and b (a point when they meet).
+bool fartherThan(Point p, Point a, Point b, double limit) {
     const double dx = b.x - a.x, dy = b.y - a.y;
-    const double len = std::hypot(dx, dy);
-    if (len == 0) return std::hypot(p.x - a.x, p.y - a.y);
-    return std::fabs((p.x - a.x) * dy - (p.y - a.y) * dx) / len;
+    const double len2 = dx * dx + dy * dy;
+    const double px = p.x - a.x, py = p.y - a.y;
+    if (len2 == 0) return px * px + py * py > limit * limit;
+    const double cross = px * dy - py * dx;
+    return cross * cross > limit * limit * len2;
 }
 
 // A round length for the scale bar near a fifth of the drawing: 1, 2 or 5 times a power of ten.
@@ -152,8 +155,8 @@ std::string svgPicture(const Simulation& sim) {
                        const Point p = mm(at, s);
                        std::vector<Point>& pts = runs[s].back().points;
                        const Point prev = pts.back();
-                       const bool off = distanceToLine(p, chordStart[s], chordEnd[s]) > tolerance &&
-                                        std::hypot(p.x - prev.x, p.y - prev.y) > tolerance;
+                       const bool off = fartherThan(p, chordStart[s], chordEnd[s], tolerance) &&
+                                        fartherThan(p, prev, prev, tolerance);
                        if (off || (last && (p.x != prev.x || p.y != prev.y))) pts.push_back(p);
                    }
                });
