@@ -116,12 +116,14 @@ std::string svgPicture(const Simulation& sim) {
                        static_cast<double>(d.max[a + 1]) * mmPerStep});
         for (Point p : intended[s]) bounds[s].add(p);
     }
-    double widthMm = 0, heightMm = 0;
-    for (const Bounds& b : bounds) {
-        widthMm = std::max(widthMm, b.maxX - b.minX);
-        heightMm = std::max(heightMm, b.maxY - b.minY);
+    // Both panels share the horizontal range: X1 and X2 line up as the towers stand.
+    for (Bounds& b : bounds) {
+        b.minX = std::min(bounds[0].minX, bounds[1].minX);
+        b.maxX = std::max(bounds[0].maxX, bounds[1].maxX);
     }
-    widthMm = std::max(widthMm, 1.0);
+    const double widthMm = std::max(bounds[0].maxX - bounds[0].minX, 1.0);
+    double heightMm = 0;
+    for (const Bounds& b : bounds) heightMm = std::max(heightMm, b.maxY - b.minY);
     heightMm = std::max(heightMm, 1.0);
     const double scale = std::min(kWidth / widthMm, kMaxPanelHeight / heightMm);  // px per mm
     const double tolerance = 0.5 / scale;

@@ -1,6 +1,7 @@
 // A picture of a simulated set, to look at before the foam does: for each tower the intended
 // profile under the decoded wire path (lead moves dashed, delay points circled, the start
-// dotted), both sides at one scale so the taper shows true, with a scale bar in millimetres.
+// dotted), both sides at one scale and lined up from the start so the taper shows true, with a
+// scale bar in millimetres.
 #pragma once
 
 #include <string>
