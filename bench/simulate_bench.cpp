@@ -54,7 +54,8 @@ void BM_DecodeAndCompare(benchmark::State& state) {
     for (auto _ : state) {
         const DecodedSet d = decodeSet(b.set, decoder, std::nullopt);
         benchmark::DoNotOptimize(
-            checkAgainstProfiles(b.set, decoder, std::nullopt, d, b.profiles, 200).left.maxDistanceMm);
+            checkAgainstProfiles(b.set, decoder, std::nullopt, d, b.profiles, 200)
+                .left.maxDistanceMm);
     }
     state.SetItemsProcessed(state.iterations() * static_cast<int64_t>(b.set.steps.size()));
 }

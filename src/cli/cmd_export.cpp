@@ -64,8 +64,8 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                 const std::filesystem::path target = std::filesystem::absolute(o->output);
                 writeFileAtomic(target, program);
                 std::cout << "G-code: " << target.string() << " (" << gcodeAxesName(options.axes)
-                          << ", " << summary.moves << " moves, " << summary.dwells
-                          << " dwells, " << formatTwoDecimals(summary.seconds) << " s)\n";
+                          << ", " << summary.moves << " moves, " << summary.dwells << " dwells, "
+                          << formatTwoDecimals(summary.seconds) << " s)\n";
             } catch (const RunError& e) {
                 std::cout.flush();
                 printMessage(errorReportText(e, "corvane-cli export"));

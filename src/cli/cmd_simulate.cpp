@@ -53,8 +53,8 @@ void printFigures(const Simulation& sim, const CuttingSpeed& speed, double pause
 
     out << "Set: " << sim.paths.step.string();
     if (sim.profiles) {
-        out << " (" << (sim.profiles->wing ? "wing" : "foam") << " set: "
-            << baseName(sim.profiles->left.path) << " at "
+        out << " (" << (sim.profiles->wing ? "wing" : "foam")
+            << " set: " << baseName(sim.profiles->left.path) << " at "
             << formatDouble(sim.profiles->left.size) << " mm, "
             << baseName(sim.profiles->right.path) << " at "
             << formatDouble(sim.profiles->right.size) << " mm)";
@@ -79,8 +79,9 @@ void printFigures(const Simulation& sim, const CuttingSpeed& speed, double pause
         for (const DecodedSegment& s : d.segments) {
             for (int i = 0; i < s.pausesAfter; ++i) {
                 out << (first ? "" : ", ")
-                    << (s.kind == SegmentKind::LeadIn ? std::string("after the lead-in")
-                                                      : "after segment " + std::to_string(s.number));
+                    << (s.kind == SegmentKind::LeadIn
+                            ? std::string("after the lead-in")
+                            : "after segment " + std::to_string(s.number));
                 first = false;
             }
         }
@@ -137,8 +138,9 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
-        "simulate", "decode a cut-file set with the current settings and check it against its "
-                    "profiles");
+        "simulate",
+        "decode a cut-file set with the current settings and check it against its "
+        "profiles");
     cmd->add_option("--set", o->set, "saved set NAME.ct1 (or NAME); default the working set");
     cmd->add_option("--speed", o->speed, "cutting speed in mm/s (default CutSpeed, 1)")
         ->check(CLI::PositiveNumber);

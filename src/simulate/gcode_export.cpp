@@ -44,7 +44,8 @@ std::string mm4(double value) {
 // Inverse-time feed with at least six significant digits, so a long segment keeps its time.
 std::string feed(double perMinute) {
     int decimals = 4;
-    if (perMinute > 0) decimals = std::max(4, 5 - static_cast<int>(std::floor(std::log10(perMinute))));
+    if (perMinute > 0)
+        decimals = std::max(4, 5 - static_cast<int>(std::floor(std::log10(perMinute))));
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, perMinute);
     return buf;

@@ -126,11 +126,12 @@ void visitTicks(const LoadedSet& set, const StepDecoder& decoder,
     AxisSteps at{};
     for (const DecodedSegment& s : decoded.segments) {
         const bool fromFile = s.kind == SegmentKind::Profile;
-        const uint8_t leadByte =
-            !lead ? 0 : s.kind == SegmentKind::LeadIn ? lead->leadInByte : lead->leadOutByte;
+        const uint8_t leadByte = !lead                           ? 0
+                                 : s.kind == SegmentKind::LeadIn ? lead->leadInByte
+                                                                 : lead->leadOutByte;
         for (int64_t i = 0; i < s.ticks; ++i) {
-            const uint8_t byte = fromFile ? set.steps[s.firstLine + static_cast<std::size_t>(i)]
-                                          : leadByte;
+            const uint8_t byte =
+                fromFile ? set.steps[s.firstLine + static_cast<std::size_t>(i)] : leadByte;
             const std::array<int8_t, 4>& move = decoder(byte);
             for (std::size_t a = 0; a < 4; ++a) at[a] += move[a];
             visit(s, at);

@@ -65,10 +65,10 @@ struct DecodedSegment {
 
 struct DecodedSet {
     std::vector<DecodedSegment> segments;  // in output order
-    int pausesAtStart = 0;   // zero entries before any movement (no lead-in, first entries 0)
-    int64_t ticks = 0;       // every tick, lead moves included
-    int64_t setTicks = 0;    // ticks taken from the step file
-    int64_t leadTicks = 0;   // lead-in plus lead-out
+    int pausesAtStart = 0;  // zero entries before any movement (no lead-in, first entries 0)
+    int64_t ticks = 0;      // every tick, lead moves included
+    int64_t setTicks = 0;   // ticks taken from the step file
+    int64_t leadTicks = 0;  // lead-in plus lead-out
     int profileSegments = 0;
     int pauses = 0;
     std::size_t stepLines = 0;  // lines of the step file; more than setTicks: never output

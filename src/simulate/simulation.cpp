@@ -42,8 +42,8 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
     try {
         sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), 8);
     } catch (const RunError&) {
-        sim.profilesMissing = "the DAT-information file " + paths.datInfo.string() +
-                              " cannot be read";
+        sim.profilesMissing =
+            "the DAT-information file " + paths.datInfo.string() + " cannot be read";
         return sim;
     }
     sim.profiles = intendedProfiles(sim.datInfo, d.KerfMm.toDouble(), sim.profilesMissing);
@@ -72,9 +72,8 @@ CuttingSpeed cuttingSpeed(const Workspace& ws, std::optional<double> asked) {
 CutTiming cutTiming(const Simulation& sim, Fixed4 speed, double pauseMs) {
     CutTiming t;
     t.tickMs = tickMs(sim.stepsPerMm, speed);
-    t.cutSeconds = (static_cast<double>(sim.decoded.ticks) * t.tickMs +
-                    sim.decoded.pauses * pauseMs) /
-                   1000.0;
+    t.cutSeconds =
+        (static_cast<double>(sim.decoded.ticks) * t.tickMs + sim.decoded.pauses * pauseMs) / 1000.0;
     return t;
 }
 

@@ -12,7 +12,7 @@ namespace corvane {
 
 namespace {
 
-constexpr double kWidth = 1000;         // drawing width of a panel, px
+constexpr double kWidth = 1000;          // drawing width of a panel, px
 constexpr double kMaxPanelHeight = 420;  // a tall shape is scaled down to this
 constexpr double kMargin = 40;
 constexpr double kTitleHeight = 28;
@@ -44,11 +44,20 @@ std::string escaped(const std::string& text) {
     std::string out;
     for (char c : text) {
         switch (c) {
-            case '&': out += "&amp;"; break;
-            case '<': out += "&lt;"; break;
-            case '>': out += "&gt;"; break;
-            case '"': out += "&quot;"; break;
-            default: out += c;
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            case '"':
+                out += "&quot;";
+                break;
+            default:
+                out += c;
         }
     }
     return out;
@@ -205,16 +214,15 @@ std::string svgPicture(const Simulation& sim) {
 
     std::string svg;
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
-    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(totalWidth) +
-           "\" height=\"" + num(totalHeight) + "\" viewBox=\"0 0 " + num(totalWidth) + " " +
-           num(totalHeight) + "\" font-family=\"sans-serif\" font-size=\"13\">\n";
+    svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(totalWidth) + "\" height=\"" +
+           num(totalHeight) + "\" viewBox=\"0 0 " + num(totalWidth) + " " + num(totalHeight) +
+           "\" font-family=\"sans-serif\" font-size=\"13\">\n";
     svg += "<rect width=\"100%\" height=\"100%\" fill=\"white\"/>\n";
     svg += "<text x=\"" + num(kMargin) + "\" y=\"" + num(kMargin - 10) +
            "\" font-size=\"15\" font-weight=\"bold\">" +
            escaped("Simulated cut of " + sim.paths.step.string()) + "</text>\n";
-    std::string figures = std::to_string(d.ticks) + " ticks, " +
-                          std::to_string(d.profileSegments) + " segments, " +
-                          std::to_string(d.pauses) + " delay points, " +
+    std::string figures = std::to_string(d.ticks) + " ticks, " + std::to_string(d.profileSegments) +
+                          " segments, " + std::to_string(d.pauses) + " delay points, " +
                           std::to_string(sim.stepsPerMm) + " steps/mm";
     if (sim.check)
         figures += "; largest distance from the profile: left " +
@@ -223,8 +231,8 @@ std::string svgPicture(const Simulation& sim) {
                    formatDouble(std::round(sim.check->right.maxDistanceMm * 1e4) / 1e4) + " mm";
     else if (!sim.profilesMissing.empty())
         figures += "; no profiles: " + sim.profilesMissing;
-    svg += "<text x=\"" + num(kMargin) + "\" y=\"" + num(kMargin + 12) + "\">" +
-           escaped(figures) + "</text>\n";
+    svg += "<text x=\"" + num(kMargin) + "\" y=\"" + num(kMargin + 12) + "\">" + escaped(figures) +
+           "</text>\n";
 
     const char* sideNames[2] = {"Left tower (X1, Y1)", "Right tower (X2, Y2)"};
     for (int s = 0; s < 2; ++s) {
@@ -232,7 +240,8 @@ std::string svgPicture(const Simulation& sim) {
         if (sim.profiles) {
             const IntendedSide& side = s == 0 ? sim.profiles->left : sim.profiles->right;
             title += ": " + baseName(side.path) + " at " + formatDouble(side.size) + " mm";
-            if (side.washoutDegrees) title += ", washout " + formatDouble(*side.washoutDegrees) + "°";
+            if (side.washoutDegrees)
+                title += ", washout " + formatDouble(*side.washoutDegrees) + "°";
         }
         svg += "<text x=\"" + num(kMargin) + "\" y=\"" + num(panelTop[s] - 10) + "\">" +
                escaped(title) + "</text>\n";
@@ -280,8 +289,8 @@ std::string svgPicture(const Simulation& sim) {
                num(y) + "\" stroke=\"" + kPathColour +
                "\" stroke-width=\"1.2\" stroke-dasharray=\"6 4\"/>",
            "lead moves");
-    legend("<circle cx=\"" + num(x + 14) + "\" cy=\"" + num(y) + "\" r=\"6\" fill=\"none\" stroke=\"" +
-               kDelayColour + "\" stroke-width=\"2\"/>",
+    legend("<circle cx=\"" + num(x + 14) + "\" cy=\"" + num(y) +
+               "\" r=\"6\" fill=\"none\" stroke=\"" + kDelayColour + "\" stroke-width=\"2\"/>",
            "delay point");
     legend("<circle cx=\"" + num(x + 14) + "\" cy=\"" + num(y) + "\" r=\"3.5\" fill=\"#208020\"/>",
            "start");

@@ -34,15 +34,16 @@ TEST(SimulateCli, FiguresPictureAndGcodeOfAWingWithLeadMovesAndDelayPoints) {
     test::TempDir dir;
     test::copyResources(dir.path());
     std::vector<std::string> v = test::resetDefaultsValues();
-    v[0] = "1";            // lead_in
-    v[3] = "\"10\"";       // lead_in_amount
-    v[7] = "\"157.5\"";    // 158 steps/mm
-    v[27] = "\"0.3\"";     // kerf
+    v[0] = "1";          // lead_in
+    v[3] = "\"10\"";     // lead_in_amount
+    v[7] = "\"157.5\"";  // 158 steps/mm
+    v[27] = "\"0.3\"";   // kerf
     test::writeFile(dir / "settings.txt", test::settingsLine(v));
     CliResult r = cli(dir, "generate wing --left '" + sample("naca2412.dat") + "' --right '" +
                                sample("naca0012.dat") +
                                "' --left-chord 271.86 --right-chord 136.33 --right-washout -2 "
-                               "--delay-points 20,40 --save '" + (dir / "demo.ct1").string() + "'");
+                               "--delay-points 20,40 --save '" +
+                               (dir / "demo.ct1").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
 
     r = cli(dir, "simulate --set '" + (dir / "demo").string() + "' --speed 20 --svg '" +
@@ -50,8 +51,9 @@ TEST(SimulateCli, FiguresPictureAndGcodeOfAWingWithLeadMovesAndDelayPoints) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.err.find("Cutting speed limited to 6.2 mm/s"), std::string::npos) << r.err;
     std::smatch m;
-    ASSERT_TRUE(std::regex_search(r.out, m,
-                                  std::regex(R"(Ticks: (\d+) \(step file (\d+) of (\d+) lines, lead moves 2 x 1580\))")))
+    ASSERT_TRUE(std::regex_search(
+        r.out, m,
+        std::regex(R"(Ticks: (\d+) \(step file (\d+) of (\d+) lines, lead moves 2 x 1580\))")))
         << r.out;
     EXPECT_EQ(std::stol(m[1]), std::stol(m[3]) + 2 * 1580);
     EXPECT_EQ(m[2], m[3]);
@@ -60,21 +62,25 @@ TEST(SimulateCli, FiguresPictureAndGcodeOfAWingWithLeadMovesAndDelayPoints) {
     EXPECT_NE(r.out.find("Speed: 6.2 mm/s, 1.0208 ms a tick\n"), std::string::npos);
     for (const char* side : {"left", "right"}) {
         EXPECT_TRUE(std::regex_search(
-            r.out, std::regex(std::string("Closing error ") + side +
-                              R"(: [XY][12] [+-]\d\.\d{4} mm \([+-]\d+\.\d\d steps\), .* at point 61)")))
+            r.out,
+            std::regex(std::string("Closing error ") + side +
+                       R"(: [XY][12] [+-]\d\.\d{4} mm \([+-]\d+\.\d\d steps\), .* at point 61)")))
             << r.out;
         ASSERT_TRUE(std::regex_search(
-            r.out, m, std::regex(std::string("Largest distance from the profile ") + side +
-                                 R"(: (\d+\.\d{4}) mm \((\d+\.\d\d) steps\) in segment \d+)")))
+            r.out, m,
+            std::regex(std::string("Largest distance from the profile ") + side +
+                       R"(: (\d+\.\d{4}) mm \((\d+\.\d\d) steps\) in segment \d+)")))
             << r.out;
         EXPECT_LT(std::stod(m[1]), 0.05);
     }
     EXPECT_EQ(test::readFile(dir / "wing.svg").rfind("<?xml", 0), 0u);
 
     r = cli(dir, "export gcode --set '" + (dir / "demo.ct1").string() +
-                     "' --axes xyza --speed 6.2 --pause-ms 500 -o '" + (dir / "wing.gcode").string() + "'");
+                     "' --axes xyza --speed 6.2 --pause-ms 500 -o '" +
+                     (dir / "wing.gcode").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_TRUE(std::regex_search(r.out, std::regex(R"(G-code: .*wing\.gcode \(XYZA, 62 moves, 2 dwells, \d+\.\d\d s\))")))
+    EXPECT_TRUE(std::regex_search(
+        r.out, std::regex(R"(G-code: .*wing\.gcode \(XYZA, 62 moves, 2 dwells, \d+\.\d\d s\))")))
         << r.out;
     const std::string gcode = test::readFile(dir / "wing.gcode");
     EXPECT_EQ(gcode.rfind("(Corvane G-code of the cut-file set ", 0), 0u);

@@ -2,6 +2,8 @@
 // own: every G1 ends where the decoded segment ends, every F is 60000 / the segment's
 // milliseconds, the dwells follow the right segments, the wire codes frame the cut. Where
 // LinuxCNC's standalone interpreter is installed, the XYZA program also runs through it.
+#include "simulate/gcode_export.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -10,7 +12,6 @@
 #include <map>
 #include <sstream>
 
-#include "simulate/gcode_export.h"
 #include "simulate_fixture.h"
 
 namespace corvane {
@@ -36,9 +37,12 @@ std::vector<Block> readProgram(const std::string& program) {
         std::string text;
         int depth = 0;
         for (char c : line) {
-            if (c == '(') ++depth;
-            else if (c == ')') --depth;
-            else if (depth == 0) text += c;
+            if (c == '(')
+                ++depth;
+            else if (c == ')')
+                --depth;
+            else if (depth == 0)
+                text += c;
         }
         EXPECT_EQ(depth, 0) << line;
         Block b;
@@ -101,10 +105,12 @@ TEST(GcodeExport, EveryMoveEndsAtItsDecodedSegmentInItsPortTime) {
             for (int a = 0; a < 4; ++a) {
                 ASSERT_EQ(move.words.count(letters[a]), 1u) << move.text;
                 EXPECT_NEAR(move.get(letters[a]),
-                            static_cast<double>(s.end[static_cast<std::size_t>(a)]) / 158, 0.5e-4 + 1e-9)
+                            static_cast<double>(s.end[static_cast<std::size_t>(a)]) / 158,
+                            0.5e-4 + 1e-9)
                     << move.text;
             }
-            // A tick at 6.2 mm/s: 1000 / (158 x 6.2) - 1 = 0.0208 ms high (four decimals), 1 ms low.
+            // A tick at 6.2 mm/s: 1000 / (158 x 6.2) - 1 = 0.0208 ms high (four decimals), 1 ms
+            // low.
             const double ms = static_cast<double>(s.ticks) * 1.0208;
             EXPECT_NEAR(move.get('F'), 60000.0 / ms, 60000.0 / ms * 1e-5) << move.text;
             for (int p = 0; p < s.pausesAfter; ++p) {
@@ -120,13 +126,15 @@ TEST(GcodeExport, EveryMoveEndsAtItsDecodedSegmentInItsPortTime) {
         EXPECT_EQ(dwellsSeen, 2);
         EXPECT_EQ(summary.moves, 62);
         EXPECT_EQ(summary.dwells, 2);
-        EXPECT_NEAR(summary.seconds, static_cast<double>(sim.decoded.ticks) * 1.0208 / 1000 + 0.5, 1e-6);
+        EXPECT_NEAR(summary.seconds, static_cast<double>(sim.decoded.ticks) * 1.0208 / 1000 + 0.5,
+                    1e-6);
     }
 }
 
 TEST(GcodeExport, EmptySegmentsAreLeftOutAndSteplessTicksStillTakeTheirTime) {
     test::TestMachine m;
-    test::writeFile(m.dir / "cut.ct1", "3\r\n3\r\n0\r\n0\r\n");  // default pins: 3 = X1 one step back
+    test::writeFile(m.dir / "cut.ct1",
+                    "3\r\n3\r\n0\r\n0\r\n");  // default pins: 3 = X1 one step back
     test::writeFile(m.dir / "cut_cnt.ct2", "2\r\n2\r\n0\r\n4\r\n");
     const Simulation sim = simulateSet(m.ws, workingSetPaths(m.dir.path()));
     GcodeOptions o;
@@ -159,8 +167,8 @@ TEST(GcodeExport, LinuxCncsInterpreterReadsTheXyzaProgram) {
     const auto file = m.dir / "wing.ngc";
     const auto out = m.dir / "canon.txt";
     test::writeFile(file, gcodeProgram(sim, o));
-    const std::string cmd = "rs274 -g '" + file.string() + "' '" + out.string() + "' </dev/null >'" +
-                            (m.dir / "rs274.log").string() + "' 2>&1";
+    const std::string cmd = "rs274 -g '" + file.string() + "' '" + out.string() +
+                            "' </dev/null >'" + (m.dir / "rs274.log").string() + "' 2>&1";
     const int status = std::system(cmd.c_str());
     const std::string log = test::readFile(m.dir / "rs274.log");
     EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << log;

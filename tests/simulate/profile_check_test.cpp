@@ -21,7 +21,8 @@ std::vector<std::array<double, 2>> carriedRounding(const Profile& p, double size
         const double diff[2] = {p.x[k] - p.x[k - 1], p.y[k] - p.y[k - 1]};
         for (int a = 0; a < 2; ++a) {
             const double exact = sizePlusKerf * diff[a] * 158;
-            e[static_cast<std::size_t>(a)] += std::copysign(std::nearbyint(std::fabs(exact)), exact) - exact;
+            e[static_cast<std::size_t>(a)] +=
+                std::copysign(std::nearbyint(std::fabs(exact)), exact) - exact;
         }
         carried.push_back(e);
     }
@@ -34,8 +35,7 @@ TEST(ProfileCheck, TheDemoWingStaysWithinOneStepPlusItsSegmentsRounding) {
     ASSERT_TRUE(sim.check) << sim.profilesMissing;
     ASSERT_TRUE(sim.lead);
     EXPECT_EQ(sim.lead->ticks, 1580);  // 10 mm at 158 steps/mm
-    EXPECT_EQ(sim.decoded.ticks,
-              static_cast<int64_t>(sim.decoded.stepLines) + 2 * sim.lead->ticks);
+    EXPECT_EQ(sim.decoded.ticks, static_cast<int64_t>(sim.decoded.stepLines) + 2 * sim.lead->ticks);
     EXPECT_EQ(sim.decoded.profileSegments, 60);
     EXPECT_EQ(sim.decoded.pauses, 2);
     EXPECT_TRUE(sim.warnings.empty());

@@ -19,7 +19,8 @@ void randomPinMap(SettingsFields& f, std::mt19937& rng) {
     std::shuffle(pins.begin(), pins.end(), rng);
     std::string* texts[] = {&f.x1_dir, &f.x1_step, &f.y1_dir, &f.y1_step,
                             &f.x2_dir, &f.x2_step, &f.y2_dir, &f.y2_step};
-    for (int i = 0; i < 8; ++i) *texts[i] = "Pin " + std::to_string(pins[static_cast<std::size_t>(i)]);
+    for (int i = 0; i < 8; ++i)
+        *texts[i] = "Pin " + std::to_string(pins[static_cast<std::size_t>(i)]);
     f.reverseX1 = static_cast<int>(rng() % 2);
     f.reverseY1 = static_cast<int>(rng() % 2);
     f.reverseX2 = static_cast<int>(rng() % 2);
@@ -52,7 +53,8 @@ TEST(StepDecoder, BytesBuiltFromThePatternsDecodeToTheirMoves) {
                                        : minusDir[a];
             }
             ASSERT_LT(byte, 256u);
-            EXPECT_EQ(decode(static_cast<uint8_t>(byte)), asked) << "seed " << seed << " byte " << byte;
+            EXPECT_EQ(decode(static_cast<uint8_t>(byte)), asked)
+                << "seed " << seed << " byte " << byte;
         }
     }
     // An axis whose step pin the settings never named does not step, whatever the byte.
@@ -94,14 +96,33 @@ TEST(SetDecoder, CountEntriesBecomeSegmentsPausesAndLeadMovesAsBeginCutPlaysThem
         std::vector<Expected> segments;
     };
     const Case cases[] = {
-        {"pauses after segments", {2, 0, 4, 0, 0, 6}, 6, false, 0,
+        {"pauses after segments",
+         {2, 0, 4, 0, 0, 6},
+         6,
+         false,
+         0,
          {{K::Profile, 1, 2, 1}, {K::Profile, 2, 2, 2}, {K::Profile, 3, 2, 0}}},
         {"a first entry of 0 pauses before moving", {0, 3}, 3, false, 1, {{K::Profile, 1, 3, 0}}},
-        {"with leads it pauses after the lead-in", {0, 3, 0}, 3, true, 0,
+        {"with leads it pauses after the lead-in",
+         {0, 3, 0},
+         3,
+         true,
+         0,
          {{K::LeadIn, 0, 3, 1}, {K::Profile, 1, 3, 1}, {K::LeadOut, 0, 3, 0}}},
-        {"totals that do not grow take no tick; extra lines stay unused", {3, 3, 2, 5}, 7, false, 0,
-         {{K::Profile, 1, 3, 0}, {K::Profile, 2, 0, 0}, {K::Profile, 3, 0, 0}, {K::Profile, 4, 2, 0}}},
-        {"an empty count file still makes the lead moves", {}, 0, true, 0,
+        {"totals that do not grow take no tick; extra lines stay unused",
+         {3, 3, 2, 5},
+         7,
+         false,
+         0,
+         {{K::Profile, 1, 3, 0},
+          {K::Profile, 2, 0, 0},
+          {K::Profile, 3, 0, 0},
+          {K::Profile, 4, 2, 0}}},
+        {"an empty count file still makes the lead moves",
+         {},
+         0,
+         true,
+         0,
          {{K::LeadIn, 0, 3, 0}, {K::LeadOut, 0, 3, 0}}},
     };
     for (const Case& c : cases) {
@@ -110,10 +131,9 @@ TEST(SetDecoder, CountEntriesBecomeSegmentsPausesAndLeadMovesAsBeginCutPlaysThem
         set.counts = c.counts;
         set.steps.assign(c.lines, static_cast<uint8_t>(s.derived.X1Back));
         std::vector<AxisSteps> visited;
-        const DecodedSet d = decodeSet(set, decoder, c.leads ? std::optional(lead) : std::nullopt,
-                                       [&](const DecodedSegment&, const AxisSteps& at) {
-                                           visited.push_back(at);
-                                       });
+        const DecodedSet d =
+            decodeSet(set, decoder, c.leads ? std::optional(lead) : std::nullopt,
+                      [&](const DecodedSegment&, const AxisSteps& at) { visited.push_back(at); });
         ASSERT_EQ(d.segments.size(), c.segments.size());
         int64_t ticks = 0, x1 = 0;
         for (std::size_t i = 0; i < c.segments.size(); ++i) {

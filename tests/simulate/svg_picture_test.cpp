@@ -1,6 +1,8 @@
 // The picture of the demo wing: both intended profiles, both decoded paths with every segment end,
 // dashed lead moves, the two delay points on each side, a scale bar; names are escaped, and where
 // rsvg-convert is installed (Debian librsvg2-bin) the picture converts to a PNG without an error.
+#include "simulate/svg_picture.h"
+
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
@@ -8,7 +10,6 @@
 #include <regex>
 
 #include "generate/cut_set_commands.h"
-#include "simulate/svg_picture.h"
 #include "simulate_fixture.h"
 
 namespace corvane {
@@ -16,7 +17,8 @@ namespace {
 
 std::size_t countOf(const std::string& text, const std::string& what) {
     std::size_t n = 0;
-    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1)) ++n;
+    for (std::size_t at = text.find(what); at != std::string::npos; at = text.find(what, at + 1))
+        ++n;
     return n;
 }
 
@@ -37,13 +39,14 @@ TEST(SvgPicture, TheDemoWingShowsProfilesPathsLeadMovesDelayPointsAndAScale) {
     EXPECT_EQ(svg.find("R&D"), std::string::npos);
     EXPECT_EQ(countOf(svg, "class=\"intended\""), 2u);
     EXPECT_EQ(countOf(svg, "class=\"decoded\""), 2u);
-    EXPECT_EQ(countOf(svg, "class=\"lead\""), 4u);  // lead-in and lead-out on each side
+    EXPECT_EQ(countOf(svg, "class=\"lead\""), 4u);    // lead-in and lead-out on each side
     EXPECT_EQ(countOf(svg, "stroke-dasharray"), 5u);  // ... and the legend's sample
     EXPECT_EQ(countOf(svg, "class=\"delay\""), 4u);
     EXPECT_NE(svg.find(">50 mm</text>"), std::string::npos);  // the wing is 282 mm long
 
     // The decoded path keeps every segment end but not every tick.
-    const std::regex decoded("points=\"([^\"]*)\"[^>]*class=\"decoded\"|class=\"decoded\"[^>]*points=\"([^\"]*)\"");
+    const std::regex decoded(
+        "points=\"([^\"]*)\"[^>]*class=\"decoded\"|class=\"decoded\"[^>]*points=\"([^\"]*)\"");
     std::smatch match;
     ASSERT_TRUE(std::regex_search(svg, match, decoded));
     const std::string points = match[1].matched ? match[1].str() : match[2].str();
@@ -53,12 +56,15 @@ TEST(SvgPicture, TheDemoWingShowsProfilesPathsLeadMovesDelayPointsAndAScale) {
 
     if (toolPresent("xmllint")) {
         test::writeFile(m.dir / "wing.svg", svg);
-        EXPECT_EQ(std::system(("xmllint --noout '" + (m.dir / "wing.svg").string() + "'").c_str()), 0);
+        EXPECT_EQ(std::system(("xmllint --noout '" + (m.dir / "wing.svg").string() + "'").c_str()),
+                  0);
     }
-    if (!toolPresent("rsvg-convert")) GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
+    if (!toolPresent("rsvg-convert"))
+        GTEST_SKIP() << "rsvg-convert (librsvg2-bin) is not installed";
     test::writeFile(m.dir / "wing.svg", svg);
     const std::string cmd = "rsvg-convert -o '" + (m.dir / "wing.png").string() + "' '" +
-                            (m.dir / "wing.svg").string() + "' 2>'" + (m.dir / "err.txt").string() + "'";
+                            (m.dir / "wing.svg").string() + "' 2>'" + (m.dir / "err.txt").string() +
+                            "'";
     EXPECT_EQ(std::system(cmd.c_str()), 0) << test::readFile(m.dir / "err.txt");
     EXPECT_EQ(test::readFile(m.dir / "wing.png").substr(1, 3), "PNG");
     EXPECT_EQ(test::readFile(m.dir / "err.txt"), "");

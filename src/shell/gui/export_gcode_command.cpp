@@ -47,8 +47,7 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     request.initialDir = QString::fromStdString(ws.appFolder().string());
     request.defaultExt = *axes == GcodeAxes::XYUV ? QStringLiteral("ngc") : QStringLiteral("gcode");
     request.title = title;
-    request.filter =
-        QStringLiteral("G-code (*.ngc;*.gcode;*.nc)|*.ngc;*.gcode;*.nc|All (*.*)|*.*");
+    request.filter = QStringLiteral("G-code (*.ngc;*.gcode;*.nc)|*.ngc;*.gcode;*.nc|All (*.*)|*.*");
     request.flags = 6;
     const QString file = dialogs.saveFile(request);
     if (file.isEmpty()) return false;
@@ -65,8 +64,8 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
         reportWithDetail(dialogs, e);
         return false;
     }
-    std::string text = "G-code written to " + file.toStdString() + "\r" +
-                       gcodeAxesName(*axes) + ", " + std::to_string(summary.moves) + " moves, " +
+    std::string text = "G-code written to " + file.toStdString() + "\r" + gcodeAxesName(*axes) +
+                       ", " + std::to_string(summary.moves) + " moves, " +
                        std::to_string(summary.dwells) + " dwells, " +
                        formatTwoDecimals(summary.seconds) + " s at " +
                        formatDouble(options.speed.toDouble()) + " mm/s";

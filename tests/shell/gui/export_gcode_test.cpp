@@ -21,7 +21,8 @@ protected:
         test::writeFile(file("settings.txt"), test::settingsLine(v));
         test::writeFile(file("cut.ct1"), "3\r\n3\r\n3\r\n");
         test::writeFile(file("cut_cnt.ct2"), "2\r\n0\r\n3\r\n");
-        test::writeFile(file("datinfo.ct3"), "\"a.dat\",\"b.dat\",200,200,\"0\",\"0\",\"0\",\"0\"\r\n");
+        test::writeFile(file("datinfo.ct3"),
+                        "\"a.dat\",\"b.dat\",200,200,\"0\",\"0\",\"0\",\"0\"\r\n");
     }
 };
 
@@ -44,9 +45,9 @@ TEST_F(ExportGcodeTest, WritesTheWorkingSetForTheChosenAxesAtTheCuttingSpeed) {
     EXPECT_EQ(calls[1].text, "Invalid entry, the axes must be XYUV or XYZA");
     EXPECT_EQ(calls[3].request.defaultExt, "gcode");
     EXPECT_EQ(calls[3].request.initialDir, QString::fromStdString(folder_.string()));
-    EXPECT_TRUE(calls[4].text.startsWith(
-        QStringLiteral("G-code written to %1\rXYZA, 2 moves, 1 dwells, ")
-            .arg(QString::fromStdString(target.string()))))
+    EXPECT_TRUE(
+        calls[4].text.startsWith(QStringLiteral("G-code written to %1\rXYZA, 2 moves, 1 dwells, ")
+                                     .arg(QString::fromStdString(target.string()))))
         << calls[4].text.toStdString();
     EXPECT_TRUE(calls[4].text.endsWith(" s at 2 mm/s")) << calls[4].text.toStdString();
 
