@@ -92,7 +92,6 @@ std::string todayUtc() {
 
 std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSummary* summary) {
     const char* letters = gcodeAxesName(o.axes);  // X1, Y1, X2, Y2 in this order
-    const double mmPerStep = 1.0 / sim.stepsPerMm;
     const double tick = tickMs(sim.stepsPerMm, o.speed);
     const double pauseSeconds = o.pauseMs / 1000.0;
     GcodeSummary sum;
@@ -121,7 +120,7 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
     dwell(d.pausesAtStart);
     for (const DecodedSegment& s : d.segments) {
         if (s.ticks > 0) {
-            const double ms = static_cast<double>(s.ticks) * tick;
+            const double ms = s.durationMs(tick);
             sum.seconds += ms / 1000.0;
             if (s.end == s.start) {
                 // Ticks that step no axis still take their time on the port.
@@ -130,10 +129,11 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
                 ++sum.dwells;
             } else {
                 g += "G1";
-                for (int a = 0; a < 4; ++a) {
+                const std::array<double, 4> end = s.endMm(sim.stepsPerMm);
+                for (std::size_t a = 0; a < 4; ++a) {
                     g += ' ';
                     g += letters[a];
-                    g += mm4(static_cast<double>(s.end[static_cast<std::size_t>(a)]) * mmPerStep);
+                    g += mm4(end[a]);
                 }
                 g += " F" + feed(60000.0 / ms);
                 if (s.kind == SegmentKind::LeadIn) g += " (lead-in)";

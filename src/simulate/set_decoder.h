@@ -61,6 +61,15 @@ struct DecodedSegment {
     int64_t ticks = 0;
     AxisSteps start{}, end{};
     int pausesAfter = 0;  // delay points waited at once it is cut
+
+    // The end in mm from the start (steps / StepsPerMm), X1, Y1, X2, Y2.
+    std::array<double, 4> endMm(int32_t stepsPerMm) const {
+        std::array<double, 4> mm{};
+        for (std::size_t a = 0; a < 4; ++a) mm[a] = static_cast<double>(end[a]) / stepsPerMm;
+        return mm;
+    }
+    // How long its ticks take at `tickMs` a tick.
+    double durationMs(double tickMs) const { return static_cast<double>(ticks) * tickMs; }
 };
 
 struct DecodedSet {
