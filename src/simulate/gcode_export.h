@@ -1,7 +1,6 @@
-// A decoded set as G-code for the controllers most hot-wire machines use today (LinuxCNC with
-// XYUV axes, GRBL-family 4-axis boards with XYZA): millimetres, absolute, inverse-time feed so
-// that every move takes exactly as long as its ticks on the parallel port and both towers arrive
-// together. The positions are the decoded step positions, so the program cuts what the set cuts.
+// A decoded set as G-code for LinuxCNC (XYUV) or GRBL-family 4-axis boards (XYZA): mm, absolute,
+// inverse-time feed so each move takes as long as its ticks on the parallel port, both towers
+// arriving together; the positions are the decoded steps, so the program cuts what the set cuts.
 #pragma once
 
 #include <optional>

@@ -1,7 +1,6 @@
-// What a cut-file set does to the wire, worked out from its bytes alone: every port byte taken
-// through the current settings' pins and reversal into steps of the four axes, tick by tick, with
-// the lead moves and the delay-point pauses that Begin Cut adds. It never asks how the generator
-// spread the steps, so it checks any set, however it was made.
+// What a cut-file set does to the wire, from its bytes alone: each port byte through the current
+// settings' pins and reversal into steps of the four axes, tick by tick, with Begin Cut's lead
+// moves and pauses. It never asks how the generator spread the steps, so it checks any set.
 #pragma once
 
 #include <array>

@@ -1,7 +1,6 @@
-// A picture of a simulated set, to look at before the foam does: for each tower the intended
-// profile under the decoded wire path (lead moves dashed, delay points circled, the start
-// dotted), both sides at one scale and lined up from the start so the taper shows true, with a
-// scale bar in millimetres.
+// A picture of a simulated set, to look at before the foam does: each tower's intended profile
+// under the decoded wire path (lead moves dashed, delay points circled, the start dotted), both
+// towers at one scale and lined up from the start so the taper shows true, a scale bar in mm.
 #pragma once
 
 #include <string>
