@@ -50,6 +50,7 @@ void addPlanformCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
 void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addAirfoilCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 

@@ -117,6 +117,9 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
         const fs::path target = withCutExtension(fs::absolute(*o.save));
         try {
             saveCutSet(ws.appFolder(), target);
+        } catch (const SaveRefused& e) {
+            printMessage(e.what());
+            return 1;
         } catch (const RunError& e) {
             printMessage(errorReportText(e, kSaveCutFileLabel));
             if (!e.detail().empty()) printMessage(e.detail());

@@ -1,6 +1,7 @@
 // corvane-cli run: Begin Cut on the working set without a window (lead moves from the settings),
 // on the chosen port backend, optionally tracing every port operation; prints one summary line.
-#include <csignal>
+// With --wire on it switches the wire on before the lead-in and off after the lead-out, on Stop,
+// on any error and on every signal (through the wire guard).
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -12,6 +13,7 @@
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
 #include "machine/step_output.h"
+#include "machine/wire_guard.h"
 #include "platform/port_select.h"
 #include "platform/tracing_port.h"
 #include "run/cut_runner.h"
@@ -20,11 +22,19 @@ namespace corvane::cli {
 
 namespace {
 
-// Ctrl-C asks the cut to stop at its next tick, as the Stop button does.
-volatile std::sig_atomic_t interruptRequested = 0;
-extern "C" void onInterrupt(int) {
-    interruptRequested = 1;
-}
+// Switches the wire off on every way out of the run (an error, a throw, the end).
+struct WireOffAtEnd {
+    Workspace& ws;
+    ~WireOffAtEnd() {
+        try {
+            WireOff(ws);
+        } catch (const std::exception& e) {
+            printMessage(std::string("The wire could not be switched off: ") + e.what());
+        }
+        // The trace closes with the workspace; the guard keeps only its hardware write.
+        WireGuard::traceTo(-1, 0);
+    }
+};
 
 std::string summaryLine(const CutOutcome& outcome, MonotonicClock& clock) {
     const char* ended = outcome.end == CutEnd::Completed ? "Cut complete"
@@ -49,6 +59,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         std::optional<double> speed;
         double pauseMs = 1;
         bool foam = false;
+        std::string wire = "off";
         std::unique_ptr<PortIo> backend;  // outlives the tracing port that wraps it
     };
     auto options = std::make_shared<Options>();
@@ -61,6 +72,9 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     cmd->add_option("--pause-ms", options->pauseMs, "pause at each delay point, ms (default 1)")
         ->check(CLI::NonNegativeNumber);
     cmd->add_flag("--foam", options->foam, "the set is a foam set (errors as the foam runner)");
+    cmd->add_option("--wire", options->wire,
+                    "on: switch the wire on before the lead-in and off after the cut (default off)")
+        ->check(CLI::IsMember({"on", "off"}));
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             Workspace& ws = ctx.workspace();
@@ -69,28 +83,48 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                     "An interrupted generation was found: the previous cut-file set "
                     "is back in place.");
             }
+            // No known port: nothing is opened and nothing is written anywhere.
+            if (!ws.portKnown()) {
+                printMessage(ws.portRefusal());
+                return 1;
+            }
+            const PortChoice choice = parsePortChoice(options->port);
             const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
-            options->backend = openPort(parsePortChoice(options->port), dataPort);
+            options->backend = openPort(choice, dataPort);
             PortIo& backend = *options->backend;
-            if (options->trace)
-                ctx.usePort(std::make_unique<TracingPort>(backend, ws.clock(), *options->trace));
-            else
+            TracingPort* tracing = nullptr;
+            if (options->trace) {
+                auto tracer = std::make_unique<TracingPort>(backend, ws.clock(), *options->trace);
+                tracing = tracer.get();
+                ctx.usePort(std::move(tracer));
+            } else {
                 ctx.usePort(std::move(options->backend));
-            // On a real port the wire pin starts at its inactive level; the cut never switches it.
-            if (ws.port().isHardware()) WireOff(ws);
+            }
+            // Every signal from here on drives the wire pin inactive (and says so in the trace);
+            // SIGINT, SIGTERM and SIGHUP then stop the cut as the Stop button does.
+            WireGuard::install(choice.kind, choice.device);
+            if (tracing) WireGuard::traceTo(tracing->fd(), tracing->startCount());
+            WireGuard::arm(ws.settings);
+            WireOffAtEnd wireOffAtEnd{ws};
+            WireOff(ws);
             if (options->speed) ws.motion.CutSpeed = Fixed4::fromDouble(*options->speed);
             std::cerr << "Port: " << ws.port().describe() << ", speed "
                       << formatDouble(ws.motion.CutSpeed.toDouble()) << " mm/s\n";
+            if (options->wire == "on") {
+                WireOn(ws);
+                if (ws.wire.on())
+                    std::cerr << "Wire on\n";
+                else
+                    printMessage("No wire pin is chosen in 设备设置 (热丝控制): the wire stays off.");
+            }
 
             CutRunner cut(ws);
-            interruptRequested = 0;
-            auto previous = std::signal(SIGINT, onInterrupt);
             cut.yield = [&cut] {
-                if (interruptRequested) cut.requestStop();
+                if (WireGuard::requestedBy() != 0) cut.requestStop();
             };
             const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
-            std::signal(SIGINT, previous);
-            if (auto* tracing = dynamic_cast<TracingPort*>(&ws.port())) tracing->flush();
+            WireOff(ws);
+            const int signal = WireGuard::requestedBy();
 
             if (outcome.error) {
                 printMessage(errorReportText(*outcome.error,
@@ -98,6 +132,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 if (!outcome.error->detail().empty()) printMessage(outcome.error->detail());
             }
             std::cout << summaryLine(outcome, ws.clock()) << std::endl;
+            if (signal != 0) return 128 + signal;
             return outcome.end == CutEnd::Failed ? 1 : outcome.end == CutEnd::Stopped ? 130 : 0;
         };
     });

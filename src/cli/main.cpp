@@ -2,6 +2,7 @@
 #include <CLI/CLI.hpp>
 #include <iostream>
 
+#include "build_version.h"
 #include "cli/cli_context.h"
 #include "common/run_error.h"
 
@@ -10,6 +11,7 @@ using namespace corvane::cli;
 
 int main(int argc, char** argv) {
     CLI::App app{"corvane-cli: settings, generation, dry runs and plans without windows"};
+    app.set_version_flag("--version", "corvane-cli " CORVANE_BUILD_VERSION);
     app.require_subcommand(1);
     CliContext ctx;
     app.add_option("--app-dir", ctx.appDir, "application folder (default: CORVANE_APP_DIR, ...)")
@@ -21,6 +23,7 @@ int main(int argc, char** argv) {
     addGenerateCommand(app, ctx, runner);
     addDelayPointsCommand(app, ctx, runner);
     addRunCommand(app, ctx, runner);
+    addAirfoilCommand(app, ctx, runner);
     addSimulateCommand(app, ctx, runner);
     addExportCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);

@@ -155,7 +155,7 @@ RecordWriter& RecordWriter::text(std::string_view utf8) {
     std::string value(utf8);
     std::replace(value.begin(), value.end(), '"', '\'');
     out_ += '"';
-    out_ += utf8ToGbk(value);
+    out_ += utf8_ ? value : utf8ToGbk(value);
     out_ += '"';
     return *this;
 }

@@ -50,6 +50,12 @@ private:
 // Writes one record line: values separated by commas, ended by CR LF, text in GBK.
 class RecordWriter {
 public:
+    // Texts in UTF-8 instead: for lines holding a text GBK cannot carry (the readers take both).
+    static RecordWriter utf8Texts() {
+        RecordWriter w;
+        w.utf8_ = true;
+        return w;
+    }
     RecordWriter& text(std::string_view utf8);  // "value"
     RecordWriter& boolean(bool value);          // #TRUE# / #FALSE#
     RecordWriter& number(double value);         // shortest double form
@@ -63,6 +69,7 @@ private:
     void separator();
     std::string out_;
     bool lineStarted_ = false;
+    bool utf8_ = false;
 };
 
 }  // namespace corvane

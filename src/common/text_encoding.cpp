@@ -3,6 +3,7 @@
 
 #include <iconv.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <stdexcept>
 
@@ -113,6 +114,13 @@ std::string utf8ToGbk(std::string_view utf8) {
     if (ascii) return std::string(utf8);
     Converter conv("GBK", "UTF-8");
     return conv.run(utf8, "?", utf8CharLength);
+}
+
+bool gbkCanHold(std::string_view utf8) {
+    if (!isValidUtf8(utf8)) return false;
+    // utf8ToGbk writes '?' for what it cannot hold; '?' is never a GBK trail byte.
+    const std::string gbk = utf8ToGbk(utf8);
+    return std::count(gbk.begin(), gbk.end(), '?') == std::count(utf8.begin(), utf8.end(), '?');
 }
 
 std::string decodeFileText(std::string_view bytes) {

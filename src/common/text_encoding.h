@@ -15,6 +15,9 @@ std::string gbkToUtf8(std::string_view gbk);
 // UTF-8 -> GBK; characters GBK cannot hold become '?'.
 std::string utf8ToGbk(std::string_view utf8);
 
+// Every character of the text has a GBK form (so utf8ToGbk loses nothing).
+bool gbkCanHold(std::string_view utf8);
+
 // File bytes -> UTF-8: valid UTF-8 stays, anything else is read as GBK.
 std::string decodeFileText(std::string_view bytes);
 

@@ -59,6 +59,22 @@ public:
         return true;
     }
 
+    // Nothing but blanks up to the end of the current line.
+    bool restOfLineBlank() const {
+        std::size_t p = pos_;
+        while (p < text_.size() && text_[p] != '\n' && isSpace(text_[p])) ++p;
+        return p >= text_.size() || text_[p] == '\n';
+    }
+
+    // The line after the current one holds nothing but blanks.
+    bool nextLineBlank() const {
+        std::size_t p = text_.find('\n', pos_);
+        if (p == std::string_view::npos) return false;
+        ++p;
+        while (p < text_.size() && text_[p] != '\n' && isSpace(text_[p])) ++p;
+        return p < text_.size() && text_[p] == '\n';
+    }
+
     void skipLine() {
         std::size_t nl = text_.find('\n', pos_);
         pos_ = nl == std::string_view::npos ? text_.size() : nl + 1;
@@ -78,6 +94,29 @@ private:
     std::size_t pos_ = 0;
     std::size_t line_ = 1;
 };
+
+// Coordinates are fractions of the chord: anything this far out is not a profile point, and
+// scaled by the chord it would drive the carriages metres.
+constexpr double kMaxChords = 10;
+
+constexpr const char* kTwoSurfaceRefusal =
+    " holds the point counts of the two-surface layout (each surface from the leading edge to "
+    "the trailing edge). Convert the file with Prepare Airfoils (corvane-cli airfoil prepare) "
+    "and try again";
+
+// The two-surface layout starts with a line of two whole numbers (the surface point counts)
+// followed by a blank line; its line number, or nullopt for any other file.
+std::optional<std::size_t> twoSurfaceCountLine(const ItemScanner& at) {
+    ItemScanner probe = at;
+    std::string_view a, b;
+    std::size_t lineA = 0, lineB = 0;
+    double va = 0, vb = 0;
+    if (!probe.next(a, lineA) || !probe.next(b, lineB) || lineA != lineB) return std::nullopt;
+    if (!parseNumber(a, va) || !parseNumber(b, vb)) return std::nullopt;
+    if (va < 2 || vb < 2 || va != std::floor(va) || vb != std::floor(vb)) return std::nullopt;
+    if (!probe.restOfLineBlank() || !probe.nextLineBlank()) return std::nullopt;
+    return lineA;
+}
 
 // The file's bytes; a file that cannot be read is error 53 naming the path.
 std::string readNamed(const std::filesystem::path& path) {
@@ -99,9 +138,17 @@ bool isBlankPathField(std::string_view text) {
 }
 
 Profile parseProfile(std::string_view bytes, const std::string& displayName) {
+    // Some editors put a byte-order mark in front; left there it would spoil the first number
+    // and make the first point pass for a name line.
+    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
     Profile profile;
     ItemScanner scanner(bytes);
     if (!scanner.firstItemIsNumber()) scanner.skipLine();
+    if (auto countLine = twoSurfaceCountLine(scanner)) {
+        throw AirfoilFormatError("DAT file " + displayName + ": line " +
+                                     std::to_string(*countLine) + kTwoSurfaceRefusal,
+                                 *countLine);
+    }
     std::string_view item;
     std::size_t line = 0;
     std::size_t xLine = 0;
@@ -113,6 +160,13 @@ Profile parseProfile(std::string_view bytes, const std::string& displayName) {
             throw AirfoilFormatError("DAT file " + displayName + ": \"" + std::string(item) +
                                          "\" on line " + std::to_string(line) +
                                          " is not a number. Edit the DAT file and try again",
+                                     line);
+        }
+        if (std::fabs(value) > kMaxChords) {
+            throw AirfoilFormatError("DAT file " + displayName + ": the value " +
+                                         std::string(item) + " on line " + std::to_string(line) +
+                                         " lies more than 10 chords out. Coordinates are "
+                                         "fractions of the chord. Edit the DAT file and try again",
                                      line);
         }
         if (!haveX) {

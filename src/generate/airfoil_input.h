@@ -1,5 +1,6 @@
 // Airfoil coordinate files (.dat, .cor): numbers taken two at a time as the x and y of one
-// point, separated by blanks, commas or line ends. A name line at the top is skipped.
+// point, separated by blanks, commas or line ends. A name line at the top is skipped; the one
+// reader of the generators, the runners and the delay-point editor.
 #pragma once
 
 #include <cstddef>
@@ -41,9 +42,11 @@ private:
     std::size_t line_;
 };
 
-// Parses a file's bytes. The first line is skipped when its first item is not a number (the
-// usual name line); any later item that is not a number, or an x without its y, throws
-// AirfoilFormatError naming `displayName` and the line.
+// Parses a file's bytes. A leading UTF-8 byte-order mark is dropped; the first line is skipped
+// when its first item is not a number (the usual name line). AirfoilFormatError naming
+// `displayName` and the line for: any later item that is not a number, an x without its y, a
+// value beyond 10 chords, and the point-count line of the two-surface layout (two whole
+// numbers followed by a blank line), which never becomes a point.
 Profile parseProfile(std::string_view bytes, const std::string& displayName);
 
 // Count points (path): RunError FileNotFound when the file cannot be read.

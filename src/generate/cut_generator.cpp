@@ -46,6 +46,15 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         return outcome;
     }
 
+    for (const std::string* path : {&request.leftPath, &request.rightPath}) {
+        if (!pathFitsDatInfo(*path)) {
+            outcome.status = GenerationStatus::Refused;
+            outcome.messages.push_back(
+                {"DAT file " + *path + " " + kDatPathHoldsQuote, kDatFileErrorTitle});
+            return outcome;
+        }
+    }
+
     stop_ = false;
     CutSetTransaction tx(ws_.appFolder());
     try {

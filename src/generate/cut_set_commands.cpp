@@ -67,8 +67,29 @@ LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
     return out;
 }
 
+bool namesProgramFile(const fs::path& appFolder, const fs::path& chosenStepFile) {
+    const CutSetPaths target = savedSetPaths(chosenStepFile);
+    const CutSetPaths working = workingSetPaths(appFolder);
+    std::vector<fs::path> own = {working.step, working.count, working.datInfo};
+    for (const char* name : {kStepTemplateName, kCountTemplateName, kDatInfoTemplateName, "hold1",
+                             "hold2", "hold3", kBackupListName})
+        own.push_back(appFolder / name);
+    auto same = [](const fs::path& a, const fs::path& b) {
+        std::error_code ec;
+        if (fs::equivalent(a, b, ec)) return true;
+        return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec);
+    };
+    for (const fs::path& t : {target.step, target.count, target.datInfo}) {
+        for (const fs::path& o : own) {
+            if (same(t, o)) return true;
+        }
+    }
+    return false;
+}
+
 void saveCutSet(const fs::path& appFolder, const fs::path& chosenStepFile) {
     if (chosenStepFile.empty()) return;
+    if (namesProgramFile(appFolder, chosenStepFile)) throw SaveRefused();
     const CutSetPaths working = workingSetPaths(appFolder);
     const CutSetPaths target = savedSetPaths(chosenStepFile);
     writeFileAtomic(target.step, readFileBytes(working.step));

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <filesystem>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -28,6 +29,9 @@ inline constexpr const char* kCutFileDamaged =
     "Cut File is damaged. Try Again or Regenerate the Cut File.";
 inline constexpr const char* kCountFileDamaged =
     "Count File is damaged. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kSaveOverWorkingFile =
+    "This name belongs to one of the program's own cut files. Choose another name to save the "
+    "Cut File.";
 inline constexpr const char* kLoadCutFileLabel = "Module Main, LCF";
 inline constexpr const char* kSaveCutFileLabel = "Module Main, SCF";
 
@@ -45,9 +49,22 @@ struct LoadOutcome {
 // active delay points.
 LoadOutcome loadCutSet(Workspace& ws, const std::filesystem::path& chosenStepFile);
 
+// A save that would write over a working, template or backup file (the chosen name or one of
+// its companions): copying the working set onto itself or onto a template ruins it.
+class SaveRefused : public std::runtime_error {
+public:
+    SaveRefused() : std::runtime_error(kSaveOverWorkingFile) {}
+};
+
+// True when one of the three files of the set named by `chosenStepFile` is one of the program's
+// own files in the application folder (working set, templates, backups).
+bool namesProgramFile(const std::filesystem::path& appFolder,
+                      const std::filesystem::path& chosenStepFile);
+
 // Save: copies the working set to the chosen name and its companions, overwriting, in the
-// order step, count, DAT-information file. Empty name: nothing. RunError when a working file
-// is missing or a target cannot be written.
+// order step, count, DAT-information file. Empty name: nothing. SaveRefused (nothing copied)
+// for a name of the program's own files; RunError when a working file is missing or a target
+// cannot be written.
 void saveCutSet(const std::filesystem::path& appFolder,
                 const std::filesystem::path& chosenStepFile);
 

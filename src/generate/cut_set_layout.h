@@ -35,7 +35,14 @@ std::filesystem::path withCutExtension(const std::filesystem::path& chosen);
 // extension keeps its whole name as base, so the companions never land outside its folder.
 CutSetPaths savedSetPaths(const std::filesystem::path& chosenStepFile);
 
-// The DAT-information lines (CR LF ended, GBK): wing sets carry eight fields, foam sets four.
+// A quoted field ends at the next double quote, so a path holding one cannot be stored.
+bool pathFitsDatInfo(std::string_view path);
+inline constexpr const char* kDatPathHoldsQuote =
+    "holds a double quotation mark, which a cut-file set cannot store. Rename the file or its "
+    "folder and try again";
+
+// The DAT-information lines (CR LF ended): wing sets carry eight fields, foam sets four. GBK,
+// or UTF-8 for the whole line when one of its texts has no GBK form.
 struct WingDatInfo {
     std::string leftPath, rightPath;
     double leftChord = 0, rightChord = 0;

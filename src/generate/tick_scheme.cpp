@@ -44,6 +44,63 @@ struct StepWalk {
     }
 };
 
+// The ticks that take the steps an axis still owes at the end of a segment of `n` ticks:
+// repeated addition can carry its last accumulator a hair past N. Each owed step goes to the
+// latest tick on which the axis did not step, so it never steps twice in one tick.
+struct OwedSteps {
+    static constexpr int kMax = 4;
+    int64_t tick[kMax] = {};
+    int count = 0;
+
+    // An axis whose ratio is at least 2 leaves a free tick after each step, so a step it owes
+    // can only fall due past N with tick N free: the walk itself settles it (lateOnTheLastTick).
+    static bool lateOnTheLastTick(const StepWalk& w) { return w.ratio >= 2; }
+
+    static OwedSteps of(StepWalk w, int64_t n) {
+        OwedSteps owed;
+        if (w.remaining == 0 || lateOnTheLastTick(w)) return owed;
+        // The usual case: at most one step owed, and only the latest free tick matters.
+        StepWalk quick = w;
+        int64_t previous = 0, lastFree = 0;
+        while (quick.next <= n) {
+            lastFree = quick.next > previous + 1 ? quick.next - 1 : lastFree;
+            previous = quick.next;
+            --quick.remaining;
+            quick.accumulator += quick.ratio;
+            quick.next = StepWalk::tickFor(quick.accumulator, quick.next + 1);
+        }
+        if (previous < n) lastFree = n;
+        if (quick.remaining == 0) return owed;
+        if (quick.remaining == 1 && lastFree > 0) {
+            owed.tick[0] = lastFree;
+            owed.count = 1;
+            return owed;
+        }
+        return several(w, n);
+    }
+
+    static OwedSteps several(StepWalk w, int64_t n) {
+        OwedSteps owed;
+        // The last free ticks seen, newest at free[(seen - 1) % kMax].
+        int64_t free[kMax] = {};
+        int64_t seen = 0, previous = 0;
+        while (w.next <= n) {
+            for (int64_t t = std::max(previous + 1, w.next - kMax); t < w.next; ++t)
+                free[seen++ % kMax] = t;
+            previous = w.next;
+            --w.remaining;
+            w.accumulator += w.ratio;
+            w.next = StepWalk::tickFor(w.accumulator, w.next + 1);
+        }
+        for (int64_t t = std::max(previous + 1, n - kMax + 1); t <= n; ++t) free[seen++ % kMax] = t;
+        // More than a few owed steps would need a drift no 32-bit segment reaches.
+        if (w.remaining > kMax || w.remaining > seen) throw RunError(ErrorNumber::Overflow);
+        owed.count = static_cast<int>(w.remaining);
+        for (int i = 0; i < owed.count; ++i) owed.tick[i] = free[(seen - 1 - i) % kMax];
+        return owed;
+    }
+};
+
 }  // namespace
 
 void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& out) {
@@ -65,6 +122,8 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
             w[i].remaining = a.count;
         }
     }
+    OwedSteps owed[4];
+    for (int i = 0; i < 4; ++i) owed[i] = OwedSteps::of(w[i], n);
     StepWalk w0 = w[0], w1 = w[1], w2 = w[2], w3 = w[3];
     // Every byte of the segment is the base plus some of the deltas: when even all of them
     // together stay inside the line table, no byte needs checking.
@@ -84,11 +143,17 @@ void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& 
         while (w2.next <= last) w2.step(bytes, first);
         while (w3.next <= last) w3.step(bytes, first);
         if (last == n) {
-            // Repeated addition can carry an accumulator a hair past N before the axis's last
-            // step; the last tick takes that owed step, so every axis makes its full count.
-            for (StepWalk* wk : {&w0, &w1, &w2, &w3}) {
-                if (wk->remaining > 0)
-                    bytes[n - first] = static_cast<uint16_t>(bytes[n - first] + wk->delta);
+            const StepWalk* walked[4] = {&w0, &w1, &w2, &w3};
+            for (int i = 0; i < 4; ++i) {
+                if (walked[i]->remaining > 0 && OwedSteps::lateOnTheLastTick(*walked[i]))
+                    bytes[n - first] = static_cast<uint16_t>(bytes[n - first] + w[i].delta);
+            }
+        }
+        for (int i = 0; i < 4; ++i) {
+            for (int k = 0; k < owed[i].count; ++k) {
+                const int64_t t = owed[i].tick[k];
+                if (t >= first && t <= last)
+                    bytes[t - first] = static_cast<uint16_t>(bytes[t - first] + w[i].delta);
             }
         }
         if (tableOnly) {

@@ -47,6 +47,9 @@ struct AxisRun {
 // max(previous + 1, ceil(accumulator)). Walking each axis from step to step (instead of
 // testing four accumulators on every tick) gives the same ticks and keeps the four
 // accumulations independent of each other, which the processor can overlap.
+// Repeated addition can carry an axis's last accumulator a hair past N: the step it still owes
+// goes to the latest tick on which that axis did not step, so every axis makes its full count
+// and no axis steps twice in one tick.
 void writeSegmentTicks(const AxisRun (&axes)[4], int32_t ticks, LineFileWriter& out);
 
 }  // namespace corvane

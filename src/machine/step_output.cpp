@@ -19,6 +19,11 @@ __extension__ typedef __int128 Int128;
 // error on a loaded machine was ~0.8 ms at 1 mm/s, with 1 ms it was ~50 us.
 constexpr int64_t kSpinMicros = 1000;
 
+// Nothing moves or heats without a known port: the refusal names the cause and the fix.
+void requirePort(const Workspace& ws) {
+    if (!ws.portKnown()) throw RunError(ErrorNumber::PermissionDenied, ws.portRefusal());
+}
+
 uint16_t dataPort(Workspace& ws) {
     return static_cast<uint16_t>(ws.settings.derived.DataPort);
 }
@@ -101,6 +106,7 @@ void PreciseWait(Workspace& ws, Fixed4 ms) {
 }
 
 void ClearStepBits(Workspace& ws) {
+    requirePort(ws);
     const DerivedSettings& d = ws.settings.derived;
     PortIo& port = ws.port();
     port.clrPortBit(dataPort(ws), d.X1.StepBit);
@@ -122,6 +128,7 @@ void ClearStepBits(Workspace& ws) {
 //
 // The period is StepHighTimeMs + 1 ms = 1000 / (StepsPerMm x speed) ms plus the port writes.
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed) {
+    requirePort(ws);
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
     m.LastPortByte = portByte;
@@ -136,32 +143,38 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed) {
 namespace {
 
 void driveWire(Workspace& ws, bool on) {
-    switch (wireOperation(ws.settings.fields, on)) {
+    const SettingsFields& f = ws.settings.fields;
+    const WireDrive drive{f.enable, f.active_low, f.active_high, ws.settings.wireBit(),
+                          controlPort(ws)};
+    switch (wireOperation(f, on)) {
         case BitOp::Set:
-            ws.port().setPortBit(controlPort(ws), ws.settings.wireBit());
+            ws.port().setPortBit(drive.controlPort, drive.bit);
             break;
         case BitOp::Clear:
-            ws.port().clrPortBit(controlPort(ws), ws.settings.wireBit());
+            ws.port().clrPortBit(drive.controlPort, drive.bit);
             break;
         case BitOp::None:
+            // No wire pin chosen: nothing is written and nothing can be on.
+            on = false;
             break;
     }
+    ws.wire.record(on, drive);
 }
 
 }  // namespace
 
 void WireOn(Workspace& ws) {
+    requirePort(ws);
     driveWire(ws, true);
 }
 
 void WireOff(Workspace& ws) {
+    // Without a known port nothing was switched on through it and nothing may be written.
+    if (!ws.portKnown()) {
+        ws.wire.record(false, ws.wire.drivenBy());
+        return;
+    }
     driveWire(ws, false);
-}
-
-void WireOffByInvert(Workspace& ws) {
-    // Without a chosen wire pin there is nothing to invert (bit 0 would be the strobe line).
-    if (wireOperation(ws.settings.fields, false) == BitOp::None) return;
-    ws.port().notPortBit(controlPort(ws), ws.settings.wireBit());
 }
 
 }  // namespace corvane

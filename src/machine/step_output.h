@@ -30,17 +30,19 @@ void PositionUpdate(Workspace& ws);
 // Spins on the clock for `ms`; runs the position update inside the wait when one is pending.
 void PreciseWait(Workspace& ws, Fixed4 ms);
 
-// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort.
+// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort. StepPulse and
+// ClearStepBits refuse without a known port (RunError PermissionDenied, portRefusal()).
 void ClearStepBits(Workspace& ws);
 
 // One tick at `speed`: high time, write, wait, clear step bits, 1 ms low. The caller yields
 // and tests its stop flag after it.
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed);
 
-// The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen).
+// The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
+// record the result in the workspace's wire state. Switching off always drives the inactive
+// level, never inverts. WireOn refuses without a known port (RunError PermissionDenied with
+// portRefusal()); WireOff then writes nothing.
 void WireOn(Workspace& ws);
 void WireOff(Workspace& ws);
-// Switching off by inverting the wire bit (NotPortBit), as the wing runner's wire button does.
-void WireOffByInvert(Workspace& ws);
 
 }  // namespace corvane

@@ -13,6 +13,7 @@
 #include "machine/machine_settings.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
+#include "machine/wire_state.h"
 
 namespace corvane {
 
@@ -56,6 +57,7 @@ public:
     JobValues job;
     ActiveDelaySet delays;
     MovePlan movePlan;
+    WireState wire;  // the hot wire as last driven
 
     // The main window's status bar, panels 1 to 3 (no-op without a window).
     std::function<void(int panel, const std::string& text)> showStatus = [](int,
@@ -72,9 +74,15 @@ public:
     // and how to fix it (every refusing command shows it, titled kNoPortTitle).
     std::string portRefusal() const {
         if (portKnown()) return {};
-        return "No parallel port is set: the port address in 设备设置 (端口地址) is not one of "
-               "378h, 278h or 3BCh, so nothing is written to the port. Open 设备设置, choose the "
-               "port address and press Done.";
+        const std::string& text = settings.fields.port_address;
+        const std::string cause =
+            text.empty() || text == "Combo1"
+                ? "no port address is set in 设备设置 (端口地址)"
+                : "the port address \"" + text + "\" in 设备设置 (端口地址) is not one of 378h, "
+                  "278h or 3BCh";
+        return "No parallel port is set: " + cause +
+               ", so nothing is written to the port. Open 设备设置, choose the port address "
+               "and press Done.";
     }
     static constexpr const char* kNoPortTitle = "No Port";
 

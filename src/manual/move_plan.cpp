@@ -88,23 +88,41 @@ std::vector<uint8_t> buildMovePlan(const DerivedSettings& s, const AxisPosition&
 
     std::vector<uint8_t> plan;
     plan.reserve(static_cast<size_t>(ticks));
+    // Which axes stepped on each tick (bit a for axis a), to place steps still owed.
+    std::vector<uint8_t> stepped;
+    stepped.reserve(static_cast<size_t>(ticks));
     for (int32_t i = 1; i <= ticks; ++i) {
         unsigned byte = 0;
-        for (PlanAxis& a : axes) {
-            // The repeated addition can leave the last threshold a hair above the last tick;
-            // the last tick therefore always takes a step still owed, so no axis falls short.
-            const bool due = a.threshold <= i || i == ticks;
-            if (a.taken < a.steps && due) {
-                byte += a.stepByte;
-                a.threshold += a.interval;
-                ++a.taken;
+        uint8_t mask = 0;
+        for (int a = 0; a < 4; ++a) {
+            PlanAxis& axis = axes[a];
+            if (axis.taken < axis.steps && axis.threshold <= i) {
+                byte += axis.stepByte;
+                axis.threshold += axis.interval;
+                ++axis.taken;
+                mask = static_cast<uint8_t>(mask | 1u << a);
             } else {
-                byte += a.dirByte;
+                byte += axis.dirByte;
             }
         }
         if (byte > 255) throw RunError(ErrorNumber::Overflow);
         plan.push_back(static_cast<uint8_t>(byte));
+        stepped.push_back(mask);
         if (yield) yield();
+    }
+    // The repeated addition can leave the last threshold a hair above the last tick: a step
+    // still owed goes to the latest tick on which that axis did not step, never on top of one.
+    for (int a = 0; a < 4; ++a) {
+        PlanAxis& axis = axes[a];
+        for (int32_t i = ticks; axis.taken < axis.steps && i >= 1; --i) {
+            const auto t = static_cast<size_t>(i - 1);
+            if (stepped[t] >> a & 1) continue;
+            const unsigned byte = plan[t] - axis.dirByte + axis.stepByte;
+            if (byte > 255) throw RunError(ErrorNumber::Overflow);
+            plan[t] = static_cast<uint8_t>(byte);
+            stepped[t] = static_cast<uint8_t>(stepped[t] | 1u << a);
+            ++axis.taken;
+        }
     }
     return plan;
 }

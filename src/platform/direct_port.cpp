@@ -33,52 +33,64 @@ std::string hex(uint16_t port) {
                        " (or use --port ppdev, which the lp group is enough for)");
 }
 
+class RealInstructions : public PortInstructions {
+public:
+    int ioperm(uint16_t from, unsigned count, bool on) override {
+#if CORVANE_HAS_PORT_IO
+        return ::ioperm(from, count, on ? 1 : 0) == 0 ? 0 : errno;
+#else
+        (void)from, (void)count, (void)on;
+        return ENOSYS;
+#endif
+    }
+    uint8_t inb(uint16_t port) override {
+#if CORVANE_HAS_PORT_IO
+        return ::inb(port);
+#else
+        (void)port;
+        return 0;
+#endif
+    }
+    void outb(uint8_t value, uint16_t port) override {
+#if CORVANE_HAS_PORT_IO
+        ::outb(value, port);
+#else
+        (void)value, (void)port;
+#endif
+    }
+};
+
 }  // namespace
 
-DirectPort::DirectPort(uint16_t base) : base_(base) {
-#if CORVANE_HAS_PORT_IO
-    if (base == 0) {
-        throw RunError(ErrorNumber::PermissionDenied,
-                       "direct port access needs a port address in the machine settings");
-    }
-    if (ioperm(base, 3, 1) != 0) refuse(base, errno);
-#else
-    throw RunError(ErrorNumber::PermissionDenied,
-                   "direct port access at " + hex(base) + " needs an x86 processor");
-#endif
+std::unique_ptr<PortInstructions> realPortInstructions() {
+    return std::make_unique<RealInstructions>();
+}
+
+DirectPort::DirectPort(uint16_t base, std::unique_ptr<PortInstructions> io) : io_(std::move(io)) {
+    setDataPort(base);
 }
 
 DirectPort::~DirectPort() {
-#if CORVANE_HAS_PORT_IO
-    ioperm(base_, 3, 0);
-#endif
+    if (grant_.any()) io_->ioperm(grant_.base(), 3, false);
 }
 
-void DirectPort::ensureAccess(uint16_t port) {
-#if CORVANE_HAS_PORT_IO
-    if (port >= base_ && port <= base_ + 2) return;
-    if (ioperm(port, 1, 1) != 0) refuse(port, errno);
-#else
-    (void)port;
-#endif
+void DirectPort::setDataPort(uint16_t base) {
+    if (base == grant_.base()) return;
+    if (grant_.any()) io_->ioperm(grant_.base(), 3, false);
+    grant_ = PortGrant();
+    if (base == 0) return;
+    if (int err = io_->ioperm(base, 3, true); err != 0) refuse(base, err);
+    grant_ = PortGrant(base);
 }
 
 void DirectPort::portOut(uint16_t port, uint8_t value) {
-    ensureAccess(port);
-#if CORVANE_HAS_PORT_IO
-    outb(value, port);
-#else
-    (void)value;
-#endif
+    grant_.check(port);
+    io_->outb(value, port);
 }
 
 uint8_t DirectPort::portIn(uint16_t port) {
-    ensureAccess(port);
-#if CORVANE_HAS_PORT_IO
-    return inb(port);
-#else
-    return 0;
-#endif
+    grant_.check(port);
+    return io_->inb(port);
 }
 
 void DirectPort::setPortBit(uint16_t port, uint8_t bit) {
@@ -98,7 +110,7 @@ bool DirectPort::getPortBit(uint16_t port, uint8_t bit) {
 }
 
 std::string DirectPort::describe() const {
-    return "Direct I/O at " + hex(base_);
+    return grant_.any() ? "Direct I/O at " + hex(grant_.base()) : "Direct I/O (no port set)";
 }
 
 }  // namespace corvane

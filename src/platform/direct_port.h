@@ -1,17 +1,34 @@
-// Real port access with ioperm + inb/outb (x86 Linux, root or CAP_SYS_RAWIO).
+// Real port access with ioperm + inb/outb (x86 Linux, root or CAP_SYS_RAWIO). The kernel grants
+// exactly the three registers of the port the settings name, when the port opens and when the
+// port setting changes; nothing is granted on demand, so no other address is ever touched.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 
+#include "platform/port_grant.h"
 #include "platform/port_io.h"
 
 namespace corvane {
 
+// The processor's port instructions and the kernel's permission call (a fake in tests).
+class PortInstructions {
+public:
+    virtual ~PortInstructions() = default;
+    virtual int ioperm(uint16_t from, unsigned count, bool on) = 0;  // 0 or an errno value
+    virtual uint8_t inb(uint16_t port) = 0;
+    virtual void outb(uint8_t value, uint16_t port) = 0;
+};
+// The real instructions; on a processor without port I/O every ioperm fails.
+std::unique_ptr<PortInstructions> realPortInstructions();
+
 class DirectPort : public PortIo {
 public:
-    // Asks the kernel for the three registers at base..base+2. RunError PermissionDenied with a
-    // message naming what is missing (root or CAP_SYS_RAWIO) when refused.
-    explicit DirectPort(uint16_t base);
+    // Grants the three registers at base..base+2 (none for base 0: every access is then
+    // refused). RunError PermissionDenied with a message naming what is missing (root or
+    // CAP_SYS_RAWIO) when the kernel refuses.
+    explicit DirectPort(uint16_t base,
+                        std::unique_ptr<PortInstructions> io = realPortInstructions());
     ~DirectPort() override;
 
     void portOut(uint16_t port, uint8_t value) override;
@@ -20,12 +37,16 @@ public:
     void notPortBit(uint16_t port, uint8_t bit) override;
     bool getPortBit(uint16_t port, uint8_t bit) override;
     uint8_t portIn(uint16_t port) override;
+    // Gives the old registers back and asks for the new port's three (nothing for 0).
+    void setDataPort(uint16_t base) override;
     std::string describe() const override;
     bool isHardware() const override { return true; }
 
+    const PortGrant& grant() const { return grant_; }
+
 private:
-    void ensureAccess(uint16_t port);
-    uint16_t base_;
+    std::unique_ptr<PortInstructions> io_;
+    PortGrant grant_;
 };
 
 }  // namespace corvane

@@ -18,6 +18,11 @@ public:
     virtual bool getPortBit(uint16_t port, uint8_t bit) = 0;
     virtual uint8_t portIn(uint16_t port) = 0;
 
+    // The port the settings name (its data address; 0 when none is known): the backend touches
+    // only its three registers from now on and refuses everything else with a RunError. Called
+    // when the port opens and whenever the settings are applied.
+    virtual void setDataPort(uint16_t base) = 0;
+
     // What the operator sees of the live backend: "Simulated port", "Direct I/O at 0x378",
     // "ppdev /dev/parport0".
     virtual std::string describe() const = 0;

@@ -46,7 +46,10 @@ std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort) {
         case PortChoice::Kind::Simulated:
             break;
     }
-    return std::make_unique<SimulatedPort>();
+    // The program's simulated port keeps to the named registers as the hardware ones do.
+    auto simulated = std::make_unique<SimulatedPort>();
+    simulated->setDataPort(dataPort);
+    return simulated;
 }
 
 }  // namespace corvane

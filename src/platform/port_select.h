@@ -21,8 +21,9 @@ struct PortChoice {
 // RunError InvalidPropertyValue with a message naming the accepted forms for anything else.
 PortChoice parsePortChoice(const std::optional<std::string>& option);
 
-// Opens the chosen backend; `dataPort` is the settings' data address (888 for 378h).
-// RunError with the backend's own message when it cannot be opened.
+// Opens the chosen backend; `dataPort` is the settings' data address (888 for 378h, 0 when
+// the settings name no known port: the backend then refuses every access until
+// setDataPort names one). RunError with the backend's own message when it cannot be opened.
 std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort);
 
 }  // namespace corvane

@@ -11,6 +11,7 @@
 #include <cstring>
 
 #include "common/run_error.h"
+#include "platform/port_grant.h"
 
 namespace corvane {
 
@@ -51,6 +52,9 @@ PpdevPort::~PpdevPort() {
 }
 
 PpdevPort::Reg PpdevPort::regOf(uint16_t port) const {
+    // With no port named every address is refused (address 0 would otherwise be the data
+    // register and 2 the control register of the claimed port).
+    PortGrant(dataPort_).check(port);
     if (port == dataPort_) return Reg::Data;
     if (port == static_cast<uint16_t>(dataPort_ + 1)) return Reg::Status;
     if (port == static_cast<uint16_t>(dataPort_ + 2)) return Reg::Control;

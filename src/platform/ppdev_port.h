@@ -16,7 +16,7 @@ public:
     PpdevPort(const std::string& device, uint16_t dataPort);
     ~PpdevPort() override;
 
-    void setDataPort(uint16_t dataPort) { dataPort_ = dataPort; }
+    void setDataPort(uint16_t dataPort) override { dataPort_ = dataPort; }
     void portOut(uint16_t port, uint8_t value) override;
     void setPortBit(uint16_t port, uint8_t bit) override;
     void clrPortBit(uint16_t port, uint8_t bit) override;

@@ -5,9 +5,11 @@
 #include <cstdint>
 #include <functional>
 #include <map>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "platform/port_grant.h"
 #include "platform/port_io.h"
 
 namespace corvane {
@@ -27,6 +29,9 @@ public:
     void notPortBit(uint16_t port, uint8_t bit) override;
     bool getPortBit(uint16_t port, uint8_t bit) override;
     uint8_t portIn(uint16_t port) override;
+    // Restricts the register file to one port's registers, as the program's backend is; a
+    // fresh simulated port (the tests' bench) accepts every address.
+    void setDataPort(uint16_t base) override { grant_ = PortGrant(base); }
     std::string describe() const override { return "Simulated port"; }
     bool isHardware() const override { return false; }
 
@@ -44,6 +49,10 @@ public:
 
 private:
     void record(PortOperation::Kind kind, uint16_t port, uint8_t value);
+    void check(uint16_t port) const {
+        if (grant_) grant_->check(port);
+    }
+    std::optional<PortGrant> grant_;
     std::map<uint16_t, uint8_t> regs_;
     bool recording_ = false;
     std::vector<PortOperation> ops_;

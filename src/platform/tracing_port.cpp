@@ -1,7 +1,11 @@
 // Writes each port operation with its time since the trace began.
 #include "platform/tracing_port.h"
 
+#include <fcntl.h>
+#include <unistd.h>
+
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
 
 #include "common/run_error.h"
@@ -10,8 +14,8 @@ namespace corvane {
 
 TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, const std::string& tracePath)
     : inner_(inner), clock_(clock) {
-    file_ = std::fopen(tracePath.c_str(), "w");
-    if (file_ == nullptr) {
+    fd_ = ::open(tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    if (fd_ < 0) {
         throw RunError(ErrorNumber::PathFileAccessError,
                        tracePath + ": cannot create the trace file: " + std::strerror(errno));
     }
@@ -19,11 +23,7 @@ TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, const std::string
 }
 
 TracingPort::~TracingPort() {
-    if (file_ != nullptr) std::fclose(file_);
-}
-
-void TracingPort::flush() {
-    std::fflush(file_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 void TracingPort::line(const char* op, uint16_t port, unsigned value) {
@@ -31,8 +31,12 @@ void TracingPort::line(const char* op, uint16_t port, unsigned value) {
     int64_t freq = clock_.frequency();
     int64_t whole = elapsed / freq;
     int64_t micros = (elapsed % freq) * 1'000'000 / freq;
-    std::fprintf(file_, "%lld.%06lld %s %u %u\n", static_cast<long long>(whole),
-                 static_cast<long long>(micros), op, static_cast<unsigned>(port), value);
+    char text[64];
+    const int n = std::snprintf(text, sizeof text, "%lld.%06lld %s %u %u\n",
+                                static_cast<long long>(whole), static_cast<long long>(micros), op,
+                                static_cast<unsigned>(port), value);
+    ssize_t ignored = ::write(fd_, text, static_cast<size_t>(n));
+    (void)ignored;
 }
 
 void TracingPort::portOut(uint16_t port, uint8_t value) {

@@ -1,8 +1,8 @@
 // Wraps any backend and writes every operation with its time to a trace file, one line each:
-// "<seconds, 6 decimals> <OUT|SET|CLR|NOT|GET|IN> <port> <value or bit>".
+// "<seconds, 6 decimals> <OUT|SET|CLR|NOT|GET|IN> <port> <value or bit>". Each line goes out
+// in one write, so a trace ended by a signal holds only whole lines, in order.
 #pragma once
 
-#include <cstdio>
 #include <memory>
 #include <string>
 
@@ -25,15 +25,20 @@ public:
     void notPortBit(uint16_t port, uint8_t bit) override;
     bool getPortBit(uint16_t port, uint8_t bit) override;
     uint8_t portIn(uint16_t port) override;
+    void setDataPort(uint16_t base) override { inner_.setDataPort(base); }
     std::string describe() const override { return inner_.describe(); }
     bool isHardware() const override { return inner_.isHardware(); }
-    void flush();
+    void flush() {}
+    // The trace file's descriptor and the clock reading at its start (the wire guard writes
+    // its own line from a signal handler).
+    int fd() const { return fd_; }
+    int64_t startCount() const { return start_; }
 
 private:
     void line(const char* op, uint16_t port, unsigned value);
     PortIo& inner_;
     MonotonicClock& clock_;
-    std::FILE* file_ = nullptr;
+    int fd_ = -1;
     int64_t start_ = 0;
 };
 

@@ -72,5 +72,72 @@ TEST(RunCli, ErrorsAreReportedWithTheRunnersLabelAndAFailingExit) {
     EXPECT_NE(r.exitCode, 0);
 }
 
+// The wire of every trace line on the control register, in order ("SET 0", "CLR 0").
+std::vector<std::string> wireWrites(const std::string& traceText) {
+    std::istringstream trace(traceText);
+    std::vector<std::string> ops;
+    for (std::string line; std::getline(trace, line);) {
+        std::istringstream f(line);
+        double t;
+        std::string op;
+        int port, value;
+        if ((f >> t >> op >> port >> value) && port == 890 && (op == "SET" || op == "CLR"))
+            ops.push_back(op + " " + std::to_string(value));
+    }
+    return ops;
+}
+
+void writeWireSettings(const test::TempDir& dir, const char* address) {
+    std::vector<std::string> v = test::resetDefaultsValues();
+    v[18] = "\"Pin 1\"";
+    v[19] = std::string("\"") + address + "\"";
+    test::writeFile(dir / "settings.txt", test::settingsLine(v));
+}
+
+TEST(RunCli, WireOnSwitchesTheWireOnBeforeTheCutAndOffAfterIt) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    writeWireSettings(dir, "378h");
+    test::writeFile(dir / "cut.ct1", "3\r\n11\r\n");
+    test::writeFile(dir / "cut_cnt.ct2", "2\r\n");
+    const std::string trace = (dir / "trace.txt").string();
+    RunResult r = runCli(dir, "--wire on --trace '" + trace + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    // Pin 1 active low: inactive first, on before the first step, off after the last.
+    const std::string text = test::readFile(dir / "trace.txt");
+    const auto ops = wireWrites(text);
+    ASSERT_GE(ops.size(), 3u) << text;
+    EXPECT_EQ(ops[0], "CLR 0");
+    EXPECT_EQ(ops[1], "SET 0");
+    EXPECT_EQ(ops.back(), "CLR 0");
+    EXPECT_LT(text.find("SET 890 0"), text.find("OUT 888"));
+    EXPECT_GT(text.rfind("CLR 890 0"), text.rfind("OUT 888"));
+    // Without --wire the cut cuts nothing: the wire is only ever driven off.
+    r = runCli(dir, "--trace '" + trace + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    for (const std::string& op : wireWrites(test::readFile(dir / "trace.txt")))
+        EXPECT_EQ(op, "CLR 0");
+}
+
+TEST(RunCli, NoKnownPortIsRefusedBeforeAnyBackendOpensOnEveryBackend) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    writeWireSettings(dir, "0x378");
+    test::writeFile(dir / "cut.ct1", "3\r\n11\r\n");
+    test::writeFile(dir / "cut_cnt.ct2", "2\r\n");
+    for (const char* backend : {"sim", "direct", "ppdev:/nonexistent/parport9"}) {
+        const std::string trace = (dir / "trace.txt").string();
+        std::filesystem::remove(trace);
+        const RunResult r =
+            runCli(dir, std::string("--wire on --port ") + backend + " --trace '" + trace + "'");
+        EXPECT_EQ(r.exitCode, 1) << backend;
+        EXPECT_NE(r.err.find("No parallel port is set: the port address \"0x378\""),
+                  std::string::npos)
+            << r.err;
+        EXPECT_NE(r.err.find("设备设置"), std::string::npos);
+        EXPECT_FALSE(std::filesystem::exists(trace)) << backend;
+    }
+}
+
 }  // namespace
 }  // namespace corvane

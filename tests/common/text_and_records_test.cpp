@@ -133,6 +133,17 @@ TEST(RecordWriter, WritesCommaSeparatedGbkLines) {
     EXPECT_EQ(w.bytes(), "0,#TRUE#,#FALSE#,\"" + kNotUsedGbk + "     \",0.5,-3.125\r\n1E-05\r\n");
 }
 
+TEST(RecordWriter, TextsGbkCannotHoldGoOutInUtf8AndReadBackExactly) {
+    EXPECT_TRUE(gbkCanHold("/home/翼型/a?b.dat"));
+    EXPECT_FALSE(gbkCanHold("/home/Größe/a.dat"));
+    EXPECT_FALSE(gbkCanHold("\xFF"));
+    const std::string path = "/home/Größe 翼型/root.dat";
+    const std::string line = RecordWriter::utf8Texts().text(path).number(2.5).endLine().bytes();
+    EXPECT_EQ(line, "\"" + path + "\",2.5\r\n");
+    RecordReader reader(line);
+    EXPECT_EQ(reader.next().asText(), path);
+}
+
 TEST(RecordWriter, QuoteInsideATextCannotShiftTheLaterValues) {
     RecordWriter w;
     w.text("say \"hi\", ok").integer(5).endLine();

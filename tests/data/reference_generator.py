@@ -86,18 +86,24 @@ def generate(case, left, right):
             word = pos if d > 0 else neg
             ratio = n / c if c >= 1 else None
             axes.append([c, ratio, ratio, pat[axis + word], pat[axis + word + "Dir"], 0])
+        stepped = [[False] * (n + 1) for _ in axes]
         for j in range(1, n + 1):
-            total += 1
-            byte = 0
-            for a in axes:
-                # the last tick takes a step the repeated addition left owing
-                owed = j == n and a[0] >= 1 and a[5] < a[0]
-                if a[0] == 0 or (a[2] > j and not owed):
-                    byte += a[4]
-                else:
-                    byte += a[3]
+            for i, a in enumerate(axes):
+                if a[0] != 0 and a[2] <= j:
+                    stepped[i][j] = True
                     a[2] += a[1]
                     a[5] += 1
+        for i, a in enumerate(axes):
+            # a step the repeated addition left owing goes to the latest tick without one
+            j = n
+            while a[0] >= 1 and a[5] < a[0]:
+                while stepped[i][j]:
+                    j -= 1
+                stepped[i][j] = True
+                a[5] += 1
+        for j in range(1, n + 1):
+            total += 1
+            byte = sum(a[3] if stepped[i][j] else a[4] for i, a in enumerate(axes))
             step_lines.append("%d\r\n" % byte)
         count_lines.append("%d\r\n" % total)
         for p in delays:

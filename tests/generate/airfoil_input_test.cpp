@@ -59,6 +59,39 @@ TEST(AirfoilReader, NonNumbersAndHalfPointsNameTheFileAndLine) {
     }
 }
 
+TEST(AirfoilReader, ByteOrderMarkIsDroppedBeforeTheNameLineRule) {
+    // With the mark left in, "0 0" read as a name line and the first point was lost.
+    Profile p = parseProfile("\xEF\xBB\xBF" "0 0\r\n0.5 0.1\r\n1 0\r\n", "bom.dat");
+    EXPECT_EQ(p.x, (std::vector<double>{0, 0.5, 1}));
+    EXPECT_EQ(parseProfile("\xEF\xBB\xBFNACA\n1 0\n", "n").size(), 1u);
+}
+
+TEST(AirfoilReader, TwoSurfaceLayoutAndProfilesOutOfScaleAreRefusedWithTheLine) {
+    struct Case {
+        const char* text;
+        std::size_t line;
+        const char* says;
+    };
+    for (Case c : {Case{"CLARK Y\n\n61.  61.\n\n0 0\n1 0\n\n0 0\n1 0\n", 3, "two-surface"},
+                   Case{"3 3\n\n0 0\n0.5 0.1\n1 0\n\n0 0\n0.5 -0.1\n1 0\n", 1, "two-surface"},
+                   Case{"61. 61.\n0 0\n1 0\n", 1, "the value 61. on line 1"},
+                   Case{"1 0\n0.5 -12.5\n", 2, "the value -12.5 on line 2"},
+                   Case{"1 0\n250 0\n", 2, "more than 10 chords"}}) {
+        try {
+            parseProfile(c.text, "/p/f.dat");
+            FAIL() << c.text;
+        } catch (const AirfoilFormatError& e) {
+            EXPECT_EQ(e.line(), c.line) << c.text;
+            const std::string what = e.what();
+            EXPECT_NE(what.find("/p/f.dat"), std::string::npos) << what;
+            EXPECT_NE(what.find(c.says), std::string::npos) << what;
+        }
+    }
+    // A plain file whose trailing-edge point is whole numbers stays a plain file.
+    EXPECT_EQ(parseProfile("1 0\n\n0.5 0.1\n", "plain").size(), 2u);
+    EXPECT_EQ(parseProfile("-10 10\n", "edge").size(), 1u);
+}
+
 TEST(AirfoilReader, WashoutShearsAboutTheLeadingEdge) {
     GenerateMachine m;
     auto f = m.airfoil("w.dat", "0 0\n0.5 0.02\n1 0\n");
@@ -120,6 +153,35 @@ TEST(SharedAirfoils, ReadWithTheirNameLinesAndGenerate) {
     EXPECT_EQ(lineNumbers(m.working("cut_cnt.ct2")).back(), out.summary.ticks);
     out = gen.generate(m.wing(dir / "clarky.dat", dir / "ag455.dat", "220", "160"));
     EXPECT_EQ(out.status, GenerationStatus::Refused);
+}
+
+TEST(SharedAirfoils, ByteOrderMarkGeneratesTheSameBytesAndTwoSurfaceFilesAreRefused) {
+    const fs::path dir = CORVANE_SHARED_AIRFOILS;
+    if (!fs::exists(dir / "naca2412-bom.dat")) GTEST_SKIP() << "no shared airfoils";
+    GenerateMachine m;
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(dir / "naca2412.dat", dir / "naca2412.dat", "200", "150")).status,
+              GenerationStatus::Finished);
+    const std::string plainSteps = m.working("cut.ct1"), plainCounts = m.working("cut_cnt.ct2");
+    ASSERT_EQ(gen.generate(m.wing(dir / "naca2412-bom.dat", dir / "naca2412-bom.dat", "200",
+                                  "150"))
+                  .status,
+              GenerationStatus::Finished);
+    EXPECT_EQ(m.working("cut.ct1"), plainSteps);
+    EXPECT_EQ(m.working("cut_cnt.ct2"), plainCounts);
+
+    m.previousSet();
+    const fs::path lednicer = dir / "clarky-lednicer.dat";
+    GenerationOutcome out = gen.generate(m.wing(lednicer, lednicer, "200", "200"));
+    EXPECT_EQ(out.status, GenerationStatus::Refused);
+    ASSERT_EQ(out.messages.size(), 1u);
+    EXPECT_EQ(out.messages[0].title, kDatFileErrorTitle);
+    EXPECT_EQ(out.messages[0].text, "DAT file " + lednicer.string() + ": line 3" +
+                                        " holds the point counts of the two-surface layout (each "
+                                        "surface from the leading edge to the trailing edge). "
+                                        "Convert the file with Prepare Airfoils (corvane-cli "
+                                        "airfoil prepare) and try again");
+    m.expectPreviousSet();
 }
 
 }  // namespace

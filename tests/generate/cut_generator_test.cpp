@@ -12,6 +12,7 @@
 
 #include "common/number_text.h"
 #include "generate/tick_scheme.h"
+#include "generate/line_file_writer.h"
 #include "generate_fixture.h"
 
 namespace corvane::test {
@@ -267,6 +268,78 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
         }
     }
     EXPECT_GT(checkedAxes, 0);
+}
+
+TEST(TickScheme, AStepOwedAtTheEndGoesToTheLatestTickWithoutOneNeverOnTopOfAStep) {
+    // Chords a hair apart: X1 makes one step less than X2, and 371308 additions of its ratio
+    // drift far enough that its last two steps both claim the last tick.
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "4000";
+    m.ws.settings.fields.kerf = "0";
+    m.ws.settings.derive();
+    const auto f = m.airfoil("f.dat", "0 0\n0.371308 0\n");
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(f, f, "250", "250.00067")).status, GenerationStatus::Finished);
+    const std::string steps = m.working("cut.ct1");
+    const auto bytes = lineNumbers(steps);
+    ASSERT_EQ(bytes.size(), 371309u);
+    EXPECT_EQ(bytes.back(), 51);
+    const DerivedSettings& d = m.ws.settings.derived;
+    const auto ticks = decodeSteps(steps, d);
+    int made[4] = {};
+    for (std::size_t j = 0; j < ticks.size(); ++j) {
+        // Every byte is the sum of the four axes' patterns: no carry from a doubled step.
+        const unsigned expected = (ticks[j].step[0] ? d.X1Back : d.X1BackDir) + d.Y1DownDir +
+                                  (ticks[j].step[2] ? d.X2Back : d.X2BackDir) + d.Y2DownDir;
+        ASSERT_EQ(static_cast<unsigned>(bytes[j]), expected) << "tick " << j + 1;
+        for (int a = 0; a < 4; ++a) made[a] += ticks[j].step[a];
+    }
+    EXPECT_EQ(made[0], 371308);
+    EXPECT_EQ(made[2], 371309);
+    EXPECT_EQ(made[1] + made[3], 0);
+}
+
+TEST(TickScheme, OwedStepsNeverDoubleUpOverManyDriftingSegments) {
+    // Counts just below N (ratios a hair above 1) and near N / 2 drift the most; each byte must
+    // still be the sum of one pattern per axis and each axis make exactly its count.
+    test::TempDir dir;
+    std::mt19937 rng(1208);
+    int owedSegments = 0;
+    for (int trial = 0; trial < 60; ++trial) {
+        const int32_t n = 20000 + static_cast<int32_t>(rng() % 400000);
+        const int32_t counts[4] = {n, n - 1 - static_cast<int32_t>(rng() % 3),
+                                   n / 2 + static_cast<int32_t>(rng() % 5),
+                                   static_cast<int32_t>(rng() % static_cast<uint32_t>(n))};
+        AxisRun axes[4];
+        for (int a = 0; a < 4; ++a) {
+            axes[a].count = counts[a];
+            axes[a].stepPattern = 3u << (2 * a);
+            axes[a].dirPattern = 1u << (2 * a);
+            axes[a].start(n);
+        }
+        {
+            LineFileWriter out;
+            out.open(dir / "t.ct1");
+            writeSegmentTicks(axes, n, out);
+            out.close();
+        }
+        const auto bytes = lineNumbers(readFile(dir / "t.ct1"));
+        ASSERT_EQ(bytes.size(), static_cast<std::size_t>(n));
+        int32_t made[4] = {};
+        for (int64_t b : bytes) {
+            for (int a = 0; a < 4; ++a) {
+                const int64_t field = b >> (2 * a) & 3;
+                ASSERT_TRUE(field == 1 || field == 3) << "trial " << trial << " byte " << b;
+                made[a] += field == 3;
+            }
+        }
+        for (int a = 0; a < 4; ++a) ASSERT_EQ(made[a], counts[a]) << "trial " << trial;
+        // How often repeated addition left a step owed (what the rule is for).
+        double acc = static_cast<double>(n) / counts[1];
+        for (int32_t k = 1; k < counts[1]; ++k) acc += static_cast<double>(n) / counts[1];
+        owedSegments += acc > n;
+    }
+    EXPECT_GT(owedSegments, 0);
 }
 
 // ---- refusals and failures: the previous working set stays byte for byte ----

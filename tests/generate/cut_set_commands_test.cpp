@@ -126,6 +126,60 @@ TEST(SaveCutFile, CopiesTheWorkingSetUnderTheNameAndItsCompanions) {
     EXPECT_THROW(saveCutSet(s.dir.path(), s.dir / "b.ct1"), RunError);
 }
 
+TEST(SaveCutFile, RefusesTheNamesOfTheProgramsOwnFilesAndCopiesNothing) {
+    SavedSet s;
+    writeFile(s.dir / "hold2", "backup");
+    const auto before = [&] {
+        std::string all;
+        for (const char* n : {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3", "temp_cut.txt",
+                              "temp_cut_cnt.txt", "temp_datinfo.txt", "hold2"})
+            all += n + std::string("=") + readFile(s.dir / n) + ";";
+        return all;
+    };
+    const std::string was = before();
+    for (const char* name : {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3", "temp_cut.txt",
+                             "temp_cut_cnt.txt", "temp_datinfo.txt", "hold1", "hold3", "hold.open",
+                             "datinfo.ct1", "./sub/../cut.ct1"}) {
+        fs::create_directories(s.dir / "sub");
+        EXPECT_THROW(saveCutSet(s.dir.path(), s.dir / name), SaveRefused) << name;
+        EXPECT_TRUE(namesProgramFile(s.dir.path(), s.dir / name)) << name;
+    }
+    EXPECT_EQ(before(), was);
+    EXPECT_FALSE(fs::exists(s.dir / "cut.ct2"));
+    EXPECT_FALSE(namesProgramFile(s.dir.path(), s.dir / "panel.ct1"));
+    EXPECT_FALSE(namesProgramFile(s.dir.path(), s.dir / "sub" / "cut.ct1"));
+}
+
+TEST(SaveCutFile, PathsGbkCannotHoldLoadAgainAndQuotesAreRefusedBeforeWriting) {
+    GenerateMachine m;
+    const fs::path folder = m.dir / "Größe 翼型";
+    fs::create_directories(folder);
+    const fs::path left = folder / "root.dat", right = folder / "tip.dat";
+    writeFile(left, "0 0\n0.5 0.1\n1 0\n");
+    writeFile(right, "0 0\n0.5 0.1\n1 0\n");
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.wing(left, right, "200", "150")).status, GenerationStatus::Finished);
+    EXPECT_EQ(readDatInfoFields(m.working("datinfo.ct3"), 2),
+              (std::vector<std::string>{left.string(), right.string()}));
+    const fs::path saved = folder / "wing.ct1";
+    saveCutSet(m.dir.path(), saved);
+    m.previousSet();
+    LoadOutcome out = loadCutSet(m.ws, saved);
+    EXPECT_TRUE(out.loaded);
+    EXPECT_EQ(m.working("cut.ct1"), readFile(saved));
+    // Chinese alone still goes out in GBK, as the original machines read it.
+    EXPECT_EQ(wingDatInfoLine({"翼.dat", "b", 1, 1}).substr(0, 4), "\"\xD2\xED.");
+
+    m.previousSet();
+    const fs::path quoted = m.dir / "say \"hi\".dat";
+    writeFile(quoted, "0 0\n1 0\n");
+    GenerationOutcome refused = gen.generate(m.wing(quoted, quoted, "200", "150"));
+    EXPECT_EQ(refused.status, GenerationStatus::Refused);
+    ASSERT_EQ(refused.messages.size(), 1u);
+    EXPECT_EQ(refused.messages[0].text, "DAT file " + quoted.string() + " " + kDatPathHoldsQuote);
+    m.expectPreviousSet();
+}
+
 TEST(SavedSetNames, DropTheLastFourCharactersOnlyWhenTheyAreAnExtension) {
     CutSetPaths p = savedSetPaths("/w/wing.ct1");
     EXPECT_EQ(p.count, "/w/wing.ct2");

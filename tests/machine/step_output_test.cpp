@@ -168,13 +168,15 @@ TEST(Wire, OnAndOffByPinAndLevel) {
         m.ws.settings.fields.active_high = !c.low;
         m.ws.settings.derive();
         WireOn(m.ws);
+        EXPECT_TRUE(m.ws.wire.on());
         WireOff(m.ws);
-        WireOffByInvert(m.ws);
+        EXPECT_FALSE(m.ws.wire.on());
+        EXPECT_EQ(m.ws.wire.drivenBy().enable, c.pin);
+        EXPECT_EQ(m.ws.wire.drivenBy().bit, c.bit);
         const auto& ops = m.port.operations();
-        ASSERT_EQ(ops.size(), 3u) << c.pin;
+        ASSERT_EQ(ops.size(), 2u) << c.pin;
         EXPECT_EQ(ops[0].kind, c.on) << c.pin << " low=" << c.low;
         EXPECT_EQ(ops[1].kind, c.off) << c.pin << " low=" << c.low;
-        EXPECT_EQ(ops[2].kind, Kind::Not);
         for (const auto& op : ops) {
             EXPECT_EQ(op.port, 890);
             EXPECT_EQ(op.value, c.bit);
@@ -188,8 +190,8 @@ TEST(Wire, NoPinOrNoLevelWritesNothing) {
         m.ws.settings.fields.enable = text;
         m.ws.settings.derive();
         WireOn(m.ws);
+        EXPECT_FALSE(m.ws.wire.on()) << text;  // nothing was switched on
         WireOff(m.ws);
-        WireOffByInvert(m.ws);
         EXPECT_TRUE(m.port.operations().empty()) << text;
     }
     test::TestMachine m;

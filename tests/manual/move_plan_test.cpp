@@ -131,6 +131,30 @@ TEST(MovePlan, LastThresholdAboveTheLastTickStillTakesTheLastStep) {
     EXPECT_EQ(plan.back() >> 3 & 1, 1);
 }
 
+TEST(MovePlan, AnOwedStepNeverLandsOnATickWhereItsAxisAlreadyStepped) {
+    // One step fewer than the longest axis over 371309 ticks: the repeated addition drifts
+    // enough that the last two steps of X1 both fall due on the last tick.
+    ManualRig rig;
+    const DerivedSettings& d = rig.ws.settings.derived;
+    const AxisPosition from{371308.0f / 158, 0, 371309.0f / 158, 0};
+    const PlanStepCounts n = planStepCounts(d, from, AxisPosition{}, true);
+    ASSERT_EQ(n.X1, 371308);
+    ASSERT_EQ(n.X2, 371309);
+    const auto plan = buildMovePlan(d, from, AxisPosition{}, true);
+    ASSERT_EQ(plan.size(), 371309u);
+    int x1 = 0, x2 = 0;
+    for (std::size_t i = 0; i < plan.size(); ++i) {
+        const bool s1 = (plan[i] & d.X1.StepMask) != 0, s2 = (plan[i] & d.X2.StepMask) != 0;
+        x1 += s1;
+        x2 += s2;
+        const unsigned expected = (s1 ? d.X1Forward : d.X1ForwardDir) + d.Y1DownDir +
+                                  (s2 ? d.X2Forward : d.X2ForwardDir) + d.Y2DownDir;
+        ASSERT_EQ(plan[i], expected) << "tick " << i + 1;
+    }
+    EXPECT_EQ(x1, n.X1);
+    EXPECT_EQ(x2, n.X2);
+}
+
 TEST(MovePlan, SmallDifferencesAndEqualPositionsGiveNoSteps) {
     ManualRig rig;
     const auto& d = rig.ws.settings.derived;

@@ -104,15 +104,21 @@ TEST(PortSelect, MissingPpdevDeviceIsAClearErrorNotAFallback) {
     EXPECT_THROW(openPort(choice, 888), RunError);
 }
 
-TEST(PortSelect, DirectPortWithoutAnAddressIsRefused) {
+// Without an address the direct backend asks the kernel for nothing and touches nothing: every
+// access is refused (address 0 and 2 are the DMA controller's, not a printer port's).
+TEST(PortSelect, DirectPortWithoutAnAddressGrantsNothingAndRefusesEveryAccess) {
     PortChoice choice;
     choice.kind = PortChoice::Kind::Direct;
-    try {
-        openPort(choice, 0);
-        FAIL() << "opened port 0";
-    } catch (const RunError& e) {
-        EXPECT_EQ(e.number(), 70);
-        EXPECT_FALSE(e.detail().empty());
+    auto port = openPort(choice, 0);
+    EXPECT_EQ(port->describe(), "Direct I/O (no port set)");
+    for (uint16_t address : {0, 2, 888, 890}) {
+        try {
+            port->clrPortBit(address, 0);
+            FAIL() << "wrote " << address;
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.number(), 70);
+            EXPECT_NE(e.detail().find("no parallel port is set"), std::string::npos);
+        }
     }
 }
 

@@ -43,15 +43,21 @@ bool runLoadCutFile(Workspace& ws, Dialogs& dialogs) {
 }
 
 SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs, const QString& errorLabel) {
-    const QString answer = dialogs.saveFile(cutFileDialogRequest(ws));
-    if (answer.isEmpty()) return SaveStepResult::Cancelled;
-    try {
-        saveCutSet(ws.appFolder(), chosenPath(answer));
-    } catch (const std::exception& e) {
-        reportError(dialogs, e, errorLabel);
-        return SaveStepResult::Failed;
+    for (;;) {
+        const QString answer = dialogs.saveFile(cutFileDialogRequest(ws));
+        if (answer.isEmpty()) return SaveStepResult::Cancelled;
+        try {
+            saveCutSet(ws.appFolder(), chosenPath(answer));
+        } catch (const SaveRefused& e) {
+            // Nothing was copied: say why and offer the dialog again.
+            dialogs.message(QString::fromUtf8(e.what()), QString());
+            continue;
+        } catch (const std::exception& e) {
+            reportError(dialogs, e, errorLabel);
+            return SaveStepResult::Failed;
+        }
+        return SaveStepResult::Saved;
     }
-    return SaveStepResult::Saved;
 }
 
 }  // namespace corvane

@@ -22,8 +22,9 @@ bool runLoadCutFile(Workspace& ws, Dialogs& dialogs);
 enum class SaveStepResult { Saved, Cancelled, Failed };
 
 // SaveCutFile and the generators' save step: Save dialog, then the working set copied under the
-// chosen name (name.ct1 with name.ct2 and name.ct3). Cancel copies nothing. A copy that fails is
-// reported with `errorLabel`.
+// chosen name (name.ct1 with name.ct2 and name.ct3). Cancel copies nothing. A name of the
+// program's own files is refused with a message and the dialog comes again. A copy that fails
+// is reported with `errorLabel`.
 SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs,
                               const QString& errorLabel = QStringLiteral("Module Main, SCF"));
 

@@ -12,6 +12,7 @@
 
 #include "delay/active_delay_set.h"
 #include "generate/airfoil_input.h"
+#include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
@@ -46,7 +47,9 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
                           toolbarSeparator(),
                           {"Add Delay Points", "Add Delay Points", "delay", "Add Delay Points"},
                           toolbarSeparator(),
-                          {"Done", "Done", "done", "Done"}});
+                          {"Done", "Done", "done", "Done"},
+                          {"Prepare Airfoils", "Prepare Airfoils", "airfoils",
+                           "Prepare root and tip airfoils"}});
     connect(toolbar_, &Toolbar::buttonClicked, this, &WingGenerationWindow::onToolbar);
 
     auto label = [this](const char* name, const QString& text) {
@@ -249,6 +252,22 @@ void WingGenerationWindow::done() {
     hide();
 }
 
+void WingGenerationWindow::prepareAirfoils() {
+    if (prepareWindow_ == nullptr) {
+        prepareWindow_ = new AirfoilPrepareWindow(dialogs_, this);
+        connect(prepareWindow_, &AirfoilPrepareWindow::saved, this,
+                [this](const QString& root, const QString& tip) {
+                    leftPath_->setText(root);
+                    rightPath_->setText(tip);
+                    ws_.job.leftAirfoilPath = root.toStdString();
+                    ws_.job.rightAirfoilPath = tip.toStdString();
+                });
+        prepareWindow_->setFiles(leftPath_->text().trimmed(), rightPath_->text().trimmed());
+    }
+    prepareWindow_->show();
+    prepareWindow_->raise();
+}
+
 void WingGenerationWindow::onToolbar(int index) {
     switch (index) {
         case 1:
@@ -265,6 +284,9 @@ void WingGenerationWindow::onToolbar(int index) {
             break;
         case 7:
             done();
+            break;
+        case 8:
+            prepareAirfoils();
             break;
         default:
             break;

@@ -17,6 +17,7 @@ class QProgressBar;
 
 namespace corvane {
 
+class AirfoilPrepareWindow;
 class DelayPointEditor;
 class Dialogs;
 class Toolbar;
@@ -33,7 +34,8 @@ public:
     void showAndActivate();
     void activated();
 
-    // The toolbar's buttons: 1 Generate, 2 Reset, 3 Stop, 5 Add Delay Points, 7 Done.
+    // The toolbar's buttons: 1 Generate, 2 Reset, 3 Stop, 5 Add Delay Points, 7 Done,
+    // 8 Prepare Airfoils (its Save puts the prepared files into Text1 and Text2).
     // Generate runs inside the call, letting events through once per segment; it returns the
     // core's outcome (status Refused when nothing was started).
     GenerationStatus generate();
@@ -41,6 +43,7 @@ public:
     void stop();
     void addDelayPoints();
     void done();
+    void prepareAirfoils();
 
     // The browse buttons "浏览" (Command2 left, Command3 right): the Open dialog of DAT files.
     void browse(bool left);
@@ -74,6 +77,7 @@ private:
     QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<DelayPointEditor> delayEditor_;
+    QPointer<AirfoilPrepareWindow> prepareWindow_;
     bool generating_ = false;
     bool waitCursor_ = false;
     // The common dialog's starting folder: none of its own until a save step gives it one.

@@ -11,7 +11,9 @@
 #include <QRadioButton>
 #include <QVBoxLayout>
 
+#include "common/file_io.h"
 #include "common/run_error.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -47,7 +49,7 @@ int checkValue(Qt::CheckState state) {
 }  // namespace
 
 DeviceSettingsWindow::DeviceSettingsWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), ws_(ws), dialogs_(dialogs), saved_(ws.settings.fields) {
+    : QWidget(parent), ws_(ws), dialogs_(dialogs), edits_(ws.settings.fields) {
     setObjectName("Form9");
     setWindowFlag(Qt::Window);
     setWindowTitle("设备设置");
@@ -205,29 +207,29 @@ void DeviceSettingsWindow::buildControls() {
 }
 
 void DeviceSettingsWindow::connectControls() {
-    // Every edit goes straight into the model; refreshes from the model are not edits.
+    // Every edit goes into the window's own fields; showing them is not an edit.
     for (auto& [edit, field] : texts_) {
         connect(edit, &QLineEdit::textChanged, this, [this, f = field](const QString& text) {
-            if (!refreshing_) ws_.settings.fields.*f = s(text);
+            if (!refreshing_) edits_.*f = s(text);
         });
     }
     for (auto& [combo, field] : combos_) {
         connect(combo, &QComboBox::currentTextChanged, this,
                 [this, f = field](const QString& text) {
-                    if (!refreshing_) ws_.settings.fields.*f = s(text);
+                    if (!refreshing_) edits_.*f = s(text);
                 });
     }
     for (auto& [box, field] : checks_) {
         connect(box, &QCheckBox::stateChanged, this, [this, b = box, f = field](int state) {
             if (refreshing_) return;
-            ws_.settings.fields.*f = checkValue(static_cast<Qt::CheckState>(state));
+            edits_.*f = checkValue(static_cast<Qt::CheckState>(state));
             // The grey state is the program's to set; a click leaves only 0 and 1.
             if (state != Qt::PartiallyChecked) b->setTristate(false);
         });
     }
     for (auto& [option, field] : options_) {
         connect(option, &QRadioButton::toggled, this, [this, f = field](bool on) {
-            if (!refreshing_) ws_.settings.fields.*f = on;
+            if (!refreshing_) edits_.*f = on;
         });
     }
     auto* leadIn = findChild<QCheckBox*>("lead_in");
@@ -237,7 +239,12 @@ void DeviceSettingsWindow::connectControls() {
 }
 
 void DeviceSettingsWindow::refreshFromModel() {
-    const SettingsFields& f = ws_.settings.fields;
+    edits_ = ws_.settings.fields;
+    showEdits();
+}
+
+void DeviceSettingsWindow::showEdits() {
+    const SettingsFields& f = edits_;
     refreshing_ = true;
     for (auto& [edit, field] : texts_) {
         if (edit->text() != q(f.*field)) edit->setText(q(f.*field));
@@ -257,55 +264,71 @@ void DeviceSettingsWindow::refreshFromModel() {
 }
 
 void DeviceSettingsWindow::updateFrames() {
-    frame2_->setEnabled(ws_.settings.fields.lead_in == 1);
-    frame4_->setEnabled(ws_.settings.fields.oversize_foam == 1);
+    frame2_->setEnabled(edits_.lead_in == 1);
+    frame4_->setEnabled(edits_.oversize_foam == 1);
 }
 
 bool DeviceSettingsWindow::loadSettings() {
     loaded_ = true;
     bool ok = true;
+    // Read into a copy: a failing step leaves what was already done, as the load always has,
+    // and the copy then comes into force with the wire pins driven inactive on the way.
+    MachineSettings next = ws_.settings;
     try {
-        ws_.settings.load(ws_.file("settings.txt"));
-    } catch (const RunError& e) {
+        next.load(ws_.file("settings.txt"));
+    } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
+    }
+    try {
+        applyMachineSettings(ws_, next);
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
     }
     // Whatever the file gave, the controls show it; the frames follow their check boxes even
     // when a later step failed, so the window never shows a ticked box over a dead frame.
-    saved_ = ws_.settings.fields;
     refreshFromModel();
     updateFrames();
-    if (ok) emit settingsApplied();
+    emit settingsApplied();
     return ok;
 }
 
 void DeviceSettingsWindow::resetDefaults() {
-    ws_.settings.fields.resetDefaults();
-    refreshFromModel();
+    edits_.resetDefaults();
+    showEdits();
     updateFrames();
 }
 
 bool DeviceSettingsWindow::done() {
+    MachineSettings next = ws_.settings;
+    next.fields = edits_;
+    // The file first: a failed write commits nothing, the window stays open with the edits and
+    // the settings in force stay as they were.
+    try {
+        writeFileAtomic(ws_.file("settings.txt"), next.fileLine());
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, "Module 9, Close");
+        return false;
+    }
     bool ok = true;
     try {
-        ws_.settings.save(ws_.file("settings.txt"));
-    } catch (const RunError& e) {
+        next.derive();
+    } catch (const std::exception& e) {
+        // The file is written: what was derived before the failure is in force, as at a load.
         reportError(dialogs_, e, "Module 9, Close");
         ok = false;
+    }
+    try {
+        applyMachineSettings(ws_, next);
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Close");
         ok = false;
     }
     // The derivation fills enable_hold and enable_hold_bit.
     refreshFromModel();
-    saved_ = ws_.settings.fields;
-    if (ok) {
-        emit settingsApplied();
-        hide();
-    }
+    emit settingsApplied();
+    if (ok) hide();
     return ok;
 }
 
@@ -327,9 +350,8 @@ void DeviceSettingsWindow::placeOnFrame() {
 }
 
 void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {
-    // Unloading drops the edits: the model falls back to what the file gave, and the next use
-    // reads settings.txt again. The window object itself stays for the frame to reuse.
-    ws_.settings.fields = saved_;
+    // Unloading drops the edits (the settings in force never saw them), and the next use reads
+    // settings.txt again. The window object itself stays for the frame to reuse.
     refreshFromModel();
     updateFrames();
     loaded_ = false;

@@ -1,6 +1,6 @@
 // The device-settings window (Form9, "设备设置"): shows and edits the 28 machine-settings fields.
-// Its controls are a view of Workspace::settings.fields, kept in sync on every edit, so the rest
-// of the program always reads the window's current state from the model.
+// Its controls edit the window's own copy of the fields; only a "Done" whose write succeeded (or
+// a load) puts them into Workspace::settings, so the settings in force always match the file.
 #pragma once
 
 #include <QWidget>
@@ -42,15 +42,18 @@ public:
 
     // The toolbar's buttons: 1 "Reset Defaults", 2 "Done".
     void resetDefaults();
-    // "Done": saves settings.txt, derives, hides. False (window stays) on failure ("Module 9,
-    // Close").
+    // "Done": writes settings.txt, then derives and puts the settings in force (old wire pin
+    // inactive first, new one inactive after), hides. A failed write commits nothing; any
+    // failure is reported ("Module 9, Close") and the window stays (false).
     bool done();
 
-    // Puts the model's fields into the controls (after someone else changed the model).
+    // Puts the fields in force into the controls (dropping unsaved edits).
     void refreshFromModel();
+    // The fields as the window's controls hold them now (unsaved edits included).
+    const SettingsFields& edits() const { return edits_; }
 
 signals:
-    // After every load and every "Done" that derived the values anew.
+    // After every load and every "Done" that put settings in force (also a partial one).
     void settingsApplied();
 
 protected:
@@ -62,6 +65,7 @@ private:
     void buildControls();
     void connectControls();
     void updateFrames();
+    void showEdits();
     void onToolbar(int index);
     void placeOnFrame();
 
@@ -88,8 +92,8 @@ private:
 
     bool loaded_ = false;
     bool refreshing_ = false;
-    // The fields as the file gave them (last load or "Done"): what an unload falls back to.
-    SettingsFields saved_;
+    // What the controls show and edit; Workspace::settings.fields holds the fields in force.
+    SettingsFields edits_;
     ActivationTracker activation_;
 };
 

@@ -5,6 +5,7 @@
 #include <QPointer>
 
 #include "common/run_error.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/workspace.h"
 #include "manual/gui/jog_speed_control.h"
 #include "platform/gui/dialogs.h"
@@ -53,7 +54,7 @@ void ManualWindow::refuseZeroSpeed() {
 }
 
 void ManualWindow::runMove(const Move& move, const QString& errorLabel) {
-    if (mover_->moving()) return;
+    if (mover_->moving() || refuseWithoutPort(ws_, dialogs_)) return;
     // Everything used after the loop is held here, not through the window.
     const QPointer<ManualWindow> window(this);
     const std::shared_ptr<ManualMover> mover = mover_;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QEventLoop>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QKeyEvent>
@@ -16,6 +17,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "delay/active_delay_set.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "manual/gui/manual_control_window.h"
@@ -23,6 +25,7 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
 
 namespace corvane {
@@ -86,6 +89,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
          QStringLiteral("Pause Cutting Process")},
     });
     connect(toolbar_, &Toolbar::buttonClicked, this, &WingCutWindow::onToolbar);
+    wireCaption_ = std::make_unique<WireCaptionBinding>(ws_, *toolbar_, kWire);
 
     controls_ = new QWidget(this);
     auto* row = new QHBoxLayout(controls_);
@@ -164,6 +168,7 @@ WingCutWindow::~WingCutWindow() {
 void WingCutWindow::load() {
     loaded_ = true;
     toolbar_->setButtonCaption(kWire, wireDesignCaption());
+    wireCaption_->refresh();
     toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
     percentLabel_->setText(QStringLiteral("0"));
     progress_->setUp();
@@ -214,6 +219,8 @@ bool WingCutWindow::event(QEvent* event) {
 
 void WingCutWindow::activate() {
     if (activating_) return;  // events processed while loading may activate us again
+    // A late activation of a window already closed (a shut-down in between) loads nothing.
+    if (!isVisible()) return;
     activating_ = true;
     placeInFrame(*this, Placement::Corner);
     emit homeControlMenuEnableRequested();
@@ -231,7 +238,9 @@ void WingCutWindow::activate() {
     emit mainToolbarVisibilityRequested(false);
     loadingBar_->setValue(0);
     loadingFrame_->show();
-    QCoreApplication::processEvents();
+    // A shut-down asked for by a signal (a socket notifier) waits until the activation is done:
+    // run from inside it, it would unload windows Qt is still activating.
+    QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 
     progress_->setUp();
     const WingSetDrawing set = loadWingSetDrawing(ws_);
@@ -266,7 +275,7 @@ void WingCutWindow::activate() {
             progress_->build(set.left, set.right, set.scale, [this](int value, int maximum) {
                 loadingBar_->setMaximum(maximum);
                 loadingBar_->setValue(value);
-                QCoreApplication::processEvents();
+                QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
             });
             loadingFrame_->hide();
             // A count file that cannot be read leaves the set as far as it was read; the cut's own
@@ -302,7 +311,7 @@ void WingCutWindow::onToolbar(int index) {
 }
 
 void WingCutWindow::beginCut() {
-    if (runner_.running()) return;
+    if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
@@ -334,14 +343,19 @@ void WingCutWindow::stopCut() {
     percentLabel_->setText(QStringLiteral("0"));
 }
 
+// The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
+// for with the settings in force, never an inversion of whatever the bit holds.
 void WingCutWindow::switchWire() {
-    if (toolbar_->buttonCaption(kWire) == wireOnCaption()) {
-        toolbar_->setButtonCaption(kWire, wireOffCaption());
-        WireOffByInvert(ws_);
-    } else {
-        toolbar_->setButtonCaption(kWire, wireOnCaption());
-        WireOn(ws_);
+    try {
+        if (ws_.wire.on()) {
+            WireOff(ws_);
+        } else if (!refuseWithoutPort(ws_, dialogs_)) {
+            WireOn(ws_);
+        }
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 10, HW"));
     }
+    wireCaption_->refresh();
 }
 
 // The box is opened inside the cut loop's event processing, so the loop stands still between
@@ -397,7 +411,11 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
     toolbar_->setButtonCaption(kWire, wireClosedCaption());
-    WireOff(ws_);
+    try {
+        WireOff(ws_);
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 10, Unload"));
+    }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();
 }

@@ -21,6 +21,7 @@ class Toolbar;
 class Workspace;
 class CutProgressView;
 class ManualControlWindow;
+class WireCaptionBinding;
 
 class WingCutWindow : public QWidget {
     Q_OBJECT
@@ -93,6 +94,7 @@ private:
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
     ManualControlWindow* manual_ = nullptr;
+    std::unique_ptr<WireCaptionBinding> wireCaption_;  // button 3 follows the wire state
 };
 
 }  // namespace corvane

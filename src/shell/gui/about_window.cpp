@@ -7,6 +7,7 @@
 #include <QStandardPaths>
 #include <QVBoxLayout>
 
+#include "build_version.h"
 #include "platform/gui/dialogs.h"
 
 namespace corvane {
@@ -42,6 +43,9 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
                                    .arg(kVersionRevision),
                                this);
     version->setObjectName(QStringLiteral("lblVersion"));
+    auto* build = new QLabel(QStringLiteral("corvane " CORVANE_BUILD_VERSION), this);
+    build->setObjectName(QStringLiteral("lblBuildVersion"));
+    build->setToolTip(QStringLiteral("The version of this build"));
     auto* description = new QLabel(
         QStringLiteral(
             "四轴电热丝泡沫切割机控制程序 - 公制版\nFour-axis hot-wire foam cutter control"),
@@ -62,7 +66,11 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
     buttons->addWidget(sysInfo);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
-    layout->addWidget(version);
+    auto* versions = new QHBoxLayout;
+    versions->addWidget(version);
+    versions->addStretch();
+    versions->addWidget(build);
+    layout->addLayout(versions);
     layout->addWidget(description);
     layout->addStretch();
     layout->addLayout(buttons);

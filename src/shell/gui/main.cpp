@@ -6,10 +6,13 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSocketNotifier>
+#include <QTimer>
 #include <cstdio>
 #include <memory>
 #include <optional>
+#include <string_view>
 
+#include "build_version.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/step_output.h"
@@ -18,11 +21,13 @@
 #include "platform/gui/qt_dialogs.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
+#include "platform/gui/toolbar.h"
 #include "platform/tracing_port.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/screenshots.h"
-#include "shell/gui/wire_guard.h"
+#include "machine/wire_guard.h"
 
 using namespace corvane;
 
@@ -40,14 +45,7 @@ int fail(Dialogs& dialogs, bool interactive, const QString& text) {
     return 1;
 }
 
-}  // namespace
-
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("corvane"));
-    QApplication::setApplicationVersion(QStringLiteral("3.0.0"));
-
-    QCommandLineParser parser;
+void describeOptions(QCommandLineParser& parser) {
     parser.setApplicationDescription(QStringLiteral("Drives a four-axis hot-wire foam cutter."));
     parser.addHelpOption();
     parser.addVersionOption();
@@ -59,8 +57,39 @@ int main(int argc, char** argv) {
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
     parser.addOption({"wire-on",
-                      "Switch the wire on at start (simulated port only; a check of "
-                      "the shut-down safety)."});
+                      "Open the wing cut window and switch the wire on with its button "
+                      "(simulated port only; a check of the shut-down safety)."});
+    parser.addOption({"begin-cut",
+                      "With --wire-on: then press Begin Cut on the working set (simulated port "
+                      "only)."});
+}
+
+// --help and --version answer on a terminal without a display (QApplication would need one).
+void answerWithoutDisplay(int argc, char** argv) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string_view arg = argv[i];
+        if (arg == "--help" || arg == "-h" || arg == "--help-all" || arg == "--version" ||
+            arg == "-v") {
+            QCoreApplication core(argc, argv);
+            QCoreApplication::setApplicationName(QStringLiteral("corvane"));
+            QCoreApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
+            QCommandLineParser parser;
+            describeOptions(parser);
+            parser.process(core);  // prints and exits
+        }
+    }
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    answerWithoutDisplay(argc, argv);
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("corvane"));
+    QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
+
+    QCommandLineParser parser;
+    describeOptions(parser);
     parser.process(app);
     const bool screenshots = parser.isSet("screenshot");
 
@@ -86,8 +115,10 @@ int main(int argc, char** argv) {
         early.load(appFolder / "settings.txt");
     } catch (...) {
     }
+    // No known port: the backend opens with nothing granted and refuses every access until
+    // the settings name a port (never a guessed address).
     const uint16_t dataPort =
-        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 888;
+        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 0;
 
     PortChoice choice;
     std::unique_ptr<PortIo> port;
@@ -116,6 +147,7 @@ int main(int argc, char** argv) {
 
     // Claiming a port can change the control pins: the wire pin goes inactive before anything.
     WireGuard::install(choice.kind, choice.device);
+    if (tracer) WireGuard::traceTo(tracer->fd(), tracer->startCount());
     {
         Workspace early_ws(appFolder, live, clock);
         early_ws.settings = early;
@@ -152,15 +184,19 @@ int main(int argc, char** argv) {
         if (parser.isSet("wire-on")) {
             if (live.isHardware()) {
                 dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
-            } else {
-                try {
-                    WireOn(ws);
+            } else if (auto* form10 = qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {
+                // As the operator would: the wire button, then Begin Cut.
+                emit form10->toolbar().buttonClicked(3);
+                if (ws.wire.on()) {
                     std::printf("corvane: wire on (%s)\n", live.describe().c_str());
                     std::fflush(stdout);
-                } catch (const std::exception& e) {
-                    std::fprintf(stderr, "corvane: the wire could not be switched on: %s\n",
-                                 e.what());
+                } else {
+                    std::fprintf(stderr, "corvane: the wire did not switch on\n");
                 }
+                if (parser.isSet("begin-cut"))
+                    QTimer::singleShot(0, form10, [form10] {
+                        emit form10->toolbar().buttonClicked(1);
+                    });
             }
         }
 
@@ -190,6 +226,6 @@ int main(int argc, char** argv) {
     } catch (...) {
     }
     WireGuard::disarm();
-    if (tracer) tracer->flush();
+    WireGuard::traceTo(-1, 0);
     return rc;
 }

@@ -19,6 +19,7 @@
 #include "manual/gui/return_move_commands.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/toolbar.h"
+#include "platform/port_io.h"
 #include "shell/gui/export_gcode_command.h"
 
 namespace corvane {
@@ -126,18 +127,7 @@ void MainWindow::buildMenus() {
     portLabel_ = new QLabel(this);
     portLabel_->setObjectName(QStringLiteral("PortBackend"));
     portLabel_->setContentsMargins(8, 0, 8, 0);
-    if (port_.hardware) {
-        portLabel_->setText(QStringLiteral("端口 Port: %1 — LIVE").arg(port_.description));
-        portLabel_->setStyleSheet(QStringLiteral(
-            "QLabel { color: white; background: #b00020; font-weight: bold; padding: 2px 6px; }"));
-        portLabel_->setToolTip(QStringLiteral("Port writes reach the machine."));
-    } else {
-        portLabel_->setText(QStringLiteral("端口 Port: %1 (dry run)").arg(port_.description));
-        portLabel_->setStyleSheet(
-            QStringLiteral("QLabel { color: #003a8c; background: #dce9ff; font-weight: bold; "
-                           "padding: 2px 6px; }"));
-        portLabel_->setToolTip(QStringLiteral("No port writes reach any machine."));
-    }
+    refreshPortLabel();
     menuBar()->setCornerWidget(portLabel_, Qt::TopRightCorner);
 }
 
@@ -247,12 +237,32 @@ void MainWindow::startUp() {
 }
 
 void MainWindow::onSettingsApplied() {
-    // Once the settings name the wire pin, it goes to its inactive level before anything moves.
-    try {
-        WireOff(ws_);
-    } catch (...) {
-    }
+    // The settings came into force with the wire pins driven inactive (applyMachineSettings);
+    // the backend now names the port they set.
+    port_.description = QString::fromStdString(ws_.port().describe());
+    refreshPortLabel();
     emit settingsApplied();
+}
+
+void MainWindow::refreshPortLabel() {
+    QString style;
+    if (port_.hardware) {
+        portLabel_->setText(QStringLiteral("端口 Port: %1 — LIVE").arg(port_.description));
+        style = "color: white; background: #b00020;";
+        portLabel_->setToolTip(QStringLiteral("Port writes reach the machine."));
+    } else {
+        portLabel_->setText(QStringLiteral("端口 Port: %1 (dry run)").arg(port_.description));
+        style = "color: #003a8c; background: #dce9ff;";
+        portLabel_->setToolTip(QStringLiteral("No port writes reach any machine."));
+    }
+    if (!ws_.portKnown()) {
+        // Nothing can move or heat: say so where the backend is shown, and why in the tip.
+        portLabel_->setText(portLabel_->text() + QStringLiteral(" — NO PORT SET"));
+        style = "color: black; background: #ffcc00;";
+        portLabel_->setToolTip(QString::fromStdString(ws_.portRefusal()));
+    }
+    portLabel_->setStyleSheet(
+        QStringLiteral("QLabel { %1 font-weight: bold; padding: 2px 6px; }").arg(style));
 }
 
 bool MainWindow::shutDown(bool force) {

@@ -89,6 +89,8 @@ private:
     void stopMoves();
     void onToolbar(int index);
     void onSettingsApplied();
+    // The port indicator: backend, live or dry run, or that no port is set and why.
+    void refreshPortLabel();
     void setPanel(int panel, const QString& text);
     void noteFocus(QWidget* now);
 

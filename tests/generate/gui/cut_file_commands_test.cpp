@@ -3,6 +3,8 @@
 // save that cannot be written reported with its label.
 #include "generate/gui/cut_file_commands.h"
 
+#include "generate/cut_set_commands.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -90,6 +92,15 @@ TEST_F(CutFileCommandsTest, LoadRefusalShowsItsMessageAndKeepsTheWorkingSet) {
               QStringList{"     DAT Information File not Found. Try Again or Regenerate the Cut "
                           "File.     "});
     EXPECT_EQ(working(), before);
+}
+
+TEST_F(CutFileCommandsTest, SaveRefusesAWorkingFileNameAndAsksAgain) {
+    const std::string before = working();
+    dialogs.answerSaveFile(path("cut_cnt.ct2")).answerMessage().answerSaveFile(path("kept"));
+    EXPECT_EQ(runSaveCutFile(m.ws, dialogs), SaveStepResult::Saved);
+    EXPECT_EQ(dialogs.messageTexts(), QStringList{QString::fromUtf8(kSaveOverWorkingFile)});
+    EXPECT_EQ(working(), before);
+    EXPECT_EQ(test::readFile(m.dir / "kept.ct1"), test::readFile(m.dir / "cut.ct1"));
 }
 
 TEST_F(CutFileCommandsTest, SaveCopiesTheSetUnderTheTypedName) {

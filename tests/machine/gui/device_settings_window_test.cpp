@@ -14,6 +14,7 @@
 #include <filesystem>
 
 #include "machine/gui/gui_test_util.h"
+#include "machine/step_output.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "support/test_support.h"
 
@@ -113,7 +114,8 @@ TEST_F(DeviceSettingsWindowTest, ResetDefaultsThenDoneWritesTheExactLine) {
     EXPECT_FALSE(control<QGroupBox>(w, "Frame4")->isEnabled());
     EXPECT_EQ(test::readFile(settingsFile()), kCustomLine);
     EXPECT_EQ(ws.settings.derived.StepsPerMm, 158);
-    EXPECT_EQ(ws.settings.fields.steps_per_inch, "4000");  // the model is the window
+    EXPECT_EQ(w.edits().steps_per_inch, "4000");
+    EXPECT_EQ(ws.settings.fields.steps_per_inch, "157.5");  // in force only with Done
 
     clickToolbar(w, 2);  // Done
     EXPECT_EQ(test::readFile(settingsFile()), kResetLine);
@@ -125,7 +127,7 @@ TEST_F(DeviceSettingsWindowTest, ResetDefaultsThenDoneWritesTheExactLine) {
     EXPECT_TRUE(dialogs.calls().empty());
 }
 
-TEST_F(DeviceSettingsWindowTest, CheckBoxesEnableTheirFramesAndEditsReachTheModel) {
+TEST_F(DeviceSettingsWindowTest, CheckBoxesEnableTheirFramesAndEditsComeIntoForceWithDone) {
     test::writeFile(settingsFile(), kResetLine);
     DeviceSettingsWindow w(ws, dialogs);
     ASSERT_TRUE(w.loadSettings());
@@ -145,28 +147,31 @@ TEST_F(DeviceSettingsWindowTest, CheckBoxesEnableTheirFramesAndEditsReachTheMode
 
     clickBox(control<QCheckBox>(w, "lead_in"));
     EXPECT_TRUE(frame2->isEnabled());
-    EXPECT_EQ(ws.settings.fields.lead_in, 1);
+    EXPECT_EQ(w.edits().lead_in, 1);
     clickBox(control<QCheckBox>(w, "oversize_foam"));
     EXPECT_TRUE(frame4->isEnabled());
     clickBox(control<QCheckBox>(w, "lead_in"));
     EXPECT_FALSE(frame2->isEnabled());
-    EXPECT_EQ(ws.settings.fields.lead_in, 0);
+    EXPECT_EQ(w.edits().lead_in, 0);
 
     auto* kerf = control<QLineEdit>(w, "kerf");
     kerf->clear();
     QTest::keyClicks(kerf, "0.25");
-    EXPECT_EQ(ws.settings.fields.kerf, "0.25");
+    EXPECT_EQ(w.edits().kerf, "0.25");
     clickBox(control<QRadioButton>(w, "active_high"));
-    EXPECT_TRUE(ws.settings.fields.active_high);
-    EXPECT_FALSE(ws.settings.fields.active_low);
+    EXPECT_TRUE(w.edits().active_high);
+    EXPECT_FALSE(w.edits().active_low);
     auto* address = control<QComboBox>(w, "port_address");
     address->setCurrentIndex(2);
-    EXPECT_EQ(ws.settings.fields.port_address, "3BCh");
+    EXPECT_EQ(w.edits().port_address, "3BCh");
 
+    EXPECT_EQ(ws.settings.fields.kerf, "0");  // not in force before Done
     clickToolbar(w, 2);
     EXPECT_EQ(ws.settings.derived.DataPort, 956);
     EXPECT_EQ(ws.settings.derived.KerfMm, Fixed4::fromRaw(2500));
     EXPECT_NE(test::readFile(settingsFile()).find("1,0,0,0,0,\"0.25\"\r\n"), std::string::npos);
+    EXPECT_EQ(ws.settings.fields.kerf, "0.25");
+    EXPECT_TRUE(ws.settings.fields.active_high);
 }
 
 TEST_F(DeviceSettingsWindowTest, CloseBoxDropsEditsAndTheNextShowReadsTheFileAgain) {
@@ -178,7 +183,8 @@ TEST_F(DeviceSettingsWindowTest, CloseBoxDropsEditsAndTheNextShowReadsTheFileAga
     const DerivedSettings before = ws.settings.derived;
 
     clickToolbar(w, 1);
-    EXPECT_EQ(ws.settings.fields.steps_per_inch, "4000");
+    EXPECT_EQ(w.edits().steps_per_inch, "4000");
+    EXPECT_EQ(ws.settings.fields.steps_per_inch, "157.5");
     w.close();
     EXPECT_FALSE(w.isVisible());
     EXPECT_FALSE(w.isLoaded());
@@ -243,6 +249,46 @@ TEST_F(DeviceSettingsWindowTest, DoneFailuresAreReportedAndTheWindowStays) {
     EXPECT_TRUE(dialogs.messageTexts()[0].endsWith("\rModule 9, Close"));
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(ws.settings.derived.StepsPerMm, 0);
+    // Nothing of the failed Done is in force; the close box drops it.
+    EXPECT_EQ(ws.settings.fields.steps_per_inch, "0");
+    EXPECT_EQ(w.edits().steps_per_inch, "200");
+    w.close();
+    EXPECT_EQ(w.edits().steps_per_inch, "0");
+    EXPECT_EQ(text(w, "steps_per_inch"), "0");
+}
+
+// A Done that cannot write settings.txt used to put the edits in force anyway (and the close
+// box kept them): with the wire on pin 1 active low and the level edited to active high, the
+// exit's WireOff then drove pin 1 active.
+TEST_F(DeviceSettingsWindowTest, AFailedWriteCommitsNothingSoTheWireStillGoesOffOnItsOwnPin) {
+    std::vector<std::string> values = test::resetDefaultsValues();
+    values[18] = "\"Pin 1\"";
+    test::writeFile(settingsFile(), test::settingsLine(values));
+    DeviceSettingsWindow w(ws, dialogs);
+    ASSERT_TRUE(w.loadSettings());
+    w.showAndActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    WireOn(ws);
+    ASSERT_TRUE(port.reg(890) & 1);  // pin 1 active low: bit set is on
+
+    control<QComboBox>(w, "enable")->setEditText("Pin 16");
+    clickBox(control<QRadioButton>(w, "active_high"));
+    std::filesystem::remove(settingsFile());
+    std::filesystem::create_directory(settingsFile());
+    dialogs.answerMessage();
+    clickToolbar(w, 2);
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(ws.settings.fields.enable, "Pin 1");
+    EXPECT_TRUE(ws.settings.fields.active_low);
+    EXPECT_TRUE(ws.wire.on());  // nothing drove the wire: the failed Done changed nothing
+
+    w.close();
+    EXPECT_EQ(ws.settings.fields.enable, "Pin 1");
+    EXPECT_FALSE(ws.settings.fields.active_high);
+    WireOff(ws);  // as at exit
+    EXPECT_FALSE(port.reg(890) & 1);
+    EXPECT_FALSE(port.reg(890) & 4);
 }
 
 }  // namespace

@@ -1,9 +1,13 @@
 // The wire's inactive level as the signal handler writes it, and kill -TERM of a running
 // corvane with the wire on: the simulated port's trace ends with the wire pin inactive.
-#include "shell/gui/wire_guard.h"
+#include "machine/wire_guard.h"
 
 #include <gtest/gtest.h>
+#include <fcntl.h>
 #include <signal.h>
+#include <unistd.h>
+
+#include <ctime>
 
 #include <QCoreApplication>
 #include <QFile>
@@ -45,6 +49,39 @@ TEST(WireGuard, InactiveLevelIsWhatWireOffWrites) {
     EXPECT_TRUE(pin17high.set);
 
     EXPECT_FALSE(inactiveWireLevel(wireSettings("未使用", true)).valid);
+    // No known port: nothing may be written, so the handler has nothing to write either.
+    MachineSettings unknown;
+    unknown.fields.enable = "Pin 1";
+    unknown.fields.port_address = "0x378";
+    unknown.fields.steps_per_inch = "158";
+    unknown.derive();
+    EXPECT_FALSE(inactiveWireLevel(unknown).valid);
+}
+
+TEST(WireGuard, TheHandlersWriteGoesIntoTheTraceAsAWholeLine) {
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const std::string path = dir.filePath("trace.txt").toStdString();
+    const int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0644);
+    ASSERT_GE(fd, 0);
+    WireGuard::install(PortChoice::Kind::Simulated, {});
+    WireGuard::arm(wireSettings("Pin 16", false));
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    WireGuard::traceTo(fd, static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec);
+    EXPECT_FALSE(WireGuard::driveInactive());  // no hardware behind the simulated port
+    WireGuard::traceTo(-1, 0);
+    WireGuard::disarm();
+    ::close(fd);
+    std::ifstream in(path);
+    std::string seconds, op, port, bit, rest;
+    ASSERT_TRUE(in >> seconds >> op >> port >> bit);
+    EXPECT_FALSE(in >> rest);
+    EXPECT_EQ(op, "CLR");  // pin 16 active high: off is the bit cleared
+    EXPECT_EQ(port, "890");
+    EXPECT_EQ(bit, "2");
+    ASSERT_EQ(seconds.size(), 8u) << seconds;  // "0.000123"
+    EXPECT_EQ(seconds.substr(0, 2), "0.");
 }
 
 TEST(WireGuard, TheSimulatedPortNeedsNoHardwareWriteFromTheHandler) {
@@ -81,6 +118,9 @@ TEST(WireGuard, KillTermOfARunningCorvaneWithTheWireOnLeavesThePinInactive) {
     MachineSettings settings = wireSettings("Pin 1", true);
     settings.fields.port_address = "378h";
     settings.save(folder / "settings.txt");
+    // The wing cut window opens on a working set whose profiles are simply missing.
+    std::ofstream(folder / "datinfo.ct3")
+        << "\"l.dat\",\"r.dat\",100,100,\"0\",\"0\",\"0\",\"0\"\r\n";
 
     const QString trace = dir.filePath("trace.txt");
     QProcess corvane;

@@ -1,4 +1,4 @@
-#include "shell/gui/wire_guard.h"
+#include "machine/wire_guard.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -11,6 +11,7 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 
 #include "machine/machine_settings.h"
@@ -40,6 +41,8 @@ struct GuardState {
     volatile sig_atomic_t set = 0;
     volatile sig_atomic_t ppdevFd = -1;
     volatile sig_atomic_t requested = 0;
+    volatile sig_atomic_t traceFd = -1;
+    int64_t traceStart = 0;  // written only while no trace is set
     int pipe[2] = {-1, -1};
     std::string device;
     bool installed = false;
@@ -47,12 +50,47 @@ struct GuardState {
 GuardState g;
 
 const int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
-const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT};
+const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT};
 
 void writeStderr(const char* text) {
     size_t n = 0;
     while (text[n] != '\0') ++n;
     ssize_t ignored = ::write(STDERR_FILENO, text, n);
+    (void)ignored;
+}
+
+// Digits of v into `out` (at least `width` of them, zero-padded), async-signal-safe.
+char* putNumber(char* out, uint64_t v, int width) {
+    char digits[24];
+    int n = 0;
+    do {
+        digits[n++] = static_cast<char>('0' + v % 10);
+        v /= 10;
+    } while (v != 0 || n < width);
+    while (n > 0) *out++ = digits[--n];
+    return out;
+}
+
+// The handler's write in the trace's own line format.
+void traceInactiveWrite() {
+    if (g.traceFd < 0) return;
+    timespec ts{};
+    clock_gettime(CLOCK_MONOTONIC, &ts);
+    const int64_t now = static_cast<int64_t>(ts.tv_sec) * 1'000'000'000 + ts.tv_nsec;
+    const int64_t elapsed = now > g.traceStart ? now - g.traceStart : 0;
+    char line[64];
+    char* p = putNumber(line, static_cast<uint64_t>(elapsed / 1'000'000'000), 1);
+    *p++ = '.';
+    p = putNumber(p, static_cast<uint64_t>(elapsed % 1'000'000'000 / 1000), 6);
+    const char* op = g.set != 0 ? " SET " : " CLR ";
+    for (int i = 0; op[i] != '\0'; ++i) *p++ = op[i];
+    p = putNumber(p, static_cast<uint64_t>(g.port), 1);
+    *p++ = ' ';
+    int bit = 0;
+    while (bit < 7 && g.mask != (1 << bit)) ++bit;
+    p = putNumber(p, static_cast<uint64_t>(bit), 1);
+    *p++ = '\n';
+    ssize_t ignored = ::write(g.traceFd, line, static_cast<size_t>(p - line));
     (void)ignored;
 }
 
@@ -184,8 +222,15 @@ WireLevel WireGuard::armedLevel() {
     return level;
 }
 
+void WireGuard::traceTo(int fd, int64_t startCount) {
+    g.traceFd = -1;
+    g.traceStart = startCount;
+    g.traceFd = fd;
+}
+
 bool WireGuard::driveInactive() noexcept {
     if (g.armed == 0) return false;
+    traceInactiveWrite();
     const unsigned mask = static_cast<unsigned>(g.mask);
     if (g.kind == 1) {
 #if CORVANE_GUARD_PORT_IO

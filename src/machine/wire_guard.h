@@ -1,8 +1,9 @@
-// Keeps the hot wire from staying on when corvane ends by a signal. The level WireOff would
-// write is worked out beforehand (port, bit, set or clear); a handler for SIGINT, SIGTERM,
-// SIGHUP and the crash signals writes it straight to the hardware (inb/outb or a ppdev ioctl:
-// no allocation, no locks, no Qt). A termination signal then asks for the normal shut-down
-// through a pipe; a crash signal ends the process as it would have ended anyway.
+// Keeps the hot wire from staying on when corvane or corvane-cli ends by a signal. The level
+// WireOff would write is worked out beforehand (port, bit, set or clear); a handler for SIGINT,
+// SIGTERM, SIGHUP, SIGQUIT and the crash signals writes it straight to the hardware (inb/outb
+// or a ppdev ioctl: no allocation, no locks) and to the port trace when one is kept. A
+// termination signal then asks for the normal shut-down through a pipe; SIGQUIT and a crash
+// signal end the process as they would have ended anyway.
 #pragma once
 
 #include <cstdint>
@@ -38,6 +39,9 @@ public:
     // on real hardware (simulated port or no wire pin).
     static bool driveInactive() noexcept;
     static WireLevel armedLevel();
+    // The port trace the handler adds its write to (fd of the trace, clock reading at its
+    // start, CLOCK_MONOTONIC nanoseconds); -1 for none.
+    static void traceTo(int fd, int64_t startCount);
 };
 
 }  // namespace corvane

@@ -1,0 +1,53 @@
+# What `cmake --install` puts where, and the Debian package built from it (scripts/package).
+# The installed corvane finds its shipped files in ../share/corvane and seeds the operator's
+# application folder (~/.local/share/corvane) from them on first start.
+include(GNUInstallDirs)
+
+foreach(program corvane corvane-cli portscope)
+  if(TARGET ${program})
+    install(TARGETS ${program} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+  endif()
+endforeach()
+
+install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/corvane)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.desktop
+              ${PROJECT_SOURCE_DIR}/packaging/portscope.desktop
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/applications)
+install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.svg
+              ${PROJECT_SOURCE_DIR}/packaging/portscope.svg
+        DESTINATION ${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps)
+install(FILES ${PROJECT_SOURCE_DIR}/README.md ${PROJECT_SOURCE_DIR}/LICENSE
+        DESTINATION ${CMAKE_INSTALL_DOCDIR})
+
+# Debian wants the licence as doc/<package>/copyright and a compressed changelog there.
+if(CORVANE_DEB_DOCS)
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/copyright DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  set(changelog_gz ${PROJECT_BINARY_DIR}/packaging/changelog.gz)
+  add_custom_command(OUTPUT ${changelog_gz}
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/packaging
+    COMMAND gzip -9nc ${PROJECT_SOURCE_DIR}/packaging/changelog > ${changelog_gz}
+    DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
+  add_custom_target(corvane_changelog ALL DEPENDS ${changelog_gz})
+  install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+endif()
+
+set(CPACK_PACKAGE_NAME corvane)
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_CONTACT "Corvane developers <developers@corvane.invalid>")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "drives four-axis hot-wire foam cutters through a parallel port")
+# Lines of the long description stay under 80 columns (CPack indents them by one blank).
+set(CPACK_PACKAGE_DESCRIPTION
+    "Corvane keeps a hot-wire foam cutter's machine settings, turns two airfoil
+files and a wing planform into cut files, runs them on the machine through the
+parallel port with live speed control, jogs the axes and explains the port for
+troubleshooting. The package also holds corvane-cli (the same work without
+windows) and portscope, a parallel port monitor.")
+set(CPACK_GENERATOR DEB)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION electronics)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+# Chinese captions need a CJK font; the offscreen and X11 platform plugins come with Qt's GUI.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "fonts-noto-cjk, qt6-qpa-plugins")
+include(CPack)

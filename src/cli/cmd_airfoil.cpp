@@ -1,0 +1,116 @@
+// corvane-cli airfoil check FILE... / airfoil prepare --root F --tip F --points N --out-root F
+// --out-tip F [--lower-first]: what a downloaded airfoil file holds, and a root and tip pair
+// resampled so that the generator takes them together.
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "common/file_io.h"
+#include "common/run_error.h"
+#include "generate/airfoil_input.h"
+#include "generate/airfoil_prepare.h"
+
+namespace corvane::cli {
+
+namespace {
+
+// The file's surfaces, or the reason it cannot be read printed and nullopt.
+std::optional<AirfoilFile> readReported(const std::string& path) {
+    try {
+        return readAirfoilFile(path);
+    } catch (const AirfoilFormatError& e) {
+        printMessage(e.what());
+    } catch (const RunError& e) {
+        printMessage(errorReportText(e, "corvane-cli airfoil"));
+        if (!e.detail().empty()) printMessage(e.detail());
+    }
+    return std::nullopt;
+}
+
+int check(const std::vector<std::string>& files) {
+    int failures = 0;
+    for (const std::string& path : files) {
+        std::cout << "File=" << path << '\n';
+        std::optional<AirfoilFile> file = readReported(path);
+        try {
+            if (file) {
+                std::cout << formatReport(checkAirfoil(*file, path));
+                continue;
+            }
+        } catch (const AirfoilFormatError& e) {
+            printMessage(e.what());
+        }
+        std::cout << "Readable=no\n";
+        ++failures;
+    }
+    std::cout.flush();
+    return failures == 0 ? 0 : 1;
+}
+
+struct PrepareArgs {
+    std::string root, tip, outRoot, outTip;
+    std::size_t points = 0;
+    bool lowerFirst = false;
+};
+
+int prepare(const PrepareArgs& a) {
+    const PrepareOptions options{a.points, a.lowerFirst};
+    if (a.points < 5) {
+        printMessage("--points must be at least 5");
+        return 1;
+    }
+    const std::pair<const std::string*, const std::string*> sides[2] = {{&a.root, &a.outRoot},
+                                                                       {&a.tip, &a.outTip}};
+    PreparedProfile prepared[2];
+    double deviation[2] = {0, 0};
+    for (int i = 0; i < 2; ++i) {
+        std::optional<AirfoilFile> file = readReported(*sides[i].first);
+        if (!file) return 1;
+        try {
+            const AirfoilSurfaces surfaces = splitSurfaces(*file, *sides[i].first);
+            prepared[i] = prepareProfile(surfaces, options);
+            deviation[i] = largestDeviation(prepared[i], surfaces);
+        } catch (const AirfoilFormatError& e) {
+            printMessage(e.what());
+            return 1;
+        }
+    }
+    // Both are written only once both are prepared: never a new root beside an old tip.
+    for (int i = 0; i < 2; ++i) writeFileAtomic(*sides[i].second, plainAirfoilText(prepared[i].points));
+    std::cout << "Points=" << a.points << '\n'
+              << "LeadingEdgeIndex=" << prepared[0].leadingEdgeIndex + 1 << '\n'
+              << "Order=" << (a.lowerFirst ? "lower surface first" : "upper surface first") << '\n'
+              << "RootDeviation=" << deviation[0] << '\n'
+              << "TipDeviation=" << deviation[1] << '\n'
+              << "Root=" << a.outRoot << '\n'
+              << "Tip=" << a.outTip << '\n';
+    std::cout.flush();
+    return 0;
+}
+
+}  // namespace
+
+void addAirfoilCommand(CLI::App& app, CliContext&, SubcommandRunner& runner) {
+    CLI::App* cmd = app.add_subcommand("airfoil", "check airfoil files, prepare root and tip");
+    cmd->require_subcommand(1);
+
+    auto files = std::make_shared<std::vector<std::string>>();
+    CLI::App* checkCmd = cmd->add_subcommand("check", "layout, points, edges and thickness");
+    checkCmd->add_option("files", *files, "airfoil files")->required();
+    checkCmd->callback([&runner, files] { runner = [files] { return check(*files); }; });
+
+    auto args = std::make_shared<PrepareArgs>();
+    CLI::App* prep = cmd->add_subcommand("prepare", "resample root and tip to one point count");
+    prep->add_option("--root", args->root, "root airfoil file")->required();
+    prep->add_option("--tip", args->tip, "tip airfoil file")->required();
+    prep->add_option("--points", args->points, "points of each prepared file")->required();
+    prep->add_option("--out-root", args->outRoot, "prepared root file")->required();
+    prep->add_option("--out-tip", args->outTip, "prepared tip file")->required();
+    prep->add_flag("--lower-first", args->lowerFirst, "cut the lower surface first");
+    prep->callback([&runner, args] { runner = [args] { return prepare(*args); }; });
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,35 @@
+// Preparing a root and a tip airfoil for one tapered wing: both resampled to the same number of
+// points in the same cutting order with the leading edge at the same index, so both towers
+// reach their leading and trailing edges on the same segment. The shape is kept: each surface
+// is a smooth spline of its arc length, sampled densely where the profile bends most.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+#include "generate/airfoil_check.h"
+
+namespace corvane {
+
+struct PrepareOptions {
+    std::size_t points = 101;  // per profile, at least 5
+    bool lowerFirst = false;   // trailing edge, lower surface, leading edge, upper surface
+};
+
+struct PreparedProfile {
+    AirfoilPoints points;          // cutting order, starting and ending at the trailing edge
+    std::size_t leadingEdgeIndex;  // 0-based
+};
+
+// One profile from its surfaces: the first surface sampled from the trailing edge to the leading
+// edge, the second on from there; cosine spacing along each surface's arc length. The same
+// options give the same leading-edge index for any profile. std::invalid_argument below 5 points.
+PreparedProfile prepareProfile(const AirfoilSurfaces& surfaces, const PrepareOptions& options);
+
+// The file the generator reads: one point a line, numbers only, CR LF.
+std::string plainAirfoilText(const AirfoilPoints& points);
+
+// The largest distance of the prepared points from the original surfaces (chord units).
+double largestDeviation(const PreparedProfile& prepared, const AirfoilSurfaces& original);
+
+}  // namespace corvane

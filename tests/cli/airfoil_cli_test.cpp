@@ -1,0 +1,81 @@
+// corvane-cli airfoil check / prepare as a user runs them on downloaded files: the figures of
+// every layout, a non-zero exit with the reason and line for a file it cannot read, and a
+// prepared pair the generator takes.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <filesystem>
+#include <string>
+
+#include "generate/airfoil_input.h"
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+namespace fs = std::filesystem;
+
+struct CliRun {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+CliRun cli(const test::TempDir& dir, const std::string& args) {
+    const fs::path out = dir / "stdout.txt", err = dir / "stderr.txt";
+    const std::string cmd = std::string("'") + CORVANE_CLI + "' airfoil " + args + " >'" +
+                            out.string() + "' 2>'" + err.string() + "'";
+    CliRun r;
+    const int status = std::system(cmd.c_str());
+    r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    r.out = test::readFile(out);
+    r.err = test::readFile(err);
+    return r;
+}
+
+TEST(AirfoilCli, CheckReportsEachFileAndFailsOnOneItCannotRead) {
+    test::TempDir dir;
+    test::writeFile(dir / "bad.dat", "NACA\n1 0\n0.5 0.1\n0.2\n");
+    test::writeFile(dir / "ok.dat", "\xEF\xBB\xBF" "1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n");
+    CliRun r = cli(dir, "check '" + (dir / "ok.dat").string() + "' '" + (dir / "bad.dat").string() + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("Layout=plain list\nByteOrderMark=yes\nPoints=5\n"), std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("TrailingEdge=closed"), std::string::npos);
+    EXPECT_NE(r.out.find("MaxThickness=0.1000 at x=0.5"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Readable=no"), std::string::npos);
+    EXPECT_NE(r.err.find("bad.dat: the x on line 4 has no y after it"), std::string::npos) << r.err;
+}
+
+// Real files published by others, read where they are.
+TEST(AirfoilCli, SharedFilesCheckAndPrepare) {
+    const fs::path shared = CORVANE_SHARED_AIRFOILS;
+    if (!fs::exists(shared / "clarky-lednicer.dat")) GTEST_SKIP() << "no shared airfoils";
+    test::TempDir dir;
+    CliRun r = cli(dir, "check '" + (shared / "clarky-lednicer.dat").string() + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Layout=two-surface (61 + 61 points)"), std::string::npos) << r.out;
+
+    r = cli(dir, "prepare --root '" + (shared / "clarky.dat").string() + "' --tip '" +
+                     (shared / "ag455.dat").string() + "' --points 101 --out-root '" +
+                     (dir / "r.dat").string() + "' --out-tip '" + (dir / "t.dat").string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("LeadingEdgeIndex=51\n"), std::string::npos) << r.out;
+    const Profile root = readProfile(dir / "r.dat"), tip = readProfile(dir / "t.dat");
+    ASSERT_EQ(root.size(), 101u);
+    ASSERT_EQ(tip.size(), 101u);
+    EXPECT_EQ(std::min_element(root.x.begin(), root.x.end()) - root.x.begin(), 50);
+    EXPECT_EQ(std::min_element(tip.x.begin(), tip.x.end()) - tip.x.begin(), 50);
+
+    // A bad side writes neither file.
+    r = cli(dir, "prepare --root '" + (shared / "clarky.dat").string() + "' --tip '" +
+                     (dir / "none.dat").string() + "' --points 101 --out-root '" +
+                     (dir / "r2.dat").string() + "' --out-tip '" + (dir / "t2.dat").string() + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error Number 53"), std::string::npos) << r.err;
+    EXPECT_FALSE(fs::exists(dir / "r2.dat"));
+}
+
+}  // namespace
+}  // namespace corvane
