@@ -8,7 +8,7 @@ namespace corvane {
 
 CutSetPaths setPathsFor(const Workspace& ws, const std::string& setArgument) {
     if (setArgument.empty()) return workingSetPaths(ws.appFolder());
-    std::filesystem::path step(setArgument);
+    std::filesystem::path step = std::filesystem::absolute(setArgument);
     const std::string name = step.filename().string();
     const bool hasCt1 = name.size() > 4 && (name.ends_with(".ct1") || name.ends_with(".CT1"));
     if (!hasCt1) step += ".ct1";
