@@ -119,7 +119,9 @@ void PreciseWaitUntil(Workspace& ws, int64_t target) {
     waitFrom(ws, ws.clock().now(), target);
 }
 
-void ClearStepBits(Workspace& ws) {
+namespace {
+
+void clearStepBits(Workspace& ws) {
     requirePort(ws);
     const DerivedSettings& d = ws.settings.derived;
     PortIo& port = ws.port();
@@ -127,6 +129,14 @@ void ClearStepBits(Workspace& ws) {
     port.clrPortBit(dataPort(ws), d.X2.StepBit);
     port.clrPortBit(dataPort(ws), d.Y1.StepBit);
     port.clrPortBit(dataPort(ws), d.Y2.StepBit);
+}
+
+}  // namespace
+
+// Every move begins with a ClearStepBits: its ticks then keep a schedule of their own.
+void ClearStepBits(Workspace& ws) {
+    clearStepBits(ws);
+    restartTickSchedule(ws.motion);
 }
 
 // One tick on the data register (one line per bit group):
@@ -174,7 +184,7 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     m.PositionUpdatePending = true;
     const int64_t minPulse = waitCounts(frequency, kMinPulseMs);
     PreciseWaitUntil(ws, std::max(ideal + s.highCounts, now + minPulse));
-    ClearStepBits(ws);
+    clearStepBits(ws);
     // The low time counts from the clearing of the step bits; the yield runs inside it.
     const int64_t lowEnd = clock.now() + waitCounts(frequency, Fixed4::fromInt(1));
     if (yield) yield();

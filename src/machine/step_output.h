@@ -54,11 +54,13 @@ void PreciseWait(Workspace& ws, Fixed4 ms);
 // The same up to the clock count `target`; returns at once (no update) when it has passed.
 void PreciseWaitUntil(Workspace& ws, int64_t target);
 
-// The next tick begins a new schedule: at the start of every move, after a pause.
+// The next tick begins a new schedule: at the start of every move (ClearStepBits does it),
+// after a pause.
 inline void restartTickSchedule(MotionState& m) { m.schedule.open = false; }
 
-// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort. StepPulse and
-// ClearStepBits refuse without a known port (RunError PermissionDenied, portRefusal()).
+// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
+// schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port
+// (RunError PermissionDenied, portRefusal()).
 void ClearStepBits(Workspace& ws);
 
 // One tick at `speed` on the move's schedule: waits for the tick's time (never early), writes,
