@@ -1,6 +1,5 @@
-// What the tick-timing benchmarks share: a synthetic working set, the pins, and the figures
-// (mean period against the ideal 1000 / (StepsPerMm x speed) ms, and how far single periods and
-// the tick start times stray from the ideal schedule).
+// What the tick-timing benchmarks share: a synthetic working set, the pins, the speeds and the
+// figures the cut recorded (mean period error, period deviations, schedule drift, late ticks).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -8,11 +7,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <string>
 #include <vector>
 
+#include "machine/tick_timing.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/simulated_port.h"
@@ -63,35 +64,29 @@ struct BenchSet {
     }
 };
 
-// Tick start times (ns) -> counters.
-inline void report(benchmark::State& state, const std::vector<int64_t>& starts, double speed) {
-    const double ideal = 1e9 / (kStepsPerMm * speed);
-    if (starts.size() < 2) return;
-    const size_t n = starts.size();
-    const double mean = static_cast<double>(starts.back() - starts.front()) / (n - 1);
-    std::vector<double> periodDev, scheduleDev;
-    for (size_t i = 1; i < n; ++i)
-        periodDev.push_back(std::abs(static_cast<double>(starts[i] - starts[i - 1]) - ideal));
-    for (size_t i = 0; i < n; ++i)
-        scheduleDev.push_back(std::abs(static_cast<double>(starts[i] - starts[0]) - i * ideal));
-    auto p99 = [](std::vector<double> v) {
-        std::sort(v.begin(), v.end());
-        return v[static_cast<size_t>(0.99 * (v.size() - 1))];
-    };
-    state.counters["ticks"] = static_cast<double>(n);
-    state.counters["ideal_us"] = ideal / 1e3;
-    state.counters["mean_us"] = mean / 1e3;
-    state.counters["mean_err_pct"] = 100.0 * (mean - ideal) / ideal;
-    state.counters["period_p99_us"] = p99(periodDev) / 1e3;
-    state.counters["period_max_us"] = *std::max_element(periodDev.begin(), periodDev.end()) / 1e3;
-    state.counters["sched_p99_us"] = p99(scheduleDev) / 1e3;
-    state.counters["sched_max_us"] =
-        *std::max_element(scheduleDev.begin(), scheduleDev.end()) / 1e3;
+// The figures the cut itself recorded (the same corvane-cli run and latency-test print).
+inline void report(benchmark::State& state, const TickFigures& f) {
+    state.counters["ticks"] = static_cast<double>(f.ticks);
+    state.counters["mean_err_pct"] = f.meanPeriodErrorPct;
+    state.counters["p50_us"] = f.p50Us;
+    state.counters["p99_us"] = f.p99Us;
+    state.counters["max_us"] = f.maxUs;
+    state.counters["drift_us"] = f.driftMaxUs;
+    state.counters["drift_ticks"] = f.driftMaxPeriods;
+    state.counters["late_100us"] = static_cast<double>(f.lateOver100Us);
+    state.counters["late_1ms"] = static_cast<double>(f.lateOver1Ms);
 }
 
-// About two seconds of cutting at each speed.
+// Seconds of cutting at each speed: CORVANE_BENCH_SECONDS, else 10.
 inline int ticksFor(double speed) {
-    return static_cast<int>(2.0 * kStepsPerMm * speed);
+    const char* env = std::getenv("CORVANE_BENCH_SECONDS");
+    const double seconds = env ? std::atof(env) : 10.0;
+    return static_cast<int>(seconds * kStepsPerMm * speed);
+}
+
+// Speeds as slider tenths of a mm/s: 1, 3.1 and the slider top 6.2 mm/s.
+inline void speeds(benchmark::internal::Benchmark* b) {
+    b->Arg(10)->Arg(31)->Arg(62)->Iterations(1)->Unit(benchmark::kSecond);
 }
 
 }  // namespace corvane::bench

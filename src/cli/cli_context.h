@@ -54,5 +54,6 @@ void addAirfoilCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner)
 void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -13,6 +13,7 @@
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
 #include "machine/step_output.h"
+#include "machine/tick_timing.h"
 #include "machine/wire_guard.h"
 #include "platform/port_select.h"
 #include "platform/tracing_port.h"
@@ -131,7 +132,10 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                                              options->foam ? "Module 11, BC" : "Module 10, BC"));
                 if (!outcome.error->detail().empty()) printMessage(outcome.error->detail());
             }
-            std::cout << summaryLine(outcome, ws.clock()) << std::endl;
+            std::cout << summaryLine(outcome, ws.clock()) << "\nTick timing:\n"
+                      << describeTickFigures(outcome.timing)
+                      << "  Verdict: " << tickVerdict(outcome.timing) << std::endl;
+            if (!outcome.memoryRefusal.empty()) std::cerr << outcome.memoryRefusal << "\n";
             if (signal != 0) return 128 + signal;
             return outcome.end == CutEnd::Failed ? 1 : outcome.end == CutEnd::Stopped ? 130 : 0;
         };

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
     addScriptCommand(app, ctx, runner);
     addSimulateCommand(app, ctx, runner);
     addExportCommand(app, ctx, runner);
+    addLatencyTestCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;

@@ -3,7 +3,10 @@
 // others for most of a long high time.
 #include "machine/step_output.h"
 
+#include <algorithm>
+
 #include "common/run_error.h"
+#include "machine/tick_timing.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_io.h"
@@ -87,25 +90,38 @@ void PositionUpdate(Workspace& ws) {
     ws.setStatus(1, positionStatusText(ws.position));
 }
 
-void PreciseWait(Workspace& ws, Fixed4 ms) {
-    MonotonicClock& clock = ws.clock();
-    const int64_t frequency = clock.frequency();
-    const int64_t wait = waitCounts(frequency, ms);
-    const int64_t start = clock.now();
-    const int64_t target = start + wait;
-    // A wait of zero or less returns at once; a pending position update waits for the next.
+namespace {
+
+// The wait after its first reading `start`: a target already reached returns at once and the
+// pending position update waits for the next wait.
+void waitFrom(Workspace& ws, int64_t start, int64_t target) {
     if (start >= target) return;
-    const int64_t spin = frequency / 1'000'000 * kSpinMicros;
-    int64_t reading;
+    MonotonicClock& clock = ws.clock();
+    const int64_t spin = clock.frequency() / 1'000'000 * kSpinMicros;
     while (true) {
         if (ws.motion.PositionUpdatePending) PositionUpdate(ws);
-        reading = clock.now();
+        const int64_t reading = clock.now();
         if (reading >= target) break;
         if (target - reading > spin) clock.sleepUntil(target - spin);
     }
 }
 
-void ClearStepBits(Workspace& ws) {
+}  // namespace
+
+void PreciseWait(Workspace& ws, Fixed4 ms) {
+    MonotonicClock& clock = ws.clock();
+    const int64_t wait = waitCounts(clock.frequency(), ms);
+    const int64_t start = clock.now();
+    waitFrom(ws, start, start + wait);
+}
+
+void PreciseWaitUntil(Workspace& ws, int64_t target) {
+    waitFrom(ws, ws.clock().now(), target);
+}
+
+namespace {
+
+void clearStepBits(Workspace& ws) {
     requirePort(ws);
     const DerivedSettings& d = ws.settings.derived;
     PortIo& port = ws.port();
@@ -113,6 +129,14 @@ void ClearStepBits(Workspace& ws) {
     port.clrPortBit(dataPort(ws), d.X2.StepBit);
     port.clrPortBit(dataPort(ws), d.Y1.StepBit);
     port.clrPortBit(dataPort(ws), d.Y2.StepBit);
+}
+
+}  // namespace
+
+// Every move begins with a ClearStepBits: its ticks then keep a schedule of their own.
+void ClearStepBits(Workspace& ws) {
+    clearStepBits(ws);
+    restartTickSchedule(ws.motion);
 }
 
 // One tick on the data register (one line per bit group):
@@ -126,18 +150,49 @@ void ClearStepBits(Workspace& ws) {
 //            ^ PortOut(byte)        ^ ClearStepBits       ^ next PortOut
 //            position update runs inside the high wait (or the low wait when high <= 0)
 //
-// The period is StepHighTimeMs + 1 ms = 1000 / (StepsPerMm x speed) ms plus the port writes.
-void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed) {
+// The period is StepHighTimeMs + 1 ms = 1000 / (StepsPerMm x speed) ms, kept on the schedule:
+// the clear falls at origin + k x period + high whatever the write's lateness, so a late tick
+// is shortened (down to the 20 us pulse) and the ticks after it come back onto the schedule.
+void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::function<void()>& yield) {
     requirePort(ws);
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
+    MonotonicClock& clock = ws.clock();
+    const int64_t frequency = clock.frequency();
+    const Fixed4 high = std::max(m.StepHighTimeMs, kMinPulseMs);
+    TickSchedule& s = m.schedule;
+    int64_t now = clock.now();
+    const bool restart = !s.open || high != s.highMs ||
+                         now - (s.origin + s.index * s.periodCounts) >
+                             frequency / 1'000'000 * kHoldMicros;
+    if (restart) {
+        s.open = true;
+        s.origin = now;
+        s.index = 0;
+        s.highMs = high;
+        s.highCounts = waitCounts(frequency, high);
+        s.periodCounts = s.highCounts + waitCounts(frequency, Fixed4::fromInt(1));
+    }
+    const int64_t ideal = s.origin + s.index * s.periodCounts;
+    // Never early: a tick that comes before its time waits for it.
+    if (now < ideal) {
+        PreciseWaitUntil(ws, ideal);
+        now = clock.now();
+    }
     m.LastPortByte = portByte;
     ws.port().portOut(dataPort(ws), portByte);
     m.PositionUpdatePending = true;
-    PreciseWait(ws, m.StepHighTimeMs);
-    ClearStepBits(ws);
-    // The low time counts from the clearing of the step bits.
-    PreciseWait(ws, Fixed4::fromInt(1));
+    const int64_t minPulse = waitCounts(frequency, kMinPulseMs);
+    PreciseWaitUntil(ws, std::max(ideal + s.highCounts, now + minPulse));
+    clearStepBits(ws);
+    // The low time counts from the clearing of the step bits; the yield runs inside it.
+    const int64_t lowEnd = clock.now() + waitCounts(frequency, Fixed4::fromInt(1));
+    if (yield) yield();
+    PreciseWaitUntil(ws, lowEnd);
+    // A yield that outlasted the low time must not lose this tick's position update.
+    if (m.PositionUpdatePending) PositionUpdate(ws);
+    if (m.timing) m.timing->record(now, ideal, s.periodCounts, restart);
+    ++s.index;
 }
 
 namespace {

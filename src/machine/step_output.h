@@ -3,12 +3,26 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 
 #include "common/fixed_point.h"
 
 namespace corvane {
 
 class Workspace;
+class TickTiming;
+
+// The schedule a move's ticks keep: tick k is written at origin + k x period and its step bits
+// fall at origin + k x period + high, so lateness of one tick is made up by the next ones
+// instead of adding up. Counts of the workspace's clock.
+struct TickSchedule {
+    bool open = false;  // false: the next tick begins a new schedule at its own start
+    int64_t origin = 0;
+    int64_t index = 0;  // k of the next tick
+    int64_t highCounts = 0;
+    int64_t periodCounts = 0;
+    Fixed4 highMs;  // the high time the schedule was made for: another one restarts it
+};
 
 // Program-wide motion state.
 struct MotionState {
@@ -18,7 +32,15 @@ struct MotionState {
     Fixed4 DelayWaitMs;  // the wait at a delay point of a script's cut-file set
     uint8_t LastPortByte = 0;
     bool PositionUpdatePending = false;
+    TickSchedule schedule;
+    TickTiming* timing = nullptr;  // records every tick's lateness while set (a cut's figures)
 };
+
+// The shortest step pulse (write to clear) and the shortest low time of a tick.
+constexpr Fixed4 kMinPulseMs = Fixed4::fromRaw(200);  // 20 us
+// A tick later than this on its schedule was held (a modal pause, a stop and a new move), not
+// slowed: its schedule restarts rather than racing to make the hold up.
+constexpr int64_t kHoldMicros = 100'000;
 
 // 1000 / (StepsPerMm x speed) - 1 ms, four decimals. RunError DivisionByZero for speed 0 or
 // StepsPerMm 0.
@@ -30,14 +52,24 @@ void PositionUpdate(Workspace& ws);
 
 // Spins on the clock for `ms`; runs the position update inside the wait when one is pending.
 void PreciseWait(Workspace& ws, Fixed4 ms);
+// The same up to the clock count `target`; returns at once (no update) when it has passed.
+void PreciseWaitUntil(Workspace& ws, int64_t target);
 
-// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort. StepPulse and
-// ClearStepBits refuse without a known port (RunError PermissionDenied, portRefusal()).
+// The next tick begins a new schedule: at the start of every move (ClearStepBits does it),
+// after a pause.
+inline void restartTickSchedule(MotionState& m) { m.schedule.open = false; }
+
+// Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
+// schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port
+// (RunError PermissionDenied, portRefusal()).
 void ClearStepBits(Workspace& ws);
 
-// One tick at `speed`: high time, write, wait, clear step bits, 1 ms low. The caller yields
-// and tests its stop flag after it.
-void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed);
+// One tick at `speed` on the move's schedule: waits for the tick's time (never early), writes,
+// holds the step bits until the schedule's clear time (at least kMinPulseMs), clears them and
+// holds the low level at least 1 ms, `yield` running inside that millisecond. A new high time
+// (the speed changed) restarts the schedule at this tick. The caller tests its stop flag after.
+void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
+               const std::function<void()>& yield = {});
 
 // The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
 // record the result in the workspace's wire state. Switching off always drives the inactive

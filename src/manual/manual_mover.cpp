@@ -39,6 +39,7 @@ MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t s
     MovingScope scope(moving_);
     stopFlag_ = 0;
     stepsSent_ = 0;
+    restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own
     if (steps > 0 && speedIsZero(ws)) return MoveOutcome::SpeedZero;
     ClearStepBits(ws);
     for (int32_t i = 1; i <= steps; ++i) {
@@ -57,6 +58,7 @@ MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
     MovingScope scope(moving_);
     stopFlag_ = 0;
     stepsSent_ = 0;
+    restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own
     if (speedIsZero(ws)) return MoveOutcome::SpeedZero;
     ClearStepBits(ws);
     do {
@@ -72,6 +74,7 @@ MoveOutcome ManualMover::runPlan(Workspace& ws, const std::vector<uint8_t>& plan
     MovingScope scope(moving_);
     stopFlag_ = 0;
     stepsSent_ = 0;
+    restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own
     if (!plan.empty() && speedIsZero(ws)) return MoveOutcome::SpeedZero;
     ClearStepBits(ws);
     const size_t ticks = plan.size();

@@ -5,6 +5,7 @@
 
 #include "machine/step_output.h"
 #include "machine/workspace.h"
+#include "platform/memory_lock.h"
 #include "platform/monotonic_clock.h"
 #include "run/cut_tick.h"
 #include "run/working_set_reader.h"
@@ -72,6 +73,8 @@ bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
 // ignores Stop; the slices are measured against one deadline, so the pause keeps its length.
 bool CutRunner::pause(Fixed4 ms) {
     ++stats_.pauses;
+    // The machine stood still: the ticks after the pause keep a schedule of their own.
+    restartTickSchedule(ws_.motion);
     MonotonicClock& clock = ws_.clock();
     const int64_t perMs = std::max<int64_t>(1, clock.frequency() / 1000);
     const int64_t deadline = clock.now() + toInt64(ms.toDouble() * static_cast<double>(perMs));
@@ -92,6 +95,21 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
     running_ = true;
     stats_ = CutStats{};
     MonotonicClock& clock = ws_.clock();
+    // Made before the first tick: recording a tick allocates nothing.
+    TickTiming timing(clock.frequency());
+    const MemoryLock memory;
+    outcome.memoryRefusal = memory.refusal();
+    static bool toldUnlocked = false;  // the status bar says it once, not every cut
+    if (!memory.locked() && !toldUnlocked) {
+        toldUnlocked = true;
+        ws_.setStatus(2, memory.refusal());
+    }
+    struct Recording {
+        MotionState& m;
+        ~Recording() { m.timing = nullptr; }
+    } recording{ws_.motion};
+    ws_.motion.timing = &timing;
+    restartTickSchedule(ws_.motion);
     const int64_t start = clock.now();
     try {
         outcome.end = CutEnd::Completed;
@@ -137,6 +155,7 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
     }
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
+    outcome.timing = timing.figures();
     running_ = false;
     return outcome;
 }

@@ -10,6 +10,7 @@
 
 #include "common/fixed_point.h"
 #include "common/run_error.h"
+#include "machine/tick_timing.h"
 
 namespace corvane {
 
@@ -42,6 +43,8 @@ struct CutOutcome {
     CutEnd end = CutEnd::Completed;
     std::optional<RunError> error;  // set when end is Failed
     CutStats stats;
+    TickFigures timing;  // how well the ticks kept their schedule
+    std::string memoryRefusal;  // why the pages could not be locked (empty when they were)
 };
 
 class CutRunner {

@@ -86,16 +86,19 @@ TEST(StepPulse, RegisterSequenceAndTimingOfOneTick) {
     EXPECT_EQ(m.port.reg(888), 64);
 }
 
-TEST(StepPulse, AboveTheSliderTopThePositionUpdateRunsInTheLowWait) {
+// Above the slider top the high time is negative: the pulse still lasts 20 us, and the
+// position update runs once inside it.
+TEST(StepPulse, AboveTheSliderTopThePulseKeepsTwentyMicroseconds) {
     test::TestMachine m;
     m.ws.position.HomeSet = true;
     Recorder rec(m);
     StepPulse(m.ws, m.ws.settings.derived.X2Back, Fixed4::fromInt(10));  // high time < 0
     ASSERT_EQ(rec.events.size(), 6u);
     EXPECT_EQ(rec.events[0].what, "OUT 888 48");
-    EXPECT_EQ(rec.events[1].what.substr(0, 3), "CLR");
-    EXPECT_EQ(rec.events[5].what,
+    EXPECT_EQ(rec.events[1].what,
               "STATUS 1 X1, Y1 = 00000.000, 00000.000   X2, Y2 = 00000.006, 00000.000");
+    EXPECT_EQ(rec.events[2].what.substr(0, 3), "CLR");
+    EXPECT_GE(rec.events[2].at - rec.events[0].at, 20'000);
     EXPECT_FLOAT_EQ(m.ws.position.Position.X2, static_cast<float>(1.0 / 158));
 }
 

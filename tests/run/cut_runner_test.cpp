@@ -258,9 +258,11 @@ TEST(CutRunner, SpeedChangesTakeEffectAtTheNextTick) {
     };
     ASSERT_EQ(runner.run(Fixed4::fromInt(1)).end, CutEnd::Completed);
     ASSERT_EQ(high.size(), 4u);
-    // 5.3291 ms at 1 mm/s, 0.2658 ms at 5 mm/s; never shorter than asked.
+    // 5.3291 ms at 1 mm/s, 0.2658 ms at 5 mm/s from the tick after the change (which starts a
+    // new schedule, so its high time is whole). The clear keeps the schedule: a tick a few clock
+    // reads late is that much shorter.
     EXPECT_GE(high[0], 5'329'100);
-    EXPECT_GE(high[1], 5'329'100);
+    EXPECT_NEAR(high[1], 5'329'100, 10'000);
     EXPECT_GE(high[2], 265'800);
     EXPECT_LT(high[2], 1'000'000);
     EXPECT_LT(high[3], 1'000'000);

@@ -148,6 +148,10 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     percentLabel_->setMinimumWidth(30);
     row->addWidget(percentLabel_);
     row->addWidget(new QLabel(QStringLiteral("%"), controls_));
+    speedErrorLabel_ = new QLabel(controls_);
+    speedErrorLabel_->setObjectName(QStringLiteral("speedErrorLabel"));
+    row->addSpacing(12);
+    row->addWidget(speedErrorLabel_);
     row->addStretch(1);
 
     progress_ = new CutProgressView(*this, variant_.view);
@@ -164,16 +168,19 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     loadingRow->addWidget(loadingBar_);
     loadingFrame_->hide();
 
-    runner_.yield = [] { QCoreApplication::processEvents(); };
+    paced_ = std::make_unique<PacedYield>(ws_);
+    runner_.yield = [this] { paced_->yield(); };
     runner_.onSegmentDone = [this](int g) {
         progress_->markSegment(g);
         emit segmentMarked(g);
     };
     runner_.onTick = [this](const CutStats& stats) {
-        const int percent = stats.percentComplete();
-        if (percent != lastPercent_ && !runner_.stopRequested()) {
-            lastPercent_ = percent;
-            percentLabel_->setText(QString::number(percent));
+        if (!runner_.stopRequested()) pendingPercent_ = stats.percentComplete();
+    };
+    paced_->onPaint = [this] {
+        if (pendingPercent_ != lastPercent_ && !runner_.stopRequested()) {
+            lastPercent_ = pendingPercent_;
+            percentLabel_->setText(QString::number(lastPercent_));
         }
     };
 
@@ -362,7 +369,9 @@ void WingCutWindow::beginCut() {
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
     lastPercent_ = -1;
+    pendingPercent_ = 0;
     percentLabel_->setText(QStringLiteral("0"));
+    speedErrorLabel_->clear();
     Fixed4 pauseMs;
     try {
         pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
@@ -371,7 +380,11 @@ void WingCutWindow::beginCut() {
         finish();
         return;
     }
+    paced_->begin();
     lastOutcome_ = runner_.run(pauseMs);
+    paced_->end();
+    if (lastOutcome_->timing.ticks >= 2)
+        speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
     if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
     finish();
 }
@@ -407,6 +420,7 @@ void WingCutWindow::switchWire() {
 // two ticks until the operator confirms.
 void WingCutWindow::pauseCut() {
     dialogs_.message(u("切割暂停\n点击确定继续"));
+    restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
 }
 
 void WingCutWindow::onSlider(int value) {

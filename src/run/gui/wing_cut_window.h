@@ -8,6 +8,7 @@
 
 #include "generate/cut_generator.h"
 #include "run/cut_runner.h"
+#include "run/gui/paced_yield.h"
 #include "run/progress_geometry.h"
 
 class QLabel;
@@ -60,6 +61,7 @@ public:
     Toolbar& toolbar() { return *toolbar_; }
     // How the last cut ended (nothing before the first).
     const std::optional<CutOutcome>& lastOutcome() const { return lastOutcome_; }
+    const PacedYield& pacedYield() const { return *paced_; }
 
     // The design-time and state captions of toolbar button 3 (the foam window's closed caption
     // is its variant's).
@@ -111,12 +113,15 @@ private:
     bool activating_ = false;
     bool returnFromModal_ = false;
     int lastPercent_ = -1;
+    int pendingPercent_ = 0;  // shown at the next paint slot
 
     Toolbar* toolbar_ = nullptr;
     QSlider* slider_ = nullptr;
     QLabel* speedLabel_ = nullptr;    // Label4
     QLineEdit* pauseText_ = nullptr;  // Text1
     QLabel* percentLabel_ = nullptr;  // Label5
+    QLabel* speedErrorLabel_ = nullptr;  // the last cut's mean speed error
+    std::unique_ptr<PacedYield> paced_;  // the yield of a cut, texts at most 30 a second
     QWidget* controls_ = nullptr;
     QGroupBox* loadingFrame_ = nullptr;
     QProgressBar* loadingBar_ = nullptr;
