@@ -51,5 +51,6 @@ void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
 void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addAirfoilCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addLoadCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli
