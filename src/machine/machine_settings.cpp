@@ -46,11 +46,10 @@ void SettingsFields::resetDefaults() {
 
 namespace {
 
-// A check box takes 0, 1 or 2 (grey); anything else is an invalid property value.
+// A check box takes 0, 1 or 2 (grey); anything else is an invalid property value. A Boolean
+// counts as its number: #FALSE# is 0, #TRUE# is -1 and so out of range.
 int checkBoxValue(const RecordValue& v) {
-    double n = v.asNumber();
-    if (v.kind == RecordValue::Kind::Boolean) throw RunError(ErrorNumber::InvalidPropertyValue);
-    int16_t whole = toInt16(n);
+    int16_t whole = toInt16(v.asNumber());
     if (whole < 0 || whole > 2) throw RunError(ErrorNumber::InvalidPropertyValue);
     return whole;
 }

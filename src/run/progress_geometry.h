@@ -16,6 +16,14 @@ struct ScaleFactors {
 // Both 1 for equal chords; otherwise the smaller side gets smaller chord / larger chord.
 ScaleFactors scaleFactorsFor(double leftChord, double rightChord);
 
+// The numbers a runner's views start from: drawing limits and view window (x0, y0, x1, y1),
+// and whether the two frames stand side by side (the foam runner) or one above the other.
+struct ProgressViewNumbers {
+    double limits[4] = {-0.1, -0.1, 1.1, 0.1};
+    double viewWindow[4] = {-0.1, -1.0, 1.0, 1.0};
+    bool sideBySide = false;
+};
+
 struct ProgressLine {
     double x0, y0, x1, y1;
 };

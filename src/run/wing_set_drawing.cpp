@@ -11,30 +11,42 @@ std::optional<double> washoutDegrees(const std::string& flag, const std::string&
     return leadingNumber(angleText);
 }
 
-WingSetDrawing loadWingSetDrawing(const Workspace& ws) {
+WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     WingSetDrawing out;
     using R = WingSetDrawing::Result;
+    const bool wing = kind == CutSetKind::Wing;
+    const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;
     try {
-        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), 8);
+        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), wanted);
+        // A short file is an error of the foam activation like a missing one.
+        if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {
         out.result = R::DatInfoUnreadable;
         out.error = e;
         return out;
     }
-    if (fields.size() < 8) {
+    if (fields.size() < wanted) {
         out.result = R::WashoutMissing;
         return out;
     }
     WingDatInfo& info = out.info;
     info.leftPath = fields[0];
     info.rightPath = fields[1];
-    info.leftChord = leadingNumber(fields[2]);
-    info.rightChord = leadingNumber(fields[3]);
-    info.leftWashoutFlag = fields[4];
-    info.rightWashoutFlag = fields[5];
-    info.leftAngleText = fields[6];
-    info.rightAngleText = fields[7];
+    try {
+        info.leftChord = leadingNumber(fields[2]);
+        info.rightChord = leadingNumber(fields[3]);
+    } catch (const RunError& e) {  // a size too large to read
+        out.result = R::DatInfoUnreadable;
+        out.error = e;
+        return out;
+    }
+    if (wing) {
+        info.leftWashoutFlag = fields[4];
+        info.rightWashoutFlag = fields[5];
+        info.leftAngleText = fields[6];
+        info.rightAngleText = fields[7];
+    }
 
     const std::string* paths[2] = {&info.leftPath, &info.rightPath};
     Profile* profiles[2] = {&out.left, &out.right};

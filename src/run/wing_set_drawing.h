@@ -1,12 +1,14 @@
-// What the wing runner loads on activation before it draws: the DAT-information file of the
-// working set (eight values for a wing set), the two profiles it names, their equal length, the
-// washout shear and the scale factors. Each way it can fail is told apart for the window.
+// What the runners load on activation before they draw: the DAT-information file of the working
+// set (eight values for the wing runner, four for the foam runner), the two profiles it names,
+// their equal length, the washout shear (wing only) and the scale factors. Each way it can fail
+// is told apart for the window.
 #pragma once
 
 #include <optional>
 #include <string>
 
 #include "common/run_error.h"
+#include "generate/cut_generator.h"
 #include "generate/cut_set_layout.h"
 #include "run/progress_geometry.h"
 
@@ -17,21 +19,22 @@ class Workspace;
 struct WingSetDrawing {
     enum class Result {
         Ok,
-        DatInfoUnreadable,  // datinfo.ct3 cannot be opened: `error`
-        WashoutMissing,     // fewer than eight values (a foam set)
+        DatInfoUnreadable,  // datinfo.ct3 cannot be opened (foam: or is short): `error`
+        WashoutMissing,     // wing: fewer than eight values (a foam set)
         UnequalProfiles,    // the two profiles differ in their number of points
         ProfileUnreadable,  // a profile file cannot be read: `failedPath`, `error`
     };
     Result result = Result::Ok;
     std::optional<RunError> error;
     std::string failedPath;
-    WingDatInfo info;
+    WingDatInfo info;     // foam: the washout fields stay at their "0" defaults
     Profile left, right;  // after washout
     ScaleFactors scale;
 };
 
-// Reads datinfo.ct3 from the application folder and the profiles it names.
-WingSetDrawing loadWingSetDrawing(const Workspace& ws);
+// Reads datinfo.ct3 from the application folder and the profiles it names. A foam runner reads
+// four values (a wing set's further ones are ignored) and never shears.
+WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the
 // angle when the flag is exactly "1", else nothing.

@@ -340,6 +340,12 @@ TEST(MachineSettings, BadValuesStopAtTheirField) {
     EXPECT_EQ(loadValues(v).error, 380);
     v[kLeadIn] = "2";
     EXPECT_EQ(loadValues(v).error, 0);
+    v[kLeadIn] = "#FALSE#";  // a Boolean counts as its number: false is 0
+    v[kReverseY2] = "#FALSE#";
+    Loaded f = loadValues(v);
+    EXPECT_EQ(f.error, 0);
+    EXPECT_EQ(f.s.fields.lead_in, 0);
+    EXPECT_EQ(f.s.fields.reverseY2, 0);
     v = test::resetDefaultsValues();
     v[kActiveLow] = "\"maybe\"";
     EXPECT_EQ(loadValues(v).error, 13);

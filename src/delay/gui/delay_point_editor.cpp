@@ -6,7 +6,6 @@
 #include <QGroupBox>
 #include <QKeyEvent>
 #include <QListWidget>
-#include <QMainWindow>
 #include <QMenu>
 #include <QProgressBar>
 #include <QScrollBar>
@@ -198,13 +197,13 @@ std::vector<int> DelayPointEditor::listedSteps() const {
 
 void DelayPointEditor::load() {
     loaded_ = true;
-    // The window takes the main window's client area, 100 twips narrower.
+    // The window takes the main window's client area, 100 twips narrower, short enough that its
+    // title bar and frame leave the main window's status bar in view.
     if (QWidget* frame = frameOf(*this)) {
-        const QWidget* inner = frame;
-        if (const auto* main = qobject_cast<const QMainWindow*>(frame))
-            if (main->centralWidget() != nullptr) inner = main->centralWidget();
+        const QWidget* inner = innerAreaOf(*frame);
         const int w = inner->width() - twipsToPixels(100, inner->logicalDpiX());
-        resize(std::max(w, 400), std::max(inner->height(), 300));
+        resize(fitInInnerArea(*this, QSize(std::max(w, 400), std::max(inner->height(), 300)),
+                              Placement::Corner, frame));
     } else if (!testAttribute(Qt::WA_Resized)) {
         resize(1000, 680);
     }
@@ -495,10 +494,10 @@ void DelayPointEditor::onScroll(int value) {
 // The list
 
 void DelayPointEditor::setActiveCountToList() {
-    // The count follows the list at once; the points follow with it, so the count never names
-    // more points than the set holds and the status tells which points are active.
-    ws_.delays.ActiveDelayPoints = listedSteps();
-    ws_.delays.ActiveDelayPointCount = list_->count();
+    // Only the count follows the list at once; the points change on a saved list alone, so a No
+    // to the save question still keeps them. The count never names more points than the set has.
+    ws_.delays.ActiveDelayPointCount =
+        std::min(list_->count(), static_cast<int>(ws_.delays.ActiveDelayPoints.size()));
     showDelayStatus(ws_);
 }
 

@@ -92,7 +92,7 @@ QLineEdit* PlanformWindow::makeBox(std::string_view name) {
     b->setStyleSheet(entered ? QStringLiteral("QLineEdit { background: white; color: black; }")
                              : QStringLiteral("QLineEdit { background: #ff6060; color: black; }"));
     b->setProperty("calculated", !entered);
-    b->setMinimumWidth(70);
+    b->setMinimumWidth(widthToShow(*b, QStringLiteral("1234.56")));
     boxes_.push_back(b);
     return b;
 }

@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "delay/active_delay_set.h"
+#include "delay/gui/delay_point_editor.h"
 #include "generate/airfoil_input.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
@@ -18,11 +19,6 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
-
-#if __has_include("delay/gui/delay_point_editor.h")
-#include "delay/gui/delay_point_editor.h"
-#define CORVANE_HAS_DELAY_EDITOR 1
-#endif
 
 namespace corvane {
 
@@ -34,11 +30,18 @@ QString q(const std::string& s) {
 
 }  // namespace
 
-WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent), ws_(ws), dialogs_(dialogs), generator_(ws) {
-    setObjectName("Form14");
+WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
+                                           CutSetKind kind)
+    : QWidget(parent),
+      kind_(kind),
+      errorLabel_(kind == CutSetKind::Wing ? kWingGenerationLabel : kFoamGenerationLabel),
+      ws_(ws),
+      dialogs_(dialogs),
+      generator_(ws) {
+    const bool wing = kind_ == CutSetKind::Wing;
+    setObjectName(wing ? "Form14" : "Form1");
     setWindowFlag(Qt::Window);
-    setWindowTitle("机翼切割 - 生成切割文件");
+    setWindowTitle(wing ? "机翼切割 - 生成切割文件" : "泡沫切割 - 生成切割文件");
 
     toolbar_ = new Toolbar(this);
     toolbar_->setButtons({{"Generate", "Generate", "generate", "Generate Cut File"},
@@ -73,14 +76,19 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     rightPath_ = text("Text2", "");
     leftChord_ = text("Text6", "");
     rightChord_ = text("Text7", "");
+    // Room for a size next to the foam window's longer labels.
+    leftChord_->setMinimumWidth(90);
+    rightChord_->setMinimumWidth(90);
     step_ = text("Text5", "");
     step_->setReadOnly(true);
-    leftAmount_ = text("left_amount", "0");
-    rightAmount_ = text("right_amount", "0");
-    leftCheck_ = new QCheckBox("Include +/- washout", this);
-    leftCheck_->setObjectName("left_check");
-    rightCheck_ = new QCheckBox("Include +/- washout", this);
-    rightCheck_->setObjectName("right_check");
+    if (wing) {
+        leftAmount_ = text("left_amount", "0");
+        rightAmount_ = text("right_amount", "0");
+        leftCheck_ = new QCheckBox("Include +/- washout", this);
+        leftCheck_->setObjectName("left_check");
+        rightCheck_ = new QCheckBox("Include +/- washout", this);
+        rightCheck_->setObjectName("right_check");
+    }
     segments_ = label("Label6", "");
     building_ = label("Label12", "建立切割文件");
     progress_ = new QProgressBar(this);
@@ -97,17 +105,23 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     grid->addWidget(label("Label2", "选择右侧机翼切割形状DAT数据文件"), 2, 0, 1, 4);
     grid->addWidget(rightPath_, 3, 0, 1, 3);
     grid->addWidget(browseButton("Command3", false), 3, 3);
-    grid->addWidget(label("Label3", "Calculated Left Tower Cord"), 4, 0);
+    grid->addWidget(label("Label3", wing ? "Calculated Left Tower Cord"
+                                         : "Calculated Left Tower Horizontal Size"),
+                    4, 0);
     grid->addWidget(leftChord_, 4, 1);
-    grid->addWidget(label("Label4", "Calculated Right Tower Cord"), 4, 2);
+    grid->addWidget(label("Label4", wing ? "Calculated Right Tower Cord"
+                                         : "Calculated Right Tower Horizontal Size"),
+                    4, 2);
     grid->addWidget(rightChord_, 4, 3);
-    // Each side's washout under its own chord.
-    grid->addWidget(leftCheck_, 5, 0, 1, 2);
-    grid->addWidget(rightCheck_, 5, 2, 1, 2);
-    grid->addWidget(label("Label7", "Degrees"), 6, 0);
-    grid->addWidget(leftAmount_, 6, 1);
-    grid->addWidget(label("Label8", "Degrees"), 6, 2);
-    grid->addWidget(rightAmount_, 6, 3);
+    if (wing) {
+        // Each side's washout under its own chord.
+        grid->addWidget(leftCheck_, 5, 0, 1, 2);
+        grid->addWidget(rightCheck_, 5, 2, 1, 2);
+        grid->addWidget(label("Label7", "Degrees"), 6, 0);
+        grid->addWidget(leftAmount_, 6, 1);
+        grid->addWidget(label("Label8", "Degrees"), 6, 2);
+        grid->addWidget(rightAmount_, 6, 3);
+    }
     grid->addWidget(label("Label5", "Cutting Step"), 7, 0);
     grid->addWidget(step_, 7, 1);
     grid->addWidget(segments_, 7, 2);
@@ -179,15 +193,17 @@ GenerationStatus WingGenerationWindow::generate() {
     }
 
     GenerationRequest request;
-    request.kind = CutSetKind::Wing;
+    request.kind = kind_;
     request.leftPath = left;
     request.rightPath = right;
     request.leftChordText = leftChord_->text().toStdString();
     request.rightChordText = rightChord_->text().toStdString();
-    request.leftWashout = leftCheck_->isChecked();
-    request.rightWashout = rightCheck_->isChecked();
-    request.leftAngleText = leftAmount_->text().toStdString();
-    request.rightAngleText = rightAmount_->text().toStdString();
+    if (kind_ == CutSetKind::Wing) {
+        request.leftWashout = leftCheck_->isChecked();
+        request.rightWashout = rightCheck_->isChecked();
+        request.leftAngleText = leftAmount_->text().toStdString();
+        request.rightAngleText = rightAmount_->text().toStdString();
+    }
 
     GenerationCallbacks callbacks;
     callbacks.progress = [this](int segment, int points) { showProgress(segment, points); };
@@ -205,7 +221,7 @@ GenerationStatus WingGenerationWindow::generate() {
         outcome.messages.clear();
         QApplication::restoreOverrideCursor();
         waitCursor_ = false;
-        reportError(dialogs_, e, kWingGenerationLabel);
+        reportError(dialogs_, e, errorLabel_);
     }
     if (waitCursor_) QApplication::restoreOverrideCursor();
     waitCursor_ = false;
@@ -217,8 +233,7 @@ GenerationStatus WingGenerationWindow::generate() {
     if (outcome.status == GenerationStatus::Finished) {
         // The save step leaves the application folder as the dialog's starting folder.
         dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
-        if (runSaveCutFile(ws_, dialogs_, kWingGenerationLabel) == SaveStepResult::Cancelled)
-            hide();
+        if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();
     }
     return outcome.status;
 }
@@ -226,8 +241,10 @@ GenerationStatus WingGenerationWindow::generate() {
 void WingGenerationWindow::reset() {
     for (QLineEdit* field : {leftPath_, rightPath_, step_, leftChord_, rightChord_})
         field->setText(" ");
-    leftAmount_->setText("0");
-    rightAmount_->setText("0");
+    if (kind_ == CutSetKind::Wing) {
+        leftAmount_->setText("0");
+        rightAmount_->setText("0");
+    }
     progress_->hide();
 }
 
@@ -236,16 +253,9 @@ void WingGenerationWindow::stop() {
 }
 
 void WingGenerationWindow::addDelayPoints() {
-#ifdef CORVANE_HAS_DELAY_EDITOR
     QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
     DelayPointEditor::openFor(delayEditor_, ws_, dialogs_, owner, leftPath_->text(),
                               rightPath_->text());
-#else
-    if (isBlankPathField(leftPath_->text().toStdString()) ||
-        isBlankPathField(rightPath_->text().toStdString())) {
-        dialogs_.message(kDatMissingForDelayPoints, kDatFileNotFoundTitle);
-    }
-#endif
 }
 
 void WingGenerationWindow::done() {

@@ -1,6 +1,7 @@
-// The wing cut-file generation window (Form14, "机翼切割 - 生成切割文件"): two airfoil files, the
-// tower chords and washout become the working cut-file set through the core CutGenerator, with
-// progress per segment, Stop at the next segment, and the save step at the end.
+// The cut-file generation windows: wing (Form14, "机翼切割 - 生成切割文件") and foam (Form1,
+// "泡沫切割 - 生成切割文件", the same window without washout and sized by horizontal distance).
+// Two profile files, the tower sizes (and washout) become the working cut-file set through the
+// core CutGenerator, with progress per segment, Stop at the next segment, and the save step.
 #pragma once
 
 #include <QPointer>
@@ -26,8 +27,10 @@ class Workspace;
 class WingGenerationWindow : public QWidget {
     Q_OBJECT
 public:
-    // objectName "Form14"; created hidden. The frame writes the tower chords into Text6/Text7.
-    WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+    // objectName "Form14" (wing) or "Form1" (foam); created hidden. The frame writes the tower
+    // chords (foam: sizes) into Text6/Text7.
+    WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr,
+                         CutSetKind kind = CutSetKind::Wing);
     ~WingGenerationWindow() override;
 
     // Shows modeless and runs the activation steps (placement, delay-point status in panel 3).
@@ -49,6 +52,7 @@ public:
     void browse(bool left);
 
     bool isGenerating() const { return generating_; }
+    CutSetKind kind() const { return kind_; }
 
 protected:
     // The close box hides the window (fields kept); a running generation is stopped first.
@@ -60,6 +64,8 @@ private:
     void showProgress(int segment, int points);
     void endProgress();
 
+    const CutSetKind kind_;
+    const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
     Workspace& ws_;
     Dialogs& dialogs_;
     CutGenerator generator_;
@@ -69,6 +75,7 @@ private:
     QLineEdit* step_ = nullptr;        // Text5
     QLineEdit* leftChord_ = nullptr;   // Text6
     QLineEdit* rightChord_ = nullptr;  // Text7
+    // Wing only (null in the foam window).
     QCheckBox* leftCheck_ = nullptr;
     QCheckBox* rightCheck_ = nullptr;
     QLineEdit* leftAmount_ = nullptr;

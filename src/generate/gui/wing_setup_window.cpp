@@ -16,6 +16,7 @@
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/gui/planform_window.h"
+#include "generate/gui/setup_boxes.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -169,7 +170,7 @@ WingSetupWindow::WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     connect(command2_, &QPushButton::clicked, this, &WingSetupWindow::confirmConstantChord);
     for (int n : {1, 10}) {
         QLineEdit* box = text(n);
-        connect(box, &QLineEdit::textChanged, this, [this, box] { limitSpeed(box); });
+        connect(box, &QLineEdit::textChanged, this, [this, box] { limitCutSpeedBox(*box, ws_); });
     }
     connect(text(12), &QLineEdit::textChanged, this, &WingSetupWindow::mirrorConstantChord);
     connect(text(11), &QLineEdit::textChanged, this, &WingSetupWindow::mirrorConstantSpan);
@@ -188,6 +189,8 @@ QLineEdit* WingSetupWindow::addBox(QWidget* frame, QGridLayout* grid, int row, i
     l->setObjectName(QStringLiteral("Label%1").arg(number));
     auto* box = new QLineEdit(frame);
     box->setObjectName(QStringLiteral("Text%1").arg(number));
+    // Calculated chords and spans run to four digits and two decimals.
+    box->setMinimumWidth(widthToShow(*box, QStringLiteral("1234.56")));
     l->setBuddy(box);
     grid->addWidget(l, row, 0);
     grid->addWidget(box, row, 1);
@@ -228,17 +231,6 @@ bool WingSetupWindow::isTaperedMode() const {
     return frame1_->isEnabled();
 }
 
-void WingSetupWindow::limitSpeed(QLineEdit* box) {
-    const double limit = ws_.settings.derived.SpeedSliderMax / 5.0;
-    double typed;
-    try {
-        typed = leadingNumber(box->text().toStdString());
-    } catch (const RunError&) {
-        typed = limit + 1;  // too large to read: certainly above the limit
-    }
-    if (typed > limit) box->setText(QString::fromStdString(formatDouble(limit)));
-}
-
 void WingSetupWindow::mirrorConstantChord() {
     const QString chord = text(12)->text();
     text(14)->setText(chord);
@@ -270,35 +262,17 @@ void WingSetupWindow::mirrorConstantSpan() {
 void WingSetupWindow::confirmTapered() {
     hide();
     if (!frame1_->isEnabled()) return;
-    try {
-        auto value = [this](int n) {
-            return Fixed4::fromDouble(leadingNumber(text(n)->text().toStdString()));
-        };
-        const Fixed4 speed = value(1), root = value(3), tip = value(4);
-        // The root of a left panel lies at the right tower.
-        const bool left = option2_->isChecked();
-        ws_.motion.CutSpeed = speed;
-        ws_.job.LeftTowerChord = (left ? tip : root).toDouble();
-        ws_.job.RightTowerChord = (left ? root : tip).toDouble();
-    } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 6, Command1"));
-    }
+    // The root of a left panel lies at the right tower.
+    const bool left = option2_->isChecked();
+    storeSetupValues(ws_, dialogs_, *text(1), *text(left ? 4 : 3), *text(left ? 3 : 4),
+                     QStringLiteral("Module 6, Command1"));
 }
 
 void WingSetupWindow::confirmConstantChord() {
     hide();
     if (!frame2_->isEnabled()) return;
-    try {
-        auto value = [this](int n) {
-            return Fixed4::fromDouble(leadingNumber(text(n)->text().toStdString()));
-        };
-        const Fixed4 speed = value(10), left = value(12), right = value(13);
-        ws_.motion.CutSpeed = speed;
-        ws_.job.LeftTowerChord = left.toDouble();
-        ws_.job.RightTowerChord = right.toDouble();
-    } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 6, Command2"));
-    }
+    storeSetupValues(ws_, dialogs_, *text(10), *text(12), *text(13),
+                     QStringLiteral("Module 6, Command2"));
 }
 
 void WingSetupWindow::openPlanform(int command) {

@@ -57,7 +57,6 @@ protected:
 
 private:
     QLineEdit* addBox(QWidget* frame, QGridLayout* grid, int row, int number, const QString& label);
-    void limitSpeed(QLineEdit* box);
     void mirrorConstantChord();
     void mirrorConstantSpan();
     QLineEdit* text(int number) const;

@@ -269,11 +269,16 @@ void DeviceSettingsWindow::updateFrames() {
 }
 
 bool DeviceSettingsWindow::loadSettings() {
+    // A load is a fresh window: it starts from the initial values and enabled frames, so a file
+    // that fails part-way leaves the initial values beyond the failure, not an earlier state.
     loaded_ = true;
+    frame2_->setEnabled(true);
+    frame4_->setEnabled(true);
     bool ok = true;
     // Read into a copy: a failing step leaves what was already done, as the load always has,
     // and the copy then comes into force with the wire pins driven inactive on the way.
     MachineSettings next = ws_.settings;
+    next.fields = SettingsFields{};
     try {
         next.load(ws_.file("settings.txt"));
     } catch (const std::exception& e) {
@@ -286,10 +291,10 @@ bool DeviceSettingsWindow::loadSettings() {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
     }
-    // Whatever the file gave, the controls show it; the frames follow their check boxes even
-    // when a later step failed, so the window never shows a ticked box over a dead frame.
+    // Whatever the file gave, the controls show it; the frames follow their boxes only when the
+    // load got to that step, which comes after every derivation.
     refreshFromModel();
-    updateFrames();
+    if (ok) updateFrames();
     emit settingsApplied();
     return ok;
 }

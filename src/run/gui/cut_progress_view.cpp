@@ -3,7 +3,9 @@
 #include <QDateTime>
 #include <QGroupBox>
 #include <QScrollBar>
+#include <QSignalBlocker>
 #include <QWidget>
+#include <algorithm>
 
 #include "common/run_error.h"
 #include "machine/workspace.h"
@@ -23,7 +25,8 @@ int twipsY(const QWidget& w, double twips) {
 }
 }  // namespace
 
-CutProgressView::CutProgressView(QWidget& window) : QObject(&window), window_(window) {
+CutProgressView::CutProgressView(QWidget& window, const ProgressViewNumbers& numbers)
+    : QObject(&window), window_(window), numbers_(numbers) {
     const char* captions[2] = {"左侧切割文件", "右侧切割文件"};
     for (int i = 0; i < 2; ++i) {
         frames_[i] = new QGroupBox(QString::fromUtf8(captions[i]), &window);
@@ -44,9 +47,25 @@ void CutProgressView::setUp() {
         view->clear();
         view->setCurrentLayer(QStringLiteral("0"));
         view->setCurrentColor(drawing_color::kForeground);
-        view->setLimits(-0.1, -0.1, 1.1, 0.1);
-        view->setViewWindow(-0.1, -1.0, 1.0, 1.0);
+        const double* l = numbers_.limits;
+        const double* v = numbers_.viewWindow;
+        view->setLimits(l[0], l[1], l[2], l[3]);
+        view->setViewWindow(v[0], v[1], v[2], v[3]);
         view->setDates(now, now);
+        view->regenerate();
+    }
+    for (int i = 0; i < 2; ++i) {
+        const QSignalBlocker quiet(bars_[i]);
+        bars_[i]->setValue(0);
+        previous_[i] = 0;
+    }
+    left_ = {};
+    right_ = {};
+}
+
+void CutProgressView::clearDrawings() {
+    for (DrawingView* view : views_) {
+        view->clear();
         view->regenerate();
     }
     left_ = {};
@@ -133,19 +152,24 @@ void CutProgressView::onScroll(int bar, int value) {
 void CutProgressView::layOut(QSize windowSize, int top, bool sideBySide) {
     const int frameW = sideBySide ? static_cast<int>(0.48 * windowSize.width())
                                   : static_cast<int>(0.97 * windowSize.width());
-    const int frameH = sideBySide ? static_cast<int>(0.84 * windowSize.height())
-                                  : static_cast<int>(0.42 * windowSize.height());
+    int frameH = sideBySide ? static_cast<int>(0.88 * windowSize.height())
+                            : static_cast<int>(0.42 * windowSize.height());
     const int left = twipsX(window_, 100);
-    const int gap = twipsY(window_, 150);
+    const int gap = sideBySide ? twipsX(window_, 200) : twipsY(window_, 150);
+    // A short window (a small screen, or controls taller than planned) keeps both frames whole.
+    const int room = windowSize.height() - top - twipsY(window_, 60);
+    frameH = std::max(40, std::min(frameH, sideBySide ? room : (room - gap) / 2));
     const int barW = twipsX(window_, 200);
     for (int i = 0; i < 2; ++i) {
-        const int x = sideBySide ? left + i * (frameW + twipsX(window_, 150)) : left;
+        const int x = sideBySide ? left + i * (frameW + gap) : left;
         const int y = sideBySide ? top : top + i * (frameH + gap);
         frames_[i]->setGeometry(x, y, frameW, frameH);
-        const int viewW = static_cast<int>(0.98 * frameW);
-        const int viewH = static_cast<int>(0.9 * frameH);
+        const int viewW = static_cast<int>((sideBySide ? 0.96 : 0.98) * frameW);
+        const int viewH = static_cast<int>((sideBySide ? 0.96 : 0.9) * frameH);
         const int viewX = (frameW - viewW) / 2;
-        const int viewY = frameH - viewH - (frameW - viewW) / 2;
+        // The view keeps the frame's caption clear above it.
+        const int viewY =
+            frameH - viewH - std::min((frameW - viewW) / 2, (frameH - viewH) / 4);
         views_[i]->setGeometry(viewX, viewY, viewW, viewH);
         // The bar stands over the view's right border, as tall as the view.
         bars_[i]->setGeometry(viewX + viewW - barW, viewY, barW, viewH);

@@ -22,11 +22,14 @@ class CutProgressView : public QObject {
     Q_OBJECT
 public:
     // Creates the two frames ("左侧切割文件" / "右侧切割文件") with DXFReader1/VScroll1 and
-    // DXFReader2/VScroll2 as children of `window`.
-    explicit CutProgressView(QWidget& window);
+    // DXFReader2/VScroll2 as children of `window`; `numbers` are its limits and view window.
+    explicit CutProgressView(QWidget& window, const ProgressViewNumbers& numbers = {});
 
-    // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates).
+    // Clears both drawings and sets them up (layer "0", colour 7, limits, view window, dates),
+    // and puts both scroll bars back to 0: a newly loaded window's view and bars agree.
     void setUp();
+    // Removes the profiles and every mark; zoom, scroll and bars stay as the operator left them.
+    void clearDrawings();
 
     // Replaces both drawings with the profiles at their scales. `progress(value, maximum)` is
     // called for every entity appended (the "Loading Drawing" bar); it may let events run.
@@ -46,7 +49,8 @@ public:
     void zoomOut();
 
     // Frames side by side (the foam runner) or one above the other (the wing runner), sized from
-    // the window's size; `top` is where the frames start inside the window (pixels).
+    // the window's size; `top` is where the frames start inside the window (pixels). Frames are
+    // made shorter than their share when the window is too short to hold them whole.
     void layOut(QSize windowSize, int top, bool sideBySide = false);
 
     DrawingView& leftView() { return *views_[0]; }
@@ -62,6 +66,7 @@ private:
     void onScroll(int bar, int value);
 
     QWidget& window_;
+    ProgressViewNumbers numbers_;
     QGroupBox* frames_[2];
     DrawingView* views_[2];
     QScrollBar* bars_[2];

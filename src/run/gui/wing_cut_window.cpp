@@ -8,9 +8,9 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
-#include <QMainWindow>
 #include <QMetaMethod>
 #include <QProgressBar>
+#include <QSignalBlocker>
 #include <QSlider>
 #include <QWindow>
 
@@ -51,6 +51,36 @@ bool wirePinUnused(const std::string& enable) {
 
 }  // namespace
 
+const CutWindowVariant& CutWindowVariant::wing() {
+    static const CutWindowVariant v{CutSetKind::Wing,
+                                    "Form10",
+                                    "机翼切割 - 切割进度信息",
+                                    "Start the cutting process",
+                                    "Abort Cutting Process",
+                                    "Turn ON / Turn OFF Hot Wire",
+                                    "切割速度调整",
+                                    "Hot Wire Control OFF",
+                                    "Module 10",
+                                    {}};
+    return v;
+}
+
+// A foam shape is one profile sized by its horizontal distance: a taller view window, no
+// washout, the two sides next to each other.
+const CutWindowVariant& CutWindowVariant::foam() {
+    static const CutWindowVariant v{CutSetKind::Foam,
+                                    "Form11",
+                                    "泡沫切割 - 进度信息",
+                                    "Begin Cutting Process",
+                                    "Stop Cutting Process",
+                                    "Hot Wire Control",
+                                    "Cutting Speed Adjustment",
+                                    "电热丝断电",
+                                    "Module 11",
+                                    {{-0.1, -0.5, 1.1, 0.5}, {-0.1, -10.0, 1.0, 10.0}, true}};
+    return v;
+}
+
 QString WingCutWindow::wireOnCaption() {
     return u("电热丝通电");
 }
@@ -64,25 +94,17 @@ QString WingCutWindow::wireClosedCaption() {
     return QStringLiteral("Hot Wire Control OFF");
 }
 
-WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : QWidget(parent, Qt::Window), ws_(ws), dialogs_(dialogs), runner_(ws) {
-    setObjectName(QStringLiteral("Form10"));
-    setWindowTitle(u("机翼切割 - 切割进度信息"));
+WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
+                             const CutWindowVariant& variant)
+    : QWidget(parent, Qt::Window), variant_(variant), ws_(ws), dialogs_(dialogs), runner_(ws) {
+    setObjectName(u(variant_.objectName));
+    setWindowTitle(u(variant_.caption));
 
     toolbar_ = new Toolbar(this);
     toolbar_->setButtons({
-        {QStringLiteral("Begin Cut"),
-         QStringLiteral("Start the cutting process"),
-         {},
-         QStringLiteral("Start the cutting process")},
-        {QStringLiteral("Stop"),
-         QStringLiteral("Abort Cutting Process"),
-         {},
-         QStringLiteral("Abort Cutting Process")},
-        {wireDesignCaption(),
-         QStringLiteral("Turn ON / Turn OFF Hot Wire"),
-         {},
-         QStringLiteral("Turn ON / Turn OFF Hot Wire")},
+        {QStringLiteral("Begin Cut"), u(variant_.beginTip), {}, u(variant_.beginTip)},
+        {QStringLiteral("Stop"), u(variant_.stopTip), {}, u(variant_.stopTip)},
+        {wireDesignCaption(), u(variant_.wireTip), {}, u(variant_.wireTip)},
         {QStringLiteral("Pause Cut"),
          QStringLiteral("Pause Cutting Process"),
          {},
@@ -95,7 +117,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     auto* row = new QHBoxLayout(controls_);
     row->setContentsMargins(4, 2, 4, 2);
 
-    auto* speedBox = new QGroupBox(u("切割速度调整"), controls_);
+    auto* speedBox = new QGroupBox(u(variant_.speedTitle), controls_);
     auto* speedRow = new QHBoxLayout(speedBox);
     slider_ = new QSlider(Qt::Horizontal, speedBox);
     slider_->setObjectName(QStringLiteral("Slider1"));
@@ -128,7 +150,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     row->addWidget(new QLabel(QStringLiteral("%"), controls_));
     row->addStretch(1);
 
-    progress_ = new CutProgressView(*this);
+    progress_ = new CutProgressView(*this, variant_.view);
     connect(progress_, &CutProgressView::scrolled, this, [this] {
         markDelayPoints();
         slider_->setFocus();
@@ -143,7 +165,10 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
     loadingFrame_->hide();
 
     runner_.yield = [] { QCoreApplication::processEvents(); };
-    runner_.onSegmentDone = [this](int g) { progress_->markSegment(g); };
+    runner_.onSegmentDone = [this](int g) {
+        progress_->markSegment(g);
+        emit segmentMarked(g);
+    };
     runner_.onTick = [this](const CutStats& stats) {
         const int percent = stats.percentComplete();
         if (percent != lastPercent_ && !runner_.stopRequested()) {
@@ -171,12 +196,19 @@ void WingCutWindow::load() {
     wireCaption_->refresh();
     toolbar_->setButtonEnabled(kWire, !wirePinUnused(ws_.settings.fields.enable));
     percentLabel_->setText(QStringLiteral("0"));
+    {
+        const QSignalBlocker quiet(pauseText_);
+        pauseText_->setText(QStringLiteral("1"));
+    }
     progress_->setUp();
     if (const QWidget* frame = frameOf(*this)) {
-        const auto* main = qobject_cast<const QMainWindow*>(frame);
-        const QWidget* inner = main && main->centralWidget() ? main->centralWidget() : frame;
-        resize(inner->width() - twipsToPixels(200, logicalDpiX()),
-               inner->height() - twipsToPixels(100, logicalDpiY()));
+        // The main window's area less 200 by 100 twips, short enough that the title bar and
+        // frame leave the main window's status bar in view.
+        const QWidget* inner = innerAreaOf(*frame);
+        resize(fitInInnerArea(*this,
+                              QSize(inner->width() - twipsToPixels(200, logicalDpiX()),
+                                    inner->height() - twipsToPixels(100, logicalDpiY())),
+                              Placement::Corner, frame));
     } else if (!testAttribute(Qt::WA_Resized)) {
         resize(1000, 720);
     }
@@ -191,7 +223,7 @@ void WingCutWindow::layOutControls() {
     const int controlsH = controls_->sizeHint().height();
     controls_->setGeometry(0, controlsTop, w, controlsH);
     const int framesTop = controlsTop + controlsH + 4;
-    progress_->layOut(size(), framesTop);
+    progress_->layOut(size(), framesTop, variant_.view.sideBySide);
     loadingFrame_->setGeometry(w / 4, framesTop + 40, w / 2, loadingFrame_->sizeHint().height());
     loadingFrame_->raise();
 }
@@ -242,13 +274,14 @@ void WingCutWindow::activate() {
     // run from inside it, it would unload windows Qt is still activating.
     QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
 
-    progress_->setUp();
-    const WingSetDrawing set = loadWingSetDrawing(ws_);
+    // The drawings are built again; the zoom and scroll the operator chose stay.
+    progress_->clearDrawings();
+    const WingSetDrawing set = loadWingSetDrawing(ws_, variant_.kind);
     using R = WingSetDrawing::Result;
     switch (set.result) {
         case R::DatInfoUnreadable:
             loadingFrame_->hide();
-            reportError(dialogs_, *set.error, QStringLiteral("Module 10, FA"));
+            reportError(dialogs_, *set.error, label("FA"));
             break;
         case R::WashoutMissing:
             loadingFrame_->hide();
@@ -263,6 +296,11 @@ void WingCutWindow::activate() {
             break;
         case R::ProfileUnreadable:
             loadingFrame_->hide();
+            // The foam activation reports every failure under its own label.
+            if (variant_.kind == CutSetKind::Foam) {
+                reportError(dialogs_, *set.error, label("FA"));
+                break;
+            }
             dialogs_.message(
                 QStringLiteral(
                     "The profile file %1 could not be read (%2). The drawing is not shown; "
@@ -278,13 +316,21 @@ void WingCutWindow::activate() {
                 QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
             });
             loadingFrame_->hide();
-            // A count file that cannot be read leaves the set as far as it was read; the cut's own
-            // reading reports the problem when the operator begins.
-            rebuildActiveDelayPointsReported(ws_);
-            markDelayPoints();
             break;
     }
+    // Past the eight values a failed drawing step is skipped, so the delay points are read
+    // again whether or not the profiles could be drawn; a count file that cannot be read is
+    // reported with the rebuild's own label and leaves the points read before the fault.
+    if (set.result == R::Ok || set.result == R::ProfileUnreadable) {
+        const std::string report = rebuildActiveDelayPointsReported(ws_);
+        if (!report.empty()) dialogs_.message(QString::fromStdString(report));
+        markDelayPoints();
+    }
     activating_ = false;
+}
+
+QString WingCutWindow::label(const char* handler) const {
+    return u(variant_.module) + QStringLiteral(", ") + QString::fromLatin1(handler);
 }
 
 void WingCutWindow::markDelayPoints() {
@@ -321,13 +367,12 @@ void WingCutWindow::beginCut() {
     try {
         pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
     } catch (const RunError& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, BC"));
+        reportError(dialogs_, e, label("BC"));
         finish();
         return;
     }
     lastOutcome_ = runner_.run(pauseMs);
-    if (lastOutcome_->error)
-        reportError(dialogs_, *lastOutcome_->error, QStringLiteral("Module 10, BC"));
+    if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
     finish();
 }
 
@@ -353,7 +398,7 @@ void WingCutWindow::switchWire() {
             WireOn(ws_);
         }
     } catch (const std::exception& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, HW"));
+        reportError(dialogs_, e, label("HW"));
     }
     wireCaption_->refresh();
 }
@@ -375,13 +420,16 @@ void WingCutWindow::onPauseText(const QString& text) {
 
 bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == slider_ && event->type() == QEvent::KeyPress) {
-        const int key = static_cast<QKeyEvent*>(event)->key();
-        if (key == Qt::Key_Plus) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        // Only the keypad's plus and minus zoom; those of the main keyboard are ordinary keys.
+        const bool keypad = keyEvent->modifiers().testFlag(Qt::KeypadModifier);
+        if (key == Qt::Key_Plus && keypad) {
             progress_->zoomIn();
             markDelayPoints();
             return true;
         }
-        if (key == Qt::Key_Minus) {
+        if (key == Qt::Key_Minus && keypad) {
             progress_->zoomOut();
             markDelayPoints();
             return true;
@@ -410,11 +458,11 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
-    toolbar_->setButtonCaption(kWire, wireClosedCaption());
+    toolbar_->setButtonCaption(kWire, u(variant_.wireClosedCaption));
     try {
         WireOff(ws_);
     } catch (const std::exception& e) {
-        reportError(dialogs_, e, QStringLiteral("Module 10, Unload"));
+        reportError(dialogs_, e, label("Unload"));
     }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();

@@ -1,12 +1,14 @@
-// The wing cut progress window Form10: runs the working cut-file set on the machine with the
-// wire under the operator's hand, lead moves, pauses, live speed, Stop and Pause, and draws both
-// profiles with each finished segment marked.
+// The cut progress windows Form10 (wing) and Form11 (foam): one window that runs the working
+// cut-file set on the machine with the wire under the operator's hand, lead moves, pauses, live
+// speed, Stop and Pause, and draws both profiles with each finished segment marked.
 #pragma once
 
 #include <QWidget>
 #include <memory>
 
+#include "generate/cut_generator.h"
 #include "run/cut_runner.h"
+#include "run/progress_geometry.h"
 
 class QLabel;
 class QLineEdit;
@@ -23,10 +25,29 @@ class CutProgressView;
 class ManualControlWindow;
 class WireCaptionBinding;
 
+// What sets the foam runner apart from the wing runner: its texts, what its activation reads,
+// its views' numbers and the frames side by side. Everything else is the same window.
+struct CutWindowVariant {
+    CutSetKind kind;
+    const char* objectName;
+    const char* caption;
+    const char* beginTip;
+    const char* stopTip;
+    const char* wireTip;
+    const char* speedTitle;         // the frame around the speed slider
+    const char* wireClosedCaption;  // toolbar button 3 once the window is closed
+    const char* module;             // "Module 10": its handlers' error labels start with it
+    ProgressViewNumbers view;
+
+    static const CutWindowVariant& wing();  // Form10
+    static const CutWindowVariant& foam();  // Form11
+};
+
 class WingCutWindow : public QWidget {
     Q_OBJECT
 public:
-    WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);
+    WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr,
+                  const CutWindowVariant& variant = CutWindowVariant::wing());
     ~WingCutWindow() override;
 
     // The activation steps (placement, slider, toolbar, loading, drawings, delay points); run on
@@ -34,12 +55,14 @@ public:
     void activate();
 
     bool cutting() const { return runner_.running(); }
+    const CutWindowVariant& variant() const { return variant_; }
     CutProgressView& progressView() { return *progress_; }
     Toolbar& toolbar() { return *toolbar_; }
     // How the last cut ended (nothing before the first).
     const std::optional<CutOutcome>& lastOutcome() const { return lastOutcome_; }
 
-    // The design-time and state captions of toolbar button 3.
+    // The design-time and state captions of toolbar button 3 (the foam window's closed caption
+    // is its variant's).
     static QString wireOnCaption();      // "电热丝通电"
     static QString wireOffCaption();     // "电热丝断电"
     static QString wireDesignCaption();  // "Hot Wire OFF"
@@ -53,6 +76,8 @@ signals:
     // F5 on the speed slider: the manual-control window Form15 is wanted (when nothing listens,
     // the window opens a Form15 of its own).
     void manualControlRequested();
+    // A segment of the running cut is finished and marked (its end point, 2 for the first).
+    void segmentMarked(int segmentEnd);
 
 protected:
     bool event(QEvent* event) override;
@@ -74,7 +99,10 @@ private:
     void markDelayPoints();
     void layOutControls();
     void openManualControl();
+    // An error label of this window's handler: "Module 10, BC" or "Module 11, BC".
+    QString label(const char* handler) const;
 
+    const CutWindowVariant& variant_;
     Workspace& ws_;
     Dialogs& dialogs_;
     CutRunner runner_;

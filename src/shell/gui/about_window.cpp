@@ -9,6 +9,7 @@
 
 #include "build_version.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
 
 namespace corvane {
 
@@ -75,6 +76,13 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
     layout->addStretch();
     layout->addLayout(buttons);
     resize(420, 220);
+}
+
+void AboutWindow::showAndActivate() {
+    show();
+    placeInFrame(*this, Placement::Centre);
+    raise();
+    activateWindow();
 }
 
 void AboutWindow::showSystemInfo() {

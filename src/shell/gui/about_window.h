@@ -26,6 +26,9 @@ public:
     // objectName "frmAbout", caption "关于    Corvane".
     AboutWindow(Dialogs& dialogs, QWidget* parent = nullptr);
 
+    // Shows it modeless, centred over the main window's inner area.
+    void showAndActivate();
+
     // "System Info...": start the tool, or the message when there is none.
     void showSystemInfo();
 

@@ -6,16 +6,19 @@
 
 namespace corvane {
 
-namespace {
-const QString kHost = QStringLiteral("https://corvane.example.org");
-}
+#ifndef CORVANE_HOME_URL
+#define CORVANE_HOME_URL ""
+#endif
+#ifndef CORVANE_SUPPORT_URL
+#define CORVANE_SUPPORT_URL ""
+#endif
 
 QUrl websiteUrl() {
-    return QUrl(kHost + QStringLiteral("/"));
+    return QUrl(QString::fromUtf8(CORVANE_HOME_URL));
 }
 
 QUrl supportUrl() {
-    return QUrl(kHost + QStringLiteral("/support.htm"));
+    return QUrl(QString::fromUtf8(CORVANE_SUPPORT_URL));
 }
 
 QString portscopePath(const std::filesystem::path& appFolder) {

@@ -8,9 +8,16 @@
 
 namespace corvane {
 
-// The maker's home page and its support page ("/support.htm").
+// The maker's home page and its support page, as the build names them (the CMake options
+// CORVANE_HOME_URL and CORVANE_SUPPORT_URL); empty when the build names none, and the links
+// then open the shipped help instead of guessing a host.
 QUrl websiteUrl();
 QUrl supportUrl();
+
+enum class WebPage { Home, Support };
+
+// The help topic a web link opens when its page is not configured ("" is the contents).
+inline constexpr const char* kSupportHelpTopic = "support";
 
 // Where portscope is started from: the application folder, else beside this executable.
 // Empty when neither holds it.

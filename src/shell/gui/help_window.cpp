@@ -1,5 +1,7 @@
 #include "shell/gui/help_window.h"
 
+#include <QScrollBar>
+#include <QShowEvent>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
@@ -24,8 +26,21 @@ bool HelpWindow::open(const QString& helpFile, const QString& keyword, QString* 
     auto book = loadHelp(helpFile, error);
     if (!book) return false;
     browser_->setHtml(helpHtml(*book));
-    if (const HelpTopic* topic = findTopic(*book, keyword)) browser_->scrollToAnchor(topic->id);
+    const HelpTopic* topic = findTopic(*book, keyword);
+    anchor_ = topic != nullptr ? topic->id : QString();
+    if (anchor_.isEmpty())
+        browser_->verticalScrollBar()->setValue(0);
+    else if (isVisible())
+        browser_->scrollToAnchor(anchor_);
     return true;
+}
+
+void HelpWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!anchor_.isEmpty()) {
+        browser_->document()->adjustSize();
+        browser_->scrollToAnchor(anchor_);
+    }
 }
 
 }  // namespace corvane

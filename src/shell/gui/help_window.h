@@ -19,8 +19,13 @@ public:
 
     QTextBrowser* browser() const { return browser_; }
 
+protected:
+    // A topic asked for while hidden is scrolled to once the page is laid out.
+    void showEvent(QShowEvent* event) override;
+
 private:
     QTextBrowser* browser_;
+    QString anchor_;
 };
 
 }  // namespace corvane

@@ -6,10 +6,15 @@
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QSocketNotifier>
+#include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <filesystem>
 #include <memory>
 #include <optional>
+#include <set>
+#include <stdexcept>
+#include <string>
 #include <string_view>
 
 #include "build_version.h"
@@ -32,6 +37,22 @@
 using namespace corvane;
 
 namespace {
+
+// The application folder's own files (not the build outputs that share a build tree's folder)
+// and its samples, copied into `to`.
+std::filesystem::path copyForScreenshots(const std::filesystem::path& from,
+                                         const std::filesystem::path& to) {
+    namespace fs = std::filesystem;
+    if (to.empty()) throw std::runtime_error("no temporary folder");
+    const std::set<std::string> kinds{".txt", ".hlp", ".ct1", ".ct2", ".ct3", ".rtf",
+                                      ".ini", ".dat", ".cor", ".fwn"};
+    for (const fs::directory_entry& e : fs::directory_iterator(from))
+        if (e.is_regular_file() && kinds.count(e.path().extension().string()) != 0)
+            fs::copy_file(e.path(), to / e.path().filename());
+    if (fs::is_directory(from / "samples"))
+        fs::copy(from / "samples", to / "samples", fs::copy_options::recursive);
+    return to;
+}
 
 std::optional<std::string> optionValue(const QCommandLineParser& parser, const QString& name) {
     if (!parser.isSet(name)) return std::nullopt;
@@ -107,6 +128,18 @@ int main(int argc, char** argv) {
     } catch (const std::exception& e) {
         return fail(dialogs, !screenshots,
                     QStringLiteral("The application folder cannot be used: %1").arg(e.what()));
+    }
+
+    // Pictures are taken in a scratch copy of the application folder: they generate a demo set,
+    // which must not replace the operator's working cut files.
+    QTemporaryDir scratch;
+    if (screenshots) {
+        try {
+            appFolder = copyForScreenshots(appFolder, scratch.path().toStdString());
+        } catch (const std::exception& e) {
+            return fail(dialogs, false,
+                        QStringLiteral("No scratch application folder: %1").arg(e.what()));
+        }
     }
 
     // The port needs the settings' data address before the settings window reads them.

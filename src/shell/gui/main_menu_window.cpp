@@ -28,12 +28,12 @@ QString MainMenuWindow::windowOfButton(const QString& button) {
 }
 
 MainMenuWindow::MainMenuWindow(Workspace& ws, Dialogs& dialogs, WindowCatalog& windows,
-                               OpenUrl openUrl, QWidget* parent)
+                               OpenPage openPage, QWidget* parent)
     : QWidget(parent, Qt::Window),
       ws_(ws),
       dialogs_(dialogs),
       windows_(windows),
-      openUrl_(std::move(openUrl)) {
+      openPage_(std::move(openPage)) {
     setObjectName(QStringLiteral("Form5"));
     setWindowTitle(QStringLiteral("Main Menu -  Metric Version"));
     ws_.motion.JogSpeed = Fixed4::fromInt(1);
@@ -84,11 +84,11 @@ QPushButton* MainMenuWindow::makeButton(const char* name, const QString& caption
 
 void MainMenuWindow::openTask(const QString& button) {
     if (button == QLatin1String("Command9")) {
-        if (openUrl_) openUrl_(supportUrl());
+        if (openPage_) openPage_(WebPage::Support);
         return;
     }
     if (button == QLatin1String("Command12")) {
-        if (openUrl_) openUrl_(websiteUrl());
+        if (openPage_) openPage_(WebPage::Home);
         return;
     }
     QWidget* window = windows_.show(windowOfButton(button));

@@ -4,9 +4,10 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
 #include <QWidget>
 #include <functional>
+
+#include "shell/gui/desktop_links.h"
 
 class QPushButton;
 
@@ -19,10 +20,10 @@ class Workspace;
 class MainMenuWindow : public QWidget {
     Q_OBJECT
 public:
-    using OpenUrl = std::function<void(const QUrl&)>;
+    using OpenPage = std::function<void(WebPage)>;
 
-    // objectName "Form5". `windows` opens the task windows; `openUrl` the web buttons.
-    MainMenuWindow(Workspace& ws, Dialogs& dialogs, WindowCatalog& windows, OpenUrl openUrl,
+    // objectName "Form5". `windows` opens the task windows; `openPage` the web buttons.
+    MainMenuWindow(Workspace& ws, Dialogs& dialogs, WindowCatalog& windows, OpenPage openPage,
                    QWidget* parent = nullptr);
 
     // The window a button opens ("" for the web buttons), e.g. "Form14" for Command4.
@@ -42,7 +43,7 @@ private:
     Workspace& ws_;
     Dialogs& dialogs_;
     WindowCatalog& windows_;
-    OpenUrl openUrl_;
+    OpenPage openPage_;
 };
 
 }  // namespace corvane

@@ -32,6 +32,8 @@ MainWindow::MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QW
     setCentralWidget(area_);
 
     openUrl = [](const QUrl& url) { return QDesktopServices::openUrl(url); };
+    homePageUrl = websiteUrl();
+    supportPageUrl = supportUrl();
     startDetached = [](const QString& program, const QString& dir) {
         return QProcess::startDetached(program, {}, dir);
     };

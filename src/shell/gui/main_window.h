@@ -11,6 +11,7 @@
 #include <functional>
 #include <memory>
 
+#include "shell/gui/desktop_links.h"
 #include "shell/gui/window_catalog.h"
 
 class QAction;
@@ -44,6 +45,8 @@ public:
     bool shutDown(bool force = false);
 
     WindowCatalog& windows() { return windows_; }
+    Workspace& workspace() { return ws_; }
+    const PortBackendInfo& portBackend() const { return port_; }
     QString helpFile() const { return helpFile_; }
     QString statusText(int panel) const;
     QAction* menuAction(const QString& name) const;
@@ -57,15 +60,22 @@ public:
     void loadCutFile();
     void saveCutFile();
     void printActiveWindow();
-    void openHelp();
+    // The help book at `keyword`'s topic ("" opens it at its contents).
+    void openHelp(const QString& keyword = QString());
     void openWebsite();
     void openSupport();
+    // The page's configured address through openUrl; with none, the shipped help at the page's
+    // topic (support) or its contents (home), never a made-up host.
+    void openWebPage(WebPage page);
     void startPortscope();
     void toggleStatusBar();
     void toggleToolbar();
 
     // Replaceable for tests: the desktop's URL opener and the detached program start.
     std::function<bool(const QUrl&)> openUrl;
+    // The web pages' addresses, from the build (empty: not configured).
+    QUrl homePageUrl;
+    QUrl supportPageUrl;
     std::function<bool(const QString& program, const QString& workingDir)> startDetached;
 
     // The tool window the print command prints: the last one active, else the frame itself.

@@ -6,6 +6,7 @@
 #include <QToolBar>
 
 #include "common/run_error.h"
+#include "generate/gui/cut_file_commands.h"
 #include "machine/position.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
@@ -15,10 +16,6 @@
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_window.h"
 
-#if __has_include("generate/gui/cut_file_commands.h")
-#include "generate/gui/cut_file_commands.h"
-#define CORVANE_HAS_CUT_FILE_COMMANDS 1
-#endif
 
 namespace corvane {
 
@@ -43,15 +40,11 @@ void MainWindow::displayWayPoint(int which) {
 }
 
 void MainWindow::loadCutFile() {
-#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
     runLoadCutFile(ws_, dialogs_);
-#endif
 }
 
 void MainWindow::saveCutFile() {
-#ifdef CORVANE_HAS_CUT_FILE_COMMANDS
     runSaveCutFile(ws_, dialogs_);
-#endif
 }
 
 void MainWindow::printActiveWindow() {
@@ -60,11 +53,11 @@ void MainWindow::printActiveWindow() {
     printWindow(dialogs_, *window);
 }
 
-void MainWindow::openHelp() {
+void MainWindow::openHelp(const QString& keyword) {
     auto* help = windows_.load<HelpWindow>(QStringLiteral("HelpWindow"));
     if (help == nullptr) return;
     QString error;
-    if (!help->open(helpFile_, QString(), &error)) {
+    if (!help->open(helpFile_, keyword, &error)) {
         dialogs_.message(error, QStringLiteral("Corvane 帮助"), MsgButtons::Ok, MsgIcon::Warning);
         return;
     }
@@ -72,11 +65,20 @@ void MainWindow::openHelp() {
 }
 
 void MainWindow::openWebsite() {
-    if (openUrl) openUrl(websiteUrl());
+    openWebPage(WebPage::Home);
 }
 
 void MainWindow::openSupport() {
-    if (openUrl) openUrl(supportUrl());
+    openWebPage(WebPage::Support);
+}
+
+void MainWindow::openWebPage(WebPage page) {
+    const QUrl& url = page == WebPage::Home ? homePageUrl : supportPageUrl;
+    if (url.isValid() && !url.isEmpty()) {
+        if (openUrl) openUrl(url);
+        return;
+    }
+    openHelp(page == WebPage::Support ? QString::fromUtf8(kSupportHelpTopic) : QString());
 }
 
 void MainWindow::startPortscope() {

@@ -2,35 +2,23 @@
 // that is not registered opens nothing (its button or menu item is inert).
 #include <QMenu>
 
+#include "generate/gui/foam_setup_window.h"
+#include "generate/gui/wing_generation_window.h"
+#include "generate/gui/wing_setup_window.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
-#include "manual/move_plan.h"
-#include "platform/gui/toolbar.h"
-#include "shell/gui/about_window.h"
-#include "shell/gui/help_window.h"
-#include "shell/gui/main_menu_window.h"
-#include "shell/gui/main_window.h"
-
-#if __has_include("run/gui/wing_cut_window.h")
-#include "run/gui/wing_cut_window.h"
-#define CORVANE_HAS_FORM10 1
-#endif
-#if __has_include("generate/gui/wing_generation_window.h")
-#include "generate/gui/wing_generation_window.h"
-#define CORVANE_HAS_FORM14 1
-#endif
-#if __has_include("generate/gui/wing_setup_window.h")
-#include "generate/gui/wing_setup_window.h"
-#define CORVANE_HAS_FORM6 1
-#endif
-#if __has_include("manual/gui/single_axis_jog_window.h")
 #include "manual/gui/manual_control_window.h"
 #include "manual/gui/pair_jog_window.h"
 #include "manual/gui/return_move_commands.h"
 #include "manual/gui/return_move_window.h"
 #include "manual/gui/single_axis_jog_window.h"
-#define CORVANE_HAS_JOG_WINDOWS 1
-#endif
+#include "manual/move_plan.h"
+#include "platform/gui/toolbar.h"
+#include "run/gui/wing_cut_window.h"
+#include "shell/gui/about_window.h"
+#include "shell/gui/help_window.h"
+#include "shell/gui/main_menu_window.h"
+#include "shell/gui/main_window.h"
 
 namespace corvane {
 
@@ -39,20 +27,14 @@ MainWindow::~MainWindow() {
 }
 
 void MainWindow::stopMoves() {
-#ifdef CORVANE_HAS_JOG_WINDOWS
     if (returnMoves_) returnMoves_->stopAll();
-#endif
 }
 
 void MainWindow::planMove(int target) {
-#ifdef CORVANE_HAS_JOG_WINDOWS
     const PlanTarget plan = target == 0   ? PlanTarget::Home
                             : target == 1 ? PlanTarget::WayPoint1
                                           : PlanTarget::WayPoint2;
     if (returnMoves_->plan(plan)) windows_.load(QString::fromUtf8(planVariant(plan).windowName));
-#else
-    (void)target;
-#endif
 }
 
 void MainWindow::registerWindows() {
@@ -61,11 +43,7 @@ void MainWindow::registerWindows() {
 
     windows_.addWindow<MainMenuWindow>("Form5", [this, &ws, &dialogs](QWidget* parent) {
         auto* w = new MainMenuWindow(
-            ws, dialogs, windows_,
-            [this](const QUrl& url) {
-                if (openUrl) openUrl(url);
-            },
-            parent);
+            ws, dialogs, windows_, [this](WebPage page) { openWebPage(page); }, parent);
         // Closing the main menu unloads it; the next use loads it afresh.
         w->setAttribute(Qt::WA_DeleteOnClose);
         return w;
@@ -83,32 +61,36 @@ void MainWindow::registerWindows() {
     windows_.addWindow<HelpWindow>("HelpWindow",
                                    [](QWidget* parent) { return new HelpWindow(parent); });
 
-#ifdef CORVANE_HAS_FORM10
-    windows_.addWindow<WingCutWindow>("Form10", [this, &ws, &dialogs](QWidget* parent) {
-        auto* w = new WingCutWindow(ws, dialogs, parent);
-        connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
-            toolbar_->setVisible(visible);
-            if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+    // Form10 and the foam runner Form11 are one window with their own texts.
+    for (const CutWindowVariant* variant : {&CutWindowVariant::wing(), &CutWindowVariant::foam()}) {
+        windows_.addWindow<WingCutWindow>(variant->objectName, [this, &ws, &dialogs,
+                                                                variant](QWidget* parent) {
+            auto* w = new WingCutWindow(ws, dialogs, parent, *variant);
+            connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
+                toolbar_->setVisible(visible);
+                if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+            });
+            connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
+                if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
+            });
+            connect(w, &WingCutWindow::manualControlRequested, this,
+                    [this] { windows_.show("Form15"); });
+            return w;
         });
-        connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
-            if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
-        });
-        connect(w, &WingCutWindow::manualControlRequested, this,
-                [this] { windows_.show("Form15"); });
-        return w;
-    });
-#endif
-#ifdef CORVANE_HAS_FORM14
+    }
     windows_.addWindow<WingGenerationWindow>("Form14", [&ws, &dialogs](QWidget* parent) {
         return new WingGenerationWindow(ws, dialogs, parent);
     });
-#endif
-#ifdef CORVANE_HAS_FORM6
+    // The foam generation window: Form14's window without washout.
+    windows_.addWindow<WingGenerationWindow>("Form1", [&ws, &dialogs](QWidget* parent) {
+        return new WingGenerationWindow(ws, dialogs, parent, CutSetKind::Foam);
+    });
+    windows_.addWindow<FoamSetupWindow>("Form12", [&ws, &dialogs](QWidget* parent) {
+        return new FoamSetupWindow(ws, dialogs, parent);
+    });
     windows_.addWindow<WingSetupWindow>("Form6", [&ws, &dialogs](QWidget* parent) {
         return new WingSetupWindow(ws, dialogs, parent);
     });
-#endif
-#ifdef CORVANE_HAS_JOG_WINDOWS
     windows_.addWindow<SingleAxisJogWindow>("Form3", [&ws, &dialogs](QWidget* parent) {
         return new SingleAxisJogWindow(ws, dialogs, parent);
     });
@@ -129,8 +111,7 @@ void MainWindow::registerWindows() {
             return &returnMoves_->window(target);
         });
     }
-#endif
-    // Form1/Form11/Form12 (foam), Form19 (notes), script and ppMonitor join here as they land.
+    // Form19 (notes), script and ppMonitor join here as they land.
 }
 
 }  // namespace corvane

@@ -2,19 +2,25 @@
 
 #include <QApplication>
 #include <QDir>
-#include <QFontDatabase>
+#include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
+#include <filesystem>
 
+#include "delay/gui/delay_point_editor.h"
+#include "generate/cut_generator.h"
+#include "machine/workspace.h"
+#include "platform/gui/drawing_view.h"
+#include "platform/gui/placement.h"
+#include "platform/gui/toolbar.h"
+#include "run/gui/cut_progress_view.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/main_window.h"
 
 namespace corvane {
 
 namespace {
-
-constexpr int kTitleHeight = 26;
-constexpr int kBorder = 3;
 
 void settle() {
     for (int i = 0; i < 5; ++i) QApplication::processEvents();
@@ -23,21 +29,121 @@ void settle() {
 // Title bar and border around a window picture, drawn at `at` (the window's outer top left).
 void paintDecorated(QPainter& painter, QWidget& window, QPoint at) {
     const QPixmap body = window.grab();
-    const QRect outer(at,
-                      QSize(body.width() + 2 * kBorder, body.height() + kTitleHeight + kBorder));
+    const QRect outer(at, QSize(body.width() + 2 * kDrawnBorder,
+                                body.height() + kDrawnTitleBar + kDrawnBorder));
     painter.fillRect(outer, QColor(0x1f, 0x4e, 0x8c));
     QFont font = QApplication::font();
     font.setBold(true);
     font.setPixelSize(14);
     painter.setFont(font);
     painter.setPen(Qt::white);
-    painter.drawText(QRect(outer.left() + 8, outer.top(), outer.width() - 16, kTitleHeight),
+    painter.drawText(QRect(outer.left() + 8, outer.top(), outer.width() - 16, kDrawnTitleBar),
                      Qt::AlignVCenter | Qt::AlignLeft, window.windowTitle());
-    painter.drawPixmap(outer.left() + kBorder, outer.top() + kTitleHeight, body);
+    painter.drawPixmap(outer.left() + kDrawnBorder, outer.top() + kDrawnTitleBar, body);
 }
 
 QSize decoratedSize(const QWidget& window) {
-    return window.size() + QSize(2 * kBorder, kTitleHeight + kBorder);
+    return window.size() + QSize(2 * kDrawnBorder, kDrawnTitleBar + kDrawnBorder);
+}
+
+// The sample airfoils shipped beside the program, if this application folder has them.
+std::filesystem::path sampleFile(Workspace& ws, const char* name) {
+    const std::filesystem::path p = ws.file("samples") / name;
+    return std::filesystem::exists(p) ? p : std::filesystem::path();
+}
+
+// A working cut-file set to show: the demo's tapered panel with two delay points. Only in the
+// scratch application folder the screenshot run works in.
+bool makeDemoSet(Workspace& ws) {
+    const std::filesystem::path root = sampleFile(ws, "naca2412.dat");
+    const std::filesystem::path tip = sampleFile(ws, "naca0012.dat");
+    if (root.empty() || tip.empty()) return false;
+    ws.delays.ActiveDelayPoints = {20, 40};
+    ws.delays.ActiveDelayPointCount = 2;
+    GenerationRequest request;
+    request.leftPath = root.string();
+    request.rightPath = tip.string();
+    request.leftChordText = "250";
+    request.rightChordText = "160";
+    request.rightWashout = true;
+    request.rightAngleText = "-2";
+    CutGenerator generator(ws);
+    return generator.generate(request).status == GenerationStatus::Finished;
+}
+
+// Closing as the operator does, with the close box, runs the window's own unload (the cut window
+// gives the main toolbar back).
+void closeWindow(QWidget* window) {
+    if (window != nullptr && window->isVisible()) window->close();
+    settle();
+}
+
+// Pictures of one frame size into `dir`.
+void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
+             const std::function<void(const QImage&, const QString&)>& save) {
+    frame.resize(size);
+    frame.show();
+    settle();
+    WindowCatalog& windows = frame.windows();
+    QWidget* menu = windows.show(QStringLiteral("Form5"));
+    settle();
+    save(framePicture(frame, {menu}), dir + QStringLiteral("/FrmMain"));
+
+    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10", "Form3",
+                               "Form4",  "Form15", "Form6",  "Form12", "Form1",
+                               "Form11", "Form19", "script", "frmAbout", "ppMonitor"};
+    for (const QString& name : shown) {
+        if (!windows.has(name)) continue;
+        QWidget* window = windows.show(name);
+        if (window == nullptr) continue;
+        settle();
+        QList<QWidget*> over{menu, window};
+        if (auto* cut = qobject_cast<WingCutWindow*>(window); cut && demoSet) {
+            // Part of the set cut: the first 40% of the segments drawn over in red.
+            CutProgressView& view = cut->progressView();
+            for (int g = 2; g <= view.pointCount() * 2 / 5; ++g) view.markSegment(g);
+            cut->progressView().markDelayPoints(frame.workspace().delays);
+        }
+        save(windowPicture(*window), dir + QStringLiteral("/") + name);
+        save(framePicture(frame, over), dir + QStringLiteral("/FrmMain_") + name);
+
+        if (name == QLatin1String("Form14") && demoSet) {
+            // The delay editor, opened from the generation window on the demo's airfoils, with
+            // three points picked.
+            auto* left = window->findChild<QLineEdit*>(QStringLiteral("Text1"));
+            auto* right = window->findChild<QLineEdit*>(QStringLiteral("Text2"));
+            if (left && right) {
+                left->setText(
+                    QString::fromStdString(sampleFile(frame.workspace(), "naca2412.dat").string()));
+                right->setText(
+                    QString::fromStdString(sampleFile(frame.workspace(), "naca0012.dat").string()));
+                if (auto* bar = window->findChild<Toolbar*>(QStringLiteral("asxToolbar1")))
+                    bar->click(5);
+                settle();
+                if (auto* editor = frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
+                    const int segments = editor->view().entityCount();
+                    for (int s : {segments / 6, segments / 2, segments * 5 / 6}) {
+                        const DrawingEntity* e = editor->view().entity(s);
+                        if (e == nullptr) continue;
+                        editor->selectDelayPoint();
+                        editor->clickAt((e->X0 + e->x1) / 2, (e->Y0 + e->y1) / 2);
+                    }
+                    settle();
+                    save(windowPicture(*editor), dir + QStringLiteral("/DelayForm"));
+                    save(framePicture(frame, {menu, window, editor}),
+                         dir + QStringLiteral("/FrmMain_DelayForm"));
+                    closeWindow(editor);
+                }
+            }
+        }
+        closeWindow(window);
+    }
+    frame.openHelp();
+    if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {
+        settle();
+        save(windowPicture(*help), dir + QStringLiteral("/HelpWindow"));
+        closeWindow(help);
+    }
 }
 
 }  // namespace
@@ -52,7 +158,7 @@ QImage framePicture(QWidget& frame, const QList<QWidget*>& windows) {
         // Offscreen windows have no decorations: the drawn title bar takes the place a window
         // manager's would, at the window's position inside the drawn frame.
         paintDecorated(painter, *window,
-                       window->pos() - frame.pos() + QPoint(kBorder, kTitleHeight));
+                       window->pos() - frame.pos() + QPoint(kDrawnBorder, kDrawnTitleBar));
     }
     return image;
 }
@@ -65,45 +171,29 @@ QImage windowPicture(QWidget& window) {
     return image;
 }
 
+QList<QSize> screenshotSizes() {
+    return {QSize(1280, 960), QSize(1024, 700)};
+}
+
 QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error) {
     QStringList written;
-    QDir().mkpath(dir);
-    auto save = [&](const QImage& image, const QString& name) {
-        const QString path = QDir(dir).filePath(name + QStringLiteral(".png"));
+    auto save = [&](const QImage& image, const QString& base) {
+        const QString path = base + QStringLiteral(".png");
         if (image.save(path)) {
             written << path;
         } else if (error != nullptr) {
             *error = path;
         }
     };
-    // Room for the biggest tool window below the main menu.
-    frame.resize(frame.size().expandedTo(QSize(1280, 960)));
-    frame.show();
-    settle();
-
-    // The frame with the main menu where it places itself, and with each window over both.
-    WindowCatalog& windows = frame.windows();
-    QWidget* menu = windows.show(QStringLiteral("Form5"));
-    settle();
-    save(framePicture(frame, {menu}), QStringLiteral("FrmMain"));
-
-    const QStringList shown = {"Form5", "Form9",  "Form14", "Form2",    "Form10",
-                               "Form3", "Form4",  "Form15", "Form6",    "Form12",
-                               "Form1", "Form11", "Form19", "frmAbout", "ppMonitor"};
-    for (const QString& name : shown) {
-        QWidget* window = windows.show(name);
-        if (window == nullptr) continue;
-        settle();
-        save(windowPicture(*window), name);
-        if (name != QLatin1String("Form5"))
-            save(framePicture(frame, {menu, window}), QStringLiteral("FrmMain_") + name);
-        if (name != QLatin1String("Form5")) window->hide();
-    }
-    frame.openHelp();
-    if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {
-        settle();
-        save(windowPicture(*help), QStringLiteral("HelpWindow"));
-        help->hide();
+    const bool demoSet = makeDemoSet(frame.workspace());
+    for (QSize size : screenshotSizes()) {
+        const QString sub =
+            QDir(dir).filePath(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
+        if (!QDir().mkpath(sub)) {
+            if (error != nullptr) *error = sub;
+            continue;
+        }
+        shootAt(frame, size, sub, demoSet, save);
     }
     return written;
 }

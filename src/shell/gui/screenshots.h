@@ -6,6 +6,7 @@
 
 #include <QImage>
 #include <QList>
+#include <QSize>
 #include <QString>
 #include <QStringList>
 
@@ -21,9 +22,16 @@ QImage windowPicture(QWidget& window);
 // The main window with `windows` drawn over it where they stand.
 QImage framePicture(QWidget& frame, const QList<QWidget*>& windows);
 
-// Opens the windows worth showing, writes DIR/<name>.png for each and DIR/FrmMain.png (the
-// frame with Form5 in place) and DIR/FrmMain_<name>.png (the frame with Form5 and that window
-// over it). Returns the files written; `error` names a file that failed.
+// The main window sizes the pictures are taken at: a roomy screen and a short one.
+QList<QSize> screenshotSizes();
+
+// For each size, in DIR/<width>x<height>/ (created as needed): FrmMain.png (the frame with Form5
+// in place), <name>.png and FrmMain_<name>.png (the frame with Form5 and the window over it) for
+// each window worth showing, closed afterwards as the operator would. When the application
+// folder has the sample airfoils, a demo set is generated first, so the cut window shows it
+// partly cut and the delay editor (DelayForm) shows three picked points. Run it on a scratch
+// application folder: the working cut-file set is replaced. Returns the files written; `error`
+// names a file or folder that failed.
 QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error);
 
 }  // namespace corvane

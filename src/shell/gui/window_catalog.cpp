@@ -55,20 +55,35 @@ QStringList WindowCatalog::loadedNames() const {
     return out;
 }
 
+QList<QPointer<QWidget>> WindowCatalog::openedByOthers() const {
+    QList<QPointer<QWidget>> out;
+    if (frame_ == nullptr) return out;
+    for (QWidget* w : frame_->findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+        if (!w->isWindow() || w->inherits("QDialog") || w->inherits("QMenu")) continue;
+        const bool tracked = std::any_of(entries_.begin(), entries_.end(),
+                                         [w](const auto& e) { return e.second.window == w; });
+        if (!tracked) out << w;
+    }
+    return out;
+}
+
 bool WindowCatalog::unloadAll(bool force) {
     bool all = true;
-    // The most recently loaded first, so a window opened from another goes before it.
+    auto unload = [&](QPointer<QWidget> window) {
+        if (window.isNull() || window->close()) return true;
+        all = false;
+        if (force) window->hide();
+        return force;
+    };
+    // Windows that another window opened (the delay editor of a generation window) go first,
+    // so each runs its own unload, save question included, before its opener.
+    for (const QPointer<QWidget>& window : openedByOthers())
+        if (!unload(window)) return false;
+    // Then the most recently loaded first, so a window opened from another goes before it.
     QStringList order = loadedNames();
     std::reverse(order.begin(), order.end());
-    for (const QString& name : order) {
-        QPointer<QWidget> window = entries_[name].window;
-        if (window.isNull()) continue;
-        if (!window->close()) {
-            all = false;
-            if (!force) return false;
-            window->hide();
-        }
-    }
+    for (const QString& name : order)
+        if (!unload(entries_[name].window)) return false;
     return all;
 }
 

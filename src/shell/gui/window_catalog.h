@@ -3,6 +3,7 @@
 // shut-down. A name nobody registered opens nothing, so a window still being built is inert.
 #pragma once
 
+#include <QList>
 #include <QPointer>
 #include <QString>
 #include <QStringList>
@@ -53,13 +54,17 @@ public:
     // The loaded windows in the order they were first loaded.
     QStringList loadedNames() const;
 
-    // Unloads every loaded window: each gets its close (its own unload handling runs). Returns
+    // Unloads every loaded window, and the windows of the frame that other windows opened: each
+    // gets its close (its own unload handling runs). Returns
     // false when one refused to close; with `force` the refusal is noted and the rest go on.
     bool unloadAll(bool force = false);
 
     static void showModeless(QWidget& window);
 
 private:
+    // Windows of the frame that no entry made: opened by other windows for their own use.
+    QList<QPointer<QWidget>> openedByOthers() const;
+
     struct Entry {
         Factory factory;
         Activate activate;

@@ -430,33 +430,57 @@ TEST_F(EditorTest, CancelAndEscClearTheSecondCornerAndPickButNotTheFirstCorner) 
     EXPECT_FALSE(editor->pickAwaited());
 }
 
-TEST_F(EditorTest, ClearAllAndDeleteSelectedSetTheActiveCountAtOnce) {
+TEST_F(EditorTest, ClearAllAndDeleteSelectedSetOnlyTheCountAndNoKeepsThePoints) {
+    test::writeFile(m.dir / "cut_cnt.ct2", "5\r\n7\r\n0\r\n9\r\n0\r\n0\r\n12\r\n");
+    rebuildActiveDelayPoints(m.ws);
+    const std::vector<int> before = m.ws.delays.ActiveDelayPoints;
+    ASSERT_EQ(before, (std::vector<int>{2, 3, 3}));
+
     open();
     pick(3);
     pick(6);
     pick(10);
+    pick(11);
     list()->clearSelection();
     list()->setCurrentRow(-1);
     trigger("DeleteSelected");  // nothing selected: nothing removed, the count still follows
-    EXPECT_EQ(list()->count(), 3);
-    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 3);
+    EXPECT_EQ(list()->count(), 4);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 3) << "never more than the set's points";
+    EXPECT_EQ(m.ws.delays.ActiveDelayPoints, before) << "the points wait for the save";
     EXPECT_EQ(lastStatus3(), "3 Delay Points are currently active");
 
     list()->setCurrentRow(1);
     trigger("DeleteSelected");
+    list()->setCurrentRow(2);
+    trigger("DeleteSelected");
     EXPECT_EQ(listLines(), (QStringList{"Cut Step 3", "Cut Step 10"}));
     EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 2);
-    EXPECT_EQ(m.ws.delays.ActiveDelayPoints.size(), 2u) << "never fewer points than the count";
+    EXPECT_EQ(m.ws.delays.ActiveDelayPoints, before);
     EXPECT_EQ(lastStatus3(), "2 Delay Points are currently active");
     ASSERT_EQ(view().markerCount(), 2);
     expectNear(view().markerPoints()[0], point(4));
     expectNear(view().markerPoints()[1], point(11));
 
+    // No: the operator refused the list, so the next generation pauses at none of its points.
+    dialogs.answerMessage(MsgAnswer::No);
+    child<Toolbar>("asxToolbar1")->click(7);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPoints, before);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 2);
+
+    open();
     trigger("ClearDelayPoints");
     EXPECT_EQ(list()->count(), 0);
     EXPECT_EQ(view().markerCount(), 0);
     EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 0);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPoints, before);
     EXPECT_EQ(lastStatus3(), "0 Delay Points are currently active");
+
+    // Yes is the one way the points change.
+    pick(5);
+    dialogs.answerMessage(MsgAnswer::Yes);
+    child<Toolbar>("asxToolbar1")->click(7);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPoints, std::vector<int>{5});
+    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 1);
 }
 
 TEST_F(EditorTest, OpeningNeedsBothProfilePaths) {

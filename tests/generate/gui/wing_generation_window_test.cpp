@@ -1,6 +1,7 @@
 // Form14 as the operator sees it: the browse dialog, Generate with its progress and the save
 // step, Stop halfway leaving the previous working set byte for byte, Reset, and the messages of
-// empty paths, unequal files, a vanished airfoil and a missing template.
+// empty paths, unequal files, a vanished airfoil and a missing template; and the same window as
+// the foam generator Form1.
 #include "generate/gui/wing_generation_window.h"
 
 #include <gtest/gtest.h>
@@ -18,6 +19,7 @@
 
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/scripted_dialogs.h"
+#include "platform/gui/toolbar.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -301,7 +303,6 @@ TEST_F(WingGenerationWindowTest, RefusalsAndErrorsKeepThePreviousSet) {
     EXPECT_FALSE(control<QProgressBar>(w, "ProgressBar1")->isVisible());
 }
 
-#if __has_include("delay/gui/delay_point_editor.h")
 TEST_F(WingGenerationWindowTest, AddDelayPointsOpensTheEditorOnThePickedFiles) {
     WingGenerationWindow w(m.ws, dialogs);
     open(w);
@@ -314,7 +315,6 @@ TEST_F(WingGenerationWindowTest, AddDelayPointsOpensTheEditorOnThePickedFiles) {
     EXPECT_EQ(w.findChildren<QWidget*>("DelayForm").size(), 1);
     EXPECT_TRUE(dialogs.calls().empty());
 }
-#endif
 
 TEST_F(WingGenerationWindowTest, ResetBlanksTheFieldsAndKeepsTheWashoutBoxes) {
     WingGenerationWindow w(m.ws, dialogs);
@@ -335,6 +335,58 @@ TEST_F(WingGenerationWindowTest, ResetBlanksTheFieldsAndKeepsTheWashoutBoxes) {
 
     clickToolbar(w, 7);  // Done
     EXPECT_FALSE(w.isVisible());
+}
+
+// Form1 is Form14's window without washout: sizes instead of chords, the four-field DAT line,
+// its own error label, and two identical profiles of equal size stepping both towers together.
+TEST_F(WingGenerationWindowTest, FoamWindowGeneratesAFourFieldSetWithBothSidesTogether) {
+    WingGenerationWindow w(m.ws, dialogs, nullptr, CutSetKind::Foam);
+    open(w);
+    EXPECT_EQ(w.objectName(), "Form1");
+    EXPECT_EQ(w.windowTitle(), "泡沫切割 - 生成切割文件");
+    EXPECT_EQ(control<QLabel>(w, "Label3")->text(), "Calculated Left Tower Horizontal Size");
+    EXPECT_EQ(control<QLabel>(w, "Label4")->text(), "Calculated Right Tower Horizontal Size");
+    EXPECT_EQ(control<QLabel>(w, "Label1")->text(), "选择左侧机翼切割形状DAT数据文件");
+    for (const char* washout : {"left_check", "right_check", "left_amount", "right_amount"})
+        EXPECT_EQ(w.findChild<QWidget*>(washout), nullptr) << washout;
+    // The wing generator's toolbar, the airfoil preparation button included.
+    auto* bar = w.findChild<Toolbar*>("asxToolbar1");
+    ASSERT_NE(bar, nullptr);
+    EXPECT_EQ(bar->buttonCount(), 8);
+    EXPECT_EQ(bar->buttonCaption(8), "Prepare Airfoils");
+
+    control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(root().string()));
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(root().string()));
+    control<QLineEdit>(w, "Text6")->setText("120");
+    control<QLineEdit>(w, "Text7")->setText("120");
+    dialogs.answerSaveFile(QString());
+    clickToolbar(w, 1);
+    EXPECT_FALSE(w.isVisible());  // a cancelled save hides Form1
+    EXPECT_EQ(test::readFile(m.dir / "datinfo.ct3"),
+              "\"" + root().string() + "\",\"" + root().string() + "\",120,120\r\n");
+    const DerivedSettings& d = m.ws.settings.derived;
+    const std::string steps = test::readFile(m.dir / "cut.ct1");
+    std::istringstream lines(steps);
+    int byte = 0, ticks = 0;
+    while (lines >> byte) {
+        ++ticks;
+        EXPECT_EQ((byte & d.X1.StepMask) != 0, (byte & d.X2.StepMask) != 0) << "tick " << ticks;
+        EXPECT_EQ((byte & d.Y1.StepMask) != 0, (byte & d.Y2.StepMask) != 0) << "tick " << ticks;
+    }
+    EXPECT_GT(ticks, 100);
+
+    // Reset has no washout to reset; an error is reported under the foam label.
+    open(w);
+    clickToolbar(w, 2);
+    EXPECT_EQ(control<QLineEdit>(w, "Text6")->text(), " ");
+    control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(root().string()));
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString((m.dir / "gone.dat").string()));
+    dialogs.answerMessage();
+    dialogs.answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_EQ(dialogs.messages()[0].text,
+              "Error encountered, Error Number 53, File not found\rModule 1, GCF");
 }
 
 }  // namespace

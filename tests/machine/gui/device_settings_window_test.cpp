@@ -201,6 +201,48 @@ TEST_F(DeviceSettingsWindowTest, CloseBoxDropsEditsAndTheNextShowReadsTheFileAga
     EXPECT_EQ(ws.settings.derived.StepsPerMm, 4000);
 }
 
+TEST_F(DeviceSettingsWindowTest, ALoadAfterTheCloseBoxStartsFromTheInitialValues) {
+    test::writeFile(settingsFile(), kCustomLine);
+    DeviceSettingsWindow w(ws, dialogs);
+    ASSERT_TRUE(w.loadSettings());
+    w.showAndActivate();
+    EXPECT_TRUE(control<QGroupBox>(w, "Frame2")->isEnabled());  // lead_in 1
+    clickBox(control<QCheckBox>(w, "lead_in"));
+    EXPECT_FALSE(control<QGroupBox>(w, "Frame2")->isEnabled());
+    w.close();
+
+    // Six values, then the file ends: the fields read come from the file, every later one is
+    // the fresh window's, and the frames were never reached.
+    test::writeFile(settingsFile(), "0,#TRUE#,#FALSE#,\"7\",0,\"x\"\r\n");
+    dialogs.answerMessage();
+    w.showAndActivate();
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(dialogs.messageTexts()[0].endsWith("\rModule 9, Load Data"));
+    EXPECT_EQ(text(w, "lead_in_amount"), "7");
+    EXPECT_EQ(text(w, "foam_blank_depth"), "x");
+    EXPECT_EQ(text(w, "foam_blank_width"), "0");
+    EXPECT_EQ(text(w, "steps_per_inch"), "157.5");
+    EXPECT_EQ(text(w, "x1_dir"), "Combo1");
+    EXPECT_EQ(text(w, "port_address"), "Combo1");
+    EXPECT_EQ(text(w, "kerf"), ".02");
+    EXPECT_EQ(control<QCheckBox>(w, "lead_out")->checkState(), Qt::Checked);
+    EXPECT_TRUE(control<QRadioButton>(w, "active_low")->isChecked());
+    EXPECT_TRUE(control<QGroupBox>(w, "Frame2")->isEnabled()) << "step 9 not reached";
+    EXPECT_TRUE(control<QGroupBox>(w, "Frame4")->isEnabled());
+
+    // #FALSE# in a check-box field is 0, and a load that gets through sets the frames.
+    std::string line = kCustomLine;
+    line.replace(0, 1, "#FALSE#");
+    test::writeFile(settingsFile(), line);
+    w.close();
+    w.showAndActivate();
+    EXPECT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_EQ(control<QCheckBox>(w, "lead_in")->checkState(), Qt::Unchecked);
+    EXPECT_FALSE(control<QGroupBox>(w, "Frame2")->isEnabled());
+    EXPECT_TRUE(control<QGroupBox>(w, "Frame4")->isEnabled());  // oversize_foam 1
+    EXPECT_EQ(text(w, "kerf"), "0.3");
+}
+
 TEST_F(DeviceSettingsWindowTest, MissingFileIsReportedAndKeepsTheInitialValues) {
     DeviceSettingsWindow w(ws, dialogs);
     dialogs.answerMessage();

@@ -3,7 +3,10 @@
 
 #include <gtest/gtest.h>
 
+#include <QApplication>
 #include <QMainWindow>
+#include <QStatusBar>
+#include <QToolBar>
 #include <QMdiArea>
 #include <QWidget>
 
@@ -49,6 +52,40 @@ TEST(Placement, ToolWindowLandsInsideTheFramesInnerArea) {
     alone.move(5, 6);
     placeInFrame(alone);
     EXPECT_EQ(alone.pos(), QPoint(5, 6));
+}
+
+TEST(Placement, AWindowFillingTheInnerAreaLeavesTheStatusBarInView) {
+    QMainWindow frame;
+    frame.setCentralWidget(new QMdiArea);
+    frame.addToolBar(QStringLiteral("tools"))->addAction(QStringLiteral("Load"));
+    frame.statusBar()->showMessage(QStringLiteral("X1, Y1"));
+    for (QSize size : {QSize(1280, 960), QSize(1024, 700)}) {
+        frame.resize(size);
+        frame.show();
+        QApplication::processEvents();
+        const QWidget* inner = innerAreaOf(frame);
+        ASSERT_EQ(inner, frame.centralWidget());
+        const QRect innerRect(inner->mapToGlobal(QPoint(0, 0)), inner->size());
+        const QRect statusRect(frame.statusBar()->mapToGlobal(QPoint(0, 0)),
+                               frame.statusBar()->size());
+
+        QWidget window(&frame, Qt::Window);
+        for (Placement placement : {Placement::Corner, Placement::Tool}) {
+            // Asked for the whole inner area, it gets what leaves room for its title bar.
+            window.resize(fitInInnerArea(window, inner->size(), placement));
+            placeInFrame(window, placement);
+            const QMargins m = frameMarginsOf(window);
+            // The frame starts where the window was moved to; the client area sits inside it.
+            const QRect drawn(window.pos(), window.size().grownBy(m));
+            EXPECT_TRUE(innerRect.contains(drawn)) << size.height() << " " << int(placement);
+            EXPECT_FALSE(drawn.intersects(statusRect));
+            EXPECT_GE(m.top(), kDrawnTitleBar);
+        }
+        // A window that fits already keeps its size.
+        EXPECT_EQ(fitInInnerArea(window, QSize(200, 100), Placement::Corner), QSize(200, 100));
+    }
+    QWidget alone;
+    EXPECT_EQ(fitInInnerArea(alone, QSize(5000, 4000), Placement::Corner), QSize(5000, 4000));
 }
 
 }  // namespace

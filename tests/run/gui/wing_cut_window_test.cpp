@@ -7,10 +7,10 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMainWindow>
-#include <QScopeGuard>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QSlider>
+#include <QStatusBar>
 #include <QTest>
 #include <QTimer>
 #include <QToolButton>
@@ -20,68 +20,15 @@
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_window_bench.h"
 #include "run/run_fixture.h"
 
 namespace corvane {
 namespace {
 
-using test::RunnerBench;
-
-// A five-point profile (four segments) of unit chord.
-const char* const kProfile = "TEST FOIL\r\n1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n";
-
-QString u(const char* text) {
-    return QString::fromUtf8(text);
-}
-
-struct WindowBench : RunnerBench {
-    ScriptedDialogs dialogs;
-    std::unique_ptr<WingCutWindow> window;
-
-    WindowBench() {
-        ws.settings.fields.enable = "Pin 1";
-        ws.settings.fields.active_low = true;
-        ws.settings.fields.enable_hold_bit = "0";
-        writeProfiles(kProfile, kProfile);
-        writeDatInfo("200", "200", "0", "0", "0", "0");
-        // Segments of 2, 1, 2 and 1 ticks with three delay points: after 1, and twice after 2.
-        writeSet({0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}, {2, 0, 3, 0, 0, 5, 6});
-    }
-
-    void writeProfiles(const std::string& left, const std::string& right) {
-        test::writeText(folder.path() / "left.dat", left);
-        test::writeText(folder.path() / "right.dat", right);
-    }
-    void writeDatInfo(const std::string& lc, const std::string& rc, const std::string& lf,
-                      const std::string& rf, const std::string& la, const std::string& ra) {
-        const std::string l = (folder.path() / "left.dat").string();
-        const std::string r = (folder.path() / "right.dat").string();
-        test::writeText(ws.file("datinfo.ct3"), "\"" + l + "\",\"" + r + "\"," + lc + "," + rc +
-                                                    ",\"" + lf + "\",\"" + rf + "\",\"" + la +
-                                                    "\",\"" + ra + "\"\r\n");
-    }
-
-    WingCutWindow& open() {
-        window = std::make_unique<WingCutWindow>(ws, dialogs);
-        window->show();
-        window->activate();
-        return *window;
-    }
-
-    template <typename T>
-    T& child(const char* name) {
-        T* found = window->findChild<T*>(QString::fromUtf8(name));
-        if (!found) throw std::runtime_error(std::string("no control ") + name);
-        return *found;
-    }
-    void clickButton(int index) {
-        QWidget* button = window->toolbar().widgetForAction(window->toolbar().action(index));
-        ASSERT_NE(button, nullptr);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
-    DrawingView& view(int i) { return child<DrawingView>(i == 1 ? "DXFReader1" : "DXFReader2"); }
-    bool wireBitSet() const { return (port.reg(890) & 1) != 0; }
-};
+using test::kProfile;
+using test::u;
+using test::WindowBench;
 
 TEST(WingCutWindow, RunsASetWithDelayPointsToTheEndMarkingSegmentsAndPausing) {
     WindowBench b;
@@ -285,6 +232,95 @@ TEST(WingCutWindow, SliderPauseLengthZoomKeysAndCoupledScrollBars) {
     EXPECT_EQ(manual.count(), 1);
 }
 
+TEST(WingCutWindow, ZoomAndScrollStayWhileLoadedAndALoadStartsAfresh) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    QSlider& slider = b.child<QSlider>("Slider1");
+    QScrollBar& bar1 = b.child<QScrollBar>("VScroll1");
+    const QRectF start = b.view(1).viewWindow();
+
+    // The main keyboard's plus and minus are no zoom keys.
+    QTest::keyClick(&slider, Qt::Key_Plus);
+    QTest::keyClick(&slider, Qt::Key_Minus);
+    EXPECT_EQ(b.view(1).viewWindow(), start);
+
+    QTest::keyClick(&slider, Qt::Key_Plus, Qt::KeypadModifier);
+    bar1.setValue(20);
+    const QRectF zoomed1 = b.view(1).viewWindow(), zoomed2 = b.view(2).viewWindow();
+    ASSERT_NE(zoomed1, start);
+    b.child<QLineEdit>("Text1").setText("250");
+
+    w.activate();  // the operator coming back from another window
+    EXPECT_EQ(b.view(1).viewWindow(), zoomed1);
+    EXPECT_EQ(b.view(2).viewWindow(), zoomed2);
+    EXPECT_EQ(bar1.value(), 20);
+    EXPECT_EQ(b.child<QScrollBar>("VScroll2").value(), 20);
+    EXPECT_EQ(b.view(1).entityCount(), 4);
+    // Scrolling back to 0 brings the view back to where the zoom left it: bars and view agree.
+    bar1.setValue(0);
+    QTest::keyClick(&slider, Qt::Key_Minus, Qt::KeypadModifier);
+    EXPECT_NEAR(b.view(1).viewWindow().center().y(), start.center().y(), 1e-9);
+
+    // Closed and shown again: a fresh window, view, bars and pause length as loaded.
+    QTest::keyClick(&slider, Qt::Key_Plus, Qt::KeypadModifier);
+    bar1.setValue(30);
+    w.close();
+    w.show();
+    w.activate();
+    EXPECT_EQ(b.view(1).viewWindow(), start);
+    EXPECT_EQ(bar1.value(), 0);
+    EXPECT_EQ(b.child<QScrollBar>("VScroll2").value(), 0);
+    EXPECT_EQ(b.child<QLineEdit>("Text1").text(), "1");
+}
+
+TEST(WingCutWindow, TheDelayPointsAreReadAgainWhenAProfileCannotBeDrawn) {
+    WindowBench b;
+    WingCutWindow& w = b.open();
+    ASSERT_EQ(b.ws.delays.ActiveDelayPoints, (std::vector<int>{1, 2, 2}));
+
+    // A profile gone and a count file with a new delay point: the set follows the file.
+    std::filesystem::remove(b.folder.path() / "right.dat");
+    b.writeSet({0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}, {2, 3, 0, 5, 6});
+    b.dialogs.answerMessage();
+    w.activate();
+    EXPECT_EQ(b.ws.delays.ActiveDelayPoints, std::vector<int>{2});
+    EXPECT_EQ(b.dialogs.messages().size(), 1u);
+
+    // A count file that is not numbers: the rebuild's own report, after the profile's.
+    b.writeSet({0x03, 0x03, 0x30, 0x0C, 0xC0, 0x33}, {2, 0});
+    test::writeText(b.ws.file("cut_cnt.ct2"), "2\r\n0\r\nten\r\n");
+    b.dialogs.clearCalls();
+    b.dialogs.answerMessage().answerMessage();
+    w.activate();
+    ASSERT_EQ(b.dialogs.messages().size(), 2u);
+    EXPECT_TRUE(b.dialogs.messages()[1].text.startsWith("Error encountered, Error Number 13, "))
+        << b.dialogs.messages()[1].text.toStdString();
+    EXPECT_TRUE(b.dialogs.messages()[1].text.endsWith("\rModule 0, GDP"));
+    EXPECT_EQ(b.ws.delays.ActiveDelayPoints, std::vector<int>{1});
+}
+
+TEST(WingCutWindow, AShortMainWindowKeepsBothFramesWholeAndTheStatusBarInView) {
+    for (QSize size : {QSize(1280, 960), QSize(1024, 700), QSize(800, 480)}) {
+        WindowBench b;
+        QMainWindow main;
+        main.setCentralWidget(new QWidget(&main));
+        main.statusBar()->showMessage("X1, Y1");
+        main.resize(size);
+        main.show();
+        b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
+        const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
+        WingCutWindow& w = *b.window;
+        w.show();
+        w.activate();
+        const QRect status(main.statusBar()->mapToGlobal(QPoint(0, 0)), main.statusBar()->size());
+        EXPECT_FALSE(QRect(w.pos(), w.size().grownBy(frameMarginsOf(w))).intersects(status))
+            << size.height();
+        for (const char* frame : {"Frame1", "Frame2"})
+            EXPECT_LE(b.child<QGroupBox>(frame).geometry().bottom(), w.height() - 1)
+                << frame << " at " << size.height();
+    }
+}
+
 TEST(WingCutWindow, F5OpensTheManualControlWindowWhenNothingElseDoes) {
     WindowBench b;
     b.open();
@@ -323,12 +359,7 @@ TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
 TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
     WindowBench b;
     QMainWindow main;
-    main.setCentralWidget(new QWidget(&main));
-    main.resize(1200, 900);
-    main.show();
-    b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
-    const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
-    WingCutWindow& w = *b.window;
+    WingCutWindow& w = b.openInside(main, QSize(1200, 900));
     QSignalSpy toolbar(&w, &WingCutWindow::mainToolbarVisibilityRequested);
     QSignalSpy homeMenu(&w, &WingCutWindow::homeControlMenuEnableRequested);
     w.show();
@@ -339,7 +370,11 @@ TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
 
     const QWidget* inner = main.centralWidget();
     EXPECT_EQ(w.width(), inner->width() - twipsToPixels(200, w.logicalDpiX()));
-    EXPECT_EQ(w.height(), inner->height() - twipsToPixels(100, w.logicalDpiY()));
+    // As tall as leaves its title bar and frame inside the main window's area.
+    const QRect area(inner->mapToGlobal(QPoint(0, 0)), inner->size());
+    const int bottom = QRect(w.pos(), w.size().grownBy(frameMarginsOf(w))).bottom();
+    EXPECT_LE(bottom, area.bottom());
+    EXPECT_GE(bottom, area.bottom() - 4);
     QGroupBox& left = b.child<QGroupBox>("Frame1");
     QGroupBox& right = b.child<QGroupBox>("Frame2");
     EXPECT_EQ(left.title(), u("左侧切割文件"));

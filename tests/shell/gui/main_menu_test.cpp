@@ -51,10 +51,17 @@ TEST_F(ShellTest, MainMenuOpensExistingWindowsAndIgnoresMissingOnes) {
     }
     EXPECT_TRUE(dialogs_.calls().empty());
 
+    // The web buttons go where the Help menu's links go: configured pages, else the help.
+    w.homePageUrl = QUrl("https://home.test/");
+    w.supportPageUrl = QUrl("https://home.test/help/support.htm");
     QTest::mouseClick(button(menu, "Command12"), Qt::LeftButton);
     QTest::mouseClick(button(menu, "Command9"), Qt::LeftButton);
-    ASSERT_EQ(urls_.size(), 2);
-    EXPECT_TRUE(urls_[1].endsWith("/support.htm"));
+    EXPECT_EQ(urls_, (QStringList{"https://home.test/", "https://home.test/help/support.htm"}));
+    w.supportPageUrl = QUrl();
+    QTest::mouseClick(button(menu, "Command9"), Qt::LeftButton);
+    EXPECT_EQ(urls_.size(), 2);
+    ASSERT_NE(w.windows().loaded("HelpWindow"), nullptr);
+    EXPECT_TRUE(w.windows().loaded("HelpWindow")->isVisible());
 }
 
 TEST_F(ShellTest, GenerationWindowGetsTheTowerChordsFromTheSetup) {
@@ -68,6 +75,35 @@ TEST_F(ShellTest, GenerationWindowGetsTheTowerChordsFromTheSetup) {
     EXPECT_TRUE(form14->isVisible());
     EXPECT_EQ(form14->findChild<QLineEdit*>("Text6")->text(), "123.45");
     EXPECT_EQ(form14->findChild<QLineEdit*>("Text7")->text(), "98.7654");
+}
+
+// The foam section: Form12's confirmed sizes go into Form1 when it opens; Form11 opens too.
+TEST_F(ShellTest, FoamButtonsOpenSetupGenerationAndRunnerWithTheSizes) {
+    MainWindow& w = startedFrame();
+    if (!w.windows().has("Form12")) GTEST_SKIP() << "the foam windows are not part of this build";
+    QWidget* menu = w.windows().loaded("Form5");
+    QTest::mouseClick(button(menu, "Command5"), Qt::LeftButton);
+    QWidget* form12 = w.windows().loaded("Form12");
+    ASSERT_NE(form12, nullptr);
+    EXPECT_TRUE(form12->isVisible());
+    form12->findChild<QLineEdit*>("Text10")->setText("2");
+    form12->findChild<QLineEdit*>("Text2")->setText("130.5");
+    form12->findChild<QLineEdit*>("Text3")->setText("95");
+    QTest::mouseClick(button(form12, "Command2"), Qt::LeftButton);
+    EXPECT_FALSE(form12->isVisible());
+
+    QTest::mouseClick(button(menu, "Command6"), Qt::LeftButton);
+    QWidget* form1 = w.windows().loaded("Form1");
+    ASSERT_NE(form1, nullptr);
+    EXPECT_TRUE(form1->isVisible());
+    EXPECT_EQ(form1->findChild<QLineEdit*>("Text6")->text(), "130.5");
+    EXPECT_EQ(form1->findChild<QLineEdit*>("Text7")->text(), "95");
+
+    dialogs_.answerMessage();  // the empty application folder holds no set to draw
+    QTest::mouseClick(button(menu, "Command7"), Qt::LeftButton);
+    QWidget* form11 = w.windows().loaded("Form11");
+    ASSERT_NE(form11, nullptr);
+    EXPECT_EQ(form11->windowTitle(), "泡沫切割 - 进度信息");
 }
 
 TEST_F(ShellTest, LoadingTheMainMenuSetsBothSpeedsToOneAndClosingUnloadsIt) {
@@ -125,6 +161,12 @@ TEST_F(ShellTest, AboutBoxShowsTitleVersionAndSaysWhenNoSystemInformationToolExi
     QTest::mouseClick(about->findChild<QPushButton*>("cmdSysInfo"), Qt::LeftButton);
     EXPECT_EQ(started, QStringList{"/usr/bin/hardinfo"});
     EXPECT_EQ(dialogs_.messages().size(), 1u);
+
+    // Over the main window: centred in its inner area.
+    const QWidget* inner = w.centralWidget();
+    const QRect area(inner->mapToGlobal(QPoint(0, 0)), inner->size());
+    EXPECT_TRUE(area.contains(about->frameGeometry())) << about->frameGeometry().x();
+    EXPECT_LE(std::abs(about->frameGeometry().center().x() - area.center().x()), 1);
 
     QTest::mouseClick(about->findChild<QPushButton*>("cmdOK"), Qt::LeftButton);
     EXPECT_FALSE(about->isVisible());

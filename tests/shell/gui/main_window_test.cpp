@@ -5,16 +5,22 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QScrollBar>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
 #include <QToolBar>
 #include <fstream>
 
+#include "delay/gui/delay_point_editor.h"
 #include "generate/cut_set_transaction.h"
+#include "generate/gui/wing_generation_window.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
 #include "platform/gui/toolbar.h"
+#include "run/gui/wing_cut_window.h"
 #include "shell/gui/help_window.h"
 #include "shell_fixture.h"
 
@@ -299,11 +305,33 @@ TEST_F(ShellTest, HelpOpensTheApplicationFoldersHelpFileReadably) {
 
 TEST_F(ShellTest, WebLinksGoToTheDesktopAndPortscopeStartsDetached) {
     MainWindow& w = startedFrame();
+    // No address in this build: the links open the shipped help, never a made-up host.
+    EXPECT_TRUE(w.homePageUrl.isEmpty());
+    EXPECT_TRUE(w.supportPageUrl.isEmpty());
+    trigger("OpenSupport");
+    auto* help = qobject_cast<HelpWindow*>(w.windows().loaded("HelpWindow"));
+    ASSERT_NE(help, nullptr);
+    EXPECT_TRUE(help->isVisible());
+    QApplication::processEvents();
+    QScrollBar* scroll = help->browser()->verticalScrollBar();
+    EXPECT_GT(scroll->value(), 0) << "at the support topic, far down the book";
+    // The support topic's heading is in view.
+    QTextDocument* book = help->browser()->document();
+    QTextCursor end(book);
+    end.movePosition(QTextCursor::End);
+    const QTextCursor heading = book->find("在线支持 / Support", end, QTextDocument::FindBackward);
+    ASSERT_FALSE(heading.isNull());
+    EXPECT_TRUE(help->browser()->viewport()->rect().contains(
+        help->browser()->cursorRect(heading).center()));
+    trigger("OpenWebsite");
+    EXPECT_EQ(scroll->value(), 0) << "at the contents";
+    EXPECT_TRUE(urls_.isEmpty());
+
+    w.homePageUrl = QUrl("https://home.test/");
+    w.supportPageUrl = QUrl("https://home.test/support.htm");
     trigger("OpenWebsite");
     trigger("OpenSupport");
-    ASSERT_EQ(urls_.size(), 2);
-    EXPECT_TRUE(urls_[1].endsWith("/support.htm"));
-    EXPECT_EQ(QUrl(urls_[0]).host(), QUrl(urls_[1]).host());
+    EXPECT_EQ(urls_, (QStringList{"https://home.test/", "https://home.test/support.htm"}));
 
     const auto scope = file("portscope");
     {
@@ -332,6 +360,31 @@ TEST_F(ShellTest, ShutDownUnloadsEveryWindowWithItsOwnUnloadHandling) {
     QApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(w.windows().loaded("Form5"), nullptr);  // the main menu unloads on close
     EXPECT_FALSE(w.windows().loaded("frmAbout")->isVisible());
+    EXPECT_FALSE(w.isVisible());
+}
+
+TEST_F(ShellTest, ShutDownAsksTheDelayEditorThatAGenerationWindowOpenedToSave) {
+    MainWindow& w = startedFrame();
+    for (const char* name : {"root.dat", "tip.dat"}) {
+        std::ofstream out(file(name), std::ios::binary);
+        out << "0 0\r\n0.5 0.1\r\n1 0\r\n0.5 -0.1\r\n0 0\r\n";
+    }
+    auto* form14 = w.windows().show("Form14");
+    ASSERT_NE(form14, nullptr);
+    form14->findChild<QLineEdit*>("Text1")->setText(QString::fromStdString(file("root.dat")));
+    form14->findChild<QLineEdit*>("Text2")->setText(QString::fromStdString(file("tip.dat")));
+    form14->findChild<Toolbar*>("asxToolbar1")->click(5);
+    auto* editor = w.findChild<DelayPointEditor*>("DelayForm");
+    ASSERT_NE(editor, nullptr);
+    editor->selectDelayPoint();
+    editor->clickAt(0.75, 0.05);  // the middle of segment 2
+    ASSERT_EQ(editor->listedSteps(), std::vector<int>{2});
+
+    dialogs_.answerMessage(MsgAnswer::Yes);
+    trigger("exit");
+    EXPECT_EQ(dialogs_.messageTexts(), QStringList{"Save Delay Points? "});
+    EXPECT_EQ(ws_->delays.ActiveDelayPoints, std::vector<int>{2});
+    EXPECT_FALSE(editor->isVisible());
     EXPECT_FALSE(w.isVisible());
 }
 
@@ -390,9 +443,6 @@ TEST_F(ShellTest, CancellingTheLoadAndSaveDialogsFromMenuAndToolbarChangesNothin
 }  // namespace
 }  // namespace corvane
 
-#if __has_include("run/gui/wing_cut_window.h")
-#include "run/gui/wing_cut_window.h"
-
 namespace corvane {
 namespace {
 
@@ -408,4 +458,3 @@ TEST_F(ShellTest, ShutDownRunsTheCutWindowsUnloadWhichSwitchesTheWireOff) {
 
 }  // namespace
 }  // namespace corvane
-#endif

@@ -6,6 +6,7 @@
 #include <QFontDatabase>
 #include <QImage>
 
+#include "platform/gui/toolbar.h"
 #include "shell_fixture.h"
 
 namespace corvane {
@@ -14,33 +15,39 @@ namespace {
 TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
     EXPECT_FALSE(QFontDatabase::families(QFontDatabase::SimplifiedChinese).isEmpty())
         << "install fonts-noto-cjk so the Chinese captions render";
+    std::filesystem::copy(std::filesystem::path(CORVANE_RESOURCES) / "samples", file("samples"),
+                          std::filesystem::copy_options::recursive);
     MainWindow& w = startedFrame();
-    // The cut window says the fresh folder has no cut file yet.
-    if (w.windows().has("Form10")) dialogs_.answerMessage();
-    const QString out = dir_.filePath("shots");
+    // The delay editor asks to save its picked points when it is closed, at each size.
+    dialogs_.answerMessage(MsgAnswer::No).answerMessage(MsgAnswer::No);
+    const QString out = dir_.filePath("shots/nested");
     QString error;
     const QStringList files = writeScreenshots(w, out, &error);
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
-    for (const char* name : {"FrmMain", "Form5", "Form9", "Form14"}) {
-        const QString path = QDir(out).filePath(QString::fromLatin1(name) + ".png");
-        EXPECT_TRUE(files.contains(path)) << name;
-        QImage image(path);
-        ASSERT_FALSE(image.isNull()) << name;
-        EXPECT_GT(image.width(), 200) << name;
-        // The title bar is drawn with the caption in it: light text on the dark bar.
-        int light = 0;
-        for (int x = 0; x < image.width(); ++x)
-            for (int y = 4; y < 22; ++y)
-                if (qGray(image.pixel(x, y)) > 200) ++light;
-        EXPECT_GT(light, 20) << name;
+    for (const QString& size : {QStringLiteral("1280x960"), QStringLiteral("1024x700")}) {
+        for (const char* name : {"FrmMain", "Form9", "Form14", "FrmMain_Form10",
+                                 "FrmMain_DelayForm", "DelayForm"}) {
+            const QString path = QDir(out).filePath(size + "/" + name + ".png");
+            EXPECT_TRUE(files.contains(path)) << path.toStdString();
+            if (!files.contains(path)) continue;
+            QImage image(path);
+            ASSERT_FALSE(image.isNull()) << name;
+            EXPECT_GT(image.width(), 200) << name;
+            // The title bar is drawn with the caption in it: light text on the dark bar.
+            int light = 0;
+            for (int x = 0; x < image.width(); ++x)
+                for (int y = 4; y < 22; ++y)
+                    if (qGray(image.pixel(x, y)) > 200) ++light;
+            EXPECT_GT(light, 20) << name;
+        }
+        const QImage frame(QDir(out).filePath(size + "/FrmMain.png"));
+        EXPECT_EQ(QString("%1x%2").arg(frame.width() - 6).arg(frame.height() - 29), size);
     }
-    if (w.windows().has("Form10")) {
-        ASSERT_EQ(dialogs_.messages().size(), 1u);
-        EXPECT_TRUE(dialogs_.messages()[0].text.endsWith("Module 10, FA"));
-    }
-    const QImage frame(QDir(out).filePath("FrmMain.png"));
-    EXPECT_GE(frame.width(), w.width());
-    EXPECT_GE(frame.height(), w.height());
+    EXPECT_EQ(dialogs_.messageTexts(), (QStringList{"Save Delay Points? ", "Save Delay Points? "}));
+    // Every window was closed the operator's way: the cut window gave the main toolbar back.
+    EXPECT_TRUE(w.findChild<Toolbar*>("asxToolbar1")->isVisible());
+    EXPECT_FALSE(w.windows().loaded("Form10")->isVisible());
+    EXPECT_EQ(dialogs_.messages().size(), 2u) << "the demo set loads without a message";
 }
 
 }  // namespace
