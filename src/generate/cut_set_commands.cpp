@@ -57,7 +57,8 @@ LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
         tx.finish();
         out.loaded = true;
     } catch (const RunError& e) {
-        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), ""});
+        // The detail names the file and the reason (a full disk, say).
+        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), "", e.detail()});
         return out;
     }
 

@@ -87,7 +87,8 @@ void writeListAtomic(const fs::path& list, const std::string& text) {
     if (diskRename(tmp, list) != 0) {
         int err = errno;
         removeQuietly(tmp);
-        throw RunError(ErrorNumber::PathFileAccessError, list.string() + ": " + std::strerror(err));
+        throw RunError(ErrorNumber::PathFileAccessError,
+                       list.string() + ": cannot replace the file: " + std::strerror(err));
     }
 }
 
@@ -192,7 +193,8 @@ void CutSetTransaction::finish() {
         for (std::size_t i = 0; i < 3; ++i) {
             if (diskRename(folder_ / kPartNames[i], folder_ / kWorkingNames[i]) != 0) {
                 throw RunError(ErrorNumber::PathFileAccessError,
-                               (folder_ / kWorkingNames[i]).string() + ": " + std::strerror(errno));
+                               (folder_ / kWorkingNames[i]).string() +
+                                   ": cannot replace the file: " + std::strerror(errno));
             }
         }
     } catch (...) {

@@ -47,8 +47,10 @@ TEST(DiskFaults, AWholeWingGenerationLeavesThePreviousSet) {
         [&](const std::string& which) {
             EXPECT_NE(out.status, GenerationStatus::Finished) << which;
             ASSERT_EQ(out.messages.size(), 1u) << which;
-            EXPECT_NE(out.messages[0].text.find("cannot write"), std::string::npos)
-                << out.messages[0].text;
+            const std::string& text = out.messages[0].detail;
+            EXPECT_TRUE(text.find("cannot write") != std::string::npos ||
+                        text.find("cannot replace the file") != std::string::npos)
+                << text;
             expectFolderUnchanged(before, m.dir.path(), which);
         });
     // Several buffers per file, so the helper thread's writes are walked too.
@@ -95,6 +97,7 @@ TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
         [&](const std::string& which) {
             EXPECT_FALSE(out.loaded) << which;
             ASSERT_EQ(out.messages.size(), 1u) << which;
+            EXPECT_FALSE(out.messages[0].detail.empty()) << which;
             expectFolderUnchanged(before, m.dir.path(), which);
         });
     EXPECT_GT(load.callsFailed, 3);
