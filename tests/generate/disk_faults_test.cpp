@@ -62,17 +62,23 @@ TEST(DiskFaults, AWholeWingGenerationLeavesThePreviousSet) {
 
 TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
     LongWing m;
-    m.previousSet();
-    ASSERT_EQ(m.generate().status, GenerationStatus::Finished);
     const fs::path saved = m.dir / "wing.ct1";
-    saveCutSet(m.dir.path(), saved);  // an older saved set to keep
     m.previousSet();
-    const std::string savedStep = readFile(saved);
+    saveCutSet(m.dir.path(), saved);  // an older saved set to keep
+    const std::string olderSaved[3] = {readFile(saved), readFile(m.dir / "wing.ct2"),
+                                       readFile(m.dir / "wing.ct3")};
+    ASSERT_EQ(m.generate().status, GenerationStatus::Finished);
+    const std::string savedStep = m.working("cut.ct1");
 
     std::map<std::string, std::string> before;
     std::string detail;
     auto save = walkDiskFaults(
-        [&] { before = folderSnapshot(m.dir.path()); },
+        [&] {
+            writeFile(saved, olderSaved[0]);
+            writeFile(m.dir / "wing.ct2", olderSaved[1]);
+            writeFile(m.dir / "wing.ct3", olderSaved[2]);
+            before = folderSnapshot(m.dir.path());
+        },
         [&] {
             detail.clear();
             try {
@@ -86,6 +92,7 @@ TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
             expectFolderUnchanged(before, m.dir.path(), which);
         });
     EXPECT_EQ(save.callsFailed, 9);
+    saveCutSet(m.dir.path(), saved);
 
     LoadOutcome out;
     auto load = walkDiskFaults(
@@ -102,8 +109,9 @@ TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
         });
     EXPECT_GT(load.callsFailed, 3);
     m.previousSet();
-    EXPECT_TRUE(loadCutSet(m.ws, saved).loaded);
-    EXPECT_EQ(m.working("cut.ct1"), savedStep);
+    LoadOutcome clean = loadCutSet(m.ws, saved);
+    ASSERT_TRUE(clean.loaded) << clean.messages.at(0).text;
+    EXPECT_TRUE(m.working("cut.ct1") == savedStep);
 }
 
 }  // namespace
