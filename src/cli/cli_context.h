@@ -52,5 +52,8 @@ void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
 void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addAirfoilCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addLoadCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

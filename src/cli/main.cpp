@@ -25,6 +25,9 @@ int main(int argc, char** argv) {
     addRunCommand(app, ctx, runner);
     addAirfoilCommand(app, ctx, runner);
     addLoadCommand(app, ctx, runner);
+    addScriptCommand(app, ctx, runner);
+    addSimulateCommand(app, ctx, runner);
+    addExportCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     try {
         return runner ? runner() : 2;

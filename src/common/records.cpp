@@ -85,7 +85,7 @@ void RecordReader::skipLineEnd() {
     if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
 }
 
-RecordValue RecordReader::next() {
+RecordValue RecordReader::next(Quotes quotes) {
     // Blank lines are skipped, and a line end after a comma is part of the same separator
     // (numbers spread over lines); a comma right after a comma is an empty value, and so is
     // the end of the text right after a comma.
@@ -104,6 +104,15 @@ RecordValue RecordReader::next() {
         std::size_t close = text_.find('"', pos_ + 1);
         if (close == std::string::npos) close = text_.size();
         value.text = text_.substr(pos_ + 1, close - pos_ - 1);
+        // A doubled quote stands for one quote of the text; the value ends at a single one.
+        while (quotes == Quotes::DoubledIsOne && close + 1 < text_.size() &&
+               text_[close + 1] == '"') {
+            std::size_t nextClose = text_.find('"', close + 2);
+            if (nextClose == std::string::npos) nextClose = text_.size();
+            value.text += '"';
+            value.text += text_.substr(close + 2, nextClose - close - 2);
+            close = nextClose;
+        }
         value.quoted = true;
         pos_ = std::min(close + 1, text_.size());
         // Whatever stands between the closing quote and the separator is dropped.
@@ -156,6 +165,20 @@ RecordWriter& RecordWriter::text(std::string_view utf8) {
     std::replace(value.begin(), value.end(), '"', '\'');
     out_ += '"';
     out_ += utf8_ ? value : utf8ToGbk(value);
+    out_ += '"';
+    return *this;
+}
+
+RecordWriter& RecordWriter::textDoublingQuotes(std::string_view utf8) {
+    separator();
+    std::string value;
+    value.reserve(utf8.size() + 2);
+    for (char c : utf8) {
+        value += c;
+        if (c == '"') value += '"';
+    }
+    out_ += '"';
+    out_ += utf8ToGbk(value);
     out_ += '"';
     return *this;
 }

@@ -26,6 +26,11 @@ struct RecordValue {
     std::string asText() const;  // numbers give their shortest form, Booleans "True"/"False"
 };
 
+// How a quoted value treats a double quote inside it. Settings, waypoints and cut files end the
+// value at the next quote; notes write a quote of their text doubled ("") and read it back as
+// one, so a note keeps its quotes (a file without quotes inside reads the same either way).
+enum class Quotes { EndAtNext, DoubledIsOne };
+
 // Reads values one after the other across commas and line ends.
 // Leading blanks are skipped; "..." runs to the next quote; #TRUE#/#FALSE# are Booleans;
 // any other value runs to the next comma or line end and is a number when it is one.
@@ -35,8 +40,9 @@ public:
     explicit RecordReader(std::string_view fileBytes);
 
     bool atEnd() const;
-    // RunError InputPastEndOfFile when nothing is left.
-    RecordValue next();
+    // RunError InputPastEndOfFile when nothing is left. A quoted value that never closes runs
+    // to the end of the text.
+    RecordValue next(Quotes quotes = Quotes::EndAtNext);
     // The rest of the current line as one text (Line Input): RunError InputPastEndOfFile at end.
     std::string nextLine();
 
@@ -61,6 +67,8 @@ public:
     RecordWriter& number(double value);         // shortest double form
     RecordWriter& single(float value);          // shortest single form
     RecordWriter& integer(long long value);
+    // "value" with each double quote inside doubled (read back with Quotes::DoubledIsOne).
+    RecordWriter& textDoublingQuotes(std::string_view utf8);
     // Ends the line with CR LF and returns everything written so far (GBK bytes).
     RecordWriter& endLine();
     const std::string& bytes() const { return out_; }

@@ -15,6 +15,7 @@ struct MotionState {
     Fixed4 CutSpeed = Fixed4::fromInt(1);
     Fixed4 JogSpeed = Fixed4::fromInt(1);
     Fixed4 StepHighTimeMs;
+    Fixed4 DelayWaitMs;  // the wait at a delay point of a script's cut-file set
     uint8_t LastPortByte = 0;
     bool PositionUpdatePending = false;
 };

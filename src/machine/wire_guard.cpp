@@ -241,11 +241,11 @@ bool WireGuard::driveInactive() noexcept {
         return true;
 #endif
     } else if (g.kind == 2) {
-        // The settings' control address is the ppdev control register.
-        unsigned char value = 0;
-        if (ioctl(g.ppdevFd, PPRCONTROL, &value) != 0) return false;
-        value = static_cast<unsigned char>(g.set != 0 ? (value | mask) : (value & ~mask));
-        return ioctl(g.ppdevFd, PPWCONTROL, &value) == 0;
+        // The settings' control address is the ppdev control register: one call changes the
+        // wire bit alone, with no read in between that a tick could overtake.
+        ppdev_frob_struct frob{static_cast<unsigned char>(mask),
+                               static_cast<unsigned char>(g.set != 0 ? mask : 0)};
+        return ioctl(g.ppdevFd, PPFCONTROL, &frob) == 0;
     }
     return false;
 }

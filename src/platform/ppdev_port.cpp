@@ -1,4 +1,5 @@
-// The kernel's ppdev driver: claim the port once, then read and write its three registers.
+// The kernel's ppdev driver: claim the port once, exclusively, then read and write its three
+// registers with one ioctl per change.
 #include "platform/ppdev_port.h"
 
 #include <fcntl.h>
@@ -17,11 +18,35 @@ namespace corvane {
 
 namespace {
 
+class RealPpdevCalls : public PpdevCalls {
+public:
+    int open(const std::string& device, int& fd) override {
+        fd = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
+        return fd < 0 ? errno : 0;
+    }
+    int ioctl(int fd, unsigned long request, void* arg) override {
+        return ::ioctl(fd, request, arg) == 0 ? 0 : errno;
+    }
+    void close(int fd) override { ::close(fd); }
+};
+
 [[noreturn]] void failOpen(const std::string& device, const char* step, int err) {
     std::string why = std::strerror(err);
-    if (err == ENOENT) why += " (load the parport_pc and ppdev modules)";
-    if (err == EACCES || err == EPERM) why += " (add the user to the lp group)";
-    if (err == EBUSY) why += " (another program holds the port)";
+    if (err == ENOENT || err == ENODEV || err == ENXIO) {
+        why +=
+            " (load the drivers with \"sudo modprobe parport_pc ppdev\"; \"ls /dev/parport*\" "
+            "lists the ports)";
+    }
+    if (err == EACCES || err == EPERM) {
+        why +=
+            " (join the lp group with \"sudo adduser $USER lp\" and log in again; the README's "
+            "section on real machines has the udev rule for /dev/parport*)";
+    }
+    if (err == EBUSY) {
+        why +=
+            " (another driver or program holds the port: the printer driver lp is the usual "
+            "one, free it with \"sudo rmmod lp\", or close the program using the port)";
+    }
     throw RunError(ErrorNumber::PermissionDenied, device + ": " + step + ": " + why);
 }
 
@@ -32,22 +57,37 @@ namespace {
 
 }  // namespace
 
-PpdevPort::PpdevPort(const std::string& device, uint16_t dataPort)
-    : device_(device), dataPort_(dataPort) {
-    fd_ = ::open(device.c_str(), O_RDWR | O_CLOEXEC);
-    if (fd_ < 0) failOpen(device, "cannot open", errno);
-    if (::ioctl(fd_, PPCLAIM) != 0) {
-        int err = errno;
-        ::close(fd_);
-        fd_ = -1;
-        failOpen(device, "cannot claim the port", err);
-    }
+std::unique_ptr<PpdevCalls> realPpdevCalls() {
+    return std::make_unique<RealPpdevCalls>();
+}
+
+PpdevPort::PpdevPort(const std::string& device, uint16_t dataPort,
+                     std::unique_ptr<PpdevCalls> calls)
+    : device_(device), dataPort_(dataPort), calls_(std::move(calls)) {
+    if (int err = calls_->open(device, fd_); err != 0) failOpen(device, "cannot open", err);
+    auto step = [this](unsigned long request, void* arg, const char* what) {
+        if (int err = calls_->ioctl(fd_, request, arg); err != 0) {
+            if (request != PPCLAIM && request != PPEXCL) calls_->ioctl(fd_, PPRELEASE, nullptr);
+            calls_->close(fd_);
+            fd_ = -1;
+            failOpen(device_, what, err);
+        }
+    };
+    // Exclusive: no other driver (lp) may share the port and write between our ticks.
+    step(PPEXCL, nullptr, "cannot have the port to itself");
+    step(PPCLAIM, nullptr, "cannot claim the port");
+    // A port left in reverse mode would take our data writes without driving pins 2-9.
+    int forward = 0;
+    step(PPDATADIR, &forward, "cannot drive the data lines");
+    unsigned char value = 0;
+    step(PPRDATA, &value, "cannot read the data register");
+    data_ = value;
 }
 
 PpdevPort::~PpdevPort() {
     if (fd_ >= 0) {
-        ::ioctl(fd_, PPRELEASE);
-        ::close(fd_);
+        calls_->ioctl(fd_, PPRELEASE, nullptr);
+        calls_->close(fd_);
     }
 }
 
@@ -57,68 +97,72 @@ PpdevPort::Reg PpdevPort::regOf(uint16_t port) const {
     PortGrant(dataPort_).check(port);
     if (port == dataPort_) return Reg::Data;
     if (port == static_cast<uint16_t>(dataPort_ + 1)) return Reg::Status;
-    if (port == static_cast<uint16_t>(dataPort_ + 2)) return Reg::Control;
-    return Reg::None;
+    return Reg::Control;
+}
+
+void PpdevPort::call(unsigned long request, void* arg) {
+    if (int err = calls_->ioctl(fd_, request, arg); err != 0) failIo(device_, err);
 }
 
 uint8_t PpdevPort::read(Reg reg) {
     unsigned char value = 0;
-    int rc = 0;
-    switch (reg) {
-        case Reg::Data:
-            rc = ::ioctl(fd_, PPRDATA, &value);
-            break;
-        case Reg::Status:
-            rc = ::ioctl(fd_, PPRSTATUS, &value);
-            break;
-        case Reg::Control:
-            rc = ::ioctl(fd_, PPRCONTROL, &value);
-            break;
-        case Reg::None:
-            return 0;  // an address the port does not have reads as nothing
-    }
-    if (rc != 0) failIo(device_, errno);
+    call(reg == Reg::Data ? PPRDATA : reg == Reg::Status ? PPRSTATUS : PPRCONTROL, &value);
     return value;
 }
 
-void PpdevPort::write(Reg reg, uint8_t value) {
+void PpdevPort::writeData(uint8_t value) {
     unsigned char v = value;
-    int rc = 0;
-    switch (reg) {
-        case Reg::Data:
-            rc = ::ioctl(fd_, PPWDATA, &v);
-            break;
-        case Reg::Control:
-            rc = ::ioctl(fd_, PPWCONTROL, &v);
-            break;
-        case Reg::Status:  // read-only register: a write has no effect, as on the hardware
-        case Reg::None:
-            return;
-    }
-    if (rc != 0) failIo(device_, errno);
+    call(PPWDATA, &v);
+    data_ = value;
+}
+
+void PpdevPort::frobControl(uint8_t mask, uint8_t value) {
+    ppdev_frob_struct frob{mask, static_cast<unsigned char>(value & mask)};
+    call(PPFCONTROL, &frob);
 }
 
 void PpdevPort::portOut(uint16_t port, uint8_t value) {
-    write(regOf(port), value);
+    switch (regOf(port)) {
+        case Reg::Data:
+            writeData(value);
+            break;
+        case Reg::Control: {
+            unsigned char v = value;
+            call(PPWCONTROL, &v);
+            break;
+        }
+        case Reg::Status:  // read-only register: a write has no effect, as on the hardware
+            break;
+    }
 }
 
+// Read back from the port, for the troubleshooter and the bit tests.
 uint8_t PpdevPort::portIn(uint16_t port) {
     return read(regOf(port));
 }
 
 void PpdevPort::setPortBit(uint16_t port, uint8_t bit) {
-    Reg r = regOf(port);
-    if (bit < 8) write(r, static_cast<uint8_t>(read(r) | (1u << bit)));
+    const Reg r = regOf(port);
+    if (bit >= 8) return;
+    const auto mask = static_cast<uint8_t>(1u << bit);
+    if (r == Reg::Data) writeData(static_cast<uint8_t>(data_ | mask));
+    if (r == Reg::Control) frobControl(mask, mask);
 }
 
 void PpdevPort::clrPortBit(uint16_t port, uint8_t bit) {
-    Reg r = regOf(port);
-    if (bit < 8) write(r, static_cast<uint8_t>(read(r) & ~(1u << bit)));
+    const Reg r = regOf(port);
+    if (bit >= 8) return;
+    const auto mask = static_cast<uint8_t>(1u << bit);
+    if (r == Reg::Data) writeData(static_cast<uint8_t>(data_ & ~mask));
+    if (r == Reg::Control) frobControl(mask, 0);
 }
 
 void PpdevPort::notPortBit(uint16_t port, uint8_t bit) {
-    Reg r = regOf(port);
-    if (bit < 8) write(r, static_cast<uint8_t>(read(r) ^ (1u << bit)));
+    const Reg r = regOf(port);
+    if (bit >= 8) return;
+    const auto mask = static_cast<uint8_t>(1u << bit);
+    if (r == Reg::Data) writeData(static_cast<uint8_t>(data_ ^ mask));
+    if (r == Reg::Control) frobControl(mask, static_cast<uint8_t>(~read(Reg::Control)));
 }
 
 bool PpdevPort::getPortBit(uint16_t port, uint8_t bit) {

@@ -1,19 +1,36 @@
 // Port access through the kernel's ppdev driver (/dev/parportN; the lp group is enough).
-// The settings' data, status and control addresses map to its three registers.
+// The settings' data, status and control addresses map to its three registers. The port is
+// claimed exclusively with its data lines driven; control bits change in one call each, and
+// data bits change from a kept copy of the last byte written (we are the only writer).
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "platform/port_io.h"
 
 namespace corvane {
 
+// The system calls of the ppdev interface (a fake in tests). Each returns 0 or an errno value.
+class PpdevCalls {
+public:
+    virtual ~PpdevCalls() = default;
+    virtual int open(const std::string& device, int& fd) = 0;
+    virtual int ioctl(int fd, unsigned long request, void* arg) = 0;
+    virtual void close(int fd) = 0;
+};
+std::unique_ptr<PpdevCalls> realPpdevCalls();
+
 class PpdevPort : public PortIo {
 public:
-    // Opens and claims the device; RunError with a clear message when it cannot.
-    // `dataPort` is the settings' data address (status = +1, control = +2).
-    PpdevPort(const std::string& device, uint16_t dataPort);
+    // Opens the device, claims it exclusively (PPEXCL, PPCLAIM), sets the data lines to drive
+    // (PPDATADIR forward) and reads the data register once for the kept copy. RunError with a
+    // clear message when any step fails. `dataPort` is the settings' data address (status = +1,
+    // control = +2; 0: every access refused).
+    PpdevPort(const std::string& device, uint16_t dataPort,
+              std::unique_ptr<PpdevCalls> calls = realPpdevCalls());
+    // Releases and closes; drives nothing new.
     ~PpdevPort() override;
 
     void setDataPort(uint16_t dataPort) override { dataPort_ = dataPort; }
@@ -27,13 +44,18 @@ public:
     bool isHardware() const override { return true; }
 
 private:
-    enum class Reg { Data, Status, Control, None };
+    enum class Reg { Data, Status, Control };
     Reg regOf(uint16_t port) const;
     uint8_t read(Reg reg);
-    void write(Reg reg, uint8_t value);
+    void writeData(uint8_t value);
+    // Changes the control bits in `mask` to those of `value` in one call.
+    void frobControl(uint8_t mask, uint8_t value);
+    void call(unsigned long request, void* arg);
     std::string device_;
     uint16_t dataPort_;
+    std::unique_ptr<PpdevCalls> calls_;
     int fd_ = -1;
+    uint8_t data_ = 0;  // the data register as last written
 };
 
 }  // namespace corvane

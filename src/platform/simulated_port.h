@@ -35,6 +35,11 @@ public:
     std::string describe() const override { return "Simulated port"; }
     bool isHardware() const override { return false; }
 
+    // The status register of a port with nothing attached: pins 10, 11, 12, 13 and 15 high,
+    // which reads bits 6, 5, 4, 3 set and bit 7 (the inverted pin 11) clear. The status
+    // registers of the three known addresses (0x379, 0x279, 0x3BD) start with it.
+    static constexpr uint8_t kIdleStatus = 0x78;
+
     uint8_t reg(uint16_t port) const;
     void setReg(uint16_t port, uint8_t value) { regs_[port] = value; }
 
@@ -53,7 +58,8 @@ private:
         if (grant_) grant_->check(port);
     }
     std::optional<PortGrant> grant_;
-    std::map<uint16_t, uint8_t> regs_;
+    std::map<uint16_t, uint8_t> regs_{
+        {0x379, kIdleStatus}, {0x279, kIdleStatus}, {0x3BD, kIdleStatus}};
     bool recording_ = false;
     std::vector<PortOperation> ops_;
     std::function<void(const PortOperation&)> observer_;

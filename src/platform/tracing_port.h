@@ -28,6 +28,7 @@ public:
     void setDataPort(uint16_t base) override { inner_.setDataPort(base); }
     std::string describe() const override { return inner_.describe(); }
     bool isHardware() const override { return inner_.isHardware(); }
+    // Each line is written whole as it happens: nothing waits in a buffer.
     void flush() {}
     // The trace file's descriptor and the clock reading at its start (the wire guard writes
     // its own line from a signal handler).

@@ -17,6 +17,8 @@ public:
     WorkingSetReader(const std::filesystem::path& stepFile, const std::filesystem::path& countFile);
 
     std::size_t stepCount() const { return steps_.size(); }
+    // Every entry of the count file, front to back (running totals and 0 delay markers).
+    const std::vector<int32_t>& countEntries() const { return counts_; }
     // The next count entry; nullopt at the end of the count file.
     std::optional<int32_t> nextCount();
     // The next port byte; RunError InputPastEndOfFile past the end of the step file.

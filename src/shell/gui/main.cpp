@@ -214,7 +214,8 @@ int main(int argc, char** argv) {
         frame.show();
         frame.startUp();
 
-        if (parser.isSet("wire-on")) {
+        // A signal during start-up has asked for the shut-down: nothing is switched on.
+        if (parser.isSet("wire-on") && WireGuard::requestedBy() == 0) {
             if (live.isHardware()) {
                 dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
             } else if (auto* form10 = qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {

@@ -20,6 +20,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "platform/port_io.h"
+#include "shell/gui/export_gcode_command.h"
 
 namespace corvane {
 
@@ -75,6 +76,9 @@ void MainWindow::buildMenus() {
     item(file, "SaveCutFile", QStringLiteral("保存切割文件"), [this] { saveCutFile(); });
     separator(file, "FileSep2");
     item(file, "PrintForm", QStringLiteral("打印"), [this] { printActiveWindow(); });
+    separator(file, "FileSepExport");
+    item(file, "ExportGCode", QStringLiteral("Export G-code…"),
+         [this] { runExportGcode(ws_, dialogs_); });
     separator(file, "FileSep3");
     item(file, "exit", QStringLiteral("Exit"), [this] { shutDown(); });
 

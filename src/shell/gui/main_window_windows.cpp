@@ -15,10 +15,13 @@
 #include "manual/move_plan.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/wing_cut_window.h"
+#include "script/gui/cutting_script_window.h"
 #include "shell/gui/about_window.h"
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_menu_window.h"
 #include "shell/gui/main_window.h"
+#include "shell/gui/notes_window.h"
+#include "troubleshoot/gui/port_troubleshooter_window.h"
 
 namespace corvane {
 
@@ -111,7 +114,18 @@ void MainWindow::registerWindows() {
             return &returnMoves_->window(target);
         });
     }
-    // Form19 (notes), script and ppMonitor join here as they land.
+    // Help > Parallel Port Output Explained; closing it (also at shut-down) stops its stepping.
+    windows_.addWindow<PortTroubleshooterWindow>("ppMonitor", [&ws, &dialogs](QWidget* parent) {
+        return new PortTroubleshooterWindow(ws, dialogs, parent);
+    });
+    // Notes > 打开记事本; closing it (also at shut-down) runs its Done, which offers to save.
+    windows_.addWindow<NotesWindow>("Form19", [&ws, &dialogs](QWidget* parent) {
+        return new NotesWindow(ws, dialogs, parent);
+    });
+    // 脚本 > 编译/运行切割脚本.
+    windows_.addWindow<CuttingScriptWindow>("script", [&ws, &dialogs](QWidget* parent) {
+        return new CuttingScriptWindow(ws, dialogs, parent);
+    });
 }
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QLineEdit>
 #include <QPainter>
 #include <QPixmap>
@@ -16,7 +17,10 @@
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wing_cut_window.h"
+#include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
+#include "shell/gui/notes_window.h"
+#include "troubleshoot/gui/port_troubleshooter_window.h"
 
 namespace corvane {
 
@@ -97,6 +101,14 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
         settle();
+        // The script window with the shipped sample script in its list and its help shown.
+        if (auto* script = qobject_cast<CuttingScriptWindow*>(window)) {
+            const QString sample =
+                QDir(script->appFolder()).filePath(CuttingScriptWindow::kSampleFile);
+            if (script->lines().empty() && QFile::exists(sample)) script->loadScriptFile(sample);
+            script->toggleHelp();
+            settle();
+        }
         QList<QWidget*> over{menu, window};
         if (auto* cut = qobject_cast<WingCutWindow*>(window); cut && demoSet) {
             // Part of the set cut: the first 40% of the segments drawn over in red.
@@ -186,6 +198,17 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         }
     };
     const bool demoSet = makeDemoSet(frame.workspace());
+    WindowCatalog& windows = frame.windows();
+    // The notes window with a short note of two paragraphs, emptied again afterwards so that
+    // shut-down has nothing to offer for saving.
+    auto* notes = qobject_cast<NotesWindow*>(windows.load(QStringLiteral("Form19")));
+    if (notes != nullptr) {
+        notes->setNote(QStringLiteral(
+            "Wing job 3: root 250 mm, tip 150 mm, 2 mm washout. Foam blank 600 x 260 x 40, "
+            "kerf 0.8 at 2.5 mm/s.\r\n\r\n下次: 切割速度降到 2 毫米/秒, check the Y2 driver's "
+            "enable wire before the next cut."));
+    }
+    QString firstDir;
     for (QSize size : screenshotSizes()) {
         const QString sub =
             QDir(dir).filePath(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
@@ -193,8 +216,31 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             if (error != nullptr) *error = sub;
             continue;
         }
+        if (firstDir.isEmpty()) firstDir = sub;
         shootAt(frame, size, sub, demoSet, save);
     }
+    // The troubleshooter while it steps X forward with its page loaded: one step, on a
+    // simulated port only (a picture must never move a real machine).
+    if (!firstDir.isEmpty()) {
+        frame.resize(screenshotSizes().front());
+        settle();
+        QWidget* menu = windows.show(QStringLiteral("Form5"));
+        auto* monitor = qobject_cast<PortTroubleshooterWindow*>(windows.show("ppMonitor"));
+        if (monitor != nullptr && !monitor->portIsHardware()) {
+            settle();
+            const QMetaObject::Connection shot =
+                QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
+                    save(windowPicture(*monitor), firstDir + QStringLiteral("/ppMonitor_stepping"));
+                    save(framePicture(frame, {menu, monitor}),
+                         firstDir + QStringLiteral("/FrmMain_ppMonitor_stepping"));
+                    monitor->stop();
+                });
+            monitor->step(StepPair::XForward);
+            QObject::disconnect(shot);
+            closeWindow(monitor);
+        }
+    }
+    if (notes != nullptr) notes->setNote(QString());
     return written;
 }
 

@@ -124,7 +124,8 @@ TEST_F(ShellTest, MenusCarryTheirCaptionsSeparatorsAndNames) {
 
     EXPECT_EQ(
         menuTexts(w.findChild<QMenu*>("file")),
-        (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-", "Exit"}));
+        (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-",
+                     "Export G-code…", "-", "Exit"}));
     EXPECT_EQ(menuTexts(w.findChild<QMenu*>("HomeControl")),
               (QStringList{"Set Home Position", "返回起点坐标", "-", "Set WayPoint #1",
                            "Move to WayPoint #1", "Display WayPoint #1", "-", "Set WayPoint #2",

@@ -26,7 +26,7 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
     EXPECT_TRUE(error.isEmpty()) << error.toStdString();
     for (const QString& size : {QStringLiteral("1280x960"), QStringLiteral("1024x700")}) {
         for (const char* name : {"FrmMain", "Form9", "Form14", "FrmMain_Form10",
-                                 "FrmMain_DelayForm", "DelayForm"}) {
+                                 "FrmMain_DelayForm", "DelayForm", "script"}) {
             const QString path = QDir(out).filePath(size + "/" + name + ".png");
             EXPECT_TRUE(files.contains(path)) << path.toStdString();
             if (!files.contains(path)) continue;

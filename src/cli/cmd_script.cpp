@@ -1,0 +1,152 @@
+// corvane-cli script check|run: the script window's check and run without a window. `check`
+// prints every line's verdict and the first failure as the run check words it; `run` runs the
+// script as the Run button does and prints one summary line.
+#include <csignal>
+#include <cstdio>
+#include <iostream>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "cli/cli_context.h"
+#include "common/file_io.h"
+#include "common/number_format.h"
+#include "common/run_error.h"
+#include "machine/step_output.h"
+#include "platform/port_select.h"
+#include "platform/tracing_port.h"
+#include "script/script_file.h"
+#include "script/script_runner.h"
+
+namespace corvane::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interruptRequested = 0;
+extern "C" void onScriptInterrupt(int) {
+    interruptRequested = 1;
+}
+
+// The script's lines as the window's Load reads them; a load error is reported under "LS".
+std::vector<std::string> loadScript(const std::string& file) {
+    std::vector<std::string> lines;
+    try {
+        appendScriptLines(readFileBytes(file), lines);
+    } catch (const RunError& e) {
+        printMessage(errorReportText(e, "Module Script, LS"));
+        if (!e.detail().empty()) printMessage(e.detail());
+        throw ReportedError(1);
+    }
+    return lines;
+}
+
+std::string summaryLine(const ScriptOutcome& outcome, MonotonicClock& clock) {
+    const char* ended = outcome.end == ScriptEnd::Completed ? "Script complete"
+                        : outcome.end == ScriptEnd::Stopped ? "Script stopped"
+                                                            : "Script failed";
+    const double seconds =
+        static_cast<double>(outcome.stats.elapsedCounts) / static_cast<double>(clock.frequency());
+    char elapsed[32];
+    std::snprintf(elapsed, sizeof elapsed, "%.3f", seconds);
+    return std::string(ended) + ": " + std::to_string(outcome.stats.linesRun) + " lines run, " +
+           std::to_string(outcome.stats.steps) + " steps out, " + elapsed + " s elapsed";
+}
+
+int checkScript(CliContext& ctx, const std::string& file) {
+    Workspace& ws = ctx.workspace();
+    const std::vector<std::string> lines = loadScript(file);
+    const LineCheckContext context = scriptCheckContext(ws, true);
+    std::optional<std::string> firstFailure;
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        const LineFault fault = checkScriptLine(lines[i], context);
+        const int number = static_cast<int>(i + 1);
+        std::cout << number << ": "
+                  << (fault == LineFault::None ? std::string("OK") : editFaultMessage(fault))
+                  << "  [" << lines[i] << "]\n";
+        if (fault != LineFault::None && !firstFailure) firstFailure = runFaultMessage(fault, number);
+    }
+    std::cout.flush();
+    if (firstFailure) {
+        printMessage(*firstFailure);
+        return 1;
+    }
+    return 0;
+}
+
+}  // namespace
+
+void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
+    struct Options {
+        std::string file;
+        std::optional<std::string> port;
+        std::optional<std::string> trace;
+        std::optional<double> speed;
+        double delayMs = 1;
+        std::unique_ptr<PortIo> backend;  // outlives the tracing port that wraps it
+    };
+    auto options = std::make_shared<Options>();
+    CLI::App* cmd = app.add_subcommand("script", "Check or run a cutting script");
+    cmd->require_subcommand(1);
+
+    CLI::App* check = cmd->add_subcommand("check", "Check every line of a cutting script");
+    check->add_option("FILE", options->file, "the script file")->required();
+    check->callback([&ctx, &runner, options] {
+        runner = [&ctx, options] { return checkScript(ctx, options->file); };
+    });
+
+    CLI::App* run = cmd->add_subcommand("run", "Check and run a cutting script");
+    run->add_option("FILE", options->file, "the script file")->required();
+    run->add_option("--port", options->port, "sim, direct, ppdev or ppdev:/dev/parportN")
+        ->envname("CORVANE_PORT");
+    run->add_option("--trace", options->trace, "write every port operation with its time here");
+    run->add_option("--speed", options->speed, "JogSpeed in mm/s before the first line (default 1)")
+        ->check(CLI::PositiveNumber);
+    run->add_option("--delay-ms", options->delayMs, "wait at each delay point of a cut, ms")
+        ->check(CLI::NonNegativeNumber);
+    run->callback([&ctx, &runner, options] {
+        runner = [&ctx, options]() -> int {
+            Workspace& ws = ctx.workspace();
+            const std::vector<std::string> lines = loadScript(options->file);
+            if (!ws.portKnown()) {
+                printMessage(std::string(Workspace::kNoPortTitle) + ": " + ws.portRefusal());
+                return 1;
+            }
+            const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
+            options->backend = openPort(parsePortChoice(options->port), dataPort);
+            PortIo& backend = *options->backend;
+            if (options->trace)
+                ctx.usePort(std::make_unique<TracingPort>(backend, ws.clock(), *options->trace));
+            else
+                ctx.usePort(std::move(options->backend));
+            // On a real port the wire pin starts at its inactive level; the script never
+            // switches it.
+            if (ws.port().isHardware()) WireOff(ws);
+            if (options->speed) ws.motion.JogSpeed = Fixed4::fromDouble(*options->speed);
+            std::cerr << "Port: " << ws.port().describe() << ", speed "
+                      << formatDouble(ws.motion.JogSpeed.toDouble()) << " mm/s\n";
+
+            ScriptRunner script(ws);
+            const std::string delay = formatDouble(options->delayMs);
+            script.delayText = [delay] { return delay; };
+            script.message = [](const std::string& text, const std::string& title) {
+                printMessage(title.empty() ? text : title + ": " + text);
+            };
+            interruptRequested = 0;
+            auto previous = std::signal(SIGINT, onScriptInterrupt);
+            script.yield = [&script] {
+                if (interruptRequested) script.requestStop();
+            };
+            const ScriptOutcome outcome = script.run(lines);
+            std::signal(SIGINT, previous);
+            if (auto* tracing = dynamic_cast<TracingPort*>(&ws.port())) tracing->flush();
+            if (outcome.end == ScriptEnd::CheckFailed) return 1;
+            std::cout << summaryLine(outcome, ws.clock()) << std::endl;
+            return outcome.end == ScriptEnd::Failed    ? 1
+                   : outcome.end == ScriptEnd::Stopped ? 130
+                                                       : 0;
+        };
+    });
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,266 @@
+#include "script/script_runner.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <optional>
+
+#include "common/number_text.h"
+#include "common/run_error.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "manual/jog_moves.h"
+#include "platform/monotonic_clock.h"
+#include "run/working_set_reader.h"
+
+namespace corvane {
+
+namespace {
+
+// Marks the runner busy for the length of a run, however it ends.
+class RunningScope {
+public:
+    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
+    ~RunningScope() { running_ = false; }
+    RunningScope(const RunningScope&) = delete;
+    RunningScope& operator=(const RunningScope&) = delete;
+
+private:
+    bool& running_;
+};
+
+// The set's total for the status line: its last running total (a delay marker may follow it).
+std::string totalText(const std::vector<int32_t>& entries) {
+    for (auto it = entries.rbegin(); it != entries.rend(); ++it)
+        if (*it != 0) return std::to_string(*it);
+    return "0";
+}
+
+}  // namespace
+
+std::filesystem::path scriptPath(const Workspace& ws, const std::string& path) {
+    const std::filesystem::path p(path);
+    return p.is_absolute() ? p : ws.appFolder() / p;
+}
+
+LineCheckContext scriptCheckContext(const Workspace& ws, bool runCheck) {
+    LineCheckContext context;
+    context.speedSliderMax = ws.settings.derived.SpeedSliderMax;
+    context.runCheck = runCheck;
+    const Workspace* w = &ws;
+    context.fileExists = [w](const std::string& path) {
+        std::error_code ec;
+        return std::filesystem::is_regular_file(scriptPath(*w, path), ec);
+    };
+    return context;
+}
+
+ScriptRunner::ScriptRunner(Workspace& ws) : ws_(ws) {}
+
+void ScriptRunner::show(const std::string& text, const std::string& title) {
+    if (message) message(text, title);
+}
+
+void ScriptRunner::doYield() {
+    if (yield)
+        yield();
+    else
+        ws_.yield();
+}
+
+void ScriptRunner::clearPanels() {
+    ws_.setStatus(2, "");
+    ws_.setStatus(3, "");
+}
+
+bool ScriptRunner::tick(uint8_t portByte) {
+    StepPulse(ws_, portByte, ws_.motion.JogSpeed);
+    ++stats_.steps;
+    doYield();
+    return stopFlag_ != 1;
+}
+
+// A pause stands the machine still without a write. A long one is waited in short slices with
+// the window system running between them, so the window stays alive and Stop ends it; the
+// slices share one deadline, so the pause keeps its length.
+bool ScriptRunner::wait(Fixed4 ms) {
+    constexpr int64_t kSliceRaw = 20 * Fixed4::kScale;
+    if (ms.raw() <= kSliceRaw) {
+        PreciseWait(ws_, ms);
+        return true;
+    }
+    MonotonicClock& clock = ws_.clock();
+    const int64_t frequency = clock.frequency();
+    // Capped far beyond any real pause, so the count cannot overflow.
+    const double counts = std::min(ms.toDouble() * static_cast<double>(frequency) / 1000.0, 1e18);
+    const int64_t deadline = clock.now() + static_cast<int64_t>(counts);
+    for (;;) {
+        const int64_t remaining = deadline - clock.now();
+        if (remaining <= 0) return true;
+        const int64_t rawLeft = static_cast<int64_t>(static_cast<double>(remaining) * 1000.0 *
+                                                     Fixed4::kScale / static_cast<double>(frequency));
+        PreciseWait(ws_, Fixed4::fromRaw(std::min(rawLeft, kSliceRaw)));
+        doYield();
+        if (stopFlag_ == 1) return false;
+    }
+}
+
+ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
+    ScriptOutcome outcome;
+    if (running_) {
+        outcome.end = ScriptEnd::Ignored;
+        return outcome;
+    }
+    if (!ws_.portKnown()) {
+        show(ws_.portRefusal(), Workspace::kNoPortTitle);
+        outcome.end = ScriptEnd::Refused;
+        return outcome;
+    }
+    RunningScope scope(running_);
+    stopFlag_ = 0;
+    stats_ = ScriptStats{};
+    MonotonicClock& clock = ws_.clock();
+    const int64_t start = clock.now();
+    const int n = static_cast<int>(lines.size());
+
+    const LineCheckContext context = scriptCheckContext(ws_, true);
+    for (int i = 1; i <= n; ++i) {
+        ws_.setStatus(3, "Checking script, Line (" + std::to_string(i) + ")");
+        const LineFault fault = checkScriptLine(lines[i - 1], context);
+        if (fault == LineFault::None) continue;
+        if (selectLine) selectLine(i - 1);
+        show(runFaultMessage(fault, i));
+        outcome.end = ScriptEnd::CheckFailed;
+        outcome.failingLine = i;
+        outcome.stats.elapsedCounts = clock.now() - start;
+        return outcome;
+    }
+
+    outcome.end = ScriptEnd::Completed;
+    try {
+        for (int i = 1; i <= n; ++i) {
+            if (stopFlag_ == 1) {
+                outcome.end = ScriptEnd::Stopped;
+                break;
+            }
+            ws_.setStatus(3, "Running script, Line (" + std::to_string(i) + ")");
+            execute(splitScriptLine(lines[i - 1]));
+            ++stats_.linesRun;
+            doYield();
+        }
+        if (outcome.end == ScriptEnd::Completed && stopFlag_ == 1) outcome.end = ScriptEnd::Stopped;
+        clearPanels();
+    } catch (const RunError& e) {
+        clearPanels();
+        show(errorReportText(e, "Module Script, RS"));
+        outcome.end = ScriptEnd::Failed;
+    }
+    stats_.elapsedCounts = clock.now() - start;
+    outcome.stats = stats_;
+    return outcome;
+}
+
+// Errors inside a move, angle, pause or cut are reported under its own name and the run goes
+// on with the next line.
+void ScriptRunner::execute(const std::vector<std::string>& items) {
+    const std::string& keyword = items.at(0);
+    if (static_cast<int>(items.size()) - 1 < std::max(0, scriptItemsNeeded(keyword)))
+        throw RunError(ErrorNumber::SubscriptOutOfRange);
+    if (keyword == "speed") {
+        ws_.motion.JogSpeed = Fixed4::fromDouble(leadingNumber(items[1]));
+        if (speedChanged) speedChanged();
+        return;
+    }
+    const char* label = keyword == "move"    ? "Module Script, RM"
+                        : keyword == "angle" ? "Module Script, RA"
+                        : keyword == "pause" ? "Module Script, RP"
+                        : keyword == "cut"   ? "Module Script, RC"
+                                             : nullptr;
+    if (label == nullptr) throw RunError(ErrorNumber::InvalidProcedureCall);
+    try {
+        if (keyword == "move") runMove(items);
+        if (keyword == "angle") runAngle(items);
+        if (keyword == "pause") runPause(pauseMillis(items[1]));
+        if (keyword == "cut") runCut(items[1], countFileOf(items[1]));
+    } catch (const RunError& e) {
+        show(errorReportText(e, label));
+        if (!e.detail().empty()) show(e.detail());
+    }
+}
+
+void ScriptRunner::runMove(const std::vector<std::string>& items) {
+    if (focusSlider) focusSlider();
+    stopFlag_ = 0;
+    const int32_t steps = signedSteps(ws_.settings.derived.StepsPerMm, items[3]);
+    ClearStepBits(ws_);
+    const uint8_t byte = moveByte(ws_.settings.derived, items[1], items[2]);
+    for (int32_t k = 1; k <= steps; ++k)
+        if (!tick(byte)) return;
+}
+
+// An integer interleave: the pair with more steps steps every tick, the other whenever its
+// counter (rounded from the index of its last step) comes round.
+void ScriptRunner::runAngle(const std::vector<std::string>& items) {
+    if (focusSlider) focusSlider();
+    stopFlag_ = 0;
+    ClearStepBits(ws_);
+    const DerivedSettings& d = ws_.settings.derived;
+    const int32_t sx = signedSteps(d.StepsPerMm, items[3]);
+    const int32_t sy = signedSteps(d.StepsPerMm, items[6]);
+    const int32_t n = std::max(sx, sy);
+    if (sx == 0 || sy == 0) throw RunError(ErrorNumber::DivisionByZero);
+    const double rx = static_cast<double>(n) / sx;
+    const double ry = static_cast<double>(n) / sy;
+    const uint8_t xByte = angleXByte(d, items[1], items[2]);
+    const uint8_t yByte = angleYByte(d, items[4], items[5]);
+    const uint8_t dominant = sx >= sy ? xByte : yByte;
+    const uint8_t minor = sx >= sy ? yByte : xByte;
+    int64_t cx = toInt64(rx);
+    int64_t cy = toInt64(ry);
+    for (int64_t i = 1; i <= n; ++i) {
+        uint8_t byte = dominant;
+        if (cx == i && cy == i) {
+            byte = portByteSum({dominant, minor});
+            cx = toInt64(rx + static_cast<double>(i));
+            cy = toInt64(ry + static_cast<double>(i));
+        } else if (sx < sy) {
+            cy = toInt64(ry + static_cast<double>(i));
+        } else {
+            cx = toInt64(rx + static_cast<double>(i));
+        }
+        if (!tick(byte)) return;
+    }
+}
+
+void ScriptRunner::runPause(int64_t ms) {
+    if (focusSlider) focusSlider();
+    wait(Fixed4::fromDouble(static_cast<double>(ms)));  // Overflow past the fixed-point range
+}
+
+// Every tick of the set is output, as the cut runner does: a running total c outputs the ticks
+// up to and including tick c, and the status line names the next tick to output.
+void ScriptRunner::runCut(const std::string& stepFile, const std::string& countFile) {
+    if (focusSlider) focusSlider();
+    ws_.motion.DelayWaitMs = Fixed4::fromDouble(leadingNumber(delayText ? delayText() : "1"));
+    stopFlag_ = 0;
+    struct PanelTwo {
+        Workspace& ws;
+        ~PanelTwo() { ws.setStatus(2, ""); }
+    } clearAtEnd{ws_};
+    WorkingSetReader set(scriptPath(ws_, stepFile), scriptPath(ws_, countFile));
+    const std::string total = totalText(set.countEntries());
+    int64_t next = 1;
+    std::optional<int32_t> entry = set.nextCount();
+    while (entry && stopFlag_ != 1) {
+        ws_.setStatus(2, "Processing cut file step " + std::to_string(next) + " of " + total);
+        while (entry && *entry == 0) {
+            if (!wait(ws_.motion.DelayWaitMs)) return;
+            entry = set.nextCount();
+        }
+        if (!entry) return;
+        for (; next <= *entry; ++next)
+            if (!tick(set.nextStep())) return;
+        entry = set.nextCount();
+    }
+}
+
+}  // namespace corvane

@@ -1,0 +1,18 @@
+// The notes file (*.fwn): the whole note as one quoted record, CR LF line ends inside it, GBK.
+// A quote of the note is written doubled so that the rest of the note survives it.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace corvane {
+
+// The file's bytes for a note (UTF-8, line ends as CR LF).
+std::string notesFileBytes(std::string_view noteUtf8);
+
+// The note a file holds (GBK or UTF-8): the first quoted record, or up to the end when its quote
+// never closes; a file that does not start with a quote (a plain text file) is taken whole.
+// RunError InputPastEndOfFile for a file with nothing in it but blanks and line ends.
+std::string readNotesFile(std::string_view bytes);
+
+}  // namespace corvane

@@ -1,0 +1,153 @@
+#include "simulate/gcode_export.h"
+
+#include <cctype>
+#include <cmath>
+#include <cstdio>
+#include <ctime>
+
+#include "common/number_format.h"
+#include "simulate/simulation.h"
+
+namespace corvane {
+
+namespace {
+
+// A comment both interpreters read as one: no parentheses inside, printable ASCII only (some
+// senders stop at other bytes), and short enough for LinuxCNC's line limit.
+std::string comment(std::string_view text) {
+    std::string out = "(";
+    for (char c : text) {
+        const auto u = static_cast<unsigned char>(c);
+        if (c == '(')
+            out += '[';
+        else if (c == ')')
+            out += ']';
+        else if (u < 0x20 || u > 0x7E)
+            out += '?';
+        else
+            out += c;
+    }
+    constexpr std::size_t kMax = 240;
+    if (out.size() > kMax) out = "(..." + out.substr(out.size() - (kMax - 4));
+    return out + ")\n";
+}
+
+// Four decimals; a value that rounds to zero is written without a minus sign.
+std::string mm4(double value) {
+    char buf[40];
+    std::snprintf(buf, sizeof buf, "%.4f", value);
+    std::string s(buf);
+    if (s == "-0.0000") s = "0.0000";
+    return s;
+}
+
+// Inverse-time feed with at least six significant digits, so a long segment keeps its time.
+std::string feed(double perMinute) {
+    int decimals = 4;
+    if (perMinute > 0)
+        decimals = std::max(4, 5 - static_cast<int>(std::floor(std::log10(perMinute))));
+    char buf[64];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, perMinute);
+    return buf;
+}
+
+std::string baseName(const std::string& path) {
+    const std::size_t slash = path.find_last_of("/\\");
+    return slash == std::string::npos ? path : path.substr(slash + 1);
+}
+
+std::string sideText(const Simulation& sim, int side, const char* axes) {
+    const std::vector<std::string>& f = sim.datInfo;
+    const auto s = static_cast<std::size_t>(side);
+    std::string text = std::string(side == 0 ? "left " : "right ") + axes + ": ";
+    if (f.size() < 4) return text + "no DAT information";
+    text += baseName(f[s]) + (sim.profiles && sim.profiles->wing ? ", chord " : ", size ") +
+            f[2 + s] + " mm";
+    if (f.size() >= 8 && f[4 + s] == "1") text += ", washout " + f[6 + s] + " deg";
+    return text;
+}
+
+}  // namespace
+
+std::optional<GcodeAxes> parseGcodeAxes(std::string_view text) {
+    std::string upper;
+    for (char c : text) upper += static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    if (upper == "XYUV") return GcodeAxes::XYUV;
+    if (upper == "XYZA") return GcodeAxes::XYZA;
+    return std::nullopt;
+}
+
+const char* gcodeAxesName(GcodeAxes axes) {
+    return axes == GcodeAxes::XYUV ? "XYUV" : "XYZA";
+}
+
+std::string todayUtc() {
+    const std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    gmtime_r(&now, &tm);
+    char buf[16];
+    std::strftime(buf, sizeof buf, "%Y-%m-%d", &tm);
+    return buf;
+}
+
+std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSummary* summary) {
+    const char* letters = gcodeAxesName(o.axes);  // X1, Y1, X2, Y2 in this order
+    const double tick = tickMs(sim.stepsPerMm, o.speed);
+    const double pauseSeconds = o.pauseMs / 1000.0;
+    GcodeSummary sum;
+    const DecodedSet& d = sim.decoded;
+
+    std::string g;
+    g += comment("Corvane G-code of the cut-file set " + sim.paths.step.string());
+    g += comment(sideText(sim, 0, "X Y") + "; " +
+                 sideText(sim, 1, o.axes == GcodeAxes::XYUV ? "U V" : "Z A"));
+    g += comment("speed " + formatDouble(o.speed.toDouble()) + " mm/s: " + formatDouble(tick) +
+                 " ms a tick at " + std::to_string(sim.stepsPerMm) + " steps/mm; " +
+                 std::to_string(d.ticks) + " ticks, " + std::to_string(d.pauses) +
+                 " delay points of " + formatDouble(o.pauseMs) + " ms");
+    g += comment("made " + (o.date.empty() ? todayUtc() : o.date) +
+                 "; positions from the start of the cut: set all four axes to zero there");
+    g += "G21 G90 G93\n";
+    if (!o.wireOn.empty()) g += o.wireOn + "\n";
+
+    auto dwell = [&](int count) {
+        for (int i = 0; i < count; ++i) {
+            g += "G4 P" + formatDouble(pauseSeconds) + "\n";
+            ++sum.dwells;
+            sum.seconds += pauseSeconds;
+        }
+    };
+    dwell(d.pausesAtStart);
+    for (const DecodedSegment& s : d.segments) {
+        if (s.ticks > 0) {
+            const double ms = s.durationMs(tick);
+            sum.seconds += ms / 1000.0;
+            if (s.end == s.start) {
+                // Ticks that step no axis still take their time on the port.
+                g += "G4 P" + formatDouble(ms / 1000.0) + " " +
+                     comment("segment " + std::to_string(s.number) + ": ticks without a step");
+                ++sum.dwells;
+            } else {
+                g += "G1";
+                const std::array<double, 4> end = s.endMm(sim.stepsPerMm);
+                for (std::size_t a = 0; a < 4; ++a) {
+                    g += ' ';
+                    g += letters[a];
+                    g += mm4(end[a]);
+                }
+                g += " F" + feed(60000.0 / ms);
+                if (s.kind == SegmentKind::LeadIn) g += " (lead-in)";
+                if (s.kind == SegmentKind::LeadOut) g += " (lead-out)";
+                g += "\n";
+                ++sum.moves;
+            }
+        }
+        dwell(s.pausesAfter);
+    }
+    if (!o.wireOff.empty()) g += o.wireOff + "\n";
+    g += "G94\nM2\n";
+    if (summary) *summary = sum;
+    return g;
+}
+
+}  // namespace corvane

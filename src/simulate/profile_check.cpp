@@ -1,0 +1,127 @@
+#include "simulate/profile_check.h"
+
+#include <algorithm>
+#include <cmath>
+#include <exception>
+
+#include "common/number_text.h"
+#include "generate/airfoil_input.h"
+#include "run/wing_set_drawing.h"
+
+namespace corvane {
+
+namespace {
+
+// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
+double distanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
+    const double dx = bx - ax, dy = by - ay;
+    const double len2 = dx * dx + dy * dy;
+    double t = 0;
+    if (len2 > 0) t = std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
+    const double ex = px - (ax + t * dx), ey = py - (ay + t * dy);
+    return std::sqrt(ex * ex + ey * ey);  // hypot's overflow care costs a third of a long check
+}
+
+}  // namespace
+
+std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>& fields,
+                                                 double kerfMm, std::string& why) {
+    if (fields.size() < 4) {
+        why = "the DAT-information line holds " + std::to_string(fields.size()) +
+              " fields, fewer than the four of a foam set";
+        return std::nullopt;
+    }
+    IntendedProfiles out;
+    out.wing = fields.size() >= 8;
+    IntendedSide* sides[2] = {&out.left, &out.right};
+    for (int s = 0; s < 2; ++s) {
+        IntendedSide& side = *sides[s];
+        side.path = fields[static_cast<std::size_t>(s)];
+        side.size = leadingNumber(fields[2 + static_cast<std::size_t>(s)]);
+        if (out.wing)
+            side.washoutDegrees = washoutDegrees(fields[4 + static_cast<std::size_t>(s)],
+                                                 fields[6 + static_cast<std::size_t>(s)]);
+        Profile p;
+        try {
+            p = readProfile(side.path, side.washoutDegrees);
+        } catch (const std::exception& e) {
+            why = "the profile " + side.path + " cannot be read (" + e.what() + ")";
+            return std::nullopt;
+        }
+        // The generator's step counts are (K / C + 1) x (C x |d| x S): the chord plus the kerf.
+        const double scale = side.size + kerfMm;
+        for (std::size_t k = 0; k < p.size(); ++k) {
+            side.x.push_back((p.x[k] - p.x[0]) * scale);
+            side.y.push_back((p.y[k] - p.y[0]) * scale);
+        }
+    }
+    if (out.left.x.size() != out.right.x.size()) {
+        why = "the two profiles differ in their number of points";
+        return std::nullopt;
+    }
+    return out;
+}
+
+AxisSteps profileStart(const DecodedSet& decoded) {
+    for (const DecodedSegment& s : decoded.segments)
+        if (s.kind == SegmentKind::Profile) return s.start;
+    return decoded.end;
+}
+
+ProfileCheck checkAgainstProfiles(const LoadedSet& set, const StepDecoder& decoder,
+                                  const std::optional<LeadMoves>& lead, const DecodedSet& decoded,
+                                  const IntendedProfiles& profiles, int32_t stepsPerMm) {
+    ProfileCheck check;
+    const int segments = static_cast<int>(profiles.points()) - 1;
+    const AxisSteps origin = profileStart(decoded);
+    const double mmPerStep = 1.0 / stepsPerMm;
+    SideCheck* sides[2] = {&check.left, &check.right};
+    const IntendedSide* intended[2] = {&profiles.left, &profiles.right};
+    for (const DecodedSegment& s : decoded.segments) {
+        if (s.kind != SegmentKind::Profile) continue;
+        if (s.number > segments)
+            ++check.segmentsBeyondProfile;
+        else
+            ++check.segmentsCompared;
+    }
+    for (SideCheck* side : sides)
+        side->segmentMaxMm.assign(static_cast<std::size_t>(std::max(segments, 0)), 0.0);
+
+    visitTicks(set, decoder, lead, decoded, [&](const DecodedSegment& s, const AxisSteps& at) {
+        if (s.kind != SegmentKind::Profile || s.number > segments) return;
+        const auto k = static_cast<std::size_t>(s.number - 1);
+        for (int side = 0; side < 2; ++side) {
+            const auto ax = static_cast<std::size_t>(2 * side);
+            const double px = static_cast<double>(at[ax] - origin[ax]) * mmPerStep;
+            const double py = static_cast<double>(at[ax + 1] - origin[ax + 1]) * mmPerStep;
+            const IntendedSide& p = *intended[side];
+            const double d = distanceToSegment(px, py, p.x[k], p.y[k], p.x[k + 1], p.y[k + 1]);
+            SideCheck& c = *sides[side];
+            c.segmentMaxMm[k] = std::max(c.segmentMaxMm[k], d);
+            if (d > c.maxDistanceMm) {
+                c.maxDistanceMm = d;
+                c.atSegment = s.number;
+            }
+        }
+    });
+
+    // The closing error: where the last compared segment ends against the point it should reach.
+    const DecodedSegment* last = nullptr;
+    for (const DecodedSegment& s : decoded.segments)
+        if (s.kind == SegmentKind::Profile && s.number <= segments) last = &s;
+    for (int side = 0; side < 2; ++side) {
+        SideCheck& c = *sides[side];
+        const auto ax = static_cast<std::size_t>(2 * side);
+        const std::size_t point = last ? static_cast<std::size_t>(last->number) : 0;
+        const AxisSteps endAt = last ? last->end : origin;
+        if (intended[side]->x.empty()) continue;
+        c.closingPoint = static_cast<int>(point) + 1;
+        c.closingMm[0] =
+            static_cast<double>(endAt[ax] - origin[ax]) * mmPerStep - intended[side]->x[point];
+        c.closingMm[1] = static_cast<double>(endAt[ax + 1] - origin[ax + 1]) * mmPerStep -
+                         intended[side]->y[point];
+    }
+    return check;
+}
+
+}  // namespace corvane

@@ -1,0 +1,113 @@
+// corvane-cli simulate and export gcode as the demo uses them: a wing generated with lead moves
+// and two delay points, its figures, its picture and its G-code; and the refusals.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+
+#include <cstdlib>
+#include <regex>
+#include <string>
+
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+struct CliResult {
+    int exitCode = -1;
+    std::string out, err;
+};
+
+CliResult cli(const test::TempDir& dir, const std::string& args) {
+    const auto out = dir / "stdout.txt";
+    const auto err = dir / "stderr.txt";
+    const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
+                            "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+    const int status = std::system(cmd.c_str());
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
+}
+
+std::string sample(const char* name) {
+    return (std::filesystem::path(CORVANE_RESOURCES) / "samples" / name).string();
+}
+
+TEST(SimulateCli, FiguresPictureAndGcodeOfAWingWithLeadMovesAndDelayPoints) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    std::vector<std::string> v = test::resetDefaultsValues();
+    v[0] = "1";          // lead_in
+    v[3] = "\"10\"";     // lead_in_amount
+    v[7] = "\"157.5\"";  // 158 steps/mm
+    v[27] = "\"0.3\"";   // kerf
+    test::writeFile(dir / "settings.txt", test::settingsLine(v));
+    CliResult r = cli(dir, "generate wing --left '" + sample("naca2412.dat") + "' --right '" +
+                               sample("naca0012.dat") +
+                               "' --left-chord 271.86 --right-chord 136.33 --right-washout -2 "
+                               "--delay-points 20,40 --save '" +
+                               (dir / "demo.ct1").string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+
+    r = cli(dir, "simulate --set '" + (dir / "demo").string() + "' --speed 20 --svg '" +
+                     (dir / "wing.svg").string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.err.find("Cutting speed limited to 6.2 mm/s"), std::string::npos) << r.err;
+    std::smatch m;
+    ASSERT_TRUE(std::regex_search(
+        r.out, m,
+        std::regex(R"(Ticks: (\d+) \(step file (\d+) of (\d+) lines, lead moves 2 x 1580\))")))
+        << r.out;
+    EXPECT_EQ(std::stol(m[1]), std::stol(m[3]) + 2 * 1580);
+    EXPECT_EQ(m[2], m[3]);
+    EXPECT_NE(r.out.find("Segments: 60\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Pauses: 2 (after segment 20, after segment 40)\n"), std::string::npos);
+    EXPECT_NE(r.out.find("Speed: 6.2 mm/s, 1.0208 ms a tick\n"), std::string::npos);
+    for (const char* side : {"left", "right"}) {
+        EXPECT_TRUE(std::regex_search(
+            r.out,
+            std::regex(std::string("Closing error ") + side +
+                       R"(: [XY][12] [+-]\d\.\d{4} mm \([+-]\d+\.\d\d steps\), .* at point 61)")))
+            << r.out;
+        ASSERT_TRUE(std::regex_search(
+            r.out, m,
+            std::regex(std::string("Largest distance from the profile ") + side +
+                       R"(: (\d+\.\d{4}) mm \((\d+\.\d\d) steps\) in segment \d+)")))
+            << r.out;
+        EXPECT_LT(std::stod(m[1]), 0.05);
+    }
+    EXPECT_EQ(test::readFile(dir / "wing.svg").rfind("<?xml", 0), 0u);
+
+    r = cli(dir, "export gcode --set '" + (dir / "demo.ct1").string() +
+                     "' --axes xyza --speed 6.2 --pause-ms 500 -o '" +
+                     (dir / "wing.gcode").string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_TRUE(std::regex_search(
+        r.out, std::regex(R"(G-code: .*wing\.gcode \(XYZA, 62 moves, 2 dwells, \d+\.\d\d s\))")))
+        << r.out;
+    const std::string gcode = test::readFile(dir / "wing.gcode");
+    EXPECT_EQ(gcode.rfind("(Corvane G-code of the cut-file set ", 0), 0u);
+    EXPECT_NE(gcode.find("\nG4 P0.5\n"), std::string::npos);
+    EXPECT_NE(gcode.find(" Z-10.0000 A0.0000 F"), std::string::npos);  // the lead-in's end
+}
+
+TEST(SimulateCli, MissingSetsAndWrongOptionsAreRefused) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    CliResult r = cli(dir, "simulate --set nowhere");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error Number 53, File not found"), std::string::npos) << r.err;
+    EXPECT_NE(r.err.find("nowhere.ct1"), std::string::npos) << r.err;
+    r = cli(dir, "export gcode --axes ABCD -o '" + (dir / "x.ngc").string() + "'");
+    EXPECT_NE(r.exitCode, 0);
+    EXPECT_FALSE(std::filesystem::exists(dir / "x.ngc"));
+    r = cli(dir, "export gcode");
+    EXPECT_NE(r.exitCode, 0);
+    // A step file shorter than its count file asks for.
+    test::writeFile(dir / "cut.ct1", "3\r\n");
+    test::writeFile(dir / "cut_cnt.ct2", "1\r\n5\r\n");
+    r = cli(dir, "export gcode -o '" + (dir / "y.ngc").string() + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.err.find("Error Number 62"), std::string::npos) << r.err;
+    EXPECT_FALSE(std::filesystem::exists(dir / "y.ngc"));
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,68 @@
+// The script file: what Save writes, what Load reads back (the program's own files, hand-typed
+// UTF-8 files, quoted items, odd line breaks) and what a broken file leaves in the list.
+#include <gtest/gtest.h>
+
+#include "common/run_error.h"
+#include "common/text_encoding.h"
+#include "script/script_file.h"
+#include "script/script_language.h"
+
+namespace corvane {
+namespace {
+
+const std::string F = kDirForward, B = kDirBack, D = kDirDown, U = kDirUp;
+
+TEST(ScriptFile, SaveWritesGbkCrLfAndLoadGivesTheSameLinesBack) {
+    const std::vector<std::string> lines = {
+        "move,x," + F + ",3",     "move,y1," + U + ",0.5",           "speed,2",
+        "angle,x," + B + ",10,y," + D + ",4", "pause,500", "cut,/home/op/sets/wing 1.ct1",
+        "move, x ," + F + ",3",  // not a valid line, but load must keep its blanks
+    };
+    const std::string bytes = scriptFileBytes(lines);
+    EXPECT_EQ(bytes.rfind(utf8ToGbk("move,x," + F + ",3\r\nmove,y1,"), 0), 0u);
+    EXPECT_FALSE(isValidUtf8(bytes));  // GBK, not UTF-8
+    EXPECT_EQ(bytes.substr(bytes.size() - 2), "\r\n");
+
+    std::vector<std::string> loaded;
+    appendScriptLines(bytes, loaded);
+    EXPECT_EQ(loaded, lines);
+    // Loading appends after what the list holds.
+    appendScriptLines(bytes, loaded);
+    ASSERT_EQ(loaded.size(), 2 * lines.size());
+    EXPECT_EQ(loaded[lines.size()], lines[0]);
+}
+
+TEST(ScriptFile, HandTypedUtf8QuotesAndLineBreaksInsideAnInstruction) {
+    // UTF-8 with LF ends, a byte-order mark, quoted items, an instruction split over two lines
+    // (a line end ends an item as a comma does),
+    // blank lines, extra items and words that are no keyword.
+    const std::string text = "\xEF\xBB\xBF" "move,x," + F + ",3\n\n" +
+                             "\"speed\",\"2\"\n"
+                             "angle,x," + B + ",10\ny," + D + ",4\n"
+                             "comment line\n"
+                             "pause,5,ignored\n"
+                             "cut,\"/sets/a,b.ct1\" \n";
+    std::vector<std::string> loaded;
+    appendScriptLines(text, loaded);
+    EXPECT_EQ(loaded, (std::vector<std::string>{"move,x," + F + ",3", "speed,2",
+                                                "angle,x," + B + ",10,y," + D + ",4", "pause,5",
+                                                "cut,/sets/a,b.ct1"}));
+}
+
+TEST(ScriptFile, AnInstructionCutShortByTheEndKeepsTheLinesBeforeIt) {
+    std::vector<std::string> loaded = {"pause,1"};
+    try {
+        appendScriptLines("speed,2\r\nmove,x," + F + "\r\n", loaded);
+        FAIL() << "no error";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 62);
+    }
+    EXPECT_EQ(loaded, (std::vector<std::string>{"pause,1", "speed,2"}));
+    loaded.clear();
+    appendScriptLines("", loaded);
+    appendScriptLines("\r\n,,\r\n", loaded);
+    EXPECT_TRUE(loaded.empty());
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,207 @@
+// The script runner on the simulated port and the fake clock: the check pass that runs nothing,
+// the integer interleave of "angle", step timing, pauses, speed lines, cut-file sets with delay
+// points, Stop, errors that end one line but not the run, and the no-port refusal.
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "machine/workspace.h"
+#include "manual/manual_test_rig.h"
+#include "platform/simulated_port.h"
+#include "script/script_runner.h"
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+using testing::ManualRig;
+
+const std::string F = kDirForward, B = kDirBack, D = kDirDown, U = kDirUp;
+
+struct Rig : ManualRig {
+    ScriptRunner runner{ws};
+    std::vector<std::string> messages;
+    std::vector<std::string> panel3;
+    std::vector<int> selected;
+    explicit Rig(const char* steps = "158") : ManualRig({}, steps) {
+        runner.message = [this](const std::string& text, const std::string& title) {
+            messages.push_back(title.empty() ? text : title + ": " + text);
+        };
+        runner.selectLine = [this](int index) { selected.push_back(index); };
+        ws.showStatus = [this](int panel, const std::string& text) {
+            if (panel == 2) panel2.push_back(text);
+            if (panel == 3) panel3.push_back(text);
+        };
+    }
+    ScriptOutcome run(const std::vector<std::string>& lines) { return runner.run(lines); }
+};
+
+TEST(ScriptRunner, AWrongLineStopsTheRunBeforeAnythingMoves) {
+    Rig rig;
+    const ScriptOutcome out =
+        rig.run({"move,x," + F + ",3", "move,x,向前,3", "move,y," + U + ",1"});
+    EXPECT_EQ(out.end, ScriptEnd::CheckFailed);
+    EXPECT_EQ(out.failingLine, 2);
+    EXPECT_EQ(rig.port.operations().size(), 0u);
+    EXPECT_EQ(rig.messages, (std::vector<std::string>{"Script error in line 2 of Cutting Script"}));
+    EXPECT_EQ(rig.selected, (std::vector<int>{1}));
+    EXPECT_EQ(rig.panel3, (std::vector<std::string>{"Checking script, Line (1)",
+                                                    "Checking script, Line (2)"}));
+}
+
+TEST(ScriptRunner, EmptyListAndNoPort) {
+    Rig rig;
+    ScriptOutcome out = rig.run({});
+    EXPECT_EQ(out.end, ScriptEnd::Completed);
+    EXPECT_EQ(rig.panel2, (std::vector<std::string>{""}));
+    EXPECT_EQ(rig.panel3, (std::vector<std::string>{""}));
+    EXPECT_TRUE(rig.messages.empty());
+
+    rig.ws.settings.derived.DataPort = 0;
+    ASSERT_FALSE(rig.ws.portKnown());
+    out = rig.run({"move,x," + F + ",3"});
+    EXPECT_EQ(out.end, ScriptEnd::Refused);
+    ASSERT_EQ(rig.messages.size(), 1u);
+    EXPECT_EQ(rig.messages[0], std::string("No Port: ") + rig.ws.portRefusal());
+    EXPECT_TRUE(rig.port.operations().empty());
+}
+
+TEST(ScriptRunner, MovesSpeedAndStepTiming) {
+    Rig rig("100");
+    int speedShown = 0;
+    rig.runner.speedChanged = [&] { ++speedShown; };
+    const auto& d = rig.ws.settings.derived;
+    const ScriptOutcome out = rig.run({"speed,2", "move,x1," + B + ",0.05", "move,y," + D + ",0.004",
+                                       "move,y," + D + ",-1", "speed,0.23456"});
+    EXPECT_EQ(out.end, ScriptEnd::Completed);
+    EXPECT_EQ(out.stats.linesRun, 5);
+    EXPECT_EQ(out.stats.steps, 5);
+    EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(5, static_cast<uint8_t>(d.X1Back)));
+    // 100 steps/mm at 2 mm/s: 4 ms high, 1 ms low.
+    EXPECT_EQ(rig.ws.motion.StepHighTimeMs, Fixed4::fromInt(4));
+    // The speed as written, to four decimals (not the slider's 0.2 grid).
+    EXPECT_EQ(rig.ws.motion.JogSpeed.raw(), 2346);
+    EXPECT_EQ(speedShown, 2);
+    EXPECT_EQ(rig.panel3.back(), "");
+    EXPECT_NE(std::find(rig.panel3.begin(), rig.panel3.end(), "Running script, Line (3)"),
+              rig.panel3.end());
+}
+
+TEST(ScriptRunner, AngleInterleavesTheMinorPairOnItsRoundedCounter) {
+    Rig rig("100");
+    const auto& d = rig.ws.settings.derived;
+    const uint8_t x = static_cast<uint8_t>(d.X1Forward + d.X2Forward);
+    const uint8_t y = static_cast<uint8_t>(d.Y1Up + d.Y2Up);
+    rig.run({"angle,x," + F + ",0.1,y," + U + ",0.04"});  // sx = 10, sy = 4
+    std::vector<uint8_t> expected;
+    for (int i = 1; i <= 10; ++i) expected.push_back(i % 2 == 0 ? x + y : x);
+    EXPECT_EQ(rig.decode().bytes, expected);
+
+    rig.port.clearOperations();
+    rig.run({"angle,x," + B + ",0.03,y," + D + ",0.07"});  // Y dominant: sy = 7, sx = 3
+    const auto steps = rig.decode();
+    EXPECT_EQ(steps.count[1], 7);
+    EXPECT_EQ(steps.count[3], 7);
+    EXPECT_EQ(steps.count[0], steps.count[2]);
+    EXPECT_GE(steps.count[0], 2);
+    EXPECT_LE(steps.count[0], 3);
+
+    rig.port.clearOperations();
+    rig.run({"angle,x," + F + ",0.05,y," + U + ",0.05"});  // 45 degrees: both every tick
+    EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(5, static_cast<uint8_t>(x + y)));
+}
+
+TEST(ScriptRunner, ErrorsInsideALineAreReportedAndTheRunGoesOn) {
+    Rig rig("100");
+    test::TempDir dir;
+    const std::string missing = (dir / "gone.ct1").string();
+    test::writeFile(dir / "gone.ct2", "1\r\n");
+    const ScriptOutcome out = rig.run({"angle,x," + F + ",1,y," + U + ",0", "cut," + missing,
+                                       "move,x," + F + ",1e9", "pause,1e15",
+                                       "move,y1," + U + ",0.02"});
+    EXPECT_EQ(out.end, ScriptEnd::Completed);
+    std::vector<std::string> reports;  // without the lines that name the missing file
+    for (const std::string& m : rig.messages)
+        if (m.rfind("Error encountered", 0) == 0) reports.push_back(m);
+    EXPECT_EQ(reports,
+              (std::vector<std::string>{
+                  "Error encountered, Error Number 11, Division by zero\rModule Script, RA",
+                  "Error encountered, Error Number 53, File not found\rModule Script, RC",
+                  "Error encountered, Error Number 6, Overflow\rModule Script, RM",
+                  "Error encountered, Error Number 6, Overflow\rModule Script, RP"}));
+    EXPECT_EQ(rig.decode().count[1], 2);  // the last line still ran
+}
+
+TEST(ScriptRunner, PausesWaitTheirRoundedMilliseconds) {
+    test::TestMachine m;  // a clock read is 1 us here
+    ScriptRunner runner(m.ws);
+    const int64_t before = m.clock.peek();
+    EXPECT_EQ(runner.run({"pause,0.6"}).end, ScriptEnd::Completed);
+    const int64_t oneMs = m.clock.frequency() / 1000;
+    const int64_t waited = m.clock.peek() - before;
+    EXPECT_GE(waited, oneMs);
+    EXPECT_LT(waited, oneMs + oneMs / 10);
+    EXPECT_TRUE(m.port.operations().empty());
+
+    Rig rig;
+    // A long pause lets the window system run and ends on Stop; the run ends before line 2.
+    int yields = 0;
+    rig.runner.yield = [&] {
+        if (++yields == 3) rig.runner.requestStop();
+    };
+    const ScriptOutcome out = rig.run({"pause,60000", "move,x," + F + ",1"});
+    EXPECT_EQ(out.end, ScriptEnd::Stopped);
+    EXPECT_EQ(yields, 4);  // the third slice's yield, then the one after the line
+    EXPECT_TRUE(rig.port.operations().empty());
+}
+
+TEST(ScriptRunner, StopEndsTheMoveAfterItsStepAndTheRunBeforeTheNextLine) {
+    Rig rig;
+    int ticks = 0;
+    rig.runner.yield = [&] {
+        if (++ticks == 7) rig.runner.requestStop();
+    };
+    const ScriptOutcome out = rig.run({"move,x," + F + ",10", "move,y," + U + ",10"});
+    EXPECT_EQ(out.end, ScriptEnd::Stopped);
+    EXPECT_EQ(out.stats.steps, 7);
+    EXPECT_EQ(rig.decode().bytes.size(), 7u);
+    EXPECT_EQ(rig.panel3.back(), "");
+    EXPECT_EQ(rig.panel2.back(), "");
+}
+
+TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
+    Rig rig;
+    test::TempDir dir;
+    std::string steps;
+    for (int k = 1; k <= 201; ++k) steps += std::to_string(k % 2 ? 0x0A : 0x22) + "\r\n";
+    test::writeFile(dir / "set.ct1", steps);
+    test::writeFile(dir / "set.ct2", "101\r\n0\r\n201\r\n");
+    std::vector<int64_t> outTimes;
+    rig.port.setObserver([&](const PortOperation& op) {
+        if (op.kind == PortOperation::Kind::Out) outTimes.push_back(rig.clock.peek());
+    });
+    rig.runner.delayText = [] { return "250"; };
+    const ScriptOutcome out = rig.run({"cut," + (dir / "set.ct1").string()});
+    EXPECT_EQ(out.end, ScriptEnd::Completed);
+    EXPECT_EQ(out.stats.steps, 201);
+    ASSERT_EQ(outTimes.size(), 201u);
+    EXPECT_EQ(rig.ws.motion.DelayWaitMs, Fixed4::fromInt(250));
+    const int64_t ms = rig.clock.frequency() / 1000;
+    EXPECT_GE(outTimes[101] - outTimes[100], 250 * ms);  // between tick 101 and tick 102
+    EXPECT_LT(outTimes[100] - outTimes[99], 20 * ms);
+    EXPECT_EQ(rig.panel2, (std::vector<std::string>{"Processing cut file step 1 of 201",
+                                                    "Processing cut file step 102 of 201", "",
+                                                    ""}));
+
+    // A short step file ends the set through its error report; the panel is cleared.
+    test::writeFile(dir / "set.ct1", "10\r\n");
+    rig.panel2.clear();
+    rig.run({"cut," + (dir / "set.ct1").string()});
+    EXPECT_EQ(rig.messages.back(),
+              "Error encountered, Error Number 62, Input past end of file\rModule Script, RC");
+    EXPECT_EQ(rig.panel2.back(), "");
+}
+
+}  // namespace
+}  // namespace corvane

@@ -1,0 +1,230 @@
+// Form19 as the operator uses it: the toolbar and dialog settings, the examples of an empty note
+// and of cancelled dialogs, names chosen in another folder, a tricky note saved and reopened
+// unchanged, bad files, an unusable application folder, printing, and shut-down with a note.
+#include "shell/gui/notes_window.h"
+
+#include <QFileInfo>
+#include <QTextEdit>
+#include <random>
+
+#include "common/text_encoding.h"
+#include "platform/gui/toolbar.h"
+#include "shell_fixture.h"
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+class NotesWindowTest : public ShellTest {
+protected:
+    NotesWindow& notes() {
+        if (!notes_) notes_ = std::make_unique<NotesWindow>(*ws_, dialogs_);
+        return *notes_;
+    }
+    void TearDown() override {
+        notes_.reset();
+        ShellTest::TearDown();
+    }
+    QString other(const char* name) const { return QStringLiteral("/elsewhere/") + name; }
+    std::unique_ptr<NotesWindow> notes_;
+};
+
+const char* const kErrorTail = "\rModule 19, ASX";
+
+TEST_F(NotesWindowTest, ToolbarAndTheSaveDialogsSettings) {
+    NotesWindow& w = notes();
+    EXPECT_EQ(w.objectName(), "Form19");
+    EXPECT_EQ(w.textBox()->objectName(), "RichTextBox1");
+    const std::pair<const char*, const char*> buttons[] = {{"New", "Open New Note"},
+                                                           {"Open", "Open Existing Note"},
+                                                           {"Close", "Close a Note"},
+                                                           {"Save", "Save Note"},
+                                                           {"", ""},
+                                                           {"Print", "Print Open Note"},
+                                                           {"", ""},
+                                                           {"Done", "Close Notes"}};
+    ASSERT_EQ(w.toolbar()->buttonCount(), 8);
+    for (int i = 1; i <= 8; ++i) {
+        EXPECT_EQ(w.toolbar()->button(i).separator, i == 5 || i == 7) << i;
+        EXPECT_EQ(w.toolbar()->button(i).caption, buttons[i - 1].first) << i;
+        EXPECT_EQ(w.toolbar()->button(i).toolTip, buttons[i - 1].second) << i;
+    }
+    dialogs_.answerSaveFile(QString()).answerOpenFile(QString());
+    w.runButton(4);
+    w.runButton(2);
+    ASSERT_EQ(dialogs_.calls().size(), 2u);
+    for (const DialogCall& call : dialogs_.calls()) {
+        EXPECT_EQ(call.request.initialDir.toStdString(), folder_.string());
+        EXPECT_TRUE(call.request.fileName.isEmpty());
+        EXPECT_EQ(call.request.defaultExt, "fwn");
+        EXPECT_EQ(call.request.filter,
+                  "fwn File (*.fwn)|*.fwn|Text File (*.txt)|*.txt|All (*.*)|*.*");
+        EXPECT_EQ(call.request.flags, 6);
+    }
+    EXPECT_EQ(dialogs_.calls()[0].title, "保存备注文件");
+}
+
+TEST_F(NotesWindowTest, EmptyNoteAndCancelledDialogsFollowTheExamples) {
+    NotesWindow& w = notes();
+    w.show();
+    // Empty note: New and Close show no dialog.
+    w.runButton(1);
+    w.runButton(3);
+    EXPECT_TRUE(dialogs_.calls().empty());
+
+    w.setNote("keep me");
+    dialogs_.answerSaveFile(QString());
+    w.runButton(1);  // cancelled: the text stays
+    EXPECT_EQ(w.note(), "keep me");
+    dialogs_.answerSaveFile(QString());
+    w.runButton(3);  // cancelled: cleared anyway
+    EXPECT_FALSE(w.notePresent());
+
+    // A name chosen in another folder is written to the application folder.
+    w.setNote("job one");
+    dialogs_.answerSaveFile(other("job1.fwn"));
+    w.runButton(1);
+    EXPECT_FALSE(w.notePresent());
+    EXPECT_EQ(test::readFile(file("job1.fwn")), "\"job one\"\r\n");
+    EXPECT_FALSE(QFileInfo::exists(other("job1.fwn")));
+
+    // Done with a note: the save dialog, then hidden with the note still in the box.
+    w.setNote("later");
+    dialogs_.answerSaveFile(QString());
+    w.runButton(8);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.note(), "later");
+}
+
+TEST_F(NotesWindowTest, ATrickyNoteSavesAndReopensUnchanged) {
+    NotesWindow& w = notes();
+    const QString text = QString::fromUtf8(
+        "Job \"wing 3\", root 250, tip 150\r\n\r\n泡沫切割: 速度 2.5, \"慢\"\r\n\r\n\r\nend,\"\"");
+    w.setNote(text);
+    EXPECT_EQ(w.note(), text);
+    dialogs_.answerSaveFile(other("tricky.fwn"));
+    w.runButton(4);
+    const std::string bytes = test::readFile(file("tricky.fwn"));
+    std::string doubled = text.toStdString();
+    for (size_t at = doubled.find('"'); at != std::string::npos; at = doubled.find('"', at + 2))
+        doubled.insert(at, 1, '"');
+    EXPECT_EQ(bytes, "\"" + utf8ToGbk(doubled) + "\"\r\n");
+
+    dialogs_.answerSaveFile(QString());
+    w.runButton(3);
+    EXPECT_FALSE(w.notePresent());
+    dialogs_.answerOpenFile(other("tricky.fwn"));
+    w.runButton(2);
+    EXPECT_EQ(w.note(), text);
+    EXPECT_EQ(w.textBox()->toPlainText(), QString(text).replace("\r\n", "\n"));
+
+    // The same note in a UTF-8 file opens the same.
+    test::writeFile(file("utf8.fwn"), "\"" + doubled + "\"\r\n");
+    w.setNote(QString());
+    dialogs_.answerOpenFile(other("utf8.fwn"));
+    w.runButton(2);
+    EXPECT_EQ(w.note(), text);
+}
+
+TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
+    NotesWindow& w = notes();
+    w.show();
+    test::writeFile(file("open.fwn"), "\"never closed,\r\nsecond");
+    dialogs_.answerOpenFile(other("open.fwn"));
+    w.runButton(2);
+    EXPECT_EQ(w.note(), "never closed,\r\nsecond");
+
+    test::writeFile(file("plain.txt"), "a plain text file\r\nwith two lines\r\n");
+    dialogs_.answerOpenFile(other("plain.txt"));
+    w.runButton(2);
+    EXPECT_EQ(w.note(), "a plain text file\r\nwith two lines\r\n");
+
+    std::string noise;
+    std::mt19937 random(19);
+    for (int i = 0; i < 4000; ++i) noise += static_cast<char>(random() % 256);
+    test::writeFile(file("noise.fwn"), noise);
+    dialogs_.answerOpenFile(other("noise.fwn"));
+    EXPECT_TRUE(w.runButton(2));
+    EXPECT_TRUE(dialogs_.messages().empty());
+
+    // An empty file and a missing one: the error under the window's label, then Done (the
+    // note present is offered for saving, then the window hides).
+    test::writeFile(file("empty.fwn"), "\r\n");
+    w.setNote("mine");
+    dialogs_.answerOpenFile(other("empty.fwn")).answerMessage().answerSaveFile(QString());
+    w.runButton(2);
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_EQ(dialogs_.messages()[0].text.toStdString(),
+              "Error encountered, Error Number 62, Input past end of file (empty.fwn holds no "
+              "note)" +
+                  std::string(kErrorTail));
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(w.note(), "mine");
+
+    dialogs_.clearCalls();
+    w.setNote(QString());
+    dialogs_.answerOpenFile(other("missing.fwn")).answerMessage();
+    w.runButton(2);
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_TRUE(dialogs_.messages()[0].text.startsWith("Error encountered, Error Number 53, "));
+    EXPECT_TRUE(dialogs_.messages()[0].text.endsWith(kErrorTail));
+}
+
+TEST_F(NotesWindowTest, AnUnusableApplicationFolderReportsAndKeepsTheNote) {
+    // The application folder is a file: nothing can be written under it.
+    test::writeFile(file("not-a-folder"), "x");
+    Workspace broken(folder_ / "not-a-folder", port_, clock_);
+    NotesWindow w(broken, dialogs_);
+    w.show();
+    w.setNote("precious");
+    // Save fails; Done follows with its own save dialog, which the operator cancels.
+    dialogs_.answerSaveFile(other("a.fwn")).answerMessage().answerSaveFile(QString());
+    EXPECT_TRUE(w.runButton(4));
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_TRUE(dialogs_.messages()[0].text.startsWith("Error encountered, Error Number 75, "));
+    EXPECT_TRUE(dialogs_.messages()[0].text.endsWith(kErrorTail));
+    EXPECT_EQ(w.note(), "precious");
+    EXPECT_FALSE(w.isVisible());
+
+    // When Done's save fails too, the window stays open with the note; a close is refused.
+    w.show();
+    dialogs_.clearCalls();
+    dialogs_.answerSaveFile(other("a.fwn")).answerMessage();
+    dialogs_.answerSaveFile(other("a.fwn")).answerMessage();
+    EXPECT_FALSE(w.close());
+    EXPECT_EQ(dialogs_.messages().size(), 2u);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_EQ(w.note(), "precious");
+}
+
+TEST_F(NotesWindowTest, PrintCancelledPrintsNothingAndAcceptedPrintsTheNote) {
+    NotesWindow& w = notes();
+    w.setNote("print me\r\nsecond paragraph");
+    dialogs_.cancelPrinter();
+    w.runButton(6);
+    const QString pdf = dir_.filePath("note.pdf");
+    EXPECT_FALSE(QFileInfo::exists(pdf));
+    dialogs_.answerPrinter(pdf);
+    w.runButton(6);
+    EXPECT_GT(QFileInfo(pdf).size(), 0);
+    EXPECT_EQ(dialogs_.calls().back().title, "打印");
+}
+
+TEST_F(NotesWindowTest, NotesMenuOpensForm19AndShutDownOffersToSaveTheNote) {
+    startedFrame();
+    trigger("OpenNotes");
+    auto* w = qobject_cast<NotesWindow*>(frame().windows().loaded("Form19"));
+    ASSERT_NE(w, nullptr);
+    EXPECT_TRUE(w->isVisible());
+    // Hidden by Done (save cancelled) but still loaded with its note: shut-down asks again.
+    w->setNote("before we go");
+    dialogs_.answerSaveFile(QString());
+    w->runButton(8);
+    EXPECT_FALSE(w->isVisible());
+    dialogs_.answerSaveFile(other("last.fwn"));
+    EXPECT_TRUE(frame().shutDown());
+    EXPECT_EQ(test::readFile(file("last.fwn")), "\"before we go\"\r\n");
+}
+
+}  // namespace
+}  // namespace corvane

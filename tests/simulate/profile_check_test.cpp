@@ -1,0 +1,112 @@
+// The decoded demo wing against its intended profiles: within one step plus the rounding its
+// segments carry, a closing error that is exactly that rounding, the tick count of the step file
+// plus the lead moves; a set decoded through changed settings strays, and sets whose profiles
+// cannot be had say why.
+#include <gtest/gtest.h>
+
+#include <cmath>
+
+#include "generate/airfoil_input.h"
+#include "simulate_fixture.h"
+
+namespace corvane {
+namespace {
+
+// Per segment k (index k), the rounding each axis has carried so far, in steps: the sum over the
+// segments up to k of (steps made - exact (chord + kerf) x difference x steps/mm).
+std::vector<std::array<double, 2>> carriedRounding(const Profile& p, double sizePlusKerf) {
+    std::vector<std::array<double, 2>> carried{{0, 0}};
+    std::array<double, 2> e{0, 0};
+    for (std::size_t k = 1; k < p.size(); ++k) {
+        const double diff[2] = {p.x[k] - p.x[k - 1], p.y[k] - p.y[k - 1]};
+        for (int a = 0; a < 2; ++a) {
+            const double exact = sizePlusKerf * diff[a] * 158;
+            e[static_cast<std::size_t>(a)] +=
+                std::copysign(std::nearbyint(std::fabs(exact)), exact) - exact;
+        }
+        carried.push_back(e);
+    }
+    return carried;
+}
+
+TEST(ProfileCheck, TheDemoWingStaysWithinOneStepPlusItsSegmentsRounding) {
+    test::DemoWing m;
+    const Simulation sim = m.simulate();
+    ASSERT_TRUE(sim.check) << sim.profilesMissing;
+    ASSERT_TRUE(sim.lead);
+    EXPECT_EQ(sim.lead->ticks, 1580);  // 10 mm at 158 steps/mm
+    EXPECT_EQ(sim.decoded.ticks, static_cast<int64_t>(sim.decoded.stepLines) + 2 * sim.lead->ticks);
+    EXPECT_EQ(sim.decoded.profileSegments, 60);
+    EXPECT_EQ(sim.decoded.pauses, 2);
+    EXPECT_TRUE(sim.warnings.empty());
+    EXPECT_TRUE(sim.profiles->wing);
+
+    const Profile root = readProfile(test::shippedSample("naca2412.dat"), 0.0);
+    const Profile tip = readProfile(test::shippedSample("naca0012.dat"), -2.0);
+    const Profile* profiles[2] = {&root, &tip};
+    const double sizes[2] = {271.86 + 0.3, 136.33 + 0.3};
+    const SideCheck* checks[2] = {&sim.check->left, &sim.check->right};
+    for (int side = 0; side < 2; ++side) {
+        SCOPED_TRACE(side == 0 ? "left" : "right");
+        const auto carried = carriedRounding(*profiles[side], sizes[side]);
+        const SideCheck& c = *checks[side];
+        ASSERT_EQ(c.segmentMaxMm.size(), 60u);
+        double worst = 0;
+        for (std::size_t k = 1; k <= 60; ++k) {
+            const double bound = 1 + std::max(std::hypot(carried[k - 1][0], carried[k - 1][1]),
+                                              std::hypot(carried[k][0], carried[k][1]));
+            EXPECT_LE(c.segmentMaxMm[k - 1] * 158, bound + 1e-6) << "segment " << k;
+            worst = std::max(worst, c.segmentMaxMm[k - 1]);
+        }
+        EXPECT_DOUBLE_EQ(c.maxDistanceMm, worst);
+        EXPECT_GT(c.maxDistanceMm, 0.0);
+        // What the segments' rounding leaves over at the end is the closing error, to the step.
+        EXPECT_EQ(c.closingPoint, 61);
+        EXPECT_NEAR(c.closingMm[0] * 158, carried[60][0], 1e-6);
+        EXPECT_NEAR(c.closingMm[1] * 158, carried[60][1], 1e-6);
+    }
+}
+
+TEST(ProfileCheck, SettingsChangedSinceGenerationShowAsAPathThatStrays) {
+    test::DemoWing m;
+    m.ws.settings.fields.reverseY1 = 1;  // the left vertical motor now runs the other way
+    m.ws.settings.derive();
+    const Simulation sim = m.simulate();
+    ASSERT_TRUE(sim.check);
+    EXPECT_GT(sim.check->left.maxDistanceMm, 10.0);
+    EXPECT_LT(sim.check->right.maxDistanceMm, 0.05);
+}
+
+TEST(ProfileCheck, FoamSetsUseTheirSizesAndMissingProfilesAreExplained) {
+    test::GenerateMachine m;
+    m.ws.settings.fields.kerf = "0.3";
+    m.ws.settings.derive();
+    GenerationRequest r = m.wing(test::shippedSample("naca0012.dat"),
+                                 test::shippedSample("naca0012.dat"), "120", "80");
+    r.kind = CutSetKind::Foam;
+    ASSERT_EQ(CutGenerator(m.ws).generate(r).status, GenerationStatus::Finished);
+    const CutSetPaths paths = workingSetPaths(m.dir.path());
+    Simulation sim = simulateSet(m.ws, paths);
+    ASSERT_TRUE(sim.check) << sim.profilesMissing;
+    EXPECT_FALSE(sim.profiles->wing);
+    EXPECT_DOUBLE_EQ(sim.profiles->left.size, 120);
+    EXPECT_LT(sim.check->left.maxDistanceMm, 0.05);
+    EXPECT_LT(sim.check->right.maxDistanceMm, 0.05);
+    EXPECT_FALSE(sim.lead);
+
+    // A profile that moved away, and a line too short for either kind of set.
+    test::writeFile(paths.datInfo, "\"/nowhere/a.dat\",\"/nowhere/b.dat\",120,80\r\n");
+    sim = simulateSet(m.ws, paths);
+    EXPECT_FALSE(sim.check);
+    EXPECT_NE(sim.profilesMissing.find("/nowhere/a.dat"), std::string::npos) << sim.profilesMissing;
+    EXPECT_EQ(sim.decoded.profileSegments, 60);  // the decoding does not need the profiles
+    test::writeFile(paths.datInfo, "\"a.dat\",\"b.dat\"\r\n");
+    sim = simulateSet(m.ws, paths);
+    EXPECT_NE(sim.profilesMissing.find("2 fields"), std::string::npos) << sim.profilesMissing;
+    std::filesystem::remove(paths.datInfo);
+    sim = simulateSet(m.ws, paths);
+    EXPECT_NE(sim.profilesMissing.find("cannot be read"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace corvane
