@@ -51,6 +51,7 @@ void addGenerateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
 void addDelayPointsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addAirfoilCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addLoadCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);

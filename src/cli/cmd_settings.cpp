@@ -1,8 +1,10 @@
-// corvane-cli settings: load settings.txt and print every derived value as Name=value.
+// corvane-cli settings: load settings.txt and print every derived value as Name=value;
+// --kerf MM first writes a new kerf into settings.txt.
 #include <iostream>
 
 #include "cli/cli_context.h"
 #include "common/number_format.h"
+#include "common/run_error.h"
 
 namespace corvane::cli {
 
@@ -16,8 +18,18 @@ void printAxis(const char* name, const AxisPins& axis) {
               << name << "Reversed=" << (axis.Reversed ? "True" : "False") << '\n';
 }
 
-int printSettings(CliContext& ctx) {
+int printSettings(CliContext& ctx, const std::optional<std::string>& kerf) {
     Workspace& ws = ctx.workspace(true);
+    if (kerf) {
+        ws.settings.fields.kerf = *kerf;
+        try {
+            ws.settings.save(ws.file("settings.txt"));
+        } catch (const RunError& e) {
+            printMessage(errorReportText(e, "settings"));
+            if (!e.detail().empty()) printMessage(e.detail());
+            return 1;
+        }
+    }
     const DerivedSettings& d = ws.settings.derived;
     const SettingsFields& f = ws.settings.fields;
     std::cout << "DataPort=" << d.DataPort << '\n'
@@ -63,7 +75,11 @@ int printSettings(CliContext& ctx) {
 void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     CLI::App* cmd = app.add_subcommand(
         "settings", "load settings.txt and print every derived value as Name=value");
-    cmd->callback([&ctx, &runner] { runner = [&ctx] { return printSettings(ctx); }; });
+    auto kerf = std::make_shared<std::optional<std::string>>();
+    cmd->add_option("--kerf", *kerf, "write this kerf, mm, into settings.txt first");
+    cmd->callback([&ctx, &runner, kerf] {
+        runner = [&ctx, kerf] { return printSettings(ctx, *kerf); };
+    });
 }
 
 }  // namespace corvane::cli

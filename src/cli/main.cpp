@@ -24,6 +24,7 @@ int main(int argc, char** argv) {
     addDelayPointsCommand(app, ctx, runner);
     addRunCommand(app, ctx, runner);
     addAirfoilCommand(app, ctx, runner);
+    addLoadCommand(app, ctx, runner);
     addScriptCommand(app, ctx, runner);
     addSimulateCommand(app, ctx, runner);
     addExportCommand(app, ctx, runner);

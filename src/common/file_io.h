@@ -1,9 +1,14 @@
 // Whole-file reads and crash-safe replacing writes for the application folder's files.
 #pragma once
 
+#include <sys/types.h>
+
+#include <cstddef>
 #include <filesystem>
 #include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 namespace corvane {
 
@@ -13,5 +18,24 @@ std::string readFileBytes(const std::filesystem::path& path);
 // Replaces the file through a temporary file in the same folder and a rename, so a crash never
 // leaves half a file. RunError PathFileAccessError (with the reason) when it cannot be written.
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
+
+// Replaces several files as one step: all are written under temporary names first, then renamed
+// into place; a failure at any point puts back every file already replaced (its old bytes are
+// kept under a second name until the end), so the files are all old or all new. RunError
+// PathFileAccessError naming the file that failed.
+void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files);
+
+// Every write, fsync and rename of the program's own files goes through these, so tests can
+// make the n-th one fail as a full or failing disk would. They behave as the system calls
+// (-1 and errno on failure).
+enum class DiskCall { Write, Sync, Rename };
+ssize_t diskWrite(int fd, const void* data, std::size_t length);
+int diskSync(int fd);
+int diskRename(const std::filesystem::path& from, const std::filesystem::path& to);
+
+// Test hook: the n-th call (1-based, counted from now) of `call` fails with `error`; n = 0
+// fails none. Calls of every kind are counted from the moment it is set. Thread-safe.
+void failDiskCall(DiskCall call, long n, int error);
+long diskCalls(DiskCall call);
 
 }  // namespace corvane

@@ -57,7 +57,8 @@ LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
         tx.finish();
         out.loaded = true;
     } catch (const RunError& e) {
-        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), ""});
+        // The detail names the file and the reason (a full disk, say).
+        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), "", e.detail()});
         return out;
     }
 
@@ -92,9 +93,10 @@ void saveCutSet(const fs::path& appFolder, const fs::path& chosenStepFile) {
     if (namesProgramFile(appFolder, chosenStepFile)) throw SaveRefused();
     const CutSetPaths working = workingSetPaths(appFolder);
     const CutSetPaths target = savedSetPaths(chosenStepFile);
-    writeFileAtomic(target.step, readFileBytes(working.step));
-    writeFileAtomic(target.count, readFileBytes(working.count));
-    writeFileAtomic(target.datInfo, readFileBytes(working.datInfo));
+    // All three or none: a full disk halfway must not leave a saved set of mixed files.
+    writeFilesAtomic({{target.step, readFileBytes(working.step)},
+                      {target.count, readFileBytes(working.count)},
+                      {target.datInfo, readFileBytes(working.datInfo)}});
 }
 
 }  // namespace corvane

@@ -2,6 +2,8 @@
 #include "generate/cut_set_transaction.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <string>
 #include <system_error>
@@ -82,11 +84,11 @@ void writeListAtomic(const fs::path& list, const std::string& text) {
     out.open(tmp);
     out.append(text);
     out.close();
-    std::error_code ec;
-    fs::rename(tmp, list, ec);
-    if (ec) {
+    if (diskRename(tmp, list) != 0) {
+        int err = errno;
         removeQuietly(tmp);
-        throw RunError(ErrorNumber::PathFileAccessError, list.string() + ": " + ec.message());
+        throw RunError(ErrorNumber::PathFileAccessError,
+                       list.string() + ": cannot replace the file: " + std::strerror(err));
     }
 }
 
@@ -189,11 +191,10 @@ void CutSetTransaction::finish() {
         count_.close();
         datInfo_.close();
         for (std::size_t i = 0; i < 3; ++i) {
-            std::error_code ec;
-            fs::rename(folder_ / kPartNames[i], folder_ / kWorkingNames[i], ec);
-            if (ec) {
+            if (diskRename(folder_ / kPartNames[i], folder_ / kWorkingNames[i]) != 0) {
                 throw RunError(ErrorNumber::PathFileAccessError,
-                               (folder_ / kWorkingNames[i]).string() + ": " + ec.message());
+                               (folder_ / kWorkingNames[i]).string() +
+                                   ": cannot replace the file: " + std::strerror(errno));
             }
         }
     } catch (...) {

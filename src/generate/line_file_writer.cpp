@@ -7,6 +7,7 @@
 #include <cerrno>
 #include <string>
 
+#include "common/file_io.h"
 #include "common/run_error.h"
 
 namespace corvane {
@@ -37,7 +38,8 @@ void LineFileWriter::open(const std::filesystem::path& path) {
 }
 
 void LineFileWriter::fail(int error) {
-    throw RunError(ErrorNumber::PathFileAccessError, path_.string() + ": " + std::strerror(error));
+    throw RunError(ErrorNumber::PathFileAccessError,
+                   path_.string() + ": cannot write: " + std::strerror(error));
 }
 
 void LineFileWriter::numberLine(int64_t value) {
@@ -71,7 +73,7 @@ void LineFileWriter::writerLoop() {
         lock.unlock();
         std::size_t done = 0;
         while (done < length) {
-            ssize_t n = ::write(fd_, data + done, length - done);
+            ssize_t n = diskWrite(fd_, data + done, length - done);
             if (n < 0) {
                 if (errno == EINTR) continue;
                 error = errno;
@@ -108,7 +110,7 @@ void LineFileWriter::flush() {
 void LineFileWriter::writeNow() {
     std::size_t done = 0;
     while (done < used_) {
-        ssize_t n = ::write(fd_, buf_.get() + done, used_ - done);
+        ssize_t n = diskWrite(fd_, buf_.get() + done, used_ - done);
         if (n < 0) {
             if (errno == EINTR) continue;
             fail(errno);
