@@ -5,6 +5,7 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/simulated_set.h"
 #include "common/file_io.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
@@ -44,15 +45,10 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
     cmd->callback([&ctx, &runner, o] {
         runner = [&ctx, o]() -> int {
             Workspace& ws = ctx.workspace();
-            if (o->set.empty()) recoverInterruptedGeneration(ws.appFolder());
             try {
-                const Simulation sim = simulateSet(ws, setPathsFor(ws, o->set));
-                for (const std::string& w : sim.warnings) printMessage(w);
-                const CuttingSpeed speed = cuttingSpeed(ws, o->speed);
-                if (speed.limited)
-                    printMessage("Cutting speed limited to " +
-                                 formatDouble(speed.speed.toDouble()) +
-                                 " mm/s (SpeedSliderMax / 5)");
+                const SimulatedSet decoded = simulateNamedSet(ws, o->set, o->speed);
+                const Simulation& sim = decoded.sim;
+                const CuttingSpeed& speed = decoded.speed;
                 GcodeOptions options;
                 options.axes = *parseGcodeAxes(o->axes);
                 options.speed = speed.speed;

@@ -172,14 +172,19 @@ void AirfoilPrepareWindow::setFiles(const QString& root, const QString& tip) {
     prepare();
 }
 
-void AirfoilPrepareWindow::browse(bool root) {
+FileDialogRequest airfoilFileRequest(const QString& folder) {
     FileDialogRequest request;
-    request.initialDir = folder_;
+    request.initialDir = folder;
+    request.fileName = QString();
     request.defaultExt = "dat";
     request.title = "选择DAT文件";
     request.filter = "DAT File (*.DAT)|*.dat|COR File (*.COR)|*.cor|All (*.*)|*.*";
     request.flags = 6;
-    const QString chosen = dialogs_.openFile(request);
+    return request;
+}
+
+void AirfoilPrepareWindow::browse(bool root) {
+    const QString chosen = dialogs_.openFile(airfoilFileRequest(folder_));
     if (chosen.isEmpty()) return;
     folder_ = QFileInfo(chosen).absolutePath();
     (root ? root_ : tip_)->setText(chosen);

@@ -17,6 +17,10 @@ namespace corvane {
 
 class Dialogs;
 class Toolbar;
+struct FileDialogRequest;
+
+// The open-file request every airfoil chooser asks with, starting in `folder`.
+FileDialogRequest airfoilFileRequest(const QString& folder);
 class AirfoilDrawing;
 
 class AirfoilPrepareWindow : public QWidget {

@@ -150,14 +150,7 @@ void WingGenerationWindow::activated() {
 }
 
 void WingGenerationWindow::browse(bool left) {
-    FileDialogRequest request;
-    request.initialDir = dialogFolder_;
-    request.fileName = QString();
-    request.defaultExt = "dat";
-    request.title = "选择DAT文件";
-    request.filter = "DAT File (*.DAT)|*.dat|COR File (*.COR)|*.cor|All (*.*)|*.*";
-    request.flags = 6;
-    const QString chosen = dialogs_.openFile(request);
+    const QString chosen = dialogs_.openFile(airfoilFileRequest(dialogFolder_));
     if (chosen.isEmpty()) return;
     (left ? leftPath_ : rightPath_)->setText(chosen);
     (left ? ws_.job.leftAirfoilPath : ws_.job.rightAirfoilPath) = chosen.toStdString();

@@ -148,7 +148,12 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
                 }
             }
         }
-        closeWindow(window);
+        // The notes window keeps its sample note for the next size: hidden, not closed (its
+        // close would offer to save the note).
+        if (qobject_cast<NotesWindow*>(window) != nullptr)
+            window->hide();
+        else
+            closeWindow(window);
     }
     frame.openHelp();
     if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {
