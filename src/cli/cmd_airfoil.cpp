@@ -63,7 +63,7 @@ int prepare(const PrepareArgs& a) {
         return 1;
     }
     const std::pair<const std::string*, const std::string*> sides[2] = {{&a.root, &a.outRoot},
-                                                                       {&a.tip, &a.outTip}};
+                                                                        {&a.tip, &a.outTip}};
     PreparedProfile prepared[2];
     double deviation[2] = {0, 0};
     for (int i = 0; i < 2; ++i) {
@@ -79,7 +79,8 @@ int prepare(const PrepareArgs& a) {
         }
     }
     // Both are written only once both are prepared: never a new root beside an old tip.
-    for (int i = 0; i < 2; ++i) writeFileAtomic(*sides[i].second, plainAirfoilText(prepared[i].points));
+    for (int i = 0; i < 2; ++i)
+        writeFileAtomic(*sides[i].second, plainAirfoilText(prepared[i].points));
     std::cout << "Points=" << a.points << '\n'
               << "LeadingEdgeIndex=" << prepared[0].leadingEdgeIndex + 1 << '\n'
               << "Order=" << (a.lowerFirst ? "lower surface first" : "upper surface first") << '\n'

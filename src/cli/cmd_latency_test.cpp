@@ -117,8 +117,8 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                 char head[160];
                 std::snprintf(head, sizeof head, "\n%s mm/s%s: ideal tick period %.4f ms, %s s\n",
                               formatDouble(v.toDouble()).c_str(),
-                              !options->speed ? (speed == 1.0 ? "" : " (slider top)") : "",
-                              period, formatDouble(options->seconds).c_str());
+                              !options->speed ? (speed == 1.0 ? "" : " (slider top)") : "", period,
+                              formatDouble(options->seconds).c_str());
                 std::cout << head << std::flush;
                 const TickFigures f = runTicks(ws, v, options->seconds);
                 std::cout << describeTickFigures(f) << "  Verdict: " << tickVerdict(f) << "\n";

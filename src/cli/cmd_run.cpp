@@ -116,7 +116,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 if (ws.wire.on())
                     std::cerr << "Wire on\n";
                 else
-                    printMessage("No wire pin is chosen in 设备设置 (热丝控制): the wire stays off.");
+                    printMessage(
+                        "No wire pin is chosen in 设备设置 (热丝控制): the wire stays off.");
             }
 
             CutRunner cut(ws);

@@ -64,7 +64,8 @@ int checkScript(CliContext& ctx, const std::string& file) {
         std::cout << number << ": "
                   << (fault == LineFault::None ? std::string("OK") : editFaultMessage(fault))
                   << "  [" << lines[i] << "]\n";
-        if (fault != LineFault::None && !firstFailure) firstFailure = runFaultMessage(fault, number);
+        if (fault != LineFault::None && !firstFailure)
+            firstFailure = runFaultMessage(fault, number);
     }
     std::cout.flush();
     if (firstFailure) {

@@ -77,9 +77,8 @@ void addSettingsCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
         "settings", "load settings.txt and print every derived value as Name=value");
     auto kerf = std::make_shared<std::optional<std::string>>();
     cmd->add_option("--kerf", *kerf, "write this kerf, mm, into settings.txt first");
-    cmd->callback([&ctx, &runner, kerf] {
-        runner = [&ctx, kerf] { return printSettings(ctx, *kerf); };
-    });
+    cmd->callback(
+        [&ctx, &runner, kerf] { runner = [&ctx, kerf] { return printSettings(ctx, *kerf); }; });
 }
 
 }  // namespace corvane::cli

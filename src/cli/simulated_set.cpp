@@ -7,8 +7,7 @@
 
 namespace corvane::cli {
 
-SimulatedSet simulateNamedSet(Workspace& ws, const std::string& set,
-                              std::optional<double> speed) {
+SimulatedSet simulateNamedSet(Workspace& ws, const std::string& set, std::optional<double> speed) {
     if (set.empty()) recoverInterruptedGeneration(ws.appFolder());
     SimulatedSet result{simulateSet(ws, setPathsFor(ws, set)), cuttingSpeed(ws, speed)};
     for (const std::string& w : result.sim.warnings) printMessage(w);

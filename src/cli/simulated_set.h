@@ -16,7 +16,6 @@ struct SimulatedSet {
 };
 
 // RunError when the set cannot be read.
-SimulatedSet simulateNamedSet(Workspace& ws, const std::string& set,
-                              std::optional<double> speed);
+SimulatedSet simulateNamedSet(Workspace& ws, const std::string& set, std::optional<double> speed);
 
 }  // namespace corvane::cli

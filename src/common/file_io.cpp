@@ -72,9 +72,9 @@ int diskRename(const std::filesystem::path& from, const std::filesystem::path& t
 namespace {
 
 [[noreturn]] void fail(const std::filesystem::path& path, const char* what, int err) {
-    throw RunError(ErrorNumber::PathFileAccessError,
-                   path.string() + ": " + what + ": " + std::strerror(err) +
-                       "; the file was not changed");
+    throw RunError(
+        ErrorNumber::PathFileAccessError,
+        path.string() + ": " + what + ": " + std::strerror(err) + "; the file was not changed");
 }
 
 }  // namespace

@@ -33,16 +33,6 @@ void arrowHead(QPainter& p, QPointF tip, QPointF from) {
     p.drawPolygon(head);
 }
 
-bool segmentHitsRect(const QLineF& line, const QRectF& r) {
-    if (r.contains(line.p1()) || r.contains(line.p2())) return true;
-    const QLineF edges[4] = {{r.topLeft(), r.topRight()},
-                             {r.topRight(), r.bottomRight()},
-                             {r.bottomRight(), r.bottomLeft()},
-                             {r.bottomLeft(), r.topLeft()}};
-    for (const QLineF& e : edges)
-        if (line.intersects(e, nullptr) == QLineF::BoundedIntersection) return true;
-    return false;
-}
 
 QString spanCaption(const PlanformWindowInfo& w) {
     switch (w.kind) {
@@ -58,6 +48,17 @@ QString spanCaption(const PlanformWindowInfo& w) {
 }
 
 }  // namespace
+
+bool segmentHitsRect(const QLineF& line, const QRectF& r) {
+    if (r.contains(line.p1()) || r.contains(line.p2())) return true;
+    const QLineF edges[4] = {{r.topLeft(), r.topRight()},
+                             {r.topRight(), r.bottomRight()},
+                             {r.bottomRight(), r.bottomLeft()},
+                             {r.bottomLeft(), r.topLeft()}};
+    for (const QLineF& e : edges)
+        if (line.intersects(e, nullptr) == QLineF::BoundedIntersection) return true;
+    return false;
+}
 
 PlanformDiagram::PlanformDiagram(const PlanformWindowInfo& window, QWidget* parent)
     : QWidget(parent), window_(window) {

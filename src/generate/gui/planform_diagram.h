@@ -75,4 +75,7 @@ private:
     QLineEdit* rightChord_ = nullptr;
 };
 
+// True when the segment touches the rectangle: a value box may never sit on a drawn line.
+bool segmentHitsRect(const QLineF& line, const QRectF& r);
+
 }  // namespace corvane

@@ -25,16 +25,6 @@ double cross(QPointF a, QPointF b) {
 double length(QPointF a) {
     return std::hypot(a.x(), a.y());
 }
-bool hits(const QLineF& line, const QRectF& r) {
-    if (r.contains(line.p1()) || r.contains(line.p2())) return true;
-    const QLineF edges[4] = {{r.topLeft(), r.topRight()},
-                             {r.topRight(), r.bottomRight()},
-                             {r.bottomRight(), r.bottomLeft()},
-                             {r.bottomLeft(), r.topLeft()}};
-    for (const QLineF& e : edges)
-        if (line.intersects(e, nullptr) == QLineF::BoundedIntersection) return true;
-    return false;
-}
 
 struct PlanformDiagramTest : ::testing::Test {
     SimulatedPort port;
@@ -88,7 +78,7 @@ TEST_F(PlanformDiagramTest, EveryDrawingIsTrueToItsPanelAndKeepsItsBoxesOffTheLi
                 const QRect box = w.box(name)->geometry();
                 EXPECT_TRUE(diagram->rect().contains(box)) << name;
                 for (const QLineF& line : diagram->drawnLines())
-                    EXPECT_FALSE(hits(line, box)) << name << " on a line at " << size.width();
+                    EXPECT_FALSE(segmentHitsRect(line, box)) << name << " on a line at " << size.width();
                 for (const QRect& other : placed) EXPECT_FALSE(other.intersects(box)) << name;
                 placed.push_back(box);
             }
