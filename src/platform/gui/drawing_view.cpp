@@ -263,6 +263,8 @@ void DrawingView::drawMarker(double x, double y, double size, std::uint32_t colo
         return;
     }
     markers_.push_back({{x, y}, size, color});
+    // Off the screen it waits for the next full render (a pan or zoom): nothing to paint now.
+    if (!onScreen(box(x, y, x, y), kMaxMarkerPixels)) return;
     if (baseValid_) {
         QPainter painter(&base_);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -287,6 +289,8 @@ std::vector<QPointF> DrawingView::markerPoints() const {
 
 void DrawingView::drawLine(double x0, double y0, double x1, double y1, std::uint32_t color) {
     directLines_.push_back({QLineF(x0, y0, x1, y1), color});
+    // A running cut marks a segment per tick: those off the screen cost no painting or repaint.
+    if (!onScreen(box(x0, y0, x1, y1), 1.0)) return;
     if (baseValid_) {
         QPainter painter(&base_);
         painter.setRenderHint(QPainter::Antialiasing);
@@ -305,6 +309,19 @@ void DrawingView::setRubberBand(double fixedX, double fixedY, double currentX, d
 void DrawingView::clearRubberBand() {
     rubberBand_.reset();
     update();
+}
+
+bool DrawingView::onScreen(const QRectF& drawingBox, double marginPixels) const {
+    // Closed intervals: a line of no width or height on the edge still counts.
+    const QRectF area = visibleArea();
+    const double margin = marginPixels / pixelsPerUnit();
+    return drawingBox.right() + margin >= area.left() &&
+           drawingBox.left() - margin <= area.right() &&
+           drawingBox.bottom() + margin >= area.top() && drawingBox.top() - margin <= area.bottom();
+}
+
+bool DrawingView::repaintPending() const {
+    return repaintTimer_->isActive();
 }
 
 void DrawingView::invalidate() {
@@ -365,9 +382,7 @@ void DrawingView::renderBase() {
     const double bottom = area.bottom();
     std::vector<std::pair<std::uint32_t, std::vector<QLineF>>> batches;
     for (const DrawingEntity& e : entities_) {
-        if (std::max(e.X0, e.x1) < area.left() || std::min(e.X0, e.x1) > area.right() ||
-            std::max(e.Y0, e.y1) < area.top() || std::min(e.Y0, e.y1) > area.bottom())
-            continue;
+        if (!onScreen(box(e.X0, e.Y0, e.x1, e.y1), 1.0)) continue;
         auto it = std::find_if(batches.begin(), batches.end(),
                                [&](const auto& b) { return b.first == e.Color; });
         if (it == batches.end()) {
@@ -384,14 +399,19 @@ void DrawingView::renderBase() {
     std::vector<QLineF> marks;
     for (size_t i = 0; i < directLines_.size(); ++i) {
         const DirectLine& d = directLines_[i];
-        marks.emplace_back(toPixel(d.line.p1()), toPixel(d.line.p2()));
+        const QLineF& l = d.line;
+        if (onScreen(box(l.x1(), l.y1(), l.x2(), l.y2()), 1.0))
+            marks.emplace_back(toPixel(l.p1()), toPixel(l.p2()));
         if (i + 1 == directLines_.size() || directLines_[i + 1].color != d.color) {
             painter.setPen(directPen(d.color));
             painter.drawLines(marks.data(), static_cast<int>(marks.size()));
             marks.clear();
         }
     }
-    for (const Marker& marker : markers_) paintMarker(painter, marker);
+    for (const Marker& marker : markers_)
+        if (onScreen(box(marker.at.x(), marker.at.y(), marker.at.x(), marker.at.y()),
+                     kMaxMarkerPixels))
+            paintMarker(painter, marker);
     baseValid_ = true;
 }
 

@@ -104,6 +104,8 @@ public:
     // A line straight onto the view, not an entity.
     void drawLine(double x0, double y0, double x1, double y1, std::uint32_t color);
     int directLineCount() const { return static_cast<int>(directLines_.size()); }
+    // True while additions wait for the coalesced repaint.
+    bool repaintPending() const;
     void setRubberBand(double fixedX, double fixedY, double currentX, double currentY);
     void clearRubberBand();
     std::optional<QRectF> rubberBand() const { return rubberBand_; }
@@ -150,6 +152,8 @@ private:
     void setView(const QRectF& view, bool remember);
     void invalidate();
     void scheduleUpdate();
+    // Whether a drawing-unit box, grown by `marginPixels`, touches the visible area.
+    bool onScreen(const QRectF& drawingBox, double marginPixels) const;
     QPen entityPen(std::uint32_t color) const;
     void renderBase();
     void paintMarker(class QPainter& painter, const Marker& marker) const;

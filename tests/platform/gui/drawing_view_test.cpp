@@ -255,6 +255,26 @@ TEST_F(ViewFixture, ScreenShowsLinesInForegroundAndMarkersInRed) {
     EXPECT_NE(shot.pixelColor(view.toPixel({0.5, 0}).toPoint()), QColor(255, 0, 0));
 }
 
+TEST_F(ViewFixture, MarksOffTheScreenWaitForThePanThatShowsThem) {
+    view.addLine(0, 0, 1, 0);
+    (void)view.grab();
+    ASSERT_TRUE(QTest::qWaitFor([&] { return !view.repaintPending(); }, 1000));
+    // View (-0.1,-0.5)-(1.0,0.5) widened to 600x400: x = 2 lies well to the right.
+    view.drawLine(2.0, 0.1, 2.3, 0.1, drawing_color::kRed);
+    view.drawMarker(2.1, 0.1, 0.01, drawing_color::kRed);
+    EXPECT_FALSE(view.repaintPending()) << "nothing on screen changed";
+    EXPECT_EQ(view.directLineCount(), 1);
+    EXPECT_EQ(view.markerCount(), 1);
+    // A line that only crosses the screen (both ends outside) is on it.
+    view.drawLine(-5, -0.3, 5, -0.3, drawing_color::kRed);
+    EXPECT_TRUE(view.repaintPending());
+
+    view.pan(0, 0, 1.6, 0);
+    const QImage shot = view.grab().toImage();
+    EXPECT_EQ(shot.pixelColor(view.toPixel({2.2, 0.1}).toPoint()).red(), 255);
+    EXPECT_EQ(shot.pixelColor(view.toPixel({2.1, 0.1}).toPoint()), QColor(255, 0, 0));
+}
+
 TEST(DrawingColor, NumbersMapAsTheDrawingsUseThem) {
     QPalette palette;
     EXPECT_EQ(DrawingView::colorFor(drawing_color::kRed, palette), QColor(255, 0, 0));
