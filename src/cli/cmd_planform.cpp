@@ -27,21 +27,15 @@ int runPlanform(CliContext& ctx, const std::string& name, const std::vector<std:
         printMessage("Unknown planform window \"" + name + "\"; the windows are: " + joined(names));
         return 2;
     }
-    BoxTexts boxes;
-    for (const std::string& arg : args) {
-        auto eq = arg.find('=');
-        std::string key = arg.substr(0, eq);
-        if (eq == std::string::npos ||
-            std::find(window->inputs.begin(), window->inputs.end(), key) == window->inputs.end()) {
-            printMessage("\"" + arg + "\" is not TextN=value for an input box of " + name +
-                         " (input boxes: " + joined(window->inputs) + ")");
-            return 2;
-        }
-        setBoxText(boxes, key, arg.substr(eq + 1));
+    std::string complaint;
+    const std::optional<BoxTexts> boxes = planformArguments(*window, args, complaint);
+    if (!boxes) {
+        printMessage(complaint);
+        return 2;
     }
     Workspace& ws = ctx.workspace();
     PlanformResult result =
-        calculatePlanform(*window, boxes, OversizeBlank::fromSettings(ws.settings));
+        calculatePlanform(*window, *boxes, OversizeBlank::fromSettings(ws.settings));
     std::string out;
     for (const FilledBox& b : result.boxes) out += b.name + "=" + b.text + "\n";
     std::cout << out << std::flush;

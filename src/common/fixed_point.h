@@ -2,6 +2,7 @@
 // whole-number conversions; every conversion rounds halves to the even neighbour.
 #pragma once
 
+#include <compare>
 #include <cstdint>
 
 namespace corvane {

@@ -123,6 +123,27 @@ const PlanformWindowInfo* findPlanformWindow(std::string_view name) {
     return nullptr;
 }
 
+std::optional<BoxTexts> planformArguments(const PlanformWindowInfo& window,
+                                          const std::vector<std::string>& args,
+                                          std::string& complaint) {
+    BoxTexts boxes;
+    for (const std::string& arg : args) {
+        const std::size_t eq = arg.find('=');
+        const std::string_view key = std::string_view(arg).substr(0, eq);
+        if (eq == std::string::npos ||
+            std::find(window.inputs.begin(), window.inputs.end(), key) == window.inputs.end()) {
+            std::string inputs;
+            for (std::string_view box : window.inputs)
+                inputs += (inputs.empty() ? "" : " ") + std::string(box);
+            complaint = "\"" + arg + "\" is not TextN=value for an input box of " +
+                        std::string(window.name) + " (input boxes: " + inputs + ")";
+            return std::nullopt;
+        }
+        setBoxText(boxes, key, arg.substr(eq + 1));
+    }
+    return boxes;
+}
+
 PlanformResult calculatePlanform(const PlanformWindowInfo& window, const BoxTexts& boxes,
                                  const OversizeBlank& blank) {
     switch (window.kind) {

@@ -81,6 +81,13 @@ struct PlanformWindowInfo {
 const std::vector<PlanformWindowInfo>& planformWindows();
 const PlanformWindowInfo* findPlanformWindow(std::string_view name);
 
+// The `TextN=value` arguments of `corvane-cli planform` as the window's box texts (the value is
+// everything after the first "="). nullopt for an argument that is no input box of the window,
+// with `complaint` naming it and the window's input boxes.
+std::optional<BoxTexts> planformArguments(const PlanformWindowInfo& window,
+                                          const std::vector<std::string>& args,
+                                          std::string& complaint);
+
 // The calculation of each window kind, on the window's box texts (read as leading numbers).
 PlanformResult calculateTaper(const BoxTexts& boxes, const OversizeBlank& blank);
 PlanformResult calculateTrailingEdgeTaper(const BoxTexts& boxes, const OversizeBlank& blank);

@@ -329,5 +329,30 @@ TEST(PlanformWindows, TwinsAndHandOver) {
               form8.end());
 }
 
+TEST(PlanformWindows, CommandLineArgumentsBecomeInputBoxes) {
+    const PlanformWindowInfo& form7 = *findPlanformWindow("Form7");
+    std::string complaint;
+    // The value is everything after the first "=", and a later argument of a box wins.
+    auto boxes =
+        planformArguments(form7, {"Text9=200", "Text2=a=b", "Text9=", "Text9=250"}, complaint);
+    ASSERT_TRUE(boxes);
+    EXPECT_EQ(boxText(*boxes, "Text9"), "250");
+    EXPECT_EQ(boxText(*boxes, "Text2"), "a=b");
+    EXPECT_EQ(boxes->size(), 2u);
+
+    struct Refused {
+        const char* arg;
+    };
+    // Text3 is an input of Form8 but filled by the calculation of Form7.
+    for (const Refused& r :
+         {Refused{"Text9"}, Refused{"Text3=1"}, Refused{"=5"}, Refused{"text9=1"}, Refused{""}}) {
+        complaint.clear();
+        EXPECT_FALSE(planformArguments(form7, {"Text9=1", r.arg}, complaint)) << r.arg;
+        EXPECT_EQ(complaint, "\"" + std::string(r.arg) +
+                                 "\" is not TextN=value for an input box of Form7 (input boxes: "
+                                 "Text9 Text10 Text11 Text1 Text14 Text2)");
+    }
+}
+
 }  // namespace
 }  // namespace corvane

@@ -1,0 +1,31 @@
+// Fuzz target: a notes file (*.fwn) as the notes window opens it. A note saved and opened again
+// must come back unchanged, quotes and line ends included (checked on plain ASCII notes: other
+// text goes through the GBK-or-UTF-8 guess, which a short note can fool).
+#include <algorithm>
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "common/run_error.h"
+#include "common/text_encoding.h"
+#include "fuzz_support.h"
+#include "shell/notes_file.h"
+
+using namespace corvane;
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
+    std::string note;
+    try {
+        note = readNotesFile(fuzz::bytesOf(data, size));
+    } catch (const RunError&) {
+        return 0;
+    }
+    fuzz::require(isValidUtf8(note), "a note read as text that is not UTF-8");
+    const bool ascii = std::all_of(note.begin(), note.end(),
+                                   [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+    if (ascii) {
+        fuzz::require(readNotesFile(notesFileBytes(note)) == note,
+                      "a saved note opens as another note");
+    }
+    return 0;
+}
