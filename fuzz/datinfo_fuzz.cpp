@@ -9,9 +9,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "common/run_error.h"
 #include "fuzz_support.h"
-#include "generate/airfoil_input.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"
 #include "run/wing_set_drawing.h"
@@ -61,10 +59,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     for (const CutSetKind kind : {CutSetKind::Wing, CutSetKind::Foam}) {
         (void)loadWingSetDrawing(ws, kind);
     }
-    try {
-        (void)simulateSet(ws, workingSetPaths(ws.appFolder()));
-    } catch (const RunError&) {
-    } catch (const AirfoilFormatError&) {
-    }
+    // The step and count files are sound: whatever the information line holds, the simulation
+    // runs and at most leaves out the comparison with the profiles.
+    (void)simulateSet(ws, workingSetPaths(ws.appFolder()));
     return 0;
 }

@@ -59,13 +59,19 @@ int checkScript(CliContext& ctx, const std::string& file) {
     const LineCheckContext context = scriptCheckContext(ws, true);
     std::optional<std::string> firstFailure;
     for (std::size_t i = 0; i < lines.size(); ++i) {
-        const LineFault fault = checkScriptLine(lines[i], context);
         const int number = static_cast<int>(i + 1);
-        std::cout << number << ": "
-                  << (fault == LineFault::None ? std::string("OK") : editFaultMessage(fault))
-                  << "  [" << lines[i] << "]\n";
-        if (fault != LineFault::None && !firstFailure)
-            firstFailure = runFaultMessage(fault, number);
+        LineFault fault = LineFault::None;
+        std::string report, verdict;
+        try {
+            fault = checkScriptLine(lines[i], context);
+            verdict = fault == LineFault::None ? std::string("OK") : editFaultMessage(fault);
+        } catch (const RunError& e) {  // a number too large to read: this line fails the check
+            report = errorReportText(e, "Module Script, RS");
+            verdict = report.substr(0, report.find('\r'));
+        }
+        std::cout << number << ": " << verdict << "  [" << lines[i] << "]\n";
+        if ((fault != LineFault::None || !report.empty()) && !firstFailure)
+            firstFailure = report.empty() ? runFaultMessage(fault, number) : report;
     }
     std::cout.flush();
     if (firstFailure) {

@@ -33,26 +33,26 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     WingDatInfo& info = out.info;
     info.leftPath = fields[0];
     info.rightPath = fields[1];
-    try {
-        info.leftChord = leadingNumber(fields[2]);
-        info.rightChord = leadingNumber(fields[3]);
-    } catch (const RunError& e) {  // a size too large to read
-        out.result = R::DatInfoUnreadable;
-        out.error = e;
-        return out;
-    }
     if (wing) {
         info.leftWashoutFlag = fields[4];
         info.rightWashoutFlag = fields[5];
         info.leftAngleText = fields[6];
         info.rightAngleText = fields[7];
     }
+    std::optional<double> washout[2];
+    try {
+        info.leftChord = leadingNumber(fields[2]);
+        info.rightChord = leadingNumber(fields[3]);
+        washout[0] = washoutDegrees(info.leftWashoutFlag, info.leftAngleText);
+        washout[1] = washoutDegrees(info.rightWashoutFlag, info.rightAngleText);
+    } catch (const RunError& e) {  // a size or a washout angle too large to read
+        out.result = R::DatInfoUnreadable;
+        out.error = e;
+        return out;
+    }
 
     const std::string* paths[2] = {&info.leftPath, &info.rightPath};
     Profile* profiles[2] = {&out.left, &out.right};
-    const std::optional<double> washout[2] = {
-        washoutDegrees(info.leftWashoutFlag, info.leftAngleText),
-        washoutDegrees(info.rightWashoutFlag, info.rightAngleText)};
     for (int side = 0; side < 2; ++side) {
         try {
             *profiles[side] = readProfile(*paths[side], washout[side]);

@@ -48,6 +48,8 @@ struct LineCheckContext {
     bool runCheck = false;
 };
 
+// RunError Overflow for a number item too large to read (its leading number is past the range
+// of a double, "1e999"): the callers report it on the line as they report their errors.
 LineFault checkScriptLine(std::string_view line, const LineCheckContext& context);
 
 // The cut line's count file: the path with its last character replaced by "2".

@@ -96,8 +96,9 @@ bool ScriptRunner::wait(Fixed4 ms) {
     for (;;) {
         const int64_t remaining = deadline - clock.now();
         if (remaining <= 0) return true;
-        const int64_t rawLeft = static_cast<int64_t>(static_cast<double>(remaining) * 1000.0 *
-                                                     Fixed4::kScale / static_cast<double>(frequency));
+        const int64_t rawLeft =
+            static_cast<int64_t>(static_cast<double>(remaining) * 1000.0 * Fixed4::kScale /
+                                 static_cast<double>(frequency));
         PreciseWait(ws_, Fixed4::fromRaw(std::min(rawLeft, kSliceRaw)));
         doYield();
         if (stopFlag_ == 1) return false;
@@ -125,10 +126,18 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
     const LineCheckContext context = scriptCheckContext(ws_, true);
     for (int i = 1; i <= n; ++i) {
         ws_.setStatus(3, "Checking script, Line (" + std::to_string(i) + ")");
-        const LineFault fault = checkScriptLine(lines[i - 1], context);
-        if (fault == LineFault::None) continue;
+        LineFault fault = LineFault::None;
+        std::string report;
+        try {
+            fault = checkScriptLine(lines[i - 1], context);
+        } catch (const RunError& e) {
+            // A number too large to read (a travel of 1e999): reported like the run's own
+            // errors, on its line, and nothing runs.
+            report = errorReportText(e, "Module Script, RS");
+        }
+        if (fault == LineFault::None && report.empty()) continue;
         if (selectLine) selectLine(i - 1);
-        show(runFaultMessage(fault, i));
+        show(report.empty() ? runFaultMessage(fault, i) : report);
         outcome.end = ScriptEnd::CheckFailed;
         outcome.failingLine = i;
         outcome.stats.elapsedCounts = clock.now() - start;

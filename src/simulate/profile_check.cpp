@@ -5,6 +5,7 @@
 #include <exception>
 
 #include "common/number_text.h"
+#include "common/run_error.h"
 #include "generate/airfoil_input.h"
 #include "run/wing_set_drawing.h"
 
@@ -37,10 +38,16 @@ std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>&
     for (int s = 0; s < 2; ++s) {
         IntendedSide& side = *sides[s];
         side.path = fields[static_cast<std::size_t>(s)];
-        side.size = leadingNumber(fields[2 + static_cast<std::size_t>(s)]);
-        if (out.wing)
-            side.washoutDegrees = washoutDegrees(fields[4 + static_cast<std::size_t>(s)],
-                                                 fields[6 + static_cast<std::size_t>(s)]);
+        try {
+            side.size = leadingNumber(fields[2 + static_cast<std::size_t>(s)]);
+            if (out.wing)
+                side.washoutDegrees = washoutDegrees(fields[4 + static_cast<std::size_t>(s)],
+                                                     fields[6 + static_cast<std::size_t>(s)]);
+        } catch (const RunError& e) {  // a number past the range of a double
+            why = std::string("the DAT-information line's ") + (s == 0 ? "left" : "right") +
+                  " size or washout angle cannot be read (" + e.what() + ")";
+            return std::nullopt;
+        }
         Profile p;
         try {
             p = readProfile(side.path, side.washoutDegrees);

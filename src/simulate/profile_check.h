@@ -25,7 +25,8 @@ struct IntendedProfiles {
 };
 
 // Nullopt, with the reason in `why`, when the line holds fewer than four fields, a profile file
-// cannot be read or the two profiles differ in their number of points.
+// cannot be read, a size or washout angle is too large to read, or the two profiles differ in
+// their number of points.
 std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>& datInfoFields,
                                                  double kerfMm, std::string& why);
 

@@ -57,6 +57,14 @@ TEST(ScriptCli, CheckPrintsEveryVerdictAndTheRunChecksWordingOfTheFirstFailure) 
                          "4: OK  [pause,0.6]\n");
     EXPECT_EQ(r.err, "Script error in line 2 of Cutting Script\n");
 
+    // A number too large to read fails its line with the run's error report.
+    test::writeFile(dir / "big.txt", "pause,5\nmove,x," + F + ",1e999\n");
+    r = script(dir, "check '" + (dir / "big.txt").string() + "'");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_EQ(r.out, "1: OK  [pause,5]\n2: Error encountered, Error Number 6, Overflow  [move,x," +
+                         F + ",1e999]\n");
+    EXPECT_EQ(r.err, "Error encountered, Error Number 6, Overflow\nModule Script, RS\n");
+
     r = script(dir, "run '" + (dir / "s.txt").string() + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Script error in line 2 of Cutting Script"), std::string::npos);
