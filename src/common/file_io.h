@@ -25,6 +25,12 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 // PathFileAccessError naming the file that failed.
 void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files);
 
+// What a kill or a crash of an earlier writer left in `folder`: a replacement of several files
+// cut short is undone (the old files put back), temporary files are removed. Only leftovers of
+// processes that no longer run are touched; an empty folder is the current one. Errors are ignored:
+// it tidies, it never fails.
+void recoverInterruptedWrites(const std::filesystem::path& folder);
+
 // Every write, fsync and rename of the program's own files goes through these, so tests can
 // make the n-th one fail as a full or failing disk would. They behave as the system calls
 // (-1 and errno on failure).
@@ -35,6 +41,8 @@ int diskRename(const std::filesystem::path& from, const std::filesystem::path& t
 
 // Test hook: the n-th call (1-based, counted from now) of `call` fails with `error`; n = 0
 // fails none. Calls of every kind are counted from the moment it is set. Thread-safe.
+// kKilledAtDiskCall as the error kills the process at that call instead (SIGKILL).
+inline constexpr int kKilledAtDiskCall = -1;
 void failDiskCall(DiskCall call, long n, int error);
 long diskCalls(DiskCall call);
 

@@ -105,6 +105,14 @@ std::string errorReportText(int number, std::string_view description, std::strin
     return text;
 }
 
+std::string withDetail(std::string text, std::string_view detail) {
+    if (!detail.empty()) {
+        text += '\r';
+        text += detail;
+    }
+    return text;
+}
+
 std::string errorReportText(const RunError& error, std::string_view label) {
     return errorReportText(error.number(), error.description(), label);
 }

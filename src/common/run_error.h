@@ -50,5 +50,8 @@ private:
 // "Error encountered, Error Number 53, File not found\rModule 9, Load Data"
 std::string errorReportText(int number, std::string_view description, std::string_view label);
 std::string errorReportText(const RunError& error, std::string_view label);
+// The report's text with the detail behind it (which file, what happened) on a line of its own;
+// the text alone when there is no detail.
+std::string withDetail(std::string text, std::string_view detail);
 
 }  // namespace corvane

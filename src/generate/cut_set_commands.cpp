@@ -35,6 +35,8 @@ std::string paddedLoadMessage(const std::string& text) {
 LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
     if (chosenStepFile.empty()) return {};
     const CutSetPaths saved = savedSetPaths(chosenStepFile);
+    // A save of this set that was cut short is undone first: the set loads whole or not at all.
+    recoverInterruptedWrites(saved.step.parent_path());
     if (!isFile(saved.step)) return refused(kCutFileNotFound);
     if (!isFile(saved.count)) return refused(kCountFileNotFound);
     if (!isFile(saved.datInfo)) return refused(kDatInfoFileNotFound);
@@ -78,7 +80,8 @@ bool namesProgramFile(const fs::path& appFolder, const fs::path& chosenStepFile)
     auto same = [](const fs::path& a, const fs::path& b) {
         std::error_code ec;
         if (fs::equivalent(a, b, ec)) return true;
-        return fs::weakly_canonical(fs::absolute(a), ec) == fs::weakly_canonical(fs::absolute(b), ec);
+        return fs::weakly_canonical(fs::absolute(a), ec) ==
+               fs::weakly_canonical(fs::absolute(b), ec);
     };
     for (const fs::path& t : {target.step, target.count, target.datInfo}) {
         for (const fs::path& o : own) {
@@ -93,6 +96,7 @@ void saveCutSet(const fs::path& appFolder, const fs::path& chosenStepFile) {
     if (namesProgramFile(appFolder, chosenStepFile)) throw SaveRefused();
     const CutSetPaths working = workingSetPaths(appFolder);
     const CutSetPaths target = savedSetPaths(chosenStepFile);
+    recoverInterruptedWrites(target.step.parent_path());
     // All three or none: a full disk halfway must not leave a saved set of mixed files.
     writeFilesAtomic({{target.step, readFileBytes(working.step)},
                       {target.count, readFileBytes(working.count)},

@@ -95,6 +95,8 @@ void writeListAtomic(const fs::path& list, const std::string& text) {
 }  // namespace
 
 bool recoverInterruptedGeneration(const fs::path& appFolder) {
+    // Settings, waypoint and set saves cut short by a kill leave their own leftovers too.
+    recoverInterruptedWrites(appFolder);
     removeParts(appFolder);
     fs::path list = appFolder / kBackupListName;
     std::error_code ec;

@@ -36,10 +36,27 @@ void countAxis(float& position, const AxisPins& axis, double mmPerStep, uint8_t 
 }  // namespace
 
 std::string positionStatusText(const PositionState& state) {
-    if (!state.HomeSet) return kHomeNotSetText;
+    std::string text;
+    positionStatusText(state, text);
+    return text;
+}
+
+void positionStatusText(const PositionState& state, std::string& text) {
+    text.clear();
+    if (!state.HomeSet) {
+        text += kHomeNotSetText;
+        return;
+    }
+    // Appended piece by piece: the short pieces need no heap and `text` keeps its capacity.
     const AxisPosition& p = state.Position;
-    return "X1, Y1 = " + formatPosition(p.X1) + ", " + formatPosition(p.Y1) +
-           "   X2, Y2 = " + formatPosition(p.X2) + ", " + formatPosition(p.Y2);
+    text += "X1, Y1 = ";
+    text += formatPosition(p.X1);
+    text += ", ";
+    text += formatPosition(p.Y1);
+    text += "   X2, Y2 = ";
+    text += formatPosition(p.X2);
+    text += ", ";
+    text += formatPosition(p.Y2);
 }
 
 bool applyStepByte(PositionState& state, const DerivedSettings& settings, uint8_t portByte) {

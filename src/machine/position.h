@@ -31,6 +31,8 @@ inline constexpr const char* kNoHomeMessage = "A Home Position has not been Sele
 // Panel 1 text: "X1, Y1 = 00000.000, 00000.000   X2, Y2 = 00000.000, 00000.000" while home is
 // set, "起点位置尚未设置" otherwise.
 std::string positionStatusText(const PositionState& state);
+// The same into `text`, reusing its capacity (the tick loop allocates nothing).
+void positionStatusText(const PositionState& state, std::string& text);
 
 // Moves the position by the steps in `portByte` (only while home is set). Returns true when
 // the position was counted (the caller then clears PositionUpdatePending).

@@ -87,7 +87,8 @@ void PositionUpdate(Workspace& ws) {
     applyStepByte(ws.position, ws.settings.derived, ws.motion.LastPortByte);
     // Cleared also while no home is set: the not-set text needs showing only once per tick.
     ws.motion.PositionUpdatePending = false;
-    ws.setStatus(1, positionStatusText(ws.position));
+    positionStatusText(ws.position, ws.motion.positionText);
+    ws.setStatus(1, ws.motion.positionText);
 }
 
 namespace {
@@ -162,9 +163,9 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     const Fixed4 high = std::max(m.StepHighTimeMs, kMinPulseMs);
     TickSchedule& s = m.schedule;
     int64_t now = clock.now();
-    const bool restart = !s.open || high != s.highMs ||
-                         now - (s.origin + s.index * s.periodCounts) >
-                             frequency / 1'000'000 * kHoldMicros;
+    const bool restart =
+        !s.open || high != s.highMs ||
+        now - (s.origin + s.index * s.periodCounts) > frequency / 1'000'000 * kHoldMicros;
     if (restart) {
         s.open = true;
         s.origin = now;

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <string>
 
 #include "common/fixed_point.h"
 
@@ -34,6 +35,7 @@ struct MotionState {
     bool PositionUpdatePending = false;
     TickSchedule schedule;
     TickTiming* timing = nullptr;  // records every tick's lateness while set (a cut's figures)
+    std::string positionText;      // panel 1's text, rebuilt in place every tick
 };
 
 // The shortest step pulse (write to clear) and the shortest low time of a tick.
@@ -57,7 +59,9 @@ void PreciseWaitUntil(Workspace& ws, int64_t target);
 
 // The next tick begins a new schedule: at the start of every move (ClearStepBits does it),
 // after a pause.
-inline void restartTickSchedule(MotionState& m) { m.schedule.open = false; }
+inline void restartTickSchedule(MotionState& m) {
+    m.schedule.open = false;
+}
 
 // Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
 // schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port

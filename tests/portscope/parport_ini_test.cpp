@@ -9,6 +9,9 @@
 #include <fstream>
 #include <sstream>
 
+#include "common/run_error.h"
+#include "support/disk_faults.h"
+
 namespace portscope {
 namespace {
 
@@ -124,6 +127,30 @@ TEST_F(Ini, WritingKeepsTheRestOfTheFile) {
     EXPECT_EQ(text.rfind("; my notes\n[misc]\nPort=632\nExtra=yes\nHighColor=", 0), 0u) << text;
     EXPECT_NE(text.find("BitSetTop=77\n[later]\nKeep=1\n"), std::string::npos) << text;
     expectSame(readSettings(path, ScopeSettings{}), unusual());
+}
+
+TEST_F(Ini, AFailingDiskAtAnyCallKeepsTheOldFileAndNamesIt) {
+    std::map<std::string, std::string> before;
+    std::string detail;
+    const auto figures = corvane::test::walkDiskFaults(
+        [&] {
+            write("; mine\n[misc]\nPort=888\n");
+            before = corvane::test::folderSnapshot(dir);
+            detail.clear();
+        },
+        [&] {
+            try {
+                writeSettings(path, unusual());
+            } catch (const corvane::RunError& e) {
+                detail = e.detail();
+            }
+        },
+        [&](const std::string& which) {
+            corvane::test::expectFolderUnchanged(before, dir, which);
+            EXPECT_EQ(detail.rfind(path.string() + ": cannot", 0), 0u) << which << ": " << detail;
+            EXPECT_NE(detail.find("not changed"), std::string::npos) << detail;
+        });
+    EXPECT_EQ(figures.callsFailed, 3);
 }
 
 TEST_F(Ini, TheFileLivesInTheUsersConfigFolder) {

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "common/run_error.h"
 #include "generate/cut_set_commands.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"
@@ -38,7 +39,8 @@ bool runLoadCutFile(Workspace& ws, Dialogs& dialogs) {
         return false;
     }
     for (const UserMessage& m : outcome.messages)
-        dialogs.message(QString::fromStdString(m.text), QString::fromStdString(m.title));
+        dialogs.message(QString::fromStdString(withDetail(m.text, m.detail)),
+                        QString::fromStdString(m.title));
     return outcome.loaded;
 }
 

@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/run_error.h"
 #include "delay/active_delay_set.h"
 #include "delay/gui/delay_point_editor.h"
 #include "generate/airfoil_input.h"
@@ -44,15 +45,15 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     setWindowTitle(wing ? "机翼切割 - 生成切割文件" : "泡沫切割 - 生成切割文件");
 
     toolbar_ = new Toolbar(this);
-    toolbar_->setButtons({{"Generate", "Generate", "generate", "Generate Cut File"},
-                          {"Reset", "Reset", "reset", "Reset Values"},
-                          {"Stop", "Stop", "stop", "Stop Generation"},
-                          toolbarSeparator(),
-                          {"Add Delay Points", "Add Delay Points", "delay", "Add Delay Points"},
-                          toolbarSeparator(),
-                          {"Done", "Done", "done", "Done"},
-                          {"Prepare Airfoils", "Prepare Airfoils", "airfoils",
-                           "Prepare root and tip airfoils"}});
+    toolbar_->setButtons(
+        {{"Generate", "Generate", "generate", "Generate Cut File"},
+         {"Reset", "Reset", "reset", "Reset Values"},
+         {"Stop", "Stop", "stop", "Stop Generation"},
+         toolbarSeparator(),
+         {"Add Delay Points", "Add Delay Points", "delay", "Add Delay Points"},
+         toolbarSeparator(),
+         {"Done", "Done", "done", "Done"},
+         {"Prepare Airfoils", "Prepare Airfoils", "airfoils", "Prepare root and tip airfoils"}});
     connect(toolbar_, &Toolbar::buttonClicked, this, &WingGenerationWindow::onToolbar);
 
     auto label = [this](const char* name, const QString& text) {
@@ -222,7 +223,8 @@ GenerationStatus WingGenerationWindow::generate() {
     generating_ = false;
     toolbar_->setButtonEnabled(1, true);
 
-    for (const UserMessage& m : outcome.messages) dialogs_.message(q(m.text), q(m.title));
+    for (const UserMessage& m : outcome.messages)
+        dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {
         // The save step leaves the application folder as the dialog's starting folder.
         dialogFolder_ = QString::fromStdString(ws_.appFolder().string());

@@ -18,7 +18,9 @@ MsgAnswer closedBoxAnswer(MsgButtons buttons) {
 }
 
 void reportError(Dialogs& dialogs, const RunError& error, const QString& label) {
-    const std::string text = errorReportText(error, label.toStdString());
+    // The detail says which file and what happened (a full disk, a refused port).
+    const std::string text =
+        withDetail(errorReportText(error, label.toStdString()), error.detail());
     dialogs.message(QString::fromStdString(text), QString(), MsgButtons::Ok, MsgIcon::None);
 }
 

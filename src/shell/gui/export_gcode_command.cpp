@@ -12,23 +12,13 @@
 
 namespace corvane {
 
-namespace {
-
-void reportWithDetail(Dialogs& dialogs, const RunError& e) {
-    std::string text = errorReportText(e, kExportGcodeLabel);
-    if (!e.detail().empty()) text += "\r" + e.detail();
-    dialogs.message(QString::fromStdString(text));
-}
-
-}  // namespace
-
 bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     const QString title = QString::fromUtf8(kExportGcodeTitle);
     std::optional<Simulation> sim;
     try {
         sim = simulateSet(ws, workingSetPaths(ws.appFolder()));
     } catch (const RunError& e) {
-        reportWithDetail(dialogs, e);
+        reportError(dialogs, e, QString::fromUtf8(kExportGcodeLabel));
         return false;
     }
 
@@ -61,7 +51,7 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     try {
         writeFileAtomic(file.toStdString(), gcodeProgram(*sim, options, &summary));
     } catch (const RunError& e) {
-        reportWithDetail(dialogs, e);
+        reportError(dialogs, e, QString::fromUtf8(kExportGcodeLabel));
         return false;
     }
     std::string text = "G-code written to " + file.toStdString() + "\r" + gcodeAxesName(*axes) +

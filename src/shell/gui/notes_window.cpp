@@ -20,13 +20,6 @@ namespace {
 
 // The classic report, with what went wrong with which file where the error carries it.
 void report(Dialogs& dialogs, const std::exception& error) {
-    const auto* run = dynamic_cast<const RunError*>(&error);
-    if (run != nullptr && !run->detail().empty()) {
-        reportError(dialogs,
-                    RunError(run->number(), run->description() + " (" + run->detail() + ")"),
-                    QString::fromUtf8(NotesWindow::kErrorLabel));
-        return;
-    }
     reportError(dialogs, error, QString::fromUtf8(NotesWindow::kErrorLabel));
 }
 
@@ -149,12 +142,12 @@ void NotesWindow::openNote() {
     try {
         bytes = readFileBytes(path);
     } catch (const RunError& e) {
-        throw RunError(e.number(), e.description() + " (" + path.string() + ")");
+        throw RunError(static_cast<ErrorNumber>(e.number()), path.string());
     }
     try {
         setNote(QString::fromStdString(readNotesFile(bytes)));
     } catch (const RunError& e) {
-        throw RunError(e.number(), e.description() + " (" + name.toStdString() + " holds no note)");
+        throw RunError(static_cast<ErrorNumber>(e.number()), name.toStdString() + " holds no note");
     }
 }
 

@@ -2,6 +2,8 @@
 // browse, help, the script file dialogs with save and load, Run with its check, the speed slider
 // following a speed line, Stop and Done during a run, the no-port refusal and the window's place
 // inside the main window with the status bar in view.
+#include "script/gui/cutting_script_window.h"
+
 #include <gtest/gtest.h>
 
 #include <QLabel>
@@ -18,8 +20,8 @@
 #include "manual/gui/jog_speed_control.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
-#include "script/gui/cutting_script_window.h"
 #include "script/script_language.h"
+#include "support/disk_faults.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -48,7 +50,9 @@ struct ScriptWindowTest : ::testing::Test {
         list = child<QListWidget>(*w, "List1");
         text3 = child<QLineEdit>(*w, "Text3");
     }
-    void click(const char* name) { QTest::mouseClick(child<QPushButton>(*w, name), Qt::LeftButton); }
+    void click(const char* name) {
+        QTest::mouseClick(child<QPushButton>(*w, name), Qt::LeftButton);
+    }
     // Types a line into Text3 and presses Accept.
     void accept(const QString& line) {
         text3->setText(line);
@@ -69,8 +73,8 @@ TEST_F(ScriptWindowTest, NamesCaptionsAndToolbar) {
     EXPECT_EQ(w->objectName(), "script");
     EXPECT_EQ(w->windowTitle(), "Cutting Scripts");
     const std::pair<const char*, const char*> buttons[] = {
-        {"Command1", "Edit"}, {"Command4", "Insert"}, {"Command6", "删除"},
-        {"Command7", "Accept"}, {"Command2", "浏览"},  {"Command3", "显示帮助"}};
+        {"Command1", "Edit"},   {"Command4", "Insert"}, {"Command6", "删除"},
+        {"Command7", "Accept"}, {"Command2", "浏览"},   {"Command3", "显示帮助"}};
     for (const auto& [name, caption] : buttons)
         EXPECT_EQ(child<QPushButton>(*w, name)->text(), QString::fromUtf8(caption)) << name;
     EXPECT_EQ(child<QLineEdit>(*w, "Text1")->text(), "1");
@@ -78,8 +82,14 @@ TEST_F(ScriptWindowTest, NamesCaptionsAndToolbar) {
     const Toolbar& t = *w->toolbar();
     ASSERT_EQ(t.buttonCount(), 8);
     const char* keys[] = {"new_1", "save1", "refresh", "", "right1", "stop1", "", "Done1"};
-    const char* tips[] = {"Load Cutting Script", "Save Cutting Script", "Clear Cutting Script", "",
-                          "Run Cutting Script",  "Stop Movement",       "",  "Done"};
+    const char* tips[] = {"Load Cutting Script",
+                          "Save Cutting Script",
+                          "Clear Cutting Script",
+                          "",
+                          "Run Cutting Script",
+                          "Stop Movement",
+                          "",
+                          "Done"};
     for (int i = 1; i <= 8; ++i) {
         EXPECT_EQ(t.button(i).key, tips[i - 1][0] ? QString(keys[i - 1]) : QString()) << i;
         EXPECT_EQ(t.button(i).toolTip, QString(tips[i - 1])) << i;
@@ -207,6 +217,34 @@ TEST_F(ScriptWindowTest, BrowseSaveAndLoadThroughTheDialogs) {
               "Error encountered, Error Number 62, Input past end of file\rModule Script, LS");
 }
 
+TEST_F(ScriptWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldScriptAndSaysWhichFile) {
+    const std::filesystem::path file = m.dir / "job.txt";
+    std::map<std::string, std::string> before;
+    accept("pause,250");
+    const auto figures = test::walkDiskFaults(
+        [&] {
+            test::writeFile(file, "pause,1\r\n");
+            before = test::folderSnapshot(m.dir.path());
+            dialogs.clearCalls();
+            dialogs.clearAnswers();
+        },
+        [&] {
+            dialogs.answerSaveFile(QString::fromStdString(file.string())).answerMessage();
+            w->toolbar()->click(2);
+        },
+        [&](const std::string& which) {
+            test::expectFolderUnchanged(before, m.dir.path(), which);
+            ASSERT_EQ(dialogs.messageTexts().size(), 1) << which;
+            const std::string text = dialogs.messageTexts()[0].toStdString();
+            EXPECT_NE(text.find("Module Script, SS\r" + file.string() + ": cannot"),
+                      std::string::npos)
+                << which << ": " << text;
+            EXPECT_NE(text.find("not changed"), std::string::npos) << text;
+        });
+    EXPECT_EQ(figures.callsFailed, 3);
+    EXPECT_EQ(items(), QStringList{"pause,250"});
+}
+
 TEST_F(ScriptWindowTest, RunChecksFirstFollowsSpeedLinesAndStops) {
     for (const QString& line : {QString("pause,1"), QString("speed,2.3"), "move,x," + F + ",1"})
         accept(line);
@@ -268,10 +306,9 @@ TEST_F(ScriptWindowTest, ItFitsInsideTheMainWindowWithTheStatusBarInView) {
     const QWidget* inner = main.centralWidget();
     const QRect client(inner->mapToGlobal(QPoint(0, 0)), inner->size());
     const QRect outer = script->frameGeometry();
-    EXPECT_TRUE(client.contains(outer)) << outer.x() << "," << outer.y() << " " << outer.width()
-                                        << "x" << outer.height() << " in " << client.x() << ","
-                                        << client.y() << " " << client.width() << "x"
-                                        << client.height();
+    EXPECT_TRUE(client.contains(outer))
+        << outer.x() << "," << outer.y() << " " << outer.width() << "x" << outer.height() << " in "
+        << client.x() << "," << client.y() << " " << client.width() << "x" << client.height();
     EXPECT_LE(script->geometry().bottom() + 1, main.statusBar()->mapToGlobal(QPoint(0, 0)).y());
     EXPECT_GE(script->width(), 320);
     EXPECT_EQ(outer.x() - client.x(), static_cast<int>(std::lround(inner->width() * 0.10)));

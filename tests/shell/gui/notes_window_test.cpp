@@ -10,6 +10,7 @@
 #include "common/text_encoding.h"
 #include "platform/gui/toolbar.h"
 #include "shell_fixture.h"
+#include "support/disk_faults.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -155,9 +156,8 @@ TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
     w.runButton(2);
     ASSERT_EQ(dialogs_.messages().size(), 1u);
     EXPECT_EQ(dialogs_.messages()[0].text.toStdString(),
-              "Error encountered, Error Number 62, Input past end of file (empty.fwn holds no "
-              "note)" +
-                  std::string(kErrorTail));
+              "Error encountered, Error Number 62, Input past end of file" +
+                  std::string(kErrorTail) + "\rempty.fwn holds no note");
     EXPECT_FALSE(w.isVisible());
     EXPECT_EQ(w.note(), "mine");
 
@@ -167,7 +167,7 @@ TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
     w.runButton(2);
     ASSERT_EQ(dialogs_.messages().size(), 1u);
     EXPECT_TRUE(dialogs_.messages()[0].text.startsWith("Error encountered, Error Number 53, "));
-    EXPECT_TRUE(dialogs_.messages()[0].text.endsWith(kErrorTail));
+    EXPECT_TRUE(dialogs_.messages()[0].text.contains(kErrorTail));
 }
 
 TEST_F(NotesWindowTest, AnUnusableApplicationFolderReportsAndKeepsTheNote) {
@@ -182,7 +182,7 @@ TEST_F(NotesWindowTest, AnUnusableApplicationFolderReportsAndKeepsTheNote) {
     EXPECT_TRUE(w.runButton(4));
     ASSERT_EQ(dialogs_.messages().size(), 1u);
     EXPECT_TRUE(dialogs_.messages()[0].text.startsWith("Error encountered, Error Number 75, "));
-    EXPECT_TRUE(dialogs_.messages()[0].text.endsWith(kErrorTail));
+    EXPECT_TRUE(dialogs_.messages()[0].text.contains(kErrorTail));
     EXPECT_EQ(w.note(), "precious");
     EXPECT_FALSE(w.isVisible());
 
@@ -195,6 +195,35 @@ TEST_F(NotesWindowTest, AnUnusableApplicationFolderReportsAndKeepsTheNote) {
     EXPECT_EQ(dialogs_.messages().size(), 2u);
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.note(), "precious");
+}
+
+TEST_F(NotesWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldNoteAndSaysWhichFile) {
+    NotesWindow& w = notes();
+    std::map<std::string, std::string> before;
+    const auto figures = test::walkDiskFaults(
+        [&] {
+            test::writeFile(file("job.fwn"), "\"old note\"\r\n");
+            before = test::folderSnapshot(folder_);
+            dialogs_.clearCalls();
+            dialogs_.clearAnswers();
+            w.setNote("new note");
+        },
+        [&] {
+            // Done follows the failed save with a save dialog of its own: cancelled.
+            dialogs_.answerSaveFile(other("job.fwn")).answerMessage().answerSaveFile(QString());
+            w.runButton(4);
+        },
+        [&](const std::string& which) {
+            test::expectFolderUnchanged(before, folder_, which);
+            ASSERT_EQ(dialogs_.messages().size(), 1u) << which;
+            const std::string text = dialogs_.messages()[0].text.toStdString();
+            EXPECT_NE(text.find("Module 19, ASX\r" + file("job.fwn").string() + ": cannot"),
+                      std::string::npos)
+                << which << ": " << text;
+            EXPECT_NE(text.find("not changed"), std::string::npos) << text;
+            EXPECT_EQ(w.note(), "new note") << which;
+        });
+    EXPECT_EQ(figures.callsFailed, 3);
 }
 
 TEST_F(NotesWindowTest, PrintCancelledPrintsNothingAndAcceptedPrintsTheNote) {
