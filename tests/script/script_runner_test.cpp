@@ -53,15 +53,17 @@ TEST(ScriptRunner, AWrongLineStopsTheRunBeforeAnythingMoves) {
 // A number too large to read at all stops the check on its line with the run's error report,
 // for the runner and for a speed, a move and an angle alike; nothing moves.
 TEST(ScriptRunner, ANumberPastTheRangeOfADoubleFailsTheCheckOnItsLine) {
-    for (const std::string& bad : {"move,x," + F + ",1e999", "angle,x," + F + ",-2d400,y," + U + ",1",
-                                   std::string("speed,9e9999")}) {
+    for (const std::string& bad :
+         {"move,x," + F + ",1e999", "angle,x," + F + ",-2d400,y," + U + ",1",
+          std::string("speed,9e9999")}) {
         Rig rig;
         const ScriptOutcome out = rig.run({"move,x," + F + ",3", bad});
         EXPECT_EQ(out.end, ScriptEnd::CheckFailed) << bad;
         EXPECT_EQ(out.failingLine, 2) << bad;
         EXPECT_EQ(rig.selected, (std::vector<int>{1})) << bad;
-        EXPECT_EQ(rig.messages, (std::vector<std::string>{
-                                    "Error encountered, Error Number 6, Overflow\rModule Script, RS"}))
+        EXPECT_EQ(rig.messages,
+                  (std::vector<std::string>{
+                      "Error encountered, Error Number 6, Overflow\rModule Script, RS"}))
             << bad;
         EXPECT_TRUE(rig.port.operations().empty()) << bad;
     }
