@@ -122,6 +122,10 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                 std::cout << head << std::flush;
                 const TickFigures f = runTicks(ws, v, options->seconds);
                 std::cout << describeTickFigures(f) << "  Verdict: " << tickVerdict(f) << "\n";
+                // A tick cannot be shorter than the 20 us pulse and the 1 ms low time.
+                if (period - 1.02 < 0.01)
+                    std::cout << "  At this speed a tick has under 10 us to spare, so lateness is "
+                                 "not made up: every stall of the PC adds to the drift.\n";
             }
             std::cout << "\nThresholds: good = p99 within 100 us, mean error within 0.2 %, drift "
                          "within one tick; poor = p99 over 1 ms or mean error over 1 %.\n";
