@@ -51,7 +51,10 @@ std::filesystem::path scratchFile(std::string_view name, std::string_view bytes)
     std::filesystem::path path = scratchFolder() / name;
     // Straight through stdio: the fuzzed bytes are the test, not the program's own write path.
     std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (!f || std::fwrite(bytes.data(), 1, bytes.size(), f) != bytes.size() || std::fclose(f)) {
+    // An empty input has no data pointer to hand to fwrite.
+    const bool written =
+        f && (bytes.empty() || std::fwrite(bytes.data(), 1, bytes.size(), f) == bytes.size());
+    if (!f || std::fclose(f) != 0 || !written) {
         std::perror("corvane fuzz: cannot write the scratch file");
         std::abort();
     }
