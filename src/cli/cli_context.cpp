@@ -22,8 +22,7 @@ Workspace& CliContext::workspace(bool loadSettings) {
             try {
                 ws_->settings.load(ws_->file("settings.txt"));
             } catch (const RunError& e) {
-                printMessage(errorReportText(e, "Module 9, Load Data"));
-                if (!e.detail().empty()) printMessage(e.detail());
+                printError(e, "Module 9, Load Data");
                 throw ReportedError(1);
             }
         }
@@ -49,6 +48,10 @@ void printMessage(const std::string& text) {
         }
     }
     std::cerr << line << std::endl;
+}
+
+void printError(const RunError& error, std::string_view label) {
+    printMessage(withDetail(errorReportText(error, label), error.detail()));
 }
 
 }  // namespace corvane::cli

@@ -8,7 +8,9 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 
+#include "common/run_error.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_io.h"
@@ -35,6 +37,8 @@ private:
 
 // Prints the program's message to stderr (one line per \r or \n).
 void printMessage(const std::string& text);
+// Prints a run-time error's report under `label`, with its detail (which file, why) below it.
+void printError(const RunError& error, std::string_view label);
 
 // Thrown after the message was already printed: main only returns the exit code.
 struct ReportedError : std::runtime_error {

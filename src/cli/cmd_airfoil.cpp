@@ -24,8 +24,7 @@ std::optional<AirfoilFile> readReported(const std::string& path) {
     } catch (const AirfoilFormatError& e) {
         printMessage(e.what());
     } catch (const RunError& e) {
-        printMessage(errorReportText(e, "corvane-cli airfoil"));
-        if (!e.detail().empty()) printMessage(e.detail());
+        printError(e, "corvane-cli airfoil");
     }
     return std::nullopt;
 }

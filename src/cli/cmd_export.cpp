@@ -64,8 +64,7 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                           << formatTwoDecimals(summary.seconds) << " s)\n";
             } catch (const RunError& e) {
                 std::cout.flush();
-                printMessage(errorReportText(e, "corvane-cli export"));
-                if (!e.detail().empty()) printMessage(e.detail());
+                printError(e, "corvane-cli export");
                 return 1;
             }
             std::cout.flush();

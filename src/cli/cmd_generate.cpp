@@ -121,8 +121,7 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
             printMessage(e.what());
             return 1;
         } catch (const RunError& e) {
-            printMessage(errorReportText(e, kSaveCutFileLabel));
-            if (!e.detail().empty()) printMessage(e.detail());
+            printError(e, kSaveCutFileLabel);
             return 1;
         }
         std::cout << "Saved=" << target.string() << '\n';

@@ -34,8 +34,7 @@ std::vector<std::string> loadScript(const std::string& file) {
     try {
         appendScriptLines(readFileBytes(file), lines);
     } catch (const RunError& e) {
-        printMessage(errorReportText(e, "Module Script, LS"));
-        if (!e.detail().empty()) printMessage(e.detail());
+        printError(e, "Module Script, LS");
         throw ReportedError(1);
     }
     return lines;

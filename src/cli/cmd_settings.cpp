@@ -25,8 +25,7 @@ int printSettings(CliContext& ctx, const std::optional<std::string>& kerf) {
         try {
             ws.settings.save(ws.file("settings.txt"));
         } catch (const RunError& e) {
-            printMessage(errorReportText(e, "settings"));
-            if (!e.detail().empty()) printMessage(e.detail());
+            printError(e, "settings");
             return 1;
         }
     }

@@ -163,8 +163,7 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 }
             } catch (const RunError& e) {
                 std::cout.flush();
-                printMessage(errorReportText(e, kSimulateLabel));
-                if (!e.detail().empty()) printMessage(e.detail());
+                printError(e, kSimulateLabel);
                 return 1;
             }
             std::cout.flush();

@@ -35,8 +35,7 @@ int main(int argc, char** argv) {
     } catch (const ReportedError& e) {
         return e.exitCode;
     } catch (const RunError& e) {
-        printMessage(errorReportText(e, "corvane-cli"));
-        if (!e.detail().empty()) printMessage(e.detail());
+        printError(e, "corvane-cli");
         return 1;
     } catch (const std::exception& e) {
         printMessage(e.what());
