@@ -62,9 +62,9 @@ bool namesProgramFile(const std::filesystem::path& appFolder,
                       const std::filesystem::path& chosenStepFile);
 
 // Save: copies the working set to the chosen name and its companions, overwriting all three
-// as one step (a failure leaves the old saved set whole). Empty name: nothing. SaveRefused (nothing copied)
-// for a name of the program's own files; RunError when a working file is missing or a target
-// cannot be written.
+// as one step (a failure leaves the old saved set whole). Empty name: nothing. SaveRefused (nothing
+// copied) for a name of the program's own files; RunError when a working file is missing or a
+// target cannot be written.
 void saveCutSet(const std::filesystem::path& appFolder,
                 const std::filesystem::path& chosenStepFile);
 

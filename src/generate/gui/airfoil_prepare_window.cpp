@@ -51,7 +51,8 @@ protected:
         painter.setPen(QColor(90, 90, 90));
         painter.drawText(rect().adjusted(8, 4, -8, -4), Qt::AlignRight | Qt::AlignTop,
                          "grey: original   blue: prepared points   red: leading edge");
-        for (int i = 0; i < 2; ++i) drawOne(painter, entries_[i], QRect(0, i * half, width(), half));
+        for (int i = 0; i < 2; ++i)
+            drawOne(painter, entries_[i], QRect(0, i * half, width(), half));
     }
 
 private:
@@ -204,13 +205,14 @@ AirfoilPrepareWindow::Side AirfoilPrepareWindow::prepareSide(const QString& path
         const AirfoilFile file = readAirfoilFile(name);
         const AirfoilReport report = checkAirfoil(file, name);
         side.original = splitSurfaces(file, name);
-        QString text = "<b>" + QFileInfo(path).fileName().toHtmlEscaped() + "</b><br>" +
-                       QString::fromStdString(formatReport(report)).toHtmlEscaped().replace(
-                           "\n", "<br>");
+        QString text =
+            "<b>" + QFileInfo(path).fileName().toHtmlEscaped() + "</b><br>" +
+            QString::fromStdString(formatReport(report)).toHtmlEscaped().replace("\n", "<br>");
         if (options.points >= 5) {
             side.prepared = prepareProfile(*side.original, options);
-            text += QString("<br>Prepared: %1 points, leading edge at point %2<br>"
-                            "Largest deviation: %3 % of chord")
+            text += QString(
+                        "<br>Prepared: %1 points, leading edge at point %2<br>"
+                        "Largest deviation: %3 % of chord")
                         .arg(side.prepared->points.size())
                         .arg(side.prepared->leadingEdgeIndex + 1)
                         .arg(100 * largestDeviation(*side.prepared, *side.original), 0, 'f', 4);
@@ -263,8 +265,9 @@ bool AirfoilPrepareWindow::save() {
         FileDialogRequest request;
         const QFileInfo source(sources[i]);
         request.initialDir = source.absolutePath();
-        request.fileName = QString("%1_%2.dat").arg(source.completeBaseName()).arg(
-            sides_[i].prepared->points.size());
+        request.fileName = QString("%1_%2.dat")
+                               .arg(source.completeBaseName())
+                               .arg(sides_[i].prepared->points.size());
         request.defaultExt = "dat";
         request.title = i == 0 ? "Save Prepared Root Airfoil" : "Save Prepared Tip Airfoil";
         request.filter = "DAT File (*.DAT)|*.dat|All (*.*)|*.*";

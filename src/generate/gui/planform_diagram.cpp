@@ -33,7 +33,6 @@ void arrowHead(QPainter& p, QPointF tip, QPointF from) {
     p.drawPolygon(head);
 }
 
-
 QString spanCaption(const PlanformWindowInfo& w) {
     switch (w.kind) {
         case PlanformKind::TrailingEdgeTaper:
@@ -84,7 +83,9 @@ void PlanformDiagram::buildDrawing() {
     const QString span = spanCaption(window_);
     const QString gapCaption = QStringLiteral("Gap to tower");
     auto along = [](QString box, QString caption, double x1, double x2, double y, QPointF e1,
-                    QPointF e2) { return Dimension{box, caption, {x1, y}, {x2, y}, e1, e2}; };
+                    QPointF e2) {
+        return Dimension{box, caption, {x1, y}, {x2, y}, e1, e2};
+    };
     Corners& m = model_;
     double depthX = 0;
 
@@ -106,14 +107,14 @@ void PlanformDiagram::buildDrawing() {
             towerDistance_ = m.tipLE.x() + kGap;
             const QString rootOverhang = edge ? QStringLiteral("Text4") : QStringLiteral("Text5");
             const QString tipOverhang = edge ? QStringLiteral("Text5") : QStringLiteral("Text4");
-            dims_.push_back(along(towerGapBox, gapCaption, 0, m.rootTE.x(), kChainY, {0, 0},
-                                  m.rootTE));
+            dims_.push_back(
+                along(towerGapBox, gapCaption, 0, m.rootTE.x(), kChainY, {0, 0}, m.rootTE));
             dims_.push_back(along(rootOverhang, rootWord + " overhang", m.rootTE.x(), m.rootLE.x(),
                                   kChainY, m.rootTE, m.rootLE));
             dims_.push_back(along(tipOverhang, tipWord + " overhang", m.tipTE.x(), m.tipLE.x(),
                                   kChainY, m.tipTE, m.tipLE));
-            dims_.push_back(along(gapBox, gapCaption, m.tipLE.x(), towerDistance_, kChainY,
-                                  m.tipLE, {towerDistance_, 0}));
+            dims_.push_back(along(gapBox, gapCaption, m.tipLE.x(), towerDistance_, kChainY, m.tipLE,
+                                  {towerDistance_, 0}));
             // The span is measured square to the chords: from the root chord line to the tip
             // chord line, drawn beyond the leading edge (along it when that edge is straight).
             const QPointF out(s, c), square(c, -s);
@@ -129,12 +130,12 @@ void PlanformDiagram::buildDrawing() {
             m.tipTE = {kGap + kSpan, 0};
             m.tipLE = {kGap + kSpan, kTip};
             towerDistance_ = m.tipTE.x() + kGap;
-            dims_.push_back(along(towerGapBox, gapCaption, 0, m.rootTE.x(), kChainY, {0, 0},
-                                  m.rootTE));
+            dims_.push_back(
+                along(towerGapBox, gapCaption, 0, m.rootTE.x(), kChainY, {0, 0}, m.rootTE));
             dims_.push_back(
                 along("Text1", span, m.rootTE.x(), m.tipTE.x(), kChainY, m.rootTE, m.tipTE));
-            dims_.push_back(along(gapBox, gapCaption, m.tipTE.x(), towerDistance_, kChainY,
-                                  m.tipTE, {towerDistance_, 0}));
+            dims_.push_back(along(gapBox, gapCaption, m.tipTE.x(), towerDistance_, kChainY, m.tipTE,
+                                  {towerDistance_, 0}));
             depthX = m.rootTE.x() - kDepthGap;
             break;
         }
@@ -147,14 +148,14 @@ void PlanformDiagram::buildDrawing() {
             m.tipTE = {m.rootTE.x() + kSpan, 0};
             m.tipLE = {m.tipTE.x() - kTip * s, kTip * c};
             towerDistance_ = m.tipTE.x() + kGap;
-            dims_.push_back(along(towerGapBox, gapCaption, 0, m.rootLE.x(), kChainY, {0, 0},
-                                  m.rootLE));
+            dims_.push_back(
+                along(towerGapBox, gapCaption, 0, m.rootLE.x(), kChainY, {0, 0}, m.rootLE));
             dims_.push_back(along("Text4", "root overhang", m.rootLE.x(), m.rootTE.x(), kChainY,
                                   m.rootLE, m.rootTE));
             dims_.push_back(along("Text5", "tip overhang", m.tipLE.x(), m.tipTE.x(), kChainY,
                                   m.tipLE, m.tipTE));
-            dims_.push_back(along(gapBox, gapCaption, m.tipTE.x(), towerDistance_, kChainY,
-                                  m.tipTE, {towerDistance_, 0}));
+            dims_.push_back(along(gapBox, gapCaption, m.tipTE.x(), towerDistance_, kChainY, m.tipTE,
+                                  {towerDistance_, 0}));
             // The span runs along the trailing edge on the wire.
             dims_.push_back(
                 along("Text1", span, m.rootTE.x(), m.tipTE.x(), kSpanY, m.rootTE, m.tipTE));
@@ -163,8 +164,12 @@ void PlanformDiagram::buildDrawing() {
         }
     }
     // The root depth, square to the wire, beside the panel.
-    dims_.push_back(Dimension{"Text6", rootWord + " depth", {depthX, m.rootLE.y()}, {depthX, 0},
-                              m.rootLE, {m.rootTE.x(), 0}});
+    dims_.push_back(Dimension{"Text6",
+                              rootWord + " depth",
+                              {depthX, m.rootLE.y()},
+                              {depthX, 0},
+                              m.rootLE,
+                              {m.rootTE.x(), 0}});
 
     // What must be in view: towers, panel, every dimension, and room for the boxes below.
     bounds_ = QRectF(QPointF(0, std::max(leadingEdgeAt(0), m.rootLE.y()) + kTowerOver),
@@ -224,12 +229,12 @@ std::vector<QLineF> PlanformDiagram::modelLines() const {
     const Corners& m = model_;
     const double top = bounds_.bottom();
     std::vector<QLineF> out{
-        {{0, kChainY - 20}, {0, top}},                              // towers
-        {{towerDistance_, kChainY - 20}, {towerDistance_, top}},    //
-        {{0, 0}, {towerDistance_, 0}},                              // wire
-        {{0, leadingEdgeAt(0)}, m.rootLE},                          // leading edge carried on
-        {m.tipLE, {towerDistance_, leadingEdgeAt(towerDistance_)}}, //
-        {m.rootTE, m.rootLE},                                       // panel
+        {{0, kChainY - 20}, {0, top}},                               // towers
+        {{towerDistance_, kChainY - 20}, {towerDistance_, top}},     //
+        {{0, 0}, {towerDistance_, 0}},                               // wire
+        {{0, leadingEdgeAt(0)}, m.rootLE},                           // leading edge carried on
+        {m.tipLE, {towerDistance_, leadingEdgeAt(towerDistance_)}},  //
+        {m.rootTE, m.rootLE},                                        // panel
         {m.rootLE, m.tipLE},
         {m.tipLE, m.tipTE},
         {m.tipTE, m.rootTE},
@@ -401,8 +406,9 @@ void PlanformDiagram::paintEvent(QPaintEvent*) {
         arrowHead(p, chord.p2(), chord.p1());
         p.setBrush(Qt::NoBrush);
         QLineEdit* box = left ? leftChord_ : rightChord_;
-        const QString what = left ? (foam ? QStringLiteral("Left size") : QStringLiteral("Root cord"))
-                                  : (foam ? QStringLiteral("Right size") : QStringLiteral("Tip cord"));
+        const QString what =
+            left ? (foam ? QStringLiteral("Left size") : QStringLiteral("Root cord"))
+                 : (foam ? QStringLiteral("Right size") : QStringLiteral("Tip cord"));
         const QString value = box && !box->text().isEmpty() ? box->text() : QStringLiteral("?");
         const QRectF r = chordTextRect(left);
         const bool inside = r.left() > chord.p1().x();
@@ -429,9 +435,9 @@ void PlanformDiagram::paintEvent(QPaintEvent*) {
             if (name != d.box) continue;
             const QRect g = box->geometry();
             p.setPen(colour);
-            p.drawText(QRectF(g.center().x() - 70, g.top() - kCaptionHeight - 1, 140,
-                              kCaptionHeight),
-                       Qt::AlignCenter, d.caption);
+            p.drawText(
+                QRectF(g.center().x() - 70, g.top() - kCaptionHeight - 1, 140, kCaptionHeight),
+                Qt::AlignCenter, d.caption);
         }
     }
 }

@@ -14,8 +14,7 @@ int twipsToPixels(double twips, double dpi) {
     return static_cast<int>(std::lround(twips * dpi / 1440.0));
 }
 
-QPoint placementOffset(Placement placement, QSize inner, double dpiX, double dpiY,
-                       QSize window) {
+QPoint placementOffset(Placement placement, QSize inner, double dpiX, double dpiY, QSize window) {
     if (placement == Placement::Corner) return {twipsToPixels(10, dpiX), twipsToPixels(10, dpiY)};
     if (placement == Placement::Centre)
         return {std::max(0, (inner.width() - window.width()) / 2),
@@ -87,9 +86,8 @@ int widthToShow(const QLineEdit& box, const QString& text) {
         box.fontMetrics().horizontalAdvance(text) + 2 * 2 + margins.left() + margins.right() + 2;
     QStyleOptionFrame option;
     option.initFrom(&box);
-    option.lineWidth = box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth,
-                                                                  &option, &box)
-                                      : 0;
+    option.lineWidth =
+        box.hasFrame() ? box.style()->pixelMetric(QStyle::PM_DefaultFrameWidth, &option, &box) : 0;
     option.state |= QStyle::State_Sunken;
     return box.style()
         ->sizeFromContents(QStyle::CT_LineEdit, &option, QSize(inner, box.fontMetrics().height()),

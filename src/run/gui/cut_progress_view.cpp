@@ -168,8 +168,7 @@ void CutProgressView::layOut(QSize windowSize, int top, bool sideBySide) {
         const int viewH = static_cast<int>((sideBySide ? 0.96 : 0.9) * frameH);
         const int viewX = (frameW - viewW) / 2;
         // The view keeps the frame's caption clear above it.
-        const int viewY =
-            frameH - viewH - std::min((frameW - viewW) / 2, (frameH - viewH) / 4);
+        const int viewY = frameH - viewH - std::min((frameW - viewW) / 2, (frameH - viewH) / 4);
         views_[i]->setGeometry(viewX, viewY, viewW, viewH);
         // The bar stands over the view's right border, as tall as the view.
         bars_[i]->setGeometry(viewX + viewW - barW, viewY, barW, viewH);

@@ -117,9 +117,9 @@ private:
 
     Toolbar* toolbar_ = nullptr;
     QSlider* slider_ = nullptr;
-    QLabel* speedLabel_ = nullptr;    // Label4
-    QLineEdit* pauseText_ = nullptr;  // Text1
-    QLabel* percentLabel_ = nullptr;  // Label5
+    QLabel* speedLabel_ = nullptr;       // Label4
+    QLineEdit* pauseText_ = nullptr;     // Text1
+    QLabel* percentLabel_ = nullptr;     // Label5
     QLabel* speedErrorLabel_ = nullptr;  // the last cut's mean speed error
     std::unique_ptr<PacedYield> paced_;  // the yield of a cut, texts at most 30 a second
     QWidget* controls_ = nullptr;

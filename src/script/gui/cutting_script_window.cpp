@@ -51,9 +51,17 @@ CuttingScriptWindow::CuttingScriptWindow(Workspace& ws, Dialogs& dialogs, QWidge
 
     toolbar_ = new Toolbar(this);
     toolbar_->setButtons({
-        {QStringLiteral("Load"), {}, QStringLiteral("new_1"), QStringLiteral("Load Cutting Script")},
-        {QStringLiteral("Save"), {}, QStringLiteral("save1"), QStringLiteral("Save Cutting Script")},
-        {QStringLiteral("Clear"), {}, QStringLiteral("refresh"),
+        {QStringLiteral("Load"),
+         {},
+         QStringLiteral("new_1"),
+         QStringLiteral("Load Cutting Script")},
+        {QStringLiteral("Save"),
+         {},
+         QStringLiteral("save1"),
+         QStringLiteral("Save Cutting Script")},
+        {QStringLiteral("Clear"),
+         {},
+         QStringLiteral("refresh"),
          QStringLiteral("Clear Cutting Script")},
         toolbarSeparator(),
         {QStringLiteral("Run"), {}, QStringLiteral("right1"), QStringLiteral("Run Cutting Script")},
@@ -72,7 +80,8 @@ CuttingScriptWindow::CuttingScriptWindow(Workspace& ws, Dialogs& dialogs, QWidge
     lineEdit_ = new QLineEdit(scriptFrame_);
     lineEdit_->setObjectName(QStringLiteral("Text3"));
     auto* buttons = new QHBoxLayout;
-    auto addButton = [&](const char* name, const QString& caption, void (CuttingScriptWindow::*slot)()) {
+    auto addButton = [&](const char* name, const QString& caption,
+                         void (CuttingScriptWindow::*slot)()) {
         auto* b = new QPushButton(caption, scriptFrame_);
         b->setObjectName(QString::fromLatin1(name));
         connect(b, &QPushButton::clicked, this, slot);
@@ -185,8 +194,8 @@ void CuttingScriptWindow::fitInFrame() {
     const QWidget* inner = frame;
     if (const auto* main = qobject_cast<const QMainWindow*>(frame))
         if (main->centralWidget() != nullptr) inner = main->centralWidget();
-    const QPoint offset = placementOffset(Placement::Tool, inner->size(), inner->logicalDpiX(),
-                                          inner->logicalDpiY());
+    const QPoint offset =
+        placementOffset(Placement::Tool, inner->size(), inner->logicalDpiX(), inner->logicalDpiY());
     // The window manager's title bar and borders: known once shown decorated, else estimated.
     int decorationW = frameGeometry().width() - width();
     int decorationH = frameGeometry().height() - height();
@@ -293,8 +302,8 @@ void CuttingScriptWindow::insert() {
     try {
         const int row = list_->currentRow();
         if (row < 0 || list_->selectedItems().isEmpty()) {
-            dialogs_.message(
-                QStringLiteral("Click on the line where you wish to insert the new line of script"));
+            dialogs_.message(QStringLiteral(
+                "Click on the line where you wish to insert the new line of script"));
             return;
         }
         if (!checkEdited(lineEdit_->text().toStdString(), true)) return;

@@ -46,9 +46,9 @@ public:
     void loadScript();  // LS
     // Load without the dialog: appends the file's lines (errors reported under LS).
     void loadScriptFile(const QString& path);
-    void saveScript();  // SS
-    void clearScript(); // CS
-    void runScript();   // Line
+    void saveScript();   // SS
+    void clearScript();  // CS
+    void runScript();    // Line
     void stopScript() { runner_->requestStop(); }
 
     std::vector<std::string> lines() const;
