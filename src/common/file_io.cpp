@@ -87,8 +87,9 @@ namespace {
 namespace {
 
 // Writes the bytes to a new temporary file beside `path` and gives its name; nothing is left
-// behind when it fails.
-std::string writeTemporary(const std::filesystem::path& path, std::string_view bytes) {
+// behind when it fails. Errors name `shownAs`, the file the operator knows.
+std::string writeTemporary(const std::filesystem::path& path, std::string_view bytes,
+                           const std::filesystem::path& shownAs) {
     std::filesystem::path folder = path.parent_path();
     if (folder.empty()) folder = ".";
     // The writer's process number in the name lets a later start tell a dead writer's leftovers
@@ -97,7 +98,7 @@ std::string writeTemporary(const std::filesystem::path& path, std::string_view b
         (folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".XXXXXX"))
             .string();
     int fd = ::mkstemp(pattern.data());
-    if (fd < 0) fail(path, "cannot create a temporary file", errno);
+    if (fd < 0) fail(shownAs, "cannot create a temporary file", errno);
 
     // The new file gets the old one's permissions, or the usual ones for a new file.
     struct stat old {};
@@ -120,7 +121,7 @@ std::string writeTemporary(const std::filesystem::path& path, std::string_view b
             int err = errno;
             ::close(fd);
             ::unlink(pattern.c_str());
-            fail(path, "cannot write", err);
+            fail(shownAs, "cannot write", err);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
@@ -130,20 +131,26 @@ std::string writeTemporary(const std::filesystem::path& path, std::string_view b
     if (syncErr != 0 || closeErr != 0) {
         int err = syncErr != 0 ? syncErr : closeErr;
         ::unlink(pattern.c_str());
-        fail(path, "cannot write", err);
+        fail(shownAs, "cannot write", err);
     }
     return pattern;
+}
+
+// writeFileAtomic, with errors naming `shownAs`.
+void replaceFile(const std::filesystem::path& path, std::string_view bytes,
+                 const std::filesystem::path& shownAs) {
+    std::string temporary = writeTemporary(path, bytes, shownAs);
+    if (diskRename(temporary, path) != 0) {
+        int err = errno;
+        ::unlink(temporary.c_str());
+        fail(shownAs, "cannot replace the file", err);
+    }
 }
 
 }  // namespace
 
 void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
-    std::string temporary = writeTemporary(path, bytes);
-    if (diskRename(temporary, path) != 0) {
-        int err = errno;
-        ::unlink(temporary.c_str());
-        fail(path, "cannot replace the file", err);
-    }
+    replaceFile(path, bytes, path);
 }
 
 namespace {
@@ -252,7 +259,7 @@ void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::st
     };
     try {
         for (const auto& [path, bytes] : files)
-            plan.push_back({path.string(), writeTemporary(path, bytes), ""});
+            plan.push_back({path.string(), writeTemporary(path, bytes, path), ""});
     } catch (...) {
         dropAll();
         throw;
@@ -277,18 +284,11 @@ void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::st
         folder / ("." + first.filename().string() + "." + std::to_string(::getpid()) +
                   std::string(kJournalSuffix));
     try {
-        const std::string temporary = writeTemporary(journal, journalText(plan));
-        if (diskRename(temporary, journal) != 0) {
-            int err = errno;
-            ::unlink(temporary.c_str());
-            fail(first, "cannot replace the file", err);
-        }
-    } catch (const RunError& e) {
-        dropAll();
         // Named after the set's first file: the journal is no file the operator knows.
-        if (e.detail().starts_with(first.string() + ":")) throw;
-        const std::string reason = e.detail().substr(e.detail().find(": ") + 2);
-        throw RunError(ErrorNumber::PathFileAccessError, first.string() + ": " + reason);
+        replaceFile(journal, journalText(plan), first);
+    } catch (...) {
+        dropAll();
+        throw;
     }
     for (std::size_t i = 0; i < files.size(); ++i) {
         if (diskRename(plan[i].temporary, files[i].first) == 0) continue;
