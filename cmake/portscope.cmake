@@ -21,8 +21,10 @@ if(portscope_core_srcs)
 endif()
 
 if(portscope_core_srcs AND CORVANE_GUI)
-  add_library(portscope_gui STATIC ${portscope_gui_srcs})
-  target_link_libraries(portscope_gui PUBLIC portscope_core Qt6::Widgets)
+  # The one piece of window-system glue both programs need: it depends on Qt and xcb only.
+  add_library(portscope_gui STATIC ${portscope_gui_srcs}
+              ${PROJECT_SOURCE_DIR}/src/platform/gui/x11_colormap.cpp)
+  target_link_libraries(portscope_gui PUBLIC portscope_core Qt6::Widgets PkgConfig::XCB)
   target_compile_options(portscope_gui PRIVATE ${CORVANE_WARNINGS})
 
   add_executable(portscope ${portscope_dir}/gui/main.cpp)

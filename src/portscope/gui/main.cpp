@@ -12,6 +12,7 @@
 #include <memory>
 
 #include "build_version.h"
+#include "platform/gui/x11_colormap.h"
 #include "portscope/command_line.h"
 #include "portscope/gui/scope_window.h"
 #include "portscope/gui/screenshots.h"
@@ -84,6 +85,7 @@ int main(int argc, char** argv) {
     }
 
     QApplication app(argc, argv);
+    corvane::useDefaultColormapOnX11(app);
     QApplication::setApplicationName(QStringLiteral("portscope"));
     try {
         io.start();

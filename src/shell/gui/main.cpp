@@ -27,6 +27,7 @@
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
 #include "platform/gui/toolbar.h"
+#include "platform/gui/x11_colormap.h"
 #include "platform/tracing_port.h"
 #include "run/gui/wing_cut_window.h"
 #include "shell/gui/headless_dialogs.h"
@@ -106,6 +107,7 @@ void answerWithoutDisplay(int argc, char** argv) {
 int main(int argc, char** argv) {
     answerWithoutDisplay(argc, argv);
     QApplication app(argc, argv);
+    useDefaultColormapOnX11(app);
     QApplication::setApplicationName(QStringLiteral("corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
 
