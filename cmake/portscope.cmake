@@ -23,7 +23,8 @@ endif()
 if(portscope_core_srcs AND CORVANE_GUI)
   # The one piece of window-system glue both programs need: it depends on Qt and xcb only.
   add_library(portscope_gui STATIC ${portscope_gui_srcs}
-              ${PROJECT_SOURCE_DIR}/src/platform/gui/x11_colormap.cpp)
+              ${PROJECT_SOURCE_DIR}/src/platform/gui/x11_colormap.cpp
+              ${PROJECT_SOURCE_DIR}/src/platform/gui/real_display.cpp)
   target_link_libraries(portscope_gui PUBLIC portscope_core Qt6::Widgets PkgConfig::XCB)
   target_compile_options(portscope_gui PRIVATE ${CORVANE_WARNINGS})
 

@@ -34,6 +34,8 @@ Options parseOptions(const std::vector<std::string>& args) {
             o.port = value("--port");
         } else if (a == "--screenshot" || a.rfind("--screenshot=", 0) == 0) {
             o.screenshotDir = value("--screenshot");
+        } else if (a == "--real-display") {
+            o.realDisplay = true;
         } else {
             o.error = "unknown argument \"" + a + "\"";
         }
@@ -44,12 +46,14 @@ Options parseOptions(const std::vector<std::string>& args) {
 
 std::string usageText() {
     return "Usage: portscope [--port direct|ppdev[:DEVICE]|sim[:378,278]] [--list] "
-           "[--screenshot DIR] [--version]\n"
+           "[--screenshot DIR [--real-display]] [--version]\n"
            "  --port        how the port is reached (default: PORTSCOPE_PORT, else\n"
            "                CORVANE_PORT, else the simulated port at 378)\n"
            "  --list        print the detected ports (address, data, status, control in hex)\n"
            "                and exit without a window\n"
-           "  --screenshot  write pictures of the windows to DIR and exit\n";
+           "  --screenshot  write pictures of the windows to DIR and exit\n"
+           "  --real-display  take those pictures from the screen of the running X server\n"
+           "                and check each window shows what it drew (DIR/display-check.txt)\n";
 }
 
 std::string portChoiceText(const std::optional<std::string>& option) {

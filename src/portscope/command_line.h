@@ -25,6 +25,7 @@ struct Options {
     bool version = false;
     std::optional<std::string> port;
     std::optional<std::string> screenshotDir;
+    bool realDisplay = false;  // with screenshotDir: pictures from the screen, checked
     std::string error;  // non-empty: the arguments were wrong, and why
 };
 

@@ -10,7 +10,8 @@ class QGuiApplication;
 
 namespace corvane {
 
-// Installs the fix on `app` for every window created from now on; a no-op off X11.
+// Installs the fix on `app` for every window created from now on; a no-op off X11, and when
+// CORVANE_X11_OWN_COLORMAP is set (the real-display test's look at the windows without it).
 void useDefaultColormapOnX11(QGuiApplication& app);
 
 }  // namespace corvane

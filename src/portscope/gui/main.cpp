@@ -101,10 +101,11 @@ int main(int argc, char** argv) {
         QString error;
         const QStringList files =
             writeScreenshots(window, static_cast<SimulatedMachine&>(*backend),
-                             QString::fromStdString(*options.screenshotDir), &error);
+                             QString::fromStdString(*options.screenshotDir), &error,
+                             options.realDisplay);
         for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "portscope: could not write %s\n",
+            std::fprintf(stderr, "portscope: %s\n",
                          error.toLocal8Bit().constData());
             return 1;
         }

@@ -5,6 +5,8 @@
 #include <QCheckBox>
 #include <QComboBox>
 #include <QDir>
+#include <QFile>
+#include <QTextStream>
 #include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
@@ -12,6 +14,7 @@
 #include "portscope/gui/bit_setter_window.h"
 #include "portscope/gui/scope_window.h"
 #include "portscope/simulated_machine.h"
+#include "platform/gui/real_display.h"
 
 namespace portscope {
 
@@ -48,17 +51,35 @@ void click(QWidget& window, const char* button) {
 }  // namespace
 
 QStringList writeScreenshots(ScopeWindow& window, SimulatedMachine& sim, const QString& dir,
-                             QString* error) {
+                             QString* error, bool realDisplay) {
     QStringList written;
+    QStringList checks;
+    bool failed = false;
     QDir().mkpath(dir);
     auto save = [&](QWidget& w, const QString& name) {
         settle();
+        QImage picture;
+        if (realDisplay) {
+            if (corvane::waitUntilOnScreen(w)) {
+                corvane::ScreenCheck check = corvane::checkOnScreen(w);
+                check.name = name;
+                checks << check.line();
+                failed = failed || !check.ok();
+                picture = corvane::screenPicture(w);
+            } else {
+                checks << name + QStringLiteral(" NOT SHOWN");
+                failed = true;
+                return;
+            }
+        } else {
+            picture = decorated(w);
+        }
         const QString path =
             QDir(dir).filePath(QStringLiteral("portscope_") + name + QStringLiteral(".png"));
-        if (decorated(w).save(path))
+        if (picture.save(path))
             written << path;
         else if (error != nullptr)
-            *error = path;
+            *error = QStringLiteral("cannot write ") + path;
     };
     // A machine caught mid-move: some step and direction bits, a printer-less status.
     sim.setData(0x378, 0x5A);
@@ -94,6 +115,18 @@ QStringList writeScreenshots(ScopeWindow& window, SimulatedMachine& sim, const Q
     setter.setRegister(window.monitor().base(), 1);
     save(setter, QStringLiteral("BitSetter_Status"));
     setter.hide();
+    if (realDisplay) {
+        QFile report(QDir(dir).filePath(QStringLiteral("display-check.txt")));
+        if (report.open(QIODevice::WriteOnly | QIODevice::Text)) {
+            QTextStream(&report) << checks.join(QLatin1Char('\n')) << '\n';
+            written << report.fileName();
+        } else if (error != nullptr) {
+            *error = QStringLiteral("cannot write ") + report.fileName();
+        }
+        if (failed && error != nullptr && error->isEmpty())
+            *error = QStringLiteral("a window does not show on the screen what it drew (see %1)")
+                         .arg(report.fileName());
+    }
     return written;
 }
 

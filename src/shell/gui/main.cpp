@@ -78,6 +78,10 @@ void describeOptions(QCommandLineParser& parser) {
                       "BACKEND"});
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
+    parser.addOption({"real-display",
+                      "With --screenshot: take the pictures from the screen of the running X "
+                      "server, as a person sees them, and check that every window shows what "
+                      "it drew (DIR/display-check.txt)."});
     parser.addOption({"wire-on",
                       "Open the wing cut window and switch the wire on with its button "
                       "(simulated port only; a check of the shut-down safety)."});
@@ -238,10 +242,11 @@ int main(int argc, char** argv) {
 
         if (screenshots) {
             QString error;
-            const QStringList files = writeScreenshots(frame, parser.value("screenshot"), &error);
+            const QStringList files = writeScreenshots(frame, parser.value("screenshot"), &error,
+                                                       parser.isSet("real-display"));
             for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
             if (!error.isEmpty()) {
-                std::fprintf(stderr, "corvane: cannot write %s\n", error.toLocal8Bit().constData());
+                std::fprintf(stderr, "corvane: %s\n", error.toLocal8Bit().constData());
                 rc = 1;
             }
             frame.shutDown(true);

@@ -4,6 +4,9 @@
 #include <QDir>
 #include <QFile>
 #include <QLineEdit>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTextStream>
 #include <QPainter>
 #include <QPixmap>
 #include <QWidget>
@@ -14,6 +17,7 @@
 #include "machine/workspace.h"
 #include "platform/gui/drawing_view.h"
 #include "platform/gui/placement.h"
+#include "platform/gui/real_display.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wing_cut_window.h"
@@ -75,6 +79,36 @@ bool makeDemoSet(Workspace& ws) {
     return generator.generate(request).status == GenerationStatus::Finished;
 }
 
+// How the pictures are taken: drawn from the widgets under a drawn title bar (offscreen), or
+// from the screen as the window manager shows them, each window checked against its own drawing.
+struct Camera {
+    bool realDisplay = false;
+    QStringList checks;  // one line a window taken from the screen
+    QString prefix;      // the frame size the checks are made at, e.g. "1280x960/"
+    bool failed = false;
+
+    QImage window(QWidget& w) {
+        if (!realDisplay) return windowPicture(w);
+        if (!waitUntilOnScreen(w)) {
+            checks << prefix + w.objectName() + QStringLiteral(" NOT SHOWN");
+            failed = true;
+            return {};
+        }
+        const ScreenCheck check = checkOnScreen(w);
+        checks << prefix + check.line();
+        failed = failed || !check.ok();
+        return screenPicture(w);
+    }
+
+    QImage frame(QWidget& frame, const QList<QWidget*>& over) {
+        if (!realDisplay) return framePicture(frame, over);
+        waitUntilOnScreen(frame);
+        for (QWidget* w : over)
+            if (w != nullptr && w->isVisible()) waitUntilOnScreen(*w);
+        return screenPicture(frame);
+    }
+};
+
 // Closing as the operator does, with the close box, runs the window's own unload (the cut window
 // gives the main toolbar back).
 void closeWindow(QWidget* window) {
@@ -83,7 +117,7 @@ void closeWindow(QWidget* window) {
 }
 
 // Pictures of one frame size into `dir`.
-void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
+void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Camera& camera,
              const std::function<void(const QImage&, const QString&)>& save) {
     frame.resize(size);
     frame.show();
@@ -91,7 +125,20 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
     WindowCatalog& windows = frame.windows();
     QWidget* menu = windows.show(QStringLiteral("Form5"));
     settle();
-    save(framePicture(frame, {menu}), dir + QStringLiteral("/FrmMain"));
+    save(camera.frame(frame, {menu}), dir + QStringLiteral("/FrmMain"));
+    if (camera.realDisplay) {
+        // Each menu of the menu bar opened as a click opens it.
+        for (QAction* action : frame.menuBar()->actions()) {
+            QMenu* popup = action->menu();
+            if (popup == nullptr) continue;
+            frame.menuBar()->setActiveAction(action);
+            save(camera.window(*popup), dir + QStringLiteral("/Menu_") + popup->objectName());
+            save(camera.frame(frame, {menu, popup}),
+                 dir + QStringLiteral("/FrmMain_Menu_") + popup->objectName());
+            popup->hide();
+            settle();
+        }
+    }
 
     const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10", "Form3",
                                "Form4",  "Form15", "Form6",  "Form12", "Form1",
@@ -116,8 +163,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
             for (int g = 2; g <= view.pointCount() * 2 / 5; ++g) view.markSegment(g);
             cut->progressView().markDelayPoints(frame.workspace().delays);
         }
-        save(windowPicture(*window), dir + QStringLiteral("/") + name);
-        save(framePicture(frame, over), dir + QStringLiteral("/FrmMain_") + name);
+        save(camera.window(*window), dir + QStringLiteral("/") + name);
+        save(camera.frame(frame, over), dir + QStringLiteral("/FrmMain_") + name);
 
         if (name == QLatin1String("Form14") && demoSet) {
             // The delay editor, opened from the generation window on the demo's airfoils, with
@@ -141,8 +188,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
                         editor->clickAt((e->X0 + e->x1) / 2, (e->Y0 + e->y1) / 2);
                     }
                     settle();
-                    save(windowPicture(*editor), dir + QStringLiteral("/DelayForm"));
-                    save(framePicture(frame, {menu, window, editor}),
+                    save(camera.window(*editor), dir + QStringLiteral("/DelayForm"));
+                    save(camera.frame(frame, {menu, window, editor}),
                          dir + QStringLiteral("/FrmMain_DelayForm"));
                     closeWindow(editor);
                 }
@@ -158,7 +205,7 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet,
     frame.openHelp();
     if (QWidget* help = windows.loaded(QStringLiteral("HelpWindow")); help && help->isVisible()) {
         settle();
-        save(windowPicture(*help), dir + QStringLiteral("/HelpWindow"));
+        save(camera.window(*help), dir + QStringLiteral("/HelpWindow"));
         closeWindow(help);
     }
 }
@@ -192,14 +239,18 @@ QList<QSize> screenshotSizes() {
     return {QSize(1280, 960), QSize(1024, 700)};
 }
 
-QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error) {
+QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error,
+                             bool realDisplay) {
     QStringList written;
+    Camera camera;
+    camera.realDisplay = realDisplay;
     auto save = [&](const QImage& image, const QString& base) {
         const QString path = base + QStringLiteral(".png");
+        if (image.isNull()) return;  // a window that never showed: its check line says so
         if (image.save(path)) {
             written << path;
         } else if (error != nullptr) {
-            *error = path;
+            *error = QStringLiteral("cannot write ") + path;
         }
     };
     const bool demoSet = makeDemoSet(frame.workspace());
@@ -218,11 +269,12 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         const QString sub =
             QDir(dir).filePath(QStringLiteral("%1x%2").arg(size.width()).arg(size.height()));
         if (!QDir().mkpath(sub)) {
-            if (error != nullptr) *error = sub;
+            if (error != nullptr) *error = QStringLiteral("cannot write ") + sub;
             continue;
         }
         if (firstDir.isEmpty()) firstDir = sub;
-        shootAt(frame, size, sub, demoSet, save);
+        camera.prefix = QDir(sub).dirName() + QLatin1Char('/');
+        shootAt(frame, size, sub, demoSet, camera, save);
     }
     // The troubleshooter while it steps X forward with its page loaded: one step, on a
     // simulated port only (a picture must never move a real machine).
@@ -235,8 +287,9 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             settle();
             const QMetaObject::Connection shot =
                 QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
-                    save(windowPicture(*monitor), firstDir + QStringLiteral("/ppMonitor_stepping"));
-                    save(framePicture(frame, {menu, monitor}),
+                    save(camera.window(*monitor),
+                         firstDir + QStringLiteral("/ppMonitor_stepping"));
+                    save(camera.frame(frame, {menu, monitor}),
                          firstDir + QStringLiteral("/FrmMain_ppMonitor_stepping"));
                     monitor->stop();
                 });
@@ -246,6 +299,18 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
         }
     }
     if (notes != nullptr) notes->setNote(QString());
+    if (realDisplay) {
+        QFile report(QDir(dir).filePath(kDisplayCheckFile));
+        if (report.open(QIODevice::WriteOnly | QIODevice::Text)) {
+            QTextStream(&report) << camera.checks.join(QLatin1Char('\n')) << '\n';
+            written << report.fileName();
+        } else if (error != nullptr) {
+            *error = QStringLiteral("cannot write ") + report.fileName();
+        }
+        if (camera.failed && error != nullptr && error->isEmpty())
+            *error = QStringLiteral("a window does not show on the screen what it drew (see %1)")
+                         .arg(report.fileName());
+    }
     return written;
 }
 

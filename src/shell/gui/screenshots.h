@@ -31,7 +31,14 @@ QList<QSize> screenshotSizes();
 // folder has the sample airfoils, a demo set is generated first, so the cut window shows it
 // partly cut and the delay editor (DelayForm) shows three picked points. Run it on a scratch
 // application folder: the working cut-file set is replaced. Returns the files written; `error`
-// names a file or folder that failed.
-QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error);
+// says what failed (a file or folder that could not be written).
+// With `realDisplay` the pictures come from the screen of the running X server (frame and title
+// bar as the window manager draws them), each menu of the menu bar is opened and taken too, and
+// DIR/display-check.txt gets one line a window (ScreenCheck::line); a window whose screen does
+// not show what it drew sets `error`.
+QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* error,
+                             bool realDisplay = false);
+
+inline constexpr const char* kDisplayCheckFile = "display-check.txt";
 
 }  // namespace corvane
