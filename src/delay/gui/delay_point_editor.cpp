@@ -1,5 +1,7 @@
 #include "delay/gui/delay_point_editor.h"
 
+#include <utility>
+
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
@@ -11,6 +13,7 @@
 #include <QScrollBar>
 #include <QWindow>
 #include <algorithm>
+#include <utility>
 
 #include "common/run_error.h"
 #include "delay/active_delay_set.h"
@@ -297,12 +300,20 @@ void DelayPointEditor::done() {
 }
 
 void DelayPointEditor::offerSave() {
+    std::optional<ActiveDelaySet> before = std::exchange(beforeEdit_, std::nullopt);
     if (list_->count() == 0) return;
     const MsgAnswer answer =
         dialogs_.message(QStringLiteral("Save Delay Points? "), QStringLiteral("Save Delay Points"),
                          MsgButtons::YesNo);
-    // No keeps the set that was active before, points and count alike.
-    if (answer != MsgAnswer::Yes) return;
+    // No keeps the set that was active before, points and count alike: the count that followed
+    // the list would otherwise pause the next cut at the first points of the old set.
+    if (answer != MsgAnswer::Yes) {
+        if (before) {
+            ws_.delays = std::move(*before);
+            showDelayStatus(ws_);
+        }
+        return;
+    }
     ActiveDelaySet set;
     set.ActiveDelayPoints = listedSteps();
     set.ActiveDelayPointCount = static_cast<int>(set.ActiveDelayPoints.size());
@@ -494,8 +505,10 @@ void DelayPointEditor::onScroll(int value) {
 // The list
 
 void DelayPointEditor::setActiveCountToList() {
-    // Only the count follows the list at once; the points change on a saved list alone, so a No
-    // to the save question still keeps them. The count never names more points than the set has.
+    // Only the count follows the list at once; the points change on a saved list alone, and a No
+    // to the save question puts the count back too. The count never names more points than the
+    // set has.
+    if (!beforeEdit_) beforeEdit_ = ws_.delays;
     ws_.delays.ActiveDelayPointCount =
         std::min(list_->count(), static_cast<int>(ws_.delays.ActiveDelayPoints.size()));
     showDelayStatus(ws_);

@@ -7,7 +7,10 @@
 #include <QPointer>
 #include <QString>
 #include <QWidget>
+#include <optional>
 #include <vector>
+
+#include "machine/workspace.h"
 
 class QAction;
 class QGroupBox;
@@ -125,6 +128,9 @@ private:
     int lastPicked_ = 0;
     double scrollPrevious_ = 0;
     QPointer<QWindow> previousFocus_;
+    // The active set as it stood before Clear or Delete first changed its count; a No to the
+    // save question puts it back whole.
+    std::optional<ActiveDelaySet> beforeEdit_;
 
     Toolbar* toolbar_ = nullptr;
     QGroupBox* frame1_ = nullptr;

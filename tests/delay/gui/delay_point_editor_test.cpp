@@ -461,11 +461,13 @@ TEST_F(EditorTest, ClearAllAndDeleteSelectedSetOnlyTheCountAndNoKeepsThePoints) 
     expectNear(view().markerPoints()[0], point(4));
     expectNear(view().markerPoints()[1], point(11));
 
-    // No: the operator refused the list, so the next generation pauses at none of its points.
+    // No: the operator refused the list, so the set active before comes back whole: its points
+    // and its count (a count of 2 over the old points would pause after points nobody chose).
     dialogs.answerMessage(MsgAnswer::No);
     child<Toolbar>("asxToolbar1")->click(7);
     EXPECT_EQ(m.ws.delays.ActiveDelayPoints, before);
-    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 2);
+    EXPECT_EQ(m.ws.delays.ActiveDelayPointCount, 3);
+    EXPECT_EQ(lastStatus3(), "3 Delay Points are currently active");
 
     open();
     trigger("ClearDelayPoints");
