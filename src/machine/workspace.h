@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "machine/machine_lease.h"
 #include "machine/machine_settings.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
@@ -58,6 +59,7 @@ public:
     ActiveDelaySet delays;
     MovePlan movePlan;
     WireState wire;  // the hot wire as last driven
+    MachineLease lease;  // who drives the machine and the wire now (nobody when free)
 
     // The main window's status bar, panels 1 to 3 (no-op without a window).
     std::function<void(int panel, const std::string& text)> showStatus = [](int,
