@@ -78,7 +78,9 @@ public:
         if (portKnown()) return {};
         const std::string& text = settings.fields.port_address;
         const std::string cause =
-            text.empty() || text == "Combo1"
+            !settings.loadFailure.empty()
+                ? "settings.txt could not be read in full (" + settings.loadFailure + ")"
+            : text.empty() || text == "Combo1"
                 ? "no port address is set in 设备设置 (端口地址)"
                 : "the port address \"" + text + "\" in 设备设置 (端口地址) is not one of 378h, "
                   "278h or 3BCh";

@@ -276,11 +276,12 @@ bool DeviceSettingsWindow::loadSettings() {
     frame4_->setEnabled(true);
     bool ok = true;
     // Read into a copy: a failing step leaves what was already done, as the load always has,
-    // and the copy then comes into force with the wire pins driven inactive on the way.
+    // but the wire pin and level in force, and the copy then comes into force with the wire
+    // pins driven inactive on the way.
     MachineSettings next = ws_.settings;
     next.fields = SettingsFields{};
     try {
-        next.load(ws_.file("settings.txt"));
+        next.load(ws_.file("settings.txt"), &ws_.settings);
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
