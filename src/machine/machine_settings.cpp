@@ -105,13 +105,13 @@ void derivePatterns(AxisPins& axis, int reverse, bool isY, Patterns p) {
 namespace {
 
 const char* const kFieldNames[28] = {
-    "lead_in",    "horizontal", "vertical",    "lead_in_amount",   "oversize_foam",
-    "foam_blank_depth",         "foam_blank_width",                "steps_per_inch",
-    "accel_rate", "max_speed",  "x1_dir",      "x1_step",          "y1_dir",
-    "y1_step",    "x2_dir",     "x2_step",     "y2_dir",           "y2_step",
-    "enable",     "port_address",              "active_low",       "active_high",
-    "lead_out",   "reverseX1",  "reverseY1",   "reverseX2",        "reverseY2",
-    "kerf"};
+    "lead_in",       "horizontal",       "vertical",         "lead_in_amount",
+    "oversize_foam", "foam_blank_depth", "foam_blank_width", "steps_per_inch",
+    "accel_rate",    "max_speed",        "x1_dir",           "x1_step",
+    "y1_dir",        "y1_step",          "x2_dir",           "x2_step",
+    "y2_dir",        "y2_step",          "enable",           "port_address",
+    "active_low",    "active_high",      "lead_out",         "reverseX1",
+    "reverseY1",     "reverseX2",        "reverseY2",        "kerf"};
 
 // The wire's part of the fields: what a failed load must not put in force.
 void copyWireFields(SettingsFields& to, const SettingsFields& from) {
@@ -178,11 +178,11 @@ void MachineSettings::load(const std::filesystem::path& settingsFile,
             field <= 28 ? "field " + std::to_string(field) + " (" + kFieldNames[field - 1] + ")"
                         : std::string("a value derived from steps_per_inch or an amount");
         loadFailure = where + ": " + e.description();
-        std::string detail = "settings.txt could not be read in full: " + where + " is " +
-                             (e.number() == static_cast<int>(ErrorNumber::InputPastEndOfFile)
-                                  ? "missing"
-                                  : "not valid") +
-                             ". No wire pin or level is taken from it.";
+        std::string detail =
+            "settings.txt could not be read in full: " + where + " is " +
+            (e.number() == static_cast<int>(ErrorNumber::InputPastEndOfFile) ? "missing"
+                                                                             : "not valid") +
+            ". No wire pin or level is taken from it.";
         if (!e.detail().empty()) detail = e.detail() + "\r" + detail;
         throw RunError(static_cast<ErrorNumber>(e.number()), detail);
     }

@@ -124,11 +124,13 @@ private:
 }  // namespace
 
 void PortStepper::run(Workspace& ws, uint8_t portByte, const std::function<void()>& refresh) {
-    loop(ws, [portByte] { return portByte; }, refresh);
+    loop(
+        ws, [portByte] { return portByte; }, refresh);
 }
 
 void PortStepper::run(Workspace& ws, StepPair pair, const std::function<void()>& refresh) {
-    loop(ws, [&ws, pair] { return pairByte(ws, pair); }, refresh);
+    loop(
+        ws, [&ws, pair] { return pairByte(ws, pair); }, refresh);
 }
 
 void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,

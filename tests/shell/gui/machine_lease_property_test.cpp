@@ -31,15 +31,15 @@ protected:
     void SetUp() override {
         WireFixture::SetUp();
         for (const char* page : {"startppt.rtf", "xforwardppt.rtf"})
-            std::filesystem::copy_file(std::filesystem::path(CORVANE_RESOURCES) / page,
-                                       file(page));
+            std::filesystem::copy_file(std::filesystem::path(CORVANE_RESOURCES) / page, file(page));
         writeWorkingSet();
     }
 
     int pick(int n) { return static_cast<int>(rng_() % static_cast<unsigned>(n)); }
     void fail(const std::string& what) {
-        if (failure_.empty()) failure_ = what + " (seed " + std::to_string(seed_) + ", step " +
-                                         std::to_string(step_) + ", " + doing_ + ")";
+        if (failure_.empty())
+            failure_ = what + " (seed " + std::to_string(seed_) + ", step " +
+                       std::to_string(step_) + ", " + doing_ + ")";
     }
 
     template <class W>
