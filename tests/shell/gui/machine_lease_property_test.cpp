@@ -169,6 +169,7 @@ protected:
 
     void nestedAction() {
         doing_ = "nested";
+        ++nested_;
         switch (pick(9)) {
             case 0:
                 startMotion(pick(6));
@@ -228,6 +229,7 @@ protected:
     int motionWrites_ = 0;
     int nestedLeft_ = 0;
     int motions_ = 0;
+    int nested_ = 0;
 };
 
 TEST_F(LeasePropertyTest, OneSourceAtATimeTheWireTellsTheTruthAndSettingsWaitForTheLease) {
@@ -263,8 +265,9 @@ TEST_F(LeasePropertyTest, OneSourceAtATimeTheWireTellsTheTruthAndSettingsWaitFor
     RecordProperty("sequences", static_cast<int>(kSequences));
     RecordProperty("steps", steps);
     RecordProperty("motions", motions_);
+    RecordProperty("nested", nested_);
     std::cout << "lease property: " << kSequences << " sequences, " << steps << " steps, "
-              << motions_ << " motions\n";
+              << motions_ << " motions, " << nested_ << " actions nested in them\n";
 }
 
 }  // namespace
