@@ -89,6 +89,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 printMessage(ws.portRefusal());
                 return 1;
             }
+            // The one source of motion and wire for the whole command, as a window's cut is.
+            const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
             const PortChoice choice = parsePortChoice(options->port);
             const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
             options->backend = openPort(choice, dataPort);

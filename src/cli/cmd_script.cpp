@@ -118,6 +118,8 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                 printMessage(std::string(Workspace::kNoPortTitle) + ": " + ws.portRefusal());
                 return 1;
             }
+            // The one source of motion and wire for the whole command, as a window's cut is.
+            const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
             const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
             options->backend = openPort(parsePortChoice(options->port), dataPort);
             PortIo& backend = *options->backend;

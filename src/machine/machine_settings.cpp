@@ -102,41 +102,91 @@ void derivePatterns(AxisPins& axis, int reverse, bool isY, Patterns p) {
 
 }  // namespace
 
-void MachineSettings::load(const std::filesystem::path& settingsFile) {
-    RecordReader reader(readFileBytes(settingsFile));
-    SettingsFields& f = fields;
-    // Each value goes into its field as soon as it is read: a short or bad file keeps the
-    // fields filled before the failure.
-    f.lead_in = checkBoxValue(reader.next());
-    setOption(f.horizontal, f.vertical, reader.next().asBoolean());
-    setOption(f.vertical, f.horizontal, reader.next().asBoolean());
-    f.lead_in_amount = reader.next().asText();
-    f.oversize_foam = checkBoxValue(reader.next());
-    f.foam_blank_depth = reader.next().asText();
-    f.foam_blank_width = reader.next().asText();
-    f.steps_per_inch = reader.next().asText();
-    f.accel_rate = reader.next().asText();
-    f.max_speed = reader.next().asText();
-    f.x1_dir = reader.next().asText();
-    f.x1_step = reader.next().asText();
-    f.y1_dir = reader.next().asText();
-    f.y1_step = reader.next().asText();
-    f.x2_dir = reader.next().asText();
-    f.x2_step = reader.next().asText();
-    f.y2_dir = reader.next().asText();
-    f.y2_step = reader.next().asText();
-    f.enable = reader.next().asText();
-    f.port_address = reader.next().asText();
-    setOption(f.active_low, f.active_high, reader.next().asBoolean());
-    setOption(f.active_high, f.active_low, reader.next().asBoolean());
-    f.lead_out = checkBoxValue(reader.next());
-    f.reverseX1 = checkBoxValue(reader.next());
-    f.reverseY1 = checkBoxValue(reader.next());
-    f.reverseX2 = checkBoxValue(reader.next());
-    f.reverseY2 = checkBoxValue(reader.next());
-    f.kerf = reader.next().asText();
-    // Whatever follows the 28th value is ignored.
-    derive();
+namespace {
+
+const char* const kFieldNames[28] = {
+    "lead_in",       "horizontal",       "vertical",         "lead_in_amount",
+    "oversize_foam", "foam_blank_depth", "foam_blank_width", "steps_per_inch",
+    "accel_rate",    "max_speed",        "x1_dir",           "x1_step",
+    "y1_dir",        "y1_step",          "x2_dir",           "x2_step",
+    "y2_dir",        "y2_step",          "enable",           "port_address",
+    "active_low",    "active_high",      "lead_out",         "reverseX1",
+    "reverseY1",     "reverseX2",        "reverseY2",        "kerf"};
+
+// The wire's part of the fields: what a failed load must not put in force.
+void copyWireFields(SettingsFields& to, const SettingsFields& from) {
+    to.enable = from.enable;
+    to.active_low = from.active_low;
+    to.active_high = from.active_high;
+    to.enable_hold = from.enable_hold;
+    to.enable_hold_bit = from.enable_hold_bit;
+}
+
+}  // namespace
+
+void MachineSettings::load(const std::filesystem::path& settingsFile,
+                           const MachineSettings* inForce) {
+    const MachineSettings before = inForce ? *inForce : *this;
+    int field = 0;  // 1-based number of the value being read; 29 while deriving
+    try {
+        RecordReader reader(readFileBytes(settingsFile));
+        SettingsFields& f = fields;
+        auto next = [&reader, &field]() {
+            ++field;
+            return reader.next();
+        };
+        // Each value goes into its field as soon as it is read: a short or bad file keeps the
+        // fields filled before the failure.
+        f.lead_in = checkBoxValue(next());
+        setOption(f.horizontal, f.vertical, next().asBoolean());
+        setOption(f.vertical, f.horizontal, next().asBoolean());
+        f.lead_in_amount = next().asText();
+        f.oversize_foam = checkBoxValue(next());
+        f.foam_blank_depth = next().asText();
+        f.foam_blank_width = next().asText();
+        f.steps_per_inch = next().asText();
+        f.accel_rate = next().asText();
+        f.max_speed = next().asText();
+        f.x1_dir = next().asText();
+        f.x1_step = next().asText();
+        f.y1_dir = next().asText();
+        f.y1_step = next().asText();
+        f.x2_dir = next().asText();
+        f.x2_step = next().asText();
+        f.y2_dir = next().asText();
+        f.y2_step = next().asText();
+        f.enable = next().asText();
+        f.port_address = next().asText();
+        setOption(f.active_low, f.active_high, next().asBoolean());
+        setOption(f.active_high, f.active_low, next().asBoolean());
+        f.lead_out = checkBoxValue(next());
+        f.reverseX1 = checkBoxValue(next());
+        f.reverseY1 = checkBoxValue(next());
+        f.reverseX2 = checkBoxValue(next());
+        f.reverseY2 = checkBoxValue(next());
+        f.kerf = next().asText();
+        // Whatever follows the 28th value is ignored.
+        ++field;
+        derive();
+    } catch (const RunError& e) {
+        // The wire pin and level of a file that could not be read in full are not trusted:
+        // the ones in force stay, so the pin that is driven is the one the button describes.
+        copyWireFields(fields, before.fields);
+        derived.wire = before.derived.wire;
+        if (field == 0) throw;  // the file itself could not be read: nothing was taken from it
+        const std::string where =
+            field <= 28 ? "field " + std::to_string(field) + " (" + kFieldNames[field - 1] + ")"
+                        : std::string("a value derived from steps_per_inch or an amount");
+        loadFailure = where + ": " + e.description();
+        std::string detail =
+            "settings.txt could not be read in full: " + where + " is " +
+            (e.number() == static_cast<int>(ErrorNumber::InputPastEndOfFile) ? "missing"
+                                                                             : "not valid") +
+            ". No wire pin or level is taken from it.";
+        if (!e.detail().empty()) detail = e.detail() + "\r" + detail;
+        throw RunError(static_cast<ErrorNumber>(e.number()), detail);
+    }
+    loadFailure.clear();
 }
 
 void MachineSettings::save(const std::filesystem::path& settingsFile) {
@@ -168,28 +218,30 @@ void MachineSettings::derive() {
     decodeAxis(d.X2, f.x2_dir, f.x2_step);
     decodeAxis(d.Y2, f.y2_dir, f.y2_step);
 
-    // The wire pin: control value that makes it active, and its bit.
-    struct WirePin {
+    // The wire pin, from one table: the bit, whether the port inverts the line, and the
+    // control value that makes it active (which enable_hold shows). A text that is no pin, or
+    // no level chosen, leaves the shown values and chooses no pin.
+    struct WirePinRow {
         const char* text;
         const char* holdLow;
         const char* holdHigh;
-        const char* bit;
+        uint8_t bit;
+        bool inverted;
     };
-    static constexpr WirePin kWirePins[] = {
-        {"Pin 1", "1", "0", "0"},
-        {"Pin 14", "2", "0", "1"},
-        {"Pin 16", "0", "4", "2"},
-        {"Pin 17", "8", "0", "3"},
+    static constexpr WirePinRow kWirePins[] = {
+        {"Pin 1", "1", "0", 0, true},
+        {"Pin 14", "2", "0", 1, true},
+        {"Pin 16", "0", "4", 2, false},
+        {"Pin 17", "8", "0", 3, true},
     };
-    for (const WirePin& pin : kWirePins) {
-        if (f.enable != pin.text) continue;
-        if (f.active_low) {
-            f.enable_hold = pin.holdLow;
-            f.enable_hold_bit = pin.bit;
-        } else if (f.active_high) {
-            f.enable_hold = pin.holdHigh;
-            f.enable_hold_bit = pin.bit;
-        }
+    d.wire = WirePin{};
+    for (const WirePinRow& pin : kWirePins) {
+        if (f.enable != pin.text || (!f.active_low && !f.active_high)) continue;
+        f.enable_hold = f.active_low ? pin.holdLow : pin.holdHigh;
+        f.enable_hold_bit = std::to_string(pin.bit);
+        // The register level that makes the line active: high for an active-high line on a
+        // plain pin, inverted by the hardware on the others.
+        d.wire = WirePin{true, pin.bit, f.active_high != pin.inverted};
     }
 
     // Direction patterns.
@@ -215,10 +267,7 @@ void MachineSettings::derive() {
     d.LeadInMm = Fixed4::fromDouble(leadingNumber(f.lead_in_amount));
 
     d.SpeedSliderMax = toInt16(std::floor(1000.0 / d.StepsPerMm * 5.0));
-}
-
-uint8_t MachineSettings::wireBit() const {
-    return toByte(leadingNumber(fields.enable_hold_bit));
+    loadFailure.clear();
 }
 
 }  // namespace corvane

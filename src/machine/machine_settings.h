@@ -1,6 +1,6 @@
 // The machine settings: the 28 fields of settings.txt that mirror the device-settings window,
 // and every value derived from them (ports, steps per mm, fixed-point amounts, pin masks and
-// bits, the sixteen port-byte patterns, the wire pin's enable_hold/enable_hold_bit).
+// bits, the sixteen port-byte patterns, the wire pin and its enable_hold/enable_hold_bit).
 #pragma once
 
 #include <cstdint>
@@ -55,6 +55,16 @@ struct SettingsFields {
     void resetDefaults();
 };
 
+// The wire pin as one derivation of `enable` and the level option: its control-register bit
+// and the register level that makes the pin active (pins 1, 14 and 17 are inverted by the port,
+// pin 16 is not). Not chosen: no pin or no level, and nothing is ever driven.
+struct WirePin {
+    bool chosen = false;
+    uint8_t bit = 0;
+    bool setForActive = false;  // setting the bit drives the pin active; clearing it, inactive
+    bool operator==(const WirePin&) const = default;
+};
+
 struct AxisPins {
     int16_t StepMask = 0;
     int16_t DirMask = 0;
@@ -74,6 +84,7 @@ struct DerivedSettings {
     Fixed4 BlankDepthMm;
     Fixed4 LeadInMm;
     AxisPins X1, Y1, X2, Y2;
+    WirePin wire;
     uint16_t X1Forward = 0, X1Back = 0, X2Forward = 0, X2Back = 0;
     uint16_t Y1Up = 0, Y1Down = 0, Y2Up = 0, Y2Down = 0;
     uint16_t X1ForwardDir = 0, X1BackDir = 0, X2ForwardDir = 0, X2BackDir = 0;
@@ -86,10 +97,16 @@ public:
     DerivedSettings derived;
 
     // Load settings: read settings.txt into the fields and derive everything, in the order of
-    // the load steps. A failure throws RunError and leaves whatever was already done
-    // (missing file: FileNotFound, nothing changed; short file: InputPastEndOfFile; steps 0:
-    // DivisionByZero after the pins, wire pin, patterns and ports are derived).
-    void load(const std::filesystem::path& settingsFile);
+    // the load steps. A failure throws RunError naming the field in its detail and leaves
+    // whatever was already done (missing file: FileNotFound, nothing changed; short file:
+    // InputPastEndOfFile; steps 0: DivisionByZero after the pins, patterns and ports are
+    // derived) but the wire: its pin, level and derived bit are those of `inForce` (or the
+    // ones held before the load) until a load succeeds in full.
+    void load(const std::filesystem::path& settingsFile, const MachineSettings* inForce = nullptr);
+
+    // Why the last load did not complete ("field 25 (reverseX1): Type mismatch"); empty after a
+    // load or derivation that completed.
+    std::string loadFailure;
 
     // "Done": write the fields to settings.txt (replacing it), then derive again.
     void save(const std::filesystem::path& settingsFile);
@@ -100,8 +117,9 @@ public:
     // The settings line exactly as the file holds it (GBK, CR LF).
     std::string fileLine() const;
 
-    // The control-register bit of the wire pin (enable_hold_bit rounded to a byte).
-    uint8_t wireBit() const;
+    // The control-register bit of the wire pin (derived.wire's bit, which enable_hold_bit
+    // shows).
+    uint8_t wireBit() const { return derived.wire.bit; }
 };
 
 }  // namespace corvane

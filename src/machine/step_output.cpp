@@ -52,31 +52,12 @@ int64_t waitCounts(int64_t frequency, Fixed4 ms) {
     return static_cast<int64_t>(q);
 }
 
-// The wire pin's level rule: which bit operation drives it active (on) or inactive (off).
-// Pins 1, 14 and 17 are inverted by the port hardware, pin 16 is not. Empty when no pin or
-// no level is chosen.
+// The bit operation that drives the wire pin active (on) or inactive (off), from the settings'
+// one derivation of the pin; None when no pin or no level is chosen.
 enum class BitOp { None, Set, Clear };
-BitOp wireOperation(const SettingsFields& f, bool on) {
-    bool inverted;
-    if (f.enable == "Pin 1" || f.enable == "Pin 14" || f.enable == "Pin 17") {
-        inverted = true;
-    } else if (f.enable == "Pin 16") {
-        inverted = false;
-    } else {
-        return BitOp::None;
-    }
-    bool highActive;
-    if (f.active_low) {
-        highActive = false;
-    } else if (f.active_high) {
-        highActive = true;
-    } else {
-        return BitOp::None;
-    }
-    // The register bit that makes the pin's line active: high for an active-high line on a
-    // plain pin, inverted by the hardware on the others.
-    bool setForActive = highActive != inverted;
-    return (on == setForActive) ? BitOp::Set : BitOp::Clear;
+BitOp wireOperation(const WirePin& wire, bool on) {
+    if (!wire.chosen) return BitOp::None;
+    return (on == wire.setForActive) ? BitOp::Set : BitOp::Clear;
 }
 
 }  // namespace
@@ -209,7 +190,7 @@ void driveWire(Workspace& ws, bool on) {
     const SettingsFields& f = ws.settings.fields;
     const WireDrive drive{f.enable, f.active_low, f.active_high, ws.settings.wireBit(),
                           controlPort(ws)};
-    switch (wireOperation(f, on)) {
+    switch (wireOperation(ws.settings.derived.wire, on)) {
         case BitOp::Set:
             ws.port().setPortBit(drive.controlPort, drive.bit);
             break;

@@ -4,6 +4,7 @@
 #include <exception>
 #include <vector>
 
+#include "common/run_error.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/port_io.h"
@@ -30,6 +31,8 @@ void WireState::unlisten(int id) {
 }
 
 void applyMachineSettings(Workspace& ws, const MachineSettings& next) {
+    // Under a lease the running motion keeps the pins and port it started with.
+    if (ws.lease.held()) throw RunError(ErrorNumber::PermissionDenied, ws.lease.settingsRefusal());
     std::exception_ptr failure;
     auto attempt = [&failure](auto&& step) {
         try {

@@ -44,7 +44,8 @@ private:
 // Puts new settings in force without ever leaving a pin active: the old wire pin is driven
 // inactive with the old settings, the settings and the port's granted registers change, and the
 // new wire pin is driven inactive. The settings are replaced even when a drive fails; the first
-// failure is rethrown afterwards (RunError).
+// failure is rethrown afterwards (RunError). Refused (RunError PermissionDenied, nothing
+// changed) while a source holds the machine's lease.
 void applyMachineSettings(Workspace& ws, const MachineSettings& next);
 
 }  // namespace corvane

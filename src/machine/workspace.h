@@ -10,6 +10,7 @@
 #include <string_view>
 #include <vector>
 
+#include "machine/machine_lease.h"
 #include "machine/machine_settings.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
@@ -58,6 +59,7 @@ public:
     ActiveDelaySet delays;
     MovePlan movePlan;
     WireState wire;  // the hot wire as last driven
+    MachineLease lease;  // who drives the machine and the wire now (nobody when free)
 
     // The main window's status bar, panels 1 to 3 (no-op without a window).
     std::function<void(int panel, const std::string& text)> showStatus = [](int,
@@ -76,7 +78,9 @@ public:
         if (portKnown()) return {};
         const std::string& text = settings.fields.port_address;
         const std::string cause =
-            text.empty() || text == "Combo1"
+            !settings.loadFailure.empty()
+                ? "settings.txt could not be read in full (" + settings.loadFailure + ")"
+            : text.empty() || text == "Combo1"
                 ? "no port address is set in 设备设置 (端口地址)"
                 : "the port address \"" + text + "\" in 设备设置 (端口地址) is not one of 378h, "
                   "278h or 3BCh";

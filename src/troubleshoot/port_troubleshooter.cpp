@@ -124,6 +124,17 @@ private:
 }  // namespace
 
 void PortStepper::run(Workspace& ws, uint8_t portByte, const std::function<void()>& refresh) {
+    loop(
+        ws, [portByte] { return portByte; }, refresh);
+}
+
+void PortStepper::run(Workspace& ws, StepPair pair, const std::function<void()>& refresh) {
+    loop(
+        ws, [&ws, pair] { return pairByte(ws, pair); }, refresh);
+}
+
+void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
+                       const std::function<void()>& refresh) {
     // Without a known port nothing may be written; the window says why before calling.
     if (stepping_ || !ws.portKnown()) return;
     stopFlag_ = 0;
@@ -131,13 +142,16 @@ void PortStepper::run(Workspace& ws, uint8_t portByte, const std::function<void(
     ClearStepBits(ws);
     SteppingScope scope(stepping_, ws);
     const Fixed4 halfPeriod = Fixed4::fromInt(kHalfPeriodMs);
-    const auto dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
     while (true) {
         ws.yield();
         // Tested right after the yield, so a stop pressed there sends no further step.
-        if (stopFlag_ != 0) break;
-        ws.motion.LastPortByte = portByte;
-        ws.port().portOut(dataPort, portByte);
+        if (stopFlag_ != 0 || !ws.portKnown()) break;
+        // Read on every pass: a step written with an earlier pass's pins would pulse pins the
+        // settings no longer name and leave them high.
+        const uint8_t byte = portByte();
+        const auto dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
+        ws.motion.LastPortByte = byte;
+        ws.port().portOut(dataPort, byte);
         ws.motion.PositionUpdatePending = true;
         ++stepsSent_;
         refresh();

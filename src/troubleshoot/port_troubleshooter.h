@@ -60,8 +60,14 @@ public:
     // counted in the position like any tick. The step bits are clear when it returns, also
     // when a port write throws.
     void run(Workspace& ws, uint8_t portByte, const std::function<void()>& refresh);
+    // The same for a step button: the pair's byte and the port are read again on every pass,
+    // so the pins the loop drives are always those of the settings in force.
+    void run(Workspace& ws, StepPair pair, const std::function<void()>& refresh);
 
 private:
+    void loop(Workspace& ws, const std::function<uint8_t()>& portByte,
+              const std::function<void()>& refresh);
+
     int16_t stopFlag_ = 0;
     bool stepping_ = false;
     int32_t stepsSent_ = 0;

@@ -127,7 +127,7 @@ TEST(SettingsCli, MissingFileReportsFileNotFound) {
     EXPECT_TRUE(r.out.empty());
 }
 
-TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
+TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrorsNamingTheField) {
     test::TempDir dir;
     auto v = test::resetDefaultsValues();
     v.resize(27);
@@ -135,7 +135,9 @@ TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
     CliResult shortFile = runSettings(dir);
     EXPECT_NE(shortFile.exitCode, 0);
     EXPECT_EQ(shortFile.err,
-              "Error encountered, Error Number 62, Input past end of file\nModule 9, Load Data\n");
+              "Error encountered, Error Number 62, Input past end of file\nModule 9, Load Data\n"
+              "settings.txt could not be read in full: field 28 (kerf) is missing. "
+              "No wire pin or level is taken from it.\n");
 
     v = test::resetDefaultsValues();
     v[7] = "\"0\"";
@@ -143,14 +145,19 @@ TEST(SettingsCli, ShortFileAndStepsZeroReportTheirErrors) {
     CliResult zero = runSettings(dir);
     EXPECT_NE(zero.exitCode, 0);
     EXPECT_EQ(zero.err,
-              "Error encountered, Error Number 11, Division by zero\nModule 9, Load Data\n");
+              "Error encountered, Error Number 11, Division by zero\nModule 9, Load Data\n"
+              "settings.txt could not be read in full: a value derived from steps_per_inch or "
+              "an amount is not valid. No wire pin or level is taken from it.\n");
 
     v = test::resetDefaultsValues();
     v[0] = "\"yes\"";
     writeSettings(dir, v);
     CliResult bad = runSettings(dir);
     EXPECT_NE(bad.exitCode, 0);
-    EXPECT_EQ(bad.err, "Error encountered, Error Number 13, Type mismatch\nModule 9, Load Data\n");
+    EXPECT_EQ(bad.err,
+              "Error encountered, Error Number 13, Type mismatch\nModule 9, Load Data\n"
+              "settings.txt could not be read in full: field 1 (lead_in) is not valid. "
+              "No wire pin or level is taken from it.\n");
 }
 
 }  // namespace

@@ -351,7 +351,7 @@ TEST(MachineSettings, BadValuesStopAtTheirField) {
     EXPECT_EQ(loadValues(v).error, 13);
 }
 
-TEST(MachineSettings, StepsZeroDerivesPinsAndPortsButNotTheAmounts) {
+TEST(MachineSettings, StepsZeroDerivesPinsAndPortsButNotTheAmountsOrTheWire) {
     for (const char* steps : {"\"0\"", "\"\"", "\"abc\"", "\"0.4\""}) {
         auto v = test::resetDefaultsValues();
         v[kSteps] = steps;
@@ -364,7 +364,9 @@ TEST(MachineSettings, StepsZeroDerivesPinsAndPortsButNotTheAmounts) {
         EXPECT_EQ(l.s.derived.ControlPort, 890);
         EXPECT_EQ(l.s.derived.X1Back, 3);
         EXPECT_EQ(l.s.derived.Y2Up, 192);
-        EXPECT_EQ(l.s.fields.enable_hold, "2");
+        // The load did not complete: the wire pin is not taken from it.
+        EXPECT_EQ(l.s.fields.enable, kEnableNotUsed);
+        EXPECT_FALSE(l.s.derived.wire.chosen);
         EXPECT_EQ(l.s.derived.MmPerStep, 0);
         EXPECT_EQ(l.s.derived.KerfMm.raw(), 0);
         EXPECT_EQ(l.s.derived.SpeedSliderMax, 0);
@@ -392,6 +394,85 @@ TEST(MachineSettings, SaveWritesTheLineAndDerives) {
     s.fields.steps_per_inch = "0";
     EXPECT_THROW(s.save(dir / "settings.txt"), RunError);
     EXPECT_NE(test::readFile(dir / "settings.txt").find("\"0\",\"300\""), std::string::npos);
+}
+
+// A load that fails anywhere (a short line, a bad value in any field, steps 0) keeps the wire
+// pin, level and bit in force, names the field, and tells the no-port explanation why.
+TEST(MachineSettings, AFailedLoadKeepsTheWirePinAndLevelInForceAndNamesTheField) {
+    MachineSettings inForce;
+    inForce.fields.resetDefaults();
+    inForce.fields.enable = "Pin 1";
+    inForce.fields.active_low = true;
+    inForce.fields.active_high = false;
+    inForce.derive();
+    ASSERT_TRUE(inForce.derived.wire.chosen);
+    auto fileValues = test::resetDefaultsValues();
+    fileValues[kEnable] = "\"Pin 17\"";
+    fileValues[kActiveLow] = "#FALSE#";
+    fileValues[kActiveHigh] = "#TRUE#";
+    struct Damage {
+        int field;        // 0-based value that is damaged, or the count kept for a short line
+        bool truncate;
+        int number;
+        const char* names;
+    };
+    const Damage damages[] = {
+        {kReverseX2, false, 13, "field 26 (reverseX2)"},
+        {kReverseY1, false, 13, "field 25 (reverseY1)"},
+        {22, false, 13, "field 23 (lead_out)"},
+        {kActiveHigh, false, 13, "field 22 (active_high)"},
+        {24, true, 62, "field 25 (reverseY1)"},
+        {21, true, 62, "field 22 (active_high)"},
+        {27, true, 62, "field 28 (kerf)"},
+        {kSteps, false, 11, "steps_per_inch"},
+    };
+    for (const Damage& d : damages) {
+        auto v = fileValues;
+        if (d.truncate)
+            v.resize(static_cast<size_t>(d.field));
+        else
+            v[static_cast<size_t>(d.field)] = d.field == kSteps ? "\"0\"" : "\"bad\"";
+        TempDir dir;
+        test::writeFile(dir / "settings.txt", test::settingsLine(v));
+        MachineSettings next = inForce;
+        next.fields = SettingsFields{};
+        try {
+            next.load(dir / "settings.txt", &inForce);
+            FAIL() << d.names << ": loaded";
+        } catch (const RunError& e) {
+            EXPECT_EQ(e.number(), d.number) << d.names;
+            EXPECT_NE(e.detail().find(d.names), std::string::npos) << e.detail();
+        }
+        EXPECT_EQ(next.fields.enable, "Pin 1") << d.names;
+        EXPECT_TRUE(next.fields.active_low) << d.names;
+        EXPECT_FALSE(next.fields.active_high) << d.names;
+        EXPECT_EQ(next.derived.wire, inForce.derived.wire) << d.names;
+        EXPECT_EQ(next.wireBit(), 0) << d.names;
+        EXPECT_NE(next.loadFailure.find(d.names), std::string::npos) << next.loadFailure;
+    }
+    // The whole file loads: its pin and level come into force and the failure is forgotten.
+    TempDir dir;
+    test::writeFile(dir / "settings.txt", test::settingsLine(fileValues));
+    MachineSettings next = inForce;
+    next.loadFailure = "earlier";
+    next.load(dir / "settings.txt", &inForce);
+    EXPECT_EQ(next.fields.enable, "Pin 17");
+    EXPECT_EQ(next.derived.wire, (WirePin{true, 3, false}));
+    EXPECT_TRUE(next.loadFailure.empty());
+}
+
+TEST(MachineSettings, ThePortRefusalAfterAPartialLoadSaysTheFileWasNotReadInFull) {
+    test::TestMachine m;
+    auto v = test::resetDefaultsValues();
+    v.resize(21);  // ends after the active-low option: port text read, nothing derived
+    test::writeFile(m.ws.file("settings.txt"), test::settingsLine(v));
+    m.ws.settings = MachineSettings{};
+    EXPECT_THROW(m.ws.settings.load(m.ws.file("settings.txt")), RunError);
+    ASSERT_FALSE(m.ws.portKnown());
+    const std::string refusal = m.ws.portRefusal();
+    EXPECT_NE(refusal.find("could not be read in full"), std::string::npos) << refusal;
+    EXPECT_NE(refusal.find("field 22 (active_high)"), std::string::npos) << refusal;
+    EXPECT_EQ(refusal.find("is not one of"), std::string::npos) << refusal;
 }
 
 }  // namespace

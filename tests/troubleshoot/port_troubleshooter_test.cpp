@@ -177,5 +177,34 @@ TEST(PortTroubleshooter, WithoutAKnownPortNothingIsWritten) {
     EXPECT_TRUE(m.port.operations().empty());
 }
 
+// The loop reads the pair's byte and the port on every pass: pins changed between two steps
+// are the ones the next step pulses, and the old step pin is left low.
+TEST(PortTroubleshooter, APinChangeBetweenStepsIsFollowedByTheNextStep) {
+    TestMachine m;
+    PortStepper stepper;
+    int yields = 0;
+    m.ws.yield = [&] {
+        ++yields;
+        if (yields == 3) {
+            // X1 step moves from pin 3 to pin 9, X2 step from pin 7 to pin 8.
+            m.ws.settings.fields.x1_step = "Pin 9";
+            m.ws.settings.fields.x2_step = "Pin 8";
+            m.ws.settings.fields.y2_dir = "Pin 3";
+            m.ws.settings.fields.y2_step = "Pin 7";
+            m.ws.settings.derive();
+        }
+        if (yields == 5) stepper.requestStop();
+    };
+    m.port.clearOperations();
+    stepper.run(m.ws, StepPair::XForward, [] {});
+    std::vector<int> outs;
+    for (const PortOperation& op : m.port.operations())
+        if (op.kind == PortOperation::Kind::Out) outs.push_back(op.value);
+    EXPECT_EQ(outs, (std::vector<int>{0x22, 0x22, 0xC0, 0xC0}));
+    // Neither the old X1 step pin (3) nor the old X2 step pin (7) is left high.
+    EXPECT_EQ(m.port.reg(0x378) & 0x22, 0);
+    EXPECT_EQ(m.port.reg(0x378) & 0xC0, 0);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -268,7 +268,20 @@ void DeviceSettingsWindow::updateFrames() {
     frame4_->setEnabled(edits_.oversize_foam == 1);
 }
 
+bool DeviceSettingsWindow::refuseWhileLeased() {
+    if (!ws_.lease.held()) return false;
+    dialogs_.message(QString::fromStdString(ws_.lease.settingsRefusal()),
+                     QString::fromUtf8(kMachineBusyTitle), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
 bool DeviceSettingsWindow::loadSettings() {
+    // A reload under a running cut or move would change its pins and port between two ticks:
+    // the window shows the settings in force and reads the file again once the machine is free.
+    if (refuseWhileLeased()) {
+        refreshFromModel();
+        return false;
+    }
     // A load is a fresh window: it starts from the initial values and enabled frames, so a file
     // that fails part-way leaves the initial values beyond the failure, not an earlier state.
     loaded_ = true;
@@ -276,11 +289,12 @@ bool DeviceSettingsWindow::loadSettings() {
     frame4_->setEnabled(true);
     bool ok = true;
     // Read into a copy: a failing step leaves what was already done, as the load always has,
-    // and the copy then comes into force with the wire pins driven inactive on the way.
+    // but the wire pin and level in force, and the copy then comes into force with the wire
+    // pins driven inactive on the way.
     MachineSettings next = ws_.settings;
     next.fields = SettingsFields{};
     try {
-        next.load(ws_.file("settings.txt"));
+        next.load(ws_.file("settings.txt"), &ws_.settings);
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Load Data");
         ok = false;
@@ -306,6 +320,8 @@ void DeviceSettingsWindow::resetDefaults() {
 }
 
 bool DeviceSettingsWindow::done() {
+    // Refused before the file is written: the window stays open with the edits.
+    if (refuseWhileLeased()) return false;
     MachineSettings next = ws_.settings;
     next.fields = edits_;
     // The file first: a failed write commits nothing, the window stays open with the edits and

@@ -30,7 +30,7 @@ public:
 
     // Load settings (start-up, hidden): reads settings.txt into the fields, derives every value,
     // enables the frames. A failure is reported ("Module 9, Load Data") and leaves what was done.
-    // Returns false on failure.
+    // Returns false on failure, and (with a message, nothing read) while the machine is leased.
     bool loadSettings();
 
     // Show modeless and run the activation steps (placement). A window closed with the close box
@@ -44,7 +44,8 @@ public:
     void resetDefaults();
     // "Done": writes settings.txt, then derives and puts the settings in force (old wire pin
     // inactive first, new one inactive after), hides. A failed write commits nothing; any
-    // failure is reported ("Module 9, Close") and the window stays (false).
+    // failure is reported ("Module 9, Close") and the window stays (false). Refused, with the
+    // edits kept and nothing written, while a cut, move or test holds the machine.
     bool done();
 
     // Puts the fields in force into the controls (dropping unsaved edits).
@@ -68,6 +69,8 @@ private:
     void showEdits();
     void onToolbar(int index);
     void placeOnFrame();
+    // True (after saying why) while a cut, move or test holds the machine: no settings apply.
+    bool refuseWhileLeased();
 
     QLineEdit* makeText(const char* name, std::string SettingsFields::*field);
     QComboBox* makeCombo(const char* name, const QStringList& items,

@@ -55,6 +55,9 @@ void ManualWindow::refuseZeroSpeed() {
 
 void ManualWindow::runMove(const Move& move, const QString& errorLabel) {
     if (mover_->moving() || refuseWithoutPort(ws_, dialogs_)) return;
+    // Held for the move only; released even when the window is gone by the end.
+    const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
+    if (!lease) return;
     // Everything used after the loop is held here, not through the window.
     const QPointer<ManualWindow> window(this);
     const std::shared_ptr<ManualMover> mover = mover_;

@@ -365,6 +365,9 @@ void WingCutWindow::onToolbar(int index) {
 
 void WingCutWindow::beginCut() {
     if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
+    // Held to the end of the cut: no other window, jog, script or settings apply gets in.
+    const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
+    if (!lease) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
@@ -404,6 +407,11 @@ void WingCutWindow::stopCut() {
 // The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
 // for with the settings in force, never an inversion of whatever the bit holds.
 void WingCutWindow::switchWire() {
+    // Another source's cut or move owns the wire: this window leaves it alone.
+    if (refuseWhileLeased(ws_, dialogs_, this)) {
+        wireCaption_->refresh();
+        return;
+    }
     try {
         if (ws_.wire.on()) {
             WireOff(ws_);
@@ -473,10 +481,16 @@ void WingCutWindow::closeEvent(QCloseEvent* event) {
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);
     toolbar_->setButtonCaption(kWire, u(variant_.wireClosedCaption));
-    try {
-        WireOff(ws_);
-    } catch (const std::exception& e) {
-        reportError(dialogs_, e, label("Unload"));
+    // The wire is this window's to switch off only when nobody else holds the machine: an
+    // idle window closing beside another window's cut leaves that cut's wire hot.
+    if (ws_.lease.mayWrite(this)) {
+        try {
+            WireOff(ws_);
+        } catch (const std::exception& e) {
+            reportError(dialogs_, e, label("Unload"));
+        }
+    } else {
+        wireCaption_->refresh();  // the wire stays on: the caption says so, not the closed text
     }
     loaded_ = false;  // the next showing starts like a newly opened window
     event->accept();

@@ -19,6 +19,7 @@
 #include "common/file_io.h"
 #include "common/run_error.h"
 #include "common/text_encoding.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/workspace.h"
 #include "manual/gui/jog_speed_control.h"
 #include "platform/gui/placement.h"
@@ -390,6 +391,9 @@ void CuttingScriptWindow::clearScript() {
 
 void CuttingScriptWindow::runScript() {
     if (runner_->running()) return;
+    // Held for the whole script: its cuts and moves are one source of motion.
+    const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
+    if (!lease) return;
     // Everything used after the run is held here, not through the window.
     const QPointer<CuttingScriptWindow> window(this);
     const std::shared_ptr<ScriptRunner> runner = runner_;

@@ -275,6 +275,15 @@ bool MainWindow::shutDown(bool force) {
     const bool all = windows_.unloadAll(force);
     shuttingDown_ = false;
     if (!all && !force) return false;
+    // A wire left on by a window closed beside another source's motion has no window left to
+    // switch it off: with the machine free, the way out does (the holder's close did it if not).
+    if (!ws_.lease.held()) {
+        try {
+            WireOff(ws_);
+        } catch (...) {
+            // The program's last WireOff on the way out tries again.
+        }
+    }
     shutDownDone_ = true;
     close();
     emit shutDownComplete();

@@ -13,6 +13,7 @@
 #include <QVBoxLayout>
 
 #include "common/run_error.h"
+#include "machine/gui/port_refusal.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -225,6 +226,9 @@ void PortTroubleshooterWindow::step(StepPair pair) {
                          QString::fromUtf8(Workspace::kNoPortTitle));
         return;
     }
+    // Held while stepping: no cut, jog or settings apply runs beside the slow steps.
+    const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
+    if (!lease) return;
     // Everything used after the loop is held here, not through the window.
     const QPointer<PortTroubleshooterWindow> window(this);
     const std::shared_ptr<PortStepper> stepper = stepper_;
@@ -235,7 +239,7 @@ void PortTroubleshooterWindow::step(StepPair pair) {
     try {
         // The loop refreshes twice a step: after the write (the step bits set), after the clear.
         int refreshes = 0;
-        stepper->run(ws, pairByte(ws, pair), [window, &refreshes] {
+        stepper->run(ws, pair, [window, &refreshes] {
             if (!window) return;
             window->refreshIndicators();
             if (refreshes++ % 2 == 0) emit window->stepWritten();

@@ -217,7 +217,8 @@ TEST_F(DeviceSettingsWindowTest, ALoadAfterTheCloseBoxStartsFromTheInitialValues
     dialogs.answerMessage();
     w.showAndActivate();
     ASSERT_EQ(dialogs.messageTexts().size(), 1);
-    EXPECT_TRUE(dialogs.messageTexts()[0].endsWith("\rModule 9, Load Data"));
+    EXPECT_TRUE(dialogs.messageTexts()[0].contains("\rModule 9, Load Data\r"));
+    EXPECT_TRUE(dialogs.messageTexts()[0].contains("field 7 (foam_blank_width) is missing"));
     EXPECT_EQ(text(w, "lead_in_amount"), "7");
     EXPECT_EQ(text(w, "foam_blank_depth"), "x");
     EXPECT_EQ(text(w, "foam_blank_width"), "0");

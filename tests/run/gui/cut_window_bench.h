@@ -32,6 +32,7 @@ struct WindowBench : RunnerBench {
         ws.settings.fields.enable = "Pin 1";
         ws.settings.fields.active_low = true;
         ws.settings.fields.enable_hold_bit = "0";
+        ws.settings.derived.wire = WirePin{true, 0, true};  // what deriving Pin 1 active low gives
         writeProfiles(kProfile, kProfile);
         writeDatInfo("200", "200", "0", "0", "0", "0");
         // Segments of 2, 1, 2 and 1 ticks with three delay points: after 1, and twice after 2.
