@@ -9,6 +9,32 @@ foreach(program corvane corvane-cli portscope)
   endif()
 endforeach()
 
+# A manual page for each program, made from its own --help and --version at build time.
+find_program(HELP2MAN help2man)
+set(man_pages "")
+set(corvane_man_name "drive a four-axis hot-wire foam cutter (the operator's windows)")
+set(corvane-cli_man_name "drive a four-axis hot-wire foam cutter from the command line")
+set(portscope_man_name "show and set the registers of a parallel port")
+foreach(program corvane corvane-cli portscope)
+  if(HELP2MAN AND TARGET ${program})
+    set(page ${PROJECT_BINARY_DIR}/man/${program}.1.gz)
+    add_custom_command(OUTPUT ${page}
+      COMMAND ${CMAKE_COMMAND} -E make_directory ${PROJECT_BINARY_DIR}/man
+      COMMAND ${CMAKE_COMMAND} -E env QT_QPA_PLATFORM=offscreen
+              ${HELP2MAN} --no-info --section=1 --name=${${program}_man_name}
+              --output=${PROJECT_BINARY_DIR}/man/${program}.1 $<TARGET_FILE:${program}>
+      COMMAND gzip -9nf ${PROJECT_BINARY_DIR}/man/${program}.1
+      DEPENDS ${program}
+      COMMENT "Manual page of ${program}"
+      VERBATIM)
+    list(APPEND man_pages ${page})
+  endif()
+endforeach()
+if(man_pages)
+  add_custom_target(corvane_man_pages ALL DEPENDS ${man_pages})
+  install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+endif()
+
 install(DIRECTORY ${PROJECT_SOURCE_DIR}/resources/ DESTINATION ${CMAKE_INSTALL_DATADIR}/corvane)
 install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane.desktop
               ${PROJECT_SOURCE_DIR}/packaging/portscope.desktop

@@ -7,6 +7,7 @@
 #include <new>
 #include <optional>
 
+#include "common/fixed_point.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
@@ -63,6 +64,9 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
 
         const double chordL = leadingNumber(request.leftChordText);
         const double chordR = leadingNumber(request.rightChordText);
+        // A chord the job values cannot hold (1e300) is refused before it is kept for later.
+        static_cast<void>(Fixed4::fromDouble(chordL));
+        static_cast<void>(Fixed4::fromDouble(chordR));
         ws_.job.LeftTowerChord = chordL;
         ws_.job.RightTowerChord = chordR;
         ws_.job.leftAirfoilPath = request.leftPath;

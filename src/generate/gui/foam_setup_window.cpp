@@ -131,10 +131,14 @@ std::optional<double> FoamSetupWindow::askPositive(const QString& title, const Q
     for (;;) {
         const std::optional<QString> answer = dialogs_.input(prompt, title, QStringLiteral("1"));
         if (!answer || answer->isEmpty()) return std::nullopt;
+        // The whole answer must be the number ("300mm" is not), and one the sizes can hold.
         std::optional<double> value;
         try {
-            value = leadingNumberIfAny(answer->toStdString());
-        } catch (const RunError&) {  // too large to read is no valid size either
+            const std::string text = answer->toStdString();
+            if (isWholeNumberText(text)) value = leadingNumberIfAny(text);
+            if (value) static_cast<void>(Fixed4::fromDouble(*value));
+        } catch (const RunError&) {  // too large to read or to hold is no valid size either
+            value.reset();
         }
         if (value && *value > 0) return value;
         dialogs_.message(invalid);

@@ -30,6 +30,7 @@
 #include "platform/gui/x11_colormap.h"
 #include "platform/tracing_port.h"
 #include "run/gui/wing_cut_window.h"
+#include "shell/gui/guarded_application.h"
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/screenshots.h"
@@ -110,7 +111,7 @@ void answerWithoutDisplay(int argc, char** argv) {
 
 int main(int argc, char** argv) {
     answerWithoutDisplay(argc, argv);
-    QApplication app(argc, argv);
+    GuardedApplication app(argc, argv);
     useDefaultColormapOnX11(app);
     QApplication::setApplicationName(QStringLiteral("corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
@@ -123,6 +124,7 @@ int main(int argc, char** argv) {
     QtDialogs interactiveDialogs;
     HeadlessDialogs headlessDialogs;
     Dialogs& dialogs = screenshots ? static_cast<Dialogs&>(headlessDialogs) : interactiveDialogs;
+    app.setDialogs(&dialogs);
     std::filesystem::path appFolder;
     try {
         std::optional<std::string> dir = optionValue(parser, "app-dir");

@@ -8,8 +8,10 @@
 #include <QVBoxLayout>
 
 #include "common/fixed_point.h"
+#include "common/run_error.h"
 #include "common/number_format.h"
 #include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "shell/gui/desktop_links.h"
 #include "shell/gui/window_catalog.h"
@@ -102,8 +104,13 @@ void MainMenuWindow::fillChords(QWidget& generator) {
         if (auto* box = generator.findChild<QLineEdit*>(QString::fromLatin1(name)))
             box->setText(QString::fromStdString(formatFixed4(Fixed4::fromDouble(value))));
     };
-    write("Text6", ws_.job.LeftTowerChord);
-    write("Text7", ws_.job.RightTowerChord);
+    // A chord too large for a field leaves the boxes as they are and says so.
+    try {
+        write("Text6", ws_.job.LeftTowerChord);
+        write("Text7", ws_.job.RightTowerChord);
+    } catch (const RunError& e) {
+        reportError(dialogs_, e, QStringLiteral("Module 5, Command4"));
+    }
 }
 
 void MainMenuWindow::showAndActivate() {

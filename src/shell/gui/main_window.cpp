@@ -169,7 +169,8 @@ void MainWindow::buildStatusBar() {
     QStatusBar* bar = statusBar();
     bar->setObjectName(QStringLiteral("StatusBar1"));
     bar->setSizeGripEnabled(true);
-    const int stretch[3] = {5, 3, 2};
+    // Panel 3 carries "N Delay Points are currently active": wide enough for it at 1024 px.
+    const int stretch[3] = {4, 3, 3};
     for (int i = 0; i < 3; ++i) {
         panels_[i] = new QLabel(bar);
         panels_[i]->setObjectName(QStringLiteral("Panel%1").arg(i + 1));

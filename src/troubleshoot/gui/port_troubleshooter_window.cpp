@@ -115,6 +115,23 @@ PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialo
     legend->addWidget(new QLabel(QStringLiteral("+5 Volts at selected pin"), pinsFrame), 0, 1);
     legend->addWidget(legendLamp(PinConnector::kGreen, "LegendLow", pinsFrame), 1, 0);
     legend->addWidget(new QLabel(QStringLiteral("Zero Volts at selected pin"), pinsFrame), 1, 1);
+    // The drawing is the plug of the printer cable, seen from its pins: mirrored against the
+    // PC's socket, which a multimeter user probes from the front.
+    auto* face = new QLabel(QStringLiteral("Seen from the pin side of the cable's plug."),
+                            pinsFrame);
+    face->setObjectName(QStringLiteral("ConnectorFace"));
+    legend->addWidget(face, 2, 0, 1, 2);
+    // "The motor does not move" on a dry run has one answer: nothing reaches a machine.
+    if (!ws_.port().isHardware()) {
+        auto* simulated = new QLabel(
+            QStringLiteral("Simulated port: nothing reaches the machine. Start corvane with "
+                           "--port direct or --port ppdev to drive the cutter."),
+            pinsFrame);
+        simulated->setObjectName(QStringLiteral("SimulatedPortNote"));
+        simulated->setWordWrap(true);
+        simulated->setStyleSheet(QStringLiteral("QLabel { color: #8a4b00; font-weight: bold; }"));
+        legend->addWidget(simulated, 3, 0, 1, 2);
+    }
     auto* pinsLayout = new QHBoxLayout(pinsFrame);
     pinsLayout->addWidget(connector_);
     pinsLayout->addSpacing(12);

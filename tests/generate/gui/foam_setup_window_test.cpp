@@ -105,12 +105,17 @@ TEST_F(FoamSetupTest, NonTaperedCutFillsTheSizesSpanAndOversizeBlank) {
 }
 
 TEST_F(FoamSetupTest, InvalidAnswersRepeatTheQuestionAndEmptyOrCancelEndsIt) {
+    // Text after the number ("300mm", "12abc") or a size no field can hold is not a number
+    // greater than 0 either.
     dialogs.answerInput("abc").answerMessage().answerInput("0").answerMessage();
-    dialogs.answerInput("-5").answerMessage().answerInput("80");
-    dialogs.answerInput("x").answerMessage().answerInput("200");
+    dialogs.answerInput("-5").answerMessage().answerInput("12abc").answerMessage();
+    dialogs.answerInput("1e300").answerMessage().answerInput(" 80 ");
+    dialogs.answerInput("x").answerMessage().answerInput("300mm").answerMessage();
+    dialogs.answerInput("200");
     clickToolbar(*form12, 3);
     EXPECT_EQ(dialogs.messageTexts(),
-              (QStringList{kInvalidSize, kInvalidSize, kInvalidSize, kInvalidSpan}));
+              (QStringList{kInvalidSize, kInvalidSize, kInvalidSize, kInvalidSize, kInvalidSize,
+                           kInvalidSpan, kInvalidSpan}));
     EXPECT_EQ(box(2), "80");
     EXPECT_EQ(box(6), "200");
 

@@ -67,6 +67,9 @@ TEST_F(TroubleshooterTest, ActivationShowsThePinsTheReversalTheStartPageAndSetsJ
     EXPECT_EQ(child<QGroupBox>(w, "Frame1")->title(), "当前设置");
     EXPECT_EQ(child<QGroupBox>(w, "Frame3")->title(), "手动控制");
     EXPECT_EQ(child<QGroupBox>(w, "Frame4")->title(), "Analysis");
+    // The likeliest answer to "the motor does not move" on a dry run, and which face is drawn.
+    EXPECT_TRUE(child<QLabel>(w, "SimulatedPortNote")->text().startsWith("Simulated port"));
+    EXPECT_TRUE(child<QLabel>(w, "ConnectorFace")->text().contains("plug"));
     EXPECT_EQ(w.toolbar()->buttonCount(), 1);
     EXPECT_EQ(w.toolbar()->button(1).caption, "Done");
     EXPECT_EQ(w.toolbar()->button(1).key, "Done1");
