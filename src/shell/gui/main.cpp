@@ -305,6 +305,5 @@ int main(int argc, char** argv) {
     }
     WireGuard::disarm();
     WireGuard::traceTo(-1, 0);
-    if (WireGuard::requestedBy() != 0 && rc == 0) rc = 128 + WireGuard::requestedBy();
     return rc;
 }
