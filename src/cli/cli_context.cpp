@@ -35,6 +35,10 @@ void CliContext::usePort(std::unique_ptr<PortIo> port) {
     if (ws_) ws_->setPort(*port_);
 }
 
+void CliContext::usePort(PortIo& port) {
+    workspace(false).setPort(port);
+}
+
 void printMessage(const std::string& text) {
     std::string line;
     for (std::size_t i = 0; i < text.size(); ++i) {

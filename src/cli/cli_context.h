@@ -27,6 +27,8 @@ struct CliContext {
     Workspace& workspace(bool loadSettings = true);
     // Replace the port (run/script with --port); the workspace keeps using it.
     void usePort(std::unique_ptr<PortIo> port);
+    // The same for a port the caller keeps (it must outlive the workspace's use of it).
+    void usePort(PortIo& port);
 
 private:
     std::optional<std::filesystem::path> folder_;

@@ -12,6 +12,7 @@
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
+#include "machine/port_opening.h"
 #include "machine/step_output.h"
 #include "machine/tick_timing.h"
 #include "machine/wire_guard.h"
@@ -32,8 +33,10 @@ struct WireOffAtEnd {
         } catch (const std::exception& e) {
             printMessage(std::string("The wire could not be switched off: ") + e.what());
         }
-        // The trace closes with the workspace; the guard keeps only its hardware write.
+        // The guard lets go of the port and the trace before they go with the context.
+        WireGuard::disarm();
         WireGuard::traceTo(-1, 0);
+        WireGuard::watch(nullptr);
     }
 };
 
@@ -61,7 +64,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         double pauseMs = 1;
         bool foam = false;
         std::string wire = "off";
-        std::unique_ptr<PortIo> backend;  // outlives the tracing port that wraps it
+        MachinePort machinePort;  // outlives the workspace's use of it
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("run", "Begin Cut on the working cut-file set");
@@ -91,23 +94,13 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             }
             // The one source of motion and wire for the whole command, as a window's cut is.
             const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
-            const PortChoice choice = parsePortChoice(options->port);
-            const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
-            options->backend = openPort(choice, dataPort);
-            PortIo& backend = *options->backend;
-            TracingPort* tracing = nullptr;
-            if (options->trace) {
-                auto tracer = std::make_unique<TracingPort>(backend, ws.clock(), *options->trace);
-                tracing = tracer.get();
-                ctx.usePort(std::move(tracer));
-            } else {
-                ctx.usePort(std::move(options->backend));
-            }
-            // Every signal from here on drives the wire pin inactive (and says so in the trace);
-            // SIGINT, SIGTERM and SIGHUP then stop the cut as the Stop button does.
-            WireGuard::install(choice.kind, choice.device);
-            if (tracing) WireGuard::traceTo(tracing->fd(), tracing->startCount());
-            WireGuard::arm(ws.settings);
+            // Trace file and signal guard first, then the lock and the claim (wire pin inactive
+            // right after it). Every signal from here on drives the wire pin inactive; SIGINT,
+            // SIGTERM, SIGHUP and the like then stop the cut as the Stop button does.
+            options->machinePort = openMachinePort(
+                parsePortChoice(options->port), options->trace, &ws.settings,
+                [&ws] { return &ws.settings; }, ws.clock());
+            ctx.usePort(options->machinePort.live());
             WireOffAtEnd wireOffAtEnd{ws};
             WireOff(ws);
             if (options->speed) ws.motion.CutSpeed = Fixed4::fromDouble(*options->speed);
@@ -123,8 +116,9 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             }
 
             CutRunner cut(ws);
-            cut.yield = [&cut] {
-                if (WireGuard::requestedBy() != 0) cut.requestStop();
+            cut.yield = [&cut, halts = WireGuard::halts()] {
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts)
+                    cut.requestStop();
             };
             const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
             WireOff(ws);

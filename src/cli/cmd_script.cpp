@@ -13,7 +13,9 @@
 #include "common/file_io.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
+#include "machine/port_opening.h"
 #include "machine/step_output.h"
+#include "machine/wire_guard.h"
 #include "platform/port_select.h"
 #include "platform/tracing_port.h"
 #include "script/script_file.h"
@@ -22,11 +24,6 @@
 namespace corvane::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interruptRequested = 0;
-extern "C" void onScriptInterrupt(int) {
-    interruptRequested = 1;
-}
 
 // The script's lines as the window's Load reads them; a load error is reported under "LS".
 std::vector<std::string> loadScript(const std::string& file) {
@@ -89,7 +86,7 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
         std::optional<std::string> trace;
         std::optional<double> speed;
         double delayMs = 1;
-        std::unique_ptr<PortIo> backend;  // outlives the tracing port that wraps it
+        MachinePort machinePort;  // outlives the workspace's use of it
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("script", "Check or run a cutting script");
@@ -120,13 +117,19 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             }
             // The one source of motion and wire for the whole command, as a window's cut is.
             const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
-            const uint16_t dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
-            options->backend = openPort(parsePortChoice(options->port), dataPort);
-            PortIo& backend = *options->backend;
-            if (options->trace)
-                ctx.usePort(std::make_unique<TracingPort>(backend, ws.clock(), *options->trace));
-            else
-                ctx.usePort(std::move(options->backend));
+            // Trace file and signal guard first, then the lock and the claim (wire pin inactive
+            // right after it).
+            options->machinePort = openMachinePort(
+                parsePortChoice(options->port), options->trace, &ws.settings,
+                [&ws] { return &ws.settings; }, ws.clock());
+            ctx.usePort(options->machinePort.live());
+            struct GuardOffAtEnd {
+                ~GuardOffAtEnd() {
+                    WireGuard::disarm();
+                    WireGuard::traceTo(-1, 0);
+                    WireGuard::watch(nullptr);
+                }
+            } guardOffAtEnd;
             // On a real port the wire pin starts at its inactive level; the script never
             // switches it.
             if (ws.port().isHardware()) WireOff(ws);
@@ -140,15 +143,20 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             script.message = [](const std::string& text, const std::string& title) {
                 printMessage(title.empty() ? text : title + ": " + text);
             };
-            interruptRequested = 0;
-            auto previous = std::signal(SIGINT, onScriptInterrupt);
-            script.yield = [&script] {
-                if (interruptRequested) script.requestStop();
+            script.yield = [&script, halts = WireGuard::halts()] {
+                // SIGINT and every other termination signal reach the guard, which drove the
+                // wire pin inactive; Ctrl-Z stopped the process after doing the same.
+                if (WireGuard::requestedBy() != 0 ||
+                    WireGuard::halts() != halts)
+                    script.requestStop();
             };
             const ScriptOutcome outcome = script.run(lines);
-            std::signal(SIGINT, previous);
             if (auto* tracing = dynamic_cast<TracingPort*>(&ws.port())) tracing->flush();
             if (outcome.end == ScriptEnd::CheckFailed) return 1;
+            if (const int signal = WireGuard::requestedBy(); signal != 0 && signal != SIGINT) {
+                std::cout << summaryLine(outcome, ws.clock()) << std::endl;
+                return 128 + signal;
+            }
             std::cout << summaryLine(outcome, ws.clock()) << std::endl;
             return outcome.end == ScriptEnd::Failed    ? 1
                    : outcome.end == ScriptEnd::Stopped ? 130

@@ -3,6 +3,8 @@
 // others for most of a long high time.
 #include "machine/step_output.h"
 
+#include "machine/wire_guard.h"
+
 #include <sys/prctl.h>
 
 #include <algorithm>
@@ -167,6 +169,15 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     if (now < ideal) {
         PreciseWaitUntil(ws, ideal);
         now = clock.now();
+    }
+    // A stop signal (Ctrl-Z) drove the wire pin inactive: this motion ends here, wire off, and
+    // nothing goes on by itself after SIGCONT.
+    if (const int halts = WireGuard::halts(); halts != m.haltsSeen) {
+        m.haltsSeen = halts;
+        WireOff(ws);
+        throw RunError(ErrorNumber::CancelError,
+                       "the program was stopped by a signal (Ctrl-Z): the wire was switched off "
+                       "and the motion stopped; start it again when ready");
     }
     m.LastPortByte = portByte;
     ws.port().portOut(dataPort(ws), portByte);

@@ -36,6 +36,7 @@ struct MotionState {
     TickSchedule schedule;
     TickTiming* timing = nullptr;  // records every tick's lateness while set (a cut's figures)
     std::string positionText;      // panel 1's text, rebuilt in place every tick
+    int haltsSeen = 0;             // the stop signals (Ctrl-Z) a tick has answered so far
 };
 
 // The shortest step pulse (write to clear) and the shortest low time of a tick.

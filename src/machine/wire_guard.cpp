@@ -41,6 +41,8 @@ struct GuardState {
     volatile sig_atomic_t set = 0;
     volatile sig_atomic_t ppdevFd = -1;
     volatile sig_atomic_t requested = 0;
+    volatile sig_atomic_t halts = 0;
+    const PortIo* livePort = nullptr;  // read outside the handler only
     volatile sig_atomic_t traceFd = -1;
     int64_t traceStart = 0;  // written only while no trace is set
     int pipe[2] = {-1, -1};
@@ -49,8 +51,17 @@ struct GuardState {
 };
 GuardState g;
 
-const int kTerminationSignals[] = {SIGINT, SIGTERM, SIGHUP};
-const int kCrashSignals[] = {SIGSEGV, SIGBUS, SIGFPE, SIGILL, SIGABRT, SIGQUIT};
+// Every catchable signal whose default action ends the process without a core (the real-time
+// signals are added at install).
+const int kTerminationSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGUSR1, SIGUSR2,  SIGALRM,
+                                   SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSTKFLT};
+// Those whose default ends it with a core: the process ends as it would have.
+const int kCrashSignals[] = {SIGSEGV, SIGBUS,  SIGFPE,  SIGILL, SIGABRT,
+                             SIGQUIT, SIGTRAP, SIGSYS,  SIGXCPU};
+// Those whose default stops it.
+const int kStopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
+// Ignored: the write that raised them fails with EPIPE or EFBIG instead, and stops the motion.
+const int kIgnoredSignals[] = {SIGPIPE, SIGXFSZ};
 
 void writeStderr(const char* text) {
     size_t n = 0;
@@ -109,6 +120,17 @@ void onTermination(int sig) {
     errno = saved;
 }
 
+// Wire off, motion told to stop, then the stop the signal asked for. After SIGCONT the
+// handler returns and the motion sees the halt at its next tick.
+void onStop(int sig) {
+    const int saved = errno;
+    (void)sig;
+    WireGuard::driveInactive();
+    g.halts = g.halts + 1;
+    raise(SIGSTOP);
+    errno = saved;
+}
+
 void onCrash(int sig) {
     WireGuard::driveInactive();
     writeStderr("corvane: fatal signal; the wire pin was driven to its inactive level\n");
@@ -161,6 +183,16 @@ WireLevel inactiveWireLevel(const MachineSettings& settings) {
     return level;
 }
 
+WireRest wireRestOf(const MachineSettings& settings) {
+    const WireLevel level = inactiveWireLevel(settings);
+    WireRest rest;
+    if (level.valid && level.port == settings.derived.ControlPort && level.bit < 4) {
+        rest.mask = static_cast<uint8_t>(1u << level.bit);
+        rest.set = level.set;
+    }
+    return rest;
+}
+
 void WireGuard::install(PortChoice::Kind kind, const std::string& device) {
     g.kind = kind == PortChoice::Kind::Direct ? 1 : (kind == PortChoice::Kind::Ppdev ? 2 : 0);
     g.device = device;
@@ -169,13 +201,32 @@ void WireGuard::install(PortChoice::Kind kind, const std::string& device) {
     struct sigaction action {};
     sigemptyset(&action.sa_mask);
     for (int sig : kTerminationSignals) sigaddset(&action.sa_mask, sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaddset(&action.sa_mask, sig);
     action.sa_flags = SA_RESTART;
     action.sa_handler = onTermination;
     for (int sig : kTerminationSignals) sigaction(sig, &action, nullptr);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaction(sig, &action, nullptr);
+    sigemptyset(&action.sa_mask);
+    for (int sig : kStopSignals) sigaddset(&action.sa_mask, sig);
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = onStop;
+    for (int sig : kStopSignals) sigaction(sig, &action, nullptr);
+    sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     action.sa_handler = onCrash;
     for (int sig : kCrashSignals) sigaction(sig, &action, nullptr);
+    action.sa_flags = 0;
+    action.sa_handler = SIG_IGN;
+    for (int sig : kIgnoredSignals) sigaction(sig, &action, nullptr);
     g.installed = true;
+}
+
+void WireGuard::watch(const PortIo* port) {
+    g.livePort = port;
+}
+
+int WireGuard::halts() {
+    return g.halts;
 }
 
 void WireGuard::arm(const MachineSettings& settings) {
@@ -191,7 +242,9 @@ void WireGuard::arm(const MachineSettings& settings) {
 #endif
     }
     if (g.kind == 2) {
-        g.ppdevFd = findOpenDevice(g.device);
+        g.ppdevFd = g.livePort != nullptr ? g.livePort->deviceHandle()
+                    : g.device.empty() ? -1
+                                       : findOpenDevice(g.device);
         if (g.ppdevFd < 0) return;
     }
     g.port = level.port;

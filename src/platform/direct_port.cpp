@@ -66,25 +66,41 @@ std::unique_ptr<PortInstructions> realPortInstructions() {
     return std::make_unique<RealInstructions>();
 }
 
-DirectPort::DirectPort(uint16_t base, std::unique_ptr<PortInstructions> io) : io_(std::move(io)) {
+DirectPort::DirectPort(uint16_t base, WireRest rest, std::unique_ptr<PortInstructions> io)
+    : io_(std::move(io)), rest_(rest) {
     setDataPort(base);
 }
 
 DirectPort::~DirectPort() {
-    if (grant_.any()) io_->ioperm(grant_.base(), 3, false);
+    if (!grant_.any()) return;
+    driveRest();
+    io_->ioperm(grant_.base(), 3, false);
+}
+
+void DirectPort::driveRest() {
+    if (rest_.mask == 0 || !grant_.any()) return;
+    const auto control = static_cast<uint16_t>(grant_.base() + 2);
+    const uint8_t now = io_->inb(control);
+    portOut(control, static_cast<uint8_t>(rest_.set ? (now | rest_.mask) : (now & ~rest_.mask)));
 }
 
 void DirectPort::setDataPort(uint16_t base) {
     if (base == grant_.base()) return;
-    if (grant_.any()) io_->ioperm(grant_.base(), 3, false);
+    if (grant_.any()) {
+        driveRest();
+        io_->ioperm(grant_.base(), 3, false);
+    }
     grant_ = PortGrant();
     if (base == 0) return;
     if (int err = io_->ioperm(base, 3, true); err != 0) refuse(base, err);
     grant_ = PortGrant(base);
+    driveRest();
 }
 
 void DirectPort::portOut(uint16_t port, uint8_t value) {
     grant_.check(port);
+    // Control lines 0-3 only: bit 5 would turn the data lines around, bit 4 enable interrupts.
+    if (port == grant_.base() + 2) value &= 0x0F;
     io_->outb(value, port);
 }
 

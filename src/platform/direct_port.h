@@ -25,10 +25,12 @@ std::unique_ptr<PortInstructions> realPortInstructions();
 class DirectPort : public PortIo {
 public:
     // Grants the three registers at base..base+2 (none for base 0: every access is then
-    // refused). RunError PermissionDenied with a message naming what is missing (root or
-    // CAP_SYS_RAWIO) when the kernel refuses.
-    explicit DirectPort(uint16_t base,
+    // refused) and drives the wire pin to `rest` at once. RunError PermissionDenied with a
+    // message naming what is missing (root or CAP_SYS_RAWIO) when the kernel refuses.
+    explicit DirectPort(uint16_t base, WireRest rest = {},
                         std::unique_ptr<PortInstructions> io = realPortInstructions());
+    DirectPort(uint16_t base, std::unique_ptr<PortInstructions> io)
+        : DirectPort(base, WireRest{}, std::move(io)) {}
     ~DirectPort() override;
 
     void portOut(uint16_t port, uint8_t value) override;
@@ -37,7 +39,8 @@ public:
     void notPortBit(uint16_t port, uint8_t bit) override;
     bool getPortBit(uint16_t port, uint8_t bit) override;
     uint8_t portIn(uint16_t port) override;
-    // Gives the old registers back and asks for the new port's three (nothing for 0).
+    // Drives the wire pin to rest, gives the old registers back and asks for the new port's
+    // three (nothing for 0), where the wire pin goes to rest first.
     void setDataPort(uint16_t base) override;
     std::string describe() const override;
     bool isHardware() const override { return true; }
@@ -45,7 +48,9 @@ public:
     const PortGrant& grant() const { return grant_; }
 
 private:
+    void driveRest();
     std::unique_ptr<PortInstructions> io_;
+    WireRest rest_;
     PortGrant grant_;
 };
 

@@ -7,6 +7,14 @@
 
 namespace corvane {
 
+// The wire pin's inactive level on the control register. A real backend drives it right after
+// its claim (which resets the control lines) and again before it lets the port go. mask 0: the
+// settings choose no wire pin.
+struct WireRest {
+    uint8_t mask = 0;  // one of control bits 0-3
+    bool set = false;  // inactive when the bit is set (else cleared)
+};
+
 class PortIo {
 public:
     virtual ~PortIo() = default;
@@ -28,6 +36,8 @@ public:
     virtual std::string describe() const = 0;
     // True when writes reach real hardware.
     virtual bool isHardware() const = 0;
+    // The open ppdev descriptor a signal handler may drive the wire pin through; -1 for none.
+    virtual int deviceHandle() const { return -1; }
 };
 
 }  // namespace corvane

@@ -4,7 +4,9 @@
 #include <cstdlib>
 
 #include "common/run_error.h"
+#include "common/kernel_ports.h"
 #include "platform/direct_port.h"
+#include "platform/locked_port.h"
 #include "platform/ppdev_port.h"
 #include "platform/simulated_port.h"
 
@@ -37,14 +39,32 @@ PortChoice parsePortChoice(const std::optional<std::string>& option) {
         "unknown port backend \"" + value + "\": use sim, direct, ppdev or ppdev:/dev/parportN");
 }
 
-std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort) {
+std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort,
+                                 std::function<WireRest()> rest) {
+    std::unique_ptr<LockedPort> real;
     switch (choice.kind) {
         case PortChoice::Kind::Direct:
-            return std::make_unique<DirectPort>(dataPort);
+            real = std::make_unique<LockedPort>(
+                "Direct I/O",
+                [](uint16_t base, WireRest r) { return std::make_unique<DirectPort>(base, r); },
+                std::move(rest));
+            break;
         case PortChoice::Kind::Ppdev:
-            return std::make_unique<PpdevPort>(choice.device, dataPort);
+            real = std::make_unique<LockedPort>(
+                "ppdev",
+                [device = choice.device](uint16_t base, WireRest r) {
+                    // The device the kernel lists at the settings' address, never another.
+                    const KernelPort port = ppdevDeviceFor(base, device);
+                    return std::make_unique<PpdevPort>(port.device, base, r);
+                },
+                std::move(rest));
+            break;
         case PortChoice::Kind::Simulated:
             break;
+    }
+    if (real) {
+        real->setDataPort(dataPort);
+        return real;
     }
     // The program's simulated port keeps to the named registers as the hardware ones do.
     auto simulated = std::make_unique<SimulatedPort>();

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -14,7 +15,7 @@ namespace corvane {
 struct PortChoice {
     enum class Kind { Simulated, Direct, Ppdev };
     Kind kind = Kind::Simulated;
-    std::string device = "/dev/parport0";
+    std::string device;  // ppdev: empty = the device the kernel lists at the settings' address
 };
 
 // Parses the choice: the option value when given, else CORVANE_PORT, else simulated.
@@ -22,8 +23,12 @@ struct PortChoice {
 PortChoice parsePortChoice(const std::optional<std::string>& option);
 
 // Opens the chosen backend; `dataPort` is the settings' data address (888 for 378h, 0 when
-// the settings name no known port: the backend then refuses every access until
-// setDataPort names one). RunError with the backend's own message when it cannot be opened.
-std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort);
+// the settings name no known port or did not load in full: a real backend then claims nothing
+// and refuses every access until setDataPort names one). A real port is locked against other
+// programs before it is claimed, and `rest` (read at each claim) puts the wire pin at its
+// inactive level right after the claim. RunError with the backend's own message when it
+// cannot be opened.
+std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort,
+                                 std::function<WireRest()> rest = {});
 
 }  // namespace corvane

@@ -24,13 +24,16 @@ std::unique_ptr<PpdevCalls> realPpdevCalls();
 
 class PpdevPort : public PortIo {
 public:
-    // Opens the device, claims it exclusively (PPEXCL, PPCLAIM), sets the data lines to drive
+    // Opens the device, claims it exclusively (PPEXCL, PPCLAIM), drives the wire pin to `rest`
+    // at once (the claim has just reset the control lines), sets the data lines to drive
     // (PPDATADIR forward) and reads the data register once for the kept copy. RunError with a
-    // clear message when any step fails. `dataPort` is the settings' data address (status = +1,
-    // control = +2; 0: every access refused).
-    PpdevPort(const std::string& device, uint16_t dataPort,
+    // clear message when any step fails; a failure after the claim drives `rest` again before
+    // the release. `dataPort` is the settings' data address (status = +1, control = +2).
+    PpdevPort(const std::string& device, uint16_t dataPort, WireRest rest = {},
               std::unique_ptr<PpdevCalls> calls = realPpdevCalls());
-    // Releases and closes; drives nothing new.
+    PpdevPort(const std::string& device, uint16_t dataPort, std::unique_ptr<PpdevCalls> calls)
+        : PpdevPort(device, dataPort, WireRest{}, std::move(calls)) {}
+    // Drives the wire pin to its rest, releases and closes.
     ~PpdevPort() override;
 
     void setDataPort(uint16_t dataPort) override { dataPort_ = dataPort; }
@@ -42,6 +45,7 @@ public:
     uint8_t portIn(uint16_t port) override;
     std::string describe() const override { return "ppdev " + device_; }
     bool isHardware() const override { return true; }
+    int deviceHandle() const override { return fd_; }
 
 private:
     enum class Reg { Data, Status, Control };
@@ -51,7 +55,10 @@ private:
     // Changes the control bits in `mask` to those of `value` in one call.
     void frobControl(uint8_t mask, uint8_t value);
     void call(unsigned long request, void* arg);
+    // The wire pin's rest, by one PPFCONTROL; 0 or the call's errno value.
+    int driveRest() noexcept;
     std::string device_;
+    WireRest rest_;
     uint16_t dataPort_;
     std::unique_ptr<PpdevCalls> calls_;
     int fd_ = -1;

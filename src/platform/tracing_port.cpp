@@ -12,14 +12,29 @@
 
 namespace corvane {
 
-TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, const std::string& tracePath)
-    : inner_(inner), clock_(clock) {
-    fd_ = ::open(tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
-    if (fd_ < 0) {
+int TracingPort::createFile(const std::string& tracePath) {
+    const int fd =
+        ::open(tracePath.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_APPEND | O_CLOEXEC, 0644);
+    if (fd < 0) {
         throw RunError(ErrorNumber::PathFileAccessError,
                        tracePath + ": cannot create the trace file: " + std::strerror(errno));
     }
+    return fd;
+}
+
+TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, const std::string& tracePath)
+    : TracingPort(inner, clock, createFile(tracePath), tracePath) {}
+
+TracingPort::TracingPort(PortIo& inner, MonotonicClock& clock, int fd, std::string tracePath)
+    : inner_(inner), path_(std::move(tracePath)), clock_(clock), fd_(fd) {
     start_ = clock_.now();
+}
+
+void TracingPort::checkWritten() const {
+    if (writeError_ == 0) return;
+    throw RunError(ErrorNumber::PathFileAccessError,
+                   path_ + ": the port trace cannot be written (" + std::strerror(writeError_) +
+                       "), so the motion was stopped");
 }
 
 TracingPort::~TracingPort() {
@@ -35,13 +50,15 @@ void TracingPort::line(const char* op, uint16_t port, unsigned value) {
     const int n = std::snprintf(text, sizeof text, "%lld.%06lld %s %u %u\n",
                                 static_cast<long long>(whole), static_cast<long long>(micros), op,
                                 static_cast<unsigned>(port), value);
-    ssize_t ignored = ::write(fd_, text, static_cast<size_t>(n));
-    (void)ignored;
+    if (::write(fd_, text, static_cast<size_t>(n)) != n && writeError_ == 0)
+        writeError_ = errno != 0 ? errno : EIO;
 }
 
 void TracingPort::portOut(uint16_t port, uint8_t value) {
+    checkWritten();
     inner_.portOut(port, value);
     line("OUT", port, value);
+    checkWritten();
 }
 
 void TracingPort::setPortBit(uint16_t port, uint8_t bit) {

@@ -110,16 +110,27 @@ std::unique_ptr<PortBackend> makeBackend(const PortChoice& choice) {
     return std::make_unique<SimulatedMachine>(choice.simulated);
 }
 
-std::string listPorts(IoUnit& io) {
+std::string listPorts(IoUnit& io, std::string* refused) {
     io.grantCandidates();
     std::string out;
     for (int n = 1; n <= 3; ++n) {
         const uint16_t base = io.detect(n);
         if (base == 0) break;
-        char line[32];
-        std::snprintf(line, sizeof line, "%03X %02X %02X %02X\n", static_cast<unsigned>(base),
+        io.grant(base);
+        if (!io.allowed(base)) {
+            char head[16];
+            std::snprintf(head, sizeof head, "%03X: ", static_cast<unsigned>(base));
+            const std::string why = io.backend().refusal(base);
+            if (refused != nullptr)
+                *refused += head + (why.empty() ? std::string("the port could not be claimed")
+                                                : why) + "\n";
+            continue;
+        }
+        char line[48];
+        std::snprintf(line, sizeof line, "%03X %02X %02X %02X%s\n", static_cast<unsigned>(base),
                       io.read(base), io.read(static_cast<uint16_t>(base + 1)),
-                      io.read(static_cast<uint16_t>(base + 2)));
+                      io.read(static_cast<uint16_t>(base + 2)),
+                      io.backend().simulated() ? " simulated" : "");
         out += line;
     }
     return out;

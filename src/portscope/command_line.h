@@ -40,7 +40,9 @@ std::string portChoiceText(const std::optional<std::string>& option);
 std::unique_ptr<PortBackend> makeBackend(const PortChoice& choice);
 
 // `portscope --list`: one line per detected port, "378 00 78 0C" (base, data, status,
-// control, in hex); empty when none was detected.
-std::string listPorts(IoUnit& io);
+// control, in hex; " simulated" behind it on the simulated machine); empty when none was
+// detected. A detected port that could not be claimed gets no line (never FF for registers
+// nobody read): `refused` collects why, one line each.
+std::string listPorts(IoUnit& io, std::string* refused = nullptr);
 
 }  // namespace portscope

@@ -2,6 +2,9 @@
 // the grant table alone decides what is open afterwards.
 #include "portscope/direct_backend.h"
 
+#include "common/run_error.h"
+
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 
@@ -55,8 +58,41 @@ uint8_t DirectBackend::in(uint16_t address) {
 #endif
 }
 
+std::optional<std::vector<uint16_t>> DirectBackend::knownPorts() {
+    std::vector<uint16_t> bases;
+    for (const corvane::KernelPort& p : corvane::listKernelPorts(procRoot_)) {
+        for (uint16_t c : kCandidatePorts)
+            if (c == p.base) bases.push_back(p.base);
+    }
+    if (bases.empty()) return std::nullopt;
+    // In the candidates' order, as detection would find them.
+    std::vector<uint16_t> ordered;
+    for (uint16_t c : kCandidatePorts)
+        if (std::find(bases.begin(), bases.end(), c) != bases.end()) ordered.push_back(c);
+    return ordered;
+}
+
+bool DirectBackend::mayWrite(uint16_t base) {
+    if (locks_.count(base) != 0) return true;
+    try {
+        locks_[base] = std::make_unique<corvane::PortLock>(base);
+        refusals_.erase(base);
+        return true;
+    } catch (const corvane::RunError& e) {
+        refusals_[base] = "read-only: " + e.detail();
+        return false;
+    }
+}
+
+std::string DirectBackend::refusal(uint16_t base) const {
+    const auto it = refusals_.find(base);
+    return it == refusals_.end() ? std::string() : it->second;
+}
+
 void DirectBackend::out(uint16_t address, uint8_t value) {
 #if PORTSCOPE_HAS_PORT_IO
+    // The registers of a port start at a multiple of four (0x3BC, 0x378, 0x278).
+    if (!mayWrite(static_cast<uint16_t>(address & ~3u))) return;
     outb(value, address);
 #else
     (void)address;

@@ -37,6 +37,14 @@ public:
     virtual std::optional<std::vector<uint16_t>> knownPorts() { return std::nullopt; }
     // "Simulated port", "Direct I/O", "ppdev /dev/parport0".
     virtual std::string describe() const = 0;
+    // True for the simulated machine: every place that shows a port says so.
+    virtual bool simulated() const { return false; }
+    // Why the port at `base` could not be claimed or written (held by another program, the
+    // kernel refused), for the window and --list; empty when nothing was refused.
+    virtual std::string refusal(uint16_t base) const {
+        (void)base;
+        return {};
+    }
 };
 
 class IoUnit {
@@ -49,6 +57,8 @@ public:
     // controllers, never a parallel port) is never granted, read or written.
     void grant(uint16_t address);
     bool granted(uint16_t address) const { return asked_[address]; }
+    // Asked and allowed: reads of it show the port, not the 0xFF of a refused grant.
+    bool allowed(uint16_t address) const { return asked_[address] && allowed_[address]; }
     // Reads 0xFF and ignores the write where the grant was refused: an unpermitted port
     // instruction would end the process.
     uint8_t read(uint16_t address);

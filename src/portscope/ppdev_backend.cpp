@@ -13,6 +13,8 @@
 #include <cstring>
 #include <fstream>
 
+#include "common/run_error.h"
+
 namespace portscope {
 
 namespace fs = std::filesystem;
@@ -44,26 +46,9 @@ std::string openFailure(const std::string& device, int err) {
 }  // namespace
 
 std::vector<KernelPort> kernelPorts(const fs::path& procRoot, const fs::path& devRoot) {
-    std::vector<KernelPort> ports;
-    std::error_code ec;
-    for (const auto& entry : fs::directory_iterator(procRoot, ec)) {
-        const std::string name = entry.path().filename().string();
-        if (name.rfind("parport", 0) != 0 || name.size() == 7) continue;
-        const std::string digits = name.substr(7);
-        if (!std::all_of(digits.begin(), digits.end(), [](char c) { return c >= '0' && c <= '9'; }))
-            continue;
-        std::ifstream in(entry.path() / "base-addr");
-        long base = -1;
-        if (!(in >> base) || base <= 0 || base > 0xFFFF) continue;
-        KernelPort port;
-        port.number = std::stoi(digits);
-        port.base = static_cast<uint16_t>(base);
-        port.device = (devRoot / name).string();
-        ports.push_back(port);
-    }
-    std::sort(ports.begin(), ports.end(), [](const KernelPort& a, const KernelPort& b) {
-        const int ra = candidateRank(a.base), rb = candidateRank(b.base);
-        return ra != rb ? ra < rb : a.number < b.number;
+    std::vector<KernelPort> ports = corvane::listKernelPorts(procRoot, devRoot);
+    std::stable_sort(ports.begin(), ports.end(), [](const KernelPort& a, const KernelPort& b) {
+        return candidateRank(a.base) < candidateRank(b.base);
     });
     return ports;
 }
@@ -98,7 +83,7 @@ void PpdevBackend::connect() {
             if (firstFailure.empty()) firstFailure = openFailure(port.device, errno);
             continue;
         }
-        open_.push_back({port, fd, false});
+        open_.push_back({port, fd, false, nullptr, {}});
     }
     if (open_.empty()) throw AccessError(firstFailure);
 }
@@ -117,8 +102,34 @@ bool PpdevBackend::requestGrant(uint16_t address) {
     int offset = 0;
     Open* o = portOf(address, &offset);
     if (o == nullptr) return false;
-    if (!o->claimed) o->claimed = ::ioctl(o->fd, PPCLAIM) == 0;
-    return o->claimed;
+    if (o->claimed) return true;
+    // One program per port: corvane (or another portscope) holding it is named, and nothing
+    // here claims it (a claim would reset its control lines under a running cut).
+    try {
+        o->lock = std::make_unique<corvane::PortLock>(o->port.base);
+    } catch (const corvane::RunError& e) {
+        o->refusal = e.detail();
+        return false;
+    }
+    if (::ioctl(o->fd, PPCLAIM) == 0) {
+        o->claimed = true;
+        o->refusal.clear();
+        return true;
+    }
+    const int err = errno;
+    o->lock.reset();
+    o->refusal = o->port.device + " could not be claimed: " + std::strerror(err);
+    if (err == ENXIO || err == EBUSY)
+        o->refusal +=
+            " (another program holds it exclusively, such as corvane during a cut; close it "
+            "and start portscope again)";
+    return false;
+}
+
+std::string PpdevBackend::refusal(uint16_t base) const {
+    for (const Open& o : open_)
+        if (o.port.base == base) return o.refusal;
+    return {};
 }
 
 uint8_t PpdevBackend::in(uint16_t address) {

@@ -4,19 +4,18 @@
 #pragma once
 
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
+#include "common/kernel_ports.h"
+#include "common/port_lock.h"
 #include "portscope/port_access.h"
 
 namespace portscope {
 
-struct KernelPort {
-    int number = 0;      // N of parportN
-    uint16_t base = 0;   // from base-addr
-    std::string device;  // /dev/parportN
-};
+using corvane::KernelPort;
 
 // The ports under `procRoot` (parportN/base-addr), the candidate addresses first in their
 // order, then the others by number.
@@ -37,12 +36,15 @@ public:
     void out(uint16_t address, uint8_t value) override;
     std::optional<std::vector<uint16_t>> knownPorts() override;
     std::string describe() const override;
+    std::string refusal(uint16_t base) const override;
 
 private:
     struct Open {
         KernelPort port;
         int fd = -1;
         bool claimed = false;
+        std::unique_ptr<corvane::PortLock> lock;  // taken before the claim, held with it
+        std::string refusal;                       // why the claim failed
     };
     Open* portOf(uint16_t address, int* offset);
     std::string device_;

@@ -26,6 +26,7 @@ public:
     uint8_t in(uint16_t address) override;
     void out(uint16_t address, uint8_t value) override;
     std::string describe() const override;
+    bool simulated() const override { return true; }
 
     // Test and demo side: the lines a printer would drive, and the latches as they stand.
     void setStatus(uint16_t base, uint8_t value);

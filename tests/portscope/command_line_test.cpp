@@ -53,12 +53,31 @@ TEST(CommandLine, ListPrintsEveryDetectedPortWithItsRegisters) {
     sim.setStatus(0x278, 0x7F);
     IoUnit io(sim);
     io.start();
-    EXPECT_EQ(listPorts(io), "378 A5 78 0C\n278 00 7F 0C\n");
+    EXPECT_EQ(listPorts(io), "378 A5 78 0C simulated\n278 00 7F 0C simulated\n");
     EXPECT_EQ(sim.data(0x378), 0xA5);
     SimulatedMachine empty(std::vector<uint16_t>{});
     IoUnit none(empty);
     none.start();
     EXPECT_EQ(listPorts(none), "");
+}
+
+// A port the kernel lists but that could not be claimed (ppdev, held exclusively) gets no line
+// of FF: it is named with the reason.
+TEST(CommandLine, ListNamesAPortItCouldNotClaimInsteadOfShowingFF) {
+    struct Listed : SimulatedMachine {
+        using SimulatedMachine::SimulatedMachine;
+        std::optional<std::vector<uint16_t>> knownPorts() override {
+            return std::vector<uint16_t>{0x378, 0x278};
+        }
+        std::string refusal(uint16_t) const override { return "in use by corvane (process 7)"; }
+    } sim({0x378, 0x278});
+    for (uint16_t r = 0; r < 4; ++r) sim.refuseGrant(static_cast<uint16_t>(0x278 + r));
+    IoUnit io(sim);
+    io.start();
+    std::string refused;
+    const std::string lines = listPorts(io, &refused);
+    EXPECT_EQ(lines, "378 00 78 0C simulated\n");
+    EXPECT_EQ(refused, "278: in use by corvane (process 7)\n");
 }
 
 }  // namespace

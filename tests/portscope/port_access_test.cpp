@@ -169,3 +169,22 @@ TEST(DirectBackend, RefusalNamesRootOrTheCapability) {
 
 }  // namespace
 }  // namespace portscope
+
+namespace portscope {
+namespace {
+
+// Direct I/O detects the ports the kernel lists from its list: no complement is written to
+// their data lines (uncounted steps on a powered cutter); only without a list does it probe.
+TEST_F(ProcTree, DirectDetectionOfKernelListedPortsWritesNothing) {
+    DirectBackend unlisted(root / "proc");
+    EXPECT_FALSE(unlisted.knownPorts().has_value());
+    port("parport0", "632\t1656\n");
+    port("parport1", "888\t1912\n");
+    port("parport2", "53264\t53272\n");  // not a candidate address: not shown
+    DirectBackend listed(root / "proc");
+    ASSERT_TRUE(listed.knownPorts().has_value());
+    EXPECT_EQ(*listed.knownPorts(), (std::vector<uint16_t>{0x378, 0x278}));
+}
+
+}  // namespace
+}  // namespace portscope

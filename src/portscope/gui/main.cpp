@@ -9,9 +9,11 @@
 #include <QSocketNotifier>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <memory>
 
 #include "build_version.h"
+#include "common/kernel_ports.h"
 #include "platform/gui/x11_colormap.h"
 #include "portscope/command_line.h"
 #include "portscope/gui/scope_window.h"
@@ -64,6 +66,19 @@ int main(int argc, char** argv) {
         std::fprintf(stderr, "portscope: %s\n", e.what());
         return 2;
     }
+    // --list with no port chosen lists the machine's ports, never the simulated one.
+    const bool chosen = options.port || std::getenv("PORTSCOPE_PORT") != nullptr ||
+                        std::getenv("CORVANE_PORT") != nullptr;
+    if (options.list && !chosen) {
+        if (corvane::listKernelPorts().empty()) {
+            std::fprintf(stderr,
+                         "portscope: no parallel port: the kernel lists none (load the drivers "
+                         "with \"sudo modprobe parport_pc ppdev\"); --port sim lists the "
+                         "simulated port\n");
+            return 1;
+        }
+        choice = parsePortChoice("ppdev");
+    }
     std::unique_ptr<PortBackend> backend = makeBackend(choice);
     IoUnit io(*backend);
 
@@ -74,13 +89,18 @@ int main(int argc, char** argv) {
             std::fprintf(stderr, "portscope: %s\n", e.what());
             return 1;
         }
-        const std::string lines = listPorts(io);
+        std::string refused;
+        const std::string lines = listPorts(io, &refused);
+        std::fputs(lines.c_str(), stdout);
+        if (!refused.empty()) {
+            std::fprintf(stderr, "portscope: not claimed:\n%s", refused.c_str());
+            return 1;
+        }
         if (lines.empty()) {
             std::fprintf(stderr, "portscope: no parallel port detected (%s)\n",
                          backend->describe().c_str());
             return 1;
         }
-        std::fputs(lines.c_str(), stdout);
         return 0;
     }
 

@@ -38,23 +38,35 @@ void ScopeWindow::addPortItems() {
 
 void ScopeWindow::portChanged() {
     const uint16_t base = monitor_.base();
+    if (base != 0) io_.grant(base);
+    // A port that could not be claimed shows no values (never the FF of registers nobody
+    // read) and says why; one watched read-only says so too.
+    const bool unclaimed = base != 0 && !io_.allowed(base);
+    const QString why = base == 0 ? QString()
+                                  : QString::fromStdString(io_.backend().refusal(base));
     setWindowTitle(QStringLiteral("portscope - ") + backend_ +
-                   (base == 0 ? QStringLiteral(" - no port detected") : QString()));
+                   (base == 0    ? QStringLiteral(" - no port detected")
+                    : unclaimed ? QStringLiteral(" - not claimed: ") +
+                                      (why.isEmpty() ? QStringLiteral("the kernel refused it")
+                                                     : why)
+                    : why.isEmpty() ? QString()
+                                    : QStringLiteral(" - ") + why));
     for (int k = 0; k < 3; ++k) {
         address_[static_cast<size_t>(k)]->setText(
             base == 0 ? QString()
                       : QString::fromStdString(addressText(static_cast<uint16_t>(base + k))));
-        if (base == 0)
+        if (base == 0 || unclaimed)
             for (ClickCell* cell : values_[static_cast<size_t>(k)]) cell->clear();
     }
     // Nothing watched or the connector disabled: the connector stays grey.
-    if (base == 0 || connectorDisabled_) paintGrey();
-    if (base == 0) return;
+    if (base == 0 || unclaimed || connectorDisabled_) paintGrey();
+    if (base == 0 || unclaimed) return;
     paintGround();
     sampleNow();
 }
 
 void ScopeWindow::sampleNow() {
+    if (monitor_.base() != 0 && !io_.allowed(monitor_.base())) return;
     if (blinkIndicator_->isVisible()) {
         blinkTimer_.stop();
         blinkIndicator_->setStyleSheet(

@@ -5,6 +5,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QDialog>
 #include <QSocketNotifier>
 #include <QTemporaryDir>
 #include <QTimer>
@@ -18,6 +19,7 @@
 #include <string_view>
 
 #include "build_version.h"
+#include "common/kernel_ports.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/step_output.h"
@@ -34,6 +36,7 @@
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/screenshots.h"
+#include "machine/port_opening.h"
 #include "machine/wire_guard.h"
 
 using namespace corvane;
@@ -54,6 +57,25 @@ std::filesystem::path copyForScreenshots(const std::filesystem::path& from,
     if (fs::is_directory(from / "samples"))
         fs::copy(from / "samples", to / "samples", fs::copy_options::recursive);
     return to;
+}
+
+// The --port text that gives portscope the same backend and device as this program.
+std::string portscopeChoiceText(const PortChoice& choice, int dataPort) {
+    switch (choice.kind) {
+        case PortChoice::Kind::Direct:
+            return "direct";
+        case PortChoice::Kind::Ppdev:
+            if (!choice.device.empty()) return "ppdev:" + choice.device;
+            try {
+                if (dataPort > 0)
+                    return "ppdev:" + ppdevDeviceFor(static_cast<uint16_t>(dataPort), "").device;
+            } catch (const std::exception&) {
+            }
+            return "ppdev";
+        case PortChoice::Kind::Simulated:
+            break;
+    }
+    return "sim";
 }
 
 std::optional<std::string> optionValue(const QCommandLineParser& parser, const QString& name) {
@@ -150,53 +172,82 @@ int main(int argc, char** argv) {
         }
     }
 
-    // The port needs the settings' data address before the settings window reads them.
+    PortChoice choice;
+    try {
+        choice = parsePortChoice(optionValue(parser, "port"));
+    } catch (const std::exception& e) {
+        return fail(dialogs, !screenshots,
+                    QStringLiteral("The port could not be opened: %1").arg(e.what()));
+    }
+
+    // The signal guard comes first: from here on a termination signal ends the program even
+    // while a message box is open (the box is dismissed, then the normal shut-down runs).
+    WireGuard::install(choice.kind);
+    MainWindow* frameForShutdown = nullptr;
+    QTimer dismissBoxes;
+    dismissBoxes.setInterval(20);
+    QObject::connect(&dismissBoxes, &QTimer::timeout, [] {
+        if (QWidget* box = QApplication::activeModalWidget()) {
+            if (auto* dialog = qobject_cast<QDialog*>(box))
+                dialog->reject();
+            else
+                box->hide();
+        }
+    });
+    QSocketNotifier request(WireGuard::shutdownRequestFd(), QSocketNotifier::Read);
+    QObject::connect(&request, &QSocketNotifier::activated, [&] {
+        char buffer[16];
+        while (::read(WireGuard::shutdownRequestFd(), buffer, sizeof buffer) > 0) {
+        }
+        dismissBoxes.start();
+        if (frameForShutdown != nullptr) frameForShutdown->shutDown(true);
+        app.quit();
+    });
+
+    // The port needs the settings' data address before the settings window reads them. Only
+    // settings that loaded in full may name the port and the wire pin to claim it with: a
+    // missing or damaged file claims nothing (never a guessed address).
     MachineSettings early;
+    bool loadedInFull = true;
     try {
         early.load(appFolder / "settings.txt");
     } catch (...) {
+        loadedInFull = false;
     }
-    // No known port: the backend opens with nothing granted and refuses every access until
-    // the settings name a port (never a guessed address).
-    const uint16_t dataPort =
-        early.derived.DataPort > 0 ? static_cast<uint16_t>(early.derived.DataPort) : 0;
 
-    PortChoice choice;
-    std::unique_ptr<PortIo> port;
+    RealClock clock;
+    MachinePort machinePort;
+    std::unique_ptr<Workspace> wsHolder;
     try {
-        choice = parsePortChoice(optionValue(parser, "port"));
-        port = openPort(choice, dataPort);
+        machinePort = openMachinePort(
+            choice, optionValue(parser, "trace"), loadedInFull ? &early : nullptr,
+            [&wsHolder, &early]() -> const MachineSettings* {
+                return wsHolder ? &wsHolder->settings : &early;
+            },
+            clock);
     } catch (const std::exception& e) {
         // Never a silent fall-back to another backend.
         return fail(dialogs, !screenshots,
                     QStringLiteral("The port could not be opened: %1").arg(e.what()));
     }
-    RealClock clock;
-    std::unique_ptr<TracingPort> tracer;
-    if (parser.isSet("trace")) {
-        try {
-            tracer =
-                std::make_unique<TracingPort>(*port, clock, parser.value("trace").toStdString());
-        } catch (const std::exception& e) {
-            return fail(dialogs, !screenshots, QString::fromUtf8(e.what()));
-        }
-    }
-    PortIo& live = tracer ? static_cast<PortIo&>(*tracer) : *port;
+    PortIo& live = machinePort.live();
+    // portscope started from Help watches this machine's own port (never a simulated one by
+    // default): it reads its backend and device from the environment it inherits.
+    qputenv("PORTSCOPE_PORT", QByteArray::fromStdString(portscopeChoiceText(
+                                  choice, loadedInFull ? early.derived.DataPort : 0)));
 
-    Workspace ws(appFolder, live, clock);
+    wsHolder = std::make_unique<Workspace>(appFolder, live, clock);
+    Workspace& ws = *wsHolder;
     ws.yield = [] { QCoreApplication::processEvents(); };
-
-    // Claiming a port can change the control pins: the wire pin goes inactive before anything.
-    WireGuard::install(choice.kind, choice.device);
-    if (tracer) WireGuard::traceTo(tracer->fd(), tracer->startCount());
-    {
+    // Claiming a port can change the control pins: the wire pin goes inactive before anything
+    // (the backend did so right after its claim; this puts it in the trace and the state).
+    if (loadedInFull) {
         Workspace early_ws(appFolder, live, clock);
         early_ws.settings = early;
         try {
             WireOff(early_ws);
         } catch (...) {
         }
-        WireGuard::arm(early);
     }
 
     int rc = 0;
@@ -207,17 +258,9 @@ int main(int argc, char** argv) {
                          [&ws] { WireGuard::arm(ws.settings); });
         QObject::connect(&frame, &MainWindow::shutDownComplete, &app, &QApplication::quit,
                          Qt::QueuedConnection);
-
-        // SIGINT, SIGTERM, SIGHUP: the handler has switched the wire off; now the normal
+        // A termination signal: the handler has switched the wire off; now the normal
         // shut-down unloads every window.
-        QSocketNotifier request(WireGuard::shutdownRequestFd(), QSocketNotifier::Read);
-        QObject::connect(&request, &QSocketNotifier::activated, &frame, [&frame, &app] {
-            char buffer[16];
-            while (::read(WireGuard::shutdownRequestFd(), buffer, sizeof buffer) > 0) {
-            }
-            frame.shutDown(true);
-            app.quit();
-        });
+        frameForShutdown = &frame;
 
         frame.show();
         frame.startUp();
@@ -252,7 +295,7 @@ int main(int argc, char** argv) {
                 rc = 1;
             }
             frame.shutDown(true);
-        } else {
+        } else if (WireGuard::requestedBy() == 0) {
             try {
                 rc = app.exec();
             } catch (const std::exception& e) {
@@ -261,6 +304,7 @@ int main(int argc, char** argv) {
             }
         }
         dialogs.setParentWidget(nullptr);
+        frameForShutdown = nullptr;
     }
 
     // Every way out: the wire pin at its inactive level.

@@ -7,6 +7,8 @@
 #include <cstdio>
 #include <string>
 
+#include "common/kernel_ports.h"
+
 namespace {
 
 struct Outcome {
@@ -30,11 +32,18 @@ Outcome run(const std::string& arguments, const std::string& environment = {}) {
 TEST(Program, ListsThePortsOrSaysWhyNot) {
     Outcome r = run("--list --port sim:278,378");
     EXPECT_EQ(r.code, 0);
-    EXPECT_EQ(r.out, "378 00 78 0C\n278 00 78 0C\n");
+    EXPECT_EQ(r.out, "378 00 78 0C simulated\n278 00 78 0C simulated\n");
     r = run("--list", "PORTSCOPE_PORT=sim:3BC");
-    EXPECT_EQ(r.out, "3BC 00 78 0C\n");
+    EXPECT_EQ(r.out, "3BC 00 78 0C simulated\n");
     r = run("--list", "CORVANE_PORT=sim");
-    EXPECT_EQ(r.out, "378 00 78 0C\n");
+    EXPECT_EQ(r.out, "378 00 78 0C simulated\n");
+    // Nothing chosen: the machine's own ports, never the simulated 378.
+    if (corvane::listKernelPorts().empty()) {
+        r = run("--list");
+        EXPECT_EQ(r.code, 1);
+        EXPECT_EQ(r.out.find("378 00"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("no parallel port"), std::string::npos) << r.out;
+    }
 
     r = run("--list --port bogus");
     EXPECT_EQ(r.code, 2);
