@@ -56,6 +56,7 @@ GenerationOutcome generateOnce(Workspace& ws) {
     r.rightPath = (folder().dir / "right.dat").string();
     r.leftChordText = "1000";
     r.rightChordText = "1000";
+    r.kind = CutSetKind::Foam;  // zig-zags are no airfoil outline; the arithmetic is the same
     CutGenerator gen(ws);
     return gen.generate(r);
 }

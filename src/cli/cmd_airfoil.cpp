@@ -12,6 +12,7 @@
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
 #include "generate/airfoil_prepare.h"
+#include "generate/profile_verdict.h"
 
 namespace corvane::cli {
 
@@ -37,6 +38,15 @@ int check(const std::vector<std::string>& files) {
         try {
             if (file) {
                 std::cout << formatReport(checkAirfoil(*file, path));
+                if (file->layout == AirfoilLayout::TwoSurface) {
+                    std::cout << "Cuttable=no\nProblem=the two-surface layout is read by "
+                                 "Prepare Airfoils only\n";
+                    ++failures;
+                    continue;
+                }
+                const ProfileVerdict v = judgeProfile(profileOf(*file), path);
+                std::cout << formatVerdict(v);
+                if (!v.cuttable()) ++failures;
                 continue;
             }
         } catch (const AirfoilFormatError& e) {
@@ -70,6 +80,10 @@ int prepare(const PrepareArgs& a) {
         if (!file) return 1;
         try {
             const AirfoilSurfaces surfaces = splitSurfaces(*file, *sides[i].first);
+            const std::vector<std::string> problems =
+                preparationProblems(*file, surfaces, *sides[i].first);
+            for (const std::string& p : problems) printMessage(p);
+            if (!problems.empty()) return 1;
             prepared[i] = prepareProfile(surfaces, options);
             deviation[i] = largestDeviation(prepared[i], surfaces);
         } catch (const AirfoilFormatError& e) {

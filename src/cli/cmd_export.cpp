@@ -22,7 +22,9 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
         std::optional<double> speed;
         std::string wireOn = "M3";
         std::string wireOff = "M5";
+        double wirePower = kDefaultWirePower;
         double pauseMs = 1;
+        double preheatMs = 0;
         std::string output;
     };
     auto o = std::make_shared<Options>();
@@ -38,6 +40,11 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
     cmd->add_option("--speed", o->speed, "cutting speed in mm/s (default CutSpeed, 1)")
         ->check(CLI::PositiveNumber);
     cmd->add_option("--wire-on", o->wireOn, "code that heats the wire (default M3)");
+    cmd->add_option("--wire-power", o->wirePower,
+                    "S word added to the wire-on code when it has none (default 1000; 0: none)")
+        ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--preheat-ms", o->preheatMs, "dwell after the wire-on code, ms (default 0)")
+        ->check(CLI::NonNegativeNumber);
     cmd->add_option("--wire-off", o->wireOff, "code that switches the wire off (default M5)");
     cmd->add_option("--pause-ms", o->pauseMs, "dwell at each delay point, ms (default 1)")
         ->check(CLI::NonNegativeNumber);
@@ -54,6 +61,8 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                 options.speed = speed.speed;
                 options.pauseMs = o->pauseMs;
                 options.wireOn = o->wireOn;
+                options.wirePower = o->wirePower;
+                options.preheatMs = o->preheatMs;
                 options.wireOff = o->wireOff;
                 GcodeSummary summary;
                 const std::string program = gcodeProgram(sim, options, &summary);

@@ -83,6 +83,7 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
 
     CutGenerator generator(ws);
     GenerationOutcome out = generator.generate(request);
+    for (const UserMessage& m : out.warnings) printMessage("Warning: " + m.text);
     for (const UserMessage& m : out.messages) {
         printMessage(m.text);
         if (!m.detail.empty()) printMessage(m.detail);

@@ -8,6 +8,7 @@
 #include "common/file_io.h"
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
+#include "generate/profile_verdict.h"
 
 namespace corvane {
 
@@ -91,6 +92,15 @@ bool surfaceY(const AirfoilPoints& s, double x, double& y) {
 
 }  // namespace
 
+Profile profileOf(const AirfoilFile& file) {
+    Profile p;
+    for (const AirfoilPoint& q : file.points) {
+        p.x.push_back(q.x);
+        p.y.push_back(q.y);
+    }
+    return p;
+}
+
 const char* layoutName(AirfoilLayout layout) {
     switch (layout) {
         case AirfoilLayout::Plain:
@@ -167,7 +177,7 @@ AirfoilSurfaces splitSurfaces(const AirfoilFile& file, const std::string& displa
     } else {
         const AirfoilPoints& p = file.points;
         if (p.size() < 3) {
-            throw AirfoilFormatError("DAT file " + displayName + " holds fewer than 3 points", 1);
+            throw AirfoilFormatError(tooFewPointsText(displayName, p.size()), 1);
         }
         auto byX = [](const AirfoilPoint& l, const AirfoilPoint& r) { return l.x < r.x; };
         const auto le = static_cast<std::size_t>(std::min_element(p.begin(), p.end(), byX) -

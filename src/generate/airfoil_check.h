@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "generate/airfoil_input.h"
+
 namespace corvane {
 
 struct AirfoilPoint {
@@ -56,6 +58,9 @@ struct AirfoilReport {
     double maxThickness = 0;
     double maxThicknessAt = 0;   // x of the largest thickness
 };
+
+// The points in file order as the generator reads them (a plain or name-line file).
+Profile profileOf(const AirfoilFile& file);
 
 AirfoilReport checkAirfoil(const AirfoilFile& file, const std::string& displayName);
 

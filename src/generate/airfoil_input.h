@@ -15,6 +15,7 @@ namespace corvane {
 
 inline constexpr const char* kDatFileNotFoundTitle = "DAT File not Found";
 inline constexpr const char* kDatFileErrorTitle = "DAT File Error";
+inline constexpr const char* kDatFileWarningTitle = "DAT File Warning";
 inline constexpr const char* kDatMissingForGeneration =
     "DAT file must be entered to begin generation";
 inline constexpr const char* kDatMissingForDelayPoints =

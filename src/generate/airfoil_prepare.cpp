@@ -6,6 +6,8 @@
 #include <cstdio>
 #include <stdexcept>
 
+#include "generate/profile_verdict.h"
+
 namespace corvane {
 
 namespace {
@@ -111,6 +113,25 @@ double largestDeviation(const PreparedProfile& prepared, const AirfoilSurfaces& 
     for (const AirfoilPoint& p : prepared.points)
         worst = std::max(worst, distanceToOutline(p, outline));
     return worst;
+}
+
+std::vector<std::string> preparationProblems(const AirfoilFile& file, const AirfoilSurfaces& s,
+                                             const std::string& path) {
+    if (file.layout != AirfoilLayout::TwoSurface) {
+        const ProfileVerdict v = judgeProfile(profileOf(file), path);
+        if (v.closed && std::fabs(v.chord - 1) <= kChordTolerance) return {};
+        return v.problems;
+    }
+    const double maxX = std::max(s.upper.back().x, s.lower.back().x);
+    const double minX = s.upper.front().x;
+    std::vector<std::string> out;
+    if (std::fabs(maxX - minX - 1) > kChordTolerance)
+        out.push_back("DAT file " + path + " is not of chord 1. Scale the file to x from 0 to 1 "
+                      "and try again");
+    if (std::min(s.upper.back().x, s.lower.back().x) < maxX - kEdgeTolerance * (maxX - minX))
+        out.push_back("DAT file " + path + ": a surface ends short of the trailing edge, so "
+                      "the file is cut short. Use the complete coordinate file and try again");
+    return out;
 }
 
 }  // namespace corvane

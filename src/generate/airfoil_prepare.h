@@ -6,6 +6,7 @@
 
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "generate/airfoil_check.h"
 
@@ -25,6 +26,12 @@ struct PreparedProfile {
 // edge, the second on from there; cosine spacing along each surface's arc length. The same
 // options give the same leading-edge index for any profile. std::invalid_argument below 5 points.
 PreparedProfile prepareProfile(const AirfoilSurfaces& surfaces, const PrepareOptions& options);
+
+// What preparing cannot mend, each a message naming the file and the fix: too few points, a
+// chord other than 1, an outline cut short. Order and start it mends.
+std::vector<std::string> preparationProblems(const AirfoilFile& file,
+                                             const AirfoilSurfaces& surfaces,
+                                             const std::string& displayName);
 
 // The file the generator reads: one point a line, numbers only, CR LF.
 std::string plainAirfoilText(const AirfoilPoints& points);

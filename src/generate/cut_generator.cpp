@@ -4,6 +4,7 @@
 #include "generate/cut_generator.h"
 
 #include <algorithm>
+#include <cstdlib>
 #include <new>
 #include <optional>
 
@@ -13,6 +14,7 @@
 #include "generate/airfoil_input.h"
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
+#include "generate/profile_verdict.h"
 #include "generate/tick_scheme.h"
 
 namespace corvane {
@@ -35,6 +37,43 @@ void abandonQuietly(CutSetTransaction& tx, GenerationOutcome& outcome, const cha
 
 }  // namespace
 
+bool CutGenerator::refuseUncuttable(const GenerationRequest& request,
+                                    GenerationOutcome& outcome) {
+    const bool wing = request.kind == CutSetKind::Wing;
+    ProfileVerdict verdict[2];
+    try {
+        verdict[0] = judgeProfile(readProfile(request.leftPath), request.leftPath);
+        verdict[1] = judgeProfile(readProfile(request.rightPath), request.rightPath);
+    } catch (const RunError&) {
+        return false;
+    }
+    // Too few points first; unequal counts then get their own message in the generation;
+    // what else cannot be cut only when the counts agree, so Prepare Airfoils comes first.
+    std::vector<std::string> problems;
+    for (const ProfileVerdict& v : verdict) {
+        if (v.points < 3) problems.push_back(tooFewPointsText(v.file, v.points));
+    }
+    if (wing && problems.empty() && verdict[0].points == verdict[1].points) {
+        for (const ProfileVerdict& v : verdict)
+            problems.insert(problems.end(), v.problems.begin(), v.problems.end());
+        if (problems.empty()) problems = correspondenceProblems(verdict[0], verdict[1]);
+    }
+    for (const std::string& p : problems) outcome.messages.push_back({p, kDatFileErrorTitle});
+    if (!problems.empty()) {
+        outcome.status = GenerationStatus::Refused;
+        return true;
+    }
+    // The runner's horizontal lead moves run along x from the first point and back to it.
+    const SettingsFields& f = ws_.settings.fields;
+    const bool leadMoves =
+        f.lead_in == 1 && f.horizontal && ws_.settings.derived.LeadInMm.toDouble() > 0;
+    for (const ProfileVerdict& v : verdict) {
+        const std::string w = wing ? leadMoveWarning(v, leadMoves) : std::string();
+        if (!w.empty()) outcome.warnings.push_back({w, kDatFileWarningTitle});
+    }
+    return false;
+}
+
 GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
                                          const GenerationCallbacks& callbacks) {
     GenerationOutcome outcome;
@@ -54,6 +93,14 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
                 {"DAT file " + *path + " " + kDatPathHoldsQuote, kDatFileErrorTitle});
             return outcome;
         }
+    }
+
+    try {
+        if (refuseUncuttable(request, outcome)) return outcome;
+    } catch (const AirfoilFormatError& e) {
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back({e.what(), kDatFileErrorTitle});
+        return outcome;
     }
 
     stop_ = false;
@@ -125,17 +172,30 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         int64_t total = 0;
         outcome.summary.points = P;
         outcome.summary.segments = std::max(P - 1, 0);
+        const std::vector<double>* coord[4] = {&p.left.x, &p.left.y, &p.right.x, &p.right.y};
+        const double chord[4] = {chordL, chordL, chordR, chordR};
+        double perUnit[4] = {};
+        int32_t position[4] = {};  // each axis's rounded step position at the segment's start
+        if (P >= 2) {
+            for (int a = 0; a < 4; ++a) perUnit[a] = stepsPerProfileUnit(kerf, chord[a], steps);
+        }
         for (int k = 1; k <= P - 1; ++k) {
-            const double diff[4] = {p.left.x[k] - p.left.x[k - 1], p.left.y[k] - p.left.y[k - 1],
-                                    p.right.x[k] - p.right.x[k - 1],
-                                    p.right.y[k] - p.right.y[k - 1]};
-            const double chord[4] = {chordL, chordL, chordR, chordR};
+            double diff[4];
             AxisRun axes[4];
             int32_t ticks = 0;
             for (int a = 0; a < 4; ++a) {
-                axes[a].count = segmentStepCount(kerf, chord[a], diff[a], steps);
+                const std::vector<double>& u = *coord[a];
+                diff[a] = u[k] - u[k - 1];
+                const int32_t next = stepPosition(perUnit[a], u[k] - u[0]);
+                const int64_t count = std::abs(int64_t{next} - position[a]);
+                if (count > INT32_MAX) throw RunError(ErrorNumber::Overflow);
+                axes[a].count = static_cast<int32_t>(count);
+                position[a] = next;
                 ticks = std::max(ticks, axes[a].count);
             }
+            // A segment without steps before the first step still takes one idle tick: its
+            // count line would otherwise be 0, which every reader of the set takes for a pause.
+            if (ticks == 0 && total == 0) ticks = 1;
             // X moves back for a positive difference, Y moves up; otherwise forward and down.
             const bool pos[4] = {diff[0] > 0, diff[1] > 0, diff[2] > 0, diff[3] > 0};
             axes[0].stepPattern = pos[0] ? d.X1Back : d.X1Forward;

@@ -53,6 +53,9 @@ struct GenerationSummary {
 struct GenerationOutcome {
     GenerationStatus status = GenerationStatus::Refused;
     std::vector<UserMessage> messages;  // shown in this order
+    // Files that are right but need a look in this combination (a leading-edge start with lead
+    // moves on): shown before the messages; the generation goes on.
+    std::vector<UserMessage> warnings;
     GenerationSummary summary;
 };
 
@@ -79,6 +82,11 @@ public:
     bool stopRequested() const { return stop_; }
 
 private:
+    // The profile verdicts of both files before anything is written: refusals go into
+    // `outcome` (true: refused), warnings too. A file that cannot be read is left to the
+    // generation's own error path.
+    bool refuseUncuttable(const GenerationRequest& request, GenerationOutcome& outcome);
+
     Workspace& ws_;
     bool stop_ = false;
 };

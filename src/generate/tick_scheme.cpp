@@ -9,13 +9,15 @@
 
 namespace corvane {
 
-int32_t segmentStepCount(double kerfMm, double chord, double difference, int32_t stepsPerMm) {
+double stepsPerProfileUnit(double kerfMm, double chord, int32_t stepsPerMm) {
     if (chord == 0) {
         throw RunError(kerfMm == 0 ? ErrorNumber::Overflow : ErrorNumber::DivisionByZero);
     }
-    const double factor = kerfMm / chord + 1;
-    const double scaled = chord * std::fabs(difference) * static_cast<double>(stepsPerMm);
-    return toInt32(factor * scaled);
+    return (kerfMm / chord + 1) * chord * static_cast<double>(stepsPerMm);
+}
+
+int32_t stepPosition(double stepsPerUnit, double offsetFromFirst) {
+    return toInt32(stepsPerUnit * offsetFromFirst);
 }
 
 namespace {

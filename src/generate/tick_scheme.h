@@ -9,9 +9,15 @@
 
 namespace corvane {
 
-// round((K / C + 1) * (C * |d| * S)), halves to even. RunError DivisionByZero for C = 0
-// (Overflow when K is 0 as well), Overflow past 32 bits.
-int32_t segmentStepCount(double kerfMm, double chord, double difference, int32_t stepsPerMm);
+// Steps per unit of profile coordinate on one axis: c = (K / C + 1) * C * S, the tower chord
+// enlarged by the kerf. RunError DivisionByZero for C = 0 (Overflow when K is 0 as well).
+double stepsPerProfileUnit(double kerfMm, double chord, int32_t stepsPerMm);
+
+// An axis's step position at a profile coordinate: round(c * (u - u1)), halves to even, counted
+// from the profile's first point. Counting each segment as the difference of two such positions
+// carries every rounding remainder on, so no point drifts by more than half a step and a closed
+// profile closes. RunError Overflow past 32 bits.
+int32_t stepPosition(double stepsPerUnit, double offsetFromFirst);
 
 // One axis through one segment. An axis with no steps never steps (its accumulator is
 // infinite) and carries only its direction level.

@@ -13,7 +13,8 @@ namespace corvane {
 namespace {
 
 // A comment both interpreters read as one: no parentheses inside, printable ASCII only (some
-// senders stop at other bytes), and short enough for LinuxCNC's line limit.
+// senders stop at other bytes), and under 80 characters with its parentheses, as GRBL-family
+// senders expect; a longer text keeps its end (a path's file name).
 std::string comment(std::string_view text) {
     std::string out = "(";
     for (char c : text) {
@@ -27,7 +28,7 @@ std::string comment(std::string_view text) {
         else
             out += c;
     }
-    constexpr std::size_t kMax = 240;
+    constexpr std::size_t kMax = kGcodeCommentMax - 1;  // with the closing parenthesis
     if (out.size() > kMax) out = "(..." + out.substr(out.size() - (kMax - 4));
     return out + ")\n";
 }
@@ -49,6 +50,22 @@ std::string feed(double perMinute) {
     char buf[64];
     std::snprintf(buf, sizeof buf, "%.*f", decimals, perMinute);
     return buf;
+}
+
+// Fixed point, four decimals at most, no trailing zeros: interpreters refuse an exponent.
+std::string fixedWord(double value) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.4f", value);
+    std::string s(buf);
+    while (s.back() == '0') s.pop_back();
+    if (s.back() == '.') s.pop_back();
+    return s == "-0" ? "0" : s;
+}
+
+// Seconds to 0.1 ms; a shorter dwell means nothing to a controller. Empty when it rounds to 0.
+std::string dwellSeconds(double seconds) {
+    const std::string s = fixedWord(seconds);
+    return s == "0" || s[0] == '-' ? std::string() : s;
 }
 
 std::string baseName(const std::string& path) {
@@ -81,6 +98,17 @@ const char* gcodeAxesName(GcodeAxes axes) {
     return axes == GcodeAxes::XYUV ? "XYUV" : "XYZA";
 }
 
+std::string wireOnLine(const GcodeOptions& o) {
+    std::string line = o.wireOn;
+    bool hasPower = false;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        if ((line[i] == 'S' || line[i] == 's') && (i == 0 || line[i - 1] == ' '))
+            hasPower = true;
+    }
+    if (!hasPower && o.wirePower > 0 && !line.empty()) line += " S" + fixedWord(o.wirePower);
+    return line;
+}
+
 std::string todayUtc() {
     const std::time_t now = std::time(nullptr);
     std::tm tm{};
@@ -98,36 +126,43 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
     const DecodedSet& d = sim.decoded;
 
     std::string g;
-    g += comment("Corvane G-code of the cut-file set " + sim.paths.step.string());
-    g += comment(sideText(sim, 0, "X Y") + "; " +
-                 sideText(sim, 1, o.axes == GcodeAxes::XYUV ? "U V" : "Z A"));
+    g += comment("Corvane G-code of the cut-file set");
+    g += comment(sim.paths.step.string());
+    g += comment(sideText(sim, 0, "X Y"));
+    g += comment(sideText(sim, 1, o.axes == GcodeAxes::XYUV ? "U V" : "Z A"));
     g += comment("speed " + formatDouble(o.speed.toDouble()) + " mm/s: " + formatDouble(tick) +
-                 " ms a tick at " + std::to_string(sim.stepsPerMm) + " steps/mm; " +
-                 std::to_string(d.ticks) + " ticks, " + std::to_string(d.pauses) +
+                 " ms a tick at " + std::to_string(sim.stepsPerMm) + " steps/mm");
+    g += comment(std::to_string(d.ticks) + " ticks, " + std::to_string(d.pauses) +
                  " delay points of " + formatDouble(o.pauseMs) + " ms");
-    g += comment("made " + (o.date.empty() ? todayUtc() : o.date) +
-                 "; positions from the start of the cut: set all four axes to zero there");
+    g += comment("made " + (o.date.empty() ? todayUtc() : o.date));
+    g += comment("positions from the start of the cut: set all four axes to zero there");
     g += "G21 G90 G93\n";
-    if (!o.wireOn.empty()) g += o.wireOn + "\n";
+
+    // Returns whether a dwell line was written.
+    auto dwellLine = [&](double seconds, const std::string& note) {
+        const std::string p = dwellSeconds(seconds);
+        if (p.empty()) return false;
+        g += "G4 P" + p + (note.empty() ? "\n" : " " + comment(note));
+        ++sum.dwells;
+        sum.seconds += seconds;
+        return true;
+    };
+    if (!o.wireOn.empty()) g += wireOnLine(o) + "\n";
+    if (!o.wireOn.empty()) dwellLine(o.preheatMs / 1000.0, "preheat");
 
     auto dwell = [&](int count) {
-        for (int i = 0; i < count; ++i) {
-            g += "G4 P" + formatDouble(pauseSeconds) + "\n";
-            ++sum.dwells;
-            sum.seconds += pauseSeconds;
-        }
+        for (int i = 0; i < count; ++i) dwellLine(pauseSeconds, {});
     };
     dwell(d.pausesAtStart);
     for (const DecodedSegment& s : d.segments) {
         if (s.ticks > 0) {
             const double ms = s.durationMs(tick);
-            sum.seconds += ms / 1000.0;
             if (s.end == s.start) {
                 // Ticks that step no axis still take their time on the port.
-                g += "G4 P" + formatDouble(ms / 1000.0) + " " +
-                     comment("segment " + std::to_string(s.number) + ": ticks without a step");
-                ++sum.dwells;
+                dwellLine(ms / 1000.0,
+                          "segment " + std::to_string(s.number) + ": ticks without a step");
             } else {
+                sum.seconds += ms / 1000.0;
                 g += "G1";
                 const std::array<double, 4> end = s.endMm(sim.stepsPerMm);
                 for (std::size_t a = 0; a < 4; ++a) {

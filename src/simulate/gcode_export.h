@@ -3,6 +3,7 @@
 // arriving together; the positions are the decoded steps, so the program cuts what the set cuts.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -18,11 +19,19 @@ enum class GcodeAxes { XYUV, XYZA };
 std::optional<GcodeAxes> parseGcodeAxes(std::string_view text);
 const char* gcodeAxesName(GcodeAxes axes);
 
+// Longest comment line, parentheses included: GRBL-family senders take lines under 80.
+inline constexpr std::size_t kGcodeCommentMax = 79;
+// The wire's power word when the wire-on code carries none: a PWM output's full scale on
+// GRBL-family boards (their default $30), which LinuxCNC takes as a spindle speed.
+inline constexpr double kDefaultWirePower = 1000;
+
 struct GcodeOptions {
     GcodeAxes axes = GcodeAxes::XYUV;
     Fixed4 speed = Fixed4::fromInt(1);  // mm/s, as CutSpeed
     double pauseMs = 1;                 // the dwell at each delay point
+    double preheatMs = 0;               // a dwell after the wire-on code
     std::string wireOn = "M3";
+    double wirePower = kDefaultWirePower;  // S word added to wireOn unless it has one; 0: none
     std::string wireOff = "M5";
     std::string date;  // for the header; today (UTC) when empty
 };
@@ -33,12 +42,16 @@ struct GcodeSummary {
     double seconds = 0;
 };
 
-// The whole program: a header comment naming the set, its airfoils and sizes, the speed and the
-// date; G21 G90 G93; the wire-on code; one G1 with all four axes per lead move and per segment
-// that has ticks (F = 60000 / its milliseconds); a G4 after each segment a delay point names; the
-// wire-off code; G94 and M2.
+// The whole program: header comments naming the set, its airfoils and sizes, the speed and the
+// date; G21 G90 G93; the wire-on line and the preheat dwell; one G1 with all four axes per lead
+// move and per segment that has ticks (F = 60000 / its milliseconds); a G4 after each segment a
+// delay point names; the wire-off code; G94 and M2. Dwells are fixed-point seconds to 0.1 ms;
+// one that rounds to 0 is left out.
 std::string gcodeProgram(const Simulation& sim, const GcodeOptions& options,
                          GcodeSummary* summary = nullptr);
+
+// The wire-on line: the code, with " S<power>" when it carries no S word and power is set.
+std::string wireOnLine(const GcodeOptions& options);
 
 // Today's date in UTC, YYYY-MM-DD.
 std::string todayUtc();

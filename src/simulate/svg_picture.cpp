@@ -19,6 +19,8 @@ constexpr double kTitleHeight = 28;
 constexpr const char* kIntendedColour = "#8cbbe8";
 constexpr const char* kPathColour = "#b00020";
 constexpr const char* kDelayColour = "#e07000";
+constexpr const char* kPairColour = "#9a9a9a";
+constexpr std::size_t kPairEvery = 10;
 
 struct Point {
     double x, y;  // mm
@@ -212,6 +214,28 @@ std::string svgPicture(const Simulation& sim) {
         return out + "\"/>\n";
     };
 
+    // The cutting direction: an arrow from the first intended point towards the first one a
+    // few pixels on, so that a dense trailing edge still shows which way the wire goes.
+    auto directionArrow = [&](int s) {
+        const std::vector<Point>& pts = intended[s];
+        for (std::size_t k = 1; k < pts.size(); ++k) {
+            const double dx = (pts[k].x - pts[0].x) * scale, dy = (pts[k].y - pts[0].y) * scale;
+            const double len = std::hypot(dx, dy);
+            if (len < 6) continue;
+            const double ux = dx / len, uy = -dy / len;  // the picture's y runs down
+            const double x0 = kMargin + (pts[0].x - bounds[s].minX) * scale;
+            const double y0 = panelTop[s] + (bounds[s].maxY - pts[0].y) * scale;
+            const double x1 = x0 + 22 * ux, y1 = y0 + 22 * uy;
+            const double hx = x1 - 7 * ux, hy = y1 - 7 * uy;
+            return "<g class=\"direction\" stroke=\"#208020\" stroke-width=\"1.5\" "
+                   "fill=\"#208020\"><line x1=\"" + num(x0) + "\" y1=\"" + num(y0) +
+                   "\" x2=\"" + num(x1) + "\" y2=\"" + num(y1) + "\"/><polygon points=\"" +
+                   num(x1) + "," + num(y1) + " " + num(hx - 3.5 * uy) + "," + num(hy + 3.5 * ux) +
+                   " " + num(hx + 3.5 * uy) + "," + num(hy - 3.5 * ux) + "\"/></g>\n";
+        }
+        return std::string();
+    };
+
     std::string svg;
     svg += "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n";
     svg += "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + num(totalWidth) + "\" height=\"" +
@@ -259,6 +283,7 @@ std::string svgPicture(const Simulation& sim) {
         }
         svg += "<circle cx=\"" + sx(s, {0, 0}) + "\" cy=\"" + sy(s, {0, 0}) +
                "\" r=\"3.5\" fill=\"#208020\" class=\"start\"/>\n";
+        svg += directionArrow(s);
         for (const Delay& delay : delays) {
             const Point at = mm(delay.at, s);
             const std::string cx = sx(s, at), cy = sy(s, at);
@@ -267,6 +292,25 @@ std::string svgPicture(const Simulation& sim) {
             if (delay.count > 1)
                 svg += "<text x=\"" + cx + "\" y=\"" + cy + "\" dx=\"8\" dy=\"-8\" fill=\"" +
                        kDelayColour + "\">" + std::to_string(delay.count) + "×</text>\n";
+        }
+        svg += "</g>\n";
+    }
+
+    // Which left point goes with which right point: every tenth pair joined across the panels,
+    // numbered at both ends, so points that do not correspond show as crossing lines.
+    if (intended[0].size() == intended[1].size()) {
+        svg += "<g class=\"pairs\" stroke=\"" + std::string(kPairColour) +
+               "\" stroke-width=\"0.7\" fill=\"" + kPairColour + "\" font-size=\"10\">\n";
+        for (std::size_t k = 0; k < intended[0].size(); k += kPairEvery) {
+            const Point a = intended[0][k], b = intended[1][k];
+            svg += "<line class=\"pair\" x1=\"" + sx(0, a) + "\" y1=\"" + sy(0, a) + "\" x2=\"" +
+                   sx(1, b) + "\" y2=\"" + sy(1, b) + "\"/>";
+            for (int s = 0; s < 2; ++s) {
+                const Point q = s == 0 ? a : b;
+                svg += "<text stroke=\"none\" x=\"" + sx(s, q) + "\" y=\"" + sy(s, q) +
+                       "\" dx=\"3\" dy=\"-3\">" + std::to_string(k + 1) + "</text>";
+            }
+            svg += "\n";
         }
         svg += "</g>\n";
     }
@@ -293,7 +337,10 @@ std::string svgPicture(const Simulation& sim) {
                "\" r=\"6\" fill=\"none\" stroke=\"" + kDelayColour + "\" stroke-width=\"2\"/>",
            "delay point");
     legend("<circle cx=\"" + num(x + 14) + "\" cy=\"" + num(y) + "\" r=\"3.5\" fill=\"#208020\"/>",
-           "start");
+           "start and direction");
+    legend("<line x1=\"" + num(x) + "\" y1=\"" + num(y) + "\" x2=\"" + num(x + 28) + "\" y2=\"" +
+               num(y) + "\" stroke=\"" + kPairColour + "\" stroke-width=\"0.7\"/>",
+           "every tenth pair");
 
     const double barMm = scaleBarMm(widthMm);
     const double barY = y + 30, barX = kMargin;

@@ -54,8 +54,16 @@ TEST(AirfoilCli, SharedFilesCheckAndPrepare) {
     if (!fs::exists(shared / "clarky-lednicer.dat")) GTEST_SKIP() << "no shared airfoils";
     test::TempDir dir;
     CliRun r = cli(dir, "check '" + (shared / "clarky-lednicer.dat").string() + "'");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
+    // Readable, but the generator takes it only through the preparation.
+    EXPECT_EQ(r.exitCode, 1) << r.err;
     EXPECT_NE(r.out.find("Layout=two-surface (61 + 61 points)"), std::string::npos) << r.out;
+    EXPECT_NE(r.out.find("Cuttable=no\n"), std::string::npos) << r.out;
+    r = cli(dir, "check '" + (shared / "clarky.dat").string() + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+    EXPECT_NE(r.out.find("Start=trailing edge\nOrder=upper surface first\nLeadingEdgeIndex=61\n"
+                         "Outline=closed, gap 0 chord\nCuttable=yes\n"),
+              std::string::npos)
+        << r.out;
 
     r = cli(dir, "prepare --root '" + (shared / "clarky.dat").string() + "' --tip '" +
                      (shared / "ag455.dat").string() + "' --points 101 --out-root '" +

@@ -83,7 +83,8 @@ TEST(SimulateCli, FiguresPictureAndGcodeOfAWingWithLeadMovesAndDelayPoints) {
         r.out, std::regex(R"(G-code: .*wing\.gcode \(XYZA, 62 moves, 2 dwells, \d+\.\d\d s\))")))
         << r.out;
     const std::string gcode = test::readFile(dir / "wing.gcode");
-    EXPECT_EQ(gcode.rfind("(Corvane G-code of the cut-file set ", 0), 0u);
+    EXPECT_EQ(gcode.rfind("(Corvane G-code of the cut-file set)\n", 0), 0u);
+    EXPECT_NE(gcode.find("\nM3 S1000\n"), std::string::npos);  // the default power word
     EXPECT_NE(gcode.find("\nG4 P0.5\n"), std::string::npos);
     EXPECT_NE(gcode.find(" Z-10.0000 A0.0000 F"), std::string::npos);  // the lead-in's end
 }

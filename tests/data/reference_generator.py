@@ -57,8 +57,13 @@ def patterns(case):
     return out
 
 
-def step_count(k, c, d, s):
-    return round((k / c + 1) * (c * abs(d) * s))
+def steps_per_unit(k, c, s):
+    return (k / c + 1) * c * s
+
+
+def step_position(per_unit, u, u1):
+    # counted from the first point, so each segment's rounding remainder carries on
+    return round(per_unit * (u - u1))
 
 
 def generate(case, left, right):
@@ -74,13 +79,19 @@ def generate(case, left, right):
     delays = [int(v) for v in case.get("delays", "").split(",") if v]
     step_lines, count_lines = [], []
     total = 0
+    coords = [xl, yl, xr, yr]
+    per_unit = [steps_per_unit(kerf, c, steps) for c in (cl, cl, cr, cr)]
+    positions = [0, 0, 0, 0]
     names = [("X1", "Back", "Forward"), ("Y1", "Up", "Down"), ("X2", "Back", "Forward"),
              ("Y2", "Up", "Down")]
     for k in range(1, len(xl)):
         diffs = [xl[k] - xl[k - 1], yl[k] - yl[k - 1], xr[k] - xr[k - 1], yr[k] - yr[k - 1]]
-        chords = [cl, cl, cr, cr]
-        counts = [step_count(kerf, c, d, steps) for c, d in zip(chords, diffs)]
+        new = [step_position(c, u[k], u[0]) for c, u in zip(per_unit, coords)]
+        counts = [abs(b - a) for a, b in zip(positions, new)]
+        positions = new
         n = max(counts)
+        if n == 0 and total == 0:
+            n = 1  # an idle tick: a count line of 0 would read as a pause
         axes = []
         for (axis, pos, neg), d, c in zip(names, diffs, counts):
             word = pos if d > 0 else neg

@@ -86,27 +86,48 @@ INSTANTIATE_TEST_SUITE_P(Sets, GoldenCase,
                          ::testing::Values("wing_taper_washout", "wing_pins_reversed",
                                            "foam_sizes"));
 
-TEST(StepCount, ScalesByChordPlusKerfAndRoundsHalfToEven) {
-    EXPECT_EQ(segmentStepCount(0, 200, 0.1, 10), 200);
-    EXPECT_EQ(segmentStepCount(0, 200, -0.1, 10), 200);
-    // (0.5/100 + 1) * (100 * 0.01 * 10) = 10.05 -> 10; chord + kerf scaling
-    EXPECT_EQ(segmentStepCount(0.5, 100, 0.01, 10), 10);
-    EXPECT_EQ(segmentStepCount(0, 1, 2.5, 1), 2);  // 2.5 -> 2
-    EXPECT_EQ(segmentStepCount(0, 1, 3.5, 1), 4);  // 3.5 -> 4
-    EXPECT_EQ(segmentStepCount(0, 1, 0.5, 1), 0);  // 0.5 -> 0: the axis makes no step
+TEST(StepCount, PositionsScaleByChordPlusKerfAndRoundHalfToEven) {
+    EXPECT_EQ(stepPosition(stepsPerProfileUnit(0, 200, 10), 0.1), 200);
+    EXPECT_EQ(stepPosition(stepsPerProfileUnit(0, 200, 10), -0.1), -200);
+    // (0.5/100 + 1) * 100 * 10 = 1005 a unit: 0.01 -> 10.05 -> 10; chord + kerf scaling
+    EXPECT_EQ(stepPosition(stepsPerProfileUnit(0.5, 100, 10), 0.01), 10);
+    EXPECT_EQ(stepPosition(1, 2.5), 2);  // 2.5 -> 2
+    EXPECT_EQ(stepPosition(1, 3.5), 4);  // 3.5 -> 4
+    EXPECT_EQ(stepPosition(1, -0.5), 0);
     try {
-        segmentStepCount(0.2, 0, 0.1, 10);
+        stepsPerProfileUnit(0.2, 0, 10);
         FAIL();
     } catch (const RunError& e) {
         EXPECT_EQ(e.number(), 11);
     }
     try {
-        segmentStepCount(0, 0, 0.1, 10);
+        stepsPerProfileUnit(0, 0, 10);
         FAIL();
     } catch (const RunError& e) {
         EXPECT_EQ(e.number(), 6);
     }
-    EXPECT_THROW(segmentStepCount(0, 1e6, 1, 1'000'000), RunError);  // past 32 bits
+    EXPECT_THROW(stepPosition(stepsPerProfileUnit(0, 1e6, 1'000'000), 1), RunError);  // 32 bits
+}
+
+// Positions counted from the first point: segments under half a step each still add up, where
+// rounding each segment on its own lost them all.
+TEST(StepCount, SmallSegmentsAddUpToTheirDistance) {
+    GenerateMachine m;
+    m.ws.settings.fields.steps_per_inch = "10";
+    m.ws.settings.fields.kerf = "0";
+    m.ws.settings.derive();
+    std::string text;
+    for (int i = 0; i <= 40; ++i) text += std::to_string(0.0004 * i) + " 0\n";  // 0.4 steps each
+    auto f = m.airfoil("f.dat", text);
+    CutGenerator gen(m.ws);
+    ASSERT_EQ(gen.generate(m.foam(f, f, "100", "100")).status, GenerationStatus::Finished);
+    // 0.016 x 1000 = 16 steps in all, never more than one per segment; the first segment
+    // (0.4 steps) takes one idle tick.
+    const auto ticks = decodeSteps(m.working("cut.ct1"), m.ws.settings.derived);
+    int steps = 0;
+    for (const DecodedTick& t : ticks) steps += t.step[0];
+    EXPECT_EQ(steps, 16);
+    EXPECT_EQ(lineNumbers(m.working("cut_cnt.ct2")).back(), 17);
 }
 
 TEST(TickScheme, HalfCountAxisStepsOnEverySecondTickAndZeroAxisCarriesForwardDown) {
@@ -115,14 +136,15 @@ TEST(TickScheme, HalfCountAxisStepsOnEverySecondTickAndZeroAxisCarriesForwardDow
     m.ws.settings.fields.reverseX2 = 1;  // so that X2's Forward level is a set bit
     m.ws.settings.derive();
     const DerivedSettings& d = m.ws.settings.derived;
-    // Left: dx = 0.1 (200 steps), dy = 0.05 (100 steps); right: nothing moves.
-    auto left = m.airfoil("l.dat", "0 0\n0.1 0.05\n");
-    auto right = m.airfoil("r.dat", "0.5 0.5\n0.5 0.5\n");
+    // Left: dx = 0.1 (200 steps), dy = 0.05 (100 steps); right: nothing moves. A third point
+    // where nothing moves, as a shape needs three.
+    auto left = m.airfoil("l.dat", "0 0\n0.1 0.05\n0.1 0.05\n");
+    auto right = m.airfoil("r.dat", "0.5 0.5\n0.5 0.5\n0.5 0.5\n");
     CutGenerator gen(m.ws);
-    ASSERT_EQ(gen.generate(m.wing(left, right, "200", "200")).status, GenerationStatus::Finished);
+    ASSERT_EQ(gen.generate(m.foam(left, right, "200", "200")).status, GenerationStatus::Finished);
     auto ticks = decodeSteps(m.working("cut.ct1"), d);
     ASSERT_EQ(ticks.size(), 200u);
-    EXPECT_EQ(m.working("cut_cnt.ct2"), "200\r\n");
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "200\r\n200\r\n");
     for (std::size_t j = 1; j <= ticks.size(); ++j) {
         const DecodedTick& t = ticks[j - 1];
         EXPECT_TRUE(t.step[0]) << j;            // the largest count steps every tick
@@ -143,21 +165,27 @@ TEST(TickScheme, StillSegmentsWriteNoTickAndRepeatTheTotal) {
     m.ws.settings.derive();
     auto f = m.airfoil("f.dat", "0 0\n0 0\n0.1 0\n0.1 0\n");
     CutGenerator gen(m.ws);
-    ASSERT_EQ(gen.generate(m.wing(f, f, "100", "100")).status, GenerationStatus::Finished);
-    // The first segment is still: its count line is 0, which readers take for a delay marker.
-    EXPECT_EQ(m.working("cut_cnt.ct2"), "0\r\n100\r\n100\r\n");
-    EXPECT_EQ(lineNumbers(m.working("cut.ct1")).size(), 100u);
+    ASSERT_EQ(gen.generate(m.foam(f, f, "100", "100")).status, GenerationStatus::Finished);
+    // The first segment is still: one idle tick, so that its count line is no delay marker;
+    // the still segment after a step repeats the total.
+    EXPECT_EQ(m.working("cut_cnt.ct2"), "1\r\n101\r\n101\r\n");
+    const auto ticks = decodeSteps(m.working("cut.ct1"), m.ws.settings.derived);
+    ASSERT_EQ(ticks.size(), 101u);
+    for (bool step : ticks[0].step) EXPECT_FALSE(step);
 }
 
-TEST(TickScheme, OnePointFilesGiveEmptyFilesAndIdenticalSidesStepTogether) {
+TEST(TickScheme, OnePointFilesAreRefusedAndIdenticalSidesStepTogether) {
     GenerateMachine m;
+    m.previousSet();
     auto one = m.airfoil("one.dat", "0.3 0.1\n");
     CutGenerator gen(m.ws);
-    GenerationOutcome out = gen.generate(m.wing(one, one, "200", "200"));
-    ASSERT_EQ(out.status, GenerationStatus::Finished);
-    EXPECT_EQ(m.working("cut.ct1"), "");
-    EXPECT_EQ(m.working("cut_cnt.ct2"), "");
-    EXPECT_EQ(out.summary.segments, 0);
+    for (GenerationRequest r : {m.wing(one, one, "200", "200"), m.foam(one, one, "200", "200")}) {
+        GenerationOutcome out = gen.generate(r);
+        ASSERT_EQ(out.status, GenerationStatus::Refused);
+        ASSERT_EQ(out.messages.size(), 2u);  // each side named
+        EXPECT_NE(out.messages[0].text.find("holds fewer than 3 points (1)"), std::string::npos);
+        m.expectPreviousSet();
+    }
 
     auto sample = fs::path(CORVANE_RESOURCES) / "samples" / "naca2412.dat";
     ASSERT_EQ(gen.generate(m.wing(sample, sample, "180", "180")).status,
@@ -178,7 +206,7 @@ TEST(TickScheme, DelayPointsBecomeZeroLinesAfterTheirSegment) {
     m.ws.delays.ActiveDelayPoints = {2, 2, 3, 9};  // 9 names no segment: no line
     m.ws.delays.ActiveDelayPointCount = 4;
     CutGenerator gen(m.ws);
-    GenerationOutcome out = gen.generate(m.wing(f, f, "100", "100"));
+    GenerationOutcome out = gen.generate(m.foam(f, f, "100", "100"));
     ASSERT_EQ(out.status, GenerationStatus::Finished);
     EXPECT_EQ(m.working("cut_cnt.ct2"), "100\r\n200\r\n0\r\n0\r\n300\r\n0\r\n");
     EXPECT_EQ(out.summary.delayLines, 3);
@@ -195,7 +223,7 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
         m.ws.settings.fields.kerf = trial % 3 == 0 ? "0" : "0.35";
         m.ws.settings.fields.reverseY1 = trial % 2;
         m.ws.settings.derive();
-        const int points = 2 + static_cast<int>(rng() % 12);
+        const int points = 3 + static_cast<int>(rng() % 12);
         std::vector<double> lx, ly, rx, ry;
         std::string ltext, rtext;
         for (int i = 0; i < points; ++i) {
@@ -213,13 +241,21 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
         std::ostringstream cls, crs;
         cls.precision(17), crs.precision(17);
         cls << cl, crs << cr;
-        ASSERT_EQ(gen.generate(m.wing(left, right, cls.str(), crs.str())).status,
+        ASSERT_EQ(gen.generate(m.foam(left, right, cls.str(), crs.str())).status,
                   GenerationStatus::Finished);
         auto ticks = decodeSteps(m.working("cut.ct1"), m.ws.settings.derived);
         auto counts = lineNumbers(m.working("cut_cnt.ct2"));
         ASSERT_EQ(counts.size(), static_cast<std::size_t>(points - 1));
         ASSERT_EQ(counts.empty() ? 0 : static_cast<std::size_t>(counts.back()), ticks.size());
         std::size_t begin = 0;
+        // Each axis's count: the difference of its rounded positions from the first point.
+        const std::vector<double>* u[4] = {&lx, &ly, &rx, &ry};
+        auto position = [&](int a, int k, double c) {
+            const std::vector<double>& v = *u[a];
+            return std::nearbyint(
+                c * (std::stod(std::to_string(v[static_cast<std::size_t>(k)])) -
+                     std::stod(std::to_string(v[0]))));
+        };
         for (int k = 1; k < points; ++k) {
             const std::size_t end =
                 static_cast<std::size_t>(counts[static_cast<std::size_t>(k - 1)]);
@@ -232,12 +268,19 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
                 std::stod(std::to_string(rx[k])) - std::stod(std::to_string(rx[k - 1])),
                 std::stod(std::to_string(ry[k])) - std::stod(std::to_string(ry[k - 1]))};
             const double chord[4] = {cl, cl, cr, cr};
-            int32_t N = 0;
-            for (int a = 0; a < 4; ++a) N = std::max(N, segmentStepCount(kerf, chord[a], dl[a], S));
-            ASSERT_EQ(end - begin, static_cast<std::size_t>(N))
-                << "trial " << trial << " segment " << k;
+            int32_t count[4], N = 0;
             for (int a = 0; a < 4; ++a) {
-                const int32_t n = segmentStepCount(kerf, chord[a], dl[a], S);
+                const double c = stepsPerProfileUnit(kerf, chord[a], S);
+                count[a] = static_cast<int32_t>(
+                    std::fabs(position(a, k, c) - position(a, k - 1, c)));
+                N = std::max(N, count[a]);
+            }
+            const bool idle = N == 0 && begin == 0;  // no step yet: one idle tick
+            ASSERT_EQ(end - begin, static_cast<std::size_t>(idle ? 1 : N))
+                << "trial " << trial << " segment " << k;
+            if (idle) N = 1;
+            for (int a = 0; a < 4; ++a) {
+                const int32_t n = count[a];
                 int32_t made = 0;
                 std::size_t last = 0;
                 for (std::size_t j = begin; j < end; ++j) {
@@ -277,9 +320,9 @@ TEST(TickScheme, AStepOwedAtTheEndGoesToTheLatestTickWithoutOneNeverOnTopOfAStep
     m.ws.settings.fields.steps_per_inch = "4000";
     m.ws.settings.fields.kerf = "0";
     m.ws.settings.derive();
-    const auto f = m.airfoil("f.dat", "0 0\n0.371308 0\n");
+    const auto f = m.airfoil("f.dat", "0 0\n0.371308 0\n0.371308 0\n");
     CutGenerator gen(m.ws);
-    ASSERT_EQ(gen.generate(m.wing(f, f, "250", "250.00067")).status, GenerationStatus::Finished);
+    ASSERT_EQ(gen.generate(m.foam(f, f, "250", "250.00067")).status, GenerationStatus::Finished);
     const std::string steps = m.working("cut.ct1");
     const auto bytes = lineNumbers(steps);
     ASSERT_EQ(bytes.size(), 371309u);
@@ -347,7 +390,7 @@ TEST(TickScheme, OwedStepsNeverDoubleUpOverManyDriftingSegments) {
 TEST(GenerationRefusal, EmptyOrBlankPathChangesNothing) {
     GenerateMachine m;
     m.previousSet();
-    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    auto f = m.airfoil("f.dat", kSmallOutline);
     CutGenerator gen(m.ws);
     for (auto [l, r] : {std::pair<std::string, std::string>{"", f.string()}, {f.string(), "   "}}) {
         GenerationRequest req = m.wing(l, r, "200", "200");
@@ -401,7 +444,7 @@ TEST(GenerationRefusal, ChordZeroAndNonNumbersAreOrderlyMessages) {
     m.ws.settings.fields.kerf = "0.2";
     m.ws.settings.derive();
     m.previousSet();
-    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    auto f = m.airfoil("f.dat", kSmallOutline);
     CutGenerator gen(m.ws);
     GenerationOutcome out = gen.generate(m.wing(f, f, "0", "200"));
     EXPECT_EQ(out.status, GenerationStatus::Failed);
@@ -432,7 +475,7 @@ TEST(GenerationRefusal, MissingTemplateGivesTheSystemMessage) {
     GenerateMachine m;
     m.previousSet();
     fs::remove(m.dir / "temp_cut_cnt.txt");
-    auto f = m.airfoil("f.dat", "0 0\n1 0\n");
+    auto f = m.airfoil("f.dat", kSmallOutline);
     CutGenerator gen(m.ws);
     GenerationOutcome out = gen.generate(m.wing(f, f, "200", "200"));
     EXPECT_EQ(out.status, GenerationStatus::Failed);
@@ -445,7 +488,7 @@ TEST(GenerationRefusal, MissingTemplateGivesTheSystemMessage) {
 TEST(GenerationStop, StopAtASegmentBoundaryRestoresThePreviousSet) {
     GenerateMachine m;
     m.previousSet();
-    auto f = m.airfoil("f.dat", "0 0\n0.1 0\n0.2 0\n0.3 0\n0.4 0\n0.5 0\n");
+    auto f = m.airfoil("f.dat", "1 0\n0.6 0.05\n0.2 0.04\n0 0\n0.5 -0.05\n1 0\n");
     CutGenerator gen(m.ws);
     std::vector<int> seen;
     GenerationCallbacks cb;
@@ -470,7 +513,7 @@ TEST(GenerationStop, StopAtASegmentBoundaryRestoresThePreviousSet) {
 
 TEST(GenerationStop, AFreshFolderWithoutAWorkingSetStaysWithout) {
     GenerateMachine m;
-    auto f = m.airfoil("f.dat", "0 0\n0.1 0\n0.2 0\n");
+    auto f = m.airfoil("f.dat", kSmallOutline);
     CutGenerator gen(m.ws);
     GenerationCallbacks cb;
     cb.progress = [&](int, int) { gen.requestStop(); };

@@ -18,8 +18,8 @@ struct SavedSet : GenerateMachine {
     std::vector<std::pair<int, std::string>> status;
 
     SavedSet() {
-        left = airfoil("root.dat", "0 0\n1 0\n");
-        right = airfoil("tip.dat", "0 0\n1 0\n");
+        left = airfoil("root.dat", kSmallOutline);
+        right = airfoil("tip.dat", kSmallOutline);
         writeFile(dir / "wing.ct1",
                   "1\r\n2\r\n3\r\n4\r\n5\r\n6\r\n7\r\n8\r\n9\r\n10\r\n11\r\n12\r\n");
         writeFile(dir / "wing.ct2", "5\r\n7\r\n0\r\n9\r\n0\r\n0\r\n12\r\n");
@@ -155,8 +155,8 @@ TEST(SaveCutFile, PathsGbkCannotHoldLoadAgainAndQuotesAreRefusedBeforeWriting) {
     const fs::path folder = m.dir / "Größe 翼型";
     fs::create_directories(folder);
     const fs::path left = folder / "root.dat", right = folder / "tip.dat";
-    writeFile(left, "0 0\n0.5 0.1\n1 0\n");
-    writeFile(right, "0 0\n0.5 0.1\n1 0\n");
+    writeFile(left, kSmallOutline);
+    writeFile(right, kSmallOutline);
     CutGenerator gen(m.ws);
     ASSERT_EQ(gen.generate(m.wing(left, right, "200", "150")).status, GenerationStatus::Finished);
     EXPECT_EQ(readDatInfoFields(m.working("datinfo.ct3"), 2),

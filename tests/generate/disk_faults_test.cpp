@@ -21,10 +21,10 @@ struct LongWing : GenerateMachine {
     fs::path left, right;
     LongWing() {
         std::string rows;
-        for (int i = 0; i <= 60; ++i) {
+        for (int i = 0; i <= 60; ++i) {  // round the outline from the trailing edge
             const double t = i / 60.0;
-            rows += std::to_string(std::cos(t * 3.14159) * 0.5 + 0.5) + " " +
-                    std::to_string(std::sin(t * 3.14159) * 0.08) + "\n";
+            rows += std::to_string(std::cos(t * 2 * 3.14159265358979) * 0.5 + 0.5) + " " +
+                    std::to_string(std::sin(t * 2 * 3.14159265358979) * 0.08) + "\n";
         }
         left = airfoil("root.dat", rows);
         right = airfoil("tip.dat", rows);

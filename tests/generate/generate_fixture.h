@@ -14,6 +14,10 @@
 
 namespace corvane::test {
 
+// The smallest airfoil outline a wing generation takes: from the trailing edge over the upper
+// surface to the leading edge and back, chord 1.
+inline constexpr const char* kSmallOutline = "1 0\n0 0.05\n0 -0.05\n1 0\n";
+
 struct GenerateMachine : TestMachine {
     GenerateMachine() { copyResources(dir.path()); }
 
@@ -33,7 +37,15 @@ struct GenerateMachine : TestMachine {
         return r;
     }
 
-    std::string working(const char* name) { return readFile(dir / name); }
+    // A foam generation: the same arithmetic on any shape of at least 3 points.
+    GenerationRequest foam(const std::filesystem::path& left, const std::filesystem::path& right,
+                           const std::string& leftSize, const std::string& rightSize) {
+        GenerationRequest r = wing(left, right, leftSize, rightSize);
+        r.kind = CutSetKind::Foam;
+        return r;
+    }
+
+    std::string working(const char* name) const { return readFile(dir / name); }
 
     // Puts a recognisable previous set in place.
     void previousSet() {

@@ -12,19 +12,17 @@
 namespace corvane {
 namespace {
 
-// Per segment k (index k), the rounding each axis has carried so far, in steps: the sum over the
-// segments up to k of (steps made - exact (chord + kerf) x difference x steps/mm).
+// Per point k (index k), the rounding each axis carries there, in steps: its step position,
+// round(c x (u_k - u_1)), less the exact c x (u_k - u_1), c = (chord + kerf) x steps/mm. Never
+// more than half a step: positions are rounded, not segments.
 std::vector<std::array<double, 2>> carriedRounding(const Profile& p, double sizePlusKerf) {
-    std::vector<std::array<double, 2>> carried{{0, 0}};
-    std::array<double, 2> e{0, 0};
-    for (std::size_t k = 1; k < p.size(); ++k) {
-        const double diff[2] = {p.x[k] - p.x[k - 1], p.y[k] - p.y[k - 1]};
-        for (int a = 0; a < 2; ++a) {
-            const double exact = sizePlusKerf * diff[a] * 158;
-            e[static_cast<std::size_t>(a)] +=
-                std::copysign(std::nearbyint(std::fabs(exact)), exact) - exact;
-        }
-        carried.push_back(e);
+    std::vector<std::array<double, 2>> carried;
+    for (std::size_t k = 0; k < p.size(); ++k) {
+        const double exact[2] = {sizePlusKerf * 158 * (p.x[k] - p.x[0]),
+                                 sizePlusKerf * 158 * (p.y[k] - p.y[0])};
+        carried.push_back({std::nearbyint(exact[0]) - exact[0], std::nearbyint(exact[1]) - exact[1]});
+        EXPECT_LE(std::fabs(carried.back()[0]), 0.5 + 1e-9);
+        EXPECT_LE(std::fabs(carried.back()[1]), 0.5 + 1e-9);
     }
     return carried;
 }

@@ -1,5 +1,6 @@
 // The picture of the demo wing: both intended profiles, both decoded paths with every segment end,
-// dashed lead moves, the two delay points on each side, a scale bar; names are escaped, and where
+// dashed lead moves, the two delay points on each side, the cutting direction and every tenth
+// root and tip pair joined, a scale bar; names are escaped, and where
 // rsvg-convert is installed (Debian librsvg2-bin) the picture converts to a PNG without an error.
 #include "simulate/svg_picture.h"
 
@@ -43,6 +44,11 @@ TEST(SvgPicture, TheDemoWingShowsProfilesPathsLeadMovesDelayPointsAndAScale) {
     EXPECT_EQ(countOf(svg, "stroke-dasharray"), 5u);  // ... and the legend's sample
     EXPECT_EQ(countOf(svg, "class=\"delay\""), 4u);
     EXPECT_NE(svg.find(">50 mm</text>"), std::string::npos);  // the wing is 282 mm long
+    // Which root point goes with which tip point: pairs 1, 11, ..., 61 joined and numbered on
+    // both panels; the cutting direction on each.
+    EXPECT_EQ(countOf(svg, "class=\"pair\""), 7u);
+    EXPECT_EQ(countOf(svg, ">61</text>"), 2u);
+    EXPECT_EQ(countOf(svg, "class=\"direction\""), 2u);
 
     // The decoded path keeps every segment end but not every tick.
     const std::regex decoded(

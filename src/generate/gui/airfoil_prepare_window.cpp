@@ -50,21 +50,59 @@ protected:
         const int half = height() / 2;
         painter.setPen(QColor(90, 90, 90));
         painter.drawText(rect().adjusted(8, 4, -8, -4), Qt::AlignRight | Qt::AlignTop,
-                         "grey: original   blue: prepared points   red: leading edge");
-        for (int i = 0; i < 2; ++i)
-            drawOne(painter, entries_[i], QRect(0, i * half, width(), half));
+                         "grey: original under the prepared outline (blue)   red: leading edge   "
+                         "green: direction   thin grey: every tenth root and tip pair");
+        const QRect boxes[2] = {QRect(0, 0, width(), half), QRect(0, half, width(), half)};
+        for (int i = 0; i < 2; ++i) drawOne(painter, entries_[i], boxes[i]);
+        drawPairs(painter, boxes);
     }
 
 private:
+    static QPointF at(const QRect& box, const AirfoilPoint& q) {
+        const double margin = 24, scale = box.width() - 2 * margin;
+        return QPointF(box.left() + margin + q.x * scale, box.top() + box.height() * 0.55 - q.y * scale);
+    }
+
+    // Which root point is cut with which tip point: every tenth pair joined and numbered, and
+    // an arrow on each outline's first segment for the cutting direction.
+    void drawPairs(QPainter& p, const QRect (&boxes)[2]) const {
+        const PreparedProfile* prepared[2] = {entries_[0].prepared, entries_[1].prepared};
+        for (int i = 0; i < 2; ++i) {
+            if (prepared[i] == nullptr || prepared[i]->points.size() < 2) continue;
+            const AirfoilPoints& pts = prepared[i]->points;
+            const QPointF a = at(boxes[i], pts[0]);
+            std::size_t k = 1;
+            while (k + 1 < pts.size() && QLineF(a, at(boxes[i], pts[k])).length() < 6) ++k;
+            QLineF arrow(a, at(boxes[i], pts[k]));
+            arrow.setLength(22);
+            p.setPen(QPen(QColor(32, 128, 32), 1.6));
+            p.drawLine(arrow);
+            QLineF head = QLineF(arrow.p2(), arrow.p1());
+            head.setLength(7);
+            for (double turn : {25.0, -25.0}) {
+                QLineF side = head;
+                side.setAngle(head.angle() + turn);
+                p.drawLine(side);
+            }
+        }
+        if (prepared[0] == nullptr || prepared[1] == nullptr ||
+            prepared[0]->points.size() != prepared[1]->points.size())
+            return;
+        p.setPen(QPen(QColor(150, 150, 150), 0.7));
+        for (std::size_t k = 0; k < prepared[0]->points.size(); k += 10) {
+            const QPointF a = at(boxes[0], prepared[0]->points[k]);
+            const QPointF b = at(boxes[1], prepared[1]->points[k]);
+            p.drawLine(a, b);
+            p.drawText(a + QPointF(3, -3), QString::number(k + 1));
+            p.drawText(b + QPointF(3, -3), QString::number(k + 1));
+        }
+    }
+
     static void drawOne(QPainter& p, const Entry& e, const QRect& box) {
         p.setPen(Qt::black);
         p.drawText(box.adjusted(8, 4, -8, -4), Qt::AlignLeft | Qt::AlignTop, e.caption);
         if (e.original == nullptr) return;
-        const double margin = 24, scale = box.width() - 2 * margin;
-        const double midY = box.top() + box.height() * 0.55;
-        auto at = [&](const AirfoilPoint& q) {
-            return QPointF(box.left() + margin + q.x * scale, midY - q.y * scale);
-        };
+        auto at = [&](const AirfoilPoint& q) { return AirfoilDrawing::at(box, q); };
         QPainterPath original;
         AirfoilPoints outline(e.original->upper.rbegin(), e.original->upper.rend());
         outline.insert(outline.end(), e.original->lower.begin() + 1, e.original->lower.end());
@@ -205,6 +243,8 @@ AirfoilPrepareWindow::Side AirfoilPrepareWindow::prepareSide(const QString& path
         const AirfoilFile file = readAirfoilFile(name);
         const AirfoilReport report = checkAirfoil(file, name);
         side.original = splitSurfaces(file, name);
+        const std::vector<std::string> problems = preparationProblems(file, *side.original, name);
+        if (!problems.empty()) throw AirfoilFormatError(problems.front(), 1);
         QString text =
             "<b>" + QFileInfo(path).fileName().toHtmlEscaped() + "</b><br>" +
             QString::fromStdString(formatReport(report)).toHtmlEscaped().replace("\n", "<br>");

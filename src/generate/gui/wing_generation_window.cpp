@@ -223,6 +223,7 @@ GenerationStatus WingGenerationWindow::generate() {
     generating_ = false;
     toolbar_->setButtonEnabled(1, true);
 
+    for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {

@@ -12,6 +12,31 @@
 
 namespace corvane {
 
+namespace {
+
+// A text the operator may leave empty (no code); nullopt on Cancel.
+std::optional<QString> askText(Dialogs& dialogs, const QString& prompt, const QString& title,
+                               const QString& initial) {
+    std::optional<QString> answer = dialogs.input(prompt, title, initial);
+    if (!answer) return std::nullopt;
+    return answer->trimmed();
+}
+
+// A number of at least 0, asked again until it is one; nullopt on Cancel or an empty answer.
+std::optional<double> askMilliseconds(Dialogs& dialogs, const QString& prompt,
+                                      const QString& title, const QString& initial) {
+    for (;;) {
+        const std::optional<QString> answer = dialogs.input(prompt, title, initial);
+        if (!answer || answer->trimmed().isEmpty()) return std::nullopt;
+        bool ok = false;
+        const double value = answer->trimmed().toDouble(&ok);
+        if (ok && value >= 0 && value <= 3600000) return value;
+        dialogs.message(QStringLiteral("Invalid entry, enter a number of milliseconds, 0 or more"));
+    }
+}
+
+}  // namespace
+
 bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     const QString title = QString::fromUtf8(kExportGcodeTitle);
     std::optional<Simulation> sim;
@@ -33,6 +58,28 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
         if (!axes) dialogs.message(QStringLiteral("Invalid entry, the axes must be XYUV or XYZA"));
     }
 
+    // The wire codes and dwells, as corvane-cli export gcode takes them.
+    const std::optional<QString> wireOn = askText(
+        dialogs,
+        QStringLiteral("Code that heats the wire, with its power word where the controller "
+                       "needs one (empty: none)."),
+        title, QStringLiteral("M3 S%1").arg(kDefaultWirePower));
+    if (!wireOn) return false;
+    const std::optional<QString> wireOff = askText(
+        dialogs, QStringLiteral("Code that switches the wire off (empty: none)."), title,
+        QStringLiteral("M5"));
+    if (!wireOff) return false;
+    const std::optional<double> pauseMs = askMilliseconds(
+        dialogs, QStringLiteral("Dwell at each delay point, milliseconds."), title,
+        QStringLiteral("1"));
+    if (!pauseMs) return false;
+    const std::optional<double> preheatMs = askMilliseconds(
+        dialogs,
+        QStringLiteral("Preheat: dwell after the wire-on code before the first move, "
+                       "milliseconds."),
+        title, QStringLiteral("0"));
+    if (!preheatMs) return false;
+
     FileDialogRequest request;
     request.initialDir = QString::fromStdString(ws.appFolder().string());
     request.defaultExt = *axes == GcodeAxes::XYUV ? QStringLiteral("ngc") : QStringLiteral("gcode");
@@ -42,11 +89,15 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     const QString file = dialogs.saveFile(request);
     if (file.isEmpty()) return false;
 
-    // The speed the wing runner would cut at; the delay value is the runner's first one, 1 ms.
+    // The speed the wing runner would cut at.
     GcodeOptions options;
     options.axes = *axes;
     options.speed = cuttingSpeed(ws, std::nullopt).speed;
-    options.pauseMs = 1;
+    options.wireOn = wireOn->toStdString();
+    options.wireOff = wireOff->toStdString();
+    options.wirePower = 0;  // the operator's wire-on text stands as typed
+    options.pauseMs = *pauseMs;
+    options.preheatMs = *preheatMs;
     GcodeSummary summary;
     try {
         writeFileAtomic(file.toStdString(), gcodeProgram(*sim, options, &summary));

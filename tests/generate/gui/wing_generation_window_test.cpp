@@ -275,6 +275,26 @@ TEST_F(WingGenerationWindowTest, RefusalsAndErrorsKeepThePreviousSet) {
     EXPECT_EQ(dialogs.messages()[0].title, "DAT File Error");
     EXPECT_EQ(working(), previous);
 
+    // A tip in the other order: the wire would go through the core.
+    std::string reversedTip;
+    {
+        std::istringstream in(profileText(21, 0.08));
+        std::vector<std::string> lines;
+        for (std::string line; std::getline(in, line);) lines.push_back(line);
+        for (auto it = lines.rbegin(); it != lines.rend(); ++it) reversedTip += *it + "\n";
+    }
+    const fs::path reversed = m.dir / "reversed.dat";
+    test::writeFile(reversed, reversedTip);
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(reversed.string()));
+    dialogs.clearCalls();
+    dialogs.answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_TRUE(dialogs.messages()[0].text.contains("run in different orders"));
+    EXPECT_TRUE(dialogs.messages()[0].text.contains(QString::fromStdString(reversed.string())));
+    EXPECT_EQ(dialogs.messages()[0].title, "DAT File Error");
+    EXPECT_EQ(working(), previous);
+
     // An airfoil file that vanished after it was picked.
     control<QLineEdit>(w, "Text2")->setText(QString::fromStdString((m.dir / "gone.dat").string()));
     dialogs.clearCalls();
@@ -389,6 +409,27 @@ TEST_F(WingGenerationWindowTest, FoamWindowGeneratesAFourFieldSetWithBothSidesTo
     ASSERT_EQ(dialogs.messages().size(), 2u);
     EXPECT_TRUE(dialogs.messages()[0].text.startsWith(
         "Error encountered, Error Number 53, File not found\rModule 1, GCF"));
+}
+
+// A nose start is cut as asked, but with horizontal lead moves the operator is told first.
+TEST_F(WingGenerationWindowTest, ANoseStartWithLeadMovesIsWarnedOfBeforeTheSaveStep) {
+    m.ws.settings.fields.lead_in = 1;
+    m.ws.settings.fields.horizontal = true;
+    m.ws.settings.fields.lead_in_amount = "10";
+    m.ws.settings.derive();
+    const fs::path nose = m.dir / "nose.dat";
+    test::writeFile(nose, "0 0\n0.5 0.06\n1 0\n0.5 -0.04\n0 0\n");
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(nose.string()));
+    control<QLineEdit>(w, "Text2")->setText(QString::fromStdString(nose.string()));
+    dialogs.answerMessage().answerMessage().answerSaveFile(QString());
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_TRUE(dialogs.messages()[0].text.contains(" starts at the leading edge"));
+    EXPECT_EQ(dialogs.messages()[0].title, "DAT File Warning");
+    EXPECT_EQ(test::readFile(m.dir / "cut_cnt.ct2").empty(), false);  // generated all the same
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 // question.
 #include <QDir>
 #include <QStringList>
+#include <regex>
 
 #include "shell/gui/export_gcode_command.h"
 #include "shell_fixture.h"
@@ -34,26 +35,40 @@ TEST_F(ExportGcodeTest, WritesTheWorkingSetForTheChosenAxesAtTheCuttingSpeed) {
     dialogs_.answerInput(QStringLiteral("abc"))
         .answerMessage()
         .answerInput(QStringLiteral(" xyza "))
+        .answerInput(QStringLiteral("M3 S750"))
+        .answerInput(QStringLiteral("M5"))
+        .answerInput(QStringLiteral("-1"))  // not a dwell: asked again
+        .answerMessage()
+        .answerInput(QStringLiteral("0.04"))  // under 0.1 ms: no dwell at all
+        .answerInput(QStringLiteral("2500"))
         .answerSaveFile(QString::fromStdString(target.string()))
         .answerMessage();
     trigger("ExportGCode");
 
     const auto& calls = dialogs_.calls();
-    ASSERT_EQ(calls.size(), 5u);
+    ASSERT_EQ(calls.size(), 11u);
     EXPECT_EQ(calls[0].title, "Export G-code");
     EXPECT_EQ(calls[0].defaultText, "XYUV");
     EXPECT_EQ(calls[1].text, "Invalid entry, the axes must be XYUV or XYZA");
-    EXPECT_EQ(calls[3].request.defaultExt, "gcode");
-    EXPECT_EQ(calls[3].request.initialDir, QString::fromStdString(folder_.string()));
+    EXPECT_EQ(calls[3].defaultText, "M3 S1000");
+    EXPECT_EQ(calls[4].defaultText, "M5");
+    EXPECT_EQ(calls[5].defaultText, "1");
+    EXPECT_EQ(calls[8].defaultText, "0");
+    EXPECT_EQ(calls[9].request.defaultExt, "gcode");
+    EXPECT_EQ(calls[9].request.initialDir, QString::fromStdString(folder_.string()));
     EXPECT_TRUE(
-        calls[4].text.startsWith(QStringLiteral("G-code written to %1\rXYZA, 2 moves, 1 dwells, ")
-                                     .arg(QString::fromStdString(target.string()))))
-        << calls[4].text.toStdString();
-    EXPECT_TRUE(calls[4].text.endsWith(" s at 2 mm/s")) << calls[4].text.toStdString();
+        calls[10].text.startsWith(QStringLiteral("G-code written to %1\rXYZA, 2 moves, 1 dwells, ")
+                                      .arg(QString::fromStdString(target.string()))))
+        << calls[10].text.toStdString();
+    EXPECT_TRUE(calls[10].text.endsWith(" s at 2 mm/s")) << calls[10].text.toStdString();
 
     const std::string gcode = test::readFile(target);
-    EXPECT_NE(gcode.find("\nM3\nG1 X0.0127 Y0.0000 Z0.0000 A0.0000 F"), std::string::npos) << gcode;
-    EXPECT_NE(gcode.find("\nG4 P0.001\nG1 X0.0190 "), std::string::npos) << gcode;
+    EXPECT_NE(gcode.find("\nM3 S750\nG4 P2.5 (preheat)\nG1 X0.0127 Y0.0000 Z0.0000 A0.0000 F"),
+              std::string::npos)
+        << gcode;
+    EXPECT_NE(gcode.find(" F"), std::string::npos);
+    EXPECT_EQ(gcode.find("G4 P0"), std::string::npos) << gcode;  // the 0.04 ms dwell left out
+    EXPECT_FALSE(std::regex_search(gcode, std::regex("[0-9.][Ee][-+]?[0-9]"))) << gcode;
     EXPECT_NE(gcode.find("speed 2 mm/s"), std::string::npos);
 }
 
@@ -62,10 +77,22 @@ TEST_F(ExportGcodeTest, CancelWritesNothingAndAMissingSetIsReportedFirst) {
     startedFrame();
     dialogs_.answerInput(std::nullopt);
     trigger("ExportGCode");
-    dialogs_.answerInput(QStringLiteral("XYUV")).answerSaveFile(QString());
+    dialogs_.answerInput(QStringLiteral("XYUV"))
+        .answerInput(QStringLiteral(""))
+        .answerInput(QStringLiteral(""))
+        .answerInput(QStringLiteral("1"))
+        .answerInput(std::nullopt);  // Cancel at the preheat
     trigger("ExportGCode");
-    EXPECT_EQ(dialogs_.calls().size(), 3u);
-    EXPECT_EQ(dialogs_.calls()[2].request.defaultExt, "ngc");
+    EXPECT_EQ(dialogs_.calls().size(), 6u);
+    dialogs_.answerInput(QStringLiteral("XYUV"))
+        .answerInput(QStringLiteral(""))
+        .answerInput(QStringLiteral(""))
+        .answerInput(QStringLiteral("1"))
+        .answerInput(QStringLiteral("0"))
+        .answerSaveFile(QString());
+    trigger("ExportGCode");
+    EXPECT_EQ(dialogs_.calls().size(), 12u);
+    EXPECT_EQ(dialogs_.calls()[11].request.defaultExt, "ngc");
     EXPECT_TRUE(QDir(QString::fromStdString(folder_.string()))
                     .entryList({"*.ngc", "*.gcode"}, QDir::Files)
                     .isEmpty());
