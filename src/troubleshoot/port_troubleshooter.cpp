@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/port_io.h"
@@ -130,21 +131,14 @@ void PortStepper::run(Workspace& ws, uint8_t portByte, const std::function<void(
     stepsSent_ = 0;
     ClearStepBits(ws);
     SteppingScope scope(stepping_, ws);
+    const MotionPriority priority(ws);
     const Fixed4 halfPeriod = Fixed4::fromInt(kHalfPeriodMs);
-    const auto dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
     while (true) {
         ws.yield();
         // Tested right after the yield, so a stop pressed there sends no further step.
         if (stopFlag_ != 0) break;
-        ws.motion.LastPortByte = portByte;
-        ws.port().portOut(dataPort, portByte);
-        ws.motion.PositionUpdatePending = true;
         ++stepsSent_;
-        refresh();
-        PreciseWait(ws, halfPeriod);
-        ClearStepBits(ws);
-        refresh();
-        PreciseWait(ws, halfPeriod);
+        PacedTick(ws, portByte, halfPeriod, halfPeriod, refresh, refresh);
     }
 }
 

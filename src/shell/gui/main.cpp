@@ -26,6 +26,7 @@
 #include "platform/gui/qt_dialogs.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
+#include "platform/realtime_priority.h"
 #include "platform/gui/toolbar.h"
 #include "platform/tracing_port.h"
 #include "run/gui/wing_cut_window.h"
@@ -175,8 +176,11 @@ int main(int argc, char** argv) {
     }
     PortIo& live = tracer ? static_cast<PortIo&>(*tracer) : *port;
 
+    // Motions raise this (the window's) thread to real-time priority while they run.
+    SystemScheduling scheduling;
     Workspace ws(appFolder, live, clock);
     ws.yield = [] { QCoreApplication::processEvents(); };
+    ws.scheduling = &scheduling;
 
     // Claiming a port can change the control pins: the wire pin goes inactive before anything.
     WireGuard::install(choice.kind, choice.device);
