@@ -12,12 +12,14 @@ void BM_CutTimingHeadless(benchmark::State& state) {
     RealClock clock;
     Workspace ws(set.folder, port, clock);
     setPins(ws.settings);
+    ws.scheduling = benchScheduling();
     ws.motion.CutSpeed = Fixed4::fromDouble(speed);
     for (auto _ : state) {
         CutRunner runner(ws);
         const CutOutcome out = runner.run(Fixed4::fromInt(1));
         if (out.end != CutEnd::Completed) state.SkipWithError("the cut did not complete");
         report(state, out.timing);
+        reportFloor(state, ws, out.timing, seconds(out.stats.elapsedCounts, clock));
     }
 }
 BENCHMARK(BM_CutTimingHeadless)->Apply(speeds);

@@ -23,6 +23,7 @@ void BM_CutTimingWindowLive(benchmark::State& state) {
     RealClock clock;
     Workspace ws(set.folder, port, clock);
     setPins(ws.settings);
+    ws.scheduling = benchScheduling();
     ws.motion.CutSpeed = Fixed4::fromDouble(speed);
     ScriptedDialogs dialogs;
     WingCutWindow window(ws, dialogs);
@@ -35,6 +36,8 @@ void BM_CutTimingWindowLive(benchmark::State& state) {
             break;
         }
         report(state, window.lastOutcome()->timing);
+        reportFloor(state, ws, window.lastOutcome()->timing,
+                    seconds(window.lastOutcome()->stats.elapsedCounts, clock));
         const PacedYield::Cost& cost = window.pacedYield().cost();
         state.counters["yield_mean_us"] = cost.count ? cost.totalUs / cost.count : 0;
         state.counters["yield_max_us"] = cost.maxUs;

@@ -1,5 +1,6 @@
 // What the tick-timing benchmarks share: a synthetic working set, the pins, the speeds and the
-// figures the cut recorded (mean period error, period deviations, schedule drift, late ticks).
+// figures the cut recorded (mean period error, period deviations, schedule drift, late ticks),
+// and beside them the bare timer loop of the same period and priority (the PC's own floor).
 #pragma once
 
 #include <benchmark/benchmark.h>
@@ -13,9 +14,12 @@
 #include <string>
 #include <vector>
 
+#include "machine/motion_priority.h"
+#include "machine/tick_floor.h"
 #include "machine/tick_timing.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
+#include "platform/realtime_priority.h"
 #include "platform/simulated_port.h"
 #include "run/cut_runner.h"
 
@@ -75,6 +79,33 @@ inline void report(benchmark::State& state, const TickFigures& f) {
     state.counters["drift_ticks"] = f.driftMaxPeriods;
     state.counters["late_100us"] = static_cast<double>(f.lateOver100Us);
     state.counters["late_1ms"] = static_cast<double>(f.lateOver1Ms);
+}
+
+// Where the cut asks for real-time priority: the system's, unless CORVANE_BENCH_REALTIME=0
+// (then the ticks keep the normal priority, for the figures without it).
+inline ThreadScheduling* benchScheduling() {
+    static SystemScheduling system;
+    const char* env = std::getenv("CORVANE_BENCH_REALTIME");
+    return env && std::string(env) == "0" ? nullptr : &system;
+}
+
+// The floor beside the cut's figures: a bare timer loop of the cut's period for as long as the
+// cut took, at the priority the cut had (rt 1: SCHED_FIFO granted).
+inline void reportFloor(benchmark::State& state, Workspace& ws, const TickFigures& ticks,
+                        double seconds) {
+    const MotionPriority priority(ws);
+    const TickFigures bare =
+        BareTimerLoop(ws, tickPeriodMs(kStepsPerMm, ws.motion.CutSpeed), seconds);
+    state.counters["rt"] = priority.granted() ? 1 : 0;
+    state.counters["bare_err_pct"] = bare.meanPeriodErrorPct;
+    state.counters["bare_p50_us"] = bare.p50Us;
+    state.counters["bare_p99_us"] = bare.p99Us;
+    state.counters["bare_max_us"] = bare.maxUs;
+    state.counters["p99_ratio"] = ticks.p99Us / std::max(1.0, bare.p99Us);
+}
+
+inline double seconds(int64_t counts, MonotonicClock& clock) {
+    return static_cast<double>(counts) / static_cast<double>(clock.frequency());
 }
 
 // Seconds of cutting at each speed: CORVANE_BENCH_SECONDS, else 10.

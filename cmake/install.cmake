@@ -55,6 +55,13 @@ if(CORVANE_DEB_DOCS)
     DEPENDS ${PROJECT_SOURCE_DIR}/packaging/changelog)
   add_custom_target(corvane_changelog ALL DEPENDS ${changelog_gz})
   install(FILES ${changelog_gz} DESTINATION ${CMAKE_INSTALL_DOCDIR})
+  # The package's real-time permission for the corvane group (its postinst makes the group);
+  # only the package writes into /etc, never a --prefix install.
+  install(FILES ${PROJECT_SOURCE_DIR}/packaging/corvane-limits.conf
+          DESTINATION /etc/security/limits.d RENAME corvane.conf)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_EXTRA
+      ${PROJECT_SOURCE_DIR}/packaging/postinst ${PROJECT_SOURCE_DIR}/packaging/conffiles)
+  set(CPACK_DEBIAN_PACKAGE_CONTROL_STRICT_PERMISSION ON)
 endif()
 
 set(CPACK_PACKAGE_NAME corvane)

@@ -18,6 +18,7 @@ Workspace& CliContext::workspace(bool loadSettings) {
     if (!ws_) {
         if (!port_) port_ = std::make_unique<SimulatedPort>();
         ws_ = std::make_unique<Workspace>(appFolder(), *port_, clock_);
+        ws_->scheduling = &scheduling_;
         if (loadSettings) {
             try {
                 ws_->settings.load(ws_->file("settings.txt"));

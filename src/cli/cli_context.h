@@ -14,6 +14,7 @@
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_io.h"
+#include "platform/realtime_priority.h"
 
 namespace corvane::cli {
 
@@ -34,6 +35,7 @@ private:
     std::optional<std::filesystem::path> folder_;
     std::unique_ptr<PortIo> port_;
     RealClock clock_;
+    SystemScheduling scheduling_;
     std::unique_ptr<Workspace> ws_;
 };
 

@@ -1,7 +1,9 @@
 // corvane-cli run: Begin Cut on the working set without a window (lead moves from the settings),
 // on the chosen port backend, optionally tracing every port operation; prints one summary line.
 // With --wire on it switches the wire on before the lead-in and off after the lead-out, on Stop,
-// on any error and on every signal (through the wire guard).
+// on any error and on every signal (through the wire guard). After the cut it prints the ticks'
+// timing beside a bare timer loop of the same period and priority (the PC's own floor).
+#include <algorithm>
 #include <cstdio>
 #include <iostream>
 #include <memory>
@@ -13,7 +15,9 @@
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
 #include "machine/port_opening.h"
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
+#include "machine/tick_floor.h"
 #include "machine/tick_timing.h"
 #include "machine/wire_guard.h"
 #include "platform/port_select.h"
@@ -61,6 +65,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         std::optional<std::string> port;
         std::optional<std::string> trace;
         std::optional<double> speed;
+        double floorSeconds = 3;
         double pauseMs = 1;
         bool foam = false;
         std::string wire = "off";
@@ -75,6 +80,9 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         ->check(CLI::PositiveNumber);
     cmd->add_option("--pause-ms", options->pauseMs, "pause at each delay point, ms (default 1)")
         ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--floor-seconds", options->floorSeconds,
+                    "longest bare timer loop after the cut, in seconds (default 3, 0: none)")
+        ->check(CLI::Range(0.0, 600.0));
     cmd->add_flag("--foam", options->foam, "the set is a foam set (errors as the foam runner)");
     cmd->add_option("--wire", options->wire,
                     "on: switch the wire on before the lead-in and off after the cut (default off)")
@@ -130,9 +138,23 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 if (!outcome.error->detail().empty()) printMessage(outcome.error->detail());
             }
             std::cout << summaryLine(outcome, ws.clock()) << "\nTick timing:\n"
-                      << describeTickFigures(outcome.timing)
-                      << "  Verdict: " << tickVerdict(outcome.timing) << std::endl;
+                      << describeTickFigures(outcome.timing);
+            // The floor: a bare loop after the cut (the wire is off), as long as the cut up to
+            // a few seconds, at the priority the cut had. A signal ends the program at once.
+            if (signal == 0 && outcome.timing.ticks >= 2 && options->floorSeconds > 0) {
+                const double seconds = std::min(options->floorSeconds,
+                                                static_cast<double>(outcome.stats.elapsedCounts) /
+                                                    static_cast<double>(ws.clock().frequency()));
+                const MotionPriority priority(ws);
+                const TickFigures bare = BareTimerLoop(
+                    ws, tickPeriodMs(ws.settings.derived.StepsPerMm, ws.motion.CutSpeed), seconds);
+                std::cout << describeFloor(outcome.timing, bare, outcome.priority);
+            } else {
+                std::cout << "  priority: " << outcome.priority << "\n";
+            }
+            std::cout << "  Verdict: " << tickVerdict(outcome.timing) << std::endl;
             if (!outcome.memoryRefusal.empty()) std::cerr << outcome.memoryRefusal << "\n";
+            if (!outcome.priorityRefusal.empty()) std::cerr << outcome.priorityRefusal << "\n";
             if (signal != 0) return 128 + signal;
             return outcome.end == CutEnd::Failed ? 1 : outcome.end == CutEnd::Stopped ? 130 : 0;
         };

@@ -21,12 +21,14 @@ namespace {
 
 __extension__ typedef __int128 Int128;
 
-// How long before the deadline a wait stops sleeping and starts spinning. An idle core can take
-// milliseconds to wake (a virtual machine, deep sleep states), so on a quiet machine spinning the
-// last millisecond is the steadier: at the slider top 0.3-0.9 % slow against 3-9 % with 100 us.
-// Beside CPU hogs a spinning loop is treated as one of them (175 % slow against 5-13 % with
-// 100 us); a dedicated cutting PC is the case this is tuned for.
+// How long before the deadline a wait stops sleeping and starts spinning. At normal priority an
+// idle core can take milliseconds to wake (a virtual machine, deep sleep states), so on a quiet
+// machine spinning the last millisecond is the steadier; but beside busy programs a spinning
+// loop is shared like one of them. At real-time priority the wake-up is prompt and nothing of
+// normal priority runs before it, so the tick sleeps nearly all its wait and leaves the core free
+// (a one-core PC stays usable, well inside the kernel's real-time throttling).
 constexpr int64_t kSpinMicros = 1000;
+constexpr int64_t kRealtimeSpinMicros = 100;
 
 // Nothing moves or heats without a known port: the refusal names the cause and the fix.
 void requirePort(const Workspace& ws) {
@@ -88,7 +90,8 @@ void waitFrom(Workspace& ws, int64_t start, int64_t target) {
     static thread_local const bool slack = ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
     (void)slack;
     MonotonicClock& clock = ws.clock();
-    const int64_t spin = clock.frequency() / 1'000'000 * kSpinMicros;
+    const int64_t spin =
+        clock.frequency() / 1'000'000 * (ws.motion.realtime ? kRealtimeSpinMicros : kSpinMicros);
     while (true) {
         if (ws.motion.PositionUpdatePending) PositionUpdate(ws);
         const int64_t reading = clock.now();
@@ -148,26 +151,25 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     requirePort(ws);
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
+    PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield);
+}
+
+void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
+               const std::function<void()>& yield, const std::function<void()>& written) {
+    requirePort(ws);
+    MotionState& m = ws.motion;
     MonotonicClock& clock = ws.clock();
     const int64_t frequency = clock.frequency();
-    const Fixed4 high = std::max(m.StepHighTimeMs, kMinPulseMs);
-    TickSchedule& s = m.schedule;
+    const Fixed4 high = std::max(highMs, kMinPulseMs);
+    const Fixed4 low = std::max(lowMs, Fixed4::fromInt(1));
+    const int64_t lowCounts = waitCounts(frequency, low);
+    const int64_t highCounts = waitCounts(frequency, high);
     int64_t now = clock.now();
-    const bool restart =
-        !s.open || high != s.highMs ||
-        now - (s.origin + s.index * s.periodCounts) > frequency / 1'000'000 * kHoldMicros;
-    if (restart) {
-        s.open = true;
-        s.origin = now;
-        s.index = 0;
-        s.highMs = high;
-        s.highCounts = waitCounts(frequency, high);
-        s.periodCounts = s.highCounts + waitCounts(frequency, Fixed4::fromInt(1));
-    }
-    const int64_t ideal = s.origin + s.index * s.periodCounts;
+    const TickPacer::Slot slot =
+        m.pacer.next(now, highCounts, highCounts + lowCounts, frequency / 1'000'000 * kHoldMicros);
     // Never early: a tick that comes before its time waits for it.
-    if (now < ideal) {
-        PreciseWaitUntil(ws, ideal);
+    if (now < slot.due) {
+        PreciseWaitUntil(ws, slot.due);
         now = clock.now();
     }
     // A stop signal (Ctrl-Z) drove the wire pin inactive: this motion ends here, wire off, and
@@ -182,17 +184,40 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     m.LastPortByte = portByte;
     ws.port().portOut(dataPort(ws), portByte);
     m.PositionUpdatePending = true;
+    if (written) written();
     const int64_t minPulse = waitCounts(frequency, kMinPulseMs);
-    PreciseWaitUntil(ws, std::max(ideal + s.highCounts, now + minPulse));
+    PreciseWaitUntil(ws, std::max(slot.clearAt, now + minPulse));
     clearStepBits(ws);
     // The low time counts from the clearing of the step bits; the yield runs inside it.
-    const int64_t lowEnd = clock.now() + waitCounts(frequency, Fixed4::fromInt(1));
+    const int64_t lowEnd = clock.now() + lowCounts;
     if (yield) yield();
     PreciseWaitUntil(ws, lowEnd);
     // A yield that outlasted the low time must not lose this tick's position update.
     if (m.PositionUpdatePending) PositionUpdate(ws);
-    if (m.timing) m.timing->record(now, ideal, s.periodCounts, restart);
-    ++s.index;
+    if (m.timing) m.timing->record(now, slot.due, m.pacer.periodCounts(), slot.restarted);
+    m.pacer.advance();
+}
+
+bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go) {
+    restartTickSchedule(ws.motion);
+    MonotonicClock& clock = ws.clock();
+    const int64_t frequency = clock.frequency();
+    constexpr int64_t kSliceRaw = 20 * Fixed4::kScale;
+    // Capped far beyond any real pause, so the count cannot overflow.
+    const double counts = std::min(ms.toDouble() * static_cast<double>(frequency) / 1000.0, 1e18);
+    const int64_t deadline = clock.now() + static_cast<int64_t>(counts);
+    bool going = true;
+    while (going) {
+        const int64_t remaining = deadline - clock.now();
+        if (remaining <= 0) break;
+        const auto rawLeft = static_cast<int64_t>(static_cast<double>(remaining) * 1000.0 *
+                                                  Fixed4::kScale / static_cast<double>(frequency));
+        PreciseWait(ws, Fixed4::fromRaw(std::clamp<int64_t>(rawLeft, 1, kSliceRaw)));
+        going = go ? go() : true;
+    }
+    // Also after it: whatever ran in the slices' turns, the next tick starts afresh.
+    restartTickSchedule(ws.motion);
+    return going;
 }
 
 namespace {

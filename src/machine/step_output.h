@@ -7,23 +7,12 @@
 #include <string>
 
 #include "common/fixed_point.h"
+#include "machine/tick_pacer.h"
 
 namespace corvane {
 
 class Workspace;
 class TickTiming;
-
-// The schedule a move's ticks keep: tick k is written at origin + k x period and its step bits
-// fall at origin + k x period + high, so lateness of one tick is made up by the next ones
-// instead of adding up. Counts of the workspace's clock.
-struct TickSchedule {
-    bool open = false;  // false: the next tick begins a new schedule at its own start
-    int64_t origin = 0;
-    int64_t index = 0;  // k of the next tick
-    int64_t highCounts = 0;
-    int64_t periodCounts = 0;
-    Fixed4 highMs;  // the high time the schedule was made for: another one restarts it
-};
 
 // Program-wide motion state.
 struct MotionState {
@@ -33,7 +22,8 @@ struct MotionState {
     Fixed4 DelayWaitMs;  // the wait at a delay point of a script's cut-file set
     uint8_t LastPortByte = 0;
     bool PositionUpdatePending = false;
-    TickSchedule schedule;
+    TickPacer pacer;               // the schedule every run of ticks keeps
+    bool realtime = false;         // the ticking thread runs at real-time priority (MotionPriority)
     TickTiming* timing = nullptr;  // records every tick's lateness while set (a cut's figures)
     std::string positionText;      // panel 1's text, rebuilt in place every tick
     int haltsSeen = 0;             // the stop signals (Ctrl-Z) a tick has answered so far
@@ -59,10 +49,16 @@ void PreciseWait(Workspace& ws, Fixed4 ms);
 void PreciseWaitUntil(Workspace& ws, int64_t target);
 
 // The next tick begins a new schedule: at the start of every move (ClearStepBits does it),
-// after a pause.
+// after a pause or a delay point (StandStill does it).
 inline void restartTickSchedule(MotionState& m) {
-    m.schedule.open = false;
+    m.pacer.restart();
 }
+
+// Stands the machine still for `ms` without a write: waited in slices of at most 20 ms with
+// `go` (the window system's turn and the stop test) after each, so a long standstill neither
+// freezes a window nor ignores Stop; the slices share one deadline. The ticks after it keep a
+// schedule of their own. False when `go` said stop. Overflow for a time past Fixed4's range.
+bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go);
 
 // Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
 // schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port
@@ -75,6 +71,11 @@ void ClearStepBits(Workspace& ws);
 // (the speed changed) restarts the schedule at this tick. The caller tests its stop flag after.
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
                const std::function<void()>& yield = {});
+
+// The same tick with its own high and low times (the troubleshooter's slow steps), on the same
+// schedule rule; `written` runs right after the write (the pin display).
+void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
+               const std::function<void()>& yield = {}, const std::function<void()>& written = {});
 
 // The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
 // record the result in the workspace's wire state. Switching off always drives the inactive

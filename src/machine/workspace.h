@@ -20,6 +20,7 @@ namespace corvane {
 
 class PortIo;
 class MonotonicClock;
+class ThreadScheduling;
 
 // The tower chords and airfoil paths of the current job.
 struct JobValues {
@@ -60,6 +61,9 @@ public:
     MovePlan movePlan;
     WireState wire;  // the hot wire as last driven
     MachineLease lease;  // who drives the machine and the wire now (nobody when free)
+    // Where motions ask for real-time priority (the programs pass the system's); nullptr keeps
+    // the thread's priority (tests, scratch workspaces).
+    ThreadScheduling* scheduling = nullptr;
 
     // The main window's status bar, panels 1 to 3 (no-op without a window).
     std::function<void(int panel, const std::string& text)> showStatus = [](int,

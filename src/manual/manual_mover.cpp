@@ -1,5 +1,6 @@
 #include "manual/manual_mover.h"
 
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 
@@ -37,6 +38,7 @@ void ManualMover::tick(Workspace& ws, uint8_t portByte) {
 MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t steps) {
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;
     restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own
@@ -56,6 +58,7 @@ MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t s
 MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;
     restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own
@@ -72,6 +75,7 @@ MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
 MoveOutcome ManualMover::runPlan(Workspace& ws, const std::vector<uint8_t>& plan) {
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;
     restartTickSchedule(ws.motion);  // a new move keeps a schedule of its own

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/memory_lock.h"
@@ -68,25 +69,11 @@ bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
     return true;
 }
 
-// A pause stands the machine still without a write. It is waited in short slices with the
-// window system running between them, so a long pause neither freezes the window nor
-// ignores Stop; the slices are measured against one deadline, so the pause keeps its length.
+// A pause stands the machine still without a write, the window system running in its slices;
+// the ticks after it keep a schedule of their own.
 bool CutRunner::pause(Fixed4 ms) {
     ++stats_.pauses;
-    // The machine stood still: the ticks after the pause keep a schedule of their own.
-    restartTickSchedule(ws_.motion);
-    MonotonicClock& clock = ws_.clock();
-    const int64_t perMs = std::max<int64_t>(1, clock.frequency() / 1000);
-    const int64_t deadline = clock.now() + toInt64(ms.toDouble() * static_cast<double>(perMs));
-    constexpr int64_t kSliceMs = 20;
-    for (;;) {
-        const int64_t remaining = deadline - clock.now();
-        if (remaining <= 0) return true;
-        const int64_t slice = std::min(remaining, kSliceMs * perMs);
-        PreciseWait(ws_,
-                    Fixed4::fromDouble(static_cast<double>(slice) / static_cast<double>(perMs)));
-        if (!yieldAndTest()) return false;
-    }
+    return StandStill(ws_, ms, [this] { return yieldAndTest(); });
 }
 
 CutOutcome CutRunner::run(Fixed4 pauseMs) {
@@ -99,6 +86,9 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
     TickTiming timing(clock.frequency());
     const MemoryLock memory;
     outcome.memoryRefusal = memory.refusal();
+    const MotionPriority priority(ws_);
+    outcome.priority = priority.description();
+    outcome.priorityRefusal = priority.refusal();
     static bool toldUnlocked = false;  // the status bar says it once, not every cut
     if (!memory.locked() && !toldUnlocked) {
         toldUnlocked = true;

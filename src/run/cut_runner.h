@@ -45,6 +45,8 @@ struct CutOutcome {
     CutStats stats;
     TickFigures timing;  // how well the ticks kept their schedule
     std::string memoryRefusal;  // why the pages could not be locked (empty when they were)
+    std::string priority;  // the ticks' scheduling, e.g. "real-time (SCHED_FIFO 40)"
+    std::string priorityRefusal;  // why real-time priority was not granted, with the step
 };
 
 class CutRunner {

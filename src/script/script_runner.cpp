@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "manual/jog_moves.h"
@@ -79,30 +80,13 @@ bool ScriptRunner::tick(uint8_t portByte) {
     return stopFlag_ != 1;
 }
 
-// A pause stands the machine still without a write. A long one is waited in short slices with
-// the window system running between them, so the window stays alive and Stop ends it; the
-// slices share one deadline, so the pause keeps its length.
+// A pause or a delay point stands the machine still without a write, the window system running
+// in its slices and Stop ending it; the ticks after it keep a schedule of their own.
 bool ScriptRunner::wait(Fixed4 ms) {
-    constexpr int64_t kSliceRaw = 20 * Fixed4::kScale;
-    if (ms.raw() <= kSliceRaw) {
-        PreciseWait(ws_, ms);
-        return true;
-    }
-    MonotonicClock& clock = ws_.clock();
-    const int64_t frequency = clock.frequency();
-    // Capped far beyond any real pause, so the count cannot overflow.
-    const double counts = std::min(ms.toDouble() * static_cast<double>(frequency) / 1000.0, 1e18);
-    const int64_t deadline = clock.now() + static_cast<int64_t>(counts);
-    for (;;) {
-        const int64_t remaining = deadline - clock.now();
-        if (remaining <= 0) return true;
-        const int64_t rawLeft =
-            static_cast<int64_t>(static_cast<double>(remaining) * 1000.0 * Fixed4::kScale /
-                                 static_cast<double>(frequency));
-        PreciseWait(ws_, Fixed4::fromRaw(std::min(rawLeft, kSliceRaw)));
+    return StandStill(ws_, ms, [this] {
         doYield();
-        if (stopFlag_ == 1) return false;
-    }
+        return stopFlag_ != 1;
+    });
 }
 
 ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
@@ -145,6 +129,7 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
     }
 
     outcome.end = ScriptEnd::Completed;
+    const MotionPriority priority(ws_);
     try {
         for (int i = 1; i <= n; ++i) {
             if (stopFlag_ == 1) {
@@ -256,6 +241,7 @@ void ScriptRunner::runCut(const std::string& stepFile, const std::string& countF
         ~PanelTwo() { ws.setStatus(2, ""); }
     } clearAtEnd{ws_};
     WorkingSetReader set(scriptPath(ws_, stepFile), scriptPath(ws_, countFile));
+    restartTickSchedule(ws_.motion);  // a new move keeps a schedule of its own
     const std::string total = totalText(set.countEntries());
     int64_t next = 1;
     std::optional<int32_t> entry = set.nextCount();

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "machine/motion_priority.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/port_io.h"
@@ -141,6 +142,7 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
     stepsSent_ = 0;
     ClearStepBits(ws);
     SteppingScope scope(stepping_, ws);
+    const MotionPriority priority(ws);
     const Fixed4 halfPeriod = Fixed4::fromInt(kHalfPeriodMs);
     while (true) {
         ws.yield();
@@ -149,16 +151,8 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
         // Read on every pass: a step written with an earlier pass's pins would pulse pins the
         // settings no longer name and leave them high.
         const uint8_t byte = portByte();
-        const auto dataPort = static_cast<uint16_t>(ws.settings.derived.DataPort);
-        ws.motion.LastPortByte = byte;
-        ws.port().portOut(dataPort, byte);
-        ws.motion.PositionUpdatePending = true;
         ++stepsSent_;
-        refresh();
-        PreciseWait(ws, halfPeriod);
-        ClearStepBits(ws);
-        refresh();
-        PreciseWait(ws, halfPeriod);
+        PacedTick(ws, byte, halfPeriod, halfPeriod, refresh, refresh);
     }
 }
 

@@ -40,6 +40,10 @@ TEST(RunCli, PlaysTheWorkingSetTracesEveryWriteAndSummarises) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     EXPECT_EQ(r.out.rfind("Cut complete: 6 ticks, 3 segments, 1 pauses, ", 0), 0u) << r.out;
     EXPECT_NE(r.err.find("Simulated port"), std::string::npos);
+    // The floor beside the cut's figures: the bare loop, the ratio, the priority and the cause.
+    for (const char* line : {"  bare timer loop (same schedule, wait and priority, no port work)",
+                             "  priority: ", "  p99 ratio ticks / bare loop: ", "  Cause: "})
+        EXPECT_NE(r.out.find(line), std::string::npos) << line << "\n" << r.out;
 
     std::istringstream trace(test::readFile(dir / "trace.txt"));
     std::vector<int> outs;

@@ -222,5 +222,36 @@ TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
     EXPECT_EQ(rig.panel2.back(), "");
 }
 
+// A standstill shorter than the hold limit (a pause line before a cut, a delay point inside
+// one) must not leave the next ticks racing to make it up: they keep their full period.
+TEST(ScriptRunner, TicksAfterAShortPauseOrDelayPointKeepTheirPeriod) {
+    test::TempDir dir;
+    std::string steps;
+    for (int k = 1; k <= 40; ++k) steps += std::to_string(k % 2 ? 0x0A : 0x22) + "\r\n";
+    test::writeFile(dir / "set.ct1", steps);
+    test::writeFile(dir / "set.ct2", "20\r\n0\r\n40\r\n");
+    const std::string cut = "cut," + (dir / "set.ct1").string();
+    const std::string move = "move,x," + F + ",0.1";
+    for (const std::vector<std::string>& script :
+         {std::vector<std::string>{cut}, std::vector<std::string>{move, "pause,30", cut},
+          std::vector<std::string>{move, "pause,5", cut}}) {
+        SCOPED_TRACE(script.size() == 1 ? "delay point" : script[1]);
+        test::TestMachine m;  // a clock read is 1 us
+        ScriptRunner runner(m.ws);
+        runner.delayText = [] { return "30"; };
+        std::vector<int64_t> writes;
+        m.port.setObserver([&](const PortOperation& op) {
+            if (op.kind == PortOperation::Kind::Out) writes.push_back(m.clock.peek());
+        });
+        ASSERT_EQ(runner.run(script).end, ScriptEnd::Completed);
+        // 158 steps/mm at the jog speed of 1 mm/s: 6.33 ms a tick.
+        const int64_t period = 1'000'000'000 / 158;
+        int shortTicks = 0;
+        for (size_t k = 1; k < writes.size(); ++k)
+            if (writes[k] - writes[k - 1] < period - 50'000) ++shortTicks;
+        EXPECT_EQ(shortTicks, 0) << "ticks raced after the standstill";
+    }
+}
+
 }  // namespace
 }  // namespace corvane

@@ -2,6 +2,8 @@
 // writes, and a machine on the simulated port with the fake clock.
 #pragma once
 
+#include <sched.h>
+
 #include <cstdint>
 #include <filesystem>
 #include <string>
@@ -10,6 +12,7 @@
 
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
+#include "platform/realtime_priority.h"
 #include "platform/simulated_port.h"
 
 namespace corvane::test {
@@ -51,6 +54,26 @@ struct TestMachine {
     SimulatedPort port;
     FakeClock clock;
     Workspace ws;
+};
+
+// The thread's scheduling as a test sees it: starts at SCHED_OTHER 0; refuses SCHED_FIFO with
+// `refuseWith` (an errno) when set, as the system does without the permission.
+class FakeScheduling : public ThreadScheduling {
+public:
+    int policy = SCHED_OTHER;
+    int priority = 0;
+    int refuseWith = 0;
+    int get(int& p, int& q) override {
+        p = policy;
+        q = priority;
+        return 0;
+    }
+    int set(int p, int q) override {
+        if ((p == SCHED_FIFO || p == SCHED_RR) && refuseWith != 0) return refuseWith;
+        policy = p;
+        priority = q;
+        return 0;
+    }
 };
 
 }  // namespace corvane::test

@@ -389,6 +389,12 @@ void WingCutWindow::beginCut() {
     if (lastOutcome_->timing.ticks >= 2)
         speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
     if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
+    // Once: the cut ran at normal priority, and the one step that allows more.
+    if (!lastOutcome_->priorityRefusal.empty() && !toldPriority_) {
+        toldPriority_ = true;
+        dialogs_.message(QString::fromStdString(lastOutcome_->priorityRefusal),
+                         QStringLiteral("Real-time priority"));
+    }
     finish();
 }
 

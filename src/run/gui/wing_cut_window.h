@@ -113,7 +113,8 @@ private:
     bool activating_ = false;
     bool returnFromModal_ = false;
     int lastPercent_ = -1;
-    int pendingPercent_ = 0;  // shown at the next paint slot
+    bool toldPriority_ = false;  // the refusal of real-time priority is shown once
+    int pendingPercent_ = 0;     // shown at the next paint slot
 
     Toolbar* toolbar_ = nullptr;
     QSlider* slider_ = nullptr;

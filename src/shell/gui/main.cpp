@@ -28,6 +28,7 @@
 #include "platform/gui/qt_dialogs.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
+#include "platform/realtime_priority.h"
 #include "platform/gui/toolbar.h"
 #include "platform/gui/x11_colormap.h"
 #include "platform/tracing_port.h"
@@ -236,9 +237,12 @@ int main(int argc, char** argv) {
     qputenv("PORTSCOPE_PORT", QByteArray::fromStdString(portscopeChoiceText(
                                   choice, loadedInFull ? early.derived.DataPort : 0)));
 
+    // Motions raise this (the window's) thread to real-time priority while they run.
+    SystemScheduling scheduling;
     wsHolder = std::make_unique<Workspace>(appFolder, live, clock);
     Workspace& ws = *wsHolder;
     ws.yield = [] { QCoreApplication::processEvents(); };
+    ws.scheduling = &scheduling;
     // Claiming a port can change the control pins: the wire pin goes inactive before anything
     // (the backend did so right after its claim; this puts it in the trace and the state).
     if (loadedInFull) {

@@ -22,6 +22,7 @@
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/cut_window_bench.h"
 #include "run/run_fixture.h"
+#include "support/test_support.h"
 
 namespace corvane {
 namespace {
@@ -392,6 +393,27 @@ TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
     EXPECT_EQ(bar.geometry().right(), view.geometry().right());
     EXPECT_EQ(bar.minimum(), -100);
     EXPECT_EQ(bar.maximum(), 100);
+}
+
+// Without the permission the cut runs at normal priority and the window says so once, naming the
+// step that grants it; the next cut says nothing more.
+TEST(WingCutWindow, ARefusedRealTimePriorityIsToldOnceWithTheStep) {
+    WindowBench b;
+    test::FakeScheduling sched;
+    sched.refuseWith = EPERM;
+    b.ws.scheduling = &sched;
+    WingCutWindow& w = b.open();
+    b.dialogs.answerMessage();
+    b.clickButton(1);
+    ASSERT_EQ(w.lastOutcome()->end, CutEnd::Completed);
+    b.clickButton(1);
+    ASSERT_EQ(w.lastOutcome()->end, CutEnd::Completed);
+    ASSERT_EQ(b.dialogs.calls().size(), 1u);
+    EXPECT_EQ(b.dialogs.calls()[0].title, "Real-time priority");
+    EXPECT_TRUE(
+        b.dialogs.calls()[0].text.startsWith("Real-time priority not granted (no permission)"));
+    EXPECT_TRUE(b.dialogs.calls()[0].text.contains("sudo adduser $USER corvane"));
+    EXPECT_EQ(sched.policy, SCHED_OTHER);
 }
 
 }  // namespace
