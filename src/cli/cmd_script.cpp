@@ -1,6 +1,7 @@
 // corvane-cli script check|run: the script window's check and run without a window. `check`
-// prints every line's verdict and the first failure as the run check words it; `run` runs the
-// script as the Run button does and prints one summary line.
+// prints every line's verdict with its file line and the first failure as the run check words
+// it, and warns of every item Load skips; `run` runs the script as the Run button does, stops
+// at a failed line unless --keep-going, and prints one summary line.
 #include <csignal>
 #include <cstdio>
 #include <iostream>
@@ -25,33 +26,41 @@ namespace corvane::cli {
 
 namespace {
 
-// The script's lines as the window's Load reads them; a load error is reported under "LS".
-std::vector<std::string> loadScript(const std::string& file) {
-    std::vector<std::string> lines;
+// The script as the window's Load reads it. Every skipped item is a warning with its file line:
+// the file would not run as written. A load error is reported under "LS" after the lines before
+// it; `ok` turns false on either.
+ScriptLoad loadScript(const std::string& file, bool& ok) {
+    ScriptLoad load;
     try {
-        appendScriptLines(readFileBytes(file), lines);
+        load = readScriptFile(readFileBytes(file));
     } catch (const RunError& e) {
         printError(e, "Module Script, LS");
         throw ReportedError(1);
     }
-    return lines;
+    for (const std::string& line : skippedItemLines(load.skipped))
+        std::cerr << file << ": warning: " << line << " skipped: not an instruction\n";
+    ok = load.skipped.empty() && !load.error;
+    return load;
 }
 
 std::string summaryLine(const ScriptOutcome& outcome, MonotonicClock& clock) {
-    const char* ended = outcome.end == ScriptEnd::Completed ? "Script complete"
-                        : outcome.end == ScriptEnd::Stopped ? "Script stopped"
-                                                            : "Script failed";
+    const char* ended = outcome.end == ScriptEnd::Completed    ? "Script complete"
+                        : outcome.end == ScriptEnd::Stopped    ? "Script stopped"
+                        : outcome.end == ScriptEnd::LineFailed ? "Script stopped at a failed line"
+                                                               : "Script failed";
     const double seconds =
         static_cast<double>(outcome.stats.elapsedCounts) / static_cast<double>(clock.frequency());
     char elapsed[32];
     std::snprintf(elapsed, sizeof elapsed, "%.3f", seconds);
-    return std::string(ended) + ": " + std::to_string(outcome.stats.linesRun) + " lines run, " +
+    return std::string(ended) + ": " + linesRunSummary(outcome.stats) + ", " +
            std::to_string(outcome.stats.steps) + " steps out, " + elapsed + " s elapsed";
 }
 
 int checkScript(CliContext& ctx, const std::string& file) {
     Workspace& ws = ctx.workspace();
-    const std::vector<std::string> lines = loadScript(file);
+    bool loadOk = true;
+    const ScriptLoad load = loadScript(file, loadOk);
+    const std::vector<std::string>& lines = load.lines;
     const LineCheckContext context = scriptCheckContext(ws, true);
     std::optional<std::string> firstFailure;
     for (std::size_t i = 0; i < lines.size(); ++i) {
@@ -65,16 +74,15 @@ int checkScript(CliContext& ctx, const std::string& file) {
             report = errorReportText(e, "Module Script, RS");
             verdict = report.substr(0, report.find('\r'));
         }
-        std::cout << number << ": " << verdict << "  [" << lines[i] << "]\n";
+        std::cout << "file line " << load.fileLines[i] << ", line " << number << ": " << verdict
+                  << "  [" << lines[i] << "]\n";
         if ((fault != LineFault::None || !report.empty()) && !firstFailure)
             firstFailure = report.empty() ? runFaultMessage(fault, number) : report;
     }
     std::cout.flush();
-    if (firstFailure) {
-        printMessage(*firstFailure);
-        return 1;
-    }
-    return 0;
+    if (load.error) printError(*load.error, "Module Script, LS");
+    if (firstFailure) printMessage(*firstFailure);
+    return firstFailure || !loadOk ? 1 : 0;
 }
 
 }  // namespace
@@ -87,6 +95,7 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
         std::optional<double> speed;
         double delayMs = 1;
         MachinePort machinePort;  // outlives the workspace's use of it
+        bool keepGoing = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("script", "Check or run a cutting script");
@@ -107,10 +116,30 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
         ->check(CLI::PositiveNumber);
     run->add_option("--delay-ms", options->delayMs, "wait at each delay point of a cut, ms")
         ->check(CLI::NonNegativeNumber);
+    run->add_flag("--keep-going", options->keepGoing,
+                  "go on with the next line after a failed move, angle, pause or cut");
     run->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             Workspace& ws = ctx.workspace();
-            const std::vector<std::string> lines = loadScript(options->file);
+            bool loadOk = true;
+            const ScriptLoad load = loadScript(options->file, loadOk);
+            // A file that loads differently from how it reads would cut something else.
+            if (!loadOk) {
+                if (load.error) printError(*load.error, "Module Script, LS");
+                printMessage("The script was not run: the file does not load as written");
+                return 1;
+            }
+            const std::vector<std::string>& lines = load.lines;
+            if (options->speed) {
+                // The window's slider stops at SpeedSliderMax (five positions a mm/s).
+                const double top = ws.settings.derived.SpeedSliderMax / 5.0;
+                if (*options->speed > top) {
+                    printMessage("--speed " + formatDouble(*options->speed) +
+                                 " mm/s is above the speed slider's top of " + formatDouble(top) +
+                                 " mm/s");
+                    return 1;
+                }
+            }
             if (!ws.portKnown()) {
                 printMessage(std::string(Workspace::kNoPortTitle) + ": " + ws.portRefusal());
                 return 1;
@@ -138,6 +167,7 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                       << formatDouble(ws.motion.JogSpeed.toDouble()) << " mm/s\n";
 
             ScriptRunner script(ws);
+            script.keepGoing = options->keepGoing;
             const std::string delay = formatDouble(options->delayMs);
             script.delayText = [delay] { return delay; };
             script.message = [](const std::string& text, const std::string& title) {
@@ -158,9 +188,9 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                 return 128 + signal;
             }
             std::cout << summaryLine(outcome, ws.clock()) << std::endl;
-            return outcome.end == ScriptEnd::Failed    ? 1
-                   : outcome.end == ScriptEnd::Stopped ? 130
-                                                       : 0;
+            if (outcome.end == ScriptEnd::Stopped) return 130;
+            // A failed line fails the command even when --keep-going ran past it.
+            return outcome.end == ScriptEnd::Completed && outcome.stats.failedLines.empty() ? 0 : 1;
         };
     });
 }

@@ -164,7 +164,7 @@ RecordWriter& RecordWriter::text(std::string_view utf8) {
     std::string value(utf8);
     std::replace(value.begin(), value.end(), '"', '\'');
     out_ += '"';
-    out_ += utf8_ ? value : utf8ToGbk(value);
+    out_ += value;
     out_ += '"';
     return *this;
 }
@@ -178,7 +178,7 @@ RecordWriter& RecordWriter::textDoublingQuotes(std::string_view utf8) {
         if (c == '"') value += '"';
     }
     out_ += '"';
-    out_ += utf8ToGbk(value);
+    out_ += value;
     out_ += '"';
     return *this;
 }
@@ -205,6 +205,10 @@ RecordWriter& RecordWriter::integer(long long value) {
     separator();
     out_ += std::to_string(value);
     return *this;
+}
+
+std::string RecordWriter::bytes() const {
+    return encodeFileText(out_);
 }
 
 RecordWriter& RecordWriter::endLine() {

@@ -53,15 +53,11 @@ private:
     bool afterComma_ = false;  // a separator was read: an empty value may follow
 };
 
-// Writes one record line: values separated by commas, ended by CR LF, text in GBK.
+// Writes record lines: values separated by commas, each line ended by CR LF; the file's bytes
+// follow the text policy (ASCII, GBK, or UTF-8 with a byte-order mark), so every text reads back
+// exactly.
 class RecordWriter {
 public:
-    // Texts in UTF-8 instead: for lines holding a text GBK cannot carry (the readers take both).
-    static RecordWriter utf8Texts() {
-        RecordWriter w;
-        w.utf8_ = true;
-        return w;
-    }
     RecordWriter& text(std::string_view utf8);  // "value"
     RecordWriter& boolean(bool value);          // #TRUE# / #FALSE#
     RecordWriter& number(double value);         // shortest double form
@@ -69,15 +65,15 @@ public:
     RecordWriter& integer(long long value);
     // "value" with each double quote inside doubled (read back with Quotes::DoubledIsOne).
     RecordWriter& textDoublingQuotes(std::string_view utf8);
-    // Ends the line with CR LF and returns everything written so far (GBK bytes).
+    // Ends the line with CR LF.
     RecordWriter& endLine();
-    const std::string& bytes() const { return out_; }
+    // Everything written so far as the file's bytes.
+    std::string bytes() const;
 
 private:
     void separator();
     std::string out_;
     bool lineStarted_ = false;
-    bool utf8_ = false;
 };
 
 }  // namespace corvane

@@ -1,7 +1,9 @@
-// GBK <-> UTF-8 through glibc iconv; undecodable bytes never stop a read or a write.
+// GBK <-> UTF-8 through glibc iconv, the charset guess through uchardet; undecodable bytes never
+// stop a read or a write.
 #include "common/text_encoding.h"
 
 #include <iconv.h>
+#include <uchardet.h>
 
 #include <algorithm>
 #include <cerrno>
@@ -123,10 +125,76 @@ bool gbkCanHold(std::string_view utf8) {
     return std::count(gbk.begin(), gbk.end(), '?') == std::count(utf8.begin(), utf8.end(), '?');
 }
 
+namespace {
+
+constexpr std::string_view kUtf8Bom = "\xEF\xBB\xBF";
+
+bool isAscii(std::string_view s) {
+    return std::all_of(s.begin(), s.end(),
+                       [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
+FileEncoding fileEncodingFor(std::string_view utf8) {
+    if (isAscii(utf8)) return FileEncoding::Ascii;
+    if (!gbkCanHold(utf8)) return FileEncoding::Utf8Bom;
+    const std::string gbk = utf8ToGbk(utf8);
+    // GBK bytes that read as UTF-8 would come back as other text ("位" as "λ"), and a GBK
+    // mapping that does not come back the same is no home for the text either.
+    if (isValidUtf8(gbk) || gbk.starts_with(kUtf8Bom) || gbkToUtf8(gbk) != utf8) {
+        return FileEncoding::Utf8Bom;
+    }
+    return FileEncoding::Gbk;
+}
+
+std::string encodeFileText(std::string_view utf8) {
+    switch (fileEncodingFor(utf8)) {
+        case FileEncoding::Ascii:
+            return std::string(utf8);
+        case FileEncoding::Gbk:
+            return utf8ToGbk(utf8);
+        case FileEncoding::Utf8Bom:
+            break;
+    }
+    std::string out(kUtf8Bom);
+    out += utf8;
+    return out;
+}
+
+bool detectorSaysGbk(std::string_view bytes) {
+    uchardet_t detector = uchardet_new();
+    if (detector == nullptr) return false;
+    bool gbk = false;
+    if (uchardet_handle_data(detector, bytes.data(), bytes.size()) == 0) {
+        uchardet_data_end(detector);
+        // An empty name is the detector's "not sure"; only a sure Chinese verdict counts.
+        const std::string name = uchardet_get_charset(detector);
+        gbk = name == "GB18030" || name == "GBK" || name == "GB2312";
+    }
+    uchardet_delete(detector);
+    return gbk;
+}
+
 std::string decodeFileText(std::string_view bytes) {
-    // A UTF-8 byte-order mark (some editors add one) is not part of the first value.
-    if (bytes.substr(0, 3) == "\xEF\xBB\xBF") bytes.remove_prefix(3);
-    if (isValidUtf8(bytes)) return std::string(bytes);
+    if (bytes.starts_with(kUtf8Bom)) return std::string(bytes.substr(kUtf8Bom.size()));
+    // An editor's "Unicode" (UTF-16 with its mark) would otherwise read as no text at all.
+    if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
+        const bool little = bytes[0] == '\xFF';
+        Converter conv("UTF-8", little ? "UTF-16LE" : "UTF-16BE");
+        return conv.run(bytes.substr(2), "\xEF\xBF\xBD", [](std::string_view rest) {
+            return std::min<std::size_t>(2, rest.size());
+        });
+    }
+    if (isAscii(bytes)) return std::string(bytes);
+    if (isValidUtf8(bytes)) {
+        if (detectorSaysGbk(bytes)) {
+            std::string text = gbkToUtf8(bytes);
+            // A verdict that leaves bytes GBK cannot read was not a sure one.
+            if (text.find("\xEF\xBF\xBD") == std::string::npos) return text;
+        }
+        return std::string(bytes);
+    }
     return gbkToUtf8(bytes);
 }
 

@@ -3,7 +3,6 @@
 
 #include "common/records.h"
 #include "common/run_error.h"
-#include "common/text_encoding.h"
 
 namespace corvane {
 
@@ -32,27 +31,12 @@ CutSetPaths savedSetPaths(const fs::path& chosenStepFile) {
     return {chosenStepFile, count, datInfo};
 }
 
-namespace {
-
-// A path GBK cannot hold is kept exactly by writing the whole line in UTF-8 (a "?" in its place
-// would name a file that does not exist, and the set would never load again).
-RecordWriter datInfoWriter(std::initializer_list<std::string_view> texts) {
-    for (std::string_view t : texts) {
-        if (!gbkCanHold(t)) return RecordWriter::utf8Texts();
-    }
-    return RecordWriter();
-}
-
-}  // namespace
-
 bool pathFitsDatInfo(std::string_view path) {
     return path.find('"') == std::string_view::npos;
 }
 
 std::string wingDatInfoLine(const WingDatInfo& info) {
-    RecordWriter w = datInfoWriter({info.leftPath, info.rightPath, info.leftWashoutFlag,
-                                    info.rightWashoutFlag, info.leftAngleText,
-                                    info.rightAngleText});
+    RecordWriter w;
     w.text(info.leftPath)
         .text(info.rightPath)
         .number(info.leftChord)
@@ -67,7 +51,7 @@ std::string wingDatInfoLine(const WingDatInfo& info) {
 
 std::string foamDatInfoLine(const std::string& leftPath, const std::string& rightPath,
                             double leftSize, double rightSize) {
-    RecordWriter w = datInfoWriter({leftPath, rightPath});
+    RecordWriter w;
     w.text(leftPath).text(rightPath).number(leftSize).number(rightSize).endLine();
     return w.bytes();
 }

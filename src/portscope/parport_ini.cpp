@@ -13,6 +13,7 @@
 
 #include "common/file_io.h"
 #include "common/run_error.h"
+#include "common/text_encoding.h"
 
 namespace portscope {
 
@@ -122,7 +123,7 @@ ScopeSettings readSettings(const fs::path& path, const ScopeSettings& defaults) 
     ScopeSettings s = defaults;
     std::string text;
     try {
-        text = corvane::readFileBytes(path);
+        text = corvane::decodeFileText(corvane::readFileBytes(path));
     } catch (const corvane::RunError&) {
         return s;
     }
@@ -177,7 +178,8 @@ ScopeSettings readSettings(const fs::path& path, const ScopeSettings& defaults) 
 void writeSettings(const fs::path& path, const ScopeSettings& settings) {
     std::vector<std::string> lines;
     try {
-        lines = splitLines(corvane::readFileBytes(path));
+        // The lines it keeps (comments, other sections) come back in the text they were.
+        lines = splitLines(corvane::decodeFileText(corvane::readFileBytes(path)));
     } catch (const corvane::RunError&) {
     }
     auto values = keyValues(settings);
@@ -219,7 +221,7 @@ void writeSettings(const fs::path& path, const ScopeSettings& settings) {
     for (const std::string& l : lines) text += l + "\n";
     std::error_code ec;
     if (!path.parent_path().empty()) fs::create_directories(path.parent_path(), ec);
-    corvane::writeFileAtomic(path, text);
+    corvane::writeFileAtomic(path, corvane::encodeFileText(text));
 }
 
 }  // namespace portscope

@@ -18,6 +18,9 @@ public:
     // No item left: the end of the text, where a last line end closes the last item.
     bool atEnd() const { return pos_ >= text_.size() && !pendingEmpty_; }
 
+    // The 1-based file line of the item next() returns next.
+    int line() const { return line_; }
+
     std::string next() {
         if (atEnd()) throw RunError(ErrorNumber::InputPastEndOfFile);
         pendingEmpty_ = false;
@@ -54,10 +57,12 @@ private:
         }
         if (text_[pos_] == '\r') ++pos_;
         if (pos_ < text_.size() && text_[pos_] == '\n') ++pos_;
+        ++line_;
     }
 
     std::string text_;
     std::size_t pos_ = 0;
+    int line_ = 1;
     bool pendingEmpty_ = false;
 };
 
@@ -66,18 +71,52 @@ private:
 std::string scriptFileBytes(const std::vector<std::string>& lines) {
     std::string out;
     for (const std::string& line : lines) out += line + "\r\n";
-    return utf8ToGbk(out);
+    return encodeFileText(out);
+}
+
+ScriptLoad readScriptFile(std::string_view fileBytes) {
+    ScriptLoad load;
+    ItemReader reader(decodeFileText(fileBytes));
+    while (!reader.atEnd()) {
+        const int fileLine = reader.line();
+        std::string line = reader.next();
+        const int needed = scriptItemsNeeded(line);
+        if (needed < 0) {
+            if (line.find_first_not_of(" \t") != std::string::npos)
+                load.skipped.push_back({fileLine, std::move(line)});
+            continue;
+        }
+        try {
+            for (int k = 0; k < needed; ++k) line += "," + reader.next();
+        } catch (const RunError& e) {
+            load.error = e;
+            break;
+        }
+        load.lines.push_back(std::move(line));
+        load.fileLines.push_back(fileLine);
+    }
+    return load;
+}
+
+std::vector<std::string> skippedItemLines(const std::vector<SkippedItem>& skipped) {
+    std::vector<std::string> out;
+    int currentLine = 0;
+    for (const SkippedItem& s : skipped) {
+        if (s.fileLine != currentLine) {
+            out.push_back("file line " + std::to_string(s.fileLine) + ": ");
+            currentLine = s.fileLine;
+        } else {
+            out.back() += ", ";
+        }
+        out.back() += "\"" + s.item + "\"";
+    }
+    return out;
 }
 
 void appendScriptLines(std::string_view fileBytes, std::vector<std::string>& lines) {
-    ItemReader reader(decodeFileText(fileBytes));
-    while (!reader.atEnd()) {
-        std::string line = reader.next();
-        const int needed = scriptItemsNeeded(line);
-        if (needed < 0) continue;
-        for (int k = 0; k < needed; ++k) line += "," + reader.next();
-        lines.push_back(std::move(line));
-    }
+    ScriptLoad load = readScriptFile(fileBytes);
+    lines.insert(lines.end(), load.lines.begin(), load.lines.end());
+    if (load.error) throw *load.error;
 }
 
 }  // namespace corvane

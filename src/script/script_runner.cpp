@@ -38,6 +38,16 @@ std::string totalText(const std::vector<int32_t>& entries) {
 
 }  // namespace
 
+std::string linesRunSummary(const ScriptStats& stats) {
+    std::string text =
+        std::to_string(stats.linesRun) + (stats.linesRun == 1 ? " line" : " lines") + " run";
+    if (stats.failedLines.empty()) return text + ", no line failed";
+    text += stats.failedLines.size() == 1 ? ", line failed: " : ", lines failed: ";
+    for (std::size_t i = 0; i < stats.failedLines.size(); ++i)
+        text += (i == 0 ? "" : ", ") + std::to_string(stats.failedLines[i]);
+    return text;
+}
+
 std::filesystem::path scriptPath(const Workspace& ws, const std::string& path) {
     const std::filesystem::path p(path);
     return p.is_absolute() ? p : ws.appFolder() / p;
@@ -137,8 +147,18 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
                 break;
             }
             ws_.setStatus(3, "Running script, Line (" + std::to_string(i) + ")");
-            execute(splitScriptLine(lines[i - 1]));
+            const bool ok = execute(splitScriptLine(lines[i - 1]));
             ++stats_.linesRun;
+            if (!ok) {
+                // The machine is not where the rest of the script expects it: stop unless
+                // the operator says otherwise.
+                stats_.failedLines.push_back(i);
+                const bool goOn = askContinue ? askContinue(i, lines[i - 1]) : keepGoing;
+                if (!goOn) {
+                    outcome.end = ScriptEnd::LineFailed;
+                    break;
+                }
+            }
             doYield();
         }
         if (outcome.end == ScriptEnd::Completed && stopFlag_ == 1) outcome.end = ScriptEnd::Stopped;
@@ -153,16 +173,16 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
     return outcome;
 }
 
-// Errors inside a move, angle, pause or cut are reported under its own name and the run goes
-// on with the next line.
-void ScriptRunner::execute(const std::vector<std::string>& items) {
+// Errors inside a move, angle, pause or cut are reported under its own name; the caller decides
+// whether the run goes on.
+bool ScriptRunner::execute(const std::vector<std::string>& items) {
     const std::string& keyword = items.at(0);
     if (static_cast<int>(items.size()) - 1 < std::max(0, scriptItemsNeeded(keyword)))
         throw RunError(ErrorNumber::SubscriptOutOfRange);
     if (keyword == "speed") {
         ws_.motion.JogSpeed = Fixed4::fromDouble(leadingNumber(items[1]));
         if (speedChanged) speedChanged();
-        return;
+        return true;
     }
     const char* label = keyword == "move"    ? "Module Script, RM"
                         : keyword == "angle" ? "Module Script, RA"
@@ -170,15 +190,21 @@ void ScriptRunner::execute(const std::vector<std::string>& items) {
                         : keyword == "cut"   ? "Module Script, RC"
                                              : nullptr;
     if (label == nullptr) throw RunError(ErrorNumber::InvalidProcedureCall);
+    cutFile_.clear();
     try {
         if (keyword == "move") runMove(items);
         if (keyword == "angle") runAngle(items);
         if (keyword == "pause") runPause(pauseMillis(items[1]));
         if (keyword == "cut") runCut(items[1], countFileOf(items[1]));
     } catch (const RunError& e) {
-        show(errorReportText(e, label));
-        if (!e.detail().empty()) show(e.detail());
+        std::string detail = e.detail();
+        // A cut's error names the file it was reading, which the classic text never does.
+        if (!cutFile_.empty() && detail.find(cutFile_) == std::string::npos)
+            detail = withDetail("Cut file: " + cutFile_, detail);
+        show(withDetail(errorReportText(e, label), detail));
+        return false;
     }
+    return true;
 }
 
 void ScriptRunner::runMove(const std::vector<std::string>& items) {
@@ -240,6 +266,7 @@ void ScriptRunner::runCut(const std::string& stepFile, const std::string& countF
         Workspace& ws;
         ~PanelTwo() { ws.setStatus(2, ""); }
     } clearAtEnd{ws_};
+    cutFile_ = scriptPath(ws_, stepFile).string();
     WorkingSetReader set(scriptPath(ws_, stepFile), scriptPath(ws_, countFile));
     restartTickSchedule(ws_.motion);  // a new move keeps a schedule of its own
     const std::string total = totalText(set.countEntries());

@@ -18,8 +18,9 @@ namespace corvane {
 class Workspace;
 
 enum class ScriptEnd {
-    Completed,    // every line ran (errors inside a move, pause or cut were reported)
+    Completed,    // every line ran (with keepGoing, failed lines were reported and passed)
     Stopped,      // the stop flag ended the run
+    LineFailed,   // a move, angle, pause or cut failed and the run stopped after it
     CheckFailed,  // a line broke a rule: nothing ran
     Failed,       // a run-time error outside the instructions ended the run
     Refused,      // no known port: nothing ran
@@ -27,8 +28,9 @@ enum class ScriptEnd {
 };
 
 struct ScriptStats {
-    int linesRun = 0;
-    int64_t steps = 0;  // ticks output
+    int linesRun = 0;              // lines executed, failed ones included
+    std::vector<int> failedLines;  // 1-based, in run order
+    int64_t steps = 0;             // ticks output
     int64_t elapsedCounts = 0;
 };
 
@@ -37,6 +39,9 @@ struct ScriptOutcome {
     int failingLine = 0;  // 1-based, for CheckFailed
     ScriptStats stats;
 };
+
+// "3 lines run, lines failed: 2" (", no line failed" when none failed).
+std::string linesRunSummary(const ScriptStats& stats);
 
 // A script line's path as the runner opens it: relative paths are in the application folder.
 std::filesystem::path scriptPath(const Workspace& ws, const std::string& path);
@@ -60,6 +65,10 @@ public:
     std::function<std::string()> delayText;
     // Lets the window system run once; defaults to the workspace's yield.
     std::function<void()> yield;
+    // After a failed move, angle, pause or cut (1-based line, its text): true goes on with the
+    // next line. Unset, the run goes on only with keepGoing.
+    std::function<bool(int line, const std::string& text)> askContinue;
+    bool keepGoing = false;
 
     // Check, then run `lines` (a copy: editing the list during the run changes nothing).
     ScriptOutcome run(std::vector<std::string> lines);
@@ -69,7 +78,8 @@ public:
     bool running() const { return running_; }
 
 private:
-    void execute(const std::vector<std::string>& items);
+    // False when an instruction failed (its error already reported).
+    bool execute(const std::vector<std::string>& items);
     void runMove(const std::vector<std::string>& items);
     void runAngle(const std::vector<std::string>& items);
     void runPause(int64_t ms);
@@ -78,6 +88,7 @@ private:
     bool wait(Fixed4 ms);         // false when the stop flag ended it early
     void doYield();
     void show(const std::string& text, const std::string& title = {});
+    std::string cutFile_;  // the cut file a "cut" line is reading, for its messages
     void clearPanels();
 
     Workspace& ws_;

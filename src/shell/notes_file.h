@@ -1,4 +1,5 @@
-// The notes file (*.fwn): the whole note as one quoted record, CR LF line ends inside it, GBK.
+// The notes file (*.fwn): the whole note as one quoted record, CR LF line ends inside it, in the
+// files' text policy (ASCII, GBK, or UTF-8 with a byte-order mark).
 // A quote of the note is written doubled so that the rest of the note survives it.
 #pragma once
 
@@ -14,5 +15,10 @@ std::string notesFileBytes(std::string_view noteUtf8);
 // never closes; a file that does not start with a quote (a plain text file) is taken whole.
 // RunError InputPastEndOfFile for a file with nothing in it but blanks and line ends.
 std::string readNotesFile(std::string_view bytes);
+
+// A name a note must not take in the application folder: the program's own files (settings,
+// waypoints, the working set and its templates, saved sets by their extensions, the help and
+// troubleshooter pages, the programs themselves). Letter case does not count.
+bool isProgramFileName(std::string_view name);
 
 }  // namespace corvane

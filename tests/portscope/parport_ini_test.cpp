@@ -7,10 +7,14 @@
 #include <unistd.h>
 
 #include <fstream>
+#include <random>
 #include <sstream>
 
+#include "common/file_io.h"
 #include "common/run_error.h"
+#include "common/text_encoding.h"
 #include "support/disk_faults.h"
+#include "support/policy_texts.h"
 
 namespace portscope {
 namespace {
@@ -165,6 +169,34 @@ TEST_F(Ini, TheFileLivesInTheUsersConfigFolder) {
         ::setenv("XDG_CONFIG_HOME", saved.c_str(), 1);
     else
         ::unsetenv("XDG_CONFIG_HOME");
+}
+
+}  // namespace
+}  // namespace portscope
+
+namespace portscope {
+namespace {
+
+// The lines writeSettings keeps (a comment, another program's section) come back in the text
+// they were, whatever their characters: the file follows the program's one text policy.
+TEST_F(Ini, KeptLinesOfAnyTextSurviveAWrite) {
+    std::mt19937 rng(31);
+    int cases = 0;
+    for (int round = 0; round < 200; ++round) {
+        const auto kind = corvane::test::kTextKinds[round % 4];
+        const std::string text = corvane::test::randomText(rng, "\r\n[]=;", round % 5 == 4, kind);
+        write(corvane::encodeFileText("; " + text + "\n[misc]\nPort=888\n[other]\nName=" + text +
+                                      "\n"));
+        ScopeSettings s;
+        s.port = 0x278;
+        writeSettings(path, s);
+        const std::string back = corvane::decodeFileText(corvane::readFileBytes(path));
+        ASSERT_TRUE(back.starts_with("; " + text + "\n")) << back;
+        ASSERT_NE(back.find("\nName=" + text + "\n"), std::string::npos) << back;
+        ASSERT_EQ(readSettings(path, ScopeSettings{}).port, 0x278);
+        ++cases;
+    }
+    EXPECT_EQ(cases, 200);
 }
 
 }  // namespace

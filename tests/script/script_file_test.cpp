@@ -64,5 +64,42 @@ TEST(ScriptFile, AnInstructionCutShortByTheEndKeepsTheLinesBeforeIt) {
     EXPECT_TRUE(loaded.empty());
 }
 
+// The items Load drops, each with the line of the file it stands on: a capital keyword, full-width
+// commas, an indented line, a blank before the comma, extra items; blank lines are nothing lost.
+TEST(ScriptFile, EverySkippedItemIsReportedWithItsFileLine) {
+    const std::string text = "speed,2\r\n"                         // 1
+                             "Move,x," + F + ",40\r\n"             // 2
+                             "\r\n"                                 // 3
+                             "move，x，" + F + "，40\r\n"           // 4
+                             "  move,x," + F + ",40\r\n"           // 5
+                             "move,x," + F + ",40,extra\r\n"       // 6
+                             "move ,y\r\n"                          // 7
+                             "pause,\r\n"                           // 8: an empty item, taken
+                             "angle,x," + F + ",10\r\ny," + U + ",5\r\n";  // 9-10
+    const ScriptLoad load = readScriptFile(utf8ToGbk(text));
+    EXPECT_EQ(load.lines, (std::vector<std::string>{"speed,2", "move,x," + F + ",40", "pause,",
+                                                    "angle,x," + F + ",10,y," + U + ",5"}));
+    EXPECT_EQ(load.fileLines, (std::vector<int>{1, 6, 8, 9}));
+    EXPECT_FALSE(load.error);
+    EXPECT_EQ(skippedItemLines(load.skipped),
+              (std::vector<std::string>{
+                  "file line 2: \"Move\", \"x\", \"" + F + "\", \"40\"",
+                  "file line 4: \"move，x，" + F + "，40\"",
+                  "file line 5: \"  move\", \"x\", \"" + F + "\", \"40\"",
+                  "file line 6: \"extra\"", "file line 7: \"move \", \"y\""}));
+
+    // A UTF-16 file (an editor's "Unicode") loads its lines instead of nothing.
+    std::string utf16 = "\xFF\xFE";
+    for (char c : std::string("pause,5\r\n")) utf16 += std::string{c, '\0'};
+    EXPECT_EQ(readScriptFile(utf16).lines, (std::vector<std::string>{"pause,5"}));
+
+    // A file ending inside an instruction: the lines before it and the error.
+    const ScriptLoad cut = readScriptFile("pause,5\r\nMove\r\nmove,x," + F);
+    EXPECT_EQ(cut.lines, (std::vector<std::string>{"pause,5"}));
+    ASSERT_TRUE(cut.error);
+    EXPECT_EQ(cut.error->number(), 62);
+    EXPECT_EQ(skippedItemLines(cut.skipped), (std::vector<std::string>{"file line 2: \"Move\""}));
+}
+
 }  // namespace
 }  // namespace corvane

@@ -131,25 +131,67 @@ TEST(ScriptRunner, AngleInterleavesTheMinorPairOnItsRoundedCounter) {
     EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(5, static_cast<uint8_t>(x + y)));
 }
 
-TEST(ScriptRunner, ErrorsInsideALineAreReportedAndTheRunGoesOn) {
+// With keepGoing each failed move, angle, pause or cut is reported under its own name and the
+// run goes on; the outcome lists the failed lines.
+TEST(ScriptRunner, ErrorsInsideALineAreReportedAndKeepGoingRunsOn) {
     Rig rig("100");
     test::TempDir dir;
     const std::string missing = (dir / "gone.ct1").string();
     test::writeFile(dir / "gone.ct2", "1\r\n");
+    rig.runner.keepGoing = true;
     const ScriptOutcome out = rig.run({"angle,x," + F + ",1,y," + U + ",0", "cut," + missing,
                                        "move,x," + F + ",1e9", "pause,1e15",
                                        "move,y1," + U + ",0.02"});
     EXPECT_EQ(out.end, ScriptEnd::Completed);
-    std::vector<std::string> reports;  // without the lines that name the missing file
-    for (const std::string& m : rig.messages)
-        if (m.rfind("Error encountered", 0) == 0) reports.push_back(m);
-    EXPECT_EQ(reports,
+    EXPECT_EQ(out.stats.failedLines, (std::vector<int>{1, 2, 3, 4}));
+    EXPECT_EQ(out.stats.linesRun, 5);
+    EXPECT_EQ(linesRunSummary(out.stats), "5 lines run, lines failed: 1, 2, 3, 4");
+    EXPECT_EQ(rig.messages,
               (std::vector<std::string>{
                   "Error encountered, Error Number 11, Division by zero\rModule Script, RA",
-                  "Error encountered, Error Number 53, File not found\rModule Script, RC",
+                  "Error encountered, Error Number 53, File not found\rModule Script, RC\r"
+                  "Cut file: " + missing,
                   "Error encountered, Error Number 6, Overflow\rModule Script, RM",
                   "Error encountered, Error Number 6, Overflow\rModule Script, RP"}));
     EXPECT_EQ(rig.decode().count[1], 2);  // the last line still ran
+}
+
+// By default the first failed instruction ends the run: a missing set, a step byte of 256 and an
+// angle with one distance 0, each followed by a move that must not happen. The window's
+// question decides instead when it is there.
+TEST(ScriptRunner, AFailedLineStopsTheRunUnlessTheOperatorGoesOn) {
+    test::TempDir dir;
+    test::writeFile(dir / "gone.ct2", "1\r\n");
+    test::writeFile(dir / "big.ct1", "1\r\n256\r\n");
+    test::writeFile(dir / "big.ct2", "2\r\n");
+    const std::string failing[] = {"cut," + (dir / "gone.ct1").string(),
+                                   "cut," + (dir / "big.ct1").string(),
+                                   "angle,x," + F + ",1,y," + U + ",0"};
+    const std::string move = "move,y1," + U + ",0.02";
+    for (const std::string& bad : failing) {
+        Rig rig("100");
+        const ScriptOutcome out = rig.run({"pause,1", bad, move});
+        EXPECT_EQ(out.end, ScriptEnd::LineFailed) << bad;
+        EXPECT_EQ(out.stats.failedLines, (std::vector<int>{2})) << bad;
+        EXPECT_EQ(out.stats.linesRun, 2) << bad;
+        EXPECT_EQ(rig.decode().count[1], 0) << bad;  // the move after it never ran
+        ASSERT_EQ(rig.messages.size(), 1u) << bad;
+        if (bad.starts_with("cut")) {
+            EXPECT_NE(rig.messages[0].find("Cut file: " + bad.substr(4)), std::string::npos)
+                << rig.messages[0];
+        }
+
+        Rig asked("100");
+        std::vector<std::pair<int, std::string>> questions;
+        asked.runner.askContinue = [&questions](int line, const std::string& text) {
+            questions.emplace_back(line, text);
+            return true;
+        };
+        const ScriptOutcome on = asked.run({"pause,1", bad, move});
+        EXPECT_EQ(on.end, ScriptEnd::Completed) << bad;
+        EXPECT_EQ(questions, (std::vector<std::pair<int, std::string>>{{2, bad}}));
+        EXPECT_EQ(asked.decode().count[1], 2) << bad;
+    }
 }
 
 TEST(ScriptRunner, PausesWaitTheirRoundedMilliseconds) {
@@ -218,7 +260,8 @@ TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
     rig.panel2.clear();
     rig.run({"cut," + (dir / "set.ct1").string()});
     EXPECT_EQ(rig.messages.back(),
-              "Error encountered, Error Number 62, Input past end of file\rModule Script, RC");
+              "Error encountered, Error Number 62, Input past end of file\rModule Script, RC\r"
+              "Cut file: " + (dir / "set.ct1").string());
     EXPECT_EQ(rig.panel2.back(), "");
 }
 

@@ -11,6 +11,7 @@ MsgAnswer closedBoxAnswer(MsgButtons buttons) {
         case MsgButtons::Ok:
             return MsgAnswer::Ok;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             return MsgAnswer::No;
         default:
             return MsgAnswer::Cancel;

@@ -13,7 +13,9 @@ namespace corvane {
 
 class RunError;
 
-enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel };
+// YesNoDefaultNo: Yes and No with No as the default button (Enter, closing the box): for
+// questions whose safe answer is No.
+enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, YesNoDefaultNo };
 enum class MsgIcon { None, Information, Warning, Critical, Question };
 enum class MsgAnswer { Ok, Cancel, Yes, No, Retry };
 

@@ -18,6 +18,7 @@ QMessageBox::StandardButtons standardButtons(MsgButtons buttons) {
         case MsgButtons::OkCancel:
             return QMessageBox::Ok | QMessageBox::Cancel;
         case MsgButtons::YesNo:
+        case MsgButtons::YesNoDefaultNo:
             return QMessageBox::Yes | QMessageBox::No;
         case MsgButtons::YesNoCancel:
             return QMessageBox::Yes | QMessageBox::No | QMessageBox::Cancel;
@@ -82,6 +83,7 @@ MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButto
                              MsgIcon icon) {
     QMessageBox box(boxIcon(icon), title, displayText(text), standardButtons(buttons),
                     parentWidget());
+    if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Ok:
             return MsgAnswer::Ok;

@@ -137,6 +137,17 @@ CuttingScriptWindow::CuttingScriptWindow(Workspace& ws, Dialogs& dialogs, QWidge
     runner.speedChanged = [this] { speed_->activate(); };
     runner.focusSlider = [this] { speed_->slider()->setFocus(Qt::OtherFocusReason); };
     runner.delayText = [this] { return delayText_->text().toStdString(); };
+    // After the failure's report, a moment to stop: the machine is not where the rest of the
+    // script expects it, so Enter or closing the box stops.
+    runner.askContinue = [this](int line, const std::string& text) {
+        const QString question = QStringLiteral(
+                                     "Line %1 of the script failed:\r%2\r\r"
+                                     "Continue with the next line?")
+                                     .arg(line)
+                                     .arg(QString::fromStdString(text));
+        return dialogs_.message(question, QString(), MsgButtons::YesNoDefaultNo,
+                                MsgIcon::Question) == MsgAnswer::Yes;
+    };
     loadHelpPage();
 }
 
@@ -148,6 +159,7 @@ CuttingScriptWindow::~CuttingScriptWindow() {
     runner_->speedChanged = [] {};
     runner_->focusSlider = [] {};
     runner_->delayText = [] { return std::string("1"); };
+    runner_->askContinue = [](int, const std::string&) { return false; };
 }
 
 std::vector<std::string> CuttingScriptWindow::lines() const {
@@ -361,16 +373,26 @@ void CuttingScriptWindow::loadScript() {
 }
 
 void CuttingScriptWindow::loadScriptFile(const QString& path) {
-    std::vector<std::string> loaded;
+    ScriptLoad load;
     try {
-        appendScriptLines(readFileBytes(path.toStdString()), loaded);
+        load = readScriptFile(readFileBytes(path.toStdString()));
     } catch (const std::exception& e) {
-        // The lines read before the error stay.
-        for (const std::string& line : loaded) list_->addItem(QString::fromStdString(line));
         reportError(dialogs_, e, QStringLiteral("Module Script, LS"));
         return;
     }
-    for (const std::string& line : loaded) list_->addItem(QString::fromStdString(line));
+    // The lines read before an error stay.
+    for (const std::string& line : load.lines) list_->addItem(QString::fromStdString(line));
+    if (!load.skipped.empty()) {
+        // Everything the list does not show, in one message, so no dropped move goes unseen.
+        QString text = QStringLiteral(
+                           "%1 lines loaded. These items of the file are not "
+                           "instructions and were skipped:")
+                           .arg(load.lines.size());
+        for (const std::string& line : skippedItemLines(load.skipped))
+            text += QStringLiteral("\r") + QString::fromStdString(line);
+        dialogs_.message(text, QString(), MsgButtons::Ok, MsgIcon::Warning);
+    }
+    if (load.error) reportError(dialogs_, *load.error, QStringLiteral("Module Script, LS"));
 }
 
 void CuttingScriptWindow::saveScript() {
@@ -398,8 +420,17 @@ void CuttingScriptWindow::runScript() {
     const QPointer<CuttingScriptWindow> window(this);
     const std::shared_ptr<ScriptRunner> runner = runner_;
     setCursor(Qt::BusyCursor);
-    runner->run(lines());
-    if (window) unsetCursor();
+    const ScriptOutcome outcome = runner->run(lines());
+    if (!window) return;
+    unsetCursor();
+    if (!outcome.stats.failedLines.empty()) {
+        const QString ended =
+            outcome.end == ScriptEnd::LineFailed
+                ? QStringLiteral("Script stopped at line %1").arg(outcome.stats.failedLines.back())
+                : QStringLiteral("Script ended");
+        dialogs_.message(ended + QStringLiteral(": ") +
+                         QString::fromStdString(linesRunSummary(outcome.stats)));
+    }
 }
 
 }  // namespace corvane

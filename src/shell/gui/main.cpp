@@ -51,7 +51,7 @@ std::filesystem::path copyForScreenshots(const std::filesystem::path& from,
     namespace fs = std::filesystem;
     if (to.empty()) throw std::runtime_error("no temporary folder");
     const std::set<std::string> kinds{".txt", ".hlp", ".ct1", ".ct2", ".ct3", ".rtf",
-                                      ".ini", ".dat", ".cor", ".fwn"};
+                                      ".ini", ".dat", ".cor", ".fwn", ".html"};
     for (const fs::directory_entry& e : fs::directory_iterator(from))
         if (e.is_regular_file() && kinds.count(e.path().extension().string()) != 0)
             fs::copy_file(e.path(), to / e.path().filename());

@@ -23,6 +23,16 @@ void report(Dialogs& dialogs, const std::exception& error) {
     reportError(dialogs, error, QString::fromUtf8(NotesWindow::kErrorLabel));
 }
 
+// The chosen file is the application folder's file of that name (same folder, or no folder).
+bool isAppFolderFile(const QString& chosen, const std::filesystem::path& appFile) {
+    const std::filesystem::path folder = std::filesystem::path(chosen.toStdString()).parent_path();
+    if (folder.empty()) return true;
+    std::error_code ec, appEc;
+    const auto canonical = std::filesystem::weakly_canonical(folder, ec);
+    const auto appCanonical = std::filesystem::weakly_canonical(appFile.parent_path(), appEc);
+    return !ec && !appEc && canonical == appCanonical;
+}
+
 }  // namespace
 
 NotesWindow::NotesWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
@@ -115,12 +125,31 @@ bool NotesWindow::saveWithDialog() {
     request.title = QString::fromUtf8(kSaveTitle);
     request.filter = QString::fromUtf8(kFilter);
     request.flags = 6;
-    const QString chosen = dialogs_.saveFile(request);
-    if (chosen.isEmpty()) return false;
-    // Notes live in the application folder: only the chosen name is used.
-    const QString name = QFileInfo(chosen).fileName();
-    writeFileAtomic(ws_.file(name.toStdString()), notesFileBytes(note().toStdString()));
-    return true;
+    for (;;) {
+        const QString chosen = dialogs_.saveFile(request);
+        if (chosen.isEmpty()) return false;
+        // Notes live in the application folder: only the chosen name is used.
+        const QString name = QFileInfo(chosen).fileName();
+        const std::filesystem::path target = ws_.file(name.toStdString());
+        const QString shown = QString::fromStdString(target.string());
+        if (isProgramFileName(name.toStdString())) {
+            dialogs_.message(QStringLiteral("%1 is a file of the program itself; a note cannot "
+                                            "be saved under that name.")
+                                 .arg(name));
+            continue;
+        }
+        std::error_code ec;
+        if (std::filesystem::exists(target, ec) && !isAppFolderFile(chosen, target) &&
+            dialogs_.message(QStringLiteral("Notes are kept in the application folder, where %1 "
+                                            "already exists.\rReplace it?")
+                                 .arg(shown),
+                             QString(), MsgButtons::YesNoDefaultNo,
+                             MsgIcon::Question) != MsgAnswer::Yes) {
+            continue;
+        }
+        writeFileAtomic(target, notesFileBytes(note().toStdString()));
+        return true;
+    }
 }
 
 void NotesWindow::newNote() {
@@ -138,6 +167,14 @@ void NotesWindow::openNote() {
     if (chosen.isEmpty()) return;
     const QString name = QFileInfo(chosen).fileName();
     const std::filesystem::path path = ws_.file(name.toStdString());
+    // The dialog may show another folder, but the note read is the application folder's.
+    if (!isAppFolderFile(chosen, path) &&
+        dialogs_.message(QStringLiteral("Notes are kept in the application folder: this opens "
+                                        "%1")
+                             .arg(QString::fromStdString(path.string())),
+                         QString(), MsgButtons::OkCancel, MsgIcon::Information) != MsgAnswer::Ok) {
+        return;
+    }
     std::string bytes;
     try {
         bytes = readFileBytes(path);

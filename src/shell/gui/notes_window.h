@@ -53,6 +53,8 @@ private:
     void printNote();
     void done();
     // The save dialog, then the note written under the chosen name in the application folder.
+    // A program file's name is refused and a file of the application folder that is not the
+    // one chosen is replaced only when the operator says so; either way the dialog comes back.
     // False when the dialog was cancelled.
     bool saveWithDialog();
     // Runs `action`; on an error: the report, then Done. False when Done failed too.

@@ -284,6 +284,79 @@ TEST_F(ScriptWindowTest, RunChecksFirstFollowsSpeedLinesAndStops) {
     EXPECT_FALSE(w->isRunning());
 }
 
+// Load shows in one message everything of the file that the list will not hold, by file line.
+TEST_F(ScriptWindowTest, LoadSaysWhatItSkippedInOneMessage) {
+    const std::string text = "speed,2\r\nMove,x," + F.toStdString() + ",40\r\nmove，x，" +
+                             F.toStdString() + "，40\r\n  pause,5\r\npause,7\r\n";
+    test::writeFile(m.dir / "typed.txt", text);
+    dialogs.answerOpenFile(QString::fromStdString((m.dir / "typed.txt").string())).answerMessage();
+    w->toolbar()->click(1);
+    EXPECT_EQ(items(), (QStringList{"speed,2", "pause,7"}));
+    ASSERT_EQ(dialogs.messageTexts().size(), 1);
+    EXPECT_EQ(dialogs.messageTexts()[0],
+              "2 lines loaded. These items of the file are not instructions and were skipped:"
+              "\rfile line 2: \"Move\", \"x\", \"" +
+                  F + "\", \"40\"\rfile line 3: \"move，x，" + F +
+                  "，40\"\rfile line 4: \"  pause\", \"5\"");
+
+    // Skipped items and a file ending inside an instruction: both are said.
+    test::writeFile(m.dir / "cut.txt", "Move\r\npause,1\r\nmove,x\r\n");
+    dialogs.clearCalls();
+    dialogs.answerOpenFile(QString::fromStdString((m.dir / "cut.txt").string()))
+        .answerMessage()
+        .answerMessage();
+    w->toolbar()->click(1);
+    EXPECT_EQ(items(), (QStringList{"speed,2", "pause,7", "pause,1"}));
+    ASSERT_EQ(dialogs.messageTexts().size(), 2);
+    EXPECT_TRUE(dialogs.messageTexts()[0].endsWith("file line 1: \"Move\""));
+    EXPECT_EQ(dialogs.messageTexts()[1],
+              "Error encountered, Error Number 62, Input past end of file\rModule Script, LS");
+}
+
+// A failed move, angle, pause or cut: after its report the window asks whether to go on, with
+// No as the default; No (or closing the box) ends the run before the next line moves anything.
+TEST_F(ScriptWindowTest, AFailedLineAsksBeforeTheNextLineWithStopAsTheDefault) {
+    test::writeFile(m.dir / "big.ct1", "1\r\n256\r\n");
+    test::writeFile(m.dir / "big.ct2", "2\r\n");
+    test::writeFile(m.dir / "gone.ct2", "1\r\n");
+    const QString failing[] = {"cut,gone.ct1", "cut,big.ct1", "angle,x," + F + ",1,y," + U + ",0"};
+    for (const QString& bad : failing) {
+        w->toolbar()->click(3);
+        for (const QString& line : {QString("pause,1"), bad, "move,y1," + U + ",1"})
+            list->addItem(line);
+        m.port.clearOperations();
+        dialogs.clearCalls();
+        dialogs.answerMessage().answerMessage(MsgAnswer::No).answerMessage();
+        w->toolbar()->click(5);
+        const std::vector<DialogCall> shown = dialogs.messages();
+        ASSERT_EQ(shown.size(), 3u) << bad.toStdString();
+        EXPECT_TRUE(shown[0].text.startsWith("Error encountered")) << shown[0].text.toStdString();
+        if (bad.startsWith("cut")) {
+            EXPECT_TRUE(shown[0].text.contains(
+                QString::fromStdString((m.dir / bad.mid(4).toStdString()).string())))
+                << shown[0].text.toStdString();
+        }
+        EXPECT_EQ(shown[1].text,
+                  "Line 2 of the script failed:\r" + bad + "\r\rContinue with the next line?");
+        EXPECT_EQ(shown[1].buttons, MsgButtons::YesNoDefaultNo);
+        EXPECT_EQ(shown[2].text, "Script stopped at line 2: 2 lines run, line failed: 2");
+        int outs = 0;
+        for (const PortOperation& op : m.port.operations())
+            if (op.kind == PortOperation::Kind::Out) ++outs;
+        EXPECT_EQ(outs, 0) << bad.toStdString();
+
+        // Yes goes on: the move runs and the summary still names the failed line.
+        dialogs.clearCalls();
+        dialogs.answerMessage().answerMessage(MsgAnswer::Yes).answerMessage();
+        w->toolbar()->click(5);
+        ASSERT_EQ(dialogs.messages().size(), 3u);
+        EXPECT_EQ(dialogs.messages()[2].text, "Script ended: 3 lines run, line failed: 2");
+        for (const PortOperation& op : m.port.operations())
+            if (op.kind == PortOperation::Kind::Out) ++outs;
+        EXPECT_EQ(outs, 158) << bad.toStdString();
+    }
+}
+
 TEST_F(ScriptWindowTest, RunRefusesWithoutAKnownPort) {
     accept("pause,1");
     m.ws.settings.derived.DataPort = 0;

@@ -27,6 +27,8 @@ protected:
         ShellTest::TearDown();
     }
     QString other(const char* name) const { return QStringLiteral("/elsewhere/") + name; }
+    // The name as the dialog gives it back when it shows the application folder.
+    QString inApp(const char* name) const { return QString::fromStdString(file(name).string()); }
     std::unique_ptr<NotesWindow> notes_;
 };
 
@@ -114,7 +116,7 @@ TEST_F(NotesWindowTest, ATrickyNoteSavesAndReopensUnchanged) {
     dialogs_.answerSaveFile(QString());
     w.runButton(3);
     EXPECT_FALSE(w.notePresent());
-    dialogs_.answerOpenFile(other("tricky.fwn"));
+    dialogs_.answerOpenFile(inApp("tricky.fwn"));
     w.runButton(2);
     EXPECT_EQ(w.note(), text);
     EXPECT_EQ(w.textBox()->toPlainText(), QString(text).replace("\r\n", "\n"));
@@ -122,21 +124,102 @@ TEST_F(NotesWindowTest, ATrickyNoteSavesAndReopensUnchanged) {
     // The same note in a UTF-8 file opens the same.
     test::writeFile(file("utf8.fwn"), "\"" + doubled + "\"\r\n");
     w.setNote(QString());
-    dialogs_.answerOpenFile(other("utf8.fwn"));
+    dialogs_.answerOpenFile(inApp("utf8.fwn"));
     w.runButton(2);
     EXPECT_EQ(w.note(), text);
+}
+
+// Text GBK cannot hold, and GBK text whose bytes read as other UTF-8, come back as typed, also
+// after New has cleared the window.
+TEST_F(NotesWindowTest, EveryCharacterOfANoteComesBack) {
+    NotesWindow& w = notes();
+    const char* const notes[] = {"wing \xF0\x9F\x9B\xA9 \xF0\x9F\x98\x80 done",
+                                 "한국어 메모",
+                                 "Ø 6 mm rod, 2 m²",
+                                 "位",
+                                 "naïve µ ½ ✓ ß ñ",
+                                 "位置 λ 位"};
+    for (const char* text : notes) {
+        w.setNote(QString::fromUtf8(text));
+        dialogs_.answerSaveFile(inApp("kept.fwn"));
+        w.runButton(1);  // New: saved, then cleared
+        EXPECT_FALSE(w.notePresent());
+        dialogs_.answerOpenFile(inApp("kept.fwn"));
+        w.runButton(2);
+        EXPECT_EQ(w.note().toStdString(), text);
+    }
+    EXPECT_TRUE(dialogs_.messages().empty());
+}
+
+// Notes stay where they belong: a file of the application folder other than the one chosen is
+// replaced only after a question naming it; the program's own files are refused; Open from
+// another folder says which file it opens.
+TEST_F(NotesWindowTest, ANoteNeverReplacesAFileUnasked) {
+    NotesWindow& w = notes();
+    w.show();
+    const std::string settings = test::readFile(file("settings.txt"));
+    test::writeFile(file("job1.fwn"), "\"first job\"\r\n");
+    w.setNote("second job");
+    // Another folder's job1.fwn: asked, No, then the dialog again, cancelled.
+    dialogs_.answerSaveFile(other("job1.fwn")).answerMessage(MsgAnswer::No).answerSaveFile({});
+    w.runButton(4);
+    ASSERT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_EQ(dialogs_.messages()[0].text.toStdString(),
+              "Notes are kept in the application folder, where " + file("job1.fwn").string() +
+                  " already exists.\rReplace it?");
+    EXPECT_EQ(dialogs_.messages()[0].buttons, MsgButtons::YesNoDefaultNo);
+    EXPECT_EQ(test::readFile(file("job1.fwn")), "\"first job\"\r\n");
+    // Yes replaces it; the application folder's own file is replaced without a second question
+    // (the dialog asked already).
+    dialogs_.clearCalls();
+    dialogs_.answerSaveFile(other("job1.fwn")).answerMessage(MsgAnswer::Yes);
+    w.runButton(4);
+    EXPECT_EQ(test::readFile(file("job1.fwn")), "\"second job\"\r\n");
+    w.setNote("third job");
+    dialogs_.answerSaveFile(inApp("job1.fwn"));
+    w.runButton(4);
+    EXPECT_EQ(dialogs_.messages().size(), 1u);
+    EXPECT_EQ(test::readFile(file("job1.fwn")), "\"third job\"\r\n");
+
+    // The program's own names are refused, wherever the dialog was, and the dialog comes back.
+    for (const char* name : {"settings.txt", "waypoint.txt", "cut.ct1", "wing.ct3", "temp_cut.txt",
+                             "corvane.hlp", "SETTINGS.TXT"}) {
+        dialogs_.clearCalls();
+        dialogs_.answerSaveFile(other(name)).answerMessage().answerSaveFile(inApp("ok.fwn"));
+        w.runButton(4);
+        ASSERT_EQ(dialogs_.messages().size(), 1u) << name;
+        EXPECT_EQ(dialogs_.messages()[0].text.toStdString(),
+                  std::string(name) +
+                      " is a file of the program itself; a note cannot be saved under that name.");
+    }
+    EXPECT_EQ(test::readFile(file("settings.txt")), settings);
+    EXPECT_EQ(test::readFile(file("ok.fwn")), "\"third job\"\r\n");
+
+    // Open from another folder: told which file opens; Cancel opens nothing.
+    dialogs_.clearCalls();
+    w.setNote(QString());
+    dialogs_.answerOpenFile(other("job1.fwn")).answerMessage(MsgAnswer::Cancel);
+    w.runButton(2);
+    EXPECT_FALSE(w.notePresent());
+    dialogs_.answerOpenFile(other("job1.fwn")).answerMessage(MsgAnswer::Ok);
+    w.runButton(2);
+    EXPECT_EQ(w.note(), "third job");
+    ASSERT_EQ(dialogs_.messages().size(), 2u);
+    EXPECT_EQ(dialogs_.messages()[1].text.toStdString(),
+              "Notes are kept in the application folder: this opens " + file("job1.fwn").string());
+    EXPECT_EQ(dialogs_.messages()[1].buttons, MsgButtons::OkCancel);
 }
 
 TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
     NotesWindow& w = notes();
     w.show();
     test::writeFile(file("open.fwn"), "\"never closed,\r\nsecond");
-    dialogs_.answerOpenFile(other("open.fwn"));
+    dialogs_.answerOpenFile(inApp("open.fwn"));
     w.runButton(2);
     EXPECT_EQ(w.note(), "never closed,\r\nsecond");
 
     test::writeFile(file("plain.txt"), "a plain text file\r\nwith two lines\r\n");
-    dialogs_.answerOpenFile(other("plain.txt"));
+    dialogs_.answerOpenFile(inApp("plain.txt"));
     w.runButton(2);
     EXPECT_EQ(w.note(), "a plain text file\r\nwith two lines\r\n");
 
@@ -144,7 +227,7 @@ TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
     std::mt19937 random(19);
     for (int i = 0; i < 4000; ++i) noise += static_cast<char>(random() % 256);
     test::writeFile(file("noise.fwn"), noise);
-    dialogs_.answerOpenFile(other("noise.fwn"));
+    dialogs_.answerOpenFile(inApp("noise.fwn"));
     EXPECT_TRUE(w.runButton(2));
     EXPECT_TRUE(dialogs_.messages().empty());
 
@@ -152,7 +235,7 @@ TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
     // note present is offered for saving, then the window hides).
     test::writeFile(file("empty.fwn"), "\r\n");
     w.setNote("mine");
-    dialogs_.answerOpenFile(other("empty.fwn")).answerMessage().answerSaveFile(QString());
+    dialogs_.answerOpenFile(inApp("empty.fwn")).answerMessage().answerSaveFile(QString());
     w.runButton(2);
     ASSERT_EQ(dialogs_.messages().size(), 1u);
     EXPECT_EQ(dialogs_.messages()[0].text.toStdString(),
@@ -163,7 +246,7 @@ TEST_F(NotesWindowTest, BadFilesOpenAsFarAsTheyGoOrSayWhy) {
 
     dialogs_.clearCalls();
     w.setNote(QString());
-    dialogs_.answerOpenFile(other("missing.fwn")).answerMessage();
+    dialogs_.answerOpenFile(inApp("missing.fwn")).answerMessage();
     w.runButton(2);
     ASSERT_EQ(dialogs_.messages().size(), 1u);
     EXPECT_TRUE(dialogs_.messages()[0].text.startsWith("Error encountered, Error Number 53, "));
@@ -210,7 +293,7 @@ TEST_F(NotesWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldNoteAndSaysWhichF
         },
         [&] {
             // Done follows the failed save with a save dialog of its own: cancelled.
-            dialogs_.answerSaveFile(other("job.fwn")).answerMessage().answerSaveFile(QString());
+            dialogs_.answerSaveFile(inApp("job.fwn")).answerMessage().answerSaveFile(QString());
             w.runButton(4);
         },
         [&](const std::string& which) {

@@ -1,0 +1,139 @@
+// The one text policy of the files the program writes: which encoding a text gets, how a file
+// is read back (byte-order marks, UTF-16, GBK bytes that happen to be UTF-8), and a seeded
+// property check that every writer's text comes back from its reader unchanged.
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <random>
+
+#include "common/records.h"
+#include "common/run_error.h"
+#include "common/text_encoding.h"
+#include "generate/cut_set_layout.h"
+#include "machine/machine_settings.h"
+#include "script/script_file.h"
+#include "shell/notes_file.h"
+#include "support/policy_texts.h"
+#include "support/test_support.h"
+
+namespace corvane {
+namespace {
+
+using test::TextKind;
+
+const std::string kBom = "\xEF\xBB\xBF";
+
+TEST(TextPolicy, EachTextGetsTheEncodingThatKeepsIt) {
+    struct Case {
+        const char* text;
+        FileEncoding encoding;
+    };
+    const Case cases[] = {
+        {"0,#TRUE#,\"Combo1\"", FileEncoding::Ascii},
+        {"未使用     ", FileEncoding::Gbk},
+        {"cut,/home/翼型/root.ct1", FileEncoding::Gbk},
+        {"位", FileEncoding::Utf8Bom},                // GBK CE BB reads as UTF-8 "λ"
+        {"位置 12", FileEncoding::Gbk},               // the whole text's GBK is no UTF-8
+        {"Ø 6 mm rod, 2 m²", FileEncoding::Utf8Bom},  // GBK has neither
+        {"naïve", FileEncoding::Utf8Bom},
+        {"한국어 메모", FileEncoding::Utf8Bom},
+        {"wing \xF0\x9F\x9B\xA9 done", FileEncoding::Utf8Bom},
+        {"/home/jörg/Flügel.ct1", FileEncoding::Utf8Bom},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fileEncodingFor(c.text), c.encoding) << c.text;
+        const std::string bytes = encodeFileText(c.text);
+        EXPECT_EQ(decodeFileText(bytes), c.text) << c.text;
+        EXPECT_EQ(bytes.starts_with(kBom), c.encoding == FileEncoding::Utf8Bom) << c.text;
+        if (c.encoding == FileEncoding::Gbk) {
+            EXPECT_EQ(bytes, utf8ToGbk(c.text)) << c.text;
+        }
+    }
+}
+
+TEST(TextPolicy, ReadingMarksUtf16AndOlderGbkFiles) {
+    // A byte-order mark wins over everything, UTF-16's too (an editor's "Unicode").
+    EXPECT_EQ(decodeFileText(kBom + "\xCE\xBB"), "λ");
+    EXPECT_EQ(decodeFileText(std::string("\xFF\xFEm\0o\0v\0e\0,\0x\0", 14)), "move,x");
+    EXPECT_EQ(decodeFileText(std::string("\xFE\xFF\0m\x4F\x4D", 6)), "m位");
+    // Bytes that are no UTF-8 are GBK.
+    EXPECT_EQ(decodeFileText(utf8ToGbk("泡沫切割机")), "泡沫切割机");
+    // Valid UTF-8 stays UTF-8 when the detector is not sure it is GBK: a real UTF-8 note ...
+    const std::string utf8Note = "今天切割了三个机翼，速度两毫米每秒，效果很好。";
+    EXPECT_FALSE(detectorSaysGbk(utf8Note));
+    EXPECT_EQ(decodeFileText(utf8Note), utf8Note);
+    // ... while a long GBK text is recognised as such by the detector.
+    EXPECT_TRUE(detectorSaysGbk(utf8ToGbk(utf8Note + utf8Note)));
+}
+
+// What the older programs that only know GBK make of our files: ASCII and GBK files are theirs
+// unchanged; a UTF-8 file shows its mark and its text as other characters.
+TEST(TextPolicy, AnOlderGbkReaderSeesGbkFilesUnchanged) {
+    EXPECT_EQ(gbkToUtf8(encodeFileText("泡沫 2.5 mm/s")), "泡沫 2.5 mm/s");
+    EXPECT_EQ(gbkToUtf8(encodeFileText("\"0\",#TRUE#")), "\"0\",#TRUE#");
+    const std::string seen = gbkToUtf8(encodeFileText("Ø 6 mm rod"));
+    EXPECT_NE(seen, "Ø 6 mm rod");
+    EXPECT_TRUE(seen.starts_with("锘棵")) << seen;  // the mark, and its last byte with Ø's first
+    EXPECT_NE(seen.find(" 6 mm rod"), std::string::npos) << seen;
+}
+
+// Each writer with its reader, over random texts of each kind alone and mixed: the text read
+// back is the text written, every time. Characters a format gives a meaning of its own (the
+// quote of a record, a script's comma and line end) are left out for that format only.
+TEST(TextPolicy, EveryWriterReadsBackEveryRandomTextExactly) {
+    std::mt19937 rng(31);
+    struct Writer {
+        const char* name;
+        const char* excluded;
+        std::function<std::string(const std::string&)> roundTrip;
+    };
+    test::TempDir dir;
+    const Writer writers[] = {
+        {"settings.txt", "\"",
+         [&dir](const std::string& text) {
+             MachineSettings s;
+             s.fields.accel_rate = text;
+             test::writeFile(dir / "settings.txt", s.fileLine());
+             MachineSettings back;
+             try {
+                 back.load(dir / "settings.txt");
+             } catch (const RunError&) {  // derived values of the defaults: not under test
+             }
+             return back.fields.accel_rate;
+         }},
+        {"datinfo.ct3", "\"",
+         [](const std::string& text) {
+             const auto fields = readDatInfoFields(foamDatInfoLine(text, "r.dat", 100, 90), 4);
+             return fields.empty() ? std::string("<none>") : fields[0];
+         }},
+        {"script", "\",\r\n",
+         [](const std::string& text) {
+             const ScriptLoad load = readScriptFile(scriptFileBytes({"cut," + text}));
+             return load.lines.size() == 1 && load.skipped.empty() ? load.lines[0].substr(4)
+                                                                   : std::string("<lost>");
+         }},
+        {"notes", "", [](const std::string& text) { return readNotesFile(notesFileBytes(text)); }},
+    };
+    int cases = 0;
+    for (const Writer& w : writers) {
+        for (int round = 0; round < 500; ++round) {
+            const bool mixed = round % 5 == 4;
+            const TextKind kind = test::kTextKinds[round % 4];
+            const std::string text = test::randomText(rng, w.excluded, mixed, kind);
+            ASSERT_EQ(w.roundTrip(text), text) << w.name << " round " << round;
+            // Each kind takes its own branch of the policy (GBK-only characters in a row can
+            // form UTF-8 between them, so only one of them alone is sure to stay GBK).
+            if (!mixed && (kind != TextKind::GbkOnly || text.size() <= 3)) {
+                const FileEncoding expected = kind == TextKind::Ascii     ? FileEncoding::Ascii
+                                              : kind == TextKind::GbkOnly ? FileEncoding::Gbk
+                                                                          : FileEncoding::Utf8Bom;
+                ASSERT_EQ(fileEncodingFor(text), expected) << text;
+            }
+            ++cases;
+        }
+    }
+    EXPECT_EQ(cases, 2000);
+}
+
+}  // namespace
+}  // namespace corvane
