@@ -86,9 +86,19 @@ TEST(AppFolderCli, AGenerationBesideAnotherProgramWaitsForItAndSaysSo) {
     test::writeFile(app / "w.dat", rows);
     const std::string args = "generate wing --left '" + (app / "w.dat").string() + "' --right '" +
                              (app / "w.dat").string() + "' --left-chord 50 --right-chord 40";
-    auto held = std::make_unique<FolderLock>(app.path());  // the other program, mid-generation
+    // Forked before the lock is taken: a child would share the parent's lock.
+    int go[2];
+    ASSERT_EQ(::pipe(go), 0);
     const pid_t child = ::fork();
-    if (child == 0) ::_exit(std::system(command(app.path(), args, io).c_str()) == 0 ? 0 : 1);
+    if (child == 0) {
+        char c;
+        if (::read(go[0], &c, 1) != 1) ::_exit(3);
+        ::_exit(std::system(command(app.path(), args, io).c_str()) == 0 ? 0 : 1);
+    }
+    auto held = std::make_unique<FolderLock>(app.path());  // the other program, mid-generation
+    ASSERT_EQ(::write(go[1], "g", 1), 1);
+    ::close(go[0]);
+    ::close(go[1]);
     // Let the other program finish once this one has said it waits.
     for (int i = 0; i < 6000; ++i) {
         if (fs::exists(io / "stderr.txt") &&
