@@ -3,6 +3,7 @@
 
 #include <iostream>
 
+#include "common/folder_lock.h"
 #include "common/run_error.h"
 #include "platform/app_folder.h"
 #include "platform/simulated_port.h"
@@ -10,7 +11,16 @@
 namespace corvane::cli {
 
 std::filesystem::path CliContext::appFolder() {
-    if (!folder_) folder_ = resolveAppFolder({appDir, executableDir(), {}});
+    if (!folder_) {
+        AppFolderRequest request{appDir, executableDir(), {}};
+        request.createExplicit = init;
+        try {
+            folder_ = resolveAppFolder(request);
+        } catch (const RunError& e) {
+            printError(e, "corvane-cli");
+            throw ReportedError(1);
+        }
+    }
     return *folder_;
 }
 
@@ -38,6 +48,14 @@ void CliContext::usePort(std::unique_ptr<PortIo> port) {
 
 void CliContext::usePort(PortIo& port) {
     workspace(false).setPort(port);
+}
+
+void announceFolderWaits() {
+    setFolderLockNotice([last = std::string()](const std::string& text) mutable {
+        if (text == last) return;
+        last = text;
+        if (!text.empty()) printMessage(text);
+    });
 }
 
 void printMessage(const std::string& text) {

@@ -20,6 +20,7 @@ namespace corvane::cli {
 
 struct CliContext {
     std::optional<std::string> appDir;  // --app-dir
+    bool init = false;                  // --init: create a missing --app-dir
 
     // The resolved application folder (resolved once, on first use).
     std::filesystem::path appFolder();
@@ -38,6 +39,10 @@ private:
     SystemScheduling scheduling_;
     std::unique_ptr<Workspace> ws_;
 };
+
+// Prints what the program waits for while another one holds the application folder (once per
+// change of text), from then on.
+void announceFolderWaits();
 
 // Prints the program's message to stderr (one line per \r or \n).
 void printMessage(const std::string& text);

@@ -16,7 +16,8 @@ int runLoad(CliContext& ctx, const std::string& set) {
         printMessage(
             "An interrupted generation was found: the previous cut-file set is back in place.");
     LoadOutcome out = loadCutSet(ws, std::filesystem::absolute(set));
-    for (const UserMessage& m : out.messages) printMessage(m.text);
+    // The reason as the window shows it: the message with its detail on the lines below.
+    for (const UserMessage& m : out.messages) printMessage(withDetail(m.text, m.detail));
     if (!out.loaded) return 1;
     std::cout << "Loaded=" << set << '\n';
     std::cout.flush();

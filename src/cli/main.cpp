@@ -16,6 +16,7 @@ int main(int argc, char** argv) {
     CliContext ctx;
     app.add_option("--app-dir", ctx.appDir, "application folder (default: CORVANE_APP_DIR, ...)")
         ->envname("CORVANE_APP_DIR");
+    app.add_flag("--init", ctx.init, "create the --app-dir folder when it does not exist");
     SubcommandRunner runner;
     addSettingsCommand(app, ctx, runner);
     addPlanCommand(app, ctx, runner);
@@ -30,6 +31,7 @@ int main(int argc, char** argv) {
     addExportCommand(app, ctx, runner);
     addLatencyTestCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
+    announceFolderWaits();
     try {
         return runner ? runner() : 2;
     } catch (const ReportedError& e) {

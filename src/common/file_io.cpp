@@ -6,57 +6,99 @@
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <algorithm>
+#include <array>
 #include <atomic>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
-#include <fstream>
-#include <iterator>
-#include <optional>
-#include <system_error>
 
 #include "common/run_error.h"
+#include "common/temporary_file.h"
 
 namespace corvane {
 
 std::string readFileBytes(const std::filesystem::path& path) {
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(path, ec)) throw RunError(ErrorNumber::FileNotFound);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw RunError(ErrorNumber::FileNotFound);
-    std::string bytes((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
-    if (in.bad()) throw RunError(ErrorNumber::FileNotFound);
+    auto unreadable = [&](int err) {
+        // Only a missing file is "not found"; anything else names the file and the reason.
+        if (err == ENOENT || err == ENOTDIR) return RunError(ErrorNumber::FileNotFound);
+        return RunError(ErrorNumber::PathFileAccessError,
+                        path.string() + ": cannot read: " + std::strerror(err));
+    };
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) throw unreadable(errno);
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        int err = S_ISDIR(st.st_mode) ? EISDIR : errno != 0 ? errno : EINVAL;
+        ::close(fd);
+        throw unreadable(err);
+    }
+    std::string bytes;
+    bytes.reserve(static_cast<std::size_t>(st.st_size));
+    char chunk[65536];
+    for (;;) {
+        ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) {
+            int err = errno;
+            ::close(fd);
+            throw unreadable(err);
+        }
+        if (n == 0) break;
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
     return bytes;
 }
 
 namespace {
 
-std::atomic<long> gCalls[3];
-std::atomic<long> gFailAt[3];
+constexpr std::size_t kKinds = 4;
+constexpr std::size_t kOrdered = 4;
+std::atomic<long> gCalls[kKinds];
+std::atomic<long> gFailAt[kKinds];
+std::atomic<long> gAllCalls{0};
+std::array<std::atomic<long>, kOrdered> gFailInOrder{};
 std::atomic<int> gFailError{0};
 
-// True (with errno set) when this call is the one a test asked to fail.
+// True (with errno set) when this call is one a test asked to fail.
 bool injected(DiskCall call) {
     auto i = static_cast<std::size_t>(call);
     long n = ++gCalls[i];
-    if (n != gFailAt[i].load()) return false;
+    long all = ++gAllCalls;
+    bool hit = n == gFailAt[i].load();
+    for (const auto& at : gFailInOrder) hit = hit || (all == at.load());
+    if (!hit) return false;
     if (gFailError.load() == kKilledAtDiskCall) ::raise(SIGKILL);
     errno = gFailError.load();
     return true;
 }
 
+void resetCounts() {
+    for (auto& c : gCalls) c = 0;
+    for (auto& f : gFailAt) f = 0;
+    for (auto& f : gFailInOrder) f = 0;
+    gAllCalls = 0;
+}
+
 }  // namespace
 
 void failDiskCall(DiskCall call, long n, int error) {
-    for (auto& c : gCalls) c = 0;
-    for (auto& f : gFailAt) f = 0;
+    resetCounts();
     gFailError = error;
     gFailAt[static_cast<std::size_t>(call)] = n;
 }
 
+void failDiskCallsInOrder(const std::vector<long>& numbers, int error) {
+    resetCounts();
+    gFailError = error;
+    for (std::size_t i = 0; i < numbers.size() && i < kOrdered; ++i) gFailInOrder[i] = numbers[i];
+}
+
 long diskCalls(DiskCall call) {
     return gCalls[static_cast<std::size_t>(call)].load();
+}
+
+long diskCallsInAll() {
+    return gAllCalls.load();
 }
 
 ssize_t diskWrite(int fd, const void* data, std::size_t length) {
@@ -74,31 +116,48 @@ int diskRename(const std::filesystem::path& from, const std::filesystem::path& t
     return ::rename(from.c_str(), to.c_str());
 }
 
-namespace {
-
-[[noreturn]] void fail(const std::filesystem::path& path, const char* what, int err) {
-    throw RunError(
-        ErrorNumber::PathFileAccessError,
-        path.string() + ": " + what + ": " + std::strerror(err) + "; the file was not changed");
+int diskUnlink(const std::filesystem::path& path) {
+    if (injected(DiskCall::Unlink)) return -1;
+    return ::unlink(path.c_str());
 }
 
-}  // namespace
+int syncFolder(const std::filesystem::path& folder) {
+    int fd = ::open(folder.empty() ? "." : folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return -1;
+    int rc = diskSync(fd);
+    int err = errno;
+    ::close(fd);
+    errno = err;
+    return rc;
+}
 
-namespace {
+namespace detail {
 
-// Writes the bytes to a new temporary file beside `path` and gives its name; nothing is left
-// behind when it fails. Errors name `shownAs`, the file the operator knows.
-std::string writeTemporary(const std::filesystem::path& path, std::string_view bytes,
-                           const std::filesystem::path& shownAs) {
+std::filesystem::path folderOf(const std::filesystem::path& path) {
     std::filesystem::path folder = path.parent_path();
-    if (folder.empty()) folder = ".";
+    return folder.empty() ? std::filesystem::path(".") : folder;
+}
+
+void failWrite(const std::filesystem::path& shownAs, std::string_view what, int err,
+               std::string_view outcome) {
+    throw RunError(ErrorNumber::PathFileAccessError, shownAs.string() + ": " + std::string(what) +
+                                                         ": " + std::strerror(err) + "; " +
+                                                         std::string(outcome));
+}
+
+std::string temporaryStem(std::string_view file, long pid) {
+    return std::string(kLeftoverPrefix) + std::string(file) + "." + std::to_string(pid) + ".";
+}
+
+std::string writeTemporary(const std::filesystem::path& path, std::string_view bytes,
+                           const std::filesystem::path& shownAs, std::string_view outcome) {
     // The writer's process number in the name lets a later start tell a dead writer's leftovers
-    // from a live one's work in progress.
+    // from a live one's work in progress; the prefix keeps them apart from the operator's files.
     std::string pattern =
-        (folder / ("." + path.filename().string() + "." + std::to_string(::getpid()) + ".XXXXXX"))
+        (folderOf(path) / (temporaryStem(path.filename().string(), ::getpid()) + "XXXXXX"))
             .string();
-    int fd = ::mkstemp(pattern.data());
-    if (fd < 0) fail(shownAs, "cannot create a temporary file", errno);
+    int fd = ::mkostemp(pattern.data(), O_CLOEXEC);
+    if (fd < 0) failWrite(shownAs, "cannot create a temporary file", errno, outcome);
 
     // The new file gets the old one's permissions, or the usual ones for a new file.
     struct stat old {};
@@ -121,7 +180,7 @@ std::string writeTemporary(const std::filesystem::path& path, std::string_view b
             int err = errno;
             ::close(fd);
             ::unlink(pattern.c_str());
-            fail(shownAs, "cannot write", err);
+            failWrite(shownAs, "cannot write", err, outcome);
         }
         p += n;
         left -= static_cast<std::size_t>(n);
@@ -129,213 +188,25 @@ std::string writeTemporary(const std::filesystem::path& path, std::string_view b
     int syncErr = diskSync(fd) != 0 ? errno : 0;
     int closeErr = ::close(fd) != 0 ? errno : 0;
     if (syncErr != 0 || closeErr != 0) {
-        int err = syncErr != 0 ? syncErr : closeErr;
         ::unlink(pattern.c_str());
-        fail(shownAs, "cannot write", err);
+        failWrite(shownAs, "cannot write", syncErr != 0 ? syncErr : closeErr, outcome);
     }
     return pattern;
 }
 
-// writeFileAtomic, with errors naming `shownAs`.
-void replaceFile(const std::filesystem::path& path, std::string_view bytes,
-                 const std::filesystem::path& shownAs) {
-    std::string temporary = writeTemporary(path, bytes, shownAs);
+}  // namespace detail
+
+void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
+    std::string temporary = detail::writeTemporary(path, bytes, path);
     if (diskRename(temporary, path) != 0) {
         int err = errno;
         ::unlink(temporary.c_str());
-        fail(shownAs, "cannot replace the file", err);
+        detail::failWrite(path, "cannot replace the file", err);
     }
-}
-
-}  // namespace
-
-void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes) {
-    replaceFile(path, bytes, path);
-}
-
-namespace {
-
-// One file of a replacement as its journal records it; `keep` is empty where no old file was.
-struct Replacement {
-    std::string target;
-    std::string temporary;
-    std::string keep;
-};
-
-constexpr std::string_view kJournalSuffix = ".replacing";
-
-std::string journalText(const std::vector<Replacement>& files) {
-    // Length-prefixed fields: any byte a path may hold survives.
-    std::string text;
-    for (const Replacement& r : files) {
-        for (const std::string* f : {&r.target, &r.temporary, &r.keep})
-            text += std::to_string(f->size()) + ":" + *f + "\n";
-    }
-    return text;
-}
-
-std::optional<std::vector<Replacement>> parseJournal(std::string_view text) {
-    std::vector<std::string> fields;
-    while (!text.empty()) {
-        const std::size_t colon = text.find(':');
-        if (colon == 0 || colon == std::string_view::npos || colon > 9) return std::nullopt;
-        std::size_t length = 0;
-        for (char c : text.substr(0, colon)) {
-            if (c < '0' || c > '9') return std::nullopt;
-            length = length * 10 + static_cast<std::size_t>(c - '0');
-        }
-        if (text.size() < colon + 1 + length + 1 || text[colon + 1 + length] != '\n')
-            return std::nullopt;
-        fields.emplace_back(text.substr(colon + 1, length));
-        text.remove_prefix(colon + 1 + length + 1);
-    }
-    if (fields.empty() || fields.size() % 3 != 0) return std::nullopt;
-    std::vector<Replacement> files;
-    for (std::size_t i = 0; i < fields.size(); i += 3)
-        files.push_back({fields[i], fields[i + 1], fields[i + 2]});
-    return files;
-}
-
-bool exists(const std::string& path) {
-    return ::access(path.c_str(), F_OK) == 0;
-}
-
-// Puts every old file back and removes every new one; safe to repeat after being cut short.
-void rollBack(const std::vector<Replacement>& files) {
-    for (const Replacement& r : files) {
-        if (!r.keep.empty()) {
-            if (exists(r.keep)) {
-                ::rename(r.keep.c_str(), r.target.c_str());
-                // Renaming one name of a file onto another of the same file leaves both.
-                ::unlink(r.keep.c_str());
-            }
-        } else if (!exists(r.temporary)) {
-            ::unlink(r.target.c_str());  // the new file went in where there was none
-        }
-        ::unlink(r.temporary.c_str());
-    }
-}
-
-// The process number in a leftover's name ".<file>.<pid>.<suffix>", or 0.
-long writerOf(std::string_view name, std::string_view suffix) {
-    if (name.size() < suffix.size() + 4 || name[0] != '.' || !name.ends_with(suffix)) return 0;
-    name.remove_suffix(suffix.size());
-    const std::size_t dot = name.rfind('.');
-    if (dot == std::string_view::npos || dot < 2 || dot + 1 == name.size()) return 0;
-    long pid = 0;
-    for (char c : name.substr(dot + 1)) {
-        if (c < '0' || c > '9' || pid > 100'000'000) return 0;
-        pid = pid * 10 + (c - '0');
-    }
-    return pid;
-}
-
-bool writerGone(long pid) {
-    if (pid <= 0 || pid == ::getpid()) return false;
-    return ::kill(static_cast<pid_t>(pid), 0) != 0 && errno == ESRCH;
-}
-
-// ".<file>.<pid>.XXXXXX" or the same with ".old": a temporary of writeTemporary or a kept old file.
-long temporaryWriter(std::string_view name) {
-    if (name.ends_with(".old")) name.remove_suffix(4);
-    if (name.size() < 8) return 0;
-    for (char c : name.substr(name.size() - 6)) {
-        if (!std::isalnum(static_cast<unsigned char>(c))) return 0;
-    }
-    if (name[name.size() - 7] != '.') return 0;
-    return writerOf(name.substr(0, name.size() - 6), ".");
-}
-
-}  // namespace
-
-void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files) {
-    if (files.empty()) return;
-    std::vector<Replacement> plan;
-    auto dropAll = [&] {
-        for (const Replacement& r : plan) {
-            ::unlink(r.temporary.c_str());
-            if (!r.keep.empty()) ::unlink(r.keep.c_str());
-        }
-    };
-    try {
-        for (const auto& [path, bytes] : files)
-            plan.push_back({path.string(), writeTemporary(path, bytes, path), ""});
-    } catch (...) {
-        dropAll();
-        throw;
-    }
-    // The old bytes under a second name (a hard link costs no space on a full disk).
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        const std::filesystem::path& path = files[i].first;
-        if (::access(path.c_str(), F_OK) != 0) continue;
-        std::string name = plan[i].temporary + ".old";
-        if (::link(path.c_str(), name.c_str()) != 0) {
-            int err = errno;
-            dropAll();
-            fail(path, "cannot keep the old file while replacing it", err);
-        }
-        plan[i].keep = name;
-    }
-    // The journal lets a start after a kill between the renames put the old files back.
-    const std::filesystem::path& first = files.front().first;
-    std::filesystem::path folder = first.parent_path();
-    if (folder.empty()) folder = ".";
-    const std::filesystem::path journal =
-        folder / ("." + first.filename().string() + "." + std::to_string(::getpid()) +
-                  std::string(kJournalSuffix));
-    try {
-        // Named after the set's first file: the journal is no file the operator knows.
-        replaceFile(journal, journalText(plan), first);
-    } catch (...) {
-        dropAll();
-        throw;
-    }
-    for (std::size_t i = 0; i < files.size(); ++i) {
-        if (diskRename(plan[i].temporary, files[i].first) == 0) continue;
-        int err = errno;
-        rollBack(plan);
-        ::unlink(journal.c_str());
-        fail(files[i].first, "cannot replace the file", err);
-    }
-    ::unlink(journal.c_str());  // from here on the new files stand
-    for (const Replacement& r : plan) {
-        if (!r.keep.empty()) ::unlink(r.keep.c_str());
-    }
-}
-
-void recoverInterruptedWrites(const std::filesystem::path& folderOrEmpty) {
-    const std::filesystem::path folder = folderOrEmpty.empty() ? "." : folderOrEmpty;
-    std::error_code ec;
-    std::vector<std::pair<std::filesystem::path, long>> journals;
-    std::vector<std::pair<std::filesystem::path, long>> temporaries;
-    for (std::filesystem::directory_iterator it(folder, ec), end; !ec && it != end;
-         it.increment(ec)) {
-        const std::string name = it->path().filename().string();
-        if (const long pid = writerOf(name, kJournalSuffix); writerGone(pid)) {
-            journals.emplace_back(it->path(), pid);
-        } else if (const long writer = temporaryWriter(name); writerGone(writer)) {
-            temporaries.emplace_back(it->path(), writer);
-        }
-    }
-    std::vector<long> untouchable;
-    for (const auto& [journal, pid] : journals) {
-        std::optional<std::vector<Replacement>> plan;
-        try {
-            plan = parseJournal(readFileBytes(journal));
-        } catch (const RunError&) {
-        }
-        // A journal that does not read is left alone, and so are its writer's files.
-        if (!plan) {
-            untouchable.push_back(pid);
-            continue;
-        }
-        rollBack(*plan);
-        ::unlink(journal.c_str());
-    }
-    for (const auto& [temporary, pid] : temporaries) {
-        if (std::find(untouchable.begin(), untouchable.end(), pid) == untouchable.end())
-            ::unlink(temporary.c_str());
-    }
+    // Without this a power loss right after a reported save could bring the old file back.
+    if (syncFolder(detail::folderOf(path)) != 0)
+        detail::failWrite(path, "cannot confirm the new file on the disk", errno,
+                          "the new file is in place but may not survive a power loss");
 }
 
 }  // namespace corvane

@@ -1,9 +1,11 @@
 // Load and Save of cut-file sets.
 #include "generate/cut_set_commands.h"
 
+#include <optional>
 #include <system_error>
 
 #include "common/file_io.h"
+#include "common/folder_lock.h"
 #include "common/run_error.h"
 #include "delay/active_delay_set.h"
 #include "generate/cut_set_layout.h"
@@ -35,13 +37,26 @@ std::string paddedLoadMessage(const std::string& text) {
 LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
     if (chosenStepFile.empty()) return {};
     const CutSetPaths saved = savedSetPaths(chosenStepFile);
+    LoadOutcome out;
+    std::optional<FolderLock> lock;
+    try {
+        // The working set changes hands as a whole: no other program writes it meanwhile.
+        lock.emplace(ws.appFolder());
+    } catch (const RunError& e) {
+        out.messages.push_back({errorReportText(e, kLoadCutFileLabel), "", e.detail()});
+        return out;
+    }
     // A save of this set that was cut short is undone first: the set loads whole or not at all.
-    recoverInterruptedWrites(saved.step.parent_path());
+    // What recovery could not settle stays as it is, and so does the working set.
+    const RecoveryReport report = recoverInterruptedWrites(saved.step.parent_path());
+    if (!report.clean()) {
+        out.messages.push_back({paddedLoadMessage(kLoadFolderUnsettled), "", report.text()});
+        return out;
+    }
     if (!isFile(saved.step)) return refused(kCutFileNotFound);
     if (!isFile(saved.count)) return refused(kCountFileNotFound);
     if (!isFile(saved.datInfo)) return refused(kDatInfoFileNotFound);
 
-    LoadOutcome out;
     try {
         const std::vector<std::string> fields = readDatInfoFields(readFileBytes(saved.datInfo), 2);
         if (fields.size() < 2) return refused(kDatInfoFileIncomplete);
@@ -74,9 +89,10 @@ bool namesProgramFile(const fs::path& appFolder, const fs::path& chosenStepFile)
     const CutSetPaths target = savedSetPaths(chosenStepFile);
     const CutSetPaths working = workingSetPaths(appFolder);
     std::vector<fs::path> own = {working.step, working.count, working.datInfo};
-    for (const char* name : {kStepTemplateName, kCountTemplateName, kDatInfoTemplateName, "hold1",
-                             "hold2", "hold3", kBackupListName})
+    for (const char* name : {kStepTemplateName, kCountTemplateName, kDatInfoTemplateName,
+                             kBackupListName, kFolderLockName})
         own.push_back(appFolder / name);
+    for (const char* name : kBackupNames) own.push_back(appFolder / name);
     auto same = [](const fs::path& a, const fs::path& b) {
         std::error_code ec;
         if (fs::equivalent(a, b, ec)) return true;
@@ -96,7 +112,14 @@ void saveCutSet(const fs::path& appFolder, const fs::path& chosenStepFile) {
     if (namesProgramFile(appFolder, chosenStepFile)) throw SaveRefused();
     const CutSetPaths working = workingSetPaths(appFolder);
     const CutSetPaths target = savedSetPaths(chosenStepFile);
-    recoverInterruptedWrites(target.step.parent_path());
+    // The working set is read whole: no generation or Load replaces it meanwhile.
+    FolderLock lock(appFolder);
+    const RecoveryReport report = recoverInterruptedWrites(target.step.parent_path());
+    if (!report.clean()) {
+        throw RunError(
+            ErrorNumber::PathFileAccessError,
+            target.step.string() + ": not saved, the file was not changed: " + report.text());
+    }
     // All three or none: a full disk halfway must not leave a saved set of mixed files.
     writeFilesAtomic({{target.step, readFileBytes(working.step)},
                       {target.count, readFileBytes(working.count)},

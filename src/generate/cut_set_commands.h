@@ -29,6 +29,8 @@ inline constexpr const char* kCutFileDamaged =
     "Cut File is damaged. Try Again or Regenerate the Cut File.";
 inline constexpr const char* kCountFileDamaged =
     "Count File is damaged. Try Again or Regenerate the Cut File.";
+inline constexpr const char* kLoadFolderUnsettled =
+    "Cut File not loaded: its folder holds an unfinished save. See below for what to do.";
 inline constexpr const char* kSaveOverWorkingFile =
     "This name belongs to one of the program's own cut files. Choose another name to save the "
     "Cut File.";

@@ -1,23 +1,37 @@
-// Replacing the working cut-file set as one step. The previous set is kept as backups (hold1,
-// hold2, hold3 beside it, listed in hold.open); the new files are written under temporary
-// names and renamed into place; the list goes only once all three are in place, so a start
-// after a crash finds either the previous set or the new one, never a mix.
+// Replacing the working cut-file set as one step. The previous set is kept as backups beside it
+// (listed in the backup list); the new files are written under temporary names, synced and
+// renamed into place; the list goes only once all three are in place, so a start after a crash
+// finds either the previous set or the new one, never a mix. The folder's lock is held from
+// begin to finish or abandon, so a second program never sees the set half replaced.
 #pragma once
 
+#include <array>
 #include <filesystem>
+#include <memory>
 #include <string_view>
 
+#include "common/file_io.h"
 #include "generate/cut_set_layout.h"
 #include "generate/line_file_writer.h"
 
 namespace corvane {
 
-inline constexpr const char* kBackupListName = "hold.open";
+class FolderLock;
+
+// The transaction's own files in the application folder; the prefix keeps them apart from any
+// file of the operator's.
+inline constexpr const char* kBackupListName = ".corvane-hold.open";
+inline constexpr std::array<const char*, 3> kBackupNames = {".corvane-hold1", ".corvane-hold2",
+                                                            ".corvane-hold3"};
+inline constexpr std::array<const char*, 3> kPartNames = {
+    ".corvane-cut.ct1.part", ".corvane-cut_cnt.ct2.part", ".corvane-datinfo.ct3.part"};
 
 // What a start-up finds after an interrupted replacement: the previous set put back (returns
-// true), or leftovers of a finished one cleared away (false). Safe to call at any time when no
-// replacement runs.
-bool recoverInterruptedGeneration(const std::filesystem::path& appFolder);
+// true), or leftovers of a finished one cleared away (false); also an earlier version's list.
+// Takes the folder's lock, so it never touches a replacement another program is making. What
+// the folder's save recovery could not put right goes to `report` when given.
+bool recoverInterruptedGeneration(const std::filesystem::path& appFolder,
+                                  RecoveryReport* report = nullptr);
 
 class CutSetTransaction {
 public:
@@ -26,8 +40,9 @@ public:
     CutSetTransaction(const CutSetTransaction&) = delete;
     CutSetTransaction& operator=(const CutSetTransaction&) = delete;
 
-    // Backs up the working set (a missing working file is recorded as absent) and opens the
-    // three new files empty. RunError PathFileAccessError when the folder cannot be written.
+    // Takes the folder's lock, backs up the working set (a missing working file is recorded as
+    // absent) and opens the three new files empty. RunError PathFileAccessError naming the
+    // working set when the folder cannot be written or another program keeps the lock.
     void begin();
     // Starts the new step and count files as copies of their templates (the DAT-information
     // file is written whole by the generator); RunError FileNotFound when a template is missing.
@@ -40,7 +55,8 @@ public:
     // A new file's content copied from an existing file (Load); RunError FileNotFound.
     void copyInto(LineFileWriter& target, const std::filesystem::path& source);
 
-    // Puts the new set in place and removes the backups.
+    // Puts the new set in place and removes the backups. On failure the previous set is put
+    // back and the error says so (or says where it is kept when even that failed).
     void finish();
     // Throws the new files away; the working set is the previous one, byte for byte.
     void abandon();
@@ -49,10 +65,12 @@ public:
 
 private:
     enum class State { Idle, Open };
+    void release();
     std::filesystem::path folder_;
     CutSetPaths working_;
     LineFileWriter step_, count_, datInfo_;
     State state_ = State::Idle;
+    std::unique_ptr<FolderLock> lock_;
 };
 
 }  // namespace corvane

@@ -27,9 +27,12 @@ LineFileWriter::~LineFileWriter() {
     discard();
 }
 
-void LineFileWriter::open(const std::filesystem::path& path) {
+void LineFileWriter::open(const std::filesystem::path& path, const std::filesystem::path& shownAs,
+                          std::string_view outcome) {
     discard();
     path_ = path;
+    shownAs_ = shownAs.empty() ? path : shownAs;
+    outcome_ = outcome.empty() ? std::string() : "; " + std::string(outcome);
     fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
     if (fd_ < 0) fail(errno);
     if (!buf_) buf_ = std::make_unique_for_overwrite<char[]>(capacity_);
@@ -39,7 +42,7 @@ void LineFileWriter::open(const std::filesystem::path& path) {
 
 void LineFileWriter::fail(int error) {
     throw RunError(ErrorNumber::PathFileAccessError,
-                   path_.string() + ": cannot write: " + std::strerror(error));
+                   shownAs_.string() + ": cannot write: " + std::strerror(error) + outcome_);
 }
 
 void LineFileWriter::numberLine(int64_t value) {
@@ -148,6 +151,8 @@ void LineFileWriter::close() {
     int fd = fd_;
     fd_ = -1;
     int error = error_;
+    // A file that is renamed into place next must be on the disk before its name is.
+    if (!error && diskSync(fd) != 0) error = errno;
     if (::close(fd) != 0 && !error) error = errno;
     if (error) fail(error);
 }

@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <string_view>
 #include <thread>
 
@@ -24,8 +25,11 @@ public:
     LineFileWriter(const LineFileWriter&) = delete;
     LineFileWriter& operator=(const LineFileWriter&) = delete;
 
-    // Creates (truncates) the file. RunError PathFileAccessError with the reason on failure.
-    void open(const std::filesystem::path& path);
+    // Creates (truncates) the file. RunError PathFileAccessError with the reason on failure,
+    // naming `shownAs` (the file the operator knows; the path itself when empty) and ending in
+    // `outcome` (what the failure leaves, when the caller knows it).
+    void open(const std::filesystem::path& path, const std::filesystem::path& shownAs = {},
+              std::string_view outcome = {});
     bool isOpen() const { return fd_ >= 0; }
 
     // "<value>\r\n" for a port byte; values up to 1023 take the table (four patterns of at
@@ -61,7 +65,8 @@ public:
     static constexpr unsigned kTableSize = 1024;
     static constexpr std::size_t kSlot = 8;  // bytes copied per line (the line is shorter)
 
-    // Writes out what is buffered and closes; RunError PathFileAccessError on failure.
+    // Writes out what is buffered, syncs it to the disk and closes; RunError
+    // PathFileAccessError on failure.
     void close();
     // Closes without caring about errors (the file is being thrown away).
     void discard();
@@ -93,6 +98,8 @@ private:
     bool stop_ = false;
     int error_ = 0;
     std::filesystem::path path_;
+    std::filesystem::path shownAs_;
+    std::string outcome_;
     std::unique_ptr<char[]> buf_;
     std::size_t used_ = 0;
     std::size_t capacity_;

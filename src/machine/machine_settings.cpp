@@ -7,6 +7,7 @@
 #include <string_view>
 
 #include "common/file_io.h"
+#include "common/folder_lock.h"
 #include "common/number_text.h"
 #include "common/records.h"
 #include "common/run_error.h"
@@ -190,7 +191,10 @@ void MachineSettings::load(const std::filesystem::path& settingsFile,
 }
 
 void MachineSettings::save(const std::filesystem::path& settingsFile) {
-    writeFileAtomic(settingsFile, fileLine());
+    {
+        FolderLock lock(settingsFile.parent_path().empty() ? "." : settingsFile.parent_path());
+        writeFileAtomic(settingsFile, fileLine());
+    }
     derive();
 }
 

@@ -87,18 +87,34 @@ void seedAppFolder(const fs::path& folder, const fs::path& resources) {
 }
 
 fs::path resolveAppFolder(const AppFolderRequest& request) {
-    // An explicit folder is used exactly as it is (created when missing, never seeded), so a
-    // dry run or a test sees only the files it put there.
+    // An explicit folder is used exactly as it is (never seeded), so a dry run or a test sees
+    // only the files it put there; a missing one is created and seeded only on request.
     std::optional<std::string> explicitDir = request.option;
     if (!explicitDir) {
         if (const char* env = std::getenv("CORVANE_APP_DIR"); env != nullptr && *env != '\0') {
             explicitDir = env;
         }
     }
-    if (explicitDir && !explicitDir->empty()) return createFolder(fs::absolute(*explicitDir));
-
     fs::path resources =
         request.resourcesDir.empty() ? findResources(request.executableDir) : request.resourcesDir;
+    if (explicitDir && !explicitDir->empty()) {
+        const fs::path folder = fs::absolute(*explicitDir);
+        std::error_code ec;
+        if (fs::is_directory(folder, ec)) return folder;
+        if (fs::exists(folder, ec)) {
+            throw RunError(ErrorNumber::PathFileAccessError,
+                           folder.string() + ": this application folder is a file, not a folder");
+        }
+        if (!request.createExplicit) {
+            throw RunError(ErrorNumber::PathFileAccessError,
+                           folder.string() +
+                               ": there is no such application folder; nothing was created. "
+                               "Check the name, or add --init to create it.");
+        }
+        createFolder(folder);
+        if (!resources.empty()) seedAppFolder(folder, resources);
+        return folder;
+    }
 
     const fs::path& exeDir = request.executableDir;
     if (isDir(exeDir) && writable(exeDir) && holdsShippedFiles(exeDir)) {

@@ -13,10 +13,14 @@ struct AppFolderRequest {
     std::optional<std::string> option;    // --app-dir
     std::filesystem::path executableDir;  // folder of the running program
     std::filesystem::path resourcesDir;   // shipped files; empty = look beside the executable
+    // An explicit folder that does not exist is created (and seeded) only when asked (--init):
+    // a mistyped name must not become an empty application folder.
+    bool createExplicit = false;
 };
 
 // Resolves (and when needed creates and seeds) the application folder.
-// RunError PathFileAccessError with the reason when it cannot be created.
+// RunError PathFileAccessError with the reason when it cannot be created, or when an explicit
+// folder does not exist and createExplicit is not set.
 std::filesystem::path resolveAppFolder(const AppFolderRequest& request);
 
 // Copies every shipped file that the folder does not have yet (never overwrites).

@@ -25,15 +25,22 @@ TEST(RunError, ReportTextAndClassicDescriptions) {
               "Error encountered, Error Number 75, Path/File access error\rModule 9, Close");
 }
 
-TEST(FileIo, MissingFileIsFileNotFound) {
+TEST(FileIo, OnlyAMissingFileIsFileNotFoundOtherReadErrorsNameThePathAndTheReason) {
     test::TempDir dir;
-    for (auto path : {dir / "absent.txt", dir.path()}) {
+    for (auto path : {dir / "absent.txt", dir / "absent" / "deeper.txt"}) {
         try {
             readFileBytes(path);
             FAIL() << "no error";
         } catch (const RunError& e) {
             EXPECT_EQ(e.number(), 53);
         }
+    }
+    try {
+        readFileBytes(dir.path());
+        FAIL() << "no error";
+    } catch (const RunError& e) {
+        EXPECT_EQ(e.number(), 75);
+        EXPECT_EQ(e.detail(), dir.path().string() + ": cannot read: Is a directory");
     }
 }
 

@@ -137,9 +137,10 @@ TEST(SaveCutFile, RefusesTheNamesOfTheProgramsOwnFilesAndCopiesNothing) {
         return all;
     };
     const std::string was = before();
-    for (const char* name : {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3", "temp_cut.txt",
-                             "temp_cut_cnt.txt", "temp_datinfo.txt", "hold1", "hold3", "hold.open",
-                             "datinfo.ct1", "./sub/../cut.ct1"}) {
+    for (const char* name :
+         {"cut.ct1", "cut_cnt.ct2", "datinfo.ct3", "temp_cut.txt", "temp_cut_cnt.txt",
+          "temp_datinfo.txt", ".corvane-hold1", ".corvane-hold3", ".corvane-hold.open",
+          "datinfo.ct1", "./sub/../cut.ct1"}) {
         fs::create_directories(s.dir / "sub");
         EXPECT_THROW(saveCutSet(s.dir.path(), s.dir / name), SaveRefused) << name;
         EXPECT_TRUE(namesProgramFile(s.dir.path(), s.dir / name)) << name;

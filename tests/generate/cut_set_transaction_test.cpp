@@ -47,7 +47,7 @@ TEST(CrashRecovery, KilledWhileWritingTheNextStartFindsThePreviousSet) {
         });
         // Before any recovery the working files are still the previous ones.
         EXPECT_EQ(m.working("cut.ct1"), "1\r\n2\r\n");
-        EXPECT_TRUE(fs::exists(m.dir / "hold.open"));
+        EXPECT_TRUE(fs::exists(m.dir / ".corvane-hold.open"));
         EXPECT_TRUE(recoverInterruptedGeneration(m.dir.path()));
         m.expectPreviousSet();
     }
@@ -66,7 +66,7 @@ TEST(CrashRecovery, KilledAmongTheRenamesRollsBackToThePreviousSet) {
     tx.countFile().close();
     tx.datInfoFile().close();
     // The first rename happened, then the process died.
-    fs::rename(m.dir / "cut.ct1.part", m.dir / "cut.ct1");
+    fs::rename(m.dir / ".corvane-cut.ct1.part", m.dir / "cut.ct1");
     EXPECT_EQ(m.working("cut.ct1"), "9\r\n");
     EXPECT_TRUE(recoverInterruptedGeneration(m.dir.path()));
     m.expectPreviousSet();
@@ -75,9 +75,9 @@ TEST(CrashRecovery, KilledAmongTheRenamesRollsBackToThePreviousSet) {
 TEST(CrashRecovery, KilledAfterTheListWentKeepsTheNewSetAndClearsBackups) {
     GenerateMachine m;
     m.previousSet();
-    writeFile(m.dir / "hold1", "old");
-    writeFile(m.dir / "hold3", "old");
-    writeFile(m.dir / "cut.ct1.part", "half");
+    writeFile(m.dir / ".corvane-hold1", "old");
+    writeFile(m.dir / ".corvane-hold3", "old");
+    writeFile(m.dir / ".corvane-cut.ct1.part", "half");
     EXPECT_FALSE(recoverInterruptedGeneration(m.dir.path()));
     m.expectPreviousSet();  // the set in place (here: the one written above) is kept
 }
@@ -89,11 +89,36 @@ TEST(CrashRecovery, RecoveryPutsBackAMissingWorkingFileAsMissing) {
     tx.begin();  // cut_cnt.ct2 and datinfo.ct3 do not exist
     tx.countFile().append("5\r\n");
     tx.countFile().close();
-    fs::rename(m.dir / "cut_cnt.ct2.part", m.dir / "cut_cnt.ct2");
+    fs::rename(m.dir / ".corvane-cut_cnt.ct2.part", m.dir / "cut_cnt.ct2");
     EXPECT_TRUE(recoverInterruptedGeneration(m.dir.path()));
     EXPECT_EQ(m.working("cut.ct1"), "1\r\n");
     EXPECT_FALSE(fs::exists(m.dir / "cut_cnt.ct2"));
     m.expectNoLeftovers();
+}
+
+// A generation of the earlier version killed among its renames: its list and backups carry
+// no prefix. A start of this version still puts the previous set back; without the list, files
+// of those names may be the operator's and stay.
+TEST(CrashRecovery, AnEarlierVersionsInterruptedGenerationIsStillUndone) {
+    GenerateMachine m;
+    m.previousSet();
+    writeFile(m.dir / "hold2", "the operator's own file\r\n");
+    EXPECT_FALSE(recoverInterruptedGeneration(m.dir.path()));
+    EXPECT_EQ(m.working("hold2"), "the operator's own file\r\n");
+    fs::remove(m.dir / "hold2");
+
+    fs::create_hard_link(m.dir / "cut.ct1", m.dir / "hold1");
+    fs::create_hard_link(m.dir / "cut_cnt.ct2", m.dir / "hold2");
+    fs::create_hard_link(m.dir / "datinfo.ct3", m.dir / "hold3");
+    writeFile(m.dir / "hold.open", "cut.ct1\r\ncut_cnt.ct2\r\ndatinfo.ct3\r\n");
+    writeFile(m.dir / "datinfo.ct3.part", "half");
+    // Two new files were renamed in before the kill (new files: the backups keep the old).
+    for (const char* n : {"cut.ct1", "cut_cnt.ct2"}) {
+        fs::remove(m.dir / n);
+        writeFile(m.dir / n, "9\r\n");
+    }
+    EXPECT_TRUE(recoverInterruptedGeneration(m.dir.path()));
+    m.expectPreviousSet();
 }
 
 TEST(Transaction, FinishReplacesAllThreeAndAbandonKeepsThePreviousBytes) {
@@ -110,7 +135,8 @@ TEST(Transaction, FinishReplacesAllThreeAndAbandonKeepsThePreviousBytes) {
 
     CutSetTransaction tx(m.dir.path());
     tx.begin();
-    EXPECT_TRUE(fs::exists(m.dir / "hold1"));  // backups beside the working set while it runs
+    EXPECT_TRUE(
+        fs::exists(m.dir / ".corvane-hold1"));  // backups beside the working set while it runs
     tx.resetFromTemplates();
     tx.stepFile().byteLine(255);
     tx.stepFile().byteLine(0);

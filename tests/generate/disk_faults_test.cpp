@@ -49,9 +49,17 @@ TEST(DiskFaults, AWholeWingGenerationLeavesThePreviousSet) {
             EXPECT_NE(out.status, GenerationStatus::Finished) << which;
             ASSERT_EQ(out.messages.size(), 1u) << which;
             const std::string& text = out.messages[0].detail;
+            // The folder's sync after the commit point: the new set stands, and says so.
+            if (text.find("the new set is in place but may not survive a power loss") !=
+                std::string::npos)
+                return;
             EXPECT_TRUE(text.find("cannot write") != std::string::npos ||
-                        text.find("cannot replace the file") != std::string::npos)
+                        text.find("cannot replace the file") != std::string::npos ||
+                        text.find("cannot finish replacing the set") != std::string::npos)
                 << text;
+            EXPECT_NE(text.find("the working cut-file set was not changed"), std::string::npos)
+                << text;
+            EXPECT_EQ(text.find(".corvane-"), std::string::npos) << "an internal name: " << text;
             expectFolderUnchanged(before, m.dir.path(), which);
         });
     // Several buffers per file, so the helper thread's writes are walked too.
@@ -89,10 +97,11 @@ TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
             }
         },
         [&](const std::string& which) {
+            if (detail.find("the new files are in place") != std::string::npos) return;
             EXPECT_NE(detail.find("not changed"), std::string::npos) << which << ": " << detail;
             expectFolderUnchanged(before, m.dir.path(), which);
         });
-    EXPECT_EQ(save.callsFailed, 12);  // three files and the journal
+    EXPECT_EQ(save.callsFailed, 16);  // three files and the journal, the folder synced thrice
     saveCutSet(m.dir.path(), saved);
 
     LoadOutcome out;
@@ -106,6 +115,7 @@ TEST(DiskFaults, SaveAndLoadOfASetAreAllOrNothing) {
             EXPECT_FALSE(out.loaded) << which;
             ASSERT_EQ(out.messages.size(), 1u) << which;
             EXPECT_FALSE(out.messages[0].detail.empty()) << which;
+            if (out.messages[0].detail.find("the new set is in place") != std::string::npos) return;
             expectFolderUnchanged(before, m.dir.path(), which);
         });
     EXPECT_GT(load.callsFailed, 3);

@@ -50,12 +50,14 @@ TEST(DiskFaults, SettingsAndWaypointSavesLeaveTheOldFile) {
                 }
             },
             [&](const std::string& which) {
+                // The folder's sync after the rename: the new file stands and the message says so.
+                if (detail.find("may not survive a power loss") != std::string::npos) return;
                 EXPECT_EQ(errors, 1) << c.file << ", " << which;
                 EXPECT_NE(detail.find(c.file), std::string::npos) << detail;
                 EXPECT_NE(detail.find("not changed"), std::string::npos) << detail;
                 expectFolderUnchanged(before, m.dir.path(), std::string(c.file) + ", " + which);
             });
-        EXPECT_EQ(figures.callsFailed, 3) << c.file;
+        EXPECT_EQ(figures.callsFailed, 4) << c.file;
     }
 }
 

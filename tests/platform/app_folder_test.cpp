@@ -26,12 +26,28 @@ protected:
     fs::path resources;
 };
 
-TEST_F(AppFolder, ExplicitFolderIsUsedAsItIsAndCreated) {
+TEST_F(AppFolder, AMissingExplicitFolderIsRefusedUnlessInitAsksToCreateIt) {
     fs::path chosen = dir / "chosen" / "deeper";
-    fs::path got = resolveAppFolder({chosen.string(), dir / "bin", resources});
-    EXPECT_EQ(got, chosen);
-    EXPECT_TRUE(fs::is_directory(chosen));
-    EXPECT_FALSE(fs::exists(chosen / "settings.txt"));  // never seeded
+    try {
+        resolveAppFolder({chosen.string(), dir / "bin", resources});
+        FAIL() << "a mistyped folder was accepted";
+    } catch (const RunError& e) {
+        EXPECT_NE(e.detail().find(chosen.string() + ": there is no such application folder; "
+                                                    "nothing was created"),
+                  std::string::npos)
+            << e.detail();
+        EXPECT_NE(e.detail().find("--init"), std::string::npos);
+    }
+    EXPECT_FALSE(fs::exists(dir / "chosen"));
+    AppFolderRequest init{chosen.string(), dir / "bin", resources};
+    init.createExplicit = true;
+    EXPECT_EQ(resolveAppFolder(init), chosen);
+    EXPECT_EQ(test::readFile(chosen / "waypoint.txt"), "0,0,0,0,0,0,0,0\r\n");  // seeded
+    // An existing explicit folder is used as it is, never seeded again.
+    test::writeFile(chosen / "waypoint.txt", "operator's");
+    EXPECT_EQ(resolveAppFolder({chosen.string(), dir / "bin", resources}), chosen);
+    EXPECT_EQ(test::readFile(chosen / "waypoint.txt"), "operator's");
+    fs::create_directories(dir / "fromenv");
 
     ::setenv("CORVANE_APP_DIR", (dir / "fromenv").c_str(), 1);
     EXPECT_EQ(resolveAppFolder({std::nullopt, dir / "bin", resources}), dir / "fromenv");

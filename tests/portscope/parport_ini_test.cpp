@@ -150,11 +150,13 @@ TEST_F(Ini, AFailingDiskAtAnyCallKeepsTheOldFileAndNamesIt) {
             }
         },
         [&](const std::string& which) {
+            // The folder's sync after the rename: the new file stands and the message says so.
+            if (detail.find("may not survive a power loss") != std::string::npos) return;
             corvane::test::expectFolderUnchanged(before, dir, which);
             EXPECT_EQ(detail.rfind(path.string() + ": cannot", 0), 0u) << which << ": " << detail;
             EXPECT_NE(detail.find("not changed"), std::string::npos) << detail;
         });
-    EXPECT_EQ(figures.callsFailed, 3);
+    EXPECT_EQ(figures.callsFailed, 4);
 }
 
 TEST_F(Ini, TheFileLivesInTheUsersConfigFolder) {

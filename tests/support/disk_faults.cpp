@@ -1,11 +1,11 @@
 // The disk-fault walk over the seam in common/file_io.
 #include "support/disk_faults.h"
 
+#include <gtest/gtest.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
-
-#include <gtest/gtest.h>
 
 #include "common/file_io.h"
 #include "support/test_support.h"
@@ -43,13 +43,13 @@ FaultWalkFigures walkDiskFaults(const std::function<void()>& setUp,
     setUp();
     failDiskCall(DiskCall::Write, 0, 0);
     run();
-    const long counts[3] = {diskCalls(DiskCall::Write), diskCalls(DiskCall::Sync),
-                            diskCalls(DiskCall::Rename)};
-    const char* names[3] = {"write", "fsync", "rename"};
+    const long counts[4] = {diskCalls(DiskCall::Write), diskCalls(DiskCall::Sync),
+                            diskCalls(DiskCall::Rename), diskCalls(DiskCall::Unlink)};
+    const char* names[4] = {"write", "fsync", "rename", "unlink"};
     const int errors[3] = {ENOSPC, EIO, EACCES};
     FaultWalkFigures figures;
     int turn = 0;
-    for (int kind = 0; kind < 3; ++kind) {
+    for (int kind = 0; kind < 4; ++kind) {
         for (long n = 1; n <= counts[kind]; ++n) {
             const int error = errors[turn++ % 3];
             setUp();
@@ -65,9 +65,40 @@ FaultWalkFigures walkDiskFaults(const std::function<void()>& setUp,
     return figures;
 }
 
+FaultWalkFigures walkDiskFaultPairs(const std::function<void()>& setUp,
+                                    const std::function<void()>& run,
+                                    const std::function<void(const std::string& which)>& check) {
+    struct Disarm {
+        ~Disarm() { failDiskCall(DiskCall::Write, 0, 0); }
+    } disarm;
+    setUp();
+    failDiskCall(DiskCall::Write, 0, 0);
+    run();
+    const long calls = diskCallsInAll();
+    FaultWalkFigures figures;
+    const int errors[3] = {EIO, ENOSPC, EACCES};
+    int turn = 0;
+    for (long first = 1; first <= calls; ++first) {
+        for (long second = first + 1; second <= calls + 1; ++second) {
+            const int error = errors[turn++ % 3];
+            setUp();
+            failDiskCallsInOrder({first, second}, error);
+            run();
+            failDiskCall(DiskCall::Write, 0, 0);
+            check("calls " + std::to_string(first) + " and " + std::to_string(second) + " of " +
+                  std::to_string(calls) + " failing with " + std::strerror(error));
+            ++figures.callsFailed;
+        }
+    }
+    faultWalkTotals().callsFailed += figures.callsFailed;
+    return figures;
+}
+
 std::map<std::string, std::string> folderSnapshot(const std::filesystem::path& folder) {
     std::map<std::string, std::string> files;
     for (const auto& entry : std::filesystem::recursive_directory_iterator(folder)) {
+        // The folder's lock file stays once made (removing it would race its next taker).
+        if (entry.path().filename() == ".corvane-lock") continue;
         if (entry.is_regular_file())
             files[std::filesystem::relative(entry.path(), folder).string()] =
                 readFile(entry.path());

@@ -1,4 +1,5 @@
-// The disk-fault walk: an operation is run once to count its writes, fsyncs and renames, then
+// The disk-fault walk: an operation is run once to count its writes, fsyncs, renames and
+// removals, then
 // once more for every one of them with that call failing (ENOSPC, EIO, EACCES in turn), and a
 // check runs after each failure.
 #pragma once
@@ -11,7 +12,7 @@
 namespace corvane::test {
 
 struct FaultWalkFigures {
-    long callsFailed = 0;  // runs with one call failing
+    long callsFailed = 0;   // runs with one call failing
     long filesChecked = 0;  // files compared byte for byte after those runs
 };
 
@@ -20,6 +21,13 @@ struct FaultWalkFigures {
 FaultWalkFigures walkDiskFaults(const std::function<void()>& setUp,
                                 const std::function<void()>& run,
                                 const std::function<void(const std::string& which)>& check);
+
+// The same with two calls failing, for every pair of the operation's calls counted over all
+// kinds together (the second one past the end: only the first fails); the failures come from
+// the rollback as well as from the write, so the rollback's own failures are walked too.
+FaultWalkFigures walkDiskFaultPairs(const std::function<void()>& setUp,
+                                    const std::function<void()>& run,
+                                    const std::function<void(const std::string& which)>& check);
 
 // Every file under `folder` (relative name -> bytes): equal snapshots mean nothing changed
 // and nothing was left behind.

@@ -12,6 +12,7 @@
 #include <QVBoxLayout>
 
 #include "common/file_io.h"
+#include "common/folder_lock.h"
 #include "common/run_error.h"
 #include "machine/wire_state.h"
 #include "machine/workspace.h"
@@ -327,6 +328,7 @@ bool DeviceSettingsWindow::done() {
     // The file first: a failed write commits nothing, the window stays open with the edits and
     // the settings in force stay as they were.
     try {
+        FolderLock lock(ws_.appFolder());  // one writer of the application folder at a time
         writeFileAtomic(ws_.file("settings.txt"), next.fileLine());
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module 9, Close");

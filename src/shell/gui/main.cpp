@@ -20,16 +20,18 @@
 
 #include "build_version.h"
 #include "common/kernel_ports.h"
+#include "common/folder_lock.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/step_output.h"
+#include "machine/wire_guard.h"
 #include "machine/workspace.h"
 #include "platform/app_folder.h"
 #include "platform/gui/qt_dialogs.h"
+#include "platform/gui/toolbar.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
 #include "platform/realtime_priority.h"
-#include "platform/gui/toolbar.h"
 #include "platform/gui/x11_colormap.h"
 #include "platform/tracing_port.h"
 #include "run/gui/wing_cut_window.h"
@@ -38,7 +40,6 @@
 #include "shell/gui/main_window.h"
 #include "shell/gui/screenshots.h"
 #include "machine/port_opening.h"
-#include "machine/wire_guard.h"
 
 using namespace corvane;
 
@@ -96,6 +97,7 @@ void describeOptions(QCommandLineParser& parser) {
     parser.addHelpOption();
     parser.addVersionOption();
     parser.addOption({"app-dir", "Application folder (settings, waypoints, cut files).", "DIR"});
+    parser.addOption({"init", "Create the --app-dir folder when it does not exist."});
     parser.addOption({"port",
                       "Port backend: sim, direct, ppdev or ppdev:/dev/parportN "
                       "(default: CORVANE_PORT, else sim).",
@@ -155,7 +157,9 @@ int main(int argc, char** argv) {
             const QByteArray env = qgetenv("CORVANE_APP_DIR");
             if (!env.isEmpty()) dir = env.toStdString();
         }
-        appFolder = resolveAppFolder({dir, executableDir(), {}});
+        AppFolderRequest request{dir, executableDir(), {}};
+        request.createExplicit = parser.isSet("init");
+        appFolder = resolveAppFolder(request);
     } catch (const std::exception& e) {
         return fail(dialogs, !screenshots,
                     QStringLiteral("The application folder cannot be used: %1").arg(e.what()));
@@ -267,13 +271,15 @@ int main(int argc, char** argv) {
         frameForShutdown = &frame;
 
         frame.show();
+        setFolderLockNotice([&frame](const std::string& text) { frame.showFolderWait(text); });
         frame.startUp();
 
         // A signal during start-up has asked for the shut-down: nothing is switched on.
         if (parser.isSet("wire-on") && WireGuard::requestedBy() == 0) {
             if (live.isHardware()) {
                 dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
-            } else if (auto* form10 = qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {
+            } else if (auto* form10 =
+                           qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {
                 // As the operator would: the wire button, then Begin Cut.
                 emit form10->toolbar().buttonClicked(3);
                 if (ws.wire.on()) {
@@ -283,9 +289,8 @@ int main(int argc, char** argv) {
                     std::fprintf(stderr, "corvane: the wire did not switch on\n");
                 }
                 if (parser.isSet("begin-cut"))
-                    QTimer::singleShot(0, form10, [form10] {
-                        emit form10->toolbar().buttonClicked(1);
-                    });
+                    QTimer::singleShot(0, form10,
+                                       [form10] { emit form10->toolbar().buttonClicked(1); });
             }
         }
 
@@ -307,6 +312,7 @@ int main(int argc, char** argv) {
                 rc = 1;
             }
         }
+        setFolderLockNotice({});
         dialogs.setParentWidget(nullptr);
         frameForShutdown = nullptr;
     }

@@ -180,6 +180,22 @@ void MainWindow::buildStatusBar() {
     }
 }
 
+void MainWindow::showFolderWait(const std::string& text) {
+    if (text.empty()) {
+        if (!waitingForFolder_) return;
+        waitingForFolder_ = false;
+        setPanel(2, panel2BeforeWait_);
+    } else {
+        if (!waitingForFolder_) panel2BeforeWait_ = statusText(2);
+        waitingForFolder_ = true;
+        setPanel(2, QString::fromStdString(text));
+    }
+    // The window repaints while it waits; the operator's input and a shut-down request (its
+    // socket notifier) wait with it, so nothing unloads the windows under the waiting handler.
+    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents |
+                                    QEventLoop::ExcludeSocketNotifiers);
+}
+
 void MainWindow::setPanel(int panel, const QString& text) {
     if (panel >= 1 && panel <= 3) panels_[panel - 1]->setText(text);
 }

@@ -49,6 +49,9 @@ public:
     const PortBackendInfo& portBackend() const { return port_; }
     QString helpFile() const { return helpFile_; }
     QString statusText(int panel) const;
+    // Another program holds the application folder: panel 2 says for whom this one waits, and
+    // gets its text back when `text` is empty (the wait is over).
+    void showFolderWait(const std::string& text);
     QAction* menuAction(const QString& name) const;
 
     // Menu commands.
@@ -111,6 +114,8 @@ private:
     QMdiArea* area_ = nullptr;
     Toolbar* toolbar_ = nullptr;
     QLabel* panels_[3] = {nullptr, nullptr, nullptr};
+    bool waitingForFolder_ = false;
+    QString panel2BeforeWait_;
     QLabel* portLabel_ = nullptr;
     QString helpFile_;
     QPointer<QWidget> lastChild_;

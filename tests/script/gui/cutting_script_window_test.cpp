@@ -233,6 +233,10 @@ TEST_F(ScriptWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldScriptAndSaysWhi
             w->toolbar()->click(2);
         },
         [&](const std::string& which) {
+            // The folder's sync after the rename: the new file stands and the message says so.
+            if (!dialogs.messageTexts().empty() &&
+                dialogs.messageTexts()[0].toStdString().find("may not survive a power loss") != std::string::npos)
+                return;
             test::expectFolderUnchanged(before, m.dir.path(), which);
             ASSERT_EQ(dialogs.messageTexts().size(), 1) << which;
             const std::string text = dialogs.messageTexts()[0].toStdString();
@@ -241,7 +245,7 @@ TEST_F(ScriptWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldScriptAndSaysWhi
                 << which << ": " << text;
             EXPECT_NE(text.find("not changed"), std::string::npos) << text;
         });
-    EXPECT_EQ(figures.callsFailed, 3);
+    EXPECT_EQ(figures.callsFailed, 4);
     EXPECT_EQ(items(), QStringList{"pause,250"});
 }
 

@@ -1,19 +1,23 @@
 // FrmMain as the operator meets it: start-up (also with files missing), menus and their texts,
 // the status panels and view toggles, home and waypoint commands, printing, help, web pages,
 // portscope and shut-down.
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
-#include <QTextCursor>
-#include <QTextDocument>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTextCursor>
+#include <QTextDocument>
 #include <QToolBar>
 #include <fstream>
 
+#include "common/folder_lock.h"
 #include "delay/gui/delay_point_editor.h"
 #include "generate/cut_set_transaction.h"
 #include "generate/gui/wing_generation_window.h"
@@ -83,7 +87,7 @@ TEST_F(ShellTest, StartUpPutsBackTheSetThatAKilledGenerationWasReplacing) {
     tx->begin();
     tx->stepFile().append("9\r\n");
     tx->stepFile().close();
-    std::filesystem::rename(file("cut.ct1.part"), file("cut.ct1"));
+    std::filesystem::rename(file(".corvane-cut.ct1.part"), file("cut.ct1"));
 
     dialogs_.answerMessage();
     startedFrame();
@@ -91,8 +95,46 @@ TEST_F(ShellTest, StartUpPutsBackTheSetThatAKilledGenerationWasReplacing) {
     EXPECT_EQ(dialogs_.messages()[0].title, "Generation Interrupted");
     std::ifstream in(file("cut.ct1"), std::ios::binary);
     EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), "1\r\n2\r\n");
-    EXPECT_FALSE(std::filesystem::exists(file("hold.open")));
-    EXPECT_FALSE(std::filesystem::exists(file("hold1")));
+    EXPECT_FALSE(std::filesystem::exists(file(".corvane-hold.open")));
+    EXPECT_FALSE(std::filesystem::exists(file(".corvane-hold1")));
+}
+
+// corvane-cli generating on the same folder while corvane starts: the window's recovery waits
+// for it (the window says for whom in panel 2, then gets its text back) and never undoes it.
+TEST_F(ShellTest, StartUpBesideAnotherProgramOnTheFolderWaitsAndSaysForWhom) {
+    MainWindow& w = frame();
+    int ready[2], go[2];
+    ASSERT_EQ(::pipe(ready), 0);
+    ASSERT_EQ(::pipe(go), 0);
+    const pid_t other = ::fork();
+    if (other == 0) {
+        FolderLock held(ws_->appFolder());
+        char c = 'r';
+        if (::write(ready[1], &c, 1) != 1 || ::read(go[0], &c, 1) != 1) ::_exit(3);
+        ::_exit(0);
+    }
+    char c;
+    ASSERT_EQ(::read(ready[0], &c, 1), 1);
+    std::vector<QString> panel2;
+    setFolderLockNotice([&](const std::string& text) {
+        w.showFolderWait(text);
+        panel2.push_back(w.statusText(2));
+        if (panel2.size() == 1 && ::write(go[1], "g", 1) != 1) std::abort();
+    });
+    startedFrame();
+    setFolderLockNotice({});
+    int status = 0;
+    ::waitpid(other, &status, 0);
+    for (int fd : {ready[0], ready[1], go[0], go[1]}) ::close(fd);
+    ASSERT_GE(panel2.size(), 2u);
+    EXPECT_EQ(panel2.front(),
+              QString::fromStdString(
+                  "Waiting for shell_gui_tests (process " + std::to_string(other) +
+                  ") to finish with the working "
+                  "cut-file set in " +
+                  std::filesystem::weakly_canonical(ws_->appFolder()).string() + " ..."));
+    EXPECT_EQ(panel2.back(), "") << "panel 2 kept the waiting text";
+    EXPECT_TRUE(dialogs_.calls().empty());
 }
 
 TEST_F(ShellTest, StartUpReadsTheWaypointsAndClearsTheFlags) {
@@ -122,10 +164,9 @@ TEST_F(ShellTest, MenusCarryTheirCaptionsSeparatorsAndNames) {
     for (QAction* a : w.menuBar()->actions()) bar << a->text();
     EXPECT_EQ(bar, (QStringList{"File", "起点控制", "查看", "Notes", "脚本", "帮助"}));
 
-    EXPECT_EQ(
-        menuTexts(w.findChild<QMenu*>("file")),
-        (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-",
-                     "Export G-code…", "-", "Exit"}));
+    EXPECT_EQ(menuTexts(w.findChild<QMenu*>("file")),
+              (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-",
+                           "Export G-code…", "-", "Exit"}));
     EXPECT_EQ(menuTexts(w.findChild<QMenu*>("HomeControl")),
               (QStringList{"Set Home Position", "返回起点坐标", "-", "Set WayPoint #1",
                            "Move to WayPoint #1", "Display WayPoint #1", "-", "Set WayPoint #2",
