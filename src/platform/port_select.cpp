@@ -1,6 +1,8 @@
 // --port / CORVANE_PORT: which backend carries the port operations.
 #include "platform/port_select.h"
 
+#include <unistd.h>
+
 #include <cstdlib>
 
 #include "common/run_error.h"
@@ -12,15 +14,33 @@
 
 namespace corvane {
 
-PortChoice parsePortChoice(const std::optional<std::string>& option) {
+PortChoice automaticPortChoice(const std::vector<std::string>& devices) {
+    PortChoice choice;
+    for (const std::string& device : devices) {
+        if (::access(device.c_str(), R_OK | W_OK) == 0) {
+            choice.kind = PortChoice::Kind::Ppdev;
+            return choice;  // the device at the settings' address is picked when it opens
+        }
+    }
+    return choice;
+}
+
+PortChoice parsePortChoice(const std::optional<std::string>& option, const std::string& fallback) {
     std::string value;
     if (option) {
         value = *option;
-    } else if (const char* env = std::getenv("CORVANE_PORT"); env != nullptr) {
+    } else if (const char* env = std::getenv("CORVANE_PORT"); env != nullptr && *env != '\0') {
         value = env;
+    } else {
+        value = fallback;
     }
     PortChoice choice;
     if (value.empty() || value == "sim") return choice;
+    if (value == "auto") {
+        std::vector<std::string> devices;
+        for (const KernelPort& port : listKernelPorts()) devices.push_back(port.device);
+        return automaticPortChoice(devices);
+    }
     if (value == "direct") {
         choice.kind = PortChoice::Kind::Direct;
         return choice;
@@ -36,7 +56,8 @@ PortChoice parsePortChoice(const std::optional<std::string>& option) {
     }
     throw RunError(
         ErrorNumber::InvalidPropertyValue,
-        "unknown port backend \"" + value + "\": use sim, direct, ppdev or ppdev:/dev/parportN");
+        "unknown port backend \"" + value +
+            "\": use sim, direct, ppdev, ppdev:/dev/parportN or auto");
 }
 
 std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort,

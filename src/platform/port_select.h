@@ -1,5 +1,6 @@
 // Chooses the port backend from --port or CORVANE_PORT: "sim" (default), "direct",
-// "ppdev" or "ppdev:/dev/parportN". Never falls back silently to another backend.
+// "ppdev", "ppdev:/dev/parportN" or "auto" (ppdev where the kernel lists a parallel port whose
+// device this user may open, else sim). Never falls back silently to another backend.
 #pragma once
 
 #include <cstdint>
@@ -7,6 +8,7 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "platform/port_io.h"
 
@@ -20,7 +22,14 @@ struct PortChoice {
 
 // Parses the choice: the option value when given, else CORVANE_PORT, else simulated.
 // RunError InvalidPropertyValue with a message naming the accepted forms for anything else.
-PortChoice parsePortChoice(const std::optional<std::string>& option);
+// `fallback` is the choice when neither names one ("sim" for the command line; the operator's
+// program passes "auto", so a PC with a parallel port drives it without an option).
+PortChoice parsePortChoice(const std::optional<std::string>& option,
+                           const std::string& fallback = "sim");
+
+// "auto": ppdev when one of `devices` (the kernel's parallel port devices) can be opened for
+// reading and writing by this user, else the simulated port.
+PortChoice automaticPortChoice(const std::vector<std::string>& devices);
 
 // Opens the chosen backend; `dataPort` is the settings' data address (888 for 378h, 0 when
 // the settings name no known port or did not load in full: a real backend then claims nothing

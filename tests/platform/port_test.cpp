@@ -63,6 +63,23 @@ TEST(TracingPort, WritesOneTimedLinePerOperation) {
     }
 }
 
+// The operator's program opens the machine's own port without an option: ppdev where the kernel
+// lists a parallel port this user may open, the simulated port everywhere else.
+TEST(PortSelect, AutoTakesAParallelPortThisUserMayOpenElseTheSimulatedOne) {
+    EXPECT_EQ(automaticPortChoice({}).kind, PortChoice::Kind::Simulated);
+    EXPECT_EQ(automaticPortChoice({"/nonexistent/parport0"}).kind, PortChoice::Kind::Simulated);
+    const test::TempDir dir;
+    const std::string device = (dir.path() / "parport0").string();
+    test::writeFile(device, "");
+    const PortChoice found = automaticPortChoice({"/nonexistent/parport1", device});
+    EXPECT_EQ(found.kind, PortChoice::Kind::Ppdev);
+    EXPECT_EQ(found.device, "") << "the device at the settings' address is picked at the claim";
+    ::unsetenv("CORVANE_PORT");
+    EXPECT_EQ(parsePortChoice(std::nullopt, "sim").kind, PortChoice::Kind::Simulated);
+    EXPECT_NO_THROW(parsePortChoice("auto"));
+    EXPECT_NO_THROW(parsePortChoice(std::nullopt, "auto"));
+}
+
 TEST(PortSelect, ParsesTheAcceptedFormsAndRefusesOthers) {
     ::unsetenv("CORVANE_PORT");
     EXPECT_EQ(parsePortChoice(std::nullopt).kind, PortChoice::Kind::Simulated);

@@ -99,8 +99,9 @@ void describeOptions(QCommandLineParser& parser) {
     parser.addOption({"app-dir", "Application folder (settings, waypoints, cut files).", "DIR"});
     parser.addOption({"init", "Create the --app-dir folder when it does not exist."});
     parser.addOption({"port",
-                      "Port backend: sim, direct, ppdev or ppdev:/dev/parportN "
-                      "(default: CORVANE_PORT, else sim).",
+                      "Port backend: sim, direct, ppdev, ppdev:/dev/parportN or auto "
+                      "(default: CORVANE_PORT, else auto: the parallel port the kernel lists "
+                      "when this user may open it, else sim).",
                       "BACKEND"});
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
@@ -179,7 +180,8 @@ int main(int argc, char** argv) {
 
     PortChoice choice;
     try {
-        choice = parsePortChoice(optionValue(parser, "port"));
+        // The operator's program finds the real port by itself; pictures never touch one.
+        choice = parsePortChoice(optionValue(parser, "port"), screenshots ? "sim" : "auto");
     } catch (const std::exception& e) {
         return fail(dialogs, !screenshots,
                     QStringLiteral("The port could not be opened: %1").arg(e.what()));
