@@ -2,6 +2,8 @@
 // (created only with --init), a Load that fails prints its reason as the window shows it, and a
 // command beside another program on the same folder says for whom it waits, then does its work.
 #include <gtest/gtest.h>
+
+#include <cmath>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -80,9 +82,14 @@ TEST(AppFolderCli, LoadPrintsTheReasonItRefusedAFolder) {
 TEST(AppFolderCli, AGenerationBesideAnotherProgramWaitsForItAndSaysSo) {
     test::TempDir app, io;
     test::copyResources(app.path());
+    // A closed outline from the trailing edge round the nose and back (the generator cuts no
+    // less).
     std::string rows = "W\r\n";
-    for (int i = 0; i <= 6; ++i)
-        rows += std::to_string(1.0 - i / 6.0) + " " + std::to_string((i % 3) * 0.01) + "\r\n";
+    for (int i = 0; i <= 12; ++i) {
+        const double t = i * 3.14159265358979 / 6.0;
+        rows += std::to_string(0.5 + 0.5 * std::cos(t)) + " " + std::to_string(0.06 * std::sin(t)) +
+                "\r\n";
+    }
     test::writeFile(app / "w.dat", rows);
     const std::string args = "generate wing --left '" + (app / "w.dat").string() + "' --right '" +
                              (app / "w.dat").string() + "' --left-chord 50 --right-chord 40";

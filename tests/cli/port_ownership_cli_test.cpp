@@ -35,7 +35,7 @@ void makeWorkingSet(const test::TempDir& dir, int ticks) {
     for (int i = 0; i < ticks; ++i) bytes += (i % 2 ? "3\r\n" : "1\r\n");
     test::writeFile(dir / "cut.ct1", bytes);
     test::writeFile(dir / "cut_cnt.ct2", std::to_string(ticks) + "\r\n");
-    test::writeFile(dir / "run.txt", "MOVE 1,0,0,0,0\r\n");
+    test::writeFile(dir / "run.txt", "pause,1\r\n");
 }
 
 Result cli(const test::TempDir& dir, const test::TempDir& locks, const std::string& args) {

@@ -139,10 +139,11 @@ struct SmallWing : GenerateMachine {
     fs::path left, right;
     SmallWing() {
         std::string rows;
-        for (int i = 0; i <= 8; ++i) {
+        // A closed outline from the trailing edge round the nose and back.
+        for (int i = 0; i <= 16; ++i) {
             const double t = i / 8.0;
-            rows += std::to_string(std::cos(t * 3.14159) * 0.5 + 0.5) + " " +
-                    std::to_string(std::sin(t * 3.14159) * 0.08) + "\n";
+            rows += std::to_string(std::cos(t * 3.14159265358979) * 0.5 + 0.5) + " " +
+                    std::to_string(std::sin(t * 3.14159265358979) * 0.08) + "\n";
         }
         left = airfoil("root.dat", rows);
         right = airfoil("tip.dat", rows);

@@ -261,25 +261,32 @@ TEST_F(ScriptWindowTest, RunChecksFirstFollowsSpeedLinesAndStops) {
     dialogs.clearCalls();
 
     delete list->takeItem(3);
-    // Stop pressed between two ticks of the move: the move ends there.
-    int ticks = 0;
+    // Stop pressed between two ticks of the move (after its eighth): the move ends there.
+    auto outsSoFar = [&] {
+        int n = 0;
+        for (const PortOperation& op : m.port.operations())
+            if (op.kind == PortOperation::Kind::Out) ++n;
+        return n;
+    };
+    bool stopped = false;
     m.ws.yield = [&] {
-        if (++ticks == 10) w->toolbar()->click(6);
+        if (!stopped && outsSoFar() == 8) {
+            stopped = true;
+            w->toolbar()->click(6);
+        }
     };
     w->toolbar()->click(5);
     EXPECT_TRUE(dialogs.messageTexts().isEmpty());
     EXPECT_EQ(m.ws.motion.JogSpeed.raw(), 23000);
     EXPECT_EQ(w->speedControl()->slider()->value(), 12);  // the nearest notch of 11.5
     EXPECT_EQ(child<QLabel>(*w, "Label6")->text(), "2.3");
-    int outs = 0;
-    for (const PortOperation& op : m.port.operations())
-        if (op.kind == PortOperation::Kind::Out) ++outs;
-    EXPECT_EQ(outs, 8);  // yields: pause line, speed line, then 8 ticks
+    EXPECT_TRUE(stopped);
+    EXPECT_EQ(outsSoFar(), 8);  // the pause and speed lines wrote nothing; no tick after Stop
 
     // Done during a run stops it and hides the window.
     w->show();
     m.port.clearOperations();
-    ticks = 0;
+    int ticks = 0;
     m.ws.yield = [&] {
         if (++ticks == 5) w->toolbar()->click(8);
     };
