@@ -36,7 +36,10 @@ EntryResult decimal(std::string_view text) {
 }
 
 EntryResult hexadecimal(std::string_view text) {
+    // No hex digit to start with (empty, blanks, garbage): nothing is written, as for an empty
+    // binary entry, rather than a 0 nobody typed.
     unsigned value = 0;
+    bool digits = false;
     for (char c : text) {
         int digit = -1;
         if (c >= '0' && c <= '9')
@@ -46,8 +49,10 @@ EntryResult hexadecimal(std::string_view text) {
         else if (c >= 'A' && c <= 'F')
             digit = c - 'A' + 10;
         if (digit < 0) break;
+        digits = true;
         value = (value << 4) | static_cast<unsigned>(digit);
     }
+    if (!digits) return {};
     return {static_cast<uint8_t>(value & 0xFF), {}};
 }
 

@@ -29,8 +29,10 @@ TEST(ValueEntry, EachColumnKeepsTheLowEightBitsByItsOwnRule) {
         {ValueColumn::Hex, "1a", 26},
         {ValueColumn::Hex, "12A", 0x2A},
         {ValueColumn::Hex, "1G2", 1},
-        {ValueColumn::Hex, " 5", 0},
-        {ValueColumn::Hex, "", 0},
+        // No hex digit first: nothing is written (one rule with the empty binary entry).
+        {ValueColumn::Hex, " 5", -1},
+        {ValueColumn::Hex, "", -1},
+        {ValueColumn::Hex, "xyz", -1},
         {ValueColumn::Bin, "10201", 17},
         {ValueColumn::Bin, "00101100", 44},
         {ValueColumn::Bin, "1x1", 5},
@@ -54,6 +56,7 @@ TEST(ValueEntry, EachColumnKeepsTheLowEightBitsByItsOwnRule) {
     }
     EXPECT_EQ(parseEntry(ValueColumn::Dec, "abc").error, "'abc' is not a valid integer value");
     EXPECT_TRUE(parseEntry(ValueColumn::Bin, "").error.empty());
+    EXPECT_TRUE(parseEntry(ValueColumn::Hex, "").error.empty());
 }
 
 TEST(ValueEntry, CellTextsReadBackAsTheValueTheyShow) {
