@@ -328,7 +328,9 @@ void WingCutWindow::activate() {
     // Past the eight values a failed drawing step is skipped, so the delay points are read
     // again whether or not the profiles could be drawn; a count file that cannot be read is
     // reported with the rebuild's own label and leaves the points read before the fault.
-    if (set.result == R::Ok || set.result == R::ProfileUnreadable) {
+    // The foam runner's activation ends at any failure: its delay points stay as they were.
+    const bool foam = variant_.kind == CutSetKind::Foam;
+    if (set.result == R::Ok || (set.result == R::ProfileUnreadable && !foam)) {
         const std::string report = rebuildActiveDelayPointsReported(ws_);
         if (!report.empty()) dialogs_.message(QString::fromStdString(report));
         markDelayPoints();

@@ -105,8 +105,13 @@ TEST(FoamCutWindow, EveryActivationFailureIsReportedUnderItsLabelAndNothingIsDra
         SCOPED_TRACE(c.what);
         WindowBench b;
         c.spoil(b);
+        b.ws.delays.ActiveDelayPoints = {5};
+        b.ws.delays.ActiveDelayPointCount = 1;
         b.dialogs.answerMessage();
         WingCutWindow& w = b.open(CutWindowVariant::foam());
+        // The activation ended at the failure: no rebuild of the delay points from the set.
+        EXPECT_EQ(b.ws.delays.ActiveDelayPointCount, 1);
+        EXPECT_EQ(b.ws.delays.ActiveDelayPoints, std::vector<int>{5});
         ASSERT_EQ(b.dialogs.messages().size(), 1u);
         // The report, with the detail (the file behind it) on a line of its own where there is one.
         const std::string text = b.dialogs.messages()[0].text.toStdString();
