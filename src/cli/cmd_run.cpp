@@ -14,8 +14,8 @@
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
-#include "machine/port_opening.h"
 #include "machine/motion_priority.h"
+#include "machine/port_opening.h"
 #include "machine/step_output.h"
 #include "machine/tick_floor.h"
 #include "machine/tick_timing.h"
@@ -125,8 +125,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
 
             CutRunner cut(ws);
             cut.yield = [&cut, halts = WireGuard::halts()] {
-                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts)
-                    cut.requestStop();
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts) cut.requestStop();
             };
             const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
             WireOff(ws);

@@ -176,8 +176,7 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             script.yield = [&script, halts = WireGuard::halts()] {
                 // SIGINT and every other termination signal reach the guard, which drove the
                 // wire pin inactive; Ctrl-Z stopped the process after doing the same.
-                if (WireGuard::requestedBy() != 0 ||
-                    WireGuard::halts() != halts)
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts)
                     script.requestStop();
             };
             const ScriptOutcome outcome = script.run(lines);

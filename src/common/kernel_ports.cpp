@@ -20,12 +20,14 @@ std::string hex(unsigned base) {
 }
 
 bool allDigits(const std::string& s) {
-    return !s.empty() && std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
+    return !s.empty() &&
+           std::all_of(s.begin(), s.end(), [](char c) { return c >= '0' && c <= '9'; });
 }
 
 std::string listed(const std::vector<KernelPort>& ports) {
-    if (ports.empty()) return "the kernel lists no parallel port (load the drivers with \"sudo "
-                              "modprobe parport_pc ppdev\")";
+    if (ports.empty())
+        return "the kernel lists no parallel port (load the drivers with \"sudo "
+               "modprobe parport_pc ppdev\")";
     std::string text = "the kernel lists ";
     for (size_t i = 0; i < ports.size(); ++i)
         text += (i == 0 ? "" : ", ") + ports[i].device + " at " + hex(ports[i].base);
@@ -61,8 +63,10 @@ KernelPort ppdevDeviceFor(uint16_t base, const std::string& device, const fs::pa
         for (const KernelPort& p : ports)
             if (p.base == base) return p;
         throw RunError(ErrorNumber::PermissionDenied,
-                       "no ppdev device drives the port at " + hex(base) + " that the settings "
-                           "name: " + listed(ports) +
+                       "no ppdev device drives the port at " + hex(base) +
+                           " that the settings "
+                           "name: " +
+                           listed(ports) +
                            ". Choose that address in 设备设置 or name the device with --port "
                            "ppdev:/dev/parportN");
     }
@@ -71,7 +75,8 @@ KernelPort ppdevDeviceFor(uint16_t base, const std::string& device, const fs::pa
     const fs::path wanted = fs::weakly_canonical(device, ec);
     for (const KernelPort& p : ports) {
         std::error_code pec;
-        const bool same = p.device == device || (!ec && fs::weakly_canonical(p.device, pec) == wanted);
+        const bool same =
+            p.device == device || (!ec && fs::weakly_canonical(p.device, pec) == wanted);
         if (!same) continue;
         if (p.base == base) return p;
         throw RunError(ErrorNumber::PermissionDenied,
@@ -80,8 +85,10 @@ KernelPort ppdevDeviceFor(uint16_t base, const std::string& device, const fs::pa
                            " in 设备设置 or name the device of " + hex(base));
     }
     throw RunError(ErrorNumber::PermissionDenied,
-                   device + " is not a parallel port the kernel lists, so its address cannot be "
-                            "matched with " + hex(base) + " from the settings: " + listed(ports));
+                   device +
+                       " is not a parallel port the kernel lists, so its address cannot be "
+                       "matched with " +
+                       hex(base) + " from the settings: " + listed(ports));
 }
 
 }  // namespace corvane

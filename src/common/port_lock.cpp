@@ -1,11 +1,10 @@
 // The port's lock file: flock decides who holds it; the file's one line says who that is.
 #include "common/port_lock.h"
 
+#include <errno.h>  // program_invocation_short_name
 #include <fcntl.h>
 #include <sys/file.h>
 #include <unistd.h>
-
-#include <errno.h>  // program_invocation_short_name
 
 #include <cerrno>
 #include <cstdio>
@@ -78,10 +77,9 @@ PortLock::PortLock(uint16_t base, const fs::path& directory) {
     bool canWrite = fd_ >= 0;
     if (fd_ < 0 && errno == EACCES) fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
     if (fd_ < 0) {
-        throw RunError(ErrorNumber::PermissionDenied, "the parallel port at " + hex(base) +
-                                                          " is not opened: its lock file " +
-                                                          path_.string() + " cannot be opened: " +
-                                                          std::strerror(errno));
+        throw RunError(ErrorNumber::PermissionDenied,
+                       "the parallel port at " + hex(base) + " is not opened: its lock file " +
+                           path_.string() + " cannot be opened: " + std::strerror(errno));
     }
     if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
         const int err = errno;
@@ -95,10 +93,9 @@ PortLock::PortLock(uint16_t base, const fs::path& directory) {
                                ": only one program may drive a port. Close it (or stop its "
                                "cut) and try again");
         }
-        throw RunError(ErrorNumber::PermissionDenied, "the parallel port at " + hex(base) +
-                                                          " is not opened: its lock file " +
-                                                          path_.string() + " cannot be locked: " +
-                                                          std::strerror(err));
+        throw RunError(ErrorNumber::PermissionDenied,
+                       "the parallel port at " + hex(base) + " is not opened: its lock file " +
+                           path_.string() + " cannot be locked: " + std::strerror(err));
     }
     if (canWrite) {
         const std::string line = programName() + " " + std::to_string(::getpid()) + "\n";

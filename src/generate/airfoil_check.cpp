@@ -180,12 +180,12 @@ AirfoilSurfaces splitSurfaces(const AirfoilFile& file, const std::string& displa
             throw AirfoilFormatError(tooFewPointsText(displayName, p.size()), 1);
         }
         auto byX = [](const AirfoilPoint& l, const AirfoilPoint& r) { return l.x < r.x; };
-        const auto le = static_cast<std::size_t>(std::min_element(p.begin(), p.end(), byX) -
-                                                 p.begin());
+        const auto le =
+            static_cast<std::size_t>(std::min_element(p.begin(), p.end(), byX) - p.begin());
         if (le == 0 || le + 1 == p.size()) {
             // Starting at the leading edge: the surfaces meet at the trailing edge instead.
-            const auto te = static_cast<std::size_t>(
-                std::max_element(p.begin(), p.end(), byX) - p.begin());
+            const auto te =
+                static_cast<std::size_t>(std::max_element(p.begin(), p.end(), byX) - p.begin());
             a.assign(p.begin(), p.begin() + static_cast<long>(te) + 1);
             b.assign(p.begin() + static_cast<long>(te), p.end());
             std::reverse(b.begin(), b.end());
@@ -255,8 +255,7 @@ std::string formatReport(const AirfoilReport& r) {
     if (r.byteOrderMark) line("ByteOrderMark=yes");
     line("Points=%zu", r.points);
     line("Chord=%.6f", r.chord);
-    line("LeadingEdge=%.6f %.6f (point %zu)", r.leadingEdge.x, r.leadingEdge.y,
-         r.leadingEdgeIndex);
+    line("LeadingEdge=%.6f %.6f (point %zu)", r.leadingEdge.x, r.leadingEdge.y, r.leadingEdgeIndex);
     line("Direction=%s", r.upperFirst ? "upper surface first" : "lower surface first");
     if (r.trailingEdgeGap < 1e-7) {
         line("TrailingEdge=closed");
@@ -278,7 +277,8 @@ double distanceToOutline(const AirfoilPoint& p, const AirfoilPoints& outline) {
         const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
         if (len2 == 0) continue;
         const double t = ((p.x - a.x) * dx + (p.y - a.y) * dy) / len2;
-        if (t > 0 && t < 1) best = std::min(best, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+        if (t > 0 && t < 1)
+            best = std::min(best, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
     }
     return best;
 }

@@ -26,8 +26,8 @@ enum class AirfoilLayout { Plain, NameLine, TwoSurface };
 struct AirfoilFile {
     AirfoilLayout layout = AirfoilLayout::Plain;
     bool byteOrderMark = false;
-    AirfoilPoints points;          // every point in file order
-    AirfoilPoints first, second;   // two-surface layout only
+    AirfoilPoints points;         // every point in file order
+    AirfoilPoints first, second;  // two-surface layout only
 };
 
 // Reads any of the usual layouts. AirfoilFormatError (file and line in its message) for
@@ -49,14 +49,14 @@ struct AirfoilReport {
     bool byteOrderMark = false;
     std::size_t points = 0;
     std::size_t firstSurfacePoints = 0, secondSurfacePoints = 0;  // two-surface layout
-    double chord = 0;            // leading edge to the middle of the trailing edge
+    double chord = 0;  // leading edge to the middle of the trailing edge
     AirfoilPoint leadingEdge;
     std::size_t leadingEdgeIndex = 0;  // 1-based, in file order
     bool upperFirst = true;
     double trailingEdgeGap = 0;  // chord units; 0 when closed
     std::size_t repeatedPoints = 0;
     double maxThickness = 0;
-    double maxThicknessAt = 0;   // x of the largest thickness
+    double maxThicknessAt = 0;  // x of the largest thickness
 };
 
 // The points in file order as the generator reads them (a plain or name-line file).

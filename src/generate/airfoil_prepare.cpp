@@ -54,8 +54,8 @@ private:
 AirfoilPoints resample(const AirfoilPoints& surface, std::size_t count) {
     std::vector<double> s(surface.size(), 0.0), x, y;
     for (std::size_t i = 1; i < surface.size(); ++i)
-        s[i] = s[i - 1] + std::hypot(surface[i].x - surface[i - 1].x,
-                                     surface[i].y - surface[i - 1].y);
+        s[i] =
+            s[i - 1] + std::hypot(surface[i].x - surface[i - 1].x, surface[i].y - surface[i - 1].y);
     for (const AirfoilPoint& p : surface) {
         x.push_back(p.x);
         y.push_back(p.y);
@@ -69,8 +69,9 @@ AirfoilPoints resample(const AirfoilPoints& surface, std::size_t count) {
         } else if (i + 1 == count) {
             out.push_back(surface.back());
         } else {
-            const double t = length * (1 - std::cos(M_PI * static_cast<double>(i) /
-                                                    static_cast<double>(count - 1))) / 2;
+            const double t =
+                length *
+                (1 - std::cos(M_PI * static_cast<double>(i) / static_cast<double>(count - 1))) / 2;
             out.push_back({sx(t), sy(t)});
         }
     }
@@ -126,10 +127,12 @@ std::vector<std::string> preparationProblems(const AirfoilFile& file, const Airf
     const double minX = s.upper.front().x;
     std::vector<std::string> out;
     if (std::fabs(maxX - minX - 1) > kChordTolerance)
-        out.push_back("DAT file " + path + " is not of chord 1. Scale the file to x from 0 to 1 "
+        out.push_back("DAT file " + path +
+                      " is not of chord 1. Scale the file to x from 0 to 1 "
                       "and try again");
     if (std::min(s.upper.back().x, s.lower.back().x) < maxX - kEdgeTolerance * (maxX - minX))
-        out.push_back("DAT file " + path + ": a surface ends short of the trailing edge, so "
+        out.push_back("DAT file " + path +
+                      ": a surface ends short of the trailing edge, so "
                       "the file is cut short. Use the complete coordinate file and try again");
     return out;
 }

@@ -1,7 +1,5 @@
 #include "delay/gui/delay_point_editor.h"
 
-#include <utility>
-
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDateTime>
