@@ -17,6 +17,7 @@
 #include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/fitted_body.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 
@@ -202,9 +203,12 @@ void DeviceSettingsWindow::buildControls() {
     addressAndKerf->addWidget(frame8);
     grid->addLayout(addressAndKerf, 2, 0);
 
+    // The frames scroll below the toolbar where the main window is too small to show them all.
+    auto* content = new QWidget;
+    content->setLayout(grid);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(toolbar_);
-    layout->addLayout(grid);
+    layout->addWidget(new FittedBody(content, this), 1);
 }
 
 void DeviceSettingsWindow::connectControls() {
@@ -369,7 +373,7 @@ void DeviceSettingsWindow::showAndActivate() {
 }
 
 void DeviceSettingsWindow::placeOnFrame() {
-    placeInFrame(*this, Placement::Tool);
+    fitAndPlaceInFrame(*this, Placement::Tool);
 }
 
 void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {

@@ -261,6 +261,8 @@ void WingCutWindow::activate() {
     // A late activation of a window already closed (a shut-down in between) loads nothing.
     if (!isVisible()) return;
     activating_ = true;
+    // The main toolbar goes first: the window is placed in the inner area it leaves.
+    emit mainToolbarVisibilityRequested(false);
     placeInFrame(*this, Placement::Corner);
     emit homeControlMenuEnableRequested();
     if (runner_.running()) {  // a running cut keeps the set it started with
@@ -274,7 +276,6 @@ void WingCutWindow::activate() {
 
     toolbar_->setButtonEnabled(kBeginCut, true);
     toolbar_->setButtonEnabled(kStop, true);
-    emit mainToolbarVisibilityRequested(false);
     loadingBar_->setValue(0);
     loadingFrame_->show();
     // A shut-down asked for by a signal (a socket notifier) waits until the activation is done:

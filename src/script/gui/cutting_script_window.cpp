@@ -7,11 +7,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
-#include <QMainWindow>
 #include <QPointer>
 #include <QPushButton>
 #include <QSlider>
-#include <QStyle>
 #include <QTextBrowser>
 #include <QVBoxLayout>
 #include <algorithm>
@@ -202,32 +200,12 @@ void CuttingScriptWindow::activated() {
 }
 
 void CuttingScriptWindow::fitInFrame() {
-    const QWidget* frame = frameOf(*this);
-    if (frame == nullptr) return;
-    const QWidget* inner = frame;
-    if (const auto* main = qobject_cast<const QMainWindow*>(frame))
-        if (main->centralWidget() != nullptr) inner = main->centralWidget();
-    const QPoint offset =
-        placementOffset(Placement::Tool, inner->size(), inner->logicalDpiX(), inner->logicalDpiY());
-    // The window manager's title bar and borders: known once shown decorated, else estimated.
-    int decorationW = frameGeometry().width() - width();
-    int decorationH = frameGeometry().height() - height();
-    if (decorationH <= 0) {
-        decorationH = style()->pixelMetric(QStyle::PM_TitleBarHeight) + 8;
-        decorationW = 8;
-    }
-    const int margin = twipsToPixels(100, logicalDpiX());
-    const int maxW = inner->width() - offset.x() - decorationW - margin;
-    const int maxH = inner->height() - offset.y() - decorationH - margin;
+    if (frameOf(*this) == nullptr) return;
     // First showing: as large as fits, within a size that still reads as a tool window; later
     // the operator's size is kept unless it no longer fits.
-    int w = width(), h = height();
-    if (!sized_) {
-        w = 1000;
-        h = 680;
-        sized_ = true;
-    }
-    resize(std::max(320, std::min(w, maxW)), std::max(240, std::min(h, maxH)));
+    const QSize wanted = sized_ ? size() : QSize(1000, 680);
+    sized_ = true;
+    resize(fitInInnerArea(*this, wanted, Placement::Tool));
 }
 
 bool CuttingScriptWindow::event(QEvent* event) {

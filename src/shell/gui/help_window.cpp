@@ -5,6 +5,7 @@
 #include <QTextBrowser>
 #include <QVBoxLayout>
 
+#include "platform/gui/fitted_body.h"
 #include "shell/gui/help_file.h"
 
 namespace corvane {
@@ -37,6 +38,9 @@ bool HelpWindow::open(const QString& helpFile, const QString& keyword, QString* 
 
 void HelpWindow::showEvent(QShowEvent* event) {
     QWidget::showEvent(event);
+    // Opened, the help stands in the middle of the main window and inside it; moved by the
+    // operator, it stays where it was put until it is closed.
+    if (!event->spontaneous()) fitAndPlaceInFrame(*this, Placement::Centre);
     if (!anchor_.isEmpty()) {
         browser_->document()->adjustSize();
         browser_->scrollToAnchor(anchor_);

@@ -1,5 +1,6 @@
 // Which window each system name opens. Windows of later work join here as they land; a name
 // that is not registered opens nothing (its button or menu item is inert).
+#include <QLayout>
 #include <QMenu>
 
 #include "generate/gui/foam_setup_window.h"
@@ -71,6 +72,8 @@ void MainWindow::registerWindows() {
             auto* w = new WingCutWindow(ws, dialogs, parent, *variant);
             connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
                 toolbar_->setVisible(visible);
+                // The inner area moves at once, so the window is placed where it will stay.
+                if (layout() != nullptr) layout()->activate();
                 if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
             });
             connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {

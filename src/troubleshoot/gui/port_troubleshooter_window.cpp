@@ -16,6 +16,7 @@
 #include "machine/gui/port_refusal.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/fitted_body.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "platform/port_io.h"
@@ -117,8 +118,8 @@ PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialo
     legend->addWidget(new QLabel(QStringLiteral("Zero Volts at selected pin"), pinsFrame), 1, 1);
     // The drawing is the plug of the printer cable, seen from its pins: mirrored against the
     // PC's socket, which a multimeter user probes from the front.
-    auto* face = new QLabel(QStringLiteral("Seen from the pin side of the cable's plug."),
-                            pinsFrame);
+    auto* face =
+        new QLabel(QStringLiteral("Seen from the pin side of the cable's plug."), pinsFrame);
     face->setObjectName(QStringLiteral("ConnectorFace"));
     legend->addWidget(face, 2, 0, 1, 2);
     // "The motor does not move" on a dry run has one answer: nothing reaches a machine.
@@ -173,18 +174,23 @@ PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialo
     page_ = new QTextEdit(analysisFrame);
     page_->setObjectName(QStringLiteral("RichTextBox1"));
     page_->setReadOnly(true);
-    page_->setMinimumSize(560, 260);
+    page_->setMinimumSize(420, 160);
     auto* analysisLayout = new QVBoxLayout(analysisFrame);
     analysisLayout->addWidget(page_);
 
     auto* middle = new QHBoxLayout;
     middle->addWidget(pinsFrame, 1);
     middle->addWidget(manualFrame);
+    // Everything below the toolbar scrolls where the main window is too small to show it all.
+    auto* content = new QWidget;
+    auto* contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(0, 0, 0, 0);
+    contentLayout->addWidget(settingsFrame);
+    contentLayout->addLayout(middle);
+    contentLayout->addWidget(analysisFrame, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(toolbar_);
-    layout->addWidget(settingsFrame);
-    layout->addLayout(middle);
-    layout->addWidget(analysisFrame, 1);
+    layout->addWidget(new FittedBody(content, this), 1);
 }
 
 PortTroubleshooterWindow::~PortTroubleshooterWindow() {
@@ -210,7 +216,7 @@ void PortTroubleshooterWindow::activated() {
     }
     ws_.motion.JogSpeed = Fixed4::fromDouble(kJogSpeed);
     if (!isStepping()) loadPage(kStartPage);
-    placeInFrame(*this, Placement::Tool);
+    fitAndPlaceInFrame(*this, Placement::Tool);
     try {
         refreshIndicators();
         readFailed_ = false;
