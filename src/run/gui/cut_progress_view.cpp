@@ -58,6 +58,7 @@ void CutProgressView::setUp() {
         const QSignalBlocker quiet(bars_[i]);
         bars_[i]->setValue(0);
         previous_[i] = 0;
+        viewChosen_ = false;
     }
     left_ = {};
     right_ = {};
@@ -99,6 +100,26 @@ void CutProgressView::build(const Profile& left, const Profile& right, ScaleFact
         }
         view.regenerate();
     }
+    if (!viewChosen_) fitToProfiles();
+}
+
+void CutProgressView::fitToProfiles() {
+    QRectF box;
+    for (const DrawingView* view : views_)
+        for (int n = 1; n <= view->entityCount(); ++n) {
+            const DrawingEntity* e = view->entity(n);
+            box = box.united(QRectF(QPointF(e->X0, e->Y0), QPointF(e->x1, e->y1)).normalized());
+        }
+    if (box.isNull()) return;
+    // One window for both views, round the larger profile with a margin, so the smaller one
+    // still shows the taper.
+    const double margin = 0.08 * std::max(box.width(), box.height());
+    box.adjust(-margin, -margin, margin, margin);
+    for (DrawingView* view : views_) {
+        view->zoomWindow(box.left(), box.top(), box.right(), box.bottom());
+        view->regenerate();
+    }
+    viewChosen_ = true;
 }
 
 void CutProgressView::markSegment(int g) {
@@ -133,15 +154,18 @@ void CutProgressView::redraw() {
 }
 
 void CutProgressView::zoomIn() {
+    viewChosen_ = true;
     for (DrawingView* view : views_) view->zoomIn();
 }
 
 void CutProgressView::zoomOut() {
+    viewChosen_ = true;
     for (DrawingView* view : views_) view->zoomOut();
 }
 
 void CutProgressView::onScroll(int bar, int value) {
     const double p = previous_[bar];
+    viewChosen_ = true;
     views_[bar]->pan(1.0, -p / 100.0, 1.0, -value / 100.0);
     previous_[bar] = value;
     // The other bar follows; at the same value it raises no event and its view stays put.

@@ -64,6 +64,8 @@ signals:
 
 private:
     void onScroll(int bar, int value);
+    // The first drawings after loading show the profiles whole.
+    void fitToProfiles();
 
     QWidget& window_;
     ProgressViewNumbers numbers_;
@@ -71,6 +73,7 @@ private:
     DrawingView* views_[2];
     QScrollBar* bars_[2];
     double previous_[2] = {0, 0};
+    bool viewChosen_ = false;  // fitted once, or zoomed or scrolled by the operator, since loading
     Profile left_;
     Profile right_;
     ScaleFactors scale_;

@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTextStream>
 #include <QPainter>
 #include <QPixmap>
+#include <QTextStream>
 #include <QWidget>
 #include <filesystem>
 
@@ -37,8 +37,8 @@ void settle() {
 // Title bar and border around a window picture, drawn at `at` (the window's outer top left).
 void paintDecorated(QPainter& painter, QWidget& window, QPoint at) {
     const QPixmap body = window.grab();
-    const QRect outer(at, QSize(body.width() + 2 * kDrawnBorder,
-                                body.height() + kDrawnTitleBar + kDrawnBorder));
+    const QRect outer(
+        at, QSize(body.width() + 2 * kDrawnBorder, body.height() + kDrawnTitleBar + kDrawnBorder));
     painter.fillRect(outer, QColor(0x1f, 0x4e, 0x8c));
     QFont font = QApplication::font();
     font.setBold(true);
@@ -60,21 +60,29 @@ std::filesystem::path sampleFile(Workspace& ws, const char* name) {
     return std::filesystem::exists(p) ? p : std::filesystem::path();
 }
 
-// A working cut-file set to show: the demo's tapered panel with two delay points. Only in the
-// scratch application folder the screenshot run works in.
-bool makeDemoSet(Workspace& ws) {
+// A working cut-file set to show: the demo's tapered panel with two delay points, or for the foam
+// runner a straight 300 mm foam section with the same points. Only in the scratch application
+// folder the screenshot run works in.
+bool makeDemoSet(Workspace& ws, CutSetKind kind = CutSetKind::Wing) {
     const std::filesystem::path root = sampleFile(ws, "naca2412.dat");
     const std::filesystem::path tip = sampleFile(ws, "naca0012.dat");
     if (root.empty() || tip.empty()) return false;
     ws.delays.ActiveDelayPoints = {20, 40};
     ws.delays.ActiveDelayPointCount = 2;
     GenerationRequest request;
+    request.kind = kind;
     request.leftPath = root.string();
     request.rightPath = tip.string();
     request.leftChordText = "250";
     request.rightChordText = "160";
     request.rightWashout = true;
     request.rightAngleText = "-2";
+    if (kind == CutSetKind::Foam) {
+        request.leftPath = request.rightPath;
+        request.leftChordText = request.rightChordText = "300";
+        request.rightWashout = false;
+        request.rightAngleText = "0";
+    }
     CutGenerator generator(ws);
     return generator.generate(request).status == GenerationStatus::Finished;
 }
@@ -140,11 +148,14 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
         }
     }
 
-    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10", "Form3",
-                               "Form4",  "Form15", "Form6",  "Form12", "Form1",
+    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10",   "Form3",
+                               "Form4",  "Form15", "Form6",  "Form12",   "Form1",
                                "Form11", "Form19", "script", "frmAbout", "ppMonitor"};
     for (const QString& name : shown) {
         if (!windows.has(name)) continue;
+        // The foam runner shows a foam set; the wing set comes back for the windows after it.
+        const bool foamSet = demoSet && name == QLatin1String("Form11") &&
+                             makeDemoSet(frame.workspace(), CutSetKind::Foam);
         QWidget* window = windows.show(name);
         if (window == nullptr) continue;
         settle();
@@ -179,7 +190,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
                 if (auto* bar = window->findChild<Toolbar*>(QStringLiteral("asxToolbar1")))
                     bar->click(5);
                 settle();
-                if (auto* editor = frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
+                if (auto* editor =
+                        frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
                     const int segments = editor->view().entityCount();
                     for (int s : {segments / 6, segments / 2, segments * 5 / 6}) {
                         const DrawingEntity* e = editor->view().entity(s);
@@ -195,6 +207,7 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
                 }
             }
         }
+        if (foamSet) makeDemoSet(frame.workspace());
         // The notes window keeps its sample note for the next size: hidden, not closed (its
         // close would offer to save the note).
         if (qobject_cast<NotesWindow*>(window) != nullptr)
@@ -287,8 +300,7 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             settle();
             const QMetaObject::Connection shot =
                 QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
-                    save(camera.window(*monitor),
-                         firstDir + QStringLiteral("/ppMonitor_stepping"));
+                    save(camera.window(*monitor), firstDir + QStringLiteral("/ppMonitor_stepping"));
                     save(camera.frame(frame, {menu, monitor}),
                          firstDir + QStringLiteral("/FrmMain_ppMonitor_stepping"));
                     monitor->stop();
