@@ -47,12 +47,12 @@ uint8_t SimulatedMachine::in(uint16_t address) {
     uint8_t value = 0xFF;
     if (const Registers* r = portAt(address, &offset))
         value = offset == 0 ? r->data : offset == 1 ? r->status : r->control;
-    accesses_.push_back({address, false, value});
+    remember({address, false, value});
     return value;
 }
 
 void SimulatedMachine::out(uint16_t address, uint8_t value) {
-    accesses_.push_back({address, true, value});
+    remember({address, true, value});
     int offset = 0;
     Registers* r = portAt(address, &offset);
     if (r == nullptr) return;
@@ -89,8 +89,13 @@ int SimulatedMachine::grantRequests(uint16_t address) const {
 
 bool SimulatedMachine::touched(uint16_t address) const {
     if (grantRequests(address) > 0) return true;
-    return std::any_of(accesses_.begin(), accesses_.end(),
-                       [&](const Access& a) { return a.address == address; });
+    return touched_.count(address) != 0;
+}
+
+void SimulatedMachine::remember(const Access& access) {
+    accesses_.push_back(access);
+    if (accesses_.size() > kKeptAccesses) accesses_.pop_front();
+    touched_.insert(access.address);
 }
 
 }  // namespace portscope

@@ -4,7 +4,9 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <map>
+#include <set>
 #include <vector>
 
 #include "portscope/port_access.h"
@@ -38,8 +40,14 @@ public:
     void refuseGrant(uint16_t address) { refused_.push_back(address); }
 
     int grantRequests(uint16_t address) const;
-    const std::vector<Access>& accesses() const { return accesses_; }
-    void clearAccesses() { accesses_.clear(); }
+    // The latest accesses, oldest first: a monitor polls for as long as it is open, so only the
+    // last kKeptAccesses are kept.
+    static constexpr size_t kKeptAccesses = 4096;
+    const std::deque<Access>& accesses() const { return accesses_; }
+    void clearAccesses() {
+        accesses_.clear();
+        touched_.clear();
+    }
     // True when any access or grant request went to the address.
     bool touched(uint16_t address) const;
 
@@ -55,7 +63,9 @@ private:
     std::map<uint16_t, Registers> ports_;
     std::map<uint16_t, int> grants_;
     std::vector<uint16_t> refused_;
-    std::vector<Access> accesses_;
+    void remember(const Access& access);
+    std::deque<Access> accesses_;
+    std::set<uint16_t> touched_;  // every address accessed since the last clear
 };
 
 }  // namespace portscope

@@ -50,6 +50,23 @@ TEST(IoUnit, ARefusedGrantReadsAllOnesAndSendsNoWrite) {
     for (const auto& a : sim.accesses()) EXPECT_NE(a.address, 0x37A);
 }
 
+// A monitor left open polls for days: the simulated machine keeps only its latest accesses, and
+// still knows every address it was ever asked for.
+TEST(SimulatedMachine, KeepsTheLatestAccessesAndRemembersEveryAddressTouched) {
+    SimulatedMachine sim;
+    sim.out(0x278, 1);
+    const size_t polls = 3 * SimulatedMachine::kKeptAccesses;
+    for (size_t i = 0; i < polls; ++i) sim.out(0x378, static_cast<uint8_t>(i));
+    ASSERT_EQ(sim.accesses().size(), SimulatedMachine::kKeptAccesses);
+    EXPECT_EQ(sim.accesses().back().value, static_cast<uint8_t>(polls - 1));
+    EXPECT_EQ(sim.accesses().front().value,
+              static_cast<uint8_t>(polls - SimulatedMachine::kKeptAccesses));
+    EXPECT_TRUE(sim.touched(0x278));
+    EXPECT_FALSE(sim.touched(0x3BC));
+    sim.clearAccesses();
+    EXPECT_FALSE(sim.touched(0x278));
+}
+
 TEST(IoUnit, DetectsTheAnsweringCandidatesInOrderAndLeavesTheirDataAsItWas) {
     struct Case {
         std::vector<uint16_t> ports;
