@@ -6,6 +6,7 @@
 #include <cctype>
 #include <cstdlib>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <system_error>
 #include <utility>
@@ -176,6 +177,15 @@ ScopeSettings readSettings(const fs::path& path, const ScopeSettings& defaults) 
 }
 
 void writeSettings(const fs::path& path, const ScopeSettings& settings) {
+    // A file the operator made read-only stays as it is (replacing it would not ask the mode,
+    // and root may write anything).
+    std::error_code modeError;
+    const fs::file_status status = fs::status(path, modeError);
+    const fs::perms writable =
+        fs::perms::owner_write | fs::perms::group_write | fs::perms::others_write;
+    if (!modeError && fs::is_regular_file(status) &&
+        (status.permissions() & writable) == fs::perms::none)
+        throw std::runtime_error(path.string() + " is read-only and was left as it was");
     std::vector<std::string> lines;
     try {
         // The lines it keeps (comments, other sections) come back in the text they were.

@@ -119,14 +119,12 @@ int main(int argc, char** argv) {
         ScopeWindow window(io, {}, describe);
         window.start();
         QString error;
-        const QStringList files =
-            writeScreenshots(window, static_cast<SimulatedMachine&>(*backend),
-                             QString::fromStdString(*options.screenshotDir), &error,
-                             options.realDisplay);
+        const QStringList files = writeScreenshots(window, static_cast<SimulatedMachine&>(*backend),
+                                                   QString::fromStdString(*options.screenshotDir),
+                                                   &error, options.realDisplay);
         for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
         if (!error.isEmpty()) {
-            std::fprintf(stderr, "portscope: %s\n",
-                         error.toLocal8Bit().constData());
+            std::fprintf(stderr, "portscope: %s\n", error.toLocal8Bit().constData());
             return 1;
         }
         return 0;
@@ -136,6 +134,7 @@ int main(int argc, char** argv) {
     window.show();
     quitOnSignals(app);
     const int rc = QApplication::exec();
-    window.saveSettings();
+    // Ended by a signal the window never closed: the settings are saved here, a failure on stderr.
+    if (!window.settingsSaved()) window.saveSettings(false);
     return rc;
 }

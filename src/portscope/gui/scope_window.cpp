@@ -4,6 +4,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QCloseEvent>
 #include <QComboBox>
 #include <QGridLayout>
 #include <QGuiApplication>
@@ -424,13 +425,27 @@ ScopeSettings ScopeWindow::currentSettings() const {
     return s;
 }
 
-void ScopeWindow::saveSettings() {
-    if (iniPath_.empty()) return;
+bool ScopeWindow::saveSettings(bool inWindow) {
+    if (iniPath_.empty()) return true;
     try {
         writeSettings(iniPath_, currentSettings());
+        return true;
     } catch (const std::exception& e) {
-        std::fprintf(stderr, "portscope: the settings were not saved: %s\n", e.what());
+        const QString text =
+            QStringLiteral("The settings were not saved: %1").arg(QString::fromLocal8Bit(e.what()));
+        if (inWindow && showError)
+            showError(text);
+        else
+            std::fprintf(stderr, "portscope: %s\n", text.toLocal8Bit().constData());
+        return false;
     }
+}
+
+void ScopeWindow::closeEvent(QCloseEvent* event) {
+    // Said once; closing is not refused for it.
+    if (!settingsSaved_) saveSettings(true);
+    settingsSaved_ = true;
+    QWidget::closeEvent(event);
 }
 
 }  // namespace portscope

@@ -49,8 +49,11 @@ public:
 
     // Grants, the Main page, parport.ini, detection, the chosen port and the first sample.
     void start();
-    // Writes every key of parport.ini (the bit setter's position too).
-    void saveSettings();
+    // Writes every key of parport.ini (the bit setter's position too). A failure is said in the
+    // window (showError) when `inWindow`, else on stderr (the window is gone after a signal).
+    bool saveSettings(bool inWindow = true);
+    // True once the window's close saved them (or said why not).
+    bool settingsSaved() const { return settingsSaved_; }
     // One sample: reads the three registers and redraws what changed.
     void sampleNow();
 
@@ -68,6 +71,8 @@ public:
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void changeEvent(QEvent* event) override;
+    // Closing saves parport.ini while the window can still say that it could not.
+    void closeEvent(QCloseEvent* event) override;
 
 private:
     void buildMainPage(QWidget* page);
@@ -130,6 +135,7 @@ private:
 
     uint32_t highColour_;
     uint32_t lowColour_;
+    bool settingsSaved_ = false;  // by the window's close
     bool connectorDisabled_ = false;
     QTimer sampleTimer_;
     QTimer idleTimer_;

@@ -42,13 +42,12 @@ void ScopeWindow::portChanged() {
     // A port that could not be claimed shows no values (never the FF of registers nobody
     // read) and says why; one watched read-only says so too.
     const bool unclaimed = base != 0 && !io_.allowed(base);
-    const QString why = base == 0 ? QString()
-                                  : QString::fromStdString(io_.backend().refusal(base));
+    const QString why = base == 0 ? QString() : QString::fromStdString(io_.backend().refusal(base));
     setWindowTitle(QStringLiteral("portscope - ") + backend_ +
-                   (base == 0    ? QStringLiteral(" - no port detected")
-                    : unclaimed ? QStringLiteral(" - not claimed: ") +
-                                      (why.isEmpty() ? QStringLiteral("the kernel refused it")
-                                                     : why)
+                   (base == 0 ? QStringLiteral(" - no port detected")
+                    : unclaimed
+                        ? QStringLiteral(" - not claimed: ") +
+                              (why.isEmpty() ? QStringLiteral("the kernel refused it") : why)
                     : why.isEmpty() ? QString()
                                     : QStringLiteral(" - ") + why));
     for (int k = 0; k < 3; ++k) {

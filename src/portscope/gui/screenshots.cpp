@@ -6,15 +6,15 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFile>
-#include <QTextStream>
 #include <QPainter>
 #include <QPushButton>
 #include <QStackedWidget>
+#include <QTextStream>
 
+#include "platform/gui/real_display.h"
 #include "portscope/gui/bit_setter_window.h"
 #include "portscope/gui/scope_window.h"
 #include "portscope/simulated_machine.h"
-#include "platform/gui/real_display.h"
 
 namespace portscope {
 

@@ -15,6 +15,7 @@
 #include <QStackedWidget>
 #include <QTest>
 #include <filesystem>
+#include <fstream>
 
 #include "portscope/gui/bit_setter_window.h"
 #include "portscope/gui/colour_box.h"
@@ -270,6 +271,34 @@ TEST_F(Scope, RatesColoursAndPages) {
         EXPECT_EQ(book->currentWidget()->objectName(), page) << button;
     }
     EXPECT_EQ(find<QPushButton>("SettingsButton")->text(), "Click for settings ");
+}
+
+// A parport.ini the operator made read-only is left as it was, and closing the window says so in
+// the window; a writable one is saved by the close.
+TEST_F(Scope, ClosingSavesTheSettingsOrSaysInTheWindowWhyNot) {
+    fs::create_directories(dir);
+    const std::string kept = "[misc]\nPortUsed=888\n";
+    { std::ofstream(ini) << kept; }
+    fs::permissions(ini, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
+    open();
+    window->close();
+    ASSERT_EQ(errors.size(), 1) << "one message, in the window";
+    EXPECT_TRUE(errors[0].startsWith("The settings were not saved: ")) << errors[0].toStdString();
+    EXPECT_TRUE(errors[0].contains("read-only")) << errors[0].toStdString();
+    std::ifstream in(ini);
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), kept);
+    EXPECT_EQ(fs::status(ini).permissions() & fs::perms::owner_write, fs::perms::none);
+
+    fs::permissions(ini, fs::perms::owner_write, fs::perm_options::add);
+    errors.clear();
+    open();
+    window->close();
+    EXPECT_TRUE(errors.isEmpty());
+    EXPECT_TRUE(window->settingsSaved());
+    std::ifstream again(ini);
+    const std::string saved(std::istreambuf_iterator<char>(again), {});
+    EXPECT_NE(saved.find("PortUsed="), std::string::npos);
+    EXPECT_NE(saved, kept);
 }
 
 TEST_F(Scope, ParportIniCarriesEverySettingToTheNextRun) {
