@@ -24,6 +24,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
+#include "platform/port_io.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
@@ -153,6 +154,14 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     row->addSpacing(12);
     row->addWidget(speedErrorLabel_);
     row->addStretch(1);
+    // Beside Begin Cut on a simulated port, so a dry run is never taken for a cut.
+    simulatedPortNote_ = new QLabel(QStringLiteral("Simulated port: nothing will move"), controls_);
+    simulatedPortNote_->setObjectName(QStringLiteral("SimulatedPortNote"));
+    simulatedPortNote_->setStyleSheet(
+        QStringLiteral("QLabel { color: #003a8c; background: #dce9ff; font-weight: bold; "
+                       "padding: 2px 6px; }"));
+    simulatedPortNote_->setVisible(!ws_.port().isHardware());
+    row->addWidget(simulatedPortNote_, 0, Qt::AlignVCenter);
 
     progress_ = new CutProgressView(*this, variant_.view);
     connect(progress_, &CutProgressView::scrolled, this, [this] {

@@ -122,6 +122,7 @@ private:
     QLineEdit* pauseText_ = nullptr;     // Text1
     QLabel* percentLabel_ = nullptr;     // Label5
     QLabel* speedErrorLabel_ = nullptr;  // the last cut's mean speed error
+    QLabel* simulatedPortNote_ = nullptr;
     std::unique_ptr<PacedYield> paced_;  // the yield of a cut, texts at most 30 a second
     QWidget* controls_ = nullptr;
     QGroupBox* loadingFrame_ = nullptr;

@@ -178,6 +178,12 @@ void MainWindow::buildStatusBar() {
         panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], stretch[i]);
     }
+    simulatedPanel_ = new QLabel(bar);
+    simulatedPanel_->setObjectName(QStringLiteral("SimulatedPortPanel"));
+    simulatedPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    simulatedPanel_->setStyleSheet(QStringLiteral("QLabel { color: #003a8c; font-weight: bold; }"));
+    bar->addPermanentWidget(simulatedPanel_);
+    refreshPortLabel();
 }
 
 void MainWindow::showFolderWait(const std::string& text) {
@@ -282,6 +288,15 @@ void MainWindow::refreshPortLabel() {
     }
     portLabel_->setStyleSheet(
         QStringLiteral("QLabel { %1 font-weight: bold; padding: 2px 6px; }").arg(style));
+    // A simulated port moves nothing: the title and the status bar say so too, where an operator
+    // who started the program from the menu looks first.
+    const QString note = QString::fromUtf8(kSimulatedPortNote);
+    setWindowTitle(port_.hardware ? QString::fromUtf8(kTitle)
+                                  : QString::fromUtf8(kTitle) + QStringLiteral(" — ") + note);
+    if (simulatedPanel_ != nullptr) {
+        simulatedPanel_->setText(note);
+        simulatedPanel_->setVisible(!port_.hardware);
+    }
 }
 
 bool MainWindow::shutDown(bool force) {

@@ -34,6 +34,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "Corvane 3.0 - 公制版";
+    // Shown after the title, in the status bar and in the cut windows on a simulated port.
+    static constexpr const char* kSimulatedPortNote = "Simulated port: nothing will move";
 
     MainWindow(Workspace& ws, Dialogs& dialogs, PortBackendInfo port, QWidget* parent = nullptr);
     ~MainWindow() override;
@@ -117,6 +119,7 @@ private:
     bool waitingForFolder_ = false;
     QString panel2BeforeWait_;
     QLabel* portLabel_ = nullptr;
+    QLabel* simulatedPanel_ = nullptr;  // the status bar's note on a simulated port
     QString helpFile_;
     QPointer<QWidget> lastChild_;
     std::unique_ptr<ReturnMoveCommands> returnMoves_;  // ReturnHome, MoveWayPoint1/2

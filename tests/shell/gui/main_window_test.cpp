@@ -42,7 +42,7 @@ QStringList menuTexts(QMenu* menu) {
 
 TEST_F(ShellTest, FreshInstallStartsWithoutMessagesAndShowsTheMainMenu) {
     MainWindow& w = startedFrame();
-    EXPECT_EQ(w.windowTitle(), "Corvane 3.0 - 公制版");
+    EXPECT_EQ(w.windowTitle(), "Corvane 3.0 - 公制版 — Simulated port: nothing will move");
     EXPECT_EQ(w.objectName(), "FrmMain");
     EXPECT_TRUE(dialogs_.calls().empty());
     QWidget* menu = w.windows().loaded("Form5");
@@ -234,11 +234,26 @@ TEST_F(ShellTest, ThePortBackendIsAlwaysInViewAndSaysWhetherItIsLive) {
     EXPECT_EQ(w.menuBar()->cornerWidget(Qt::TopRightCorner), label);
     EXPECT_TRUE(label->text().contains("Simulated port"));
     EXPECT_TRUE(label->text().contains("dry run"));
+    // A simulated port says so in the title, the status bar and beside Begin Cut; a live one
+    // nowhere but the menu bar's corner.
+    w.show();
+    auto* panel = w.findChild<QLabel*>("SimulatedPortPanel");
+    ASSERT_NE(panel, nullptr);
+    EXPECT_TRUE(panel->isVisible());
+    EXPECT_EQ(panel->text(), "Simulated port: nothing will move");
+    EXPECT_TRUE(w.windowTitle().endsWith("Simulated port: nothing will move"));
+    QWidget* cut = w.windows().show("Form10");
+    dialogs_.takeUnscripted();
+    ASSERT_NE(cut, nullptr);
+    EXPECT_TRUE(cut->findChild<QLabel*>("SimulatedPortNote")->isVisible());
+    cut->close();
 
     MainWindow live(*ws_, dialogs_, PortBackendInfo{"ppdev /dev/parport0", true});
     auto* liveLabel = live.findChild<QLabel*>("PortBackend");
     EXPECT_TRUE(liveLabel->text().contains("ppdev /dev/parport0"));
     EXPECT_TRUE(liveLabel->text().contains("LIVE"));
+    EXPECT_EQ(live.windowTitle(), "Corvane 3.0 - 公制版");
+    EXPECT_TRUE(live.findChild<QLabel*>("SimulatedPortPanel")->isHidden());
     // Hiding the status bar and the toolbar leaves it where it is.
     live.show();
     live.toggleStatusBar();
