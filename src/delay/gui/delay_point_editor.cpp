@@ -81,6 +81,11 @@ DelayPointEditor* DelayPointEditor::openFor(QPointer<DelayPointEditor>& editor, 
                         QString::fromUtf8(kDatFileNotFoundTitle));
         return nullptr;
     }
+    // One editor for the main window: Form1 and Form14 share it, so two lists can never be open
+    // at once with different points.
+    if (editor.isNull() && parent != nullptr)
+        editor = parent->findChild<DelayPointEditor*>(QStringLiteral("DelayForm"),
+                                                      Qt::FindDirectChildrenOnly);
     if (editor.isNull()) editor = new DelayPointEditor(ws, dialogs, parent);
     editor->setProfilePaths(leftPath, rightPath);
     editor->showAndActivate();

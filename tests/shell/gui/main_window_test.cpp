@@ -445,6 +445,37 @@ TEST_F(ShellTest, ShutDownAsksTheDelayEditorThatAGenerationWindowOpenedToSave) {
     EXPECT_FALSE(w.isVisible());
 }
 
+// Form1 and Form14 open the one delay editor: the second opening brings the same list forward
+// with its own profiles, so two lists with different points are never open at once.
+TEST_F(ShellTest, BothGenerationWindowsOpenTheOneDelayEditor) {
+    MainWindow& w = startedFrame();
+    for (const char* name : {"root.dat", "tip.dat"}) {
+        std::ofstream out(file(name), std::ios::binary);
+        out << "0 0\r\n0.5 0.1\r\n1 0\r\n0.5 -0.1\r\n0 0\r\n";
+    }
+    std::vector<DelayPointEditor*> opened;
+    for (const char* form : {"Form14", "Form1"}) {
+        QWidget* window = w.windows().show(QString::fromLatin1(form));
+        ASSERT_NE(window, nullptr) << form;
+        window->findChild<QLineEdit*>("Text1")->setText(QString::fromStdString(file("root.dat")));
+        window->findChild<QLineEdit*>("Text2")->setText(QString::fromStdString(file("tip.dat")));
+        window->findChild<Toolbar*>("asxToolbar1")->click(5);
+        QApplication::processEvents();
+        const QList<DelayPointEditor*> editors = w.findChildren<DelayPointEditor*>();
+        ASSERT_EQ(editors.size(), 1) << form;
+        opened.push_back(editors.front());
+        if (opened.size() == 1) {
+            opened[0]->selectDelayPoint();
+            opened[0]->clickAt(0.75, 0.05);
+        }
+    }
+    EXPECT_EQ(opened[0], opened[1]);
+    EXPECT_EQ(opened[1]->listedSteps(), std::vector<int>{2});
+    dialogs_.answerMessage(MsgAnswer::No);
+    trigger("exit");
+    EXPECT_EQ(dialogs_.messageTexts(), QStringList{"Save Delay Points? "});
+}
+
 TEST_F(ShellTest, AWindowThatRefusesToCloseKeepsTheProgramRunningUnlessForced) {
     struct Stubborn : QWidget {
         explicit Stubborn(QWidget* parent) : QWidget(parent) {}
