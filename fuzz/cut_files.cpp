@@ -4,7 +4,7 @@
 #include <optional>
 
 #include "common/run_error.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "fuzz_support.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"

@@ -3,7 +3,7 @@
 #include <iostream>
 
 #include "cli/cli_context.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "generate/cut_set_transaction.h"
 
 namespace corvane::cli {

@@ -7,7 +7,7 @@
 #include "common/file_io.h"
 #include "common/folder_lock.h"
 #include "common/run_error.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
 

@@ -3,7 +3,7 @@
 #include "common/file_io.h"
 #include "common/fixed_point.h"
 #include "common/run_error.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 
 namespace corvane {
 

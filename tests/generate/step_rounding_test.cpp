@@ -6,7 +6,7 @@
 #include <cmath>
 #include <cstdio>
 
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
 #include "generate/cut_generator.h"
 #include "generate_fixture.h"

@@ -14,7 +14,7 @@
 #include <utility>
 
 #include "common/run_error.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"

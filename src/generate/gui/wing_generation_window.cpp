@@ -11,8 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/run_error.h"
-#include "delay/active_delay_set.h"
-#include "delay/gui/delay_point_editor.h"
+#include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
@@ -250,8 +249,13 @@ void WingGenerationWindow::stop() {
 
 void WingGenerationWindow::addDelayPoints() {
     QWidget* owner = parentWidget() != nullptr ? parentWidget() : this;
-    DelayPointEditor::openFor(delayEditor_, ws_, dialogs_, owner, leftPath_->text(),
-                              rightPath_->text());
+    if (isBlankPathField(leftPath_->text().toStdString()) ||
+        isBlankPathField(rightPath_->text().toStdString())) {
+        dialogs_.message(QString::fromUtf8(kDatMissingForDelayPoints),
+                         QString::fromUtf8(kDatFileNotFoundTitle));
+        return;
+    }
+    emit delayPointsRequested(owner, leftPath_->text(), rightPath_->text());
 }
 
 void WingGenerationWindow::done() {

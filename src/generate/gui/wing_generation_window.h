@@ -19,7 +19,6 @@ class QProgressBar;
 namespace corvane {
 
 class AirfoilPrepareWindow;
-class DelayPointEditor;
 class Dialogs;
 class Toolbar;
 class Workspace;
@@ -54,6 +53,11 @@ public:
     bool isGenerating() const { return generating_; }
     CutSetKind kind() const { return kind_; }
 
+signals:
+    // Add Delay Points: the main window opens its one delay editor on the two files, over
+    // `owner` (the window the editor belongs to).
+    void delayPointsRequested(QWidget* owner, const QString& leftPath, const QString& rightPath);
+
 protected:
     // The close box hides the window (fields kept); a running generation is stopped first.
     void closeEvent(QCloseEvent* event) override;
@@ -83,7 +87,6 @@ private:
     QLabel* segments_ = nullptr;  // Label6
     QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
-    QPointer<DelayPointEditor> delayEditor_;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     bool generating_ = false;
     bool waitCursor_ = false;

@@ -16,7 +16,7 @@
 
 #include "common/number_format.h"
 #include "common/number_text.h"
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"

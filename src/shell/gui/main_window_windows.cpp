@@ -3,6 +3,7 @@
 #include <QLayout>
 #include <QMenu>
 
+#include "delay/gui/delay_point_editor.h"
 #include "generate/gui/foam_setup_window.h"
 #include "generate/gui/wing_generation_window.h"
 #include "generate/gui/wing_setup_window.h"
@@ -84,12 +85,22 @@ void MainWindow::registerWindows() {
             return w;
         });
     }
-    windows_.addWindow<WingGenerationWindow>("Form14", [&ws, &dialogs](QWidget* parent) {
-        return new WingGenerationWindow(ws, dialogs, parent);
+    // Both generation windows open the main window's one delay editor.
+    const auto generationWindow = [this, &ws, &dialogs](QWidget* parent, CutSetKind kind) {
+        auto* w = new WingGenerationWindow(ws, dialogs, parent, kind);
+        connect(w, &WingGenerationWindow::delayPointsRequested, this,
+                [&ws, &dialogs](QWidget* owner, const QString& left, const QString& right) {
+                    QPointer<DelayPointEditor> editor;
+                    DelayPointEditor::openFor(editor, ws, dialogs, owner, left, right);
+                });
+        return w;
+    };
+    windows_.addWindow<WingGenerationWindow>("Form14", [generationWindow](QWidget* parent) {
+        return generationWindow(parent, CutSetKind::Wing);
     });
     // The foam generation window: Form14's window without washout.
-    windows_.addWindow<WingGenerationWindow>("Form1", [&ws, &dialogs](QWidget* parent) {
-        return new WingGenerationWindow(ws, dialogs, parent, CutSetKind::Foam);
+    windows_.addWindow<WingGenerationWindow>("Form1", [generationWindow](QWidget* parent) {
+        return generationWindow(parent, CutSetKind::Foam);
     });
     windows_.addWindow<FoamSetupWindow>("Form12", [&ws, &dialogs](QWidget* parent) {
         return new FoamSetupWindow(ws, dialogs, parent);

@@ -19,7 +19,7 @@
 #include <fstream>
 #include <sstream>
 
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 #include "generate/generate_fixture.h"
 #include "platform/gui/drawing_view.h"
 #include "platform/gui/placement.h"

@@ -1,5 +1,5 @@
 // The active delay-point set rebuilt from the working count file, and its status text.
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 
 #include <gtest/gtest.h>
 

@@ -1,5 +1,5 @@
 // Rebuilding the active delay-point set from the working count file.
-#include "delay/active_delay_set.h"
+#include "generate/active_delay_set.h"
 
 #include <charconv>
 
