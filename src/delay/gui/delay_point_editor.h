@@ -93,6 +93,8 @@ protected:
     void keyPressEvent(QKeyEvent* event) override;
 
 private:
+    // Drawing units: the marker on each listed point.
+    static constexpr double kMarkerSize = 0.01;
     void buildControls();
     void buildMenus();
     void load();
