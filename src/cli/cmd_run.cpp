@@ -114,6 +114,13 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             if (options->speed) ws.motion.CutSpeed = Fixed4::fromDouble(*options->speed);
             std::cerr << "Port: " << ws.port().describe() << ", speed "
                       << formatDouble(ws.motion.CutSpeed.toDouble()) << " mm/s\n";
+            // A stop signal since the program started (even during start-up) means no cut: after
+            // SIGCONT the command ends with the wire off rather than starting to cut.
+            if (WireGuard::halts() != 0) {
+                printMessage("The program was stopped by a signal (Ctrl-Z) before the cut began: "
+                             "nothing was started.");
+                return 1;
+            }
             if (options->wire == "on") {
                 WireOn(ws);
                 if (ws.wire.on())
@@ -124,8 +131,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             }
 
             CutRunner cut(ws);
-            cut.yield = [&cut, halts = WireGuard::halts()] {
-                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts) cut.requestStop();
+            cut.yield = [&cut] {
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != 0) cut.requestStop();
             };
             const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
             WireOff(ws);

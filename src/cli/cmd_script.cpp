@@ -166,6 +166,13 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             std::cerr << "Port: " << ws.port().describe() << ", speed "
                       << formatDouble(ws.motion.JogSpeed.toDouble()) << " mm/s\n";
 
+            // A stop signal since the program started (even during start-up) means no script: after
+            // SIGCONT the command ends with the wire off rather than starting it.
+            if (WireGuard::halts() != 0) {
+                printMessage("The program was stopped by a signal (Ctrl-Z) before the script began: "
+                             "nothing was started.");
+                return 1;
+            }
             ScriptRunner script(ws);
             script.keepGoing = options->keepGoing;
             const std::string delay = formatDouble(options->delayMs);
@@ -173,11 +180,10 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             script.message = [](const std::string& text, const std::string& title) {
                 printMessage(title.empty() ? text : title + ": " + text);
             };
-            script.yield = [&script, halts = WireGuard::halts()] {
+            script.yield = [&script] {
                 // SIGINT and every other termination signal reach the guard, which drove the
                 // wire pin inactive; Ctrl-Z stopped the process after doing the same.
-                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts)
-                    script.requestStop();
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != 0) script.requestStop();
             };
             const ScriptOutcome outcome = script.run(lines);
             if (auto* tracing = dynamic_cast<TracingPort*>(&ws.port())) tracing->flush();

@@ -5,11 +5,14 @@
 #include "build_version.h"
 #include "cli/cli_context.h"
 #include "common/run_error.h"
+#include "machine/wire_guard.h"
 
 using namespace corvane;
 using namespace corvane::cli;
 
 int main(int argc, char** argv) {
+    // Counted from the first instruction: a Ctrl-Z during start-up keeps a cut from starting.
+    WireGuard::watchStops();
     CLI::App app{"corvane-cli: settings, generation, dry runs and plans without windows"};
     app.set_version_flag("--version", "corvane-cli " CORVANE_BUILD_VERSION);
     app.require_subcommand(1);

@@ -206,11 +206,7 @@ void WireGuard::install(PortChoice::Kind kind, const std::string& device) {
     action.sa_handler = onTermination;
     for (int sig : kTerminationSignals) sigaction(sig, &action, nullptr);
     for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) sigaction(sig, &action, nullptr);
-    sigemptyset(&action.sa_mask);
-    for (int sig : kStopSignals) sigaddset(&action.sa_mask, sig);
-    action.sa_flags = SA_RESTART;
-    action.sa_handler = onStop;
-    for (int sig : kStopSignals) sigaction(sig, &action, nullptr);
+    watchStops();
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESETHAND | SA_NODEFER;
     action.sa_handler = onCrash;
@@ -219,6 +215,15 @@ void WireGuard::install(PortChoice::Kind kind, const std::string& device) {
     action.sa_handler = SIG_IGN;
     for (int sig : kIgnoredSignals) sigaction(sig, &action, nullptr);
     g.installed = true;
+}
+
+void WireGuard::watchStops() {
+    struct sigaction action {};
+    sigemptyset(&action.sa_mask);
+    for (int sig : kStopSignals) sigaddset(&action.sa_mask, sig);
+    action.sa_flags = SA_RESTART;
+    action.sa_handler = onStop;
+    for (int sig : kStopSignals) sigaction(sig, &action, nullptr);
 }
 
 void WireGuard::watch(const PortIo* port) {

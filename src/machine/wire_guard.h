@@ -37,6 +37,10 @@ class WireGuard {
 public:
     // Installs the handlers once; `kind`/`device` say how the handler reaches the hardware.
     static void install(PortChoice::Kind kind, const std::string& device = {});
+    // Only the stop signals (Ctrl-Z and the terminal stops), first thing in a command-line
+    // program: a stop before the cut begins is counted too, so the command can refuse to start
+    // the cut after SIGCONT. The other signals keep their defaults until install().
+    static void watchStops();
     // The live port: arm() takes the ppdev descriptor from it. nullptr before it goes.
     static void watch(const PortIo* port);
     // Takes the wire pin of these settings (after every load or "Done" of the settings).
