@@ -121,9 +121,10 @@ TEST(GrblSimSession, StopHoldsThenResetsWithTheSpindleOffAndErrorsStopTheStream)
               "error:22 on line 3 \"G1 X2\": Feed rate has not yet been set or is undefined.");
     ASSERT_TRUE(outcome.finalStatus);
     EXPECT_FALSE(outcome.finalStatus->moving());
-    // Only the move before the failed line was planned: neither X2 nor X3.
+    // At most the move before the failed line was planned (the reset may drop it before the
+    // simulator reports it): neither X2 nor X3.
     const std::string blocks = test::readFile(s.sim.blocks());
-    EXPECT_EQ(std::count(blocks.begin(), blocks.end(), '\n'),
+    EXPECT_LE(std::count(blocks.begin(), blocks.end(), '\n'),
               std::count(blocksBefore.begin(), blocksBefore.end(), '\n') + 1)
         << blocks;
 }
