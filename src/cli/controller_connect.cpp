@@ -1,7 +1,10 @@
 // Opening a controller for the command line.
 #include "cli/controller_connect.h"
 
+#include <cstdlib>
+#include <fstream>
 #include <iostream>
+#include <memory>
 
 #include "cli/cli_context.h"
 #include "controller/grbl_protocol.h"
@@ -28,6 +31,18 @@ std::optional<ControllerLink> connectController(const std::string& text, Monoton
         link.line = openSerialLine(*address);
         WireGuard::resetControllerOn(link.line->handle());
         link.session = std::make_unique<GrblSession>(*link.line, clock);
+        // The whole conversation, for a board that does not behave: CORVANE_CONTROLLER_LOG=FILE.
+        if (const char* path = std::getenv("CORVANE_CONTROLLER_LOG")) {
+            auto log = std::make_shared<std::ofstream>(path);
+            link.session->log = [log, &clock](const std::string& text, bool out) {
+                *log << clock.now() / (clock.frequency() / 1000) << (out ? " >> " : " << ")
+                     << (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x80
+                             ? "0x" + std::to_string(static_cast<unsigned char>(text[0]))
+                             : text)
+                     << (out && !text.empty() && text.back() == '\n' ? "" : "\n");
+                log->flush();
+            };
+        }
         link.identity = link.session->connect();
     } catch (const std::exception& e) {
         printMessage(e.what());
