@@ -97,7 +97,7 @@ public:
     // Feed hold, wait (at most `holdTimeoutMs`) until the machine stands, soft reset, wait
     // for the banner; the status after it. Nothing thrown: the reset is sent whatever else
     // fails, as long as the line is there.
-    std::optional<grbl::StatusReport> stopMotion(int holdTimeoutMs = 10000);
+    std::optional<grbl::StatusReport> stopMotion(int holdTimeoutMs = 3000);
     // The soft reset alone, without waiting.
     void softReset() noexcept;
 
