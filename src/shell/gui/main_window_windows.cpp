@@ -2,6 +2,7 @@
 // that is not registered opens nothing (its button or menu item is inert).
 #include <QMenu>
 
+#include "controller/gui/controller_settings_window.h"
 #include "generate/gui/foam_setup_window.h"
 #include "generate/gui/wing_generation_window.h"
 #include "generate/gui/wing_setup_window.h"
@@ -56,6 +57,10 @@ void MainWindow::registerWindows() {
         connect(w, &DeviceSettingsWindow::settingsApplied, this, &MainWindow::onSettingsApplied);
         return w;
     });
+    windows_.addWindow<ControllerSettingsWindow>(
+        "FormController", [&ws, &dialogs](QWidget* parent) {
+            return new ControllerSettingsWindow(ws, dialogs, parent);
+        });
     windows_.addWindow<WaypointWindow>("Form2", [&ws, &dialogs](QWidget* parent) {
         return new WaypointWindow(ws, dialogs, parent);
     });
