@@ -1,6 +1,8 @@
 // Connecting, checking and streaming the working set for the windows.
 #include "controller/grbl_connection.h"
 
+#include <cstdio>
+
 #include "common/run_error.h"
 #include "controller/controller_address.h"
 #include "controller/serial_open.h"
@@ -29,6 +31,49 @@ void GrblConnection::drop() {
 
 void GrblConnection::softReset() noexcept {
     if (session_) session_->softReset();
+}
+
+ControllerJog GrblConnection::jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
+                                  const std::function<bool()>& stopRequested,
+                                  const std::function<void()>& yield) {
+    ControllerJog result;
+    if (std::string refusal = connect(); !refusal.empty()) {
+        result.error = refusal;
+        return result;
+    }
+    try {
+        const auto before = session_->queryStatus();
+        char words[160];
+        std::snprintf(words, sizeof words, "$J=G91 G21 X%.4f Y%.4f Z%.4f A%.4f F%.3f", deltaMm[0],
+                      deltaMm[1], deltaMm[2], deltaMm[3], feedMmPerMin);
+        const grbl::Reply reply = session_->command(words);
+        if (reply.kind != grbl::ReplyKind::Ok) {
+            result.error =
+                std::string(words) + ": " + reply.text +
+                (reply.kind == grbl::ReplyKind::Error ? " " + grbl::errorMeaning(reply.code)
+                                                      : std::string());
+            return result;
+        }
+        // The jog runs until its end or the operator's release; a status report tells which.
+        while (true) {
+            yield();
+            if (!result.cancelled && stopRequested()) {
+                session_->realtime(grbl::kJogCancel);
+                result.cancelled = true;
+            }
+            const auto status = session_->queryStatus(500);
+            if (status && !status->moving() && status->stateName() != "Hold") break;
+        }
+        const auto after = session_->queryStatus();
+        if (before && after)
+            for (std::size_t a = 0; a < 4; ++a)
+                result.moved[a] = after->position[a] - before->position[a];
+    } catch (const std::exception& e) {
+        softReset();
+        drop();
+        result.error = e.what();
+    }
+    return result;
 }
 
 void GrblConnection::hold(bool on) {

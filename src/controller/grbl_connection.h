@@ -32,6 +32,9 @@ public:
         const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) override;
     std::string switchWire(bool on) override;
+    ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
+                      const std::function<bool()>& stopRequested,
+                      const std::function<void()>& yield) override;
     void hold(bool on) override;
     void softReset() noexcept override;
 

@@ -39,6 +39,13 @@ struct ControllerCutResult {
     std::string finalState;
 };
 
+// How a jog on the controller ended.
+struct ControllerJog {
+    std::string error;              // why it did not run (alarm, error:N, a lost line)
+    bool cancelled = false;         // the stop flag ended it (jog cancel)
+    std::array<double, 4> moved{};  // X1 Y1 X2 Y2 as the status reports saw it, mm
+};
+
 class ControllerConnection {
 public:
     virtual ~ControllerConnection() = default;
@@ -53,6 +60,11 @@ public:
         const std::function<void(const ControllerProgress&)>& progress) = 0;
     // The wire output (M3 S<power>/M5 or M8/M9) while no cut streams; the error's text, or empty.
     virtual std::string switchWire(bool on) = 0;
+    // A jog of `deltaMm` (X1 Y1 X2 Y2; back and up positive) at `feedMmPerMin` ($J=), waiting
+    // with `yield` until it ends; `stopRequested` turning true cancels it (0x85) at once.
+    virtual ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
+                              const std::function<bool()>& stopRequested,
+                              const std::function<void()>& yield) = 0;
     // Feed hold (true) or cycle start (false), at once: a modal box may hold the stream's loop.
     virtual void hold(bool on) = 0;
     // Soft reset, at once: motion stops and the outputs go off.

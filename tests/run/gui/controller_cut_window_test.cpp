@@ -60,6 +60,10 @@ struct ScriptedController : ControllerConnection {
         wireCodes.push_back(on);
         return {};
     }
+    ControllerJog jog(const std::array<double, 4>&, double, const std::function<bool()>&,
+                      const std::function<void()>&) override {
+        return {};
+    }
     void hold(bool on) override { holds.push_back(on); }
     void softReset() noexcept override { ++resets; }
 
