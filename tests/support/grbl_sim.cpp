@@ -36,8 +36,9 @@ fs::path grblSimulator(std::string* why) {
     const int lock = ::open((out.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lock >= 0) ::flock(lock, LOCK_EX);
     if (!fs::exists(out / "grblHAL_sim")) {
-        const std::string cmd = "JOBS=2 " + shellQuoted(sources() / "build.sh") + " " + shellQuoted(out) +
-                                " xyza > " + shellQuoted(out.string() + ".log") + " 2>&1";
+        const std::string cmd = "JOBS=2 " + shellQuoted(sources() / "build.sh") + " " +
+                                shellQuoted(out) + " xyza > " + shellQuoted(out.string() + ".log") +
+                                " 2>&1";
         if (std::system(cmd.c_str()) != 0 && why != nullptr)
             *why = "the simulator did not build: see " + out.string() + ".log";
     }
@@ -59,8 +60,9 @@ GrblSimPty::GrblSimPty(const fs::path& folder, int stepsPerMm, double speed) : f
     const fs::path nc = folder / "settings.nc";
     std::ofstream(nc) << settings.str();
     const fs::path eeprom = folder / "machine.eeprom";
-    const std::string make = shellQuoted(sim / "grblHAL_sim") + " -t 0 -n -e " + shellQuoted(eeprom) +
-                             " -b /dev/null < " + shellQuoted(nc) + " > /dev/null 2>&1";
+    const std::string make = shellQuoted(sim / "grblHAL_sim") + " -t 0 -n -e " +
+                             shellQuoted(eeprom) + " -b /dev/null < " + shellQuoted(nc) +
+                             " > /dev/null 2>&1";
     if (std::system(make.c_str()) != 0) return;
 
     device_ = (folder / "ttyGRBL").string();
