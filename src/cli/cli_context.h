@@ -69,5 +69,6 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/controller_run.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
@@ -70,6 +71,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         bool foam = false;
         std::string wire = "off";
         MachinePort machinePort;  // outlives the workspace's use of it
+        ControllerRunOptions controller;
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("run", "Begin Cut on the working cut-file set");
@@ -87,8 +89,24 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     cmd->add_option("--wire", options->wire,
                     "on: switch the wire on before the lead-in and off after the cut (default off)")
         ->check(CLI::IsMember({"on", "off"}));
+    cmd->add_option("--controller", options->controller.controller,
+                    "stream to a GRBL-family controller, grbl:DEVICE[@BAUD], instead of a port");
+    cmd->add_option("--set", options->controller.set, "with --controller: saved set NAME");
+    cmd->add_option("--wire-output", options->controller.wireOutput,
+                    "with --controller: spindle (M3 S<power>/M5, default) or coolant (M8/M9)")
+        ->check(CLI::IsMember({"spindle", "coolant"}));
+    cmd->add_option("--wire-power", options->controller.wirePower,
+                    "with --controller: the S word of M3 (default 1000)")
+        ->check(CLI::NonNegativeNumber);
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
+            if (!options->controller.controller.empty()) {
+                ControllerRunOptions& c = options->controller;
+                c.speed = options->speed;
+                c.pauseMs = options->pauseMs;
+                c.wire = options->wire == "on";
+                return runOnController(ctx, c);
+            }
             Workspace& ws = ctx.workspace();
             if (recoverInterruptedGeneration(ws.appFolder())) {
                 printMessage(

@@ -33,6 +33,7 @@ int main(int argc, char** argv) {
     addSimulateCommand(app, ctx, runner);
     addExportCommand(app, ctx, runner);
     addLatencyTestCommand(app, ctx, runner);
+    addControllerCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     announceFolderWaits();
     try {

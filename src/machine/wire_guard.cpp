@@ -44,6 +44,7 @@ struct GuardState {
     volatile sig_atomic_t halts = 0;
     const PortIo* livePort = nullptr;  // read outside the handler only
     volatile sig_atomic_t traceFd = -1;
+    volatile sig_atomic_t controllerFd = -1;
     int64_t traceStart = 0;  // written only while no trace is set
     int pipe[2] = {-1, -1};
     std::string device;
@@ -105,8 +106,17 @@ void traceInactiveWrite() {
     (void)ignored;
 }
 
+// The controller's soft reset, async-signal-safe.
+void resetController() {
+    if (g.controllerFd < 0) return;
+    const char reset = 0x18;
+    ssize_t ignored = ::write(g.controllerFd, &reset, 1);
+    (void)ignored;
+}
+
 void onTermination(int sig) {
     const int saved = errno;
+    resetController();
     WireGuard::driveInactive();
     if (g.requested != 0) {
         // A second request while the shut-down is under way: end now.
@@ -125,6 +135,7 @@ void onTermination(int sig) {
 void onStop(int sig) {
     const int saved = errno;
     (void)sig;
+    resetController();
     WireGuard::driveInactive();
     g.halts = g.halts + 1;
     raise(SIGSTOP);
@@ -132,6 +143,7 @@ void onStop(int sig) {
 }
 
 void onCrash(int sig) {
+    resetController();
     WireGuard::driveInactive();
     writeStderr("corvane: fatal signal; the wire pin was driven to its inactive level\n");
     signal(sig, SIG_DFL);
@@ -278,6 +290,10 @@ WireLevel WireGuard::armedLevel() {
         if (g.mask == (1 << b)) level.bit = static_cast<uint8_t>(b);
     level.set = g.set != 0;
     return level;
+}
+
+void WireGuard::resetControllerOn(int fd) {
+    g.controllerFd = fd;
 }
 
 void WireGuard::traceTo(int fd, int64_t startCount) {

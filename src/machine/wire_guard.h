@@ -57,6 +57,9 @@ public:
     // on real hardware (simulated port or no wire pin).
     static bool driveInactive() noexcept;
     static WireLevel armedLevel();
+    // A controller's serial line (its descriptor; -1 for none): every handler writes the soft
+    // reset (0x18) to it, which stops motion and switches the controller's outputs off.
+    static void resetControllerOn(int fd);
     // The port trace the handler adds its write to (fd of the trace, clock reading at its
     // start, CLOCK_MONOTONIC nanoseconds); -1 for none.
     static void traceTo(int fd, int64_t startCount);

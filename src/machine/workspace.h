@@ -20,6 +20,7 @@ namespace corvane {
 
 class PortIo;
 class MonotonicClock;
+class ControllerConnection;
 class ThreadScheduling;
 
 // The tower chords and airfoil paths of the current job.
@@ -61,6 +62,8 @@ public:
     MovePlan movePlan;
     WireState wire;  // the hot wire as last driven
     MachineLease lease;  // who drives the machine and the wire now (nobody when free)
+    // The controller the machine is reached through; nullptr: the port.
+    ControllerConnection* controller = nullptr;
     // Where motions ask for real-time priority (the programs pass the system's); nullptr keeps
     // the thread's priority (tests, scratch workspaces).
     ThreadScheduling* scheduling = nullptr;

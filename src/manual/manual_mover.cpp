@@ -1,6 +1,11 @@
 #include "manual/manual_mover.h"
 
+#include <cmath>
+#include <cstdlib>
+
+#include "machine/controller_connection.h"
 #include "machine/motion_priority.h"
+#include "machine/position.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 
@@ -35,7 +40,64 @@ void ManualMover::tick(Workspace& ws, uint8_t portByte) {
     ++stepsSent_;
 }
 
+std::array<int64_t, 4> byteSteps(const Workspace& ws, uint8_t portByte) {
+    PositionState scratch;
+    scratch.HomeSet = true;
+    applyStepByte(scratch, ws.settings.derived, portByte);
+    const float moved[4] = {scratch.Position.X1, scratch.Position.Y1, scratch.Position.X2,
+                            scratch.Position.Y2};
+    std::array<int64_t, 4> steps{};
+    for (std::size_t a = 0; a < 4; ++a) steps[a] = moved[a] > 0 ? 1 : moved[a] < 0 ? -1 : 0;
+    return steps;
+}
+
+// How far a continuous move jogs when nobody releases it: further than any cutter travels.
+constexpr double kContinuousJogMm = 2000;
+
+MoveOutcome ManualMover::controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps,
+                                        bool continuous) {
+    if (moving_) return MoveOutcome::Ignored;
+    MovingScope scope(moving_);
+    stopFlag_ = 0;
+    stepsSent_ = 0;
+    controllerError_.clear();
+    if (speedIsZero(ws)) return MoveOutcome::SpeedZero;
+    const double stepsPerMm = ws.settings.derived.StepsPerMm;
+    std::array<double, 4> mm{};
+    bool any = false;
+    for (std::size_t a = 0; a < 4; ++a) {
+        mm[a] = continuous ? static_cast<double>(steps[a]) * kContinuousJogMm
+                           : static_cast<double>(steps[a]) / stepsPerMm;
+        any = any || steps[a] != 0;
+    }
+    if (!any) return MoveOutcome::Completed;
+    const ControllerJog jog = ws.controller->jog(
+        mm, ws.motion.JogSpeed.toDouble() * 60, [this] { return stopFlag_ != 0; }, ws.yield);
+    if (!jog.error.empty()) {
+        controllerError_ = jog.error;
+        ws.setStatus(2, jog.error);
+        return MoveOutcome::Stopped;
+    }
+    double most = 0;
+    for (double m : jog.moved) most = std::max(most, std::fabs(m));
+    stepsSent_ = static_cast<int32_t>(std::lround(most * stepsPerMm));
+    if (ws.position.HomeSet) {
+        AxisPosition& p = ws.position.Position;
+        p.X1 = static_cast<float>(p.X1 + jog.moved[0]);
+        p.Y1 = static_cast<float>(p.Y1 + jog.moved[1]);
+        p.X2 = static_cast<float>(p.X2 + jog.moved[2]);
+        p.Y2 = static_cast<float>(p.Y2 + jog.moved[3]);
+    }
+    ws.setStatus(1, positionStatusText(ws.position));
+    return jog.cancelled || continuous ? MoveOutcome::Stopped : MoveOutcome::Completed;
+}
+
 MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t steps) {
+    if (ws.controller != nullptr) {
+        std::array<int64_t, 4> move = byteSteps(ws, portByte);
+        for (int64_t& s : move) s *= std::max(steps, 0);
+        return controllerMove(ws, move, false);
+    }
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
     const MotionPriority priority(ws);
@@ -56,6 +118,7 @@ MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t s
 }
 
 MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
+    if (ws.controller != nullptr) return controllerMove(ws, byteSteps(ws, portByte), true);
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
     const MotionPriority priority(ws);
@@ -73,6 +136,15 @@ MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
 }
 
 MoveOutcome ManualMover::runPlan(Workspace& ws, const std::vector<uint8_t>& plan) {
+    if (ws.controller != nullptr) {
+        // The plan's steps summed per axis: the same straight move, the controller's to time.
+        std::array<int64_t, 4> total{};
+        for (uint8_t byte : plan) {
+            const std::array<int64_t, 4> s = byteSteps(ws, byte);
+            for (std::size_t a = 0; a < 4; ++a) total[a] += s[a];
+        }
+        return controllerMove(ws, total, false);
+    }
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
     const MotionPriority priority(ws);

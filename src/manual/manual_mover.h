@@ -3,6 +3,7 @@
 // per tick. One mover per window holds that window's stop flag.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -39,8 +40,14 @@ public:
 
     // Steps sent by the running (or last) move.
     int32_t stepsSent() const { return stepsSent_; }
+    // Why the last move on a controller did not run (empty when it did).
+    const std::string& controllerError() const { return controllerError_; }
 
 private:
+    // On a controller the same moves are one jog ($J=) each: `steps` per axis X1 Y1 X2 Y2 (back
+    // and up positive), or for a continuous move the directions to jog in until the stop flag
+    // cancels it. The counted position follows what the controller reports it moved.
+    MoveOutcome controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps, bool continuous);
     bool begin(Workspace& ws);
     bool speedIsZero(const Workspace& ws) const;
     void tick(Workspace& ws, uint8_t portByte);
@@ -48,7 +55,11 @@ private:
     int16_t stopFlag_ = 0;
     bool moving_ = false;
     int32_t stepsSent_ = 0;
+    std::string controllerError_;
 };
+
+// The steps a port byte makes on X1 Y1 X2 Y2: +1 back or up, -1 forward or down, 0 none.
+std::array<int64_t, 4> byteSteps(const Workspace& ws, uint8_t portByte);
 
 // True when JogSpeed is 0, so a move must be refused with kJogSpeedZeroMessage.
 bool jogSpeedIsZero(const Workspace& ws);

@@ -25,6 +25,7 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "platform/port_io.h"
+#include "run/gui/controller_cut_driver.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
@@ -162,6 +163,8 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
                        "padding: 2px 6px; }"));
     simulatedPortNote_->setVisible(!ws_.port().isHardware());
     row->addWidget(simulatedPortNote_, 0, Qt::AlignVCenter);
+    controllerCut_ = std::make_unique<ControllerCutDriver>(ws_, dialogs_, this, *toolbar_,
+                                                           *percentLabel_, *speedErrorLabel_);
 
     progress_ = new CutProgressView(*this, variant_.view);
     connect(progress_, &CutProgressView::scrolled, this, [this] {
@@ -376,6 +379,10 @@ void WingCutWindow::onToolbar(int index) {
 }
 
 void WingCutWindow::beginCut() {
+    if (controllerCut_->active()) {
+        beginControllerCut(*controllerCut_, *this, ws_, dialogs_, pauseText_->text());
+        return;
+    }
     if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     // Held to the end of the cut: no other window, jog, script or settings apply gets in.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
@@ -410,6 +417,10 @@ void WingCutWindow::beginCut() {
     finish();
 }
 
+bool WingCutWindow::controllerCutting() const {
+    return controllerCut_ && controllerCut_->running();
+}
+
 void WingCutWindow::finish() {
     toolbar_->setButtonEnabled(kBeginCut, true);
     progress_->redraw();
@@ -418,6 +429,7 @@ void WingCutWindow::finish() {
 }
 
 void WingCutWindow::stopCut() {
+    controllerCut_->stop();
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));
 }
@@ -425,6 +437,10 @@ void WingCutWindow::stopCut() {
 // The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
 // for with the settings in force, never an inversion of whatever the bit holds.
 void WingCutWindow::switchWire() {
+    if (controllerCut_->active()) {
+        controllerCut_->switchWire();
+        return;
+    }
     // Another source's cut or move owns the wire: this window leaves it alone.
     if (refuseWhileLeased(ws_, dialogs_, this)) {
         wireCaption_->refresh();
@@ -445,6 +461,10 @@ void WingCutWindow::switchWire() {
 // The box is opened inside the cut loop's event processing, so the loop stands still between
 // two ticks until the operator confirms.
 void WingCutWindow::pauseCut() {
+    if (controllerCut_->running()) {
+        controllerCut_->pause();
+        return;
+    }
     dialogs_.message(u("切割暂停\n点击确定继续"));
     restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
 }
@@ -452,6 +472,7 @@ void WingCutWindow::pauseCut() {
 void WingCutWindow::onSlider(int value) {
     ws_.motion.CutSpeed = Fixed4::fromInt(value) / Fixed4::fromInt(5);
     speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
+    controllerCut_->speedChanged();
 }
 
 void WingCutWindow::onPauseText(const QString& text) {
@@ -495,6 +516,7 @@ void WingCutWindow::openManualControl() {
 }
 
 void WingCutWindow::closeEvent(QCloseEvent* event) {
+    controllerCut_->windowClosing();
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));
     emit mainToolbarVisibilityRequested(true);

@@ -25,6 +25,7 @@ class Workspace;
 class CutProgressView;
 class ManualControlWindow;
 class WireCaptionBinding;
+class ControllerCutDriver;
 
 // What sets the foam runner apart from the wing runner: its texts, what its activation reads,
 // its views' numbers and the frames side by side. Everything else is the same window.
@@ -55,7 +56,7 @@ public:
     // every activation of the window. While a cut runs it only places the window.
     void activate();
 
-    bool cutting() const { return runner_.running(); }
+    bool cutting() const { return runner_.running() || controllerCutting(); }
     const CutWindowVariant& variant() const { return variant_; }
     CutProgressView& progressView() { return *progress_; }
     Toolbar& toolbar() { return *toolbar_; }
@@ -101,6 +102,7 @@ private:
     void markDelayPoints();
     void layOutControls();
     void openManualControl();
+    bool controllerCutting() const;
     // An error label of this window's handler: "Module 10, BC" or "Module 11, BC".
     QString label(const char* handler) const;
 
@@ -129,7 +131,8 @@ private:
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
     ManualControlWindow* manual_ = nullptr;
-    std::unique_ptr<WireCaptionBinding> wireCaption_;  // button 3 follows the wire state
+    std::unique_ptr<WireCaptionBinding> wireCaption_;     // button 3 follows the wire state
+    std::unique_ptr<ControllerCutDriver> controllerCut_;  // the same controls on a controller
 };
 
 }  // namespace corvane

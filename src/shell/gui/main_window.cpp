@@ -79,6 +79,8 @@ void MainWindow::buildMenus() {
     separator(file, "FileSepExport");
     item(file, "ExportGCode", QStringLiteral("Export G-code…"),
          [this] { runExportGcode(ws_, dialogs_); });
+    item(file, "ControllerSettings", QStringLiteral("Controller Settings…"),
+         [this] { windows_.show("FormController"); });
     separator(file, "FileSep3");
     item(file, "exit", QStringLiteral("Exit"), [this] { shutDown(); });
 
@@ -247,6 +249,11 @@ void MainWindow::startUp() {
     // 4. The settings window, loaded hidden: it reads settings.txt and reports its own errors.
     try {
         if (auto* form9 = windows_.load<DeviceSettingsWindow>("Form9")) form9->loadSettings();
+    } catch (...) {
+    }
+    // The controller of controller.txt, when one is chosen, reaches the machine from here on.
+    try {
+        windows_.load("FormController");
     } catch (...) {
     }
     // 5. The main menu.

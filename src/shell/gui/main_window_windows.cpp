@@ -3,6 +3,7 @@
 #include <QLayout>
 #include <QMenu>
 
+#include "controller/gui/controller_settings_window.h"
 #include "delay/gui/delay_point_editor.h"
 #include "generate/gui/foam_setup_window.h"
 #include "generate/gui/wing_generation_window.h"
@@ -58,6 +59,10 @@ void MainWindow::registerWindows() {
         connect(w, &DeviceSettingsWindow::settingsApplied, this, &MainWindow::onSettingsApplied);
         return w;
     });
+    windows_.addWindow<ControllerSettingsWindow>(
+        "FormController", [&ws, &dialogs](QWidget* parent) {
+            return new ControllerSettingsWindow(ws, dialogs, parent);
+        });
     windows_.addWindow<WaypointWindow>("Form2", [&ws, &dialogs](QWidget* parent) {
         return new WaypointWindow(ws, dialogs, parent);
     });

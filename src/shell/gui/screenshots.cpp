@@ -12,6 +12,7 @@
 #include <QWidget>
 #include <filesystem>
 
+#include "controller/gui/controller_settings_window.h"
 #include "delay/gui/delay_point_editor.h"
 #include "generate/cut_generator.h"
 #include "machine/workspace.h"
@@ -148,9 +149,10 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
         }
     }
 
-    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10",   "Form3",
-                               "Form4",  "Form15", "Form6",  "Form12",   "Form1",
-                               "Form11", "Form19", "script", "frmAbout", "ppMonitor"};
+    const QStringList shown = {"Form9",  "Form14",   "Form2",     "Form10",
+                               "Form3",  "Form4",    "Form15",    "Form6",
+                               "Form12", "Form1",    "Form11",    "Form19",
+                               "script", "frmAbout", "ppMonitor", "FormController"};
     for (const QString& name : shown) {
         if (!windows.has(name)) continue;
         // The foam runner shows a foam set; the wing set comes back for the windows after it.
@@ -165,6 +167,13 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
                 QDir(script->appFolder()).filePath(CuttingScriptWindow::kSampleFile);
             if (script->lines().empty() && QFile::exists(sample)) script->loadScriptFile(sample);
             script->toggleHelp();
+            settle();
+        }
+        // The controller window with a board chosen (shown, not applied: no port is opened).
+        if (auto* controller = qobject_cast<ControllerSettingsWindow*>(window)) {
+            ControllerChoice chosen;
+            chosen.address = "grbl:/dev/ttyUSB0@115200";
+            controller->showChoice(chosen);
             settle();
         }
         QList<QWidget*> over{menu, window};

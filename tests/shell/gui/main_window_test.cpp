@@ -56,7 +56,9 @@ TEST_F(ShellTest, FreshInstallStartsWithoutMessagesAndShowsTheMainMenu) {
     EXPECT_GT(ws_->settings.derived.StepsPerMm, 0);
     EXPECT_EQ(w.statusText(1), "起点位置尚未设置");
     EXPECT_EQ(w.helpFile(), QString::fromStdString(file("corvane.hlp").string()));
-    EXPECT_EQ(w.windows().loadedNames(), (QStringList{"Form9", "Form5"}));
+    // The controller settings, loaded hidden, hold no controller on a fresh install.
+    EXPECT_EQ(w.windows().loadedNames(), (QStringList{"Form9", "FormController", "Form5"}));
+    EXPECT_EQ(ws_->controller, nullptr);
 }
 
 TEST_F(ShellTest, MissingSettingsIsReportedThenTheWindowsStillAppear) {
@@ -166,7 +168,7 @@ TEST_F(ShellTest, MenusCarryTheirCaptionsSeparatorsAndNames) {
 
     EXPECT_EQ(menuTexts(w.findChild<QMenu*>("file")),
               (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-",
-                           "Export G-code…", "-", "Exit"}));
+                           "Export G-code…", "Controller Settings…", "-", "Exit"}));
     EXPECT_EQ(menuTexts(w.findChild<QMenu*>("HomeControl")),
               (QStringList{"Set Home Position", "返回起点坐标", "-", "Set WayPoint #1",
                            "Move to WayPoint #1", "Display WayPoint #1", "-", "Set WayPoint #2",

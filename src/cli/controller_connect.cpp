@@ -1,0 +1,67 @@
+// Opening a controller for the command line.
+#include "cli/controller_connect.h"
+
+#include <cstdlib>
+#include <fstream>
+#include <iostream>
+#include <memory>
+
+#include "cli/cli_context.h"
+#include "controller/grbl_protocol.h"
+#include "controller/serial_open.h"
+#include "machine/wire_guard.h"
+
+namespace corvane::cli {
+
+ControllerLink::~ControllerLink() {
+    if (line) WireGuard::resetControllerOn(-1);
+}
+
+std::optional<ControllerLink> connectController(const std::string& text, MonotonicClock& clock) {
+    std::string why;
+    const std::optional<ControllerAddress> address = parseControllerAddress(text, &why);
+    if (!address) {
+        printMessage("--controller " + text + ": " + why);
+        return std::nullopt;
+    }
+    // Every signal from here on sends the soft reset before anything else.
+    WireGuard::install(PortChoice::Kind::Simulated);
+    ControllerLink link;
+    try {
+        link.line = openSerialLine(*address);
+        WireGuard::resetControllerOn(link.line->handle());
+        link.session = std::make_unique<GrblSession>(*link.line, clock);
+        // The whole conversation, for a board that does not behave: CORVANE_CONTROLLER_LOG=FILE.
+        if (const char* path = std::getenv("CORVANE_CONTROLLER_LOG")) {
+            auto log = std::make_shared<std::ofstream>(path);
+            link.session->log = [log, &clock](const std::string& text, bool out) {
+                *log << clock.now() / (clock.frequency() / 1000) << (out ? " >> " : " << ")
+                     << (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x80
+                             ? "0x" + std::to_string(static_cast<unsigned char>(text[0]))
+                             : text)
+                     << (out && !text.empty() && text.back() == '\n' ? "" : "\n");
+                log->flush();
+            };
+        }
+        link.identity = link.session->connect();
+    } catch (const std::exception& e) {
+        printMessage(e.what());
+        return std::nullopt;
+    }
+    std::cerr << "Controller: " << link.line->describe() << "\n";
+    return link;
+}
+
+void printIdentity(const ControllerIdentity& id) {
+    std::cout << "Banner: " << id.banner << "\n";
+    if (!id.version.empty()) std::cout << "Version: " << id.version << "\n";
+    if (!id.firmware.empty()) std::cout << "Firmware: " << id.firmware << "\n";
+    if (!id.options.empty()) std::cout << "Options: " << id.options << "\n";
+    std::cout << "RX buffer: " << id.rxBuffer << " bytes\n";
+    if (id.status) std::cout << "State: " << id.status->state << "\n";
+    if (id.inAlarm())
+        std::cout << "The controller is in alarm: check the machine, then unlock it with "
+                     "corvane-cli controller unlock ($X)\n";
+}
+
+}  // namespace corvane::cli

@@ -1,0 +1,56 @@
+// The workspace's ControllerConnection on a GRBL-family board: connects on first use (and again
+// after a lost line), checks the alarm state and the settings, and streams the working set as
+// the export's G-code from the place the machine stands. Every exit path that leaves motion or
+// the wire behind sends the soft reset; the signal guard knows the line's descriptor.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+
+#include "controller/controller_choice.h"
+#include "controller/grbl_session.h"
+#include "controller/serial_line.h"
+#include "machine/controller_connection.h"
+
+namespace corvane {
+
+class Workspace;
+class MonotonicClock;
+struct ControllerAddress;
+
+using SerialOpener = std::function<std::unique_ptr<SerialLine>(const ControllerAddress&)>;
+
+class GrblConnection : public ControllerConnection {
+public:
+    GrblConnection(Workspace& ws, ControllerChoice choice, SerialOpener open = {});
+    ~GrblConnection() override;
+
+    std::string describe() const override { return choice_.address; }
+    ControllerCutResult runCut(
+        Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
+        const std::function<void()>& yield,
+        const std::function<void(const ControllerProgress&)>& progress) override;
+    std::string switchWire(bool on) override;
+    ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
+                      const std::function<bool()>& stopRequested,
+                      const std::function<void()>& yield) override;
+    void hold(bool on) override;
+    void softReset() noexcept override;
+
+    // Empty when connected (and out of alarm); else the reason for the operator.
+    std::string connect();
+    const ControllerChoice& choice() const { return choice_; }
+    GrblSession* session() { return session_.get(); }
+
+private:
+    void drop();
+
+    Workspace& ws_;
+    ControllerChoice choice_;
+    SerialOpener open_;
+    std::unique_ptr<SerialLine> line_;
+    std::unique_ptr<GrblSession> session_;
+};
+
+}  // namespace corvane

@@ -1,0 +1,74 @@
+// A machine reached through a controller (a GRBL-family board on a serial line) instead of a
+// port: the windows and commands that move the machine ask the workspace for it and, when one
+// is chosen, stream to it rather than tick a port. Declared here, below the windows, so that
+// every window can reach it; the controller layer implements it.
+#pragma once
+
+#include <array>
+#include <functional>
+#include <string>
+
+#include "common/fixed_point.h"
+
+namespace corvane {
+
+// What the operator's controls ask of a running controller cut; the handlers that run nested
+// in `yield` set them, the stream reads them between two turns.
+struct ControllerControls {
+    bool stop = false;
+    bool hold = false;
+    int feedPercent = 100;  // the slider's speed over the speed the stream was planned at
+};
+
+// What a controller cut shows while it runs.
+struct ControllerProgress {
+    std::size_t acknowledged = 0;  // lines answered
+    std::size_t total = 0;
+    int line = 0;                      // program line of the last ok
+    std::string state;                 // "Run", "Hold:0", ...
+    std::array<double, 4> position{};  // machine position X Y Z A (X1 Y1 X2 Y2), mm
+    double feed = 0;                   // mm/min
+    int feedOverride = 100;
+    bool wireOn = false;
+};
+
+struct ControllerCutResult {
+    bool completed = false;
+    bool stopped = false;
+    std::string message;  // why it ended when it did not complete (error:N, ALARM, a lost line)
+    std::string finalState;
+};
+
+// How a jog on the controller ended.
+struct ControllerJog {
+    std::string error;              // why it did not run (alarm, error:N, a lost line)
+    bool cancelled = false;         // the stop flag ended it (jog cancel)
+    std::array<double, 4> moved{};  // X1 Y1 X2 Y2 as the status reports saw it, mm
+};
+
+class ControllerConnection {
+public:
+    virtual ~ControllerConnection() = default;
+    // "grbl:/dev/ttyUSB0@115200"
+    virtual std::string describe() const = 0;
+    // Streams the working cut-file set at `speed` with delay points of `pauseMs`, the wire
+    // switched on for the cut when `wire`. Connects first when not connected; the refusals
+    // (no controller, steps/mm mismatch, an alarm) come back as the result's message.
+    virtual ControllerCutResult runCut(
+        Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
+        const std::function<void()>& yield,
+        const std::function<void(const ControllerProgress&)>& progress) = 0;
+    // The wire output (M3 S<power>/M5 or M8/M9) while no cut streams; the error's text, or empty.
+    virtual std::string switchWire(bool on) = 0;
+    // A jog of `deltaMm` (X1 Y1 X2 Y2; back and up positive) at `feedMmPerMin` ($J=), waiting
+    // with `yield` until it ends; `stopRequested` turning true cancels it (0x85) at once.
+    virtual ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
+                              const std::function<bool()>& stopRequested,
+                              const std::function<void()>& yield) = 0;
+    // Feed hold (true) or cycle start (false), at once: a modal box may hold the stream's loop.
+    virtual void hold(bool on) = 0;
+    // Soft reset, at once: motion stops and the outputs go off.
+    virtual void softReset() noexcept = 0;
+};
+
+}  // namespace corvane

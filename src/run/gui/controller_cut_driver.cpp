@@ -1,0 +1,124 @@
+// The cut window on a controller.
+#include "run/gui/controller_cut_driver.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QWidget>
+#include <cmath>
+
+#include "common/number_format.h"
+#include "common/number_text.h"
+#include "machine/gui/port_refusal.h"
+#include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/toolbar.h"
+
+namespace corvane {
+
+namespace {
+constexpr int kBeginCut = 1, kWire = 3;
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+}  // namespace
+
+bool ControllerCutDriver::active() const {
+    return ws_.controller != nullptr;
+}
+
+void ControllerCutDriver::begin(double pauseMs) {
+    const bool wire = wireOn_;
+    if (running_ || !active()) return;
+    running_ = true;
+    controls_ = ControllerControls{};
+    plannedSpeed_ = ws_.motion.CutSpeed;
+    speedNote_.clear();
+    toolbar_.setButtonEnabled(kBeginCut, false);
+    percent_.setText(u("0"));
+    status_.setText(u("Connecting to ") + QString::fromStdString(ws_.controller->describe()));
+    const ControllerCutResult result = ws_.controller->runCut(
+        plannedSpeed_, pauseMs, wire, controls_, [] { QCoreApplication::processEvents(); },
+        [this](const ControllerProgress& p) { show(p); });
+    running_ = false;
+    wireOn_ = false;  // the program ends with the wire's off code, every other end with a reset
+    toolbar_.setButtonCaption(kWire, u("电热丝断电"));
+    toolbar_.setButtonEnabled(kBeginCut, true);
+    if (result.completed) percent_.setText(u("100"));
+    if (!result.message.empty())
+        dialogs_.message(QString::fromStdString(result.message), u("Controller"));
+    if (!result.finalState.empty())
+        status_.setText(status_.text() + u(" / ") + QString::fromStdString(result.finalState));
+}
+
+void ControllerCutDriver::show(const ControllerProgress& p) {
+    if (p.total > 0)
+        percent_.setText(QString::number(static_cast<qulonglong>(p.acknowledged * 100 / p.total)));
+    wireOn_ = p.wireOn;
+    toolbar_.setButtonCaption(kWire, p.wireOn ? u("电热丝通电") : u("电热丝断电"));
+    status_.setText(QString::asprintf("Line %d, %s, X1 %.3f Y1 %.3f X2 %.3f Y2 %.3f, %.0f mm/min, "
+                                      "override %d%%",
+                                      p.line, p.state.c_str(), p.position[0], p.position[1],
+                                      p.position[2], p.position[3], p.feed, p.feedOverride) +
+                    speedNote_);
+}
+
+void ControllerCutDriver::stop() {
+    controls_.stop = true;
+}
+
+// The hold goes out before the box opens: while it is open the stream's loop stands.
+void ControllerCutDriver::pause() {
+    ws_.controller->hold(true);
+    controls_.hold = true;
+    dialogs_.message(u("切割暂停\n点击确定继续"));
+    ws_.controller->hold(false);
+    controls_.hold = false;
+}
+
+void ControllerCutDriver::speedChanged() {
+    if (!running_ || plannedSpeed_.raw() == 0) return;
+    const double asked = 100.0 * ws_.motion.CutSpeed.toDouble() / plannedSpeed_.toDouble();
+    const int percent = static_cast<int>(std::lround(asked));
+    controls_.feedPercent = percent;
+    speedNote_ = percent < 10 || percent > 200
+                     ? u(" (the slider asks %1%; the controller allows 10-200%)").arg(percent)
+                     : QString();
+}
+
+void ControllerCutDriver::switchWire() {
+    if (running_) {
+        // The wire cannot be switched inside the stream: switching it off stops the cut.
+        if (wireOn_)
+            controls_.stop = true;
+        else
+            dialogs_.message(u("The wire is switched on with Begin Cut while a controller cuts."),
+                             u("Controller"));
+        return;
+    }
+    const bool on = !wireOn_;
+    const std::string error = ws_.controller->switchWire(on);
+    if (!error.empty()) {
+        dialogs_.message(QString::fromStdString(error), u("Controller"));
+        return;
+    }
+    wireOn_ = on;
+    toolbar_.setButtonCaption(kWire, on ? u("电热丝通电") : u("电热丝断电"));
+}
+
+void beginControllerCut(ControllerCutDriver& driver, QWidget& window, Workspace& ws,
+                        Dialogs& dialogs, const QString& pauseText) {
+    if (driver.running()) return;
+    const LeaseHold lease = takeLease(ws, dialogs, &window, window.windowTitle());
+    if (!lease) return;
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    driver.begin(leadingNumber(pauseText.toStdString()));
+    QApplication::restoreOverrideCursor();
+}
+
+void ControllerCutDriver::windowClosing() {
+    controls_.stop = true;
+    if (active() && !running_ && wireOn_) ws_.controller->switchWire(false);
+    wireOn_ = false;
+}
+
+}  // namespace corvane
