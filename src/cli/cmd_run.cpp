@@ -11,6 +11,7 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/run_resume.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
@@ -70,6 +71,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         bool foam = false;
         std::string wire = "off";
         MachinePort machinePort;  // outlives the workspace's use of it
+        ResumeOptions resume;
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("run", "Begin Cut on the working cut-file set");
@@ -87,6 +89,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     cmd->add_option("--wire", options->wire,
                     "on: switch the wire on before the lead-in and off after the cut (default off)")
         ->check(CLI::IsMember({"on", "off"}));
+    addResumeOptions(*cmd, options->resume);
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             Workspace& ws = ctx.workspace();
@@ -100,6 +103,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 printMessage(ws.portRefusal());
                 return 1;
             }
+            // Checked and said before anything opens or moves.
+            const std::optional<ResumePlan> resume = resumePlanFor(ws, options->resume);
             // The one source of motion and wire for the whole command, as a window's cut is.
             const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
             // Trace file and signal guard first, then the lock and the claim (wire pin inactive
@@ -124,10 +129,14 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             }
 
             CutRunner cut(ws);
-            cut.yield = [&cut, halts = WireGuard::halts()] {
-                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts) cut.requestStop();
+            cut.record = options->foam ? CutRunner::Record::Foam : CutRunner::Record::Wing;
+            cut.yield = [&cut, halts = WireGuard::halts(), stopAfter = options->resume.stopAfter] {
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != halts ||
+                    (stopAfter && cut.stats().ticks >= *stopAfter))
+                    cut.requestStop();
             };
-            const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
+            const CutOutcome outcome =
+                cut.run(Fixed4::fromDouble(options->pauseMs), resume ? &*resume : nullptr);
             WireOff(ws);
             const int signal = WireGuard::requestedBy();
 

@@ -85,8 +85,8 @@ public:
     CutRecorder(const CutRecorder&) = delete;
     CutRecorder& operator=(const CutRecorder&) = delete;
 
-    // The tick just written: `tick` is the cut's tick count after it. No system call: a store
-    // into the map, the tick count last, so a kill between two stores leaves the earlier place.
+    // The tick being written: `tick` is the cut's tick count with it. No system call: stores
+    // into the map, the slot's number last, so a kill between two stores leaves the earlier place.
     void written(const CutPlace& place);
     // Flushes the map to the disk; the record then vouches for its place after a power failure.
     void sync(RecordSync at);

@@ -61,7 +61,7 @@ bool CutRunner::tick(uint8_t portByte, bool fromStepFile, int direction) {
             else
                 ws_.yield();
         },
-        [this, portByte, direction] { tickWritten(portByte, direction); });
+        [this, portByte, direction] { tickWriting(portByte, direction); });
     return !stop_;
 }
 

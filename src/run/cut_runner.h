@@ -91,7 +91,7 @@ private:
     // One tick; false when the stop flag is set afterwards.
     // `direction` -1 is a tick back along the path (a resume's way to an earlier point).
     bool tick(uint8_t portByte, bool fromStepFile, int direction = 1);
-    void tickWritten(uint8_t portByte, int direction);
+    void tickWriting(uint8_t portByte, int direction);
     void startRecord(const ResumePlan* resume);
     void endRecord(CutEnd end);
     bool beginCutTicks(Fixed4 pauseMs);

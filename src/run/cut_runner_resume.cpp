@@ -55,9 +55,9 @@ void CutRunner::syncRecord(RecordSync at) {
     if (recorder_) recorder_->sync(at);
 }
 
-// Runs right after the port write: the position is counted from the workspace's as the tick's
-// own update will count it, so the record and the status bar agree.
-void CutRunner::tickWritten(uint8_t portByte, int direction) {
+// Runs right before the port write (see PacedTick): the position is counted from the
+// workspace's as the tick's own update will count it, so the record and the status bar agree.
+void CutRunner::tickWriting(uint8_t portByte, int direction) {
     if (!recorder_) return;
     CutPlace place = recorder_->place();
     place.tick += direction;
