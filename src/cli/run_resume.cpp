@@ -4,7 +4,6 @@
 
 #include "cli/cli_context.h"
 #include "run/cut_record.h"
-#include "run/cut_runner.h"
 
 namespace corvane::cli {
 
@@ -62,15 +61,8 @@ void printResumePath(Workspace& ws, int segment, std::ostream& out) {
         const bool recorded = record.has_value();
         if (!recorded) {
             // No stopped cut: the path from the segment to the end, as if the cut had finished.
-            record.emplace();
-            record->set = fingerprintSet(ws.appFolder());
-            if (const std::optional<LeadMoves> lead = leadMovesFor(ws)) {
-                record->leadTicks = lead->ticks;
-                record->leadInByte = lead->leadInByte;
-                record->leadOutByte = lead->leadOutByte;
-            }
+            record = newCutRecord(ws, false);
             const CutTape bare = readCutTape(ws, *record);
-            record->setTicks = bare.setTicks();
             record->place = replayTo(*record, bare, ws.settings.derived, bare.size());
         }
         const CutTape tape = readCutTape(ws, *record);

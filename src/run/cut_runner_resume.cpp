@@ -20,18 +20,7 @@ void CutRunner::startRecord(const ResumePlan* resume) {
             r = resume->record;
             r.place = resume->stand;
         } else {
-            r.foam = record == Record::Foam;
-            r.folder = ws_.appFolder().string();
-            r.set = fingerprintSet(ws_.appFolder());
-            if (const std::optional<LeadMoves> lead = leadMovesFor(ws_)) {
-                r.leadTicks = lead->ticks;
-                r.leadInByte = lead->leadInByte;
-                r.leadOutByte = lead->leadOutByte;
-            }
-            const WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
-            r.setTicks = CutTape(r, set.steps(), set.countEntries()).setTicks();
-            r.start = CutPlace{0, {}, ws_.position.Position, ws_.position.HomeSet};
-            r.place = r.start;
+            r = newCutRecord(ws_, record == Record::Foam);
         }
         recorder_ = std::make_unique<CutRecorder>(ws_.appFolder(), r);
     } catch (const RunError& e) {

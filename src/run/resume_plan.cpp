@@ -7,6 +7,7 @@
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/workspace.h"
+#include "run/cut_runner.h"
 #include "run/working_set_reader.h"
 
 namespace corvane {
@@ -237,6 +238,22 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
 }  // namespace corvane
 
 namespace corvane {
+
+CutRecord newCutRecord(const Workspace& ws, bool foam) {
+    CutRecord r;
+    r.foam = foam;
+    r.folder = ws.appFolder().string();
+    r.set = fingerprintSet(ws.appFolder());
+    if (const std::optional<LeadMoves> lead = leadMovesFor(ws)) {
+        r.leadTicks = lead->ticks;
+        r.leadInByte = lead->leadInByte;
+        r.leadOutByte = lead->leadOutByte;
+    }
+    r.setTicks = readCutTape(ws, r).setTicks();
+    r.start = CutPlace{0, {}, ws.position.Position, ws.position.HomeSet};
+    r.place = r.start;
+    return r;
+}
 
 CutTape readCutTape(const Workspace& ws, const CutRecord& record) {
     const WorkingSetReader set(ws.file("cut.ct1"), ws.file("cut_cnt.ct2"));

@@ -88,6 +88,11 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
 // Everything a resume checks, read from the workspace's folder: the record (ResumeRefused when
 // there is none), the set, the settings and where the carriages stand.
 ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds);
+// The record a cut of the working set starts with, standing at its first tick: the set's
+// checksums, the lead moves of the settings, the counted position. RunError when the set cannot
+// be read.
+CutRecord newCutRecord(const Workspace& ws, bool foam);
+
 // The working set as a tape with the record's lead moves.
 CutTape readCutTape(const Workspace& ws, const CutRecord& record);
 

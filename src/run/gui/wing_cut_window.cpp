@@ -25,6 +25,7 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/resume_offer.h"
 #include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
 
@@ -168,7 +169,13 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     loadingRow->addWidget(loadingBar_);
     loadingFrame_->hide();
 
+    resume_ = new ResumeOffer(ws_, dialogs_, *progress_, this);
+    connect(resume_, &ResumeOffer::resumeRequested, this,
+            [this](const ResumePlan& plan) { runCut(&plan); });
+
     paced_ = std::make_unique<PacedYield>(ws_);
+    runner_.record =
+        variant_.kind == CutSetKind::Foam ? CutRunner::Record::Foam : CutRunner::Record::Wing;
     runner_.yield = [this] { paced_->yield(); };
     runner_.onSegmentDone = [this](int g) {
         progress_->markSegment(g);
@@ -229,7 +236,11 @@ void WingCutWindow::layOutControls() {
     const int controlsTop = toolbar_->sizeHint().height();
     const int controlsH = controls_->sizeHint().height();
     controls_->setGeometry(0, controlsTop, w, controlsH);
-    const int framesTop = controlsTop + controlsH + 4;
+    int framesTop = controlsTop + controlsH + 4;
+    if (resume_->isVisibleTo(this)) {
+        resume_->setGeometry(0, framesTop - 4, w, resume_->sizeHint().height());
+        framesTop += resume_->sizeHint().height();
+    }
     progress_->layOut(size(), framesTop, variant_.view.sideBySide);
     loadingFrame_->setGeometry(w / 4, framesTop + 40, w / 2, loadingFrame_->sizeHint().height());
     loadingFrame_->raise();
@@ -335,6 +346,7 @@ void WingCutWindow::activate() {
         if (!report.empty()) dialogs_.message(QString::fromStdString(report));
         markDelayPoints();
     }
+    showResumeOffer();
     activating_ = false;
 }
 
@@ -366,11 +378,16 @@ void WingCutWindow::onToolbar(int index) {
 }
 
 void WingCutWindow::beginCut() {
+    runCut(nullptr);
+}
+
+void WingCutWindow::runCut(const ResumePlan* resume) {
     if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     // Held to the end of the cut: no other window, jog, script or settings apply gets in.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
     if (!lease) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
+    resume_->setEnabled(false);  // the cut under way keeps a record of its own
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
     lastPercent_ = -1;
@@ -386,7 +403,8 @@ void WingCutWindow::beginCut() {
         return;
     }
     paced_->begin();
-    lastOutcome_ = runner_.run(pauseMs);
+    lastOutcome_ = runner_.run(pauseMs, resume);
+    wireCaption_->refresh();  // a resume switches the wire on
     paced_->end();
     if (lastOutcome_->timing.ticks >= 2)
         speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
@@ -404,7 +422,14 @@ void WingCutWindow::finish() {
     toolbar_->setButtonEnabled(kBeginCut, true);
     progress_->redraw();
     markDelayPoints();
+    showResumeOffer();
     QApplication::restoreOverrideCursor();
+}
+
+void WingCutWindow::showResumeOffer() {
+    const bool was = resume_->isVisibleTo(this);
+    resume_->refresh();
+    if (resume_->isVisibleTo(this) != was) layOutControls();
 }
 
 void WingCutWindow::stopCut() {
@@ -435,6 +460,7 @@ void WingCutWindow::switchWire() {
 // The box is opened inside the cut loop's event processing, so the loop stands still between
 // two ticks until the operator confirms.
 void WingCutWindow::pauseCut() {
+    runner_.syncRecord(RecordSync::Pause);
     dialogs_.message(u("切割暂停\n点击确定继续"));
     restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
 }

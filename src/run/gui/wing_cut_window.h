@@ -25,6 +25,8 @@ class Workspace;
 class CutProgressView;
 class ManualControlWindow;
 class WireCaptionBinding;
+class ResumeOffer;
+struct ResumePlan;
 
 // What sets the foam runner apart from the wing runner: its texts, what its activation reads,
 // its views' numbers and the frames side by side. Everything else is the same window.
@@ -59,6 +61,7 @@ public:
     const CutWindowVariant& variant() const { return variant_; }
     CutProgressView& progressView() { return *progress_; }
     Toolbar& toolbar() { return *toolbar_; }
+    ResumeOffer& resumeOffer() { return *resume_; }
     // How the last cut ended (nothing before the first).
     const std::optional<CutOutcome>& lastOutcome() const { return lastOutcome_; }
     const PacedYield& pacedYield() const { return *paced_; }
@@ -92,12 +95,15 @@ private:
     void load();
     void onToolbar(int index);
     void beginCut();
+    // Begin Cut, or the resume of a stopped cut with a plan.
+    void runCut(const ResumePlan* resume);
     void stopCut();
     void switchWire();
     void pauseCut();
     void onSlider(int value);
     void onPauseText(const QString& text);
     void finish();
+    void showResumeOffer();
     void markDelayPoints();
     void layOutControls();
     void openManualControl();
@@ -128,6 +134,7 @@ private:
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
     ManualControlWindow* manual_ = nullptr;
+    ResumeOffer* resume_ = nullptr;  // shown while the working set has a stopped cut
     std::unique_ptr<WireCaptionBinding> wireCaption_;  // button 3 follows the wire state
 };
 
