@@ -128,7 +128,7 @@ void CutProgressView::markDelayPoints(const ActiveDelaySet& delays) {
     }
 }
 
-void CutProgressView::markPoint(double point, std::uint32_t color) {
+void CutProgressView::markPoint(double point, std::uint32_t color, double size) {
     if (!hasProfiles()) return;
     const int k = static_cast<int>(point);
     const double f = point - k;
@@ -144,7 +144,7 @@ void CutProgressView::markPoint(double point, std::uint32_t color) {
         }
         if (!line) continue;
         views_[side]->drawMarker(line->x0 + at * (line->x1 - line->x0),
-                                 line->y0 + at * (line->y1 - line->y0), 2 * kMarkerSize, color);
+                                 line->y0 + at * (line->y1 - line->y0), size, color);
     }
 }
 

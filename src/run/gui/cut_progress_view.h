@@ -46,7 +46,7 @@ public:
     void markDelayPoints(const ActiveDelaySet& delays);
     // A marker of `color` on both views where the wire is at profile point `point` (a point
     // number with the fraction of the next segment made, 2.5: halfway from point 2 to 3).
-    void markPoint(double point, std::uint32_t color);
+    void markPoint(double point, std::uint32_t color, double size = 0.02);
     // Regenerates both views: segment marks and markers go, the profiles stay.
     void redraw();
     void zoomIn();

@@ -117,11 +117,17 @@ void ResumeOffer::markPoints() {
         // The point chosen before goes (a background marker erases what stands there).
         if (shownPoint_ >= 0) view_.markPoint(shownPoint_, drawing_color::kWindowBackground);
         shownPoint_ = -1;
-        view_.markPoint(tape.profilePointAt(record_->place.tick), kStopColor);
-        const ResumePlan plan = planResume(*record_, tape, fingerprintSet(ws_.appFolder()),
-                                           ws_.settings.derived, request(), heat_->value());
-        shownPoint_ = tape.profilePointAt(plan.to);
-        view_.markPoint(shownPoint_, kResumeColor);
+        const double stop = tape.profilePointAt(record_->place.tick);
+        try {
+            const ResumePlan plan = planResume(*record_, tape, fingerprintSet(ws_.appFolder()),
+                                               ws_.settings.derived, request(), heat_->value());
+            shownPoint_ = tape.profilePointAt(plan.to);
+            view_.markPoint(shownPoint_, kResumeColor, 0.03);
+        } catch (const ResumeRefused&) {
+            // A point that cannot be planned has no marker; Resume says why.
+        }
+        // Drawn last and smaller: it stays in sight when the cut goes on where it stopped.
+        view_.markPoint(stop, kStopColor, 0.02);
     } catch (const std::exception&) {
         // A point that cannot be planned has no marker; Resume says why.
     }

@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
-#include <QTextStream>
 #include <QPainter>
 #include <QPixmap>
+#include <QTextStream>
 #include <QWidget>
 #include <filesystem>
 
@@ -19,8 +19,11 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/real_display.h"
 #include "platform/gui/toolbar.h"
+#include "run/cut_record.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/resume_offer.h"
 #include "run/gui/wing_cut_window.h"
+#include "run/resume_plan.h"
 #include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/notes_window.h"
@@ -37,8 +40,8 @@ void settle() {
 // Title bar and border around a window picture, drawn at `at` (the window's outer top left).
 void paintDecorated(QPainter& painter, QWidget& window, QPoint at) {
     const QPixmap body = window.grab();
-    const QRect outer(at, QSize(body.width() + 2 * kDrawnBorder,
-                                body.height() + kDrawnTitleBar + kDrawnBorder));
+    const QRect outer(
+        at, QSize(body.width() + 2 * kDrawnBorder, body.height() + kDrawnTitleBar + kDrawnBorder));
     painter.fillRect(outer, QColor(0x1f, 0x4e, 0x8c));
     QFont font = QApplication::font();
     font.setBold(true);
@@ -140,8 +143,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
         }
     }
 
-    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10", "Form3",
-                               "Form4",  "Form15", "Form6",  "Form12", "Form1",
+    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10",   "Form3",
+                               "Form4",  "Form15", "Form6",  "Form12",   "Form1",
                                "Form11", "Form19", "script", "frmAbout", "ppMonitor"};
     for (const QString& name : shown) {
         if (!windows.has(name)) continue;
@@ -179,7 +182,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
                 if (auto* bar = window->findChild<Toolbar*>(QStringLiteral("asxToolbar1")))
                     bar->click(5);
                 settle();
-                if (auto* editor = frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
+                if (auto* editor =
+                        frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
                     const int segments = editor->view().entityCount();
                     for (int s : {segments / 6, segments / 2, segments * 5 / 6}) {
                         const DrawingEntity* e = editor->view().entity(s);
@@ -208,6 +212,39 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
         save(camera.window(*help), dir + QStringLiteral("/HelpWindow"));
         closeWindow(help);
     }
+}
+
+// The wing cut window offering Resume after a Stop three fifths into the demo set (a record
+// as the cut would have left it), then with a segment further back picked on the drawing.
+void shootResumeOffer(MainWindow& frame, const QString& dir, Camera& camera,
+                      const std::function<void(const QImage&, const QString&)>& save) {
+    Workspace& ws = frame.workspace();
+    try {
+        CutRecord record = newCutRecord(ws, false);
+        const CutTape tape = readCutTape(ws, record);
+        const int segments = tape.segmentAt(tape.size());
+        const int stopped = segments * 3 / 5;
+        const int64_t tick = (tape.segmentStart(stopped) + tape.segmentStart(stopped + 1)) / 2;
+        record.place = replayTo(record, tape, ws.settings.derived, tick);
+        CutRecorder(ws.appFolder(), record).sync(RecordSync::Stop);
+        auto* cut = qobject_cast<WingCutWindow*>(frame.windows().show(QStringLiteral("Form10")));
+        if (cut != nullptr) {
+            settle();
+            for (int g = 2; g <= stopped; ++g) cut->progressView().markSegment(g);
+            save(camera.window(*cut), dir + QStringLiteral("/Form10_resume"));
+            cut->resumeOffer().pickSegment(stopped - segments / 8);
+            // Closer, so the two points stand apart on the profiles.
+            cut->progressView().zoomIn();
+            cut->progressView().zoomIn();
+            cut->resumeOffer().markPoints();
+            settle();
+            save(camera.window(*cut), dir + QStringLiteral("/Form10_resume_point"));
+            closeWindow(cut);
+        }
+    } catch (const std::exception&) {
+        // No set to show: no picture.
+    }
+    removeCutRecord(ws.appFolder());
 }
 
 }  // namespace
@@ -287,8 +324,7 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             settle();
             const QMetaObject::Connection shot =
                 QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
-                    save(camera.window(*monitor),
-                         firstDir + QStringLiteral("/ppMonitor_stepping"));
+                    save(camera.window(*monitor), firstDir + QStringLiteral("/ppMonitor_stepping"));
                     save(camera.frame(frame, {menu, monitor}),
                          firstDir + QStringLiteral("/FrmMain_ppMonitor_stepping"));
                     monitor->stop();
@@ -298,6 +334,7 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             closeWindow(monitor);
         }
     }
+    if (!firstDir.isEmpty() && demoSet) shootResumeOffer(frame, firstDir, camera, save);
     if (notes != nullptr) notes->setNote(QString());
     if (realDisplay) {
         QFile report(QDir(dir).filePath(kDisplayCheckFile));
