@@ -6,9 +6,9 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QTextStream>
 #include <QPainter>
 #include <QPixmap>
-#include <QTextStream>
 #include <QWidget>
 #include <filesystem>
 
@@ -40,8 +40,8 @@ void settle() {
 // Title bar and border around a window picture, drawn at `at` (the window's outer top left).
 void paintDecorated(QPainter& painter, QWidget& window, QPoint at) {
     const QPixmap body = window.grab();
-    const QRect outer(
-        at, QSize(body.width() + 2 * kDrawnBorder, body.height() + kDrawnTitleBar + kDrawnBorder));
+    const QRect outer(at, QSize(body.width() + 2 * kDrawnBorder,
+                                body.height() + kDrawnTitleBar + kDrawnBorder));
     painter.fillRect(outer, QColor(0x1f, 0x4e, 0x8c));
     QFont font = QApplication::font();
     font.setBold(true);
@@ -143,8 +143,8 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
         }
     }
 
-    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10",   "Form3",
-                               "Form4",  "Form15", "Form6",  "Form12",   "Form1",
+    const QStringList shown = {"Form9",  "Form14", "Form2",  "Form10", "Form3",
+                               "Form4",  "Form15", "Form6",  "Form12", "Form1",
                                "Form11", "Form19", "script", "frmAbout", "ppMonitor"};
     for (const QString& name : shown) {
         if (!windows.has(name)) continue;
@@ -182,8 +182,7 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
                 if (auto* bar = window->findChild<Toolbar*>(QStringLiteral("asxToolbar1")))
                     bar->click(5);
                 settle();
-                if (auto* editor =
-                        frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
+                if (auto* editor = frame.findChild<DelayPointEditor*>(QStringLiteral("DelayForm"))) {
                     const int segments = editor->view().entityCount();
                     for (int s : {segments / 6, segments / 2, segments * 5 / 6}) {
                         const DrawingEntity* e = editor->view().entity(s);
@@ -324,7 +323,8 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             settle();
             const QMetaObject::Connection shot =
                 QObject::connect(monitor, &PortTroubleshooterWindow::stepWritten, monitor, [&] {
-                    save(camera.window(*monitor), firstDir + QStringLiteral("/ppMonitor_stepping"));
+                    save(camera.window(*monitor),
+                         firstDir + QStringLiteral("/ppMonitor_stepping"));
                     save(camera.frame(frame, {menu, monitor}),
                          firstDir + QStringLiteral("/FrmMain_ppMonitor_stepping"));
                     monitor->stop();
