@@ -73,12 +73,17 @@ void ResumeOffer::refresh() {
     try {
         record_ = readCutRecord(ws_.appFolder());
     } catch (const RunError& e) {
+        // A record that cannot be read is said, not passed over: nothing can be resumed from it.
         state_->setText(QString::fromStdString(e.detail()));
+        button_->setEnabled(false);
+        show();
+        return;
     }
     if (!record_) {
         hide();
         return;
     }
+    button_->setEnabled(true);
     const CutTape tape = [&] {
         try {
             return readCutTape(ws_, *record_);

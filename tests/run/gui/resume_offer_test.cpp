@@ -110,11 +110,19 @@ TEST(ResumeOffer, ASegmentPickedOnTheDrawingIsReachedBackAlongThePathAndAChanged
 
     clickResume(b);
     EXPECT_EQ(w.lastOutcome()->end, CutEnd::Completed);
+    EXPECT_FALSE(b.child<ResumeOffer>("resumeOffer").isVisible());
     std::vector<uint8_t> want;
     for (int t = 4; t > 0; --t)
         want.push_back(reversedByte(expected[static_cast<size_t>(t - 1)], b.ws.settings.derived));
     want.insert(want.end(), expected.begin(), expected.end());
     EXPECT_EQ(b.dataWrites(), want);
+
+    // A record that is not one is said in the offer, and nothing can be resumed from it.
+    test::writeText(b.ws.file(kCutRecordName), "half a record");
+    w.activate();
+    EXPECT_TRUE(b.child<ResumeOffer>("resumeOffer").isVisible());
+    EXPECT_TRUE(b.child<QLabel>("resumeState").text().contains(kCutRecordName));
+    EXPECT_FALSE(b.child<QPushButton>("resumeButton").isEnabled());
 }
 
 }  // namespace
