@@ -2,6 +2,7 @@
 // pauses and segment marks as Begin Cut, entered in the middle, with the wire heated first and,
 // for an earlier point, the path run backwards to it.
 #include <algorithm>
+#include <exception>
 
 #include "machine/step_output.h"
 #include "machine/workspace.h"
@@ -68,6 +69,20 @@ bool CutRunner::resumeRun(const ResumePlan& plan, Fixed4 pauseMs) {
     ws_.position.HomeSet = plan.stand.homeSet;
     ws_.position.Position = plan.stand.position;
     ClearStepBits(ws_);
+    // The wire was switched on for this resume, not by the operator: it goes off with it,
+    // however it ends, and a wire the operator had on stays on.
+    struct WireBack {
+        Workspace& ws;
+        bool wasOn;
+        ~WireBack() {
+            if (wasOn) return;
+            try {
+                WireOff(ws);
+            } catch (const std::exception&) {
+                // The port failed: the cut's own error says so; the wire guard still stands.
+            }
+        }
+    } wireBack{ws_, ws_.wire.on()};
     WireOn(ws_);
     const Fixed4 heatMs = Fixed4::fromDouble(plan.heatSeconds * 1000.0);
     if (!StandStill(ws_, heatMs, [this] { return yieldAndTest(); })) return false;

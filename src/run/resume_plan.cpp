@@ -229,7 +229,9 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
     what += std::to_string(total - plan.to) + " ticks on to the end";
     what += record.leadTicks > 0 ? ", the lead-out included; the lead-in is not made again." : ".";
     what += "\n" + standText(record.place) + "\nThe wire is switched on and heats for " +
-            formatDouble(heatSeconds) + " s before the first tick.\nThe record is " +
+            formatDouble(heatSeconds) +
+            " s before the first tick; it goes off when the resume ends unless it was on "
+            "before.\nThe record is " +
             record.guarantee() + ".";
     plan.what = what;
     return plan;
