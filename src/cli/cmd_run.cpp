@@ -12,6 +12,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/controller_run.h"
+#include "cli/run_resume.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
@@ -72,6 +73,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         std::string wire = "off";
         MachinePort machinePort;  // outlives the workspace's use of it
         ControllerRunOptions controller;
+        ResumeOptions resume;
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand("run", "Begin Cut on the working cut-file set");
@@ -98,9 +100,17 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     cmd->add_option("--wire-power", options->controller.wirePower,
                     "with --controller: the S word of M3 (default 1000)")
         ->check(CLI::NonNegativeNumber);
+    addResumeOptions(*cmd, options->resume);
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             if (!options->controller.controller.empty()) {
+                // The record of a stopped cut counts the port's ticks; a controller runs whole.
+                if (options->resume.asked() || options->resume.stopAfter) {
+                    printMessage(
+                        "--resume, --from-segment, --from-delay-point and --stop-after "
+                        "run on a port; with --controller the cut starts again.");
+                    return 2;
+                }
                 ControllerRunOptions& c = options->controller;
                 c.speed = options->speed;
                 c.pauseMs = options->pauseMs;
@@ -118,6 +128,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 printMessage(ws.portRefusal());
                 return 1;
             }
+            // Checked and said before anything opens or moves.
+            const std::optional<ResumePlan> resume = resumePlanFor(ws, options->resume);
             // The one source of motion and wire for the whole command, as a window's cut is.
             const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
             // Trace file and signal guard first, then the lock and the claim (wire pin inactive
@@ -135,8 +147,9 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             // A stop signal since the program started (even during start-up) means no cut: after
             // SIGCONT the command ends with the wire off rather than starting to cut.
             if (WireGuard::halts() != 0) {
-                printMessage("The program was stopped by a signal (Ctrl-Z) before the cut began: "
-                             "nothing was started.");
+                printMessage(
+                    "The program was stopped by a signal (Ctrl-Z) before the cut began: "
+                    "nothing was started.");
                 return 1;
             }
             if (options->wire == "on") {
@@ -149,10 +162,14 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
             }
 
             CutRunner cut(ws);
-            cut.yield = [&cut] {
-                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != 0) cut.requestStop();
+            cut.record = options->foam ? CutRunner::Record::Foam : CutRunner::Record::Wing;
+            cut.yield = [&cut, stopAfter = options->resume.stopAfter] {
+                if (WireGuard::requestedBy() != 0 || WireGuard::halts() != 0 ||
+                    (stopAfter && cut.stats().ticks >= *stopAfter))
+                    cut.requestStop();
             };
-            const CutOutcome outcome = cut.run(Fixed4::fromDouble(options->pauseMs));
+            const CutOutcome outcome =
+                cut.run(Fixed4::fromDouble(options->pauseMs), resume ? &*resume : nullptr);
             WireOff(ws);
             const int signal = WireGuard::requestedBy();
 

@@ -8,6 +8,7 @@
 #include <string>
 
 #include "cli/cli_context.h"
+#include "cli/run_resume.h"
 #include "cli/simulated_set.h"
 #include "common/file_io.h"
 #include "common/number_format.h"
@@ -136,6 +137,7 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
         std::optional<double> speed;
         std::optional<std::string> svg;
         double pauseMs = 1;
+        std::optional<int> fromSegment;
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
@@ -148,10 +150,17 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
     cmd->add_option("--svg", o->svg, "write a picture of the profiles and the decoded path");
     cmd->add_option("--pause-ms", o->pauseMs, "pause at each delay point, ms (default 1)")
         ->check(CLI::NonNegativeNumber);
+    cmd->add_option("--from-segment", o->fromSegment,
+                    "show the path a resume of the working set from segment N takes")
+        ->check(CLI::PositiveNumber);
     cmd->callback([&ctx, &runner, o] {
         runner = [&ctx, o]() -> int {
             Workspace& ws = ctx.workspace();
             try {
+                if (o->fromSegment) {
+                    printResumePath(ws, *o->fromSegment, std::cout);
+                    return 0;
+                }
                 const SimulatedSet decoded = simulateNamedSet(ws, o->set, o->speed);
                 const Simulation& sim = decoded.sim;
                 const CuttingSpeed& speed = decoded.speed;

@@ -3,14 +3,13 @@
 // others for most of a long high time.
 #include "machine/step_output.h"
 
-#include "machine/wire_guard.h"
-
 #include <sys/prctl.h>
 
 #include <algorithm>
 
 #include "common/run_error.h"
 #include "machine/tick_timing.h"
+#include "machine/wire_guard.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_io.h"
@@ -147,15 +146,18 @@ void ClearStepBits(Workspace& ws) {
 // The period is StepHighTimeMs + 1 ms = 1000 / (StepsPerMm x speed) ms, kept on the schedule:
 // the clear falls at origin + k x period + high whatever the write's lateness, so a late tick
 // is shortened (down to the 20 us pulse) and the ticks after it come back onto the schedule.
-void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::function<void()>& yield) {
+void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::function<void()>& yield,
+               const std::function<void()>& writing) {
     requirePort(ws);
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
-    PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield);
+    PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield, {},
+              writing);
 }
 
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
-               const std::function<void()>& yield, const std::function<void()>& written) {
+               const std::function<void()>& yield, const std::function<void()>& written,
+               const std::function<void()>& writing) {
     requirePort(ws);
     MotionState& m = ws.motion;
     MonotonicClock& clock = ws.clock();
@@ -181,6 +183,9 @@ void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
                        "the program was stopped by a signal (Ctrl-Z): the wire was switched off "
                        "and the motion stopped; start it again when ready");
     }
+    // A kill lands at the return from a system call, and the write is one (ppdev, the trace):
+    // what is noted just before it is right whether the kill comes during the write or after.
+    if (writing) writing();
     m.LastPortByte = portByte;
     ws.port().portOut(dataPort(ws), portByte);
     m.PositionUpdatePending = true;

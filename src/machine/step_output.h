@@ -69,13 +69,16 @@ void ClearStepBits(Workspace& ws);
 // holds the step bits until the schedule's clear time (at least kMinPulseMs), clears them and
 // holds the low level at least 1 ms, `yield` running inside that millisecond. A new high time
 // (the speed changed) restarts the schedule at this tick. The caller tests its stop flag after.
+// `writing` runs right before the write (a cut's record of where it stands).
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
-               const std::function<void()>& yield = {});
+               const std::function<void()>& yield = {}, const std::function<void()>& writing = {});
 
 // The same tick with its own high and low times (the troubleshooter's slow steps), on the same
-// schedule rule; `written` runs right after the write (the pin display).
+// schedule rule; `written` runs right after the write (the pin display), `writing` right before
+// it with nothing between it and the write that a signal could stop.
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
-               const std::function<void()>& yield = {}, const std::function<void()>& written = {});
+               const std::function<void()>& yield = {}, const std::function<void()>& written = {},
+               const std::function<void()>& writing = {});
 
 // The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
 // record the result in the workspace's wire state. Switching off always drives the inactive

@@ -49,16 +49,19 @@ bool CutRunner::yieldAndTest() {
 }
 
 // The yield of every tick runs inside its low millisecond; the stop flag is tested after it.
-bool CutRunner::tick(uint8_t portByte, bool fromStepFile) {
-    CutTick(ws_, portByte, ws_.motion.CutSpeed, [this, fromStepFile] {
-        ++stats_.ticks;
-        if (fromStepFile) ++stats_.setTicks;
-        if (onTick) onTick(stats_);
-        if (yield)
-            yield();
-        else
-            ws_.yield();
-    });
+bool CutRunner::tick(uint8_t portByte, bool fromStepFile, int direction) {
+    CutTick(
+        ws_, portByte, ws_.motion.CutSpeed,
+        [this, fromStepFile] {
+            ++stats_.ticks;
+            if (fromStepFile) ++stats_.setTicks;
+            if (onTick) onTick(stats_);
+            if (yield)
+                yield();
+            else
+                ws_.yield();
+        },
+        [this, portByte, direction] { tickWriting(portByte, direction); });
     return !stop_;
 }
 
@@ -73,10 +76,48 @@ bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
 // the ticks after it keep a schedule of their own.
 bool CutRunner::pause(Fixed4 ms) {
     ++stats_.pauses;
+    syncRecord(RecordSync::DelayPoint);
     return StandStill(ws_, ms, [this] { return yieldAndTest(); });
 }
 
-CutOutcome CutRunner::run(Fixed4 pauseMs) {
+// Begin Cut's ticks: the lead-in, the step file segment by segment, the lead-out. False when
+// stopped.
+bool CutRunner::beginCutTicks(Fixed4 pauseMs) {
+    const std::optional<LeadMoves> lead = leadMovesFor(ws_);
+    bool going = true;
+    if (lead) going = leadMove(lead->leadInByte, lead->ticks);
+    if (going) {
+        WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
+        if (onFilesOpened) onFilesOpened();
+        stats_.setTicksTotal = set.stepCount();
+        int segmentEnd = 1;
+        int32_t done = 0;  // ticks of the step file output so far
+        // Every non-zero entry is a segment's running total; each zero entry a pause.
+        while (going) {
+            if (!yieldAndTest()) {
+                going = false;
+                break;
+            }
+            std::optional<int32_t> entry = set.nextCount();
+            while (entry && *entry == 0 && going) {
+                going = pause(pauseMs);
+                if (going) entry = set.nextCount();
+            }
+            if (!going) break;
+            if (!entry) break;  // end of the count file: lead-out
+            ++segmentEnd;
+            // The first segment takes all n ticks, like every other: each tick is output.
+            for (; done < *entry && going; ++done) going = tick(set.nextStep(), true);
+            if (!going) break;
+            if (onSegmentDone) onSegmentDone(segmentEnd);
+            ++stats_.segments;
+        }
+        if (going && lead) going = leadMove(lead->leadOutByte, lead->ticks);
+    }
+    return going;
+}
+
+CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     CutOutcome outcome;
     stop_ = false;
     running_ = true;
@@ -103,37 +144,8 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
     const int64_t start = clock.now();
     try {
         outcome.end = CutEnd::Completed;
-        const std::optional<LeadMoves> lead = leadMovesFor(ws_);
-        bool going = true;
-        if (lead) going = leadMove(lead->leadInByte, lead->ticks);
-        if (going) {
-            WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
-            if (onFilesOpened) onFilesOpened();
-            stats_.setTicksTotal = set.stepCount();
-            int segmentEnd = 1;
-            int32_t done = 0;  // ticks of the step file output so far
-            // Every non-zero entry is a segment's running total; each zero entry a pause.
-            while (going) {
-                if (!yieldAndTest()) {
-                    going = false;
-                    break;
-                }
-                std::optional<int32_t> entry = set.nextCount();
-                while (entry && *entry == 0 && going) {
-                    going = pause(pauseMs);
-                    if (going) entry = set.nextCount();
-                }
-                if (!going) break;
-                if (!entry) break;  // end of the count file: lead-out
-                ++segmentEnd;
-                // The first segment takes all n ticks, like every other: each tick is output.
-                for (; done < *entry && going; ++done) going = tick(set.nextStep(), true);
-                if (!going) break;
-                if (onSegmentDone) onSegmentDone(segmentEnd);
-                ++stats_.segments;
-            }
-            if (going && lead) going = leadMove(lead->leadOutByte, lead->ticks);
-        }
+        startRecord(resume);
+        const bool going = resume ? resumeRun(*resume, pauseMs) : beginCutTicks(pauseMs);
         if (!going) outcome.end = CutEnd::Stopped;
     } catch (const RunError& e) {
         outcome.end = CutEnd::Failed;
@@ -143,6 +155,7 @@ CutOutcome CutRunner::run(Fixed4 pauseMs) {
         outcome.end = CutEnd::Failed;
         outcome.error = RunError(ErrorNumber::InvalidProcedureCall, e.what());
     }
+    endRecord(outcome.end);
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
     outcome.timing = timing.figures();

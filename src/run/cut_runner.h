@@ -5,16 +5,20 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 
 #include "common/fixed_point.h"
 #include "common/run_error.h"
 #include "machine/tick_timing.h"
+#include "run/cut_record.h"
 
 namespace corvane {
 
 class Workspace;
+class CutTape;
+struct ResumePlan;
 
 // The port bytes of the lead moves, from the settings (nullopt when lead_in is off or no lead
 // direction is chosen). The lead-out goes back when lead_out is 1, else on in the lead-in's way.
@@ -43,9 +47,9 @@ struct CutOutcome {
     CutEnd end = CutEnd::Completed;
     std::optional<RunError> error;  // set when end is Failed
     CutStats stats;
-    TickFigures timing;  // how well the ticks kept their schedule
-    std::string memoryRefusal;  // why the pages could not be locked (empty when they were)
-    std::string priority;  // the ticks' scheduling, e.g. "real-time (SCHED_FIFO 40)"
+    TickFigures timing;           // how well the ticks kept their schedule
+    std::string memoryRefusal;    // why the pages could not be locked (empty when they were)
+    std::string priority;         // the ticks' scheduling, e.g. "real-time (SCHED_FIFO 40)"
     std::string priorityRefusal;  // why real-time priority was not granted, with the step
 };
 
@@ -63,9 +67,19 @@ public:
     // Called once cut.ct1 and cut_cnt.ct2 are open (after the lead-in).
     std::function<void()> onFilesOpened;
 
+    // Keep the cut's record (where it stands) in the application folder, saying which runner's
+    // set it is; None keeps no record.
+    enum class Record { None, Wing, Foam };
+    Record record = Record::None;
+
     // Begin Cut: runs to the end, to Stop or to an error. `pauseMs` is the pause at each zero
-    // entry of the count file. Never throws a RunError: it comes back in the outcome.
-    CutOutcome run(Fixed4 pauseMs);
+    // entry of the count file. Never throws a RunError: it comes back in the outcome. With a
+    // plan it resumes a stopped cut instead: no lead-in, back along the path when the plan
+    // says so, the wire switched on and heated first.
+    CutOutcome run(Fixed4 pauseMs, const ResumePlan* resume = nullptr);
+
+    // Makes the record durable now (a Pause); nothing without a record.
+    void syncRecord(RecordSync at);
 
     // Stop: the loop ends at its next test (after the current tick).
     void requestStop() { stop_ = true; }
@@ -75,7 +89,13 @@ public:
 
 private:
     // One tick; false when the stop flag is set afterwards.
-    bool tick(uint8_t portByte, bool fromStepFile);
+    // `direction` -1 is a tick back along the path (a resume's way to an earlier point).
+    bool tick(uint8_t portByte, bool fromStepFile, int direction = 1);
+    void tickWriting(uint8_t portByte, int direction);
+    void startRecord(const ResumePlan* resume);
+    void endRecord(CutEnd end);
+    bool beginCutTicks(Fixed4 pauseMs);
+    bool resumeRun(const ResumePlan& plan, Fixed4 pauseMs);
     bool pause(Fixed4 ms);  // false when stopped during the pause
     bool leadMove(uint8_t portByte, int64_t ticks);
     bool yieldAndTest();
@@ -84,6 +104,7 @@ private:
     bool stop_ = false;
     bool running_ = false;
     CutStats stats_;
+    std::unique_ptr<CutRecorder> recorder_;
 };
 
 }  // namespace corvane

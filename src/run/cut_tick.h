@@ -11,8 +11,8 @@
 namespace corvane {
 
 inline void CutTick(Workspace& ws, uint8_t portByte, Fixed4 speed,
-                    const std::function<void()>& yield) {
-    StepPulse(ws, portByte, speed, yield);
+                    const std::function<void()>& yield, const std::function<void()>& written = {}) {
+    StepPulse(ws, portByte, speed, yield, written);
 }
 
 }  // namespace corvane

@@ -17,6 +17,7 @@ public:
     WorkingSetReader(const std::filesystem::path& stepFile, const std::filesystem::path& countFile);
 
     std::size_t stepCount() const { return steps_.size(); }
+    const std::vector<uint8_t>& steps() const { return steps_; }
     // Every entry of the count file, front to back (running totals and 0 delay markers).
     const std::vector<int32_t>& countEntries() const { return counts_; }
     // The next count entry; nullopt at the end of the count file.

@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QRadioButton>
+#include <QShowEvent>
 #include <QVBoxLayout>
 
 #include "common/number_format.h"
@@ -19,6 +20,7 @@
 #include "controller/settings_comparison.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/fitted_body.h"
 #include "platform/gui/toolbar.h"
 
 namespace corvane {
@@ -95,6 +97,11 @@ void ControllerSettingsWindow::refreshPorts() {
         port_->addItem(QString::fromStdString(
             p.device + (p.description.empty() ? std::string() : "  (" + p.description + ")")));
     if (!current.isEmpty()) port_->setCurrentText(current);
+}
+
+void ControllerSettingsWindow::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    if (!event->spontaneous()) fitAndPlaceInFrame(*this, Placement::Tool);
 }
 
 void ControllerSettingsWindow::showChoice(const ControllerChoice& choice) {

@@ -41,6 +41,10 @@ public:
     void check();
     void unlock();
 
+protected:
+    // Shown, it places itself inside the main window as the other tool windows do.
+    void showEvent(QShowEvent* event) override;
+
 private:
     void onToolbar(int index);
 

@@ -149,6 +149,26 @@ void CutProgressView::markDelayPoints(const ActiveDelaySet& delays) {
     }
 }
 
+void CutProgressView::markPoint(double point, std::uint32_t color, double size) {
+    if (!hasProfiles()) return;
+    const int k = static_cast<int>(point);
+    const double f = point - k;
+    const Profile* profiles[2] = {&left_, &right_};
+    const float scales[2] = {scale_.left, scale_.right};
+    for (int side = 0; side < 2; ++side) {
+        // The last point has no segment after it: the wire stands on the segment's far end.
+        std::optional<ProgressLine> line = segmentLine(*profiles[side], scales[side], k);
+        double at = f;
+        if (!line) {
+            line = segmentLine(*profiles[side], scales[side], k - 1);
+            at = 1.0;
+        }
+        if (!line) continue;
+        views_[side]->drawMarker(line->x0 + at * (line->x1 - line->x0),
+                                 line->y0 + at * (line->y1 - line->y0), size, color);
+    }
+}
+
 void CutProgressView::redraw() {
     for (DrawingView* view : views_) view->regenerate();
 }

@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <cstdint>
 #include <functional>
 
 #include "run/progress_geometry.h"
@@ -43,6 +44,9 @@ public:
     void markSegment(int g);
     // A red marker at the end point of every active delay point's entity on both views.
     void markDelayPoints(const ActiveDelaySet& delays);
+    // A marker of `color` on both views where the wire is at profile point `point` (a point
+    // number with the fraction of the next segment made, 2.5: halfway from point 2 to 3).
+    void markPoint(double point, std::uint32_t color, double size = 0.02);
     // Regenerates both views: segment marks and markers go, the profiles stay.
     void redraw();
     void zoomIn();

@@ -27,6 +27,7 @@
 #include "platform/port_io.h"
 #include "run/gui/controller_cut_driver.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/resume_offer.h"
 #include "run/gui/wire_caption.h"
 #include "run/wing_set_drawing.h"
 
@@ -180,7 +181,13 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     loadingRow->addWidget(loadingBar_);
     loadingFrame_->hide();
 
+    resume_ = new ResumeOffer(ws_, dialogs_, *progress_, this);
+    connect(resume_, &ResumeOffer::resumeRequested, this,
+            [this](const ResumePlan& plan) { runCut(&plan); });
+
     paced_ = std::make_unique<PacedYield>(ws_);
+    runner_.record =
+        variant_.kind == CutSetKind::Foam ? CutRunner::Record::Foam : CutRunner::Record::Wing;
     runner_.yield = [this] { paced_->yield(); };
     runner_.onSegmentDone = [this](int g) {
         progress_->markSegment(g);
@@ -241,7 +248,11 @@ void WingCutWindow::layOutControls() {
     const int controlsTop = toolbar_->sizeHint().height();
     const int controlsH = controls_->sizeHint().height();
     controls_->setGeometry(0, controlsTop, w, controlsH);
-    const int framesTop = controlsTop + controlsH + 4;
+    int framesTop = controlsTop + controlsH + 4;
+    if (resume_->isVisibleTo(this)) {
+        resume_->setGeometry(0, framesTop - 4, w, resume_->sizeHint().height());
+        framesTop += resume_->sizeHint().height();
+    }
     progress_->layOut(size(), framesTop, variant_.view.sideBySide);
     loadingFrame_->setGeometry(w / 4, framesTop + 40, w / 2, loadingFrame_->sizeHint().height());
     loadingFrame_->raise();
@@ -348,6 +359,7 @@ void WingCutWindow::activate() {
         if (!report.empty()) dialogs_.message(QString::fromStdString(report));
         markDelayPoints();
     }
+    showResumeOffer();
     activating_ = false;
 }
 
@@ -383,11 +395,23 @@ void WingCutWindow::beginCut() {
         beginControllerCut(*controllerCut_, *this, ws_, dialogs_, pauseText_->text());
         return;
     }
+    runCut(nullptr);
+}
+
+void WingCutWindow::runCut(const ResumePlan* resume) {
+    // A stopped cut's record is of the port's ticks: a controller starts its cuts afresh.
+    if (resume != nullptr && controllerCut_->active()) {
+        dialogs_.message(
+            QStringLiteral("A stopped cut resumes on the parallel port only; on a "
+                           "controller, start the cut again with Begin Cut."));
+        return;
+    }
     if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
     // Held to the end of the cut: no other window, jog, script or settings apply gets in.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
     if (!lease) return;
     toolbar_->setButtonEnabled(kBeginCut, false);
+    resume_->setEnabled(false);  // the cut under way keeps a record of its own
     QApplication::setOverrideCursor(Qt::BusyCursor);
     slider_->setFocus();
     lastPercent_ = -1;
@@ -403,7 +427,8 @@ void WingCutWindow::beginCut() {
         return;
     }
     paced_->begin();
-    lastOutcome_ = runner_.run(pauseMs);
+    lastOutcome_ = runner_.run(pauseMs, resume);
+    wireCaption_->refresh();  // a resume switches the wire on
     paced_->end();
     if (lastOutcome_->timing.ticks >= 2)
         speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
@@ -425,7 +450,14 @@ void WingCutWindow::finish() {
     toolbar_->setButtonEnabled(kBeginCut, true);
     progress_->redraw();
     markDelayPoints();
+    showResumeOffer();
     QApplication::restoreOverrideCursor();
+}
+
+void WingCutWindow::showResumeOffer() {
+    const bool was = resume_->isVisibleTo(this);
+    resume_->refresh();
+    if (resume_->isVisibleTo(this) != was) layOutControls();
 }
 
 void WingCutWindow::stopCut() {
@@ -465,6 +497,7 @@ void WingCutWindow::pauseCut() {
         controllerCut_->pause();
         return;
     }
+    runner_.syncRecord(RecordSync::Pause);
     dialogs_.message(u("切割暂停\n点击确定继续"));
     restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
 }

@@ -26,6 +26,8 @@ class CutProgressView;
 class ManualControlWindow;
 class WireCaptionBinding;
 class ControllerCutDriver;
+class ResumeOffer;
+struct ResumePlan;
 
 // What sets the foam runner apart from the wing runner: its texts, what its activation reads,
 // its views' numbers and the frames side by side. Everything else is the same window.
@@ -60,6 +62,7 @@ public:
     const CutWindowVariant& variant() const { return variant_; }
     CutProgressView& progressView() { return *progress_; }
     Toolbar& toolbar() { return *toolbar_; }
+    ResumeOffer& resumeOffer() { return *resume_; }
     // How the last cut ended (nothing before the first).
     const std::optional<CutOutcome>& lastOutcome() const { return lastOutcome_; }
     const PacedYield& pacedYield() const { return *paced_; }
@@ -93,12 +96,15 @@ private:
     void load();
     void onToolbar(int index);
     void beginCut();
+    // Begin Cut, or the resume of a stopped cut with a plan.
+    void runCut(const ResumePlan* resume);
     void stopCut();
     void switchWire();
     void pauseCut();
     void onSlider(int value);
     void onPauseText(const QString& text);
     void finish();
+    void showResumeOffer();
     void markDelayPoints();
     void layOutControls();
     void openManualControl();
@@ -131,6 +137,7 @@ private:
     QProgressBar* loadingBar_ = nullptr;
     CutProgressView* progress_ = nullptr;
     ManualControlWindow* manual_ = nullptr;
+    ResumeOffer* resume_ = nullptr;  // shown while the working set has a stopped cut
     std::unique_ptr<WireCaptionBinding> wireCaption_;     // button 3 follows the wire state
     std::unique_ptr<ControllerCutDriver> controllerCut_;  // the same controls on a controller
 };

@@ -20,8 +20,11 @@
 #include "platform/gui/placement.h"
 #include "platform/gui/real_display.h"
 #include "platform/gui/toolbar.h"
+#include "run/cut_record.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/resume_offer.h"
 #include "run/gui/wing_cut_window.h"
+#include "run/resume_plan.h"
 #include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
 #include "shell/gui/notes_window.h"
@@ -232,6 +235,39 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
     }
 }
 
+// The wing cut window offering Resume after a Stop three fifths into the demo set (a record
+// as the cut would have left it), then with a segment further back picked on the drawing.
+void shootResumeOffer(MainWindow& frame, const QString& dir, Camera& camera,
+                      const std::function<void(const QImage&, const QString&)>& save) {
+    Workspace& ws = frame.workspace();
+    try {
+        CutRecord record = newCutRecord(ws, false);
+        const CutTape tape = readCutTape(ws, record);
+        const int segments = tape.segmentAt(tape.size());
+        const int stopped = segments * 3 / 5;
+        const int64_t tick = (tape.segmentStart(stopped) + tape.segmentStart(stopped + 1)) / 2;
+        record.place = replayTo(record, tape, ws.settings.derived, tick);
+        CutRecorder(ws.appFolder(), record).sync(RecordSync::Stop);
+        auto* cut = qobject_cast<WingCutWindow*>(frame.windows().show(QStringLiteral("Form10")));
+        if (cut != nullptr) {
+            settle();
+            for (int g = 2; g <= stopped; ++g) cut->progressView().markSegment(g);
+            save(camera.window(*cut), dir + QStringLiteral("/Form10_resume"));
+            cut->resumeOffer().pickSegment(stopped - segments / 8);
+            // Closer, so the two points stand apart on the profiles.
+            cut->progressView().zoomIn();
+            cut->progressView().zoomIn();
+            cut->resumeOffer().markPoints();
+            settle();
+            save(camera.window(*cut), dir + QStringLiteral("/Form10_resume_point"));
+            closeWindow(cut);
+        }
+    } catch (const std::exception&) {
+        // No set to show: no picture.
+    }
+    removeCutRecord(ws.appFolder());
+}
+
 }  // namespace
 
 QImage framePicture(QWidget& frame, const QList<QWidget*>& windows) {
@@ -319,6 +355,7 @@ QStringList writeScreenshots(MainWindow& frame, const QString& dir, QString* err
             closeWindow(monitor);
         }
     }
+    if (!firstDir.isEmpty() && demoSet) shootResumeOffer(frame, firstDir, camera, save);
     if (notes != nullptr) notes->setNote(QString());
     if (realDisplay) {
         QFile report(QDir(dir).filePath(kDisplayCheckFile));

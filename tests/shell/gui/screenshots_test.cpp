@@ -43,6 +43,11 @@ TEST_F(ShellTest, ScreenshotsOfTheMainWindowAndItsWindowsAreWritten) {
         const QImage frame(QDir(out).filePath(size + "/FrmMain.png"));
         EXPECT_EQ(QString("%1x%2").arg(frame.width() - 6).arg(frame.height() - 29), size);
     }
+    // The cut window offering Resume, and its drawing with the resume point; no record is left.
+    for (const char* name : {"Form10_resume", "Form10_resume_point"})
+        EXPECT_TRUE(files.contains(QDir(out).filePath(QStringLiteral("1280x960/") + name + ".png")))
+            << name;
+    EXPECT_FALSE(std::filesystem::exists(file(".corvane-cut-record")));
     EXPECT_EQ(dialogs_.messageTexts(), (QStringList{"Save Delay Points? ", "Save Delay Points? "}));
     // Every window was closed the operator's way: the cut window gave the main toolbar back.
     EXPECT_TRUE(w.findChild<Toolbar*>("asxToolbar1")->isVisible());
