@@ -1,0 +1,236 @@
+// The cut window's controls while it runs: the toolbar (Begin Cut, Stop, the wire, Pause), the
+// resume offer, the speed slider and delay box, the zoom keys, the manual-control window and the
+// close. Building the window, loading a set and the activation are in wing_cut_window.cpp.
+#include <QApplication>
+#include <QCloseEvent>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMetaMethod>
+#include <QSlider>
+
+#include "common/number_format.h"
+#include "common/number_text.h"
+#include "machine/gui/port_refusal.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "manual/gui/manual_control_window.h"
+#include "platform/gui/dialogs.h"
+#include "platform/gui/toolbar.h"
+#include "run/gui/controller_cut_driver.h"
+#include "run/gui/cut_progress_view.h"
+#include "run/gui/resume_offer.h"
+#include "run/gui/wing_cut_window.h"
+#include "run/gui/wire_caption.h"
+
+namespace corvane {
+
+namespace {
+
+constexpr int kBeginCut = 1, kStop = 2, kWire = 3, kPause = 4;
+
+QString u(const char* text) {
+    return QString::fromUtf8(text);
+}
+
+}  // namespace
+
+void WingCutWindow::onToolbar(int index) {
+    switch (index) {
+        case kBeginCut:
+            beginCut();
+            break;
+        case kStop:
+            stopCut();
+            break;
+        case kWire:
+            switchWire();
+            break;
+        case kPause:
+            pauseCut();
+            break;
+        default:
+            break;
+    }
+}
+
+void WingCutWindow::beginCut() {
+    if (controllerCut_->active()) {
+        beginControllerCut(*controllerCut_, *this, ws_, dialogs_, pauseText_->text());
+        return;
+    }
+    runCut(nullptr);
+}
+
+void WingCutWindow::runCut(const ResumePlan* resume) {
+    // A stopped cut's record is of the port's ticks: a controller starts its cuts afresh.
+    if (resume != nullptr && controllerCut_->active()) {
+        dialogs_.message(
+            QStringLiteral("A stopped cut resumes on the parallel port only; on a "
+                           "controller, start the cut again with Begin Cut."));
+        return;
+    }
+    if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
+    // Held to the end of the cut: no other window, jog, script or settings apply gets in.
+    const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
+    if (!lease) return;
+    toolbar_->setButtonEnabled(kBeginCut, false);
+    resume_->setEnabled(false);  // the cut under way keeps a record of its own
+    QApplication::setOverrideCursor(Qt::BusyCursor);
+    slider_->setFocus();
+    lastPercent_ = -1;
+    pendingPercent_ = 0;
+    percentLabel_->setText(QStringLiteral("0"));
+    speedErrorLabel_->clear();
+    Fixed4 pauseMs;
+    try {
+        pauseMs = Fixed4::fromDouble(leadingNumber(pauseText_->text().toStdString()));
+    } catch (const RunError& e) {
+        reportError(dialogs_, e, label("BC"));
+        finish();
+        return;
+    }
+    paced_->begin();
+    lastOutcome_ = runner_.run(pauseMs, resume);
+    wireCaption_->refresh();  // a resume switches the wire on
+    paced_->end();
+    if (lastOutcome_->timing.ticks >= 2)
+        speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
+    if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
+    // Once: the cut ran at normal priority, and the one step that allows more.
+    if (!lastOutcome_->priorityRefusal.empty() && !toldPriority_) {
+        toldPriority_ = true;
+        dialogs_.message(QString::fromStdString(lastOutcome_->priorityRefusal),
+                         QStringLiteral("Real-time priority"));
+    }
+    finish();
+}
+
+bool WingCutWindow::controllerCutting() const {
+    return controllerCut_ && controllerCut_->running();
+}
+
+void WingCutWindow::finish() {
+    toolbar_->setButtonEnabled(kBeginCut, true);
+    progress_->redraw();
+    markDelayPoints();
+    showResumeOffer();
+    QApplication::restoreOverrideCursor();
+}
+
+void WingCutWindow::showResumeOffer() {
+    const bool was = resume_->isVisibleTo(this);
+    resume_->refresh();
+    if (resume_->isVisibleTo(this) != was) layOutControls();
+}
+
+void WingCutWindow::stopCut() {
+    controllerCut_->stop();
+    runner_.requestStop();
+    percentLabel_->setText(QStringLiteral("0"));
+}
+
+// The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
+// for with the settings in force, never an inversion of whatever the bit holds.
+void WingCutWindow::switchWire() {
+    if (controllerCut_->active()) {
+        controllerCut_->switchWire();
+        return;
+    }
+    // Another source's cut or move owns the wire: this window leaves it alone.
+    if (refuseWhileLeased(ws_, dialogs_, this)) {
+        wireCaption_->refresh();
+        return;
+    }
+    try {
+        if (ws_.wire.on()) {
+            WireOff(ws_);
+        } else if (!refuseWithoutPort(ws_, dialogs_)) {
+            WireOn(ws_);
+        }
+    } catch (const std::exception& e) {
+        reportError(dialogs_, e, label("HW"));
+    }
+    wireCaption_->refresh();
+}
+
+// The box is opened inside the cut loop's event processing, so the loop stands still between
+// two ticks until the operator confirms.
+void WingCutWindow::pauseCut() {
+    if (controllerCut_->running()) {
+        controllerCut_->pause();
+        return;
+    }
+    runner_.syncRecord(RecordSync::Pause);
+    dialogs_.message(u("切割暂停\n点击确定继续"));
+    restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
+}
+
+void WingCutWindow::onSlider(int value) {
+    ws_.motion.CutSpeed = Fixed4::fromInt(value) / Fixed4::fromInt(5);
+    speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
+    controllerCut_->speedChanged();
+}
+
+void WingCutWindow::onPauseText(const QString& text) {
+    if (text == QStringLiteral("0")) pauseText_->setText(QStringLiteral("1"));
+}
+
+bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == slider_ && event->type() == QEvent::KeyPress) {
+        const auto* keyEvent = static_cast<QKeyEvent*>(event);
+        const int key = keyEvent->key();
+        // Only the keypad's plus and minus zoom; those of the main keyboard are ordinary keys.
+        const bool keypad = keyEvent->modifiers().testFlag(Qt::KeypadModifier);
+        if (key == Qt::Key_Plus && keypad) {
+            progress_->zoomIn();
+            markDelayPoints();
+            return true;
+        }
+        if (key == Qt::Key_Minus && keypad) {
+            progress_->zoomOut();
+            markDelayPoints();
+            return true;
+        }
+        if (key == Qt::Key_F5) {
+            openManualControl();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+// The main window opens its own Form15 when it listens; on its own this window keeps one.
+void WingCutWindow::openManualControl() {
+    if (isSignalConnected(QMetaMethod::fromSignal(&WingCutWindow::manualControlRequested))) {
+        emit manualControlRequested();
+        return;
+    }
+    if (!manual_) manual_ = new ManualControlWindow(ws_, dialogs_, parentWidget());
+    manual_->show();
+    manual_->raise();
+    manual_->activateWindow();
+}
+
+void WingCutWindow::closeEvent(QCloseEvent* event) {
+    controllerCut_->windowClosing();
+    runner_.requestStop();
+    percentLabel_->setText(QStringLiteral("0"));
+    emit mainToolbarVisibilityRequested(true);
+    toolbar_->setButtonCaption(kWire, u(variant_.wireClosedCaption));
+    // The wire is this window's to switch off only when nobody else holds the machine: an
+    // idle window closing beside another window's cut leaves that cut's wire hot.
+    if (ws_.lease.mayWrite(this)) {
+        try {
+            WireOff(ws_);
+        } catch (const std::exception& e) {
+            reportError(dialogs_, e, label("Unload"));
+        }
+    } else {
+        wireCaption_->refresh();  // the wire stays on: the caption says so, not the closed text
+    }
+    loaded_ = false;  // the next showing starts like a newly opened window
+    event->accept();
+}
+
+}  // namespace corvane
