@@ -139,6 +139,7 @@ void ControllerSettingsWindow::apply(const ControllerChoice& choice, bool save) 
         ws_.controller = connection_.get();
     }
     if (save) choice.save(ws_.appFolder());
+    emit connectionChanged();
 }
 
 void ControllerSettingsWindow::check() {

@@ -41,6 +41,10 @@ public:
     void check();
     void unlock();
 
+signals:
+    // The machine is reached another way now (a controller, or the port again).
+    void connectionChanged();
+
 protected:
     // Shown, it places itself inside the main window as the other tool windows do.
     void showEvent(QShowEvent* event) override;

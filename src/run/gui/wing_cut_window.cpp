@@ -277,6 +277,8 @@ void WingCutWindow::activate() {
     // A late activation of a window already closed (a shut-down in between) loads nothing.
     if (!isVisible()) return;
     activating_ = true;
+    // A controller chosen since the window was built moves the machine after all.
+    simulatedPortNote_->setVisible(!ws_.port().isHardware() && ws_.controller == nullptr);
     // The main toolbar goes first: the window is placed in the inner area it leaves.
     emit mainToolbarVisibilityRequested(false);
     placeInFrame(*this, Placement::Corner);

@@ -12,6 +12,7 @@
 #include <QStatusBar>
 
 #include "generate/cut_set_transaction.h"
+#include "machine/controller_connection.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
@@ -278,7 +279,14 @@ void MainWindow::onSettingsApplied() {
 
 void MainWindow::refreshPortLabel() {
     QString style;
-    if (port_.hardware) {
+    const bool controller = ws_.controller != nullptr;
+    if (controller) {
+        // A controller moves the machine whatever port backend runs beside it.
+        portLabel_->setText(QStringLiteral("端口 Port: controller %1 — LIVE")
+                                .arg(QString::fromStdString(ws_.controller->describe())));
+        style = "color: white; background: #b00020;";
+        portLabel_->setToolTip(QStringLiteral("Cuts, jogs and moves go to the controller."));
+    } else if (port_.hardware) {
         portLabel_->setText(QStringLiteral("端口 Port: %1 — LIVE").arg(port_.description));
         style = "color: white; background: #b00020;";
         portLabel_->setToolTip(QStringLiteral("Port writes reach the machine."));
@@ -287,7 +295,7 @@ void MainWindow::refreshPortLabel() {
         style = "color: #003a8c; background: #dce9ff;";
         portLabel_->setToolTip(QStringLiteral("No port writes reach any machine."));
     }
-    if (!ws_.portKnown()) {
+    if (!controller && !ws_.portKnown()) {
         // Nothing can move or heat: say so where the backend is shown, and why in the tip.
         portLabel_->setText(portLabel_->text() + QStringLiteral(" — NO PORT SET"));
         style = "color: black; background: #ffcc00;";
@@ -298,11 +306,12 @@ void MainWindow::refreshPortLabel() {
     // A simulated port moves nothing: the title and the status bar say so too, where an operator
     // who started the program from the menu looks first.
     const QString note = QString::fromUtf8(kSimulatedPortNote);
-    setWindowTitle(port_.hardware ? QString::fromUtf8(kTitle)
-                                  : QString::fromUtf8(kTitle) + QStringLiteral(" — ") + note);
+    const bool nothingMoves = !port_.hardware && !controller;
+    setWindowTitle(nothingMoves ? QString::fromUtf8(kTitle) + QStringLiteral(" — ") + note
+                                : QString::fromUtf8(kTitle));
     if (simulatedPanel_ != nullptr) {
         simulatedPanel_->setText(note);
-        simulatedPanel_->setVisible(!port_.hardware);
+        simulatedPanel_->setVisible(nothingMoves);
     }
 }
 

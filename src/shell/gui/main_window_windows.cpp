@@ -60,8 +60,11 @@ void MainWindow::registerWindows() {
         return w;
     });
     windows_.addWindow<ControllerSettingsWindow>(
-        "FormController", [&ws, &dialogs](QWidget* parent) {
-            return new ControllerSettingsWindow(ws, dialogs, parent);
+        "FormController", [this, &ws, &dialogs](QWidget* parent) {
+            auto* w = new ControllerSettingsWindow(ws, dialogs, parent);
+            connect(w, &ControllerSettingsWindow::connectionChanged, this,
+                    &MainWindow::refreshPortLabel);
+            return w;
         });
     windows_.addWindow<WaypointWindow>("Form2", [&ws, &dialogs](QWidget* parent) {
         return new WaypointWindow(ws, dialogs, parent);
