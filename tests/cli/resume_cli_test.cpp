@@ -10,24 +10,14 @@
 #include <string>
 #include <vector>
 
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace corvane {
 namespace {
 
-struct Result {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-Result cli(const test::TempDir& dir, const std::string& args) {
-    const auto out = dir / "stdout.txt";
-    const auto err = dir / "stderr.txt";
-    const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
-                            "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
-}
+using test::cli;
+using Result = test::CliResult;
 
 // The data-register writes of a trace, in order.
 std::vector<int> traced(const test::TempDir& dir) {

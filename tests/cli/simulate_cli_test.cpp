@@ -7,24 +7,14 @@
 #include <regex>
 #include <string>
 
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace corvane {
 namespace {
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-CliResult cli(const test::TempDir& dir, const std::string& args) {
-    const auto out = dir / "stdout.txt";
-    const auto err = dir / "stderr.txt";
-    const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
-                            "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
-}
+using test::cli;
+using test::CliResult;
 
 std::string sample(const char* name) {
     return (std::filesystem::path(CORVANE_RESOURCES) / "samples" / name).string();

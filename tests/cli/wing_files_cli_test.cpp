@@ -9,6 +9,7 @@
 #include <regex>
 #include <string>
 
+#include "cli/cli_runner.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -16,19 +17,8 @@ namespace {
 
 namespace fs = std::filesystem;
 
-struct CliResult {
-    int exitCode = -1;
-    std::string out, err;
-};
-
-CliResult cli(const test::TempDir& dir, const std::string& args) {
-    const auto out = dir / "stdout.txt";
-    const auto err = dir / "stderr.txt";
-    const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
-                            "' " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
-    const int status = std::system(cmd.c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(out), test::readFile(err)};
-}
+using test::cli;
+using test::CliResult;
 
 // A folder with the templates and 100 steps/mm, kerf 0; lead moves on request.
 void machine(const test::TempDir& dir, bool leadMoves = false) {
@@ -63,16 +53,17 @@ Figures simulated(const test::TempDir& dir) {
         const std::string name = side == 0 ? "left" : "right";
         EXPECT_TRUE(std::regex_search(
             r.out, m,
-            std::regex("Closing error " + name +
-                       R"(: [XY][12] [+-][\d.]+ mm \(([+-][\d.]+) steps\), [XY][12] [+-][\d.]+ mm \(([+-][\d.]+) steps\))")))
+            std::regex(
+                "Closing error " + name +
+                R"(: [XY][12] [+-][\d.]+ mm \(([+-][\d.]+) steps\), [XY][12] [+-][\d.]+ mm \(([+-][\d.]+) steps\))")))
             << r.out;
         if (m.size() == 3) {
             f.closing[2 * side] = std::stod(m[1]);
             f.closing[2 * side + 1] = std::stod(m[2]);
         }
-        EXPECT_TRUE(std::regex_search(
-            r.out, m,
-            std::regex("Largest distance from the profile " + name + R"(: [\d.]+ mm \(([\d.]+) steps\))")))
+        EXPECT_TRUE(std::regex_search(r.out, m,
+                                      std::regex("Largest distance from the profile " + name +
+                                                 R"(: [\d.]+ mm \(([\d.]+) steps\))")))
             << r.out;
         if (m.size() == 2) f.distance[side] = std::stod(m[1]);
     }
@@ -109,7 +100,7 @@ TEST(WingFilesCli, TheSharedNaca2412At160MmClosesWithoutAPhantomPause) {
     ASSERT_EQ(r.exitCode, 0) << r.err;
     const Figures f = simulated(dir);
     EXPECT_EQ(f.pauses, "0");
-    for (double c : f.closing) EXPECT_EQ(c, 0.0);  // 0.25 mm (25 steps) open before
+    for (double c : f.closing) EXPECT_EQ(c, 0.0);   // 0.25 mm (25 steps) open before
     for (double d : f.distance) EXPECT_LT(d, 2.0);  // 0.26 mm (26 steps) off before
 }
 
@@ -121,7 +112,8 @@ TEST(WingFilesCli, EmptyAndCutShortFilesAreRefusedAndTheWorkingSetStays) {
     CliResult r = cli(dir, "generate wing --left " + q(dir / "good.dat") + " --right " +
                                q(dir / "good.dat") + " --left-chord 200 --right-chord 200");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    const std::string steps = test::readFile(dir / "cut.ct1"), counts = test::readFile(dir / "cut_cnt.ct2");
+    const std::string steps = test::readFile(dir / "cut.ct1"),
+                      counts = test::readFile(dir / "cut_cnt.ct2");
     struct Case {
         const char* name;
         const char* text;
@@ -131,7 +123,8 @@ TEST(WingFilesCli, EmptyAndCutShortFilesAreRefusedAndTheWorkingSetStays) {
         {"name.dat", "NACA 2412\n", "holds fewer than 3 points (0)"},
         {"cr.dat", "\r", "holds fewer than 3 points (0)"},
         {"short.dat", "1 0\n0.8 0.03\n0.5 0.06\n0 0\n0.5 -0.04\n", "is not a closed outline"},
-        {"inches.dat", "5 0\n2.5 0.3\n0 0\n2.5 -0.2\n5 0\n", "runs from x = 0 to x = 5, a chord of 5"},
+        {"inches.dat", "5 0\n2.5 0.3\n0 0\n2.5 -0.2\n5 0\n",
+         "runs from x = 0 to x = 5, a chord of 5"},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.name);
