@@ -85,6 +85,31 @@ void GrblConnection::hold(bool on) {
     }
 }
 
+std::optional<ControllerJog> GrblConnection::homingCycle(const std::function<void()>& yield) {
+    if (!choice_.homingCycle) return std::nullopt;
+    ControllerJog result;
+    if (std::string refusal = connect(); !refusal.empty()) {
+        result.error = refusal;
+        return result;
+    }
+    try {
+        yield();
+        // The cycle answers ok once the machine stands on its switches: minutes on a big frame.
+        const grbl::Reply reply = session_->command("$H", nullptr, 300000);
+        if (reply.kind != grbl::ReplyKind::Ok) {
+            result.error =
+                "$H: " + reply.text +
+                (reply.kind == grbl::ReplyKind::Error ? " " + grbl::errorMeaning(reply.code)
+                                                      : std::string());
+        }
+    } catch (const std::exception& e) {
+        softReset();
+        drop();
+        result.error = e.what();
+    }
+    return result;
+}
+
 std::string GrblConnection::connect() {
     if (!session_) {
         std::string why;

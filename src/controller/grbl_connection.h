@@ -35,6 +35,7 @@ public:
     ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
                       const std::function<bool()>& stopRequested,
                       const std::function<void()>& yield) override;
+    std::optional<ControllerJog> homingCycle(const std::function<void()>& yield) override;
     void hold(bool on) override;
     void softReset() noexcept override;
 

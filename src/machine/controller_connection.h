@@ -6,6 +6,7 @@
 
 #include <array>
 #include <functional>
+#include <optional>
 #include <string>
 
 #include "common/fixed_point.h"
@@ -65,6 +66,12 @@ public:
     virtual ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
                               const std::function<bool()>& stopRequested,
                               const std::function<void()>& yield) = 0;
+    // Home by the controller's own homing cycle ($H) when its settings say it has switches,
+    // waiting with `yield`; nullopt when they do not (home is then the planned move, jogged).
+    virtual std::optional<ControllerJog> homingCycle(const std::function<void()>& yield) {
+        (void)yield;
+        return std::nullopt;
+    }
     // Feed hold (true) or cycle start (false), at once: a modal box may hold the stream's loop.
     virtual void hold(bool on) = 0;
     // Soft reset, at once: motion stops and the outputs go off.

@@ -5,6 +5,8 @@
 #include <QVBoxLayout>
 
 #include "common/run_error.h"
+#include "machine/controller_connection.h"
+#include "machine/position.h"
 #include "machine/workspace.h"
 #include "manual/gui/jog_speed_control.h"
 #include "manual/gui/key_capture_box.h"
@@ -58,9 +60,23 @@ void ReturnMoveWindow::runPlan() {
         return;
     }
     const PlanVariant& v = planVariant(target_);
+    const bool home = target_ == PlanTarget::Home;
     runMove(
-        [&plan, &v](ManualMover& mover, Workspace& ws) {
+        [&plan, &v, home](ManualMover& mover, Workspace& ws) {
             ws.setStatus(2, v.runStartStatus);
+            // A controller with homing switches finds home by its own cycle, not by counting.
+            if (home && ws.controller != nullptr) {
+                if (const auto homed = ws.controller->homingCycle(ws.yield)) {
+                    if (!homed->error.empty()) {
+                        ws.setStatus(2, homed->error);
+                        return MoveOutcome::Stopped;
+                    }
+                    ws.position.Position = AxisPosition{};
+                    ws.setStatus(1, positionStatusText(ws.position));
+                    ws.setStatus(2, v.runEndStatus);
+                    return MoveOutcome::Completed;
+                }
+            }
             const MoveOutcome outcome = mover.runPlan(ws, plan);
             ws.setStatus(2, v.runEndStatus);
             return outcome;

@@ -5,6 +5,7 @@
 #include <QPushButton>
 #include <QTest>
 
+#include "machine/controller_connection.h"
 #include "machine/position.h"
 #include "machine/workspace.h"
 #include "manual/gui/key_capture_box.h"
@@ -73,6 +74,72 @@ TEST_F(ReturnWindowsTest, ReturnHomePlansShowsForm16AndRunsBackToHome) {
     EXPECT_EQ(rig.panel2.back(), "");
     EXPECT_EQ(rig.ws.movePlan.bytes.size(), 158u);
     EXPECT_TRUE(dialogs.calls().empty());
+}
+
+// On a controller, return home is its homing cycle ($H) when it has switches, else the planned
+// move as one jog; nothing goes to the port either way.
+struct HomingController : ControllerConnection {
+    bool switches = true;
+    std::string homingError;
+    int cycles = 0;
+    std::vector<std::array<double, 4>> jogs;
+    std::string describe() const override { return "grbl:/dev/ttyUSB0"; }
+    ControllerCutResult runCut(Fixed4, double, bool, ControllerControls&,
+                               const std::function<void()>&,
+                               const std::function<void(const ControllerProgress&)>&) override {
+        return {};
+    }
+    std::string switchWire(bool) override { return {}; }
+    ControllerJog jog(const std::array<double, 4>& mm, double, const std::function<bool()>&,
+                      const std::function<void()>&) override {
+        jogs.push_back(mm);
+        ControllerJog j;
+        j.moved = mm;
+        return j;
+    }
+    std::optional<ControllerJog> homingCycle(const std::function<void()>&) override {
+        if (!switches) return std::nullopt;
+        ++cycles;
+        ControllerJog j;
+        j.error = homingError;
+        return j;
+    }
+    void hold(bool) override {}
+    void softReset() noexcept override {}
+};
+
+TEST_F(ReturnWindowsTest, OnAControllerHomeIsItsHomingCycleOrThePlannedJog) {
+    HomingController controller;
+    rig.ws.controller = &controller;
+    rig.setHome();
+    rig.ws.position.Position = AxisPosition{1, 0.5f, -0.25f, 0};
+    ASSERT_TRUE(commands.returnHome());
+    rig.panel2.clear();
+    clickStart(PlanTarget::Home);
+    EXPECT_EQ(controller.cycles, 1);
+    EXPECT_TRUE(controller.jogs.empty());
+    EXPECT_EQ(rig.panel2, (std::vector<std::string>{"返回起点坐标", "成功返回起点"}));
+    const AxisPosition& p = rig.ws.position.Position;
+    for (float v : {p.X1, p.Y1, p.X2, p.Y2}) EXPECT_EQ(v, 0);
+    EXPECT_TRUE(rig.decode().bytes.empty()) << "nothing on the port";
+
+    // A failed cycle says why and leaves the counted position alone.
+    controller.homingError = "ALARM:9 Homing fail";
+    rig.ws.position.Position = AxisPosition{2, 0, 0, 0};
+    clickStart(PlanTarget::Home);
+    EXPECT_EQ(rig.panel2.back(), "ALARM:9 Homing fail");
+    EXPECT_EQ(rig.ws.position.Position.X1, 2);
+
+    // Without switches: the planned move, as one jog of the same distance.
+    controller.switches = false;
+    rig.ws.position.Position = AxisPosition{1, 0.5f, -0.25f, 0};
+    ASSERT_TRUE(commands.returnHome());
+    clickStart(PlanTarget::Home);
+    ASSERT_EQ(controller.jogs.size(), 1u);
+    EXPECT_NEAR(controller.jogs[0][0], -1.0, 1.0 / 158);
+    EXPECT_NEAR(controller.jogs[0][2], 0.25, 1.0 / 158);
+    rig.ws.controller = nullptr;
+    dialogs.takeUnscripted();
 }
 
 TEST_F(ReturnWindowsTest, EveryWindowRunsTheLatestPlanAndEachRunStartsAtTickOne) {
