@@ -4,8 +4,8 @@
 #include <optional>
 
 #include "common/run_error.h"
-#include "generate/active_delay_set.h"
 #include "fuzz_support.h"
+#include "generate/active_delay_set.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"
 #include "run/working_set_reader.h"

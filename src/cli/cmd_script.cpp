@@ -169,8 +169,9 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             // A stop signal since the program started (even during start-up) means no script: after
             // SIGCONT the command ends with the wire off rather than starting it.
             if (WireGuard::halts() != 0) {
-                printMessage("The program was stopped by a signal (Ctrl-Z) before the script began: "
-                             "nothing was started.");
+                printMessage(
+                    "The program was stopped by a signal (Ctrl-Z) before the script began: "
+                    "nothing was started.");
                 return 1;
             }
             ScriptRunner script(ws);

@@ -37,8 +37,7 @@ void abandonQuietly(CutSetTransaction& tx, GenerationOutcome& outcome, const cha
 
 }  // namespace
 
-bool CutGenerator::refuseUncuttable(const GenerationRequest& request,
-                                    GenerationOutcome& outcome) {
+bool CutGenerator::refuseUncuttable(const GenerationRequest& request, GenerationOutcome& outcome) {
     const bool wing = request.kind == CutSetKind::Wing;
     ProfileVerdict verdict[2];
     try {

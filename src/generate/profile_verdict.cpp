@@ -87,10 +87,11 @@ ProfileVerdict judgeProfile(const Profile& p, const std::string& file) {
     v.upperFirst = (area >= 0) == (v.start != ProfileStart::LeadingEdge);
 
     if (std::fabs(v.chord - 1) > kChordTolerance) {
-        v.problems.push_back("DAT file " + file + " runs from x = " + num(v.minX) + " to x = " +
-                             num(v.maxX) + ", a chord of " + num(v.chord) +
+        v.problems.push_back("DAT file " + file + " runs from x = " + num(v.minX) +
+                             " to x = " + num(v.maxX) + ", a chord of " + num(v.chord) +
                              " where coordinates are fractions of a chord of 1: it would be cut " +
-                             num(v.chord) + " times its size. Scale the file to x from 0 to 1 "
+                             num(v.chord) +
+                             " times its size. Scale the file to x from 0 to 1 "
                              "and try again");
     }
     if (!v.closed) {
@@ -118,8 +119,8 @@ std::vector<std::string> correspondenceProblems(const ProfileVerdict& root,
         "and one leading-edge point; use its files and try again";
     if (root.start != tip.start) {
         out.push_back(both + " start at different edges (" + root.file + " " +
-                      startWords(root.start) + ", " + tip.file + " " + startWords(tip.start) +
-                      ")" + fix);
+                      startWords(root.start) + ", " + tip.file + " " + startWords(tip.start) + ")" +
+                      fix);
     } else if (root.upperFirst != tip.upperFirst) {
         out.push_back(both + " run in different orders (" + root.file + " " +
                       orderName(root.upperFirst) + ", " + tip.file + " " +

@@ -31,9 +31,9 @@ struct ProfileVerdict {
     double minX = 0, maxX = 0, chord = 0;  // chord: the x range
     std::size_t leadingEdgeIndex = 0;      // 1-based: the first point of least x
     ProfileStart start = ProfileStart::Elsewhere;
-    bool upperFirst = true;      // the surface met first lies above the other
-    double closingGap = 0;       // first to last point, chords
-    bool closed = false;         // ends where it starts (within kClosureTolerance)
+    bool upperFirst = true;             // the surface met first lies above the other
+    double closingGap = 0;              // first to last point, chords
+    bool closed = false;                // ends where it starts (within kClosureTolerance)
     std::vector<std::string> problems;  // what cannot be cut: file, fault, fix, one each
     bool cuttable() const { return problems.empty(); }
 };

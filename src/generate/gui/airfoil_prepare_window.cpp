@@ -60,7 +60,8 @@ protected:
 private:
     static QPointF at(const QRect& box, const AirfoilPoint& q) {
         const double margin = 24, scale = box.width() - 2 * margin;
-        return QPointF(box.left() + margin + q.x * scale, box.top() + box.height() * 0.55 - q.y * scale);
+        return QPointF(box.left() + margin + q.x * scale,
+                       box.top() + box.height() * 0.55 - q.y * scale);
     }
 
     // Which root point is cut with which tip point: every tenth pair joined and numbered, and

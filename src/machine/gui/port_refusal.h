@@ -15,8 +15,7 @@ namespace corvane {
 inline bool refuseWithoutPort(const Workspace& ws, Dialogs& dialogs) {
     if (ws.portKnown()) return false;
     dialogs.message(QString::fromStdString(ws.portRefusal()),
-                    QString::fromUtf8(Workspace::kNoPortTitle), MsgButtons::Ok,
-                    MsgIcon::Warning);
+                    QString::fromUtf8(Workspace::kNoPortTitle), MsgButtons::Ok, MsgIcon::Warning);
     return true;
 }
 
