@@ -87,15 +87,6 @@ CliResult runUntil(const test::TempDir& dir, const std::string& args, const std:
             test::readFile(dir / "stderr.txt")};
 }
 
-#define SKIP_WITHOUT_SIMULATOR()                                                  \
-    do {                                                                          \
-        std::string why;                                                          \
-        if (test::grblSimulator(&why).empty()) {                                  \
-            ASSERT_TRUE(why.empty()) << why;                                      \
-            GTEST_SKIP() << "no grblHAL simulator sources beside the repository"; \
-        }                                                                         \
-    } while (false)
-
 TEST(ControllerCli, DemoSetStreamedEveryLineOkAndEveryBlockOnItsSegmentEnd) {
     SKIP_WITHOUT_SIMULATOR();
     test::TempDir dir;

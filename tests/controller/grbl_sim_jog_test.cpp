@@ -20,11 +20,7 @@ namespace corvane {
 namespace {
 
 TEST(GrblSimJog, DistanceContinuousAndReturnHomeMoveTheController) {
-    std::string why;
-    if (test::grblSimulator(&why).empty()) {
-        ASSERT_TRUE(why.empty()) << why;
-        GTEST_SKIP() << "no grblHAL simulator sources beside the repository";
-    }
+    SKIP_WITHOUT_SIMULATOR();
     test::TestMachine m;  // 158 steps/mm
     test::GrblSimPty sim(m.dir.path(), 158, 1);
     ASSERT_TRUE(sim.ready());

@@ -37,15 +37,6 @@ struct SimSession {
     ControllerIdentity identity;
 };
 
-#define SKIP_WITHOUT_SIMULATOR()                                                  \
-    do {                                                                          \
-        std::string why;                                                          \
-        if (test::grblSimulator(&why).empty()) {                                  \
-            ASSERT_TRUE(why.empty()) << why;                                      \
-            GTEST_SKIP() << "no grblHAL simulator sources beside the repository"; \
-        }                                                                         \
-    } while (false)
-
 // Two seconds of cutting with the wire on: 20 mm at 10 mm/min... in inverse time, F30 = 2 s.
 const char* kProgram =
     "G21 G90 G93\nM3 S1000\nG1 X10 Y5 Z10 A5 F60\nG1 X20 Y0 Z20 A0 F30\nM5\nG94\nM2\n";

@@ -39,3 +39,14 @@ private:
 };
 
 }  // namespace corvane::test
+
+// In a test body: skips where the simulator's sources are absent, fails where they are present
+// but the simulator cannot be built.
+#define SKIP_WITHOUT_SIMULATOR()                                                  \
+    do {                                                                          \
+        std::string why;                                                          \
+        if (corvane::test::grblSimulator(&why).empty()) {                         \
+            ASSERT_TRUE(why.empty()) << why;                                      \
+            GTEST_SKIP() << "no grblHAL simulator sources beside the repository"; \
+        }                                                                         \
+    } while (false)
