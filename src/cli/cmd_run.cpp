@@ -161,6 +161,11 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                         "No wire pin is chosen in 设备设置 (热丝控制): the wire stays off.");
             }
 
+            // What a window shows in status panel 2 (no record kept, memory not locked) is said
+            // here.
+            ws.showStatus = [](int panel, const std::string& text) {
+                if (panel == 2 && !text.empty()) printMessage(text);
+            };
             CutRunner cut(ws);
             cut.record = options->foam ? CutRunner::Record::Foam : CutRunner::Record::Wing;
             cut.yield = [&cut, stopAfter = options->resume.stopAfter] {

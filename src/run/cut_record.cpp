@@ -1,6 +1,8 @@
 #include "run/cut_record.h"
 
+#include <errno.h>  // program_invocation_short_name
 #include <fcntl.h>
+#include <sys/file.h>
 #include <sys/mman.h>
 #include <unistd.h>
 
@@ -10,6 +12,7 @@
 #include <type_traits>
 
 #include "common/file_io.h"
+#include "common/port_lock.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 
@@ -82,6 +85,29 @@ uint64_t fnv1a(std::string_view bytes) {
 
 [[noreturn]] void fail(const std::filesystem::path& path, const std::string& what) {
     throw RunError(ErrorNumber::PathFileAccessError, path.string() + ": " + what);
+}
+
+// One cut at a time keeps the folder's record: a second program cutting from the same folder
+// would replace the first one's record under it, and its normal end would remove it. The lock
+// file's line says who holds it, as the port's does.
+int takeRecordLock(const std::filesystem::path& record) {
+    std::filesystem::path lock = record;
+    lock += ".lock";
+    const int fd = ::open(lock.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
+    if (fd < 0) fail(lock, std::string("cannot be opened: ") + std::strerror(errno));
+    if (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+        ::close(fd);
+        const std::string holder = PortLock::holderOf(lock);
+        fail(record, "is kept by another cut from this application folder" +
+                         (holder.empty() ? std::string() : " (" + holder + ")"));
+    }
+    const std::string line =
+        std::string(program_invocation_short_name) + " " + std::to_string(::getpid()) + "\n";
+    if (::ftruncate(fd, 0) == 0) {
+        const ssize_t written = ::pwrite(fd, line.data(), line.size(), 0);
+        (void)written;  // the holder's name is a courtesy; the flock is the lock
+    }
+    return fd;
 }
 
 }  // namespace
@@ -185,6 +211,7 @@ void removeCutRecord(const std::filesystem::path& folder) {
 
 CutRecorder::CutRecorder(const std::filesystem::path& folder, const CutRecord& record)
     : path_(folder / kCutRecordName), place_(record.start) {
+    lockFd_ = takeRecordLock(path_);
     Page page{};
     std::memcpy(page.magic, kMagic, sizeof kMagic);
     page.size = sizeof(Page);
@@ -218,6 +245,7 @@ CutRecorder::CutRecorder(const std::filesystem::path& folder, const CutRecord& r
 
 CutRecorder::~CutRecorder() {
     if (map_) ::munmap(map_, sizeof(Page));
+    if (lockFd_ >= 0) ::close(lockFd_);
 }
 
 void CutRecorder::written(const CutPlace& place) {

@@ -79,7 +79,8 @@ void removeCutRecord(const std::filesystem::path& folder);
 class CutRecorder {
 public:
     // Writes the fixed part and the start (synced), then maps the file. RunError
-    // PathFileAccessError naming the file when it cannot be written or mapped.
+    // PathFileAccessError naming the file when it cannot be written or mapped, or when another
+    // cut from the same folder keeps it (the holder named).
     CutRecorder(const std::filesystem::path& folder, const CutRecord& record);
     ~CutRecorder();
     CutRecorder(const CutRecorder&) = delete;
@@ -99,6 +100,7 @@ private:
     std::filesystem::path path_;
     void* map_ = nullptr;
     CutPlace place_;
+    int lockFd_ = -1;  // held while the cut runs
 };
 
 }  // namespace corvane

@@ -2,6 +2,7 @@
 // out after that point, and a resume from an earlier point must first retrace the path
 // backwards; the record must say where the cut stands and refuse a set that changed.
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <random>
 
@@ -230,6 +231,39 @@ TEST(CutResume, EveryTickIsInTheRecordFileAsItIsWrittenAndAForeignFileIsRefused)
     } catch (const RunError& e) {
         EXPECT_NE(e.detail().find(kCutRecordName), std::string::npos) << e.detail();
     }
+}
+
+// A second cut from the same folder (another program, or a window beside it) neither replaces
+// the running cut's record nor removes it at its end: it is refused the record, by name.
+TEST(CutResume, ASecondCutFromTheSameFolderLeavesTheFirstOnesRecordAlone) {
+    RandomSet set;
+    set.steps = {1, 4, 16, 64, 1};
+    set.counts = {2, 0, 5};
+    Bench b(set);
+    CutRunner runner(b.ws);
+    std::string refused;
+    std::optional<CutRecord> after;
+    runner.onTick = [&](const CutStats& stats) {
+        if (stats.ticks != 2) return;
+        try {
+            CutRecorder second(b.ws.appFolder(), *readCutRecord(b.ws.appFolder()));
+        } catch (const RunError& e) {
+            refused = e.detail();
+        }
+        after = readCutRecord(b.ws.appFolder());
+    };
+    runner.record = CutRunner::Record::Wing;
+    ASSERT_EQ(runner.run(Fixed4::fromInt(1)).end, CutEnd::Completed);
+    EXPECT_NE(refused.find("is kept by another cut from this application folder"),
+              std::string::npos)
+        << refused;
+    EXPECT_NE(refused.find("(process " + std::to_string(::getpid()) + ")"), std::string::npos)
+        << refused;
+    ASSERT_TRUE(after);
+    EXPECT_EQ(after->place.tick, 2);
+    // Ended, the first cut lets the next one keep a record.
+    CutRecorder next(b.ws.appFolder(), *after);
+    EXPECT_TRUE(readCutRecord(b.ws.appFolder()));
 }
 
 }  // namespace
