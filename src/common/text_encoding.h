@@ -32,8 +32,8 @@ FileEncoding fileEncodingFor(std::string_view utf8);
 std::string encodeFileText(std::string_view utf8);
 
 // File bytes -> UTF-8. A byte-order mark means UTF-8 (a UTF-16 mark UTF-16); otherwise valid
-// UTF-8 is UTF-8 unless the charset detector is sure the bytes are GBK/GB18030 (an older program's
-// GBK file whose bytes happen to be valid UTF-8); anything else is GBK.
+// UTF-8 is UTF-8 unless the charset detector is sure the bytes are GBK/GB18030 (a GBK file
+// whose bytes happen to be valid UTF-8); anything else is GBK.
 std::string decodeFileText(std::string_view bytes);
 
 // The detector's verdict alone: true when it names GB18030 (or GBK, GB2312) for the bytes.

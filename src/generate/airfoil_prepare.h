@@ -36,7 +36,7 @@ std::vector<std::string> preparationProblems(const AirfoilFile& file,
 // The file the generator reads: one point a line, numbers only, CR LF.
 std::string plainAirfoilText(const AirfoilPoints& points);
 
-// The largest distance of the prepared points from the original surfaces (chord units).
+// The largest distance of the prepared points from the surfaces read in (chord units).
 double largestDeviation(const PreparedProfile& prepared, const AirfoilSurfaces& original);
 
 }  // namespace corvane

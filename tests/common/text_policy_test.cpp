@@ -66,9 +66,9 @@ TEST(TextPolicy, ReadingMarksUtf16AndOlderGbkFiles) {
     EXPECT_TRUE(detectorSaysGbk(utf8ToGbk(utf8Note + utf8Note)));
 }
 
-// What the older programs that only know GBK make of our files: ASCII and GBK files are theirs
+// What readers that know only GBK make of our files: ASCII and GBK files are theirs
 // unchanged; a UTF-8 file shows its mark and its text as other characters.
-TEST(TextPolicy, AnOlderGbkReaderSeesGbkFilesUnchanged) {
+TEST(TextPolicy, AGbkOnlyReaderSeesGbkFilesUnchanged) {
     EXPECT_EQ(gbkToUtf8(encodeFileText("泡沫 2.5 mm/s")), "泡沫 2.5 mm/s");
     EXPECT_EQ(gbkToUtf8(encodeFileText("\"0\",#TRUE#")), "\"0\",#TRUE#");
     const std::string seen = gbkToUtf8(encodeFileText("Ø 6 mm rod"));

@@ -168,7 +168,7 @@ TEST(SaveCutFile, PathsGbkCannotHoldLoadAgainAndQuotesAreRefusedBeforeWriting) {
     LoadOutcome out = loadCutSet(m.ws, saved);
     EXPECT_TRUE(out.loaded);
     EXPECT_EQ(m.working("cut.ct1"), readFile(saved));
-    // Chinese alone still goes out in GBK, as the original machines read it.
+    // Chinese alone still goes out in GBK, for readers that know only GBK.
     EXPECT_EQ(wingDatInfoLine({"翼.dat", "b", 1, 1}).substr(0, 4), "\"\xD2\xED.");
 
     m.previousSet();

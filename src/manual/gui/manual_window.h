@@ -25,7 +25,7 @@ public:
 
     // What every activation does (also called from the window-activate event): focus to the
     // window's focus control, slider maximum and value, speed label, placement in the main
-    // window. The 1 ms timer resolution of the original needs nothing here: the waits spin.
+    // window. No timer resolution needs setting here: the waits spin.
     void activated();
 
     JogSpeedControl* speedControl() const { return speed_; }
