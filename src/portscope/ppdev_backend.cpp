@@ -83,7 +83,7 @@ void PpdevBackend::connect() {
             if (firstFailure.empty()) firstFailure = openFailure(port.device, errno);
             continue;
         }
-        open_.push_back({port, fd, false, nullptr, {}});
+        open_.push_back({port, fd, false, nullptr, {}, {}});
     }
     if (open_.empty()) throw AccessError(firstFailure);
 }
@@ -128,7 +128,7 @@ bool PpdevBackend::requestGrant(uint16_t address) {
 
 std::string PpdevBackend::refusal(uint16_t base) const {
     for (const Open& o : open_)
-        if (o.port.base == base) return o.refusal;
+        if (o.port.base == base) return o.refusal.empty() ? o.writeError : o.refusal;
     return {};
 }
 
@@ -152,8 +152,14 @@ void PpdevBackend::out(uint16_t address, uint8_t value) {
     if (o == nullptr || !o->claimed) return;
     unsigned char v = value;
     // The status register takes no writes, as on the hardware.
-    if (offset == 0) ::ioctl(o->fd, PPWDATA, &v);
-    if (offset == 2) ::ioctl(o->fd, PPWCONTROL, &v);
+    const unsigned long request = offset == 0 ? PPWDATA : offset == 2 ? PPWCONTROL : 0;
+    if (request == 0) return;
+    // A write the kernel refused is said where the port's refusal is shown, until one succeeds.
+    if (::ioctl(o->fd, request, &v) != 0)
+        o->writeError = "the kernel refused a write to " + o->port.device + ": " +
+                        std::strerror(errno);
+    else
+        o->writeError.clear();
 }
 
 std::optional<std::vector<uint16_t>> PpdevBackend::knownPorts() {
