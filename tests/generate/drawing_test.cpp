@@ -2,10 +2,12 @@
 // its refusals naming where, start and direction, and root/tip correspondence.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdlib>
 #include <numbers>
 
+#include "generate/airfoil_input.h"
 #include "generate/drawing_shape.h"
 #include "generate/dxf_test_writer.h"
 #include "support/test_support.h"
@@ -254,6 +256,54 @@ TEST(DrawingShape, StartDirectionAndCorrespondence) {
     const DrawingShape t = correspondOutlines(ccw, orientOutline(outlineOf(tri), {}));
     EXPECT_FALSE(t.cornersMatched);
     EXPECT_EQ(t.root.size(), t.tip.size());
+}
+
+// The profile files handed to the foam generation: every point, at the tower's size, lies on
+// that side's outline, both sides pair point for point, and a different shape gets other files.
+TEST(DrawingProfiles, PointsLieOnTheOutlineAtTheTowerSize) {
+    test::TempDir dir;
+    DxfText root, tip;
+    root.lwpolyline("0", {{0, 0}, {100, 0}, {80, 40, 0.4}, {20, 40}}, true);
+    tip.fitSpline("0", {{0, 0}, {20, 12}, {40, 10}, {60, 0}}).line("0", 60, 0, 0, 0);
+    test::writeFile(dir / "r.dxf", root.str());
+    test::writeFile(dir / "t.dxf", tip.str());
+    DrawingJob job;
+    job.rootFile = dir / "r.dxf";
+    job.tipFile = dir / "t.dxf";
+    job.size = 50;  // the root at half size; the tip keeps the ratio
+    const PreparedDrawing p = prepareDrawing(job);
+    EXPECT_DOUBLE_EQ(p.leftSize, 50);
+    EXPECT_DOUBLE_EQ(p.rightSize, 30);
+    const auto [left, right] = writeDrawingProfiles(p, dir / "drawings", "r", "t");
+    const Profile l = readProfile(left), r = readProfile(right);
+    ASSERT_EQ(l.size(), r.size());
+    EXPECT_EQ(l.size(), p.shape.root.size());
+    const auto onOutline = [](const DrawingOutline& o, double f, DrawingPoint q) {
+        double best = 1e9;
+        for (std::size_t i = 0; i + 1 < o.points.size(); ++i) {
+            const DrawingPoint a{o.points[i].x * f, o.points[i].y * f};
+            const DrawingPoint b{o.points[i + 1].x * f, o.points[i + 1].y * f};
+            const double dx = b.x - a.x, dy = b.y - a.y, len2 = dx * dx + dy * dy;
+            const double t =
+                len2 > 0 ? std::clamp(((q.x - a.x) * dx + (q.y - a.y) * dy) / len2, 0.0, 1.0) : 0;
+            best = std::min(best, std::hypot(q.x - a.x - t * dx, q.y - a.y - t * dy));
+        }
+        return best;
+    };
+    for (std::size_t i = 0; i < l.size(); ++i) {
+        // Back in the drawing's place: the files start at the smallest x and y.
+        const DrawingPoint lp{l.x[i] * 50 + p.rootOutline.minX * 0.5,
+                              l.y[i] * 50 + p.rootOutline.minY * 0.5};
+        const DrawingPoint rp{r.x[i] * 30 + p.tipOutline.minX * 0.5,
+                              r.y[i] * 30 + p.tipOutline.minY * 0.5};
+        ASSERT_LT(onOutline(p.rootOutline, 0.5, lp), 1e-6) << i;
+        ASSERT_LT(onOutline(p.tipOutline, 0.5, rp), 1e-6) << i;
+    }
+    // Another start gives other files beside these, so a saved set keeps its own shape.
+    job.choice.start = DrawingPoint{0, 0};
+    const auto [left2, right2] = writeDrawingProfiles(prepareDrawing(job), dir / "drawings", "r", "t");
+    EXPECT_NE(left2, left);
+    EXPECT_TRUE(std::filesystem::exists(left));
 }
 
 TEST(DrawingReader, NotADrawingAndImpossibleCountsAreRefused) {
