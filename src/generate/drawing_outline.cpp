@@ -188,8 +188,14 @@ LayerOutlines chainLayer(const Drawing& d, const std::string& layer) {
     LayerOutlines result;
     result.layer = layer;
     std::vector<const DrawingPiece*> pieces;
+    // A piece that never leaves its first point (a zero-length line) draws nothing.
+    const auto draws = [](const DrawingPiece& p) {
+        return std::any_of(p.points.begin(), p.points.end(), [&](DrawingPoint q) {
+            return dist(q, p.points.front()) > kDrawingChainToleranceMm;
+        });
+    };
     for (const DrawingPiece& p : d.pieces)
-        if (p.layer == layer && p.points.size() >= 2) pieces.push_back(&p);
+        if (p.layer == layer && p.points.size() >= 2 && draws(p)) pieces.push_back(&p);
     result.pieces = static_cast<int>(pieces.size());
 
     std::vector<End> ends;
@@ -274,7 +280,15 @@ LayerOutlines chainLayer(const Drawing& d, const std::string& layer) {
     std::vector<std::size_t> outer;
     for (std::size_t i = 0; i < result.outlines.size(); ++i) {
         const DrawingOutline& o = result.outlines[i];
-        if (!o.closed || o.points.size() < 4) continue;
+        if (!o.closed) continue;
+        double area = 0;
+        for (std::size_t k = 0; k + 1 < o.points.size(); ++k)
+            area += o.points[k].x * o.points[k + 1].y - o.points[k + 1].x * o.points[k].y;
+        if (o.points.size() < 4 || std::abs(area) / 2 < kDrawingChainToleranceMm * o.length) {
+            result.problems.push_back("the outline at " + placeText(rightmost(o)) +
+                                      " encloses no area");
+            continue;
+        }
         bool hole = false;
         for (std::size_t j = 0; j < result.outlines.size() && !hole; ++j) {
             if (j != i && result.outlines[j].closed && inside(o.points[0], result.outlines[j]))

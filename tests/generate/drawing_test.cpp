@@ -187,6 +187,11 @@ TEST(DrawingChain, RefusalsNameWhere) {
         d.line("CUT", 0, 0, 10, 0).line("CUT", 10, 0, 5, 8).line("CUT", 5, 8, 0, 0.05);
         cases.push_back({"gap", d, "is open"});
     }
+    {  // there and back along one line
+        DxfText d;
+        d.line("CUT", 0, 0, 10, 0).line("CUT", 10, 0, 0, 0);
+        cases.push_back({"no area", d, "outline at (10, 0) encloses no area"});
+    }
     for (const Case& c : cases) {
         const std::string refusal = refusalOf(c.drawing);
         EXPECT_NE(refusal.find(c.expected), std::string::npos) << c.what << ": " << refusal;
@@ -194,7 +199,7 @@ TEST(DrawingChain, RefusalsNameWhere) {
     // Within the tolerance the ends are one point, and other layers do not count.
     DxfText d;
     d.line("CUT", 0, 0, 10, 0).line("CUT", 10, 0.004, 5, 8).line("CUT", 5, 8, 0, 0.006);
-    d.line("OTHER", 0, 0, 99, 99).text("NOTES");
+    d.line("OTHER", 0, 0, 99, 99).text("NOTES").line("CUT", 3, 3, 3, 3);  // a zero-length line
     EXPECT_EQ(refusalOf(d), "");
     const Drawing drawing = parseDrawing(d.str(), "t.dxf");
     EXPECT_EQ(drawing.skipped.at("TEXT"), 1u);
