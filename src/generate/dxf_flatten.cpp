@@ -13,6 +13,8 @@ namespace {
 
 constexpr double kPi = std::numbers::pi;
 constexpr int kMaxHalvings = 14;
+// CAD programs write splines up to degree 11.
+constexpr int kMaxSplineDegree = 11;
 
 void checkSize(std::size_t n) {
     if (n > kDrawingMaxPiecePoints)
@@ -98,6 +100,9 @@ std::vector<DrawingPoint> flattenSpline(int degree, const std::vector<DrawingPoi
                                         const std::vector<double>& knots, double tol) {
     const int n = static_cast<int>(control.size());
     if (n < 2) throw DrawingError("a spline with fewer than two control points");
+    if (degree > kMaxSplineDegree)
+        throw DrawingError("a spline of degree " + std::to_string(degree) + " (at most " +
+                           std::to_string(kMaxSplineDegree) + " is read)");
     const int p = std::clamp(degree, 1, n - 1);
     std::vector<std::array<double, 3>> hw(control.size());
     const bool useWeights = weights.size() == control.size() &&
@@ -118,16 +123,10 @@ std::vector<DrawingPoint> flattenSpline(int degree, const std::vector<DrawingPoi
             u[static_cast<std::size_t>(i)] = std::clamp(i - p, 0, n - p);
     }
     auto at = [&](std::size_t i) { return u[i]; };
-    const auto curve = [&](double t) {
-        std::size_t k = static_cast<std::size_t>(p);
-        while (k + 1 < static_cast<std::size_t>(n) && at(k + 1) <= t) ++k;
-        std::array<std::array<double, 3>, 16> d{};
-        std::vector<std::array<double, 3>> big;
+    // de Boor within the knot span k (the caller walks the spans, so no search per point).
+    const auto curveIn = [&](std::size_t k, double t) {
+        std::array<std::array<double, 3>, kMaxSplineDegree + 1> d{};
         std::array<double, 3>* dp = d.data();
-        if (p + 1 > 16) {
-            big.resize(static_cast<std::size_t>(p) + 1);
-            dp = big.data();
-        }
         for (int j = 0; j <= p; ++j) dp[j] = hw[k - static_cast<std::size_t>(p - j)];
         for (int r = 1; r <= p; ++r) {
             for (int j = p; j >= r; --j) {
@@ -141,8 +140,9 @@ std::vector<DrawingPoint> flattenSpline(int degree, const std::vector<DrawingPoi
     };
     std::vector<DrawingPoint> out;
     for (int k = p; k < n; ++k) {
-        const double t0 = at(static_cast<std::size_t>(k)), t1 = at(static_cast<std::size_t>(k) + 1);
-        if (t1 > t0) flattenRange(curve, t0, t1, 4, tol, out);
+        const std::size_t span = static_cast<std::size_t>(k);
+        const double t0 = at(span), t1 = at(span + 1);
+        if (t1 > t0) flattenRange([&](double t) { return curveIn(span, t); }, t0, t1, 4, tol, out);
     }
     return out;
 }

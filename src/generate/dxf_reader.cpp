@@ -236,7 +236,7 @@ private:
             for (DrawingPoint& p : piece.points) p.x = -p.x;
         piece.layer = poly_.layer;
         piece.kind = "POLYLINE";
-        d_.pieces.push_back(std::move(piece));
+        store(std::move(piece));
     }
 
     void pushPiece(std::string layerName, const char* kind, std::vector<DrawingPoint> pts,
@@ -251,10 +251,21 @@ private:
         piece.joint.assign(pts.size(), 0);
         if (endsAreJoints && !pts.empty()) piece.joint.front() = piece.joint.back() = 1;
         piece.points = std::move(pts);
+        store(std::move(piece));
+    }
+
+    // A drawing as a whole is held to ten times what one entity may need.
+    void store(DrawingPiece piece) {
+        total_ += piece.points.size();
+        if (total_ > 10 * kDrawingMaxPiecePoints)
+            throw DrawingError("the drawing needs more than " +
+                               std::to_string(10 * kDrawingMaxPiecePoints) +
+                               " points at the flattening tolerance");
         d_.pieces.push_back(std::move(piece));
     }
 
     Drawing& d_;
+    std::size_t total_ = 0;
     bool inBlock_ = false;
     double scale_ = 1;
     Poly poly_;
