@@ -242,8 +242,11 @@ std::pair<std::filesystem::path, std::filesystem::path> writeDrawingProfiles(
         }
         const std::string text =
             profileText(pts, size, minX, minY, "Drawing " + stem + " (" + which + ")");
+        // The set's information line holds the path in quotes: a quote in a name becomes "_".
+        std::string name = stem;
+        std::replace(name.begin(), name.end(), '"', '_');
         const std::filesystem::path path =
-            folder / (stem + "-" + which + "-" + hex8(text) + ".dat");
+            folder / (name + "-" + which + "-" + hex8(text) + ".dat");
         std::error_code ec;
         std::filesystem::create_directories(folder, ec);
         writeFileAtomic(path, text);
