@@ -36,8 +36,8 @@ void printOutline(const DrawingOutline& o, std::size_t n) {
     std::cout << "Outline=" << n << " Closed=" << (o.closed ? "yes" : "no")
               << " Length=" << sizeText(std::round(o.length * 1000) / 1000)
               << " Size=" << sizeText(std::round((o.maxX - o.minX) * 1000) / 1000) << "x"
-              << sizeText(std::round((o.maxY - o.minY) * 1000) / 1000)
-              << " Corners=" << o.corners() << " Points=" << o.points.size() << '\n';
+              << sizeText(std::round((o.maxY - o.minY) * 1000) / 1000) << " Corners=" << o.corners()
+              << " Points=" << o.points.size() << '\n';
 }
 
 int runCheck(const std::string& file, const std::optional<std::string>& layer) {

@@ -21,7 +21,9 @@ struct End {
     int side;  // 0: the piece's first point, 1: its last
 };
 
-double dist(DrawingPoint a, DrawingPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double dist(DrawingPoint a, DrawingPoint b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 void finishOutline(DrawingOutline& o) {
     std::vector<DrawingPoint> pts;
@@ -95,8 +97,7 @@ bool meet(const Segment& s, const Segment& t, DrawingPoint& at) {
         at = {s.a.x + u * (s.b.x - s.a.x), s.a.y + u * (s.b.y - s.a.y)};
         return true;
     }
-    const std::pair<double, DrawingPoint> touch[4] = {
-        {d1, s.a}, {d2, s.b}, {d3, t.a}, {d4, t.b}};
+    const std::pair<double, DrawingPoint> touch[4] = {{d1, s.a}, {d2, s.b}, {d3, t.a}, {d4, t.b}};
     for (int i = 0; i < 4; ++i) {
         const Segment& other = i < 2 ? t : s;
         if (std::abs(touch[i].first) <= eps && onSegment(touch[i].second, other.a, other.b)) {
@@ -150,9 +151,8 @@ void findCrossings(const std::vector<DrawingOutline>& outlines, std::vector<std:
             }
             DrawingPoint at;
             if (!meet(s, t, at)) continue;
-            out.push_back(s.outline == t.outline
-                              ? "the outline crosses itself at " + placeText(at)
-                              : "two outlines cross at " + placeText(at));
+            out.push_back(s.outline == t.outline ? "the outline crosses itself at " + placeText(at)
+                                                 : "two outlines cross at " + placeText(at));
             if (++found >= 5) break;
         }
     }

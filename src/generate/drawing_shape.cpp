@@ -14,7 +14,9 @@ namespace corvane {
 
 namespace {
 
-double dist(DrawingPoint a, DrawingPoint b) { return std::hypot(a.x - b.x, a.y - b.y); }
+double dist(DrawingPoint a, DrawingPoint b) {
+    return std::hypot(a.x - b.x, a.y - b.y);
+}
 
 // The profile reader refuses values beyond 10 horizontal sizes.
 constexpr double kMostHeightPerWidth = 9.5;
@@ -34,8 +36,8 @@ std::vector<double> fractions(const std::vector<DrawingPoint>& p, std::size_t lo
     return f;
 }
 
-DrawingPoint at(const std::vector<DrawingPoint>& p, std::size_t lo,
-                const std::vector<double>& f, double x) {
+DrawingPoint at(const std::vector<DrawingPoint>& p, std::size_t lo, const std::vector<double>& f,
+                double x) {
     const auto it = std::upper_bound(f.begin(), f.end(), x);
     std::size_t k = it == f.begin() ? 0 : static_cast<std::size_t>(it - f.begin()) - 1;
     if (k + 1 >= f.size()) return p[lo + f.size() - 1];

@@ -41,7 +41,7 @@ DrawingShape correspondOutlines(const DrawingOutline& root, const DrawingOutline
 struct DrawingJob {
     std::filesystem::path rootFile;
     std::optional<std::filesystem::path> tipFile;  // none: the root drawing on both towers
-    std::string layer;                            // empty: the only layer that draws
+    std::string layer;                             // empty: the only layer that draws
     ShapeChoice choice;
     std::optional<double> size;   // horizontal size of the root, mm (the tip keeps the ratio)
     std::optional<double> scale;  // factor on the drawn sizes
@@ -49,7 +49,7 @@ struct DrawingJob {
 };
 
 struct PreparedDrawing {
-    DrawingShape shape;  // scaled
+    DrawingShape shape;                      // scaled
     DrawingOutline rootOutline, tipOutline;  // oriented, as drawn (before scaling)
     std::string rootLayer, tipLayer;
     double leftSize = 0, rightSize = 0;  // horizontal size at each tower, mm

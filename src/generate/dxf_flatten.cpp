@@ -133,7 +133,8 @@ std::vector<DrawingPoint> flattenSpline(int degree, const std::vector<DrawingPoi
                 const double lo = at(k + static_cast<std::size_t>(j) - static_cast<std::size_t>(p));
                 const double hi = at(k + 1 + static_cast<std::size_t>(j - r));
                 const double alpha = hi > lo ? (t - lo) / (hi - lo) : 0;
-                for (int c = 0; c < 3; ++c) dp[j][c] = (1 - alpha) * dp[j - 1][c] + alpha * dp[j][c];
+                for (int c = 0; c < 3; ++c)
+                    dp[j][c] = (1 - alpha) * dp[j - 1][c] + alpha * dp[j][c];
             }
         }
         return DrawingPoint{dp[p][0] / dp[p][2], dp[p][1] / dp[p][2]};

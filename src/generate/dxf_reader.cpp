@@ -1,6 +1,8 @@
 // dxflib's callbacks gathered into pieces: polylines and splines arrive as a header and then
 // their vertices, so each is kept open until the next entity (or the sequence end) closes it.
 // Entities inside block definitions are not drawn (block references are not expanded).
+#include "generate/dxf_reader.h"
+
 #include <dxflib/dl_creationadapter.h>
 #include <dxflib/dl_dxf.h>
 
@@ -12,7 +14,6 @@
 
 #include "common/file_io.h"
 #include "common/run_error.h"
-#include "generate/dxf_reader.h"
 
 namespace corvane {
 
@@ -25,9 +26,10 @@ struct UnitName {
     const char* name;
 };
 constexpr UnitName kOtherUnits[] = {
-    {2, "feet"},        {3, "miles"},       {6, "metres"},     {7, "kilometres"},
-    {8, "microinches"}, {9, "mils"},        {10, "yards"},     {11, "angstroms"},
-    {12, "nanometres"}, {13, "microns"},    {14, "decimetres"}, {15, "decametres"},
+    {2, "feet"},         {3, "miles"},       {6, "metres"},
+    {7, "kilometres"},   {8, "microinches"}, {9, "mils"},
+    {10, "yards"},       {11, "angstroms"},  {12, "nanometres"},
+    {13, "microns"},     {14, "decimetres"}, {15, "decametres"},
     {16, "hectometres"}, {17, "gigametres"}, {18, "astronomical units"},
     {19, "light years"}, {20, "parsecs"}};
 
@@ -61,8 +63,7 @@ public:
         double sweep = a.angle2 - a.angle1;
         while (sweep <= 0) sweep += 360;
         if (!std::isfinite(sweep)) sweep = 0;
-        add("ARC",
-            flattenArc({a.cx, a.cy}, a.radius, a.angle1 * kDegree, sweep * kDegree, tol()),
+        add("ARC", flattenArc({a.cx, a.cy}, a.radius, a.angle1 * kDegree, sweep * kDegree, tol()),
             mirrored());
     }
     void addCircle(const DL_CircleData& c) override {
@@ -157,8 +158,8 @@ public:
             spline_.open = false;
             std::vector<DrawingPoint> pts;
             if (spline_.control.size() >= 2) {
-                pts = flattenSpline(spline_.degree, spline_.control, spline_.weights,
-                                    spline_.knots, kDrawingFlattenToleranceMm);
+                pts = flattenSpline(spline_.degree, spline_.control, spline_.weights, spline_.knots,
+                                    kDrawingFlattenToleranceMm);
             } else if (spline_.fit.size() >= 2) {
                 pts = flattenFitPoints(spline_.fit, kDrawingFlattenToleranceMm);
             }
@@ -290,10 +291,11 @@ void refuseImpossibleCounts(std::string_view bytes, const std::string& name) {
             entity = value;
             continue;
         }
-        const bool counted = (entity == "LWPOLYLINE" && code == "90") ||
-                             (entity == "SPLINE" && (code == "72" || code == "73" || code == "74")) ||
-                             (entity == "LEADER" && code == "76") ||
-                             (entity == "HATCH" && (code == "91" || code == "93"));
+        const bool counted =
+            (entity == "LWPOLYLINE" && code == "90") ||
+            (entity == "SPLINE" && (code == "72" || code == "73" || code == "74")) ||
+            (entity == "LEADER" && code == "76") ||
+            (entity == "HATCH" && (code == "91" || code == "93"));
         if (!counted) continue;
         const double v = std::atof(value.c_str());
         if (!(v >= 0 && v <= limit))

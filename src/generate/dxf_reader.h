@@ -67,7 +67,6 @@ std::vector<DrawingPoint> flattenSpline(int degree, const std::vector<DrawingPoi
                                         const std::vector<double>& weights,
                                         const std::vector<double>& knots, double tolerance);
 // A curve through the fit points (centripetal Catmull-Rom), for splines given by fit points.
-std::vector<DrawingPoint> flattenFitPoints(const std::vector<DrawingPoint>& fit,
-                                           double tolerance);
+std::vector<DrawingPoint> flattenFitPoints(const std::vector<DrawingPoint>& fit, double tolerance);
 
 }  // namespace corvane

@@ -39,9 +39,9 @@ TEST(DrawingCli, TwoDrawingFinGeneratesSimulatesAndExports) {
     v[27] = "\"0.3\"";   // kerf
     test::writeFile(dir / "settings.txt", test::settingsLine(v));
     writeFin(dir);
-    CliResult r = cli(dir, "generate foam --drawing '" + (dir / "root.dxf").string() +
-                               "' --tip-drawing '" + (dir / "tip.dxf").string() +
-                               "' --layer FIN --delay-points 3");
+    CliResult r =
+        cli(dir, "generate foam --drawing '" + (dir / "root.dxf").string() + "' --tip-drawing '" +
+                     (dir / "tip.dxf").string() + "' --layer FIN --delay-points 3");
     ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
     EXPECT_NE(r.out.find("Start=(150, 0)\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("Corners=4,4 matched\n"), std::string::npos) << r.out;
@@ -56,10 +56,10 @@ TEST(DrawingCli, TwoDrawingFinGeneratesSimulatesAndExports) {
         std::smatch m;
         // Each axis is within half a step of its rounded point and a step of the straight line
         // between them: at most 1.5 steps on each axis, 2.13 across.
-        ASSERT_TRUE(std::regex_search(
-            r.out, m,
-            std::regex(std::string("Largest distance from the profile ") + side +
-                       R"(: (\d+\.\d{4}) mm \((\d+\.\d\d) steps\))")))
+        ASSERT_TRUE(
+            std::regex_search(r.out, m,
+                              std::regex(std::string("Largest distance from the profile ") + side +
+                                         R"(: (\d+\.\d{4}) mm \((\d+\.\d\d) steps\))")))
             << r.out;
         EXPECT_LE(std::stod(m[2]), 2.13) << side;
         EXPECT_TRUE(std::regex_search(

@@ -85,9 +85,10 @@ TEST(DrawingEntities, EachKindBecomesAClosedOutlineOnItsCurve) {
     }
     {  // SPLINE by control points: the quadratic from (0,0) over (10,20) to (20,0), closed by a
        // LINE: y = 2x(1 - x/20)
-        const DrawingOutline o = outlineOf(
-            DxfText().spline("CUT", 2, {0, 0, 0, 1, 1, 1}, {{0, 0}, {10, 20}, {20, 0}})
-                .line("CUT", 20, 0, 0, 0));
+        const DrawingOutline o =
+            outlineOf(DxfText()
+                          .spline("CUT", 2, {0, 0, 0, 1, 1, 1}, {{0, 0}, {10, 20}, {20, 0}})
+                          .line("CUT", 20, 0, 0, 0));
         EXPECT_NEAR(o.maxY, 10, 1e-9);
         EXPECT_EQ(o.corners(), 2);
         expectOnCurve(o, [](DrawingPoint p) {
@@ -96,10 +97,12 @@ TEST(DrawingEntities, EachKindBecomesAClosedOutlineOnItsCurve) {
     }
     {  // SPLINE by fit points: the curve passes through each of them
         const std::vector<std::pair<double, double>> fit = {{0, 0}, {10, 8}, {20, 9}, {30, 0}};
-        const DrawingOutline o = outlineOf(DxfText().fitSpline("CUT", fit).line("CUT", 30, 0, 0, 0));
+        const DrawingOutline o =
+            outlineOf(DxfText().fitSpline("CUT", fit).line("CUT", 30, 0, 0, 0));
         for (const auto& [x, y] : fit) {
             double nearest = 1e9;
-            for (DrawingPoint p : o.points) nearest = std::min(nearest, std::hypot(p.x - x, p.y - y));
+            for (DrawingPoint p : o.points)
+                nearest = std::min(nearest, std::hypot(p.x - x, p.y - y));
             EXPECT_LT(nearest, 1e-9) << x << "," << y;
         }
     }
@@ -123,8 +126,9 @@ TEST(DrawingUnits, InsunitsScaleToMillimetresAndOthersAreRefusedByName) {
         double width;
         const char* name;
     };
-    for (const Case& c : {Case{4, 10, "mm"}, Case{5, 100, "cm"}, Case{1, 254, "inch"},
-                          Case{0, 10, "mm (no units given)"}, Case{-1, 10, "mm (no units given)"}}) {
+    for (const Case& c :
+         {Case{4, 10, "mm"}, Case{5, 100, "cm"}, Case{1, 254, "inch"},
+          Case{0, 10, "mm (no units given)"}, Case{-1, 10, "mm (no units given)"}}) {
         DxfText d(c.units);
         test::rectangle(d, "CUT", 0, 0, 10, 5);
         const Drawing drawing = parseDrawing(d.str(), "u.dxf");
@@ -163,7 +167,9 @@ TEST(DrawingChain, RefusalsNameWhere) {
     }
     {  // a bow tie: crosses itself at (5, 5)
         DxfText d;
-        d.line("CUT", 0, 0, 10, 10).line("CUT", 10, 10, 10, 0).line("CUT", 10, 0, 0, 10)
+        d.line("CUT", 0, 0, 10, 10)
+            .line("CUT", 10, 10, 10, 0)
+            .line("CUT", 10, 0, 0, 10)
             .line("CUT", 0, 10, 0, 0);
         cases.push_back({"crossing", d, "crosses itself at (5, 5)"});
     }
@@ -306,7 +312,8 @@ TEST(DrawingProfiles, PointsLieOnTheOutlineAtTheTowerSize) {
     }
     // Another start gives other files beside these, so a saved set keeps its own shape.
     job.choice.start = DrawingPoint{0, 0};
-    const auto [left2, right2] = writeDrawingProfiles(prepareDrawing(job), dir / "drawings", "r", "t");
+    const auto [left2, right2] =
+        writeDrawingProfiles(prepareDrawing(job), dir / "drawings", "r", "t");
     EXPECT_NE(left2, left);
     EXPECT_TRUE(std::filesystem::exists(left));
 }
@@ -315,9 +322,9 @@ TEST(DrawingReader, NotADrawingAndImpossibleCountsAreRefused) {
     EXPECT_THROW(parseDrawing("hello world\n", "x.dxf"), DrawingError);
     EXPECT_THROW(parseDrawing(std::string("AutoCAD Binary DXF\r\n\x1a\0", 22), "b.dxf"),
                  DrawingError);
-    EXPECT_THROW(parseDrawing("0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n2000000000\n",
-                              "big.dxf"),
-                 DrawingError);
+    EXPECT_THROW(
+        parseDrawing("0\nSECTION\n2\nENTITIES\n0\nLWPOLYLINE\n8\n0\n90\n2000000000\n", "big.dxf"),
+        DrawingError);
     EXPECT_THROW(readDrawing("/nonexistent/part.dxf"), DrawingError);
 }
 
@@ -337,10 +344,10 @@ TEST(DrawingReader, ReadsADrawingWrittenByEzdxf) {
         "m.add_circle((50,50), 3, dxfattribs={'layer': 'OTHER'})\n"
         "doc.saveas(sys.argv[1])\n";
     test::writeFile(dir / "ez.py", script);
-    ASSERT_EQ(std::system(("/usr/bin/python3 '" + (dir / "ez.py").string() + "' '" +
-                           file.string() + "'")
-                              .c_str()),
-              0);
+    ASSERT_EQ(
+        std::system(("/usr/bin/python3 '" + (dir / "ez.py").string() + "' '" + file.string() + "'")
+                        .c_str()),
+        0);
     const Drawing d = readDrawing(file);
     EXPECT_EQ(d.unitsName, "cm");
     const DrawingOutline o = partOutline(d, chooseLayer(d, "PART"));

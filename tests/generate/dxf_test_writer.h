@@ -22,11 +22,21 @@ public:
         pair(0, "SECTION").pair(2, "ENTITIES");
     }
     DxfText& line(const std::string& layer, double x1, double y1, double x2, double y2) {
-        return entity("LINE", layer).pair(10, x1).pair(20, y1).pair(30, 0).pair(11, x2).pair(21, y2)
+        return entity("LINE", layer)
+            .pair(10, x1)
+            .pair(20, y1)
+            .pair(30, 0)
+            .pair(11, x2)
+            .pair(21, y2)
             .pair(31, 0);
     }
     DxfText& arc(const std::string& layer, double cx, double cy, double r, double a1, double a2) {
-        return entity("ARC", layer).pair(10, cx).pair(20, cy).pair(30, 0).pair(40, r).pair(50, a1)
+        return entity("ARC", layer)
+            .pair(10, cx)
+            .pair(20, cy)
+            .pair(30, 0)
+            .pair(40, r)
+            .pair(50, a1)
             .pair(51, a2);
     }
     DxfText& circle(const std::string& layer, double cx, double cy, double r) {
@@ -52,7 +62,8 @@ public:
         for (const auto& [x, y] : control) pair(10, x).pair(20, y).pair(30, 0);
         return *this;
     }
-    DxfText& fitSpline(const std::string& layer, const std::vector<std::pair<double, double>>& fit) {
+    DxfText& fitSpline(const std::string& layer,
+                       const std::vector<std::pair<double, double>>& fit) {
         entity("SPLINE", layer).pair(70, 8).pair(71, 3).pair(72, 0).pair(73, 0);
         pair(74, static_cast<int>(fit.size()));
         for (const auto& [x, y] : fit) pair(11, x).pair(21, y).pair(31, 0);
@@ -60,8 +71,16 @@ public:
     }
     DxfText& ellipse(const std::string& layer, double cx, double cy, double mx, double my,
                      double ratio, double p1, double p2) {
-        return entity("ELLIPSE", layer).pair(10, cx).pair(20, cy).pair(30, 0).pair(11, mx)
-            .pair(21, my).pair(31, 0).pair(40, ratio).pair(41, p1).pair(42, p2);
+        return entity("ELLIPSE", layer)
+            .pair(10, cx)
+            .pair(20, cy)
+            .pair(30, 0)
+            .pair(11, mx)
+            .pair(21, my)
+            .pair(31, 0)
+            .pair(40, ratio)
+            .pair(41, p1)
+            .pair(42, p2);
     }
     DxfText& text(const std::string& layer) {
         return entity("TEXT", layer).pair(10, 0).pair(20, 0).pair(40, 2).pair(1, "note");

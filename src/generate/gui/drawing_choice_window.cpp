@@ -75,8 +75,8 @@ void DrawingPreview::paintEvent(QPaintEvent*) {
         p.setPen(QPen(QColor(0, 140, 0), 2));
         p.drawEllipse(s, 6, 6);
         std::size_t j = 1;
-        while (j + 1 < o.points.size() && std::hypot(map(o.points[j]).x() - s.x(),
-                                                     map(o.points[j]).y() - s.y()) < 24)
+        while (j + 1 < o.points.size() &&
+               std::hypot(map(o.points[j]).x() - s.x(), map(o.points[j]).y() - s.y()) < 24)
             ++j;
         QPointF d = map(o.points[j]) - s;
         const double len = std::hypot(d.x(), d.y());
@@ -264,6 +264,8 @@ bool DrawingChoiceWindow::use() {
     return true;
 }
 
-QString DrawingChoiceWindow::statusText() const { return status_->text(); }
+QString DrawingChoiceWindow::statusText() const {
+    return status_->text();
+}
 
 }  // namespace corvane

@@ -69,7 +69,7 @@ TEST_F(DrawingChoiceTest, PreviewShowsTheChainedOutlineStartAndDirection) {
 
     control<QCheckBox>(w, "drawing_reverse")->setChecked(true);
     EXPECT_EQ(placeText(preview->outlines()[0].points[1]), "(0, 0)");  // clockwise
-    control<QLineEdit>(w, "drawing_start")->setText("75,-2");  // nearest: on the foot
+    control<QLineEdit>(w, "drawing_start")->setText("75,-2");          // nearest: on the foot
     EXPECT_TRUE(w.refresh());
     EXPECT_EQ(placeText(preview->outlines()[0].points.front()), "(75, 0)");
 
