@@ -116,6 +116,10 @@ bool fillDrawingRequest(Workspace& ws, const DrawingOptions& o, const std::strin
         request.rightPath = right.string();
         request.leftChordText = sizeText(p.leftSize);
         request.rightChordText = sizeText(p.rightSize);
+        const SettingsFields& f = ws.settings.fields;
+        const std::string warning = leadInWarning(
+            p, f.lead_in == 1 && f.horizontal && ws.settings.derived.LeadInMm.toDouble() > 0);
+        if (!warning.empty()) printMessage("Warning: " + warning);
         std::cout << "DrawingLayer=" << p.rootLayer;
         if (o.tipFile) std::cout << ',' << p.tipLayer;
         std::cout << '\n'

@@ -138,6 +138,37 @@ DrawingOutline orientOutline(const DrawingOutline& outline, const ShapeChoice& c
     return o;
 }
 
+bool leadInCrossesPart(const DrawingOutline& o) {
+    if (o.points.size() < 4) return false;
+    const DrawingPoint s = o.points.front();
+    // Every stretch but the two that meet at the start: does it cross y = s.y right of it? A
+    // lead along an edge on that line cuts nothing new: it counts only when the answer is the
+    // same with points on the line taken as above and as below.
+    const auto crosses = [&](bool onLineAbove) {
+        const auto above = [&](DrawingPoint p) { return onLineAbove ? p.y >= s.y : p.y > s.y; };
+        for (std::size_t i = 1; i + 2 < o.points.size(); ++i) {
+            const DrawingPoint a = o.points[i], b = o.points[i + 1];
+            if (above(a) == above(b)) continue;
+            const double x =
+                b.y == a.y ? std::max(a.x, b.x) : a.x + (s.y - a.y) * (b.x - a.x) / (b.y - a.y);
+            if (x > s.x + 1e-9) return true;
+        }
+        return false;
+    };
+    return crosses(true) && crosses(false);
+}
+
+std::string leadInWarning(const PreparedDrawing& p, bool leadMovesOn) {
+    if (!leadMovesOn) return {};
+    for (const DrawingOutline* o : {&p.rootOutline, &p.tipOutline}) {
+        if (!leadInCrossesPart(*o)) continue;
+        return "The start " + placeText(o->points.front()) +
+               " is not on the part's right side: the horizontal lead-in and lead-out will cut "
+               "into the part. Set the lead-in to 0, or start at the rightmost point";
+    }
+    return {};
+}
+
 DrawingShape correspondOutlines(const DrawingOutline& root, const DrawingOutline& tip) {
     DrawingShape s;
     s.rootCorners = root.corners();

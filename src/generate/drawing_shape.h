@@ -23,6 +23,10 @@ struct ShapeChoice {
 // closed (last point = first).
 DrawingOutline orientOutline(const DrawingOutline& outline, const ShapeChoice& choice);
 
+// Whether the horizontal lead-in (the runner's, from the block's edge on the right: x growing)
+// crosses the oriented outline before it reaches the start: then it cuts into the part.
+bool leadInCrossesPart(const DrawingOutline& oriented);
+
 // Corresponding root and tip points in millimetres, one pair per segment end: the clean form
 // that either geometry (towers or faces) takes.
 struct DrawingShape {
@@ -57,6 +61,10 @@ struct PreparedDrawing {
 
 // Reads, chains, orients, sizes and pairs the drawings: DrawingError with the reason.
 PreparedDrawing prepareDrawing(const DrawingJob& job);
+
+// The warning for either side of a prepared drawing when the settings' lead moves are on; empty
+// when there is nothing to say.
+std::string leadInWarning(const PreparedDrawing& prepared, bool leadMovesOn);
 
 // Writes the two sides as profile files (each scaled to its horizontal size 1) under
 // `folder`, named after each side's drawing and their content (so a saved set keeps its own);

@@ -83,6 +83,13 @@ TEST(DrawingCli, TwoDrawingFinGeneratesSimulatesAndExports) {
     ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
     EXPECT_NE(r.out.find("Start=(0, 0)\nDirection=clockwise\n"), std::string::npos) << r.out;
     EXPECT_NE(r.out.find("LeftSize=75\nRightSize=75\n"), std::string::npos) << r.out;
+    EXPECT_EQ(r.err.find("Warning"), std::string::npos) << r.err;  // along the foot: no warning
+    // A start on the left edge: the lead-in from the right would cut through the part.
+    r = cli(dir, "generate foam --drawing '" + (dir / "root.dxf").string() + "' --start 20,40");
+    ASSERT_EQ(r.exitCode, 0) << r.err << r.out;
+    EXPECT_NE(r.err.find("Warning: The start (20, 40) is not on the part's right side"),
+              std::string::npos)
+        << r.err;
 }
 
 TEST(DrawingCli, CheckListsLayersOutlinesAndRefusals) {

@@ -237,6 +237,14 @@ TEST(DrawingShape, StartDirectionAndCorrespondence) {
     EXPECT_EQ(cw.points.size(), ccw.points.size() + 1);
     EXPECT_EQ(placeText(cw.points[1]), "(20, 20)");  // clockwise along the top to the right
 
+    // The runner's lead-in comes from the right: it cuts into the part from a start on the left
+    // side, not from the rightmost point nor along the bottom edge from a bottom corner.
+    EXPECT_FALSE(leadInCrossesPart(ccw));
+    EXPECT_FALSE(leadInCrossesPart(orientOutline(o, {DrawingPoint{0, 0}, false})));
+    EXPECT_FALSE(leadInCrossesPart(orientOutline(o, {DrawingPoint{0, 20}, true})));
+    EXPECT_TRUE(leadInCrossesPart(orientOutline(o, {DrawingPoint{0, 7}, false})));
+    EXPECT_FALSE(leadInCrossesPart(orientOutline(o, {DrawingPoint{12, 20}, true})));
+
     // A square root and a tapered quadrilateral tip with a point more on one edge: corners are
     // reached together and each side keeps its own points.
     DxfText tipDrawing;

@@ -239,6 +239,10 @@ bool DrawingChoiceWindow::refresh() {
         text += QString(", tip %1 (%2)")
                     .arg(p.shape.tipCorners)
                     .arg(p.shape.cornersMatched ? "matched" : "not matched");
+    const SettingsFields& f = ws_.settings.fields;
+    const std::string warning = leadInWarning(
+        p, f.lead_in == 1 && f.horizontal && ws_.settings.derived.LeadInMm.toDouble() > 0);
+    if (!warning.empty()) text += "\n" + QString::fromStdString(warning);
     status_->setText(text);
     return true;
 }
