@@ -69,13 +69,27 @@ std::vector<DrawingPoint> flattenArc(DrawingPoint c, double r, double start, dou
     double step = kPi / 4;
     if (r > tol) step = std::min(step, 2 * std::acos(1 - tol / r));
     const double n = std::ceil(std::abs(sweep) / step);
-    checkSize(static_cast<std::size_t>(std::min(n, 1e12)));
-    const int count = std::max(1, static_cast<int>(n));
+    checkSize(static_cast<std::size_t>(std::min(n + 4, 1e12)));
+    // The quarter angles the arc passes are points of their own, so the outline's extent (the
+    // part's size) is the curve's, not a chord's.
+    std::vector<double> cuts{start};
+    const double lo = std::min(start, start + sweep), hi = std::max(start, start + sweep);
+    for (double q = std::floor(lo / (kPi / 2)) + 1; q * (kPi / 2) < hi - 1e-9; ++q) {
+        if (q * (kPi / 2) > lo + 1e-9) cuts.push_back(q * (kPi / 2));
+        if (cuts.size() > 8) break;
+    }
+    if (sweep < 0) std::reverse(cuts.begin() + 1, cuts.end());
+    cuts.push_back(start + sweep);
     std::vector<DrawingPoint> out;
-    out.reserve(static_cast<std::size_t>(count) + 1);
-    for (int i = 0; i <= count; ++i) {
-        const double a = start + sweep * i / count;
-        out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+    out.reserve(static_cast<std::size_t>(n) + cuts.size());
+    out.push_back({c.x + r * std::cos(start), c.y + r * std::sin(start)});
+    for (std::size_t k = 0; k + 1 < cuts.size(); ++k) {
+        const double a0 = cuts[k], a1 = cuts[k + 1];
+        const int count = std::max(1, static_cast<int>(std::ceil(std::abs(a1 - a0) / step)));
+        for (int i = 1; i <= count; ++i) {
+            const double a = a0 + (a1 - a0) * i / count;
+            out.push_back({c.x + r * std::cos(a), c.y + r * std::sin(a)});
+        }
     }
     return out;
 }
