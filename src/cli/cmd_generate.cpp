@@ -6,6 +6,7 @@
 #include <sstream>
 
 #include "cli/cli_context.h"
+#include "cli/cmd_drawing.h"
 #include "common/fixed_point.h"
 #include "common/number_format.h"
 #include "common/number_text.h"
@@ -29,6 +30,7 @@ struct GenerateOptions {
     std::optional<std::string> delayPoints;
     std::optional<std::string> save;
     std::optional<double> speed;
+    DrawingOptions drawing;  // foam only: the shape from DXF drawings
 };
 
 // "20,40,40" -> {20, 40, 40}; nullopt when an item is not a whole number.
@@ -68,10 +70,17 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
 
     GenerationRequest request;
     request.kind = kind;
-    request.leftPath = fullPath(o.left);
-    request.rightPath = fullPath(o.right);
-    request.leftChordText = o.leftChord;
-    request.rightChordText = o.rightChord;
+    if (o.drawing.file) {
+        if (!fillDrawingRequest(ws, o.drawing, o.leftChord, o.rightChord, request)) return 1;
+    } else if (o.left.empty() || o.right.empty() || o.leftChord.empty() || o.rightChord.empty()) {
+        printMessage("--left, --right, --left-size and --right-size are needed without --drawing");
+        return 2;
+    } else {
+        request.leftPath = fullPath(o.left);
+        request.rightPath = fullPath(o.right);
+        request.leftChordText = o.leftChord;
+        request.rightChordText = o.rightChord;
+    }
     if (o.leftWashout) {
         request.leftWashout = true;
         request.leftAngleText = *o.leftWashout;
@@ -135,12 +144,15 @@ CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const
                      CliContext& ctx, SubcommandRunner& runner, CutSetKind kind) {
     auto o = std::make_shared<GenerateOptions>();
     CLI::App* cmd = parent->add_subcommand(name, what);
-    cmd->add_option("--left", o->left, "left (root) airfoil file")->required();
-    cmd->add_option("--right", o->right, "right (tip) airfoil file")->required();
+    // A foam set may take its shape from drawings instead (checked when it runs).
+    const bool wing = kind == CutSetKind::Wing;
+    cmd->add_option("--left", o->left, "left (root) airfoil file")->required(wing);
+    cmd->add_option("--right", o->right, "right (tip) airfoil file")->required(wing);
     cmd->add_option(std::string("--left-") + sizeWord, o->leftChord, "left tower size, mm")
-        ->required();
+        ->required(wing);
     cmd->add_option(std::string("--right-") + sizeWord, o->rightChord, "right tower size, mm")
-        ->required();
+        ->required(wing);
+    if (!wing) addDrawingOptions(cmd, o->drawing);
     if (kind == CutSetKind::Wing) {
         cmd->add_option("--left-washout", o->leftWashout, "left washout angle, degrees");
         cmd->add_option("--right-washout", o->rightWashout, "right washout angle, degrees");

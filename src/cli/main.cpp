@@ -4,6 +4,7 @@
 
 #include "build_version.h"
 #include "cli/cli_context.h"
+#include "cli/cmd_drawing.h"
 #include "common/run_error.h"
 #include "machine/wire_guard.h"
 
@@ -34,6 +35,7 @@ int main(int argc, char** argv) {
     addExportCommand(app, ctx, runner);
     addLatencyTestCommand(app, ctx, runner);
     addControllerCommand(app, ctx, runner);
+    addDrawingCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     announceFolderWaits();
     try {

@@ -15,6 +15,7 @@
 #include "generate/airfoil_input.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
+#include "generate/gui/drawing_choice_window.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -127,6 +128,12 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     grid->addWidget(segments_, 7, 2);
     grid->addWidget(building_, 8, 0);
     grid->addWidget(progress_, 8, 1, 1, 3);
+    if (!wing) {
+        auto* drawing = new QPushButton("DXF...", this);
+        drawing->setObjectName("drawing_choice_button");
+        connect(drawing, &QPushButton::clicked, this, [this] { chooseDrawing(); });
+        grid->addWidget(drawing, 9, 0);
+    }
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(toolbar_);
@@ -260,6 +267,24 @@ void WingGenerationWindow::addDelayPoints() {
 
 void WingGenerationWindow::done() {
     hide();
+}
+
+void WingGenerationWindow::chooseDrawing() {
+    if (drawingWindow_ == nullptr) {
+        drawingWindow_ = new DrawingChoiceWindow(ws_, dialogs_, this);
+        connect(drawingWindow_, &DrawingChoiceWindow::chosen, this,
+                [this](const QString& left, const QString& right, const QString& leftSize,
+                       const QString& rightSize) {
+                    leftPath_->setText(left);
+                    rightPath_->setText(right);
+                    leftChord_->setText(leftSize);
+                    rightChord_->setText(rightSize);
+                    ws_.job.leftAirfoilPath = left.toStdString();
+                    ws_.job.rightAirfoilPath = right.toStdString();
+                });
+    }
+    drawingWindow_->show();
+    drawingWindow_->raise();
 }
 
 void WingGenerationWindow::prepareAirfoils() {

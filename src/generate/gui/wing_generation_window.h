@@ -19,6 +19,7 @@ class QProgressBar;
 namespace corvane {
 
 class AirfoilPrepareWindow;
+class DrawingChoiceWindow;
 class Dialogs;
 class Toolbar;
 class Workspace;
@@ -46,6 +47,9 @@ public:
     void addDelayPoints();
     void done();
     void prepareAirfoils();
+    // Foam only, the button "DXF..." (drawing_choice_button): the drawing choice window, whose
+    // "Use" fills Text1, Text2, Text6 and Text7 with the drawing's profile files and sizes.
+    void chooseDrawing();
 
     // The browse buttons "浏览" (Command2 left, Command3 right): the Open dialog of DAT files.
     void browse(bool left);
@@ -88,6 +92,7 @@ private:
     QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
+    QPointer<DrawingChoiceWindow> drawingWindow_;
     bool generating_ = false;
     bool waitCursor_ = false;
     // The common dialog's starting folder: none of its own until a save step gives it one.
