@@ -11,6 +11,7 @@
 #include "cli/simulated_set.h"
 #include "common/number_format.h"
 #include "controller/controller_program.h"
+#include "controller/grbl_connection.h"
 #include "controller/settings_comparison.h"
 #include "machine/wire_guard.h"
 
@@ -25,10 +26,21 @@ std::string positionText(const grbl::StatusReport& s) {
     return text;
 }
 
+std::string wireText(const grbl::StatusReport& s) {
+    return !s.accessoriesKnown            ? "not reported yet"
+           : s.spindleOn || s.coolantOn ? "on"
+                                        : "off";
+}
+
 std::string statusText(const grbl::StatusReport& s) {
     return s.state + " at " + positionText(s) + ", feed " + formatDouble(s.feed) +
-           " mm/min, override " + std::to_string(s.overrides[0]) + "%, wire " +
-           (s.spindleOn || s.coolantOn ? "on" : "off");
+           " mm/min, override " + std::to_string(s.overrides[0]) + "%, wire " + wireText(s);
+}
+
+std::string elapsedText(double seconds) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%.3f", seconds);
+    return text;
 }
 
 }  // namespace
@@ -66,9 +78,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     cut.wire = o.wire;
     cut.output = o.wireOutput == "coolant" ? WireOutput::Coolant : WireOutput::Spindle;
     cut.power = o.wirePower;
-    std::vector<ProgramLine> lines = controllerCut(decoded.sim, cut);
-    // The program's positions count from the start of the cut: here.
-    lines.insert(lines.begin(), ProgramLine{0, "G92 X0 Y0 Z0 A0"});
+    const std::vector<ProgramLine> lines = controllerCut(decoded.sim, cut);
     std::cerr << "Streaming " << lines.size() << " lines at " << formatDouble(speed.toDouble())
               << " mm/s (RX buffer " << link->identity.rxBuffer << " bytes)\n";
 
@@ -79,14 +89,14 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     int lastTenth = -1;
     std::string lastState;
     control.progress = [&](const StreamProgress& p) {
-        const int tenth = static_cast<int>(p.acknowledged * 10 / std::max<std::size_t>(p.total, 1));
+        const int tenth = static_cast<int>(p.executed * 10 / std::max<std::size_t>(p.total, 1));
         const std::string state = p.status ? p.status->state : "";
         if (tenth == lastTenth && state == lastState) return;
         lastTenth = tenth;
         lastState = state;
-        std::cerr << "Line " << p.lastAcknowledgedLine << ": " << p.acknowledged << " of "
-                  << p.total << " acknowledged" << (p.status ? ", " + statusText(*p.status) : "")
-                  << "\n";
+        std::cerr << "Line " << p.executing << ": " << p.executed << " of " << p.total
+                  << " done, " << p.acknowledged << " acknowledged"
+                  << (p.status ? ", " + statusText(*p.status) : "") << "\n";
     };
     const int64_t start = ws.clock().now();
     const StreamOutcome outcome = session.stream(lines, control);
@@ -100,8 +110,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     const char* ended = outcome.end == StreamEnd::Completed ? "Cut complete"
                         : outcome.end == StreamEnd::Stopped ? "Cut stopped"
                                                             : "Cut failed";
-    char elapsed[32];
-    std::snprintf(elapsed, sizeof elapsed, "%.3f", seconds);
+    const std::string elapsed = elapsedText(seconds);
     const DecodedSet& d = decoded.sim.decoded;
     std::cout << ended << ": " << outcome.acknowledged << " of " << lines.size()
               << " lines acknowledged (" << d.ticks << " ticks, " << d.segments.size()
@@ -110,9 +119,26 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
               << "% of the program)\n"
               << "Controller: " << outcome.statusReports << " status reports, at most "
               << outcome.mostOutstanding << " of " << link->identity.rxBuffer
-              << " buffer bytes outstanding\n";
+              << " buffer bytes outstanding, at most " << elapsedText(outcome.mostQueuedSeconds)
+              << " s of motion queued\n";
     if (outcome.finalStatus)
         std::cout << "Final state: " << statusText(*outcome.finalStatus) << "\n";
+    // Where the cut left the machine, counted from where it began, as the controller says.
+    const auto moved = outcome.end == StreamEnd::Lost || !outcome.finalStatus
+                           ? std::nullopt
+                           : movedBetween(outcome.startPosition, *outcome.finalStatus);
+    if (moved) {
+        char text[160];
+        std::snprintf(text, sizeof text, "X1 %.3f Y1 %.3f X2 %.3f Y2 %.3f", (*moved)[0],
+                      (*moved)[1], (*moved)[2], (*moved)[3]);
+        std::cout << "Counted position: " << text << " mm from where the cut began\n";
+    } else {
+        std::cout << "Counted position: not known (the controller was lost while the machine "
+                     "moved): set Home again\n";
+    }
+    const auto& last = session.lastStatus();
+    std::cout << "Wire: " << (last ? wireText(*last) : std::string("not reported yet"))
+              << ", as the controller last reported it\n";
     std::cout.flush();
     if (signal != 0) return 128 + signal;
     return outcome.end == StreamEnd::Completed ? 0 : outcome.end == StreamEnd::Stopped ? 130 : 1;

@@ -29,6 +29,8 @@ struct ControllerCutOptions {
 };
 
 std::vector<ProgramLine> streamLines(std::string_view program);
+// The cut as streamed: the zeroing line `G92 X0 Y0 Z0 A0` (the positions count from where the
+// machine stands), then the program's lines, each with its number as an N word.
 std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCutOptions& options);
 
 // The fastest feed (mm/min) each axis X1 Y1 X2 Y2 makes in the set at `speed`.

@@ -87,6 +87,12 @@ std::optional<StatusReport> parseStatus(std::string_view line) {
             for (std::size_t a = 0; a < values.size() && a < 4; ++a)
                 report.position[a] = toDouble(values[a]);
             report.hasPosition = true;
+            report.workPosition = key == "WPos";
+        } else if (key == "WCO") {
+            std::array<double, 4> offset{};
+            for (std::size_t a = 0; a < values.size() && a < 4; ++a)
+                offset[a] = toDouble(values[a]);
+            report.offset = offset;
         } else if (key == "FS" || key == "F") {
             report.feed = toDouble(values[0]);
             if (values.size() > 1) report.spindle = toDouble(values[1]);
@@ -97,11 +103,40 @@ std::optional<StatusReport> parseStatus(std::string_view line) {
             const std::string_view a = f.substr(colon + 1);
             report.spindleOn = a.find_first_of("SC") != std::string_view::npos;
             report.coolantOn = a.find_first_of("FM") != std::string_view::npos;
+            report.hasAccessories = report.accessoriesKnown = true;
         } else if (key == "Ln") {
             report.line = leadingInt(values[0]);
         }
     }
     return report;
+}
+
+std::optional<std::array<double, 4>> StatusReport::machinePosition() const {
+    if (!hasPosition) return std::nullopt;
+    if (!workPosition) return position;
+    if (!offset) return std::nullopt;
+    std::array<double, 4> machine = position;
+    for (std::size_t a = 0; a < 4; ++a) machine[a] += (*offset)[a];
+    return machine;
+}
+
+StatusReport mergeStatus(const std::optional<StatusReport>& previous, StatusReport next) {
+    if (!next.hasAccessories && next.hasOverrides) {
+        next.accessoriesKnown = true;
+        next.spindleOn = next.coolantOn = false;
+    }
+    if (!previous) return next;
+    if (!next.offset) next.offset = previous->offset;
+    if (!next.hasOverrides && previous->hasOverrides) {
+        next.overrides = previous->overrides;
+        next.hasOverrides = true;
+    }
+    if (!next.accessoriesKnown && previous->accessoriesKnown) {
+        next.accessoriesKnown = true;
+        next.spindleOn = previous->spindleOn;
+        next.coolantOn = previous->coolantOn;
+    }
+    return next;
 }
 
 std::string errorMeaning(int code) {

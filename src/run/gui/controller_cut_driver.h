@@ -42,6 +42,7 @@ public:
 
 private:
     void show(const ControllerProgress& p);
+    void followPosition(const ControllerCutResult& result);
 
     Workspace& ws_;
     Dialogs& dialogs_;
