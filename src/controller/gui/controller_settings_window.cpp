@@ -184,7 +184,22 @@ void ControllerSettingsWindow::unlock() {
     }
 }
 
+bool ControllerSettingsWindow::refuseWhileLeased() {
+    if (!ws_.lease.held()) return false;
+    dialogs_.message(
+        QString::fromStdString("The controller settings cannot be checked, unlocked or applied "
+                               "while " +
+                               ws_.lease.holderName() +
+                               " is using the machine: they would replace the connection it "
+                               "streams on. Your edits are kept; stop it there or let it "
+                               "finish, then try again."),
+        QString::fromUtf8(kMachineBusyTitle), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
 void ControllerSettingsWindow::onToolbar(int index) {
+    // Each of them replaces or talks over the connection a running cut or move uses.
+    if (refuseWhileLeased()) return;
     if (index == kCheck) check();
     if (index == kUnlock) unlock();
     if (index == kDone) {
