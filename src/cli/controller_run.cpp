@@ -65,8 +65,16 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     const Fixed4 speed = decoded.speed.speed;
     const SettingsComparison cmp =
         compareSettings(link->identity.settings, ws.settings.derived.StepsPerMm,
-                        fastestAxisFeeds(decoded.sim, speed));
+                        fastestAxisFeeds(decoded.sim, speed), link->identity.axisMap);
     for (const std::string& w : cmp.warnings) printMessage("Warning: " + w);
+    if (!link->identity.axesRefusal.empty()) {
+        printMessage(link->identity.axesRefusal + ".");
+        return 1;
+    }
+    if (o.wire && o.wireOutput != "coolant")
+        for (const std::string& w : spindleWireWarnings(link->identity.settings, o.wirePower,
+                                                        decoded.sim.decoded.pauses > 0))
+            printMessage("Warning: " + w);
     if (!cmp.accepted()) {
         for (const std::string& r : cmp.refusals) printMessage(r);
         printMessage("Corvane will not cut on this controller.");
@@ -78,6 +86,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     cut.wire = o.wire;
     cut.output = o.wireOutput == "coolant" ? WireOutput::Coolant : WireOutput::Spindle;
     cut.power = o.wirePower;
+    cut.letters = link->identity.axisMap.letters;
     const std::vector<ProgramLine> lines = controllerCut(decoded.sim, cut);
     std::cerr << "Streaming " << lines.size() << " lines at " << formatDouble(speed.toDouble())
               << " mm/s (RX buffer " << link->identity.rxBuffer << " bytes)\n";
@@ -105,6 +114,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     const int signal = WireGuard::requestedBy();
 
     if (outcome.end != StreamEnd::Completed) printMessage(outcome.message);
+    if (outcome.endDifference) printMessage(endDifferenceText(*outcome.endDifference));
     if (outcome.end == StreamEnd::Lost)
         printMessage("The cut ended: the controller cannot be reached.");
     const char* ended = outcome.end == StreamEnd::Completed ? "Cut complete"

@@ -48,7 +48,7 @@ std::string wireOffCode(WireOutput output) {
 
 std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCutOptions& o) {
     GcodeOptions g;
-    g.axes = GcodeAxes::XYZA;
+    g.axes = o.letters == "XYUV" ? GcodeAxes::XYUV : GcodeAxes::XYZA;
     g.speed = o.speed;
     g.pauseMs = o.pauseMs;
     g.wireOn = o.wire ? wireOnCode(o.output, o.power) : std::string();
@@ -58,7 +58,9 @@ std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCu
     // Numbered, so a board that reports Ln: says which line it executes.
     for (ProgramLine& line : lines) line.text = numbered(line.number, line.text);
     // The program's positions count from the start of the cut: where the machine stands.
-    lines.insert(lines.begin(), ProgramLine{0, "G92 X0 Y0 Z0 A0"});
+    std::string zero = "G92";
+    for (char letter : o.letters) zero += std::string(" ") + letter + "0";
+    lines.insert(lines.begin(), ProgramLine{0, zero});
     return lines;
 }
 

@@ -77,6 +77,7 @@ std::string GrblConnection::connect() {
             return e.what();
         }
     }
+    if (!session_->identity().axesRefusal.empty()) return session_->identity().axesRefusal + ".";
     // The state now, not at connecting: a Stop may have left the controller in alarm since.
     std::optional<grbl::StatusReport> now;
     try {
@@ -132,7 +133,7 @@ ControllerCutResult GrblConnection::runCut(
         const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
         const SettingsComparison cmp =
             compareSettings(session_->identity().settings, ws_.settings.derived.StepsPerMm,
-                            fastestAxisFeeds(sim, speed));
+                            fastestAxisFeeds(sim, speed), session_->identity().axisMap);
         if (!cmp.accepted()) {
             for (const std::string& r : cmp.refusals) result.message += r + "\n";
             result.message += "Corvane will not cut on this controller.";
@@ -144,6 +145,7 @@ ControllerCutResult GrblConnection::runCut(
         cut.wire = wire;
         cut.output = choice_.wireOutput;
         cut.power = choice_.wirePower;
+        cut.letters = session_->identity().axisMap.letters;
         lines = controllerCut(sim, cut);
     } catch (const RunError& e) {
         result.message =
@@ -171,6 +173,7 @@ ControllerCutResult GrblConnection::runCut(
     result.completed = outcome.end == StreamEnd::Completed;
     result.stopped = outcome.end == StreamEnd::Stopped;
     if (!result.completed && !result.stopped) result.message = outcome.message;
+    if (outcome.endDifference) result.message = endDifferenceText(*outcome.endDifference);
     if (outcome.finalStatus) {
         result.finalState = outcome.finalStatus->state;
         result.moved = movedBetween(outcome.startPosition, *outcome.finalStatus);

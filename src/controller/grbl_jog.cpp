@@ -13,10 +13,12 @@ namespace corvane {
 
 namespace {
 
-std::string jogLine(const std::array<double, 4>& mm, double feedMmPerMin) {
+// `letters`: the board's words for X1 Y1 X2 Y2.
+std::string jogLine(const std::string& letters, const std::array<double, 4>& mm,
+                    double feedMmPerMin) {
     char words[160];
-    std::snprintf(words, sizeof words, "$J=G91 G21 X%.4f Y%.4f Z%.4f A%.4f F%.3f", mm[0], mm[1],
-                  mm[2], mm[3], feedMmPerMin);
+    std::snprintf(words, sizeof words, "$J=G91 G21 %c%.4f %c%.4f %c%.4f %c%.4f F%.3f", letters[0],
+                  mm[0], letters[1], mm[1], letters[2], mm[2], letters[3], mm[3], feedMmPerMin);
     return words;
 }
 
@@ -70,7 +72,8 @@ ControllerJog GrblConnection::jog(const std::array<double, 4>& deltaMm, double f
     try {
         const auto before = session_->queryStatus();
         const auto start = before ? before->machinePosition() : std::nullopt;
-        const std::string words = jogLine(deltaMm, feedMmPerMin);
+        const std::string words =
+            jogLine(session_->identity().axisMap.letters, deltaMm, feedMmPerMin);
         const grbl::Reply reply = session_->command(words);
         if (reply.kind != grbl::ReplyKind::Ok) {
             result.error = refusalOf(words, reply);
@@ -114,7 +117,7 @@ ControllerJog GrblConnection::continuousJog(const std::array<int, 4>& directions
     const double piece = std::max(feedMmPerMin / 60 * kJogPieceSeconds, kJogPieceLeastMm);
     std::array<double, 4> step{};
     for (std::size_t a = 0; a < 4; ++a) step[a] = directions[a] * piece;
-    const std::string words = jogLine(step, feedMmPerMin);
+    const std::string words = jogLine(session_->identity().axisMap.letters, step, feedMmPerMin);
     MonotonicClock& clock = ws_.clock();
     const int64_t perMs = clock.frequency() / 1000;
     bool moving = false;

@@ -59,7 +59,21 @@ struct StatusReport {
     // MPos, or WPos plus the offset; nullopt for a WPos without a known offset.
     std::optional<std::array<double, 4>> machinePosition() const;
 };
-std::optional<StatusReport> parseStatus(std::string_view line);
+// Where X1 Y1 X2 Y2 sit among a board's axes: X Y Z A, or on a board built with U and V axes
+// X Y U V (Z idle); `index` is each one's place in the board's order (its MPos values).
+struct AxisMap {
+    std::string letters = "XYZA";  // the words X1 Y1 X2 Y2 are sent as
+    std::array<int, 4> index{0, 1, 2, 3};
+};
+// The letters of an `[AXS:n:LETTERS]` line ($I), nullopt when the line is not one.
+std::optional<std::string> axesOf(std::string_view line);
+// The map for a board with `axes` (e.g. "XYZA", "XYZUV"); nullopt, with `why`, when its axes
+// cannot carry X1 Y1 X2 Y2.
+std::optional<AxisMap> axisMapOf(std::string_view axes, std::string* why = nullptr);
+
+// `index`: where X Y Z A (X1 Y1 X2 Y2) sit among the report's position values.
+std::optional<StatusReport> parseStatus(std::string_view line,
+                                        const std::array<int, 4>& index = {0, 1, 2, 3});
 
 // `next` with what it left out taken from `previous` as the firmware means it: the override
 // (Ov:) and offset (WCO:) fields come only now and then and are unchanged while absent; the

@@ -2,12 +2,23 @@
 #include "controller/grbl_session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace corvane {
 
 using grbl::Reply;
 using grbl::ReplyKind;
+
+std::string endDifferenceText(const std::array<double, 4>& d) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "The paused cut ended X1 %+.3f Y1 %+.3f X2 %+.3f Y2 %+.3f mm off the "
+                  "program's end: the controller's firmware loses a step on the minor axes of a "
+                  "block held and resumed. The counted position is where the controller stands.",
+                  d[0], d[1], d[2], d[3]);
+    return text;
+}
 
 int64_t GrblSession::deadlineAfter(int ms) {
     return clock_.now() + clock_.frequency() / 1000 * ms;
@@ -42,7 +53,7 @@ void GrblSession::file(const std::string& text) {
     if (log) log(text, false);
     Reply reply = grbl::classify(text);
     if (reply.kind == ReplyKind::Status) {
-        if (const auto parsed = grbl::parseStatus(reply.text))
+        if (const auto parsed = grbl::parseStatus(reply.text, identity_.axisMap.index))
             lastStatus_ = grbl::mergeStatus(lastStatus_, *parsed);
         ++statusCount_;
         lastReportAt_ = clock_.now();
@@ -102,6 +113,12 @@ ControllerIdentity GrblSession::connect() {
             identity_.options = l;
             identity_.rxBuffer = *rx;
         }
+        if (const auto axes = grbl::axesOf(l)) identity_.axes = *axes;
+    }
+    // A board that does not say (classic GRBL forks) is taken as X Y Z A.
+    if (!identity_.axes.empty()) {
+        if (const auto map = grbl::axisMapOf(identity_.axes, &identity_.axesRefusal))
+            identity_.axisMap = *map;
     }
     lines.clear();
     command("$$", &lines);

@@ -35,6 +35,9 @@ struct ControllerIdentity {
     std::string options;                       // the [OPT:...] line
     std::string firmware;                      // the [FIRMWARE:...] line, when it sends one
     int rxBuffer = 128;                        // from [OPT:...]; classic GRBL's 128 when absent
+    std::string axes;                          // from [AXS:n:LETTERS]; empty when not said
+    grbl::AxisMap axisMap;                     // where X1 Y1 X2 Y2 sit among them
+    std::string axesRefusal;                   // why its axes cannot carry them, or empty
     std::map<int, double> settings;            // $$: number -> value
     std::optional<grbl::StatusReport> status;  // the first status after connecting
     bool inAlarm() const { return status && status->stateName() == "Alarm"; }
@@ -74,7 +77,14 @@ struct StreamOutcome {
     // path): the cut moved the machine by their difference.
     std::optional<std::array<double, 4>> startPosition;
     std::optional<grbl::StatusReport> finalStatus;
+    bool held = false;  // the operator paused it (feed hold) at least once
+    // After a hold, where the machine ended less where the program ends (X Y Z A, mm), when
+    // they differ.
+    std::optional<std::array<double, 4>> endDifference;
 };
+
+// What a paused cut's end off the program's end means, for the operator.
+std::string endDifferenceText(const std::array<double, 4>& difference);
 
 // What the operator's controls ask of a running stream; yield runs between two turns.
 struct StreamControl {

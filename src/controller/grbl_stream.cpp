@@ -102,6 +102,7 @@ StreamOutcome GrblSession::stream(const std::vector<ProgramLine>& lines, StreamC
             if (control.hold != holdSent) {
                 realtime(control.hold ? grbl::kFeedHold : grbl::kCycleStart);
                 holdSent = control.hold;
+                outcome.held = outcome.held || control.hold;
             }
             const int wanted = grbl::clampFeedOverride(control.feedOverride);
             if (wanted != overrideSent) {
@@ -187,6 +188,20 @@ StreamOutcome GrblSession::stream(const std::vector<ProgramLine>& lines, StreamC
     }
     outcome.acknowledged = progress.acknowledged;
     outcome.executed = outcome.end == StreamEnd::Completed ? lines.size() : executing;
+    // The firmware loses a step on the minor axes of a block held and resumed: after a hold,
+    // where the machine ended is compared with where the program ends.
+    if (outcome.end == StreamEnd::Completed && outcome.held && outcome.finalStatus &&
+        !lines.empty()) {
+        if (const auto at = outcome.finalStatus->machinePosition()) {
+            std::array<double, 4> off{};
+            bool differs = false;
+            for (std::size_t a = 0; a < 4; ++a) {
+                off[a] = (*at)[a] - origin[a] - timeline.at(lines.size() - 1).end[a];
+                differs = differs || std::fabs(off[a]) > 0.0005;
+            }
+            if (differs) outcome.endDifference = off;
+        }
+    }
     outcome.statusReports = statusCount_ - firstReport;
     return outcome;
 }

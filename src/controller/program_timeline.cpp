@@ -43,8 +43,10 @@ int axisOf(char letter) {
         case 'Y':
             return 1;
         case 'Z':
+        case 'U':  // a board built with U and V carries X2 Y2 there
             return 2;
         case 'A':
+        case 'V':
             return 3;
         default:
             return -1;

@@ -1,7 +1,8 @@
 // What the program knows of a scripted controller between and during moves: the wire and the
 // override as it last reported them (a report without A: or Ov: changes nothing), a controller
 // that falls silent is lost, an alarm left by a Stop refuses the next jog before anything is
-// sent, and the homing cycle lets the windows run, shows its progress and can be stopped.
+// sent, the homing cycle lets the windows run, shows its progress and can be stopped, and a
+// board's own axes ([AXS:]) carry X1 Y1 X2 Y2 as X Y Z A or X Y U V, or refuse it.
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -82,16 +83,18 @@ TEST(GrblControllerState, ASilentControllerEndsTheStreamAsLost) {
 }
 
 struct Board {
-    Board() : ws(m.dir.path(), m.port, clock) {
+    explicit Board(std::string axes = {}) : ws(m.dir.path(), m.port, clock) {
         ws.settings = m.ws.settings;
         ControllerChoice choice;
         choice.address = "grbl:/dev/fake";
         choice.homingCycle = true;
-        connection = std::make_unique<GrblConnection>(ws, choice, [this](const ControllerAddress&) {
-            auto made = std::make_unique<FakeGrblPeer>(1024);
-            peer = made.get();
-            return std::unique_ptr<SerialLine>(std::move(made));
-        });
+        connection =
+            std::make_unique<GrblConnection>(ws, choice, [this, axes](const ControllerAddress&) {
+                auto made = std::make_unique<FakeGrblPeer>(1024);
+                made->axes = axes;
+                peer = made.get();
+                return std::unique_ptr<SerialLine>(std::move(made));
+            });
     }
     test::TestMachine m;
     FakeClock clock{100'000};
@@ -149,6 +152,27 @@ TEST(GrblControllerState, HomingShowsProgressKeepsTheWindowsRunningAndCanBeStopp
     EXPECT_TRUE(homed->positionLost);
     EXPECT_NE(homed->error.find("not homed"), std::string::npos) << homed->error;
     EXPECT_EQ(b.peer->resets, resets + 1);
+}
+
+TEST(GrblControllerState, ABoardsOwnAxesCarryTheTowersOrAreRefused) {
+    // Built with U and V: X1 Y1 X2 Y2 go as X Y U V, Z idle.
+    Board uv("XYZUV");
+    ASSERT_EQ(uv.connection->connect(), "");
+    EXPECT_EQ(uv.connection->session()->identity().axisMap.letters, "XYUV");
+    EXPECT_EQ(uv.connection
+                  ->jog(
+                      {1, 2, 3, 4}, 300, [] { return false; }, [] {})
+                  .error,
+              "");
+    EXPECT_EQ(uv.peer->received.back(), "$J=G91 G21 X1.0000 Y2.0000 U3.0000 V4.0000 F300.000");
+    // Three axes cannot carry four.
+    Board xyz("XYZ");
+    const std::string refusal = xyz.connection->connect();
+    EXPECT_NE(refusal.find("axes are XYZ"), std::string::npos) << refusal;
+    const ControllerJog jog = xyz.connection->jog(
+        {1, 0, 0, 0}, 300, [] { return false; }, [] {});
+    EXPECT_EQ(jog.error, refusal);
+    for (const std::string& line : xyz.peer->received) EXPECT_NE(line.rfind("$J=", 0), 0u);
 }
 
 }  // namespace

@@ -91,7 +91,10 @@ std::string FakeGrblPeer::read(int) {
         buffer_.erase(0, lf + 1);
         received.push_back(line);
         if (line == "$I") {
-            out_ += "[VER:1.1f.fake:]\r\n[OPT:VNML+,100," + std::to_string(rx_) + ",4,0]\r\nok\r\n";
+            out_ += "[VER:1.1f.fake:]\r\n[OPT:VNML+,100," + std::to_string(rx_) + ",4,0]\r\n";
+            if (!axes.empty())
+                out_ += "[AXS:" + std::to_string(axes.size()) + ":" + axes + "]\r\n";
+            out_ += "ok\r\n";
         } else if (line == "$$") {
             for (int n : {100, 101, 102, 103}) out_ += "$" + std::to_string(n) + "=158.000\r\n";
             out_ += "ok\r\n";

@@ -31,6 +31,7 @@ public:
     // Status reports to give, one per `?`, before the plain ones (without their < >).
     std::vector<std::string> statusScript;
     int homingReads = 5;  // $H is answered ok after this many reads
+    std::string axes;     // the board's axes in its $I ([AXS:n:LETTERS]); empty: not said
 
     std::size_t rxBuffer() const { return rx_; }
     std::size_t mostHeld = 0;  // the most line bytes the buffer held at once
