@@ -1,10 +1,12 @@
 // Connecting, checking and streaming the working set for the windows.
 #include "controller/grbl_connection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/run_error.h"
 #include "controller/controller_address.h"
+#include "controller/program_timeline.h"
 #include "controller/serial_open.h"
 #include "controller/settings_comparison.h"
 #include "machine/wire_guard.h"
@@ -129,8 +131,9 @@ ControllerCutResult GrblConnection::runCut(
         return result;
     }
     std::vector<ProgramLine> lines;
+    Simulation sim;
     try {
-        const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
+        sim = simulateSet(ws_, setPathsFor(ws_, ""));
         const SettingsComparison cmp =
             compareSettings(session_->identity().settings, ws_.settings.derived.StepsPerMm,
                             fastestAxisFeeds(sim, speed), session_->identity().axisMap);
@@ -153,6 +156,22 @@ ControllerCutResult GrblConnection::runCut(
         return result;
     }
 
+    // The k-th move of the program is the k-th segment that moves: the lines done say which
+    // profile segments are cut.
+    std::vector<int> segmentsBefore(lines.size() + 1, 0);
+    {
+        std::vector<int> moving;
+        for (const DecodedSegment& s : sim.decoded.segments)
+            if (s.ticks > 0 && s.end != s.start)
+                moving.push_back(s.kind == SegmentKind::Profile ? s.number : 0);
+        const ProgramTimeline timeline(lines);
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            int done = segmentsBefore[i];
+            if (timeline.at(i).moves && k < moving.size()) done = std::max(done, moving[k++]);
+            segmentsBefore[i + 1] = done;
+        }
+    }
     StreamControl control;
     control.yield = [&] {
         yield();
@@ -165,6 +184,7 @@ ControllerCutResult GrblConnection::runCut(
         ControllerProgress shown = p.status ? progressOf(*p.status) : ControllerProgress{};
         shown.acknowledged = p.acknowledged;
         shown.executed = p.executed;
+        shown.segmentsDone = segmentsBefore[std::min(p.executed, lines.size())];
         shown.total = p.total;
         shown.line = p.executing;
         progress(shown);

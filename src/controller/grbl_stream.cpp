@@ -185,6 +185,11 @@ StreamOutcome GrblSession::stream(const std::vector<ProgramLine>& lines, StreamC
     } catch (const SerialLost& lost) {
         outcome.end = StreamEnd::Lost;
         outcome.message = lost.what();
+    } catch (const std::exception& e) {
+        // Whatever failed beside the stream (a window's handler), the machine does not run on.
+        outcome.end = StreamEnd::Error;
+        outcome.message = e.what();
+        outcome.finalStatus = stopMotion();
     }
     outcome.acknowledged = progress.acknowledged;
     outcome.executed = outcome.end == StreamEnd::Completed ? lines.size() : executing;

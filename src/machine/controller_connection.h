@@ -25,6 +25,7 @@ struct ControllerControls {
 struct ControllerProgress {
     std::size_t acknowledged = 0;  // lines answered
     std::size_t executed = 0;      // lines the machine has done (what Percent Complete shows)
+    int segmentsDone = 0;          // profile segments it has cut (the count file's order)
     std::size_t total = 0;
     int line = 0;                      // program line the machine executes
     std::string state;                 // "Run", "Hold:0", ...

@@ -32,6 +32,7 @@ void ControllerCutDriver::begin(double pauseMs) {
     if (running_ || !active()) return;
     running_ = true;
     controls_ = ControllerControls{};
+    segmentsMarked_ = 0;
     plannedSpeed_ = ws_.motion.CutSpeed;
     speedNote_.clear();
     toolbar_.setButtonEnabled(kBeginCut, false);
@@ -74,6 +75,13 @@ void ControllerCutDriver::followPosition(const ControllerCutResult& result) {
 
 void ControllerCutDriver::show(const ControllerProgress& p) {
     // What the machine has done, not what the controller has taken in.
+    // A mark the drawing cannot take must not end the stream (it runs on outside this call).
+    try {
+        for (; segmentsMarked_ < p.segmentsDone; ++segmentsMarked_)
+            if (onSegmentDone) onSegmentDone(segmentsMarked_ + 2);
+    } catch (const std::exception&) {
+        segmentsMarked_ = p.segmentsDone;
+    }
     if (p.total > 0)
         percent_.setText(QString::number(static_cast<qulonglong>(p.executed * 100 / p.total)));
     if (p.wireKnown) {

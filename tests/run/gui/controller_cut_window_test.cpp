@@ -2,7 +2,9 @@
 // ticking the port, the slider asks the feed override as its speed over the planned speed and
 // says when the controller cannot follow, Pause holds until the box is confirmed, Stop and a
 // closed window stop the stream, the wire button sends the wire code while idle and stops a
-// stream it would switch off. With CORVANE_SCREENSHOT_DIR set it also writes the window while
+// stream it would switch off; Percent Complete and the red marks follow what the machine has
+// done, the wire caption what the controller last reported, and the counted position where it
+// says the machine went. With CORVANE_SCREENSHOT_DIR set it also writes the window while
 // it streams (Form10_controller.png).
 #include <gtest/gtest.h>
 
@@ -46,6 +48,7 @@ struct ScriptedController : ControllerConnection {
             p.acknowledged = static_cast<std::size_t>(turn + 1) * 5;
             // The controller takes lines in well before it does them.
             p.executed = static_cast<std::size_t>(turn) * 3;
+            p.segmentsDone = turn / 6;
             p.total = 100;
             p.line = turn * 5 + 9;
             p.state = c.hold ? "Hold:0" : "Run";
@@ -158,13 +161,17 @@ TEST(ControllerCutWindow, ProgressWireAndPositionAreTheControllersWord) {
     b.ws.controller = &controller;
     b.ws.position.HomeSet = true;
     b.ws.position.Position = AxisPosition{10, 5, 10, 5};
-    b.open();
+    WingCutWindow& w = b.open();
+    std::vector<int> marked;
+    QObject::connect(&w, &WingCutWindow::segmentMarked, [&](int g) { marked.push_back(g); });
     controller.percentLabel = &b.child<QLabel>("Label5");
     // Before the controller reports its outputs the button keeps the operator's word.
     controller.wireReportedAt = 100;
     b.clickButton(1);
     // At turn 7: 40 of 100 lines answered, 21 done.
     EXPECT_EQ(controller.shown, std::vector<std::string>{"21"});
+    // The red marks follow the segments the machine has cut: 3 by the last turn.
+    EXPECT_EQ(marked, (std::vector<int>{2, 3, 4}));
     const AxisPosition& p = b.ws.position.Position;
     EXPECT_FLOAT_EQ(p.X1, -220);
     EXPECT_FLOAT_EQ(p.Y1, 17.5);
