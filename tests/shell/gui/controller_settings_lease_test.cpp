@@ -34,7 +34,10 @@ TEST(ControllerSettingsLease, CheckUnlockAndDoneAreRefusedWhileTheMachineIsInUse
     for (int button : {1, 2, 3}) {
         dialogs.answerMessage();
         QTest::mouseClick(toolbar->widgetForAction(toolbar->action(button)), Qt::LeftButton);
-        EXPECT_EQ(m.ws.controller, streaming) << "button " << button;
+        ASSERT_EQ(m.ws.controller, streaming) << "button " << button;
+        // The same connection, not a new one at the old address.
+        EXPECT_EQ(m.ws.controller->describe(), saved.address) << "button " << button;
+        EXPECT_EQ(ControllerChoice::load(m.dir.path()).address, saved.address);
     }
     const std::vector<DialogCall> boxes = dialogs.messages();
     ASSERT_EQ(boxes.size(), 3u);
