@@ -19,10 +19,12 @@ namespace corvane::cli {
 
 namespace {
 
-std::string positionText(const grbl::StatusReport& s) {
+// X1 Y1 X2 Y2 under the board's letters for them (X Y Z A, or X Y U V).
+std::string positionText(const grbl::StatusReport& s, const std::string& letters) {
     char text[160];
-    std::snprintf(text, sizeof text, "X%.3f Y%.3f Z%.3f A%.3f", s.position[0], s.position[1],
-                  s.position[2], s.position[3]);
+    std::snprintf(text, sizeof text, "%c%.3f %c%.3f %c%.3f %c%.3f", letters[0], s.position[0],
+                  letters[1], s.position[1], letters[2], s.position[2], letters[3],
+                  s.position[3]);
     return text;
 }
 
@@ -32,8 +34,8 @@ std::string wireText(const grbl::StatusReport& s) {
                                         : "off";
 }
 
-std::string statusText(const grbl::StatusReport& s) {
-    return s.state + " at " + positionText(s) + ", feed " + formatDouble(s.feed) +
+std::string statusText(const grbl::StatusReport& s, const std::string& letters) {
+    return s.state + " at " + positionText(s, letters) + ", feed " + formatDouble(s.feed) +
            " mm/min, override " + std::to_string(s.overrides[0]) + "%, wire " + wireText(s);
 }
 
@@ -87,6 +89,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     cut.output = o.wireOutput == "coolant" ? WireOutput::Coolant : WireOutput::Spindle;
     cut.power = o.wirePower;
     cut.letters = link->identity.axisMap.letters;
+    const std::string& letters = cut.letters;
     const std::vector<ProgramLine> lines = controllerCut(decoded.sim, cut);
     std::cerr << "Streaming " << lines.size() << " lines at " << formatDouble(speed.toDouble())
               << " mm/s (RX buffer " << link->identity.rxBuffer << " bytes)\n";
@@ -105,7 +108,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
         lastState = state;
         std::cerr << "Line " << p.executing << ": " << p.executed << " of " << p.total
                   << " done, " << p.acknowledged << " acknowledged"
-                  << (p.status ? ", " + statusText(*p.status) : "") << "\n";
+                  << (p.status ? ", " + statusText(*p.status, letters) : "") << "\n";
     };
     const int64_t start = ws.clock().now();
     const StreamOutcome outcome = session.stream(lines, control);
@@ -132,7 +135,7 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
               << " buffer bytes outstanding, at most " << elapsedText(outcome.mostQueuedSeconds)
               << " s of motion queued\n";
     if (outcome.finalStatus)
-        std::cout << "Final state: " << statusText(*outcome.finalStatus) << "\n";
+        std::cout << "Final state: " << statusText(*outcome.finalStatus, letters) << "\n";
     // Where the cut left the machine, counted from where it began, as the controller says.
     const auto moved = outcome.end == StreamEnd::Lost || !outcome.finalStatus
                            ? std::nullopt
