@@ -121,6 +121,25 @@ std::string GrblConnection::switchWire(bool on) {
     return {};
 }
 
+std::vector<std::string> GrblConnection::cutWarnings(Fixed4 speed, bool wire) {
+    if (!connect().empty()) return {};
+    std::vector<std::string> warnings;
+    try {
+        const ControllerIdentity& id = session_->identity();
+        const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
+        warnings = compareSettings(id.settings, ws_.settings.derived.StepsPerMm,
+                                   fastestAxisFeeds(sim, speed), id.axisMap)
+                       .warnings;
+        if (wire && choice_.wireOutput == WireOutput::Spindle)
+            for (const std::string& w :
+                 spindleWireWarnings(id.settings, choice_.wirePower, sim.decoded.pauses > 0))
+                warnings.push_back(w);
+    } catch (const RunError&) {
+        // Begin Cut reads the set again and says what is wrong with it.
+    }
+    return warnings;
+}
+
 ControllerCutResult GrblConnection::runCut(
     Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
     const std::function<void()>& yield,

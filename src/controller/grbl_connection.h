@@ -37,6 +37,7 @@ public:
         Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
         const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) override;
+    std::vector<std::string> cutWarnings(Fixed4 speed, bool wire) override;
     std::string switchWire(bool on) override;
     ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
                       const std::function<bool()>& stopRequested,

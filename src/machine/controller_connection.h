@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <vector>
 
 #include "common/fixed_point.h"
 
@@ -74,6 +75,14 @@ public:
         Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
         const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) = 0;
+    // What the operator should know before a cut at `speed` (with the wire when `wire`): the
+    // controller's rates or accelerations below what the cut asks, a wire power above its top
+    // spindle speed, laser mode switching the wire off at delay points. Connects first; empty
+    // when there is nothing to say (or when it cannot connect: Begin Cut then says why).
+    virtual std::vector<std::string> cutWarnings(Fixed4 speed, bool wire) {
+        (void)speed, (void)wire;
+        return {};
+    }
     // The wire output (M3 S<power>/M5 or M8/M9) while no cut streams; the error's text, or empty.
     virtual std::string switchWire(bool on) = 0;
     // A jog of `deltaMm` (X1 Y1 X2 Y2; back and up positive) at `feedMmPerMin` ($J=), waiting

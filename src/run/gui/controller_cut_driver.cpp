@@ -5,6 +5,8 @@
 #include <QLabel>
 #include <QWidget>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "common/number_format.h"
 #include "common/number_text.h"
@@ -38,6 +40,20 @@ void ControllerCutDriver::begin(double pauseMs) {
     toolbar_.setButtonEnabled(kBeginCut, false);
     percent_.setText(u("0"));
     status_.setText(u("Connecting to ") + QString::fromStdString(ws_.controller->describe()));
+    // What would make this cut come out wrong is said before anything moves.
+    const std::vector<std::string> warnings = ws_.controller->cutWarnings(plannedSpeed_, wire);
+    if (!warnings.empty()) {
+        QString text;
+        for (const std::string& w : warnings) text += QString::fromStdString(w) + u("\n\n");
+        text += u("Cut anyway?");
+        if (dialogs_.message(text, u("Controller"), MsgButtons::OkCancel, MsgIcon::Warning) !=
+            MsgAnswer::Ok) {
+            running_ = false;
+            toolbar_.setButtonEnabled(kBeginCut, true);
+            status_.setText(u("Not started: the controller's warnings were not accepted"));
+            return;
+        }
+    }
     const ControllerCutResult result = ws_.controller->runCut(
         plannedSpeed_, pauseMs, wire, controls_, [] { QCoreApplication::processEvents(); },
         [this](const ControllerProgress& p) { show(p); });

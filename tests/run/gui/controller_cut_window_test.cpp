@@ -4,7 +4,8 @@
 // closed window stop the stream, the wire button sends the wire code while idle and stops a
 // stream it would switch off; Percent Complete and the red marks follow what the machine has
 // done, the wire caption what the controller last reported, and the counted position where it
-// says the machine went. With CORVANE_SCREENSHOT_DIR set it also writes the window while
+// says the machine went; the controller's warnings come before the cut, which Cancel leaves
+// unstarted. With CORVANE_SCREENSHOT_DIR set it also writes the window while
 // it streams (Form10_controller.png).
 #include <gtest/gtest.h>
 
@@ -67,6 +68,7 @@ struct ScriptedController : ControllerConnection {
         if (lostAtEnd) result.message = "The serial line was lost";
         return result;
     }
+    std::vector<std::string> cutWarnings(Fixed4, bool) override { return warnings; }
     std::string switchWire(bool on) override {
         wireCodes.push_back(on);
         return {};
@@ -79,6 +81,7 @@ struct ScriptedController : ControllerConnection {
     void softReset() noexcept override { ++resets; }
 
     std::function<void(int)> operatorAt;
+    std::vector<std::string> warnings;
     QLabel* percentLabel = nullptr;
     std::vector<std::string> shown;  // Percent Complete at turn 7
     int wireReportedAt = 0;
@@ -184,6 +187,24 @@ TEST(ControllerCutWindow, ProgressWireAndPositionAreTheControllersWord) {
     b.dialogs.answerMessage();
     b.clickButton(1);
     EXPECT_FALSE(b.ws.position.HomeSet);
+    EXPECT_TRUE(b.dialogs.takeUnscripted().isEmpty());
+}
+
+TEST(ControllerCutWindow, WarningsAreSaidBeforeTheCutAndCancelStartsNothing) {
+    test::WindowBench b;
+    ScriptedController controller;
+    b.ws.controller = &controller;
+    b.open();
+    controller.warnings = {"The controller is in laser mode ($32=1): ..."};
+    b.dialogs.answerMessage(MsgAnswer::Cancel);
+    b.clickButton(1);
+    EXPECT_TRUE(controller.feedAsked.empty()) << "nothing streamed";
+    ASSERT_EQ(b.dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(b.dialogs.messageTexts()[0].startsWith(u("The controller is in laser mode")));
+    EXPECT_TRUE(b.dialogs.messageTexts()[0].endsWith(u("Cut anyway?")));
+    b.dialogs.answerMessage(MsgAnswer::Ok);
+    b.clickButton(1);
+    EXPECT_EQ(controller.feedAsked.size(), 20u);
     EXPECT_TRUE(b.dialogs.takeUnscripted().isEmpty());
 }
 
