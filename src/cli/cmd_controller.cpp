@@ -31,8 +31,11 @@ void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runn
                 std::cout << "  $" << number << "=" << formatDouble(value) << "\n";
             // The fastest an axis moves in Corvane: the slider's top speed.
             const double top = ws.settings.derived.SpeedSliderMax / 5.0 * 60.0;
-            const SettingsComparison cmp = compareSettings(
-                link->identity.settings, ws.settings.derived.StepsPerMm, {top, top, top, top});
+            SettingsComparison cmp =
+                compareSettings(link->identity.settings, ws.settings.derived.StepsPerMm,
+                                {top, top, top, top}, link->identity.axisMap);
+            if (!link->identity.axesRefusal.empty())
+                cmp.refusals.push_back(link->identity.axesRefusal);
             std::cout << "Comparison with Corvane's settings (slider top "
                       << formatDouble(top / 60.0) << " mm/s):\n";
             for (const std::string& row : cmp.rows) std::cout << "  " << row << "\n";

@@ -5,6 +5,7 @@
 #include <cmath>
 
 #include "common/number_format.h"
+#include "controller/program_timeline.h"
 #include "simulate/gcode_export.h"
 #include "simulate/set_decoder.h"
 #include "simulate/simulation.h"
@@ -47,13 +48,20 @@ std::string wireOffCode(WireOutput output) {
 
 std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCutOptions& o) {
     GcodeOptions g;
-    g.axes = GcodeAxes::XYZA;
+    g.axes = o.letters == "XYUV" ? GcodeAxes::XYUV : GcodeAxes::XYZA;
     g.speed = o.speed;
     g.pauseMs = o.pauseMs;
     g.wireOn = o.wire ? wireOnCode(o.output, o.power) : std::string();
     g.wirePower = 0;
     g.wireOff = o.wire ? wireOffCode(o.output) : std::string();
-    return streamLines(gcodeProgram(sim, g));
+    std::vector<ProgramLine> lines = streamLines(gcodeProgram(sim, g));
+    // Numbered, so a board that reports Ln: says which line it executes.
+    for (ProgramLine& line : lines) line.text = numbered(line.number, line.text);
+    // The program's positions count from the start of the cut: where the machine stands.
+    std::string zero = "G92";
+    for (char letter : o.letters) zero += std::string(" ") + letter + "0";
+    lines.insert(lines.begin(), ProgramLine{0, zero});
+    return lines;
 }
 
 std::array<double, 4> fastestAxisFeeds(const Simulation& sim, Fixed4 speed) {

@@ -26,9 +26,12 @@ struct ControllerCutOptions {
     bool wire = false;  // switch the wire on for the cut (off at its end)
     WireOutput output = WireOutput::Spindle;
     double power = 1000;  // S word of M3
+    std::string letters = "XYZA";  // the board's words for X1 Y1 X2 Y2 (or XYUV)
 };
 
 std::vector<ProgramLine> streamLines(std::string_view program);
+// The cut as streamed: the zeroing line `G92 X0 Y0 Z0 A0` (the positions count from where the
+// machine stands), then the program's lines, each with its number as an N word.
 std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCutOptions& options);
 
 // The fastest feed (mm/min) each axis X1 Y1 X2 Y2 makes in the set at `speed`.

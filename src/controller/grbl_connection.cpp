@@ -1,10 +1,12 @@
 // Connecting, checking and streaming the working set for the windows.
 #include "controller/grbl_connection.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "common/run_error.h"
 #include "controller/controller_address.h"
+#include "controller/program_timeline.h"
 #include "controller/serial_open.h"
 #include "controller/settings_comparison.h"
 #include "machine/wire_guard.h"
@@ -12,6 +14,26 @@
 #include "simulate/simulation.h"
 
 namespace corvane {
+
+ControllerProgress progressOf(const grbl::StatusReport& s) {
+    ControllerProgress shown;
+    shown.state = s.state;
+    shown.position = s.position;
+    shown.feed = s.feed;
+    shown.feedOverride = s.overrides[0];
+    shown.wireKnown = s.accessoriesKnown;
+    shown.wireOn = s.spindleOn || s.coolantOn;
+    return shown;
+}
+
+std::optional<std::array<double, 4>> movedBetween(
+    const std::optional<std::array<double, 4>>& start, const grbl::StatusReport& end) {
+    const auto at = end.machinePosition();
+    if (!start || !at) return std::nullopt;
+    std::array<double, 4> moved{};
+    for (std::size_t a = 0; a < 4; ++a) moved[a] = (*at)[a] - (*start)[a];
+    return moved;
+}
 
 GrblConnection::GrblConnection(Workspace& ws, ControllerChoice choice, SerialOpener open)
     : ws_(ws),
@@ -33,49 +55,6 @@ void GrblConnection::softReset() noexcept {
     if (session_) session_->softReset();
 }
 
-ControllerJog GrblConnection::jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
-                                  const std::function<bool()>& stopRequested,
-                                  const std::function<void()>& yield) {
-    ControllerJog result;
-    if (std::string refusal = connect(); !refusal.empty()) {
-        result.error = refusal;
-        return result;
-    }
-    try {
-        const auto before = session_->queryStatus();
-        char words[160];
-        std::snprintf(words, sizeof words, "$J=G91 G21 X%.4f Y%.4f Z%.4f A%.4f F%.3f", deltaMm[0],
-                      deltaMm[1], deltaMm[2], deltaMm[3], feedMmPerMin);
-        const grbl::Reply reply = session_->command(words);
-        if (reply.kind != grbl::ReplyKind::Ok) {
-            result.error =
-                std::string(words) + ": " + reply.text +
-                (reply.kind == grbl::ReplyKind::Error ? " " + grbl::errorMeaning(reply.code)
-                                                      : std::string());
-            return result;
-        }
-        // The jog runs until its end or the operator's release; a status report tells which.
-        while (true) {
-            yield();
-            if (!result.cancelled && stopRequested()) {
-                session_->realtime(grbl::kJogCancel);
-                result.cancelled = true;
-            }
-            const auto status = session_->queryStatus(500);
-            if (status && !status->moving() && status->stateName() != "Hold") break;
-        }
-        const auto after = session_->queryStatus();
-        if (before && after)
-            for (std::size_t a = 0; a < 4; ++a)
-                result.moved[a] = after->position[a] - before->position[a];
-    } catch (const std::exception& e) {
-        softReset();
-        drop();
-        result.error = e.what();
-    }
-    return result;
-}
-
 void GrblConnection::hold(bool on) {
     if (!session_) return;
     try {
@@ -83,31 +62,6 @@ void GrblConnection::hold(bool on) {
     } catch (const SerialLost&) {
         // The running stream sees the lost line at its next turn and ends the cut.
     }
-}
-
-std::optional<ControllerJog> GrblConnection::homingCycle(const std::function<void()>& yield) {
-    if (!choice_.homingCycle) return std::nullopt;
-    ControllerJog result;
-    if (std::string refusal = connect(); !refusal.empty()) {
-        result.error = refusal;
-        return result;
-    }
-    try {
-        yield();
-        // The cycle answers ok once the machine stands on its switches: minutes on a big frame.
-        const grbl::Reply reply = session_->command("$H", nullptr, 300000);
-        if (reply.kind != grbl::ReplyKind::Ok) {
-            result.error =
-                "$H: " + reply.text +
-                (reply.kind == grbl::ReplyKind::Error ? " " + grbl::errorMeaning(reply.code)
-                                                      : std::string());
-        }
-    } catch (const std::exception& e) {
-        softReset();
-        drop();
-        result.error = e.what();
-    }
-    return result;
 }
 
 std::string GrblConnection::connect() {
@@ -125,13 +79,27 @@ std::string GrblConnection::connect() {
             return e.what();
         }
     }
-    const ControllerIdentity& id = session_->identity();
-    if (id.inAlarm())
+    if (!session_->identity().axesRefusal.empty()) return session_->identity().axesRefusal + ".";
+    // The state now, not at connecting: a Stop may have left the controller in alarm since.
+    std::optional<grbl::StatusReport> now;
+    try {
+        now = session_->queryStatus();
+    } catch (const SerialLost& e) {
+        drop();
+        return e.what();
+    }
+    if (!now) {
+        softReset();
+        drop();
+        return "The controller does not answer (no status report): it is taken as lost.";
+    }
+    if (now->stateName() == "Alarm")
         return "The controller is in alarm" +
                (session_->alarm() != 0 ? " (ALARM:" + std::to_string(session_->alarm()) + ": " +
                                              grbl::alarmMeaning(session_->alarm()) + ")"
                                        : std::string()) +
-               ": check the machine, then unlock it ($X) in the controller settings.";
+               ". Nothing was sent. Check the machine, then press Unlock ($X) in Controller "
+               "Settings; after an alarm the position may be lost, so set Home again.";
     return {};
 }
 
@@ -153,6 +121,25 @@ std::string GrblConnection::switchWire(bool on) {
     return {};
 }
 
+std::vector<std::string> GrblConnection::cutWarnings(Fixed4 speed, bool wire) {
+    if (!connect().empty()) return {};
+    std::vector<std::string> warnings;
+    try {
+        const ControllerIdentity& id = session_->identity();
+        const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
+        warnings = compareSettings(id.settings, ws_.settings.derived.StepsPerMm,
+                                   fastestAxisFeeds(sim, speed), id.axisMap)
+                       .warnings;
+        if (wire && choice_.wireOutput == WireOutput::Spindle)
+            for (const std::string& w :
+                 spindleWireWarnings(id.settings, choice_.wirePower, sim.decoded.pauses > 0))
+                warnings.push_back(w);
+    } catch (const RunError&) {
+        // Begin Cut reads the set again and says what is wrong with it.
+    }
+    return warnings;
+}
+
 ControllerCutResult GrblConnection::runCut(
     Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
     const std::function<void()>& yield,
@@ -163,11 +150,12 @@ ControllerCutResult GrblConnection::runCut(
         return result;
     }
     std::vector<ProgramLine> lines;
+    Simulation sim;
     try {
-        const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
+        sim = simulateSet(ws_, setPathsFor(ws_, ""));
         const SettingsComparison cmp =
             compareSettings(session_->identity().settings, ws_.settings.derived.StepsPerMm,
-                            fastestAxisFeeds(sim, speed));
+                            fastestAxisFeeds(sim, speed), session_->identity().axisMap);
         if (!cmp.accepted()) {
             for (const std::string& r : cmp.refusals) result.message += r + "\n";
             result.message += "Corvane will not cut on this controller.";
@@ -179,14 +167,30 @@ ControllerCutResult GrblConnection::runCut(
         cut.wire = wire;
         cut.output = choice_.wireOutput;
         cut.power = choice_.wirePower;
+        cut.letters = session_->identity().axisMap.letters;
         lines = controllerCut(sim, cut);
     } catch (const RunError& e) {
         result.message =
             errorDescription(e.number()) + (e.detail().empty() ? "" : ": " + e.detail());
         return result;
     }
-    lines.insert(lines.begin(), ProgramLine{0, "G92 X0 Y0 Z0 A0"});  // from where it stands
 
+    // The k-th move of the program is the k-th segment that moves: the lines done say which
+    // profile segments are cut.
+    std::vector<int> segmentsBefore(lines.size() + 1, 0);
+    {
+        std::vector<int> moving;
+        for (const DecodedSegment& s : sim.decoded.segments)
+            if (s.ticks > 0 && s.end != s.start)
+                moving.push_back(s.kind == SegmentKind::Profile ? s.number : 0);
+        const ProgramTimeline timeline(lines);
+        std::size_t k = 0;
+        for (std::size_t i = 0; i < lines.size(); ++i) {
+            int done = segmentsBefore[i];
+            if (timeline.at(i).moves && k < moving.size()) done = std::max(done, moving[k++]);
+            segmentsBefore[i + 1] = done;
+        }
+    }
     StreamControl control;
     control.yield = [&] {
         yield();
@@ -194,27 +198,34 @@ ControllerCutResult GrblConnection::runCut(
         control.hold = controls.hold;
         control.feedOverride = controls.feedPercent;
     };
+    control.silentMs = kSilentMs;
     control.progress = [&](const StreamProgress& p) {
-        ControllerProgress shown;
+        ControllerProgress shown = p.status ? progressOf(*p.status) : ControllerProgress{};
         shown.acknowledged = p.acknowledged;
+        shown.executed = p.executed;
+        shown.segmentsDone = segmentsBefore[std::min(p.executed, lines.size())];
         shown.total = p.total;
-        shown.line = p.lastAcknowledgedLine;
-        if (p.status) {
-            shown.state = p.status->state;
-            shown.position = p.status->position;
-            shown.feed = p.status->feed;
-            shown.feedOverride = p.status->overrides[0];
-            shown.wireOn = p.status->spindleOn || p.status->coolantOn;
-        }
+        shown.line = p.executing;
         progress(shown);
     };
     const StreamOutcome outcome = session_->stream(lines, control);
     result.completed = outcome.end == StreamEnd::Completed;
     result.stopped = outcome.end == StreamEnd::Stopped;
     if (!result.completed && !result.stopped) result.message = outcome.message;
-    if (outcome.finalStatus) result.finalState = outcome.finalStatus->state;
+    if (outcome.endDifference) result.message = endDifferenceText(*outcome.endDifference);
+    if (outcome.finalStatus) {
+        result.finalState = outcome.finalStatus->state;
+        result.moved = movedBetween(outcome.startPosition, *outcome.finalStatus);
+        result.wireKnown = outcome.finalStatus->accessoriesKnown;
+        result.wireOn = outcome.finalStatus->spindleOn || outcome.finalStatus->coolantOn;
+    }
+    result.positionLost = !result.moved;
     if (outcome.end == StreamEnd::Lost) {
+        // A line that went while the machine moved leaves its position unknown.
+        result.moved.reset();
+        result.positionLost = true;
         result.message += "\nThe cut ended: the controller cannot be reached.";
+        softReset();
         drop();
     }
     return result;

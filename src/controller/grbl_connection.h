@@ -19,6 +19,12 @@ class Workspace;
 class MonotonicClock;
 struct ControllerAddress;
 
+// A status report as the windows show it.
+ControllerProgress progressOf(const grbl::StatusReport& status);
+// The machine's move from `start` to where `end` reports it, nullopt when either is unknown.
+std::optional<std::array<double, 4>> movedBetween(const std::optional<std::array<double, 4>>& start,
+                                                  const grbl::StatusReport& end);
+
 using SerialOpener = std::function<std::unique_ptr<SerialLine>(const ControllerAddress&)>;
 
 class GrblConnection : public ControllerConnection {
@@ -31,21 +37,37 @@ public:
         Fixed4 speed, double pauseMs, bool wire, ControllerControls& controls,
         const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) override;
+    std::vector<std::string> cutWarnings(Fixed4 speed, bool wire) override;
     std::string switchWire(bool on) override;
     ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
                       const std::function<bool()>& stopRequested,
                       const std::function<void()>& yield) override;
-    std::optional<ControllerJog> homingCycle(const std::function<void()>& yield) override;
+    ControllerJog continuousJog(const std::array<int, 4>& directions, double feedMmPerMin,
+                                const std::function<bool()>& stopRequested,
+                                const std::function<void()>& yield) override;
+    std::optional<ControllerJog> homingCycle(
+        const std::function<bool()>& stopRequested, const std::function<void()>& yield,
+        const std::function<void(const ControllerProgress&)>& progress) override;
     void hold(bool on) override;
     void softReset() noexcept override;
 
-    // Empty when connected (and out of alarm); else the reason for the operator.
+    // Empty when connected and out of alarm (asked afresh of a connected controller, so an
+    // alarm a Stop left is refused before anything is sent); else the reason for the operator.
     std::string connect();
     const ControllerChoice& choice() const { return choice_; }
     GrblSession* session() { return session_.get(); }
 
+    // How long a controller may stay silent before it counts as lost, in ms.
+    static constexpr int kSilentMs = 4000;
+
 private:
     void drop();
+    // A jog's end: the line lost (the position then unknown) or another failure.
+    void failed(ControllerJog& result, const std::exception& e, bool moving);
+    // Waits with `yield` until the machine stands (jog cancel once `stopRequested`); false when
+    // it stopped reporting.
+    bool waitStanding(ControllerJog& result, const std::function<bool()>& stopRequested,
+                      const std::function<void()>& yield);
 
     Workspace& ws_;
     ControllerChoice choice_;

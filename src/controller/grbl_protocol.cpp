@@ -71,7 +71,38 @@ bool StatusReport::moving() const {
     return name == "Run" || name == "Jog" || name == "Home" || state == "Hold:1";
 }
 
-std::optional<StatusReport> parseStatus(std::string_view line) {
+std::optional<std::string> axesOf(std::string_view line) {
+    if (!startsWith(line, "[AXS:")) return std::nullopt;
+    std::string_view body = line.substr(5);
+    if (!body.empty() && body.back() == ']') body.remove_suffix(1);
+    const std::size_t colon = body.find(':');
+    if (colon == std::string_view::npos) return std::nullopt;
+    return std::string(body.substr(colon + 1));
+}
+
+std::optional<AxisMap> axisMapOf(std::string_view axes, std::string* why) {
+    auto at = [&](char letter) {
+        const std::size_t i = axes.find(letter);
+        return i == std::string_view::npos ? -1 : static_cast<int>(i);
+    };
+    for (const char* letters : {"XYZA", "XYUV"}) {
+        AxisMap map;
+        map.letters = letters;
+        bool all = true;
+        for (std::size_t a = 0; a < 4; ++a) {
+            map.index[a] = at(letters[a]);
+            all = all && map.index[a] >= 0;
+        }
+        if (all) return map;
+    }
+    if (why != nullptr)
+        *why = "The controller's axes are " + std::string(axes) +
+               ": a four-axis cutter needs X Y Z A or X Y U V (X1 Y1 X2 Y2), so Corvane will not "
+               "drive this board";
+    return std::nullopt;
+}
+
+std::optional<StatusReport> parseStatus(std::string_view line, const std::array<int, 4>& index) {
     while (!line.empty() && (line.back() == '\r' || line.back() == '\n')) line.remove_suffix(1);
     if (line.size() < 2 || line.front() != '<' || line.back() != '>') return std::nullopt;
     const std::vector<std::string_view> fields = split(line.substr(1, line.size() - 2), '|');
@@ -83,10 +114,21 @@ std::optional<StatusReport> parseStatus(std::string_view line) {
         if (colon == std::string_view::npos) continue;
         const std::string_view key = f.substr(0, colon);
         const std::vector<std::string_view> values = split(f.substr(colon + 1), ',');
+        // The board's values in its own order, X1 Y1 X2 Y2 picked out by `index`.
+        auto picked = [&] {
+            std::array<double, 4> out{};
+            for (std::size_t a = 0; a < 4; ++a) {
+                const auto i = static_cast<std::size_t>(index[a]);
+                if (index[a] >= 0 && i < values.size()) out[a] = toDouble(values[i]);
+            }
+            return out;
+        };
         if (key == "MPos" || key == "WPos") {
-            for (std::size_t a = 0; a < values.size() && a < 4; ++a)
-                report.position[a] = toDouble(values[a]);
+            report.position = picked();
             report.hasPosition = true;
+            report.workPosition = key == "WPos";
+        } else if (key == "WCO") {
+            report.offset = picked();
         } else if (key == "FS" || key == "F") {
             report.feed = toDouble(values[0]);
             if (values.size() > 1) report.spindle = toDouble(values[1]);
@@ -97,11 +139,40 @@ std::optional<StatusReport> parseStatus(std::string_view line) {
             const std::string_view a = f.substr(colon + 1);
             report.spindleOn = a.find_first_of("SC") != std::string_view::npos;
             report.coolantOn = a.find_first_of("FM") != std::string_view::npos;
+            report.hasAccessories = report.accessoriesKnown = true;
         } else if (key == "Ln") {
             report.line = leadingInt(values[0]);
         }
     }
     return report;
+}
+
+std::optional<std::array<double, 4>> StatusReport::machinePosition() const {
+    if (!hasPosition) return std::nullopt;
+    if (!workPosition) return position;
+    if (!offset) return std::nullopt;
+    std::array<double, 4> machine = position;
+    for (std::size_t a = 0; a < 4; ++a) machine[a] += (*offset)[a];
+    return machine;
+}
+
+StatusReport mergeStatus(const std::optional<StatusReport>& previous, StatusReport next) {
+    if (!next.hasAccessories && next.hasOverrides) {
+        next.accessoriesKnown = true;
+        next.spindleOn = next.coolantOn = false;
+    }
+    if (!previous) return next;
+    if (!next.offset) next.offset = previous->offset;
+    if (!next.hasOverrides && previous->hasOverrides) {
+        next.overrides = previous->overrides;
+        next.hasOverrides = true;
+    }
+    if (!next.accessoriesKnown && previous->accessoriesKnown) {
+        next.accessoriesKnown = true;
+        next.spindleOn = previous->spindleOn;
+        next.coolantOn = previous->coolantOn;
+    }
+    return next;
 }
 
 std::string errorMeaning(int code) {

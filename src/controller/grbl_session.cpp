@@ -2,12 +2,23 @@
 #include "controller/grbl_session.h"
 
 #include <algorithm>
+#include <cstdio>
 #include <cstdlib>
 
 namespace corvane {
 
 using grbl::Reply;
 using grbl::ReplyKind;
+
+std::string endDifferenceText(const std::array<double, 4>& d) {
+    char text[320];
+    std::snprintf(text, sizeof text,
+                  "The paused cut ended X1 %+.3f Y1 %+.3f X2 %+.3f Y2 %+.3f mm off the "
+                  "program's end: the controller's firmware loses a step on the minor axes of a "
+                  "block held and resumed. The counted position is where the controller stands.",
+                  d[0], d[1], d[2], d[3]);
+    return text;
+}
 
 int64_t GrblSession::deadlineAfter(int ms) {
     return clock_.now() + clock_.frequency() / 1000 * ms;
@@ -30,12 +41,22 @@ void GrblSession::softReset() noexcept {
     }
 }
 
+void GrblSession::outputsOff() {
+    // A reset switches the spindle and coolant outputs off and the overrides back to 100 %.
+    if (!lastStatus_) return;
+    lastStatus_->accessoriesKnown = true;
+    lastStatus_->spindleOn = lastStatus_->coolantOn = false;
+    lastStatus_->overrides = {100, 100, 100};
+}
+
 void GrblSession::file(const std::string& text) {
     if (log) log(text, false);
     Reply reply = grbl::classify(text);
     if (reply.kind == ReplyKind::Status) {
-        lastStatus_ = grbl::parseStatus(reply.text);
+        if (const auto parsed = grbl::parseStatus(reply.text, identity_.axisMap.index))
+            lastStatus_ = grbl::mergeStatus(lastStatus_, *parsed);
         ++statusCount_;
+        lastReportAt_ = clock_.now();
         return;
     }
     if (reply.kind == ReplyKind::Alarm) alarm_ = reply.code;
@@ -75,6 +96,7 @@ bool GrblSession::waitForBanner(int timeoutMs) {
 ControllerIdentity GrblSession::connect() {
     identity_ = ControllerIdentity{};
     alarm_ = 0;
+    lastStatus_.reset();
     realtime(grbl::kSoftReset);
     if (!waitForBanner(5000))
         throw ControllerError("No GRBL-family controller answered on " + line_.describe() +
@@ -91,6 +113,12 @@ ControllerIdentity GrblSession::connect() {
             identity_.options = l;
             identity_.rxBuffer = *rx;
         }
+        if (const auto axes = grbl::axesOf(l)) identity_.axes = *axes;
+    }
+    // A board that does not say (classic GRBL forks) is taken as X Y Z A.
+    if (!identity_.axes.empty()) {
+        if (const auto map = grbl::axisMapOf(identity_.axes, &identity_.axesRefusal))
+            identity_.axisMap = *map;
     }
     lines.clear();
     command("$$", &lines);
@@ -105,10 +133,20 @@ ControllerIdentity GrblSession::connect() {
 
 Reply GrblSession::command(const std::string& text, std::vector<std::string>* lines,
                            int timeoutMs) {
+    sendLine(text);
+    if (auto reply = awaitAnswer(timeoutMs, lines)) return *reply;
+    throw ControllerError("The controller did not answer \"" + text + "\" within " +
+                          std::to_string(timeoutMs / 1000) + " s");
+}
+
+void GrblSession::sendLine(const std::string& text) {
     send(text + "\n");
+}
+
+std::optional<Reply> GrblSession::awaitAnswer(int timeoutMs, std::vector<std::string>* lines) {
     const int64_t deadline = deadlineAfter(timeoutMs);
-    while (before(deadline)) {
-        pump(20);
+    do {
+        pump(std::min(timeoutMs, 20));
         while (!replies_.empty()) {
             Reply reply = replies_.front();
             replies_.pop_front();
@@ -117,9 +155,8 @@ Reply GrblSession::command(const std::string& text, std::vector<std::string>* li
                 return reply;
             if (lines != nullptr) lines->push_back(reply.text);
         }
-    }
-    throw ControllerError("The controller did not answer \"" + text + "\" within " +
-                          std::to_string(timeoutMs / 1000) + " s");
+    } while (before(deadline));
+    return std::nullopt;
 }
 
 std::optional<grbl::StatusReport> GrblSession::queryStatus(int timeoutMs) {
@@ -148,111 +185,11 @@ std::optional<grbl::StatusReport> GrblSession::stopMotion(int holdTimeoutMs) {
         waitForBanner(3000);
         for (int i = 0; i < 5; ++i) pump(20);
         replies_.clear();
+        outputsOff();
         return queryStatus();
     } catch (const SerialLost&) {
         return std::nullopt;
     }
-}
-
-StreamOutcome GrblSession::stream(const std::vector<ProgramLine>& lines, StreamControl& control) {
-    StreamOutcome outcome;
-    CharacterCounter counter(static_cast<std::size_t>(identity_.rxBuffer));
-    StreamProgress progress;
-    progress.total = lines.size();
-    bool holdSent = false;
-    int overrideSent = lastStatus_ && lastStatus_->hasOverrides ? lastStatus_->overrides[0] : 100;
-    int64_t nextPoll = clock_.now();
-    const int64_t pollPeriod = clock_.frequency() / 1000 * std::max(control.statusIntervalMs, 20);
-    // Once every line is answered, a status report asked for after that closes the stream.
-    std::optional<std::size_t> closingReport;
-    const std::size_t firstReport = statusCount_;
-    replies_.clear();
-
-    auto stopWith = [&](StreamEnd end, std::string message) {
-        outcome.end = end;
-        outcome.message = std::move(message);
-        outcome.finalStatus = stopMotion();
-    };
-    try {
-        while (true) {
-            control.yield();
-            if (control.stop) {
-                stopWith(StreamEnd::Stopped, "Stopped by the operator");
-                break;
-            }
-            if (control.hold != holdSent) {
-                realtime(control.hold ? grbl::kFeedHold : grbl::kCycleStart);
-                holdSent = control.hold;
-            }
-            const int wanted = grbl::clampFeedOverride(control.feedOverride);
-            if (wanted != overrideSent) {
-                send(grbl::feedOverrideBytes(overrideSent, wanted));
-                overrideSent = wanted;
-            }
-            while (progress.sent < lines.size()) {
-                const ProgramLine& next = lines[progress.sent];
-                const std::size_t bytes = next.text.size() + 1;
-                if (!counter.everFits(bytes)) {
-                    stopWith(StreamEnd::Error, "Line " + std::to_string(next.number) +
-                                                   " is longer than the controller's buffer");
-                    outcome.failedLine = next;
-                    break;
-                }
-                if (!counter.fits(bytes)) break;
-                send(next.text + "\n");
-                counter.sent(bytes);
-                outcome.mostOutstanding = std::max(outcome.mostOutstanding, counter.outstanding());
-                ++progress.sent;
-            }
-            if (outcome.end != StreamEnd::Completed) break;
-            if (clock_.now() >= nextPoll) {
-                realtime(grbl::kStatusQuery);
-                nextPoll = clock_.now() + pollPeriod;
-                if (progress.acknowledged == lines.size() && !closingReport)
-                    closingReport = statusCount_;
-            }
-            const std::size_t reportsBefore = statusCount_;
-            pump(10);
-            bool changed = statusCount_ != reportsBefore;
-            while (!replies_.empty() && outcome.end == StreamEnd::Completed) {
-                const Reply reply = replies_.front();
-                replies_.pop_front();
-                if (reply.kind == ReplyKind::Ok || reply.kind == ReplyKind::Error) {
-                    if (!counter.answered()) continue;  // not an answer to a streamed line
-                    const ProgramLine& answered = lines[progress.acknowledged];
-                    ++progress.acknowledged;
-                    progress.lastAcknowledgedLine = answered.number;
-                    changed = true;
-                    if (reply.kind == ReplyKind::Error) {
-                        outcome.code = reply.code;
-                        outcome.failedLine = answered;
-                        stopWith(StreamEnd::Error,
-                                 "error:" + std::to_string(reply.code) + " on line " +
-                                     std::to_string(answered.number) + " \"" + answered.text +
-                                     "\": " + grbl::errorMeaning(reply.code));
-                    }
-                } else if (reply.kind == ReplyKind::Alarm) {
-                    outcome.code = reply.code;
-                    stopWith(StreamEnd::Alarm, "ALARM:" + std::to_string(reply.code) + ": " +
-                                                   grbl::alarmMeaning(reply.code));
-                }
-            }
-            progress.status = lastStatus_;
-            if (changed) control.progress(progress);
-            if (outcome.end != StreamEnd::Completed) break;
-            if (closingReport && statusCount_ > *closingReport && lastStatus_ &&
-                !lastStatus_->moving() && lastStatus_->stateName() != "Hold") {
-                outcome.finalStatus = lastStatus_;
-                break;
-            }
-        }
-    } catch (const SerialLost& lost) {
-        outcome.end = StreamEnd::Lost;
-        outcome.message = lost.what();
-    }
-    outcome.acknowledged = progress.acknowledged;
-    outcome.statusReports = statusCount_ - firstReport;
-    return outcome;
 }
 
 }  // namespace corvane

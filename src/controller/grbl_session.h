@@ -7,6 +7,7 @@
 // StreamControl, whose yield runs their event handling between two turns of the loop.
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <deque>
 #include <functional>
@@ -34,6 +35,9 @@ struct ControllerIdentity {
     std::string options;                       // the [OPT:...] line
     std::string firmware;                      // the [FIRMWARE:...] line, when it sends one
     int rxBuffer = 128;                        // from [OPT:...]; classic GRBL's 128 when absent
+    std::string axes;                          // from [AXS:n:LETTERS]; empty when not said
+    grbl::AxisMap axisMap;                     // where X1 Y1 X2 Y2 sit among them
+    std::string axesRefusal;                   // why its axes cannot carry them, or empty
     std::map<int, double> settings;            // $$: number -> value
     std::optional<grbl::StatusReport> status;  // the first status after connecting
     bool inAlarm() const { return status && status->stateName() == "Alarm"; }
@@ -50,6 +54,10 @@ struct StreamProgress {
     std::size_t acknowledged = 0;
     std::size_t total = 0;
     int lastAcknowledgedLine = 0;  // program line number of the last ok
+    // Lines the machine has done (by its Ln: or its position on the program's path), and the
+    // number of the line it executes.
+    std::size_t executed = 0;
+    int executing = 0;
     std::optional<grbl::StatusReport> status;
 };
 
@@ -63,8 +71,20 @@ struct StreamOutcome {
     std::size_t acknowledged = 0;
     std::size_t statusReports = 0;
     std::size_t mostOutstanding = 0;  // the largest count of bytes the controller held
-    std::optional<grbl::StatusReport> finalStatus;  // after the end (or the stop path)
+    double mostQueuedSeconds = 0;     // the most motion it held beyond the line it executed
+    std::size_t executed = 0;         // lines the machine did
+    // The machine position before the first line, and the status after the end (or the stop
+    // path): the cut moved the machine by their difference.
+    std::optional<std::array<double, 4>> startPosition;
+    std::optional<grbl::StatusReport> finalStatus;
+    bool held = false;  // the operator paused it (feed hold) at least once
+    // After a hold, where the machine ended less where the program ends (X Y Z A, mm), when
+    // they differ.
+    std::optional<std::array<double, 4>> endDifference;
 };
+
+// What a paused cut's end off the program's end means, for the operator.
+std::string endDifferenceText(const std::array<double, 4>& difference);
 
 // What the operator's controls ask of a running stream; yield runs between two turns.
 struct StreamControl {
@@ -74,6 +94,11 @@ struct StreamControl {
     bool hold = false;
     int feedOverride = 100;  // percent; clamped to the firmware's 10-200
     int statusIntervalMs = 150;
+    // No status report for this long ends the stream as lost (through the stop path).
+    int silentMs = 4000;
+    // The most motion (seconds) sent beyond the line the machine executes, plus one line: what
+    // the controller still does when the PC dies. 0: the RX buffer alone bounds it.
+    double queuedSeconds = 2;
 };
 
 class GrblSession {
@@ -89,7 +114,14 @@ public:
     // that came before the answer go to `lines`. ControllerError on a timeout.
     grbl::Reply command(const std::string& text, std::vector<std::string>* lines = nullptr,
                         int timeoutMs = 5000);
+    // A line whose answer comes late ($H): sent now, its answer awaited turn by turn.
+    void sendLine(const std::string& text);
+    // The first ok, error:N or ALARM:N within `timeoutMs` (the lines before it go to `lines`).
+    std::optional<grbl::Reply> awaitAnswer(int timeoutMs,
+                                           std::vector<std::string>* lines = nullptr);
     void realtime(char byte);
+    // When the last status report arrived (the clock's counts).
+    int64_t lastReportAt() const { return lastReportAt_; }
     std::optional<grbl::StatusReport> queryStatus(int timeoutMs = 1000);
 
     StreamOutcome stream(const std::vector<ProgramLine>& lines, StreamControl& control);
@@ -115,6 +147,7 @@ private:
     void file(const std::string& text);
     bool waitForBanner(int timeoutMs);
     void send(const std::string& bytes);
+    void outputsOff();
 
     SerialLine& line_;
     MonotonicClock& clock_;
@@ -123,6 +156,7 @@ private:
     std::deque<grbl::Reply> replies_;  // everything but status reports, in arrival order
     std::optional<grbl::StatusReport> lastStatus_;
     std::size_t statusCount_ = 0;
+    int64_t lastReportAt_ = 0;
     int alarm_ = 0;
 };
 

@@ -30,8 +30,17 @@ LibSerialPortLine::LibSerialPortLine(const std::string& device, int baud)
         port_ = nullptr;
         throw SerialLost(why);
     }
-    // A pty refuses some of these (no baud rate of its own): it carries bytes all the same.
-    sp_set_baudrate(port_, baud);
+    // A rate the port cannot run at is refused, not left at whatever the port had (termios
+    // then gets its turn, and says which rates it knows).
+    if (sp_set_baudrate(port_, baud) != SP_OK) {
+        const std::string why = lastError("The baud rate " + std::to_string(baud) +
+                                          " cannot be set on " + device);
+        sp_close(port_);
+        sp_free_port(port_);
+        port_ = nullptr;
+        throw SerialLost(why);
+    }
+    // A pty refuses some of these (no line settings of its own): it carries bytes all the same.
     sp_set_bits(port_, 8);
     sp_set_parity(port_, SP_PARITY_NONE);
     sp_set_stopbits(port_, 1);

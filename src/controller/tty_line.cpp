@@ -13,6 +13,7 @@ namespace corvane {
 
 namespace {
 
+// 0 for a rate termios cannot set.
 speed_t speedOf(int baud) {
     switch (baud) {
         case 9600:
@@ -27,16 +28,22 @@ speed_t speedOf(int baud) {
             return B230400;
         case 460800:
             return B460800;
+        case 115200:
+            return B115200;
         case 921600:
             return B921600;
         default:
-            return B115200;
+            return 0;
     }
 }
 
 }  // namespace
 
 TtyLine::TtyLine(const std::string& device, int baud) : device_(device), baud_(baud) {
+    const speed_t speed = speedOf(baud);
+    if (speed == 0)
+        throw SerialLost("The baud rate " + std::to_string(baud) + " cannot be set on " + device +
+                         ": use 9600, 19200, 38400, 57600, 115200, 230400, 460800 or 921600");
     fd_ = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
     if (fd_ < 0)
         throw SerialLost("The serial port " + device +
@@ -45,13 +52,14 @@ TtyLine::TtyLine(const std::string& device, int baud) : device_(device), baud_(b
     if (::tcgetattr(fd_, &t) != 0) {
         ::close(fd_);
         fd_ = -1;
-        throw SerialLost("The serial port " + device + " is no terminal device");
+        throw SerialLost(device + " is not a serial port (it is a file or a device of another "
+                         "kind): choose the controller's port, e.g. /dev/ttyUSB0 or /dev/ttyACM0");
     }
     cfmakeraw(&t);
     t.c_cflag |= CLOCAL | CREAD;
     t.c_cflag &= ~(CSTOPB | PARENB | CRTSCTS);
-    cfsetispeed(&t, speedOf(baud));
-    cfsetospeed(&t, speedOf(baud));
+    cfsetispeed(&t, speed);
+    cfsetospeed(&t, speed);
     // TCSANOW: a flush would throw away what the controller already said.
     ::tcsetattr(fd_, TCSANOW, &t);
 }

@@ -51,9 +51,6 @@ std::array<int64_t, 4> byteSteps(const Workspace& ws, uint8_t portByte) {
     return steps;
 }
 
-// How far a continuous move jogs when nobody releases it: further than any cutter travels.
-constexpr double kContinuousJogMm = 2000;
-
 MoveOutcome ManualMover::controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps,
                                         bool continuous) {
     if (moving_) return MoveOutcome::Ignored;
@@ -64,18 +61,31 @@ MoveOutcome ManualMover::controllerMove(Workspace& ws, const std::array<int64_t,
     if (speedIsZero(ws)) return MoveOutcome::SpeedZero;
     const double stepsPerMm = ws.settings.derived.StepsPerMm;
     std::array<double, 4> mm{};
+    std::array<int, 4> directions{};
     bool any = false;
     for (std::size_t a = 0; a < 4; ++a) {
-        mm[a] = continuous ? static_cast<double>(steps[a]) * kContinuousJogMm
-                           : static_cast<double>(steps[a]) / stepsPerMm;
+        mm[a] = static_cast<double>(steps[a]) / stepsPerMm;
+        directions[a] = steps[a] > 0 ? 1 : steps[a] < 0 ? -1 : 0;
         any = any || steps[a] != 0;
     }
     if (!any) return MoveOutcome::Completed;
-    const ControllerJog jog = ws.controller->jog(
-        mm, ws.motion.JogSpeed.toDouble() * 60, [this] { return stopFlag_ != 0; }, ws.yield);
+    const double feed = ws.motion.JogSpeed.toDouble() * 60;
+    const auto stop = [this] { return stopFlag_ != 0; };
+    const ControllerJog jog = continuous
+                                  ? ws.controller->continuousJog(directions, feed, stop, ws.yield)
+                                  : ws.controller->jog(mm, feed, stop, ws.yield);
+    if (jog.positionLost) {
+        // Where the machine went is not known: nothing may be planned from the count.
+        ws.position.HomeSet = false;
+        ws.setStatus(1, positionStatusText(ws.position));
+    }
     if (!jog.error.empty()) {
         controllerError_ = jog.error;
-        ws.setStatus(2, jog.error);
+        ws.setStatus(2, jog.positionLost ? jog.error + " " + kControllerPositionLost : jog.error);
+        return MoveOutcome::Stopped;
+    }
+    if (jog.positionLost) {
+        ws.setStatus(2, kControllerPositionLost);
         return MoveOutcome::Stopped;
     }
     double most = 0;

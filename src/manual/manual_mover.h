@@ -27,6 +27,8 @@ class ManualMover {
 public:
     // Sets the stop flag; the running move, if any, ends at its next test.
     void requestStop() { stopFlag_ = 1; }
+    // Before a move that runs outside the mover (the controller's homing cycle).
+    void clearStop() { stopFlag_ = 0; }
     int16_t stopFlag() const { return stopFlag_; }
     bool moving() const { return moving_; }
 
@@ -45,8 +47,9 @@ public:
 
 private:
     // On a controller the same moves are one jog ($J=) each: `steps` per axis X1 Y1 X2 Y2 (back
-    // and up positive), or for a continuous move the directions to jog in until the stop flag
-    // cancels it. The counted position follows what the controller reports it moved.
+    // and up positive), or for a continuous move the directions to jog in, short jogs renewed
+    // until the stop flag ends them. The counted position follows what the controller reports
+    // it moved; a line lost while it moved clears the home flag.
     MoveOutcome controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps, bool continuous);
     bool begin(Workspace& ws);
     bool speedIsZero(const Workspace& ws) const;

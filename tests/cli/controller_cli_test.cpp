@@ -1,7 +1,8 @@
 // corvane-cli on the grblHAL firmware's simulator behind a pty: a demo wing streamed as fast as
 // the simulator runs with every line ok and every planned block on the decoded set's segment
 // end; the steps/mm mismatch refused; and in real time, SIGTERM and a pulled line (the pty
-// closed) ending the cut with the machine standing and the wire off. Skipped where the
+// closed) ending the cut with the machine standing and the wire off; the summary names the
+// counted position and the wire as the controller last reported them. Skipped where the
 // simulator's sources are missing.
 #include <gtest/gtest.h>
 #include <signal.h>
@@ -117,7 +118,13 @@ TEST(ControllerCli, DemoSetStreamedEveryLineOkAndEveryBlockOnItsSegmentEnd) {
     EXPECT_NE(r.out.find("Final state: Idle at X0.000 Y0.000 Z0.000 A0.000"), std::string::npos);
     EXPECT_NE(r.out.find("wire off"), std::string::npos);
     EXPECT_NE(r.err.find("wire on"), std::string::npos) << r.err;  // seen while it cut
-    sim.stop();                                                    // the block file complete
+    // The demo's lead-out comes back to where the cut began.
+    EXPECT_NE(r.out.find("Counted position: X1 0.000 Y1 0.000 X2 0.000 Y2 0.000 mm from where "
+                         "the cut began"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Wire: off, as the controller last reported it"), std::string::npos);
+    sim.stop();  // the block file complete
 
     // The controller's planned block ends against the decoded set's segment ends.
     test::TestMachine m;
@@ -188,6 +195,8 @@ TEST(ControllerCli, SigtermAndAPulledLineEndTheCutInRealTime) {
             << state;
         EXPECT_NE(state.find("feed 0 mm/min"), std::string::npos) << state;
         EXPECT_NE(state.find("wire off"), std::string::npos) << state;
+        // Stopped on the way: where the controller stands, counted from the start.
+        EXPECT_NE(r.out.find("Counted position: X1 -"), std::string::npos) << r.out;
     }
     {
         test::GrblSimPty sim(dir.path(), kStepsPerMm, 1);
@@ -199,6 +208,9 @@ TEST(ControllerCli, SigtermAndAPulledLineEndTheCutInRealTime) {
         EXPECT_NE(r.err.find("The cut ended: the controller cannot be reached."),
                   std::string::npos);
         EXPECT_NE(r.out.find("Cut failed"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Counted position: not known"), std::string::npos) << r.out;
+        EXPECT_NE(r.out.find("Wire: on, as the controller last reported it"), std::string::npos)
+            << r.out;
     }
 }
 

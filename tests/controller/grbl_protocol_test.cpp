@@ -138,6 +138,67 @@ TEST(SettingsComparison, StepsRefuseRatesAndAccelerationsWarn) {
     EXPECT_FALSE(compareSettings(c, 158, {}).accepted());
 }
 
+TEST(GrblProtocol, TheBoardsAxesPlaceX1Y1X2Y2) {
+    const struct {
+        const char* line;
+        const char* letters;  // nullptr: refused
+        std::array<int, 4> index;
+    } cases[] = {
+        {"[AXS:4:XYZA]", "XYZA", {0, 1, 2, 3}},
+        {"[AXS:5:XYZUV]", "XYUV", {0, 1, 3, 4}},
+        {"[AXS:6:XYZABC]", "XYZA", {0, 1, 2, 3}},
+        {"[AXS:4:XYUV]", "XYUV", {0, 1, 2, 3}},
+        {"[AXS:3:XYZ]", nullptr, {}},
+        {"[AXS:5:XYZAB]", "XYZA", {0, 1, 2, 3}},
+    };
+    for (const auto& c : cases) {
+        const auto axes = grbl::axesOf(c.line);
+        ASSERT_TRUE(axes) << c.line;
+        std::string why;
+        const auto map = grbl::axisMapOf(*axes, &why);
+        if (c.letters == nullptr) {
+            EXPECT_FALSE(map) << c.line;
+            EXPECT_NE(why.find("X Y Z A or X Y U V"), std::string::npos) << why;
+            continue;
+        }
+        ASSERT_TRUE(map) << c.line;
+        EXPECT_EQ(map->letters, c.letters) << c.line;
+        EXPECT_EQ(map->index, c.index) << c.line;
+    }
+    EXPECT_FALSE(grbl::axesOf("[OPT:VNML+,100,1024,4,0]"));
+    // A five-axis report read through the map: Z (the third value) is skipped.
+    const auto s = grbl::parseStatus("<Idle|MPos:1,2,9,3,4|WCO:0,0,7,0.5,0>", {0, 1, 3, 4});
+    ASSERT_TRUE(s);
+    EXPECT_EQ(s->position, (std::array<double, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(s->machinePosition(), (std::array<double, 4>{1, 2, 3, 4}));
+    EXPECT_EQ(s->offset, (std::array<double, 4>{0, 0, 0.5, 0}));
+}
+
+TEST(SettingsComparison, UnnumberedSettingsAreUncomparedAndTheSpindleIsChecked) {
+    // A board that keeps its settings in a file: a statement, no refusal.
+    const SettingsComparison fluid = compareSettings({{10, 1}, {30, 1000}}, 158, {372, 0, 0, 0});
+    EXPECT_TRUE(fluid.accepted());
+    ASSERT_EQ(fluid.warnings.size(), 1u);
+    EXPECT_NE(fluid.warnings[0].find("could not be compared"), std::string::npos);
+    // U and V are $103 and $104 on an X Y Z U V board.
+    std::map<int, double> uv;
+    for (int n = 0; n < 5; ++n) uv[100 + n] = n == 2 ? 400 : 158;
+    grbl::AxisMap map;
+    map.letters = "XYUV";
+    map.index = {0, 1, 3, 4};
+    EXPECT_TRUE(compareSettings(uv, 158, {}, map).accepted());
+    EXPECT_FALSE(compareSettings(uv, 158, {}).accepted());  // read as X Y Z A: Z differs
+
+    EXPECT_TRUE(spindleWireWarnings({{30, 1000}, {32, 0}}, 1000, true).empty());
+    const auto high = spindleWireWarnings({{30, 500}, {32, 0}}, 1000, true);
+    ASSERT_EQ(high.size(), 1u);
+    EXPECT_NE(high[0].find("above the controller's top spindle speed $30=500"), std::string::npos);
+    EXPECT_TRUE(spindleWireWarnings({{30, 1000}, {32, 1}}, 1000, false).empty());
+    const auto laser = spindleWireWarnings({{30, 1000}, {32, 1}}, 1000, true);
+    ASSERT_EQ(laser.size(), 1u);
+    EXPECT_NE(laser[0].find("laser mode ($32=1)"), std::string::npos);
+}
+
 TEST(ControllerProgram, CommentsAndBlankLinesLeaveTheStreamLineNumbersStay) {
     const auto lines =
         streamLines("(Corvane G-code)\nG21 G90 G93\n\nG1 X1 F60 (lead-in)\r\nG4 P0.5\nM2");

@@ -1,10 +1,12 @@
 // The session against the firmware's own simulator on a pty, in real time: Pause (feed hold)
-// mid-move and resume ends exactly on the target, the slider's override shows in the status
+// mid-move and resume ends on the target or the firmware's known one step off it (said), the
+// same program without a hold exactly on it, the slider's override shows in the status
 // reports, Stop leaves the machine standing with the spindle off, and an error:N stops the
 // stream with the firmware's message. Skipped where the simulator's sources are missing.
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,6 +40,7 @@ struct SimSession {
 };
 
 // Two seconds of cutting with the wire on: 20 mm at 10 mm/min... in inverse time, F30 = 2 s.
+const std::array<double, 4> kTarget{20, 0, 20, 0};
 const char* kProgram =
     "G21 G90 G93\nM3 S1000\nG1 X10 Y5 Z10 A5 F60\nG1 X20 Y0 Z20 A0 F30\nM5\nG94\nM2\n";
 
@@ -47,6 +50,15 @@ TEST(GrblSimSession, PauseResumeAndOverrideEndOnTheTarget) {
     ASSERT_TRUE(s.session);
     EXPECT_EQ(s.identity.rxBuffer, 1024);
     EXPECT_NEAR(s.identity.settings.at(100), kStepsPerMm, 1e-6);
+    // Without a hold the program ends exactly on the target (first: a lost step stays lost).
+    StreamControl plain;
+    const StreamOutcome unheld = s.session->stream(streamLines(kProgram), plain);
+    ASSERT_EQ(unheld.end, StreamEnd::Completed) << unheld.message;
+    ASSERT_TRUE(unheld.finalStatus);
+    for (std::size_t a = 0; a < 4; ++a)
+        EXPECT_NEAR(unheld.finalStatus->position[a], kTarget[a], 0.0006) << "axis " << a;
+    EXPECT_FALSE(unheld.endDifference);
+
     StreamControl control;
     bool held = false, resumed = false, overrideSeen = false;
     control.progress = [&](const StreamProgress& p) {
@@ -64,13 +76,28 @@ TEST(GrblSimSession, PauseResumeAndOverrideEndOnTheTarget) {
     EXPECT_TRUE(overrideSeen);
     ASSERT_TRUE(outcome.finalStatus);
     EXPECT_EQ(outcome.finalStatus->stateName(), "Idle");
-    const std::array<double, 4> target{20, 0, 20, 0};
-    // Without a hold the simulator ends exactly on the target; after a hold and resume it ends
-    // one step off, in either sense, on the axes that reverse afterwards in about half of the
-    // runs (its planned blocks are exact): within one step is what it shows.
+    // The firmware's known fault: a held block resumed loses one step on its minor axes in
+    // about half of the runs. Each axis ends on the target or exactly one step off it, and the
+    // stream says so whenever it is off; nothing else may hide behind that step.
     const double step = 1.0 / kStepsPerMm;
-    for (std::size_t a = 0; a < 4; ++a)
-        EXPECT_NEAR(outcome.finalStatus->position[a], target[a], step + 1e-6) << "axis " << a;
+    bool off = false;
+    for (std::size_t a = 0; a < 4; ++a) {
+        const double d = outcome.finalStatus->position[a] - kTarget[a];
+        EXPECT_TRUE(std::fabs(d) < 0.0006 || std::fabs(std::fabs(d) - step) < 0.0006)
+            << "axis " << a << " off by " << d;
+        if (std::fabs(d) >= 0.0006) {
+            off = true;
+            ASSERT_TRUE(outcome.endDifference);
+            EXPECT_NEAR((*outcome.endDifference)[a], d, 1e-9);
+        }
+    }
+    EXPECT_EQ(outcome.endDifference.has_value(), off);
+    EXPECT_TRUE(outcome.held);
+    if (outcome.endDifference) {
+        EXPECT_NE(endDifferenceText(*outcome.endDifference).find("loses a step"),
+                  std::string::npos);
+    }
+
     EXPECT_FALSE(outcome.finalStatus->spindleOn);
 }
 

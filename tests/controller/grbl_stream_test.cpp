@@ -1,10 +1,11 @@
 // The character-counting stream against a scripted controller that fails on overflow: many
 // lines of random lengths never hold more than the RX buffer, every line arrives once and in
-// order, an error:N ends the stream with no line sent after it, and the operator's controls
-// become the right real-time bytes.
+// order, an error:N ends the stream with no line sent after it, the operator's controls become the
+// right real-time bytes, and a handler that throws still ends it through the stop path.
 #include <gtest/gtest.h>
 
 #include <random>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -114,6 +115,18 @@ TEST(GrblStream, ALostLineEndsTheStreamAsLost) {
     EXPECT_EQ(outcome.end, StreamEnd::Lost);
     EXPECT_NE(outcome.message.find("lost"), std::string::npos);
     EXPECT_LT(outcome.acknowledged, 300u);
+}
+
+TEST(GrblStream, AHandlerThatThrowsEndsTheStreamThroughTheStopPath) {
+    Connected c(128);
+    StreamControl control;
+    control.progress = [](const StreamProgress& p) {
+        if (p.acknowledged >= 20) throw std::runtime_error("a window's handler failed");
+    };
+    const StreamOutcome outcome = c.session.stream(randomLines(300, 30, 5), control);
+    EXPECT_EQ(outcome.end, StreamEnd::Error);
+    EXPECT_EQ(outcome.message, "a window's handler failed");
+    EXPECT_EQ(c.peer.realtimeBytes.back(), grbl::kSoftReset);
 }
 
 TEST(GrblStream, ConnectWithoutABannerIsRefused) {

@@ -26,6 +26,12 @@ public:
     std::map<std::string, int> errorFor;  // line text -> the error code it is answered with
     bool lost = false;                    // every call throws SerialLost once set
     std::size_t loseAfterLines = 0;       // set `lost` after this many lines (0: never)
+    std::size_t silentAfterLines = 0;     // say nothing more after this many lines (0: never)
+    bool alarmed = false;                 // reports Alarm and refuses G-code and jogs (error:9)
+    // Status reports to give, one per `?`, before the plain ones (without their < >).
+    std::vector<std::string> statusScript;
+    int homingReads = 5;  // $H is answered ok after this many reads
+    std::string axes;     // the board's axes in its $I ([AXS:n:LETTERS]); empty: not said
 
     std::size_t rxBuffer() const { return rx_; }
     std::size_t mostHeld = 0;  // the most line bytes the buffer held at once
@@ -45,6 +51,8 @@ private:
     std::string out_;
     std::size_t processed_ = 0;
     bool errorSent_ = false;
+    bool silent_ = false;
+    int homingLeft_ = -1;  // reads until a running $H ends, -1: none runs
 };
 
 }  // namespace corvane::test

@@ -154,10 +154,15 @@ void ControllerSettingsWindow::check() {
     if (GrblSession* session = connection_->session()) {
         const ControllerIdentity& id = session->identity();
         text += QString::fromStdString(id.banner + "\n" + id.version + "\n" + id.options +
-                                       "\nRX buffer " + std::to_string(id.rxBuffer) + " bytes\n");
+                                       "\nRX buffer " + std::to_string(id.rxBuffer) +
+                                       " bytes, axes " + (id.axes.empty() ? "XYZA" : id.axes) +
+                                       " (X1 Y1 X2 Y2 as " + id.axisMap.letters + ")\n");
         const double top = ws_.settings.derived.SpeedSliderMax / 5.0 * 60.0;
-        const SettingsComparison cmp =
-            compareSettings(id.settings, ws_.settings.derived.StepsPerMm, {top, top, top, top});
+        SettingsComparison cmp = compareSettings(id.settings, ws_.settings.derived.StepsPerMm,
+                                                 {top, top, top, top}, id.axisMap);
+        if (choice.wireOutput == WireOutput::Spindle)
+            for (const std::string& w : spindleWireWarnings(id.settings, choice.wirePower, true))
+                cmp.warnings.push_back(w);
         for (const std::string& row : cmp.rows) text += QString::fromStdString(row + "\n");
         for (const std::string& w : cmp.warnings)
             text += QStringLiteral("Warning: ") + QString::fromStdString(w + "\n");
@@ -184,7 +189,22 @@ void ControllerSettingsWindow::unlock() {
     }
 }
 
+bool ControllerSettingsWindow::refuseWhileLeased() {
+    if (!ws_.lease.held()) return false;
+    dialogs_.message(
+        QString::fromStdString("The controller settings cannot be checked, unlocked or applied "
+                               "while " +
+                               ws_.lease.holderName() +
+                               " is using the machine: they would replace the connection it "
+                               "streams on. Your edits are kept; stop it there or let it "
+                               "finish, then try again."),
+        QString::fromUtf8(kMachineBusyTitle), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
+}
+
 void ControllerSettingsWindow::onToolbar(int index) {
+    // Each of them replaces or talks over the connection a running cut or move uses.
+    if (refuseWhileLeased()) return;
     if (index == kCheck) check();
     if (index == kUnlock) unlock();
     if (index == kDone) {

@@ -5,6 +5,7 @@
 // shows the controller and its comparison with the settings; Unlock ($X) is offered only here,
 // at the operator's press. Done writes controller.txt and puts the connection in the workspace.
 // It owns the connection: loaded hidden at start-up, it connects the choice of controller.txt.
+// While the machine is in use, Check, Unlock and Done are refused as Device Settings' Done is.
 #pragma once
 
 #include <QWidget>
@@ -51,6 +52,9 @@ protected:
 
 private:
     void onToolbar(int index);
+    // True (after the "Machine Busy" box naming the holder) while a cut, move or script holds
+    // the machine.
+    bool refuseWhileLeased();
 
     Workspace& ws_;
     Dialogs& dialogs_;

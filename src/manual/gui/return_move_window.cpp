@@ -3,6 +3,7 @@
 #include <QGridLayout>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <cstdio>
 
 #include "common/run_error.h"
 #include "machine/controller_connection.h"
@@ -66,7 +67,22 @@ void ReturnMoveWindow::runPlan() {
             ws.setStatus(2, v.runStartStatus);
             // A controller with homing switches finds home by its own cycle, not by counting.
             if (home && ws.controller != nullptr) {
-                if (const auto homed = ws.controller->homingCycle(ws.yield)) {
+                mover.clearStop();
+                const auto homed = ws.controller->homingCycle(
+                    [&mover] { return mover.stopFlag() != 0; }, ws.yield,
+                    [&ws](const ControllerProgress& p) {
+                        char text[160];
+                        std::snprintf(text, sizeof text,
+                                      "Homing ($H): %s, X1 %.3f Y1 %.3f X2 %.3f Y2 %.3f",
+                                      p.state.c_str(), p.position[0], p.position[1],
+                                      p.position[2], p.position[3]);
+                        ws.setStatus(2, text);
+                    });
+                if (homed) {
+                    if (homed->positionLost) {
+                        ws.position.HomeSet = false;
+                        ws.setStatus(1, positionStatusText(ws.position));
+                    }
                     if (!homed->error.empty()) {
                         ws.setStatus(2, homed->error);
                         return MoveOutcome::Stopped;

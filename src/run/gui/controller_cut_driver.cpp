@@ -5,10 +5,13 @@
 #include <QLabel>
 #include <QWidget>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "machine/gui/port_refusal.h"
+#include "machine/position.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/toolbar.h"
@@ -31,34 +34,83 @@ void ControllerCutDriver::begin(double pauseMs) {
     if (running_ || !active()) return;
     running_ = true;
     controls_ = ControllerControls{};
+    segmentsMarked_ = 0;
     plannedSpeed_ = ws_.motion.CutSpeed;
     speedNote_.clear();
     toolbar_.setButtonEnabled(kBeginCut, false);
     percent_.setText(u("0"));
     status_.setText(u("Connecting to ") + QString::fromStdString(ws_.controller->describe()));
+    // What would make this cut come out wrong is said before anything moves.
+    const std::vector<std::string> warnings = ws_.controller->cutWarnings(plannedSpeed_, wire);
+    if (!warnings.empty()) {
+        QString text;
+        for (const std::string& w : warnings) text += QString::fromStdString(w) + u("\n\n");
+        text += u("Cut anyway?");
+        if (dialogs_.message(text, u("Controller"), MsgButtons::OkCancel, MsgIcon::Warning) !=
+            MsgAnswer::Ok) {
+            running_ = false;
+            toolbar_.setButtonEnabled(kBeginCut, true);
+            status_.setText(u("Not started: the controller's warnings were not accepted"));
+            return;
+        }
+    }
     const ControllerCutResult result = ws_.controller->runCut(
         plannedSpeed_, pauseMs, wire, controls_, [] { QCoreApplication::processEvents(); },
         [this](const ControllerProgress& p) { show(p); });
     running_ = false;
-    wireOn_ = false;  // the program ends with the wire's off code, every other end with a reset
-    toolbar_.setButtonCaption(kWire, u("电热丝断电"));
+    // The program ends with the wire's off code and every other end with a reset: off, unless
+    // the controller last said otherwise.
+    wireOn_ = result.wireKnown && result.wireOn;
+    toolbar_.setButtonCaption(kWire, wireOn_ ? u("电热丝通电") : u("电热丝断电"));
     toolbar_.setButtonEnabled(kBeginCut, true);
     if (result.completed) percent_.setText(u("100"));
+    followPosition(result);
     if (!result.message.empty())
         dialogs_.message(QString::fromStdString(result.message), u("Controller"));
     if (!result.finalState.empty())
         status_.setText(status_.text() + u(" / ") + QString::fromStdString(result.finalState));
 }
 
+// The counted position is where the controller says the machine went, not where the cut began.
+void ControllerCutDriver::followPosition(const ControllerCutResult& result) {
+    if (result.positionLost) {
+        ws_.position.HomeSet = false;
+        ws_.setStatus(1, positionStatusText(ws_.position));
+        ws_.setStatus(2, kControllerPositionLost);
+        return;
+    }
+    if (!result.moved || !ws_.position.HomeSet) return;
+    AxisPosition& p = ws_.position.Position;
+    const std::array<double, 4>& m = *result.moved;
+    p.X1 = static_cast<float>(p.X1 + m[0]);
+    p.Y1 = static_cast<float>(p.Y1 + m[1]);
+    p.X2 = static_cast<float>(p.X2 + m[2]);
+    p.Y2 = static_cast<float>(p.Y2 + m[3]);
+    ws_.setStatus(1, positionStatusText(ws_.position));
+}
+
 void ControllerCutDriver::show(const ControllerProgress& p) {
+    // What the machine has done, not what the controller has taken in.
+    // A mark the drawing cannot take must not end the stream (it runs on outside this call).
+    try {
+        for (; segmentsMarked_ < p.segmentsDone; ++segmentsMarked_)
+            if (onSegmentDone) onSegmentDone(segmentsMarked_ + 2);
+    } catch (const std::exception&) {
+        segmentsMarked_ = p.segmentsDone;
+    }
     if (p.total > 0)
-        percent_.setText(QString::number(static_cast<qulonglong>(p.acknowledged * 100 / p.total)));
-    wireOn_ = p.wireOn;
-    toolbar_.setButtonCaption(kWire, p.wireOn ? u("电热丝通电") : u("电热丝断电"));
+        percent_.setText(QString::number(static_cast<qulonglong>(p.executed * 100 / p.total)));
+    if (p.wireKnown) {
+        wireOn_ = p.wireOn;
+        toolbar_.setButtonCaption(kWire, p.wireOn ? u("电热丝通电") : u("电热丝断电"));
+    }
     status_.setText(QString::asprintf("Line %d, %s, X1 %.3f Y1 %.3f X2 %.3f Y2 %.3f, %.0f mm/min, "
-                                      "override %d%%",
+                                      "override %d%%, wire %s",
                                       p.line, p.state.c_str(), p.position[0], p.position[1],
-                                      p.position[2], p.position[3], p.feed, p.feedOverride) +
+                                      p.position[2], p.position[3], p.feed, p.feedOverride,
+                                      !p.wireKnown ? "not reported yet"
+                                      : p.wireOn   ? "on"
+                                                   : "off") +
                     speedNote_);
 }
 

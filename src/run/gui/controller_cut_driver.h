@@ -6,6 +6,7 @@
 #pragma once
 
 #include <QString>
+#include <functional>
 
 #include "common/fixed_point.h"
 #include "machine/controller_connection.h"
@@ -30,6 +31,9 @@ public:
           percent_(percent),
           status_(status) {}
 
+    // Called with each finished profile segment's end point (2..P), as the port runner's.
+    std::function<void(int segmentEnd)> onSegmentDone;
+
     bool active() const;  // a controller is chosen
     bool wireOn() const { return wireOn_; }
     bool running() const { return running_; }
@@ -42,6 +46,7 @@ public:
 
 private:
     void show(const ControllerProgress& p);
+    void followPosition(const ControllerCutResult& result);
 
     Workspace& ws_;
     Dialogs& dialogs_;
@@ -54,6 +59,7 @@ private:
     Fixed4 plannedSpeed_;
     ControllerControls controls_;
     QString speedNote_;
+    int segmentsMarked_ = 0;
 };
 
 // Begin Cut on a controller: the machine's lease for the window, the pause length from Text1,

@@ -161,6 +161,11 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
                                                            *percentLabel_, *speedErrorLabel_);
 
     progress_ = new CutProgressView(*this, variant_.view);
+    // The controller's cut marks what the machine has done, as the port's runner does.
+    controllerCut_->onSegmentDone = [this](int g) {
+        progress_->markSegment(g);
+        emit segmentMarked(g);
+    };
     connect(progress_, &CutProgressView::scrolled, this, [this] {
         markDelayPoints();
         slider_->setFocus();

@@ -97,13 +97,30 @@ struct HomingController : ControllerConnection {
         j.moved = mm;
         return j;
     }
-    std::optional<ControllerJog> homingCycle(const std::function<void()>&) override {
+    std::optional<ControllerJog> homingCycle(
+        const std::function<bool()>& stop, const std::function<void()>& yield,
+        const std::function<void(const ControllerProgress&)>& progress) override {
         if (!switches) return std::nullopt;
         ++cycles;
         ControllerJog j;
+        for (int turn = 0; turn < homingTurns; ++turn) {
+            yield();
+            if (atTurn) atTurn(turn);
+            if (stop()) {
+                j.cancelled = j.positionLost = true;
+                j.error = "The homing cycle was stopped";
+                return j;
+            }
+            ControllerProgress p;
+            p.state = "Home";
+            p.position = {2.0 * turn, 0, 0, 0};
+            progress(p);
+        }
         j.error = homingError;
         return j;
     }
+    int homingTurns = 0;
+    std::function<void(int)> atTurn;
     void hold(bool) override {}
     void softReset() noexcept override {}
 };
@@ -129,6 +146,25 @@ TEST_F(ReturnWindowsTest, OnAControllerHomeIsItsHomingCycleOrThePlannedJog) {
     clickStart(PlanTarget::Home);
     EXPECT_EQ(rig.panel2.back(), "ALARM:9 Homing fail");
     EXPECT_EQ(rig.ws.position.Position.X1, 2);
+
+    // The cycle shows where it is while it runs, and the window's Stop ends it: not homed.
+    controller.homingError.clear();
+    controller.homingTurns = 6;
+    controller.atTurn = [&](int turn) {
+        if (turn == 3)
+            QTest::mouseClick(
+                commands.window(PlanTarget::Home).findChild<QPushButton*>("Command5"),
+                Qt::LeftButton);
+    };
+    rig.panel2.clear();
+    clickStart(PlanTarget::Home);
+    ASSERT_GE(rig.panel2.size(), 3u);
+    EXPECT_EQ(rig.panel2[1], "Homing ($H): Home, X1 0.000 Y1 0.000 X2 0.000 Y2 0.000");
+    EXPECT_EQ(rig.panel2[3], "Homing ($H): Home, X1 4.000 Y1 0.000 X2 0.000 Y2 0.000");
+    EXPECT_EQ(rig.panel2.back(), "The homing cycle was stopped");
+    EXPECT_FALSE(rig.ws.position.HomeSet);
+    rig.setHome();
+    controller.homingTurns = 0;
 
     // Without switches: the planned move, as one jog of the same distance.
     controller.switches = false;

@@ -2,11 +2,15 @@
 // ticking the port, the slider asks the feed override as its speed over the planned speed and
 // says when the controller cannot follow, Pause holds until the box is confirmed, Stop and a
 // closed window stop the stream, the wire button sends the wire code while idle and stops a
-// stream it would switch off. With CORVANE_SCREENSHOT_DIR set it also writes the window while
+// stream it would switch off; Percent Complete and the red marks follow what the machine has
+// done, the wire caption what the controller last reported, and the counted position where it
+// says the machine went; the controller's warnings come before the cut, which Cancel leaves
+// unstarted. With CORVANE_SCREENSHOT_DIR set it also writes the window while
 // it streams (Form10_controller.png).
 #include <gtest/gtest.h>
 
 #include <QLabel>
+#include <array>
 #include <QSlider>
 #include <cstdlib>
 #include <functional>
@@ -43,19 +47,28 @@ struct ScriptedController : ControllerConnection {
             }
             ControllerProgress p;
             p.acknowledged = static_cast<std::size_t>(turn + 1) * 5;
+            // The controller takes lines in well before it does them.
+            p.executed = static_cast<std::size_t>(turn) * 3;
+            p.segmentsDone = turn / 6;
             p.total = 100;
             p.line = turn * 5 + 9;
             p.state = c.hold ? "Hold:0" : "Run";
             p.position = {-1.5 * turn, 0.25 * turn, -1.0 * turn, 0.125 * turn};
             p.feed = 372 * c.feedPercent / 100.0;
             p.feedOverride = c.feedPercent;
+            p.wireKnown = turn >= wireReportedAt;
             p.wireOn = wire;
             progress(p);
+            if (turn == 7) shown.push_back(percentLabel ? percentLabel->text().toStdString() : "");
         }
-        result.completed = true;
+        result.completed = !lostAtEnd;
         result.finalState = "Idle";
+        result.moved = moved;
+        result.positionLost = lostAtEnd;
+        if (lostAtEnd) result.message = "The serial line was lost";
         return result;
     }
+    std::vector<std::string> cutWarnings(Fixed4, bool) override { return warnings; }
     std::string switchWire(bool on) override {
         wireCodes.push_back(on);
         return {};
@@ -68,6 +81,12 @@ struct ScriptedController : ControllerConnection {
     void softReset() noexcept override { ++resets; }
 
     std::function<void(int)> operatorAt;
+    std::vector<std::string> warnings;
+    QLabel* percentLabel = nullptr;
+    std::vector<std::string> shown;  // Percent Complete at turn 7
+    int wireReportedAt = 0;
+    std::array<double, 4> moved{-230, 12.5, -230, 12.5};
+    bool lostAtEnd = false;
     double plannedSpeed = 0, pause = 0;
     bool wireAtBegin = false;
     std::vector<int> feedAsked;
@@ -136,6 +155,56 @@ TEST(ControllerCutWindow, SliderPauseStopAndWireDriveTheController) {
     b.clickButton(1);
     EXPECT_EQ(controller.feedAsked.size(), 3u);
     EXPECT_EQ(controller.wireCodes, (std::vector<bool>{true, true}));
+    EXPECT_TRUE(b.dialogs.takeUnscripted().isEmpty());
+}
+
+TEST(ControllerCutWindow, ProgressWireAndPositionAreTheControllersWord) {
+    test::WindowBench b;
+    ScriptedController controller;
+    b.ws.controller = &controller;
+    b.ws.position.HomeSet = true;
+    b.ws.position.Position = AxisPosition{10, 5, 10, 5};
+    WingCutWindow& w = b.open();
+    std::vector<int> marked;
+    QObject::connect(&w, &WingCutWindow::segmentMarked, [&](int g) { marked.push_back(g); });
+    controller.percentLabel = &b.child<QLabel>("Label5");
+    // Before the controller reports its outputs the button keeps the operator's word.
+    controller.wireReportedAt = 100;
+    b.clickButton(1);
+    // At turn 7: 40 of 100 lines answered, 21 done.
+    EXPECT_EQ(controller.shown, std::vector<std::string>{"21"});
+    // The red marks follow the segments the machine has cut: 3 by the last turn.
+    EXPECT_EQ(marked, (std::vector<int>{2, 3, 4}));
+    const AxisPosition& p = b.ws.position.Position;
+    EXPECT_FLOAT_EQ(p.X1, -220);
+    EXPECT_FLOAT_EQ(p.Y1, 17.5);
+    EXPECT_FLOAT_EQ(p.X2, -220);
+    EXPECT_FLOAT_EQ(p.Y2, 17.5);
+    EXPECT_TRUE(b.ws.position.HomeSet);
+
+    // A line lost mid-cut: the position is not known any more.
+    controller.lostAtEnd = true;
+    b.dialogs.answerMessage();
+    b.clickButton(1);
+    EXPECT_FALSE(b.ws.position.HomeSet);
+    EXPECT_TRUE(b.dialogs.takeUnscripted().isEmpty());
+}
+
+TEST(ControllerCutWindow, WarningsAreSaidBeforeTheCutAndCancelStartsNothing) {
+    test::WindowBench b;
+    ScriptedController controller;
+    b.ws.controller = &controller;
+    b.open();
+    controller.warnings = {"The controller is in laser mode ($32=1): ..."};
+    b.dialogs.answerMessage(MsgAnswer::Cancel);
+    b.clickButton(1);
+    EXPECT_TRUE(controller.feedAsked.empty()) << "nothing streamed";
+    ASSERT_EQ(b.dialogs.messageTexts().size(), 1);
+    EXPECT_TRUE(b.dialogs.messageTexts()[0].startsWith(u("The controller is in laser mode")));
+    EXPECT_TRUE(b.dialogs.messageTexts()[0].endsWith(u("Cut anyway?")));
+    b.dialogs.answerMessage(MsgAnswer::Ok);
+    b.clickButton(1);
+    EXPECT_EQ(controller.feedAsked.size(), 20u);
     EXPECT_TRUE(b.dialogs.takeUnscripted().isEmpty());
 }
 
