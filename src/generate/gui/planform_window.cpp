@@ -10,8 +10,10 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/number_text.h"
 #include "generate/gui/planform_diagram.h"
 #include "machine/workspace.h"
+#include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 
@@ -130,7 +132,28 @@ QLineEdit* PlanformWindow::box(std::string_view name) const {
     return nullptr;
 }
 
+bool PlanformWindow::refuseNonNumber() {
+    for (std::string_view name : info_.inputs) {
+        QLineEdit* b = box(name);
+        if (b == nullptr || b->text().trimmed().isEmpty()) continue;
+        if (isWholeNumberText(b->text().toStdString())) continue;
+        QString field = diagram_->captionOf(name);
+        if (const auto* label = findChild<QLabel*>(QStringLiteral("Label_") + qs(name)))
+            field = label->text();
+        if (field.isEmpty()) field = qs(name);
+        dialogs_.message(QStringLiteral("%1: \"%2\" is not a number. Enter millimetres or "
+                                        "degrees as digits, e.g. 250 or 12.5.")
+                             .arg(field, b->text()),
+                         QStringLiteral("Not a Number"), MsgButtons::Ok, MsgIcon::Warning);
+        b->setFocus();
+        b->selectAll();
+        return true;
+    }
+    return false;
+}
+
 void PlanformWindow::calculate() {
+    if (refuseNonNumber()) return;
     BoxTexts texts;
     for (QLineEdit* b : boxes_)
         texts.emplace_back(b->objectName().toStdString(), b->text().toStdString());
@@ -163,8 +186,17 @@ void PlanformWindow::done() {
 }
 
 void PlanformWindow::showAndActivate() {
+    // As big as it asks where the screen has room, whole on the screen wherever it stands.
+    if (!isVisible()) {
+        resize(fitOnScreen(*this, sizeHint()));
+        if (info_.placedInFrame) placeInFrame(*this);  // the window manager maps it there
+    }
     show();
-    if (info_.placedInFrame) placeInFrame(*this);
+    if (info_.placedInFrame) {
+        placeInFrame(*this);
+    } else if (const QWidget* frame = frameOf(*this)) {
+        move(keptOnScreen(pos(), size().grownBy(frameMarginsOf(*this)), *frame));
+    }
     raise();
     activateWindow();
 }

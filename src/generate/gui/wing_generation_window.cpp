@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
@@ -192,6 +193,8 @@ GenerationStatus WingGenerationWindow::generate() {
         return GenerationStatus::Refused;
     }
 
+    if (refuseUnsetSize()) return GenerationStatus::Refused;
+
     GenerationRequest request;
     request.kind = kind_;
     request.leftPath = left;
@@ -238,6 +241,32 @@ GenerationStatus WingGenerationWindow::generate() {
         if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();
     }
     return outcome.status;
+}
+
+// The sizes come from the setup window's Done; without them every step count divides by 0.
+bool WingGenerationWindow::refuseUnsetSize() {
+    for (QLineEdit* box : {leftChord_, rightChord_}) {
+        std::optional<double> size;
+        try {
+            size = leadingNumberIfAny(box->text().toStdString());
+        } catch (const RunError&) {
+            continue;  // too large to read: the generation reports it by its own label
+        }
+        if (size && *size > 0) continue;
+        const auto* label = findChild<QLabel*>(box == leftChord_ ? "Label3" : "Label4");
+        const bool wing = kind_ == CutSetKind::Wing;
+        dialogs_.message(
+            QStringLiteral("%1 is not set (it holds \"%2\"). Fill in %3 and press its Done "
+                           "first: it works out both sizes and puts them here.")
+                .arg(label != nullptr ? label->text() : box->objectName(), box->text(),
+                     wing ? QStringLiteral("the wing setup (机翼切割 - 设置信息)")
+                          : QStringLiteral("the foam setup (泡沫切割 - 设置信息)")),
+            wing ? QStringLiteral("Wing Setup Missing") : QStringLiteral("Foam Setup Missing"),
+            MsgButtons::Ok, MsgIcon::Warning);
+        box->setFocus();
+        return true;
+    }
+    return false;
 }
 
 void WingGenerationWindow::reset() {

@@ -69,6 +69,8 @@ protected:
 
 private:
     void onToolbar(int index);
+    // True (after naming the box and the setup window that fills it) when a size is not set.
+    bool refuseUnsetSize();
     void showProgress(int segment, int points);
     void endProgress();
 

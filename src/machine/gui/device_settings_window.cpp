@@ -48,6 +48,12 @@ int checkValue(Qt::CheckState state) {
     return 0;
 }
 
+QString pinList(const QComboBox& combo) {
+    QStringList pins;
+    for (int i = 0; i < combo.count(); ++i) pins << combo.itemText(i);
+    return pins.join(QStringLiteral(", "));
+}
+
 }  // namespace
 
 DeviceSettingsWindow::DeviceSettingsWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
@@ -166,12 +172,15 @@ void DeviceSettingsWindow::buildControls() {
                                 "X2 Direction", "X2 Step", "Y2 Direction", "Y2 Step"};
     for (int i = 0; i < 8; ++i) {
         f6->addWidget(label(axisLabels[i]), i / 2, (i % 2) * 2);
-        f6->addWidget(makeCombo(axisCombos[i].first, kAxisPins, axisCombos[i].second), i / 2,
-                      (i % 2) * 2 + 1);
+        QComboBox* pin = makeCombo(axisCombos[i].first, kAxisPins, axisCombos[i].second);
+        pinCombos_.emplace_back(pin, QString::fromUtf8(axisLabels[i]));
+        f6->addWidget(pin, i / 2, (i % 2) * 2 + 1);
     }
     f6->addWidget(label("热丝控制"), 4, 0);
-    f6->addWidget(
-        makeCombo("enable", {"Pin 1", "Pin 14", "Pin 16", "Pin 17", "Not Used"}, &F::enable), 4, 1);
+    QComboBox* wirePin =
+        makeCombo("enable", {"Pin 1", "Pin 14", "Pin 16", "Pin 17", "Not Used"}, &F::enable);
+    pinCombos_.emplace_back(wirePin, QStringLiteral("热丝控制"));
+    f6->addWidget(wirePin, 4, 1);
     f6->addWidget(makeOption("active_low", "低电平有效", &F::active_low), 4, 2);
     f6->addWidget(makeOption("active_high", "高电平有效", &F::active_high), 4, 3);
     // Filled by the program from the wire pin and its level; the cut runners read them.
@@ -324,9 +333,25 @@ void DeviceSettingsWindow::resetDefaults() {
     updateFrames();
 }
 
+bool DeviceSettingsWindow::refuseUnknownPin() {
+    for (const auto& [combo, field] : pinCombos_) {
+        const QString text = combo->currentText().trimmed();
+        // The not-used entry is stored in its own words.
+        if (combo->findText(text) >= 0 || text == QString::fromUtf8(kEnableNotUsed)) continue;
+        dialogs_.message(QStringLiteral("%1: \"%2\" is not a pin of this field. Choose one "
+                                        "from its list (%3).")
+                             .arg(field, combo->currentText(), pinList(*combo)),
+                         QStringLiteral("Pin Assignment"), MsgButtons::Ok, MsgIcon::Warning);
+        combo->setFocus();
+        combo->lineEdit()->selectAll();
+        return true;
+    }
+    return false;
+}
+
 bool DeviceSettingsWindow::done() {
     // Refused before the file is written: the window stays open with the edits.
-    if (refuseWhileLeased()) return false;
+    if (refuseWhileLeased() || refuseUnknownPin()) return false;
     MachineSettings next = ws_.settings;
     next.fields = edits_;
     // The file first: a failed write commits nothing, the window stays open with the edits and
@@ -366,6 +391,8 @@ void DeviceSettingsWindow::onToolbar(int index) {
 
 void DeviceSettingsWindow::showAndActivate() {
     if (!loaded_) loadSettings();
+    // Placed before it is mapped too, so the window manager takes that place from the start.
+    if (!isVisible()) placeOnFrame();
     show();
     raise();
     placeOnFrame();
@@ -373,7 +400,8 @@ void DeviceSettingsWindow::showAndActivate() {
 }
 
 void DeviceSettingsWindow::placeOnFrame() {
-    fitAndPlaceInFrame(*this, Placement::Tool);
+    // Every control in reach without scrolling: it may cover the status bar on a small screen.
+    fitAndPlaceInFrame(*this, Placement::Tool, FitRoom::Screen);
 }
 
 void DeviceSettingsWindow::closeEvent(QCloseEvent* event) {

@@ -42,7 +42,8 @@ public:
 
     // The toolbar's buttons: 1 "Reset Defaults", 2 "Done".
     void resetDefaults();
-    // "Done": writes settings.txt, then derives and puts the settings in force (old wire pin
+    // "Done": refuses a pin that is none of its combo's pins, naming the field; writes
+    // settings.txt, then derives and puts the settings in force (old wire pin
     // inactive first, new one inactive after), hides. A failed write commits nothing; any
     // failure is reported ("Module 9, Close") and the window stays (false). Refused, with the
     // edits kept and nothing written, while a cut, move or test holds the machine.
@@ -71,6 +72,9 @@ private:
     void placeOnFrame();
     // True (after saying why) while a cut, move or test holds the machine: no settings apply.
     bool refuseWhileLeased();
+    // True (after naming the field, which gets the focus) when a pin combo holds a text that
+    // is none of its pins: saved, it would drive a bit no carriage listens to.
+    bool refuseUnknownPin();
 
     QLineEdit* makeText(const char* name, std::string SettingsFields::*field);
     QComboBox* makeCombo(const char* name, const QStringList& items,
@@ -90,6 +94,7 @@ private:
     };
     std::vector<Bound<QLineEdit, std::string>> texts_;
     std::vector<Bound<QComboBox, std::string>> combos_;
+    std::vector<std::pair<QComboBox*, QString>> pinCombos_;  // with the field's name
     std::vector<Bound<QCheckBox, int>> checks_;
     std::vector<Bound<QRadioButton, bool>> options_;
 

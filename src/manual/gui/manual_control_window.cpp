@@ -85,7 +85,8 @@ void ManualControlWindow::keyPressed(int key) {
         case Qt::Key_Down:
             move(PairMove::YDown);
             break;
-        case Qt::Key_Clear:
+        case Qt::Key_Clear:   // keypad 5
+        case Qt::Key_Escape:  // the same on a keyboard without a keypad
             stop();
             break;
         default:

@@ -12,6 +12,7 @@
 #include "manual/gui/jog_speed_control.h"
 #include "manual/gui/key_capture_box.h"
 #include "platform/gui/dialogs.h"
+#include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 
 namespace corvane {
@@ -24,6 +25,7 @@ ReturnMoveWindow::ReturnMoveWindow(Workspace& ws, Dialogs& dialogs, PlanTarget t
     const PlanVariant& v = planVariant(target);
     setObjectName(QString::fromUtf8(v.windowName));
     setWindowTitle(QString::fromUtf8(v.windowCaption));
+    keepTitleWhole(*this);  // "Move to WayPoint #1" in full, not elided by the title bar
     toolbar_->setButtons({{QStringLiteral("Done"), {}, {}, QStringLiteral("Done and Close")}});
     connect(toolbar_, &Toolbar::buttonClicked, this, [this](int index) {
         if (index == 1) done();
@@ -121,7 +123,8 @@ void ReturnMoveWindow::keyPressed(int key) {
         case Qt::Key_Down:
             runPlan();
             break;
-        case Qt::Key_Clear:
+        case Qt::Key_Clear:   // keypad 5
+        case Qt::Key_Escape:  // the same on a keyboard without a keypad
             stop();
             break;
         default:

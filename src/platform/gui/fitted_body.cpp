@@ -28,8 +28,12 @@ QSize FittedBody::minimumSizeHint() const {
     return sizeHint().boundedTo(corner + QSize(bar, bar));
 }
 
-void fitAndPlaceInFrame(QWidget& window, Placement placement) {
-    window.resize(fitInInnerArea(window, window.sizeHint(), placement));
+void fitAndPlaceInFrame(QWidget& window, Placement placement, FitRoom room) {
+    const QSize wanted = window.sizeHint();
+    QSize size = fitInInnerArea(window, wanted, placement);
+    // placeInFrame moves a window that does not fit below its place up and left on the screen.
+    if (size != wanted && room == FitRoom::Screen) size = fitOnScreen(window, wanted);
+    window.resize(size);
     placeInFrame(window, placement);
 }
 

@@ -1,6 +1,6 @@
 // A window's controls below its toolbar in a scroll area: the window asks for room to show all
-// of them, and where a small main window cannot give it, the body scrolls instead of the window
-// running past the main window's edges.
+// of them, and where a small screen cannot give it, the body scrolls instead of the window
+// running past the screen's edges.
 #pragma once
 
 #include <QScrollArea>
@@ -20,9 +20,15 @@ public:
     QSize minimumSizeHint() const override;
 };
 
+// Where a window too big for its place in the main window goes.
+enum class FitRoom {
+    InnerArea,  // smaller, inside the main window's inner area: its body scrolls (a long text)
+    Screen,     // as big as the screen allows, moved up and left: every control in reach
+};
+
 // Sizes `window` to its size hint where the main window's inner area has room for it at
-// `placement`, smaller where it has not, then places it. A window without a frame keeps its
-// size hint.
-void fitAndPlaceInFrame(QWidget& window, Placement placement);
+// `placement`, else as `room` says, then places it (kept whole on the screen). A window without
+// a frame keeps its size hint.
+void fitAndPlaceInFrame(QWidget& window, Placement placement, FitRoom room = FitRoom::InnerArea);
 
 }  // namespace corvane

@@ -1,7 +1,9 @@
 #include "platform/gui/placement.h"
 
+#include <QFontMetrics>
 #include <QLineEdit>
 #include <QMainWindow>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QWidget>
@@ -66,17 +68,58 @@ QSize fitInInnerArea(const QWidget& window, QSize wanted, Placement placement,
             std::max(1, std::min(wanted.height(), roomH))};
 }
 
+QRect screenRoomOf(const QWidget& frame) {
+    QRect bounds = frame.frameGeometry();
+    if (const QScreen* screen = frame.screen()) bounds = bounds.united(screen->availableGeometry());
+    return bounds;
+}
+
+QSize fitOnScreen(const QWidget& window, QSize wanted) {
+    const QWidget* frame = frameOf(window);
+    if (frame == nullptr) return wanted;
+    const QRect room = screenRoomOf(*frame);
+    const QMargins m = frameMarginsOf(window);
+    return {std::max(1, std::min(wanted.width(), room.width() - m.left() - m.right())),
+            std::max(1, std::min(wanted.height(), room.height() - m.top() - m.bottom()))};
+}
+
+QPoint keptOnScreen(QPoint topLeft, QSize outer, const QWidget& frame) {
+    const QRect bounds = screenRoomOf(frame);
+    // The title bar first: a window taller than the room keeps its top edge in reach.
+    const int x =
+        std::max(bounds.left(), std::min(topLeft.x(), bounds.right() + 1 - outer.width()));
+    const int y =
+        std::max(bounds.top(), std::min(topLeft.y(), bounds.bottom() + 1 - outer.height()));
+    return {x, y};
+}
+
 void placeInFrame(QWidget& window, Placement placement, const QWidget* frame) {
     if (frame == nullptr) frame = frameOf(window);
     if (frame == nullptr) return;
     const QWidget* inner = innerAreaOf(*frame);
+    // The frame as it will be (before the first show the window system reports none yet).
+    const QSize outer = window.size().grownBy(frameMarginsOf(window));
     const QPoint offset = placementOffset(placement, inner->size(), inner->logicalDpiX(),
-                                          inner->logicalDpiY(), window.frameGeometry().size());
+                                          inner->logicalDpiY(), outer);
     QPoint target = inner->mapToGlobal(QPoint(0, 0)) + offset;
     // A child widget (not a window of its own) is placed in its parent's coordinates.
-    if (!window.isWindow() && window.parentWidget() != nullptr)
+    if (!window.isWindow() && window.parentWidget() != nullptr) {
         target = window.parentWidget()->mapFromGlobal(target);
+    } else if (window.isWindow()) {
+        target = keptOnScreen(target, outer, *frame);
+    }
     window.move(target);
+}
+
+void keepTitleWhole(QWidget& window) {
+    // Title bars draw their caption in a bold face, often a little larger than the window's.
+    QFont title = window.font();
+    title.setBold(true);
+    title.setPointSizeF(title.pointSizeF() * 1.1);
+    constexpr int kIconAndButtons = 4 * 26 + 24;
+    const int wanted =
+        QFontMetrics(title).horizontalAdvance(window.windowTitle()) + kIconAndButtons;
+    window.setMinimumWidth(std::max(window.minimumWidth(), wanted));
 }
 
 int widthToShow(const QLineEdit& box, const QString& text) {

@@ -5,6 +5,7 @@
 
 #include <QMargins>
 #include <QPoint>
+#include <QRect>
 #include <QSize>
 #include <QString>
 
@@ -31,9 +32,23 @@ QPoint placementOffset(Placement placement, QSize inner, double dpiX, double dpi
 // from another tool window); null when the window has no parent (a window under test alone).
 QWidget* frameOf(const QWidget& window);
 
+// The room a window of the main window `frame` may take: the screen that main window is on (its
+// available area), or the main window itself where it reaches further.
+QRect screenRoomOf(const QWidget& frame);
+
+// The client size of `window` at most `wanted`, small enough that its whole frame fits the room
+// of its main window's screen; `wanted` unchanged for a window without a main window.
+QSize fitOnScreen(const QWidget& window, QSize wanted);
+
+// Where a window whose frame (title bar included) is `outer` big and would stand at `topLeft`
+// goes so that it is whole on the screen the main window `frame` is on (or within that main
+// window, where it reaches further): moved up and left as far as needed, never above or left of
+// that area, so its title bar stays in reach.
+QPoint keptOnScreen(QPoint topLeft, QSize outer, const QWidget& frame);
+
 // Moves `window` (its frame, title bar included) to its place inside `frame`'s inner area (the
-// central widget of a main window, else the whole client area). A null frame means
-// frameOf(window); with no frame at all the window stays where it is.
+// central widget of a main window, else the whole client area), kept on the screen. A null frame
+// means frameOf(window); with no frame at all the window stays where it is.
 void placeInFrame(QWidget& window, Placement placement = Placement::Tool,
                   const QWidget* frame = nullptr);
 
@@ -56,6 +71,10 @@ const QWidget* innerAreaOf(const QWidget& frame);
 // from the main window goes through here.
 QSize fitInInnerArea(const QWidget& window, QSize wanted, Placement placement,
                      const QWidget* frame = nullptr);
+
+// Makes `window` at least wide enough that a window manager's title bar shows its caption
+// whole beside the icon and the three buttons (a narrow window's title is elided otherwise).
+void keepTitleWhole(QWidget& window);
 
 // The width `box` needs to show `text` whole, frame and margins included (the calculated boxes
 // hold values such as "1234.56").

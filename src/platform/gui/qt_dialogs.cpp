@@ -1,8 +1,10 @@
 #include "platform/gui/qt_dialogs.h"
 
+#include <QApplication>
 #include <QFileDialog>
 #include <QInputDialog>
 #include <QMessageBox>
+#include <QPointer>
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QStringList>
@@ -51,7 +53,34 @@ QString displayText(QString text) {
     return text;
 }
 
+// A box belongs to the window the operator is in (the one that raised it), not to the main
+// window: the window manager keeps it above that window and hands the activation back to it.
+QWidget* boxOwner(QWidget* fallback) {
+    QWidget* active = QApplication::activeWindow();
+    if (active != nullptr && active->isVisible() && active->windowType() != Qt::Popup)
+        return active;
+    return fallback;
+}
+
+// When the box closes, the window that raised it is on top and active again (a window manager
+// may otherwise activate the main window, which would then cover it).
+class GiveBackActivation {
+public:
+    explicit GiveBackActivation(QWidget* owner) : owner_(owner) {}
+    ~GiveBackActivation() {
+        if (owner_.isNull() || !owner_->isVisible()) return;
+        owner_->raise();
+        owner_->activateWindow();
+    }
+    GiveBackActivation(const GiveBackActivation&) = delete;
+    GiveBackActivation& operator=(const GiveBackActivation&) = delete;
+
+private:
+    QPointer<QWidget> owner_;
+};
+
 QString runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
+    const GiveBackActivation back(parent);
     QFileDialog dialog(parent, request.title, request.initialDir, qtFileFilter(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
@@ -81,8 +110,9 @@ QString qtFileFilter(const QString& commonDialogFilter) {
 
 MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButtons buttons,
                              MsgIcon icon) {
-    QMessageBox box(boxIcon(icon), title, displayText(text), standardButtons(buttons),
-                    parentWidget());
+    QWidget* owner = boxOwner(parentWidget());
+    const GiveBackActivation back(owner);
+    QMessageBox box(boxIcon(icon), title, displayText(text), standardButtons(buttons), owner);
     if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -101,24 +131,28 @@ MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButto
 }
 
 QString QtDialogs::openFile(const FileDialogRequest& request) {
-    return runFileDialog(parentWidget(), request, false);
+    return runFileDialog(boxOwner(parentWidget()), request, false);
 }
 
 QString QtDialogs::saveFile(const FileDialogRequest& request) {
-    return runFileDialog(parentWidget(), request, true);
+    return runFileDialog(boxOwner(parentWidget()), request, true);
 }
 
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
                                         const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parentWidget(), title, displayText(prompt),
-                                               QLineEdit::Normal, defaultText, &ok);
+    QWidget* owner = boxOwner(parentWidget());
+    const GiveBackActivation back(owner);
+    const QString text = QInputDialog::getText(owner, title, displayText(prompt), QLineEdit::Normal,
+                                               defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
 
 bool QtDialogs::choosePrinter(QPrinter& printer) {
-    QPrintDialog dialog(&printer, parentWidget());
+    QWidget* owner = boxOwner(parentWidget());
+    const GiveBackActivation back(owner);
+    QPrintDialog dialog(&printer, owner);
     dialog.setWindowTitle(printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName());
     return dialog.exec() == QDialog::Accepted;
 }

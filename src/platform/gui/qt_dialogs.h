@@ -1,5 +1,6 @@
 // The real dialogs behind the Dialogs interface: QMessageBox, QFileDialog, QInputDialog and
-// QPrintDialog, parented to the main window. Filters in the common dialog's "desc|pattern"
+// QPrintDialog, each owned by the window the operator is in (the main window when none is) and
+// handing the activation back to it as it closes. Filters in the common dialog's "desc|pattern"
 // form are translated to Qt's.
 #pragma once
 

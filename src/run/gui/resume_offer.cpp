@@ -11,6 +11,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/drawing_view.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_speed_refusal.h"
 
 namespace corvane {
 
@@ -83,6 +84,16 @@ void ResumeOffer::refresh() {
         hide();
         return;
     }
+    // The machine held by another source (the other cut window's cut, say), the record is that
+    // cut's place, not a stopped cut: nothing is offered until the machine is free.
+    if (!ws_.lease.mayWrite(parentWidget())) {
+        state_->setText(QStringLiteral("%1 holds the machine; a cut under way keeps this record. "
+                                       "Resume is offered once the machine is free.")
+                            .arg(QString::fromStdString(ws_.lease.holderName())));
+        button_->setEnabled(false);
+        show();
+        return;
+    }
     button_->setEnabled(true);
     const CutTape tape = [&] {
         try {
@@ -152,6 +163,7 @@ void ResumeOffer::resume() {
                          resumeTitle());
         return;
     }
+    if (refuseStandingSpeed(ws_, dialogs_)) return;  // before the heating is even offered
     try {
         const ResumePlan plan = planResumeIn(ws_, request(), heat_->value());
         if (dialogs_.message(QString::fromStdString(plan.what), resumeTitle(), MsgButtons::OkCancel,

@@ -117,7 +117,8 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     auto* speedRow = new QHBoxLayout(speedBox);
     slider_ = new QSlider(Qt::Horizontal, speedBox);
     slider_->setObjectName(QStringLiteral("Slider1"));
-    slider_->setMinimum(0);
+    // The left end is the slowest real speed, 0.2 mm/s: a speed of 0 would end the cut.
+    slider_->setMinimum(1);
     slider_->setMinimumWidth(160);
     slider_->installEventFilter(this);
     connect(slider_, &QSlider::valueChanged, this, &WingCutWindow::onSlider);
@@ -146,9 +147,12 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     row->addWidget(new QLabel(QStringLiteral("%"), controls_));
     speedErrorLabel_ = new QLabel(controls_);
     speedErrorLabel_->setObjectName(QStringLiteral("speedErrorLabel"));
+    // The last cut's figures take the room that is left, never the slider's: a long text is cut
+    // short at the window's edge (its tool tip holds it whole).
+    speedErrorLabel_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    speedBox->setMinimumWidth(speedBox->sizeHint().width());
     row->addSpacing(12);
-    row->addWidget(speedErrorLabel_);
-    row->addStretch(1);
+    row->addWidget(speedErrorLabel_, 1);
     // Beside Begin Cut on a simulated port, so a dry run is never taken for a cut.
     simulatedPortNote_ = new QLabel(QStringLiteral("Simulated port: nothing will move"), controls_);
     simulatedPortNote_->setObjectName(QStringLiteral("SimulatedPortNote"));
@@ -193,6 +197,11 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     };
     runner_.onTick = [this](const CutStats& stats) {
         if (!runner_.stopRequested()) pendingPercent_ = stats.percentComplete();
+        // The first tick of the set ends the lead-in.
+        if (leadInShown_ && stats.setTicks > 0) {
+            leadInShown_ = false;
+            ws_.setStatus(2, std::string());
+        }
     };
     paced_->onPaint = [this] {
         if (pendingPercent_ != lastPercent_ && !runner_.stopRequested()) {
@@ -296,6 +305,8 @@ void WingCutWindow::activate() {
     slider_->setMaximum(ws_.settings.derived.SpeedSliderMax);
     speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
     slider_->setValue(toInt32(ws_.motion.CutSpeed.toDouble() * 5));
+    // A speed of 0 from the setup boxes becomes the slider's slowest position.
+    if (ws_.motion.CutSpeed <= Fixed4{}) onSlider(slider_->value());
 
     toolbar_->setButtonEnabled(kBeginCut, true);
     toolbar_->setButtonEnabled(kStop, true);

@@ -47,6 +47,9 @@ struct CutWindowVariant {
     static const CutWindowVariant& foam();  // Form11
 };
 
+// Status panel 2 while a cut's lead-in runs.
+inline constexpr const char* kLeadInStatus = "Lead-in";
+
 class WingCutWindow : public QWidget {
     Q_OBJECT
 public:
@@ -90,6 +93,7 @@ protected:
     void showEvent(QShowEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
@@ -104,6 +108,8 @@ private:
     void onSlider(int value);
     void onPauseText(const QString& text);
     void finish();
+    // A cut that failed leaves no wire on.
+    void wireOffAfterFailure();
     void showResumeOffer();
     void markDelayPoints();
     void layOutControls();
@@ -123,6 +129,7 @@ private:
     int lastPercent_ = -1;
     bool toldPriority_ = false;  // the refusal of real-time priority is shown once
     int pendingPercent_ = 0;     // shown at the next paint slot
+    bool leadInShown_ = false;   // status panel 2 says "Lead-in" until the set's first tick
 
     Toolbar* toolbar_ = nullptr;
     QSlider* slider_ = nullptr;

@@ -19,6 +19,7 @@
 #include "platform/gui/toolbar.h"
 #include "run/gui/controller_cut_driver.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_speed_refusal.h"
 #include "run/gui/resume_offer.h"
 #include "run/gui/wing_cut_window.h"
 #include "run/gui/wire_caption.h"
@@ -70,7 +71,8 @@ void WingCutWindow::runCut(const ResumePlan* resume) {
                            "controller, start the cut again with Begin Cut."));
         return;
     }
-    if (runner_.running() || refuseWithoutPort(ws_, dialogs_)) return;
+    if (runner_.running() || refuseWithoutPort(ws_, dialogs_) || refuseStandingSpeed(ws_, dialogs_))
+        return;
     // Held to the end of the cut: no other window, jog, script or settings apply gets in.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
     if (!lease) return;
@@ -90,12 +92,22 @@ void WingCutWindow::runCut(const ResumePlan* resume) {
         finish();
         return;
     }
+    // The lead-in moves no segment and no percentage: the status bar says that a cut runs.
+    leadInShown_ = resume == nullptr && leadMovesFor(ws_).has_value();
+    if (leadInShown_) ws_.setStatus(2, kLeadInStatus);
     paced_->begin();
     lastOutcome_ = runner_.run(pauseMs, resume);
+    if (leadInShown_) ws_.setStatus(2, std::string());  // stopped during the lead-in
+    leadInShown_ = false;
+    // A failed cut stands still in the foam: the wire goes off before the report waits for the
+    // operator, whoever switched it on.
+    if (lastOutcome_->end == CutEnd::Failed) wireOffAfterFailure();
     wireCaption_->refresh();  // a resume switches the wire on
     paced_->end();
-    if (lastOutcome_->timing.ticks >= 2)
+    if (lastOutcome_->timing.ticks >= 2) {
         speedErrorLabel_->setText(QString::fromStdString(speedErrorText(lastOutcome_->timing)));
+        speedErrorLabel_->setToolTip(speedErrorLabel_->text());
+    }
     if (lastOutcome_->error) reportError(dialogs_, *lastOutcome_->error, label("BC"));
     // Once: the cut ran at normal priority, and the one step that allows more.
     if (!lastOutcome_->priorityRefusal.empty() && !toldPriority_) {
@@ -104,6 +116,15 @@ void WingCutWindow::runCut(const ResumePlan* resume) {
                          QStringLiteral("Real-time priority"));
     }
     finish();
+}
+
+void WingCutWindow::wireOffAfterFailure() {
+    try {
+        WireOff(ws_);
+    } catch (const std::exception& e) {
+        // The port itself failed; the cut's report follows and the guard at exit tries again.
+        reportError(dialogs_, e, label("HW"));
+    }
 }
 
 bool WingCutWindow::controllerCutting() const {
@@ -196,8 +217,24 @@ bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
             openManualControl();
             return true;
         }
+        // The slider has the focus through a cut: Space stops it as Stop does.
+        if (key == Qt::Key_Space && cutting()) {
+            stopCut();
+            return true;
+        }
     }
     return QWidget::eventFilter(watched, event);
+}
+
+// Escape anywhere in the window (the controls pass it on) stops a running cut as Stop does: the
+// one key an operator holding foam finds without looking.
+void WingCutWindow::keyPressEvent(QKeyEvent* event) {
+    if (event->key() == Qt::Key_Escape && cutting()) {
+        stopCut();
+        event->accept();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 // The main window opens its own Form15 when it listens; on its own this window keeps one.

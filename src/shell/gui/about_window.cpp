@@ -38,15 +38,10 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
     big.setPointSizeF(big.pointSizeF() * 1.6);
     big.setBold(true);
     title->setFont(big);
-    auto* version = new QLabel(QStringLiteral("Version %1.%2.%3")
-                                   .arg(kVersionMajor)
-                                   .arg(kVersionMinor)
-                                   .arg(kVersionRevision),
-                               this);
+    // One version, the build's, as --version prints it.
+    auto* version = new QLabel(QStringLiteral("Version " CORVANE_BUILD_VERSION), this);
     version->setObjectName(QStringLiteral("lblVersion"));
-    auto* build = new QLabel(QStringLiteral("corvane " CORVANE_BUILD_VERSION), this);
-    build->setObjectName(QStringLiteral("lblBuildVersion"));
-    build->setToolTip(QStringLiteral("The version of this build"));
+    version->setToolTip(QStringLiteral("The version of this build"));
     auto* description = new QLabel(
         QStringLiteral(
             "四轴电热丝泡沫切割机控制程序 - 公制版\nFour-axis hot-wire foam cutter control"),
@@ -67,11 +62,7 @@ AboutWindow::AboutWindow(Dialogs& dialogs, QWidget* parent)
     buttons->addWidget(sysInfo);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(title);
-    auto* versions = new QHBoxLayout;
-    versions->addWidget(version);
-    versions->addStretch();
-    versions->addWidget(build);
-    layout->addLayout(versions);
+    layout->addWidget(version);
     layout->addWidget(description);
     layout->addStretch();
     layout->addLayout(buttons);

@@ -11,9 +11,6 @@ namespace corvane {
 class Dialogs;
 
 inline const QString kAppTitle = QStringLiteral("Corvane");
-inline constexpr int kVersionMajor = 3;
-inline constexpr int kVersionMinor = 0;
-inline constexpr int kVersionRevision = 0;
 
 // The system-information tools looked for on PATH, in this order.
 QStringList systemInfoToolNames();

@@ -20,7 +20,7 @@ HelpWindow::HelpWindow(QWidget* parent) : QWidget(parent, Qt::Window) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(browser_);
-    resize(640, 560);
+    resize(sizeHint());
 }
 
 bool HelpWindow::open(const QString& helpFile, const QString& keyword, QString* error) {

@@ -19,6 +19,10 @@ public:
 
     QTextBrowser* browser() const { return browser_; }
 
+    // A page of text at a readable size (the browser alone asks for 256x192); the main window's
+    // inner area bounds it.
+    QSize sizeHint() const override { return {760, 640}; }
+
 protected:
     // A topic asked for while hidden is scrolled to once the page is laid out.
     void showEvent(QShowEvent* event) override;

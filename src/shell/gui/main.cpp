@@ -19,27 +19,29 @@
 #include <string_view>
 
 #include "build_version.h"
-#include "common/kernel_ports.h"
 #include "common/folder_lock.h"
+#include "common/kernel_ports.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
+#include "machine/port_opening.h"
 #include "machine/step_output.h"
 #include "machine/wire_guard.h"
 #include "machine/workspace.h"
 #include "platform/app_folder.h"
 #include "platform/gui/qt_dialogs.h"
 #include "platform/gui/toolbar.h"
+#include "platform/gui/x11_colormap.h"
+#include "platform/gui/x11_transient.h"
 #include "platform/monotonic_clock.h"
 #include "platform/port_select.h"
 #include "platform/realtime_priority.h"
-#include "platform/gui/x11_colormap.h"
 #include "platform/tracing_port.h"
 #include "run/gui/wing_cut_window.h"
 #include "shell/gui/guarded_application.h"
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
+#include "shell/gui/screen_fit.h"
 #include "shell/gui/screenshots.h"
-#include "machine/port_opening.h"
 
 using namespace corvane;
 
@@ -109,6 +111,10 @@ void describeOptions(QCommandLineParser& parser) {
                       "With --screenshot: take the pictures from the screen of the running X "
                       "server, as a person sees them, and check that every window shows what "
                       "it drew (DIR/display-check.txt)."});
+    parser.addOption({"screen-fit",
+                      "With --screenshot and --real-display: open every window on the screen as "
+                      "it is and check that each stands whole on it without scrolling "
+                      "(DIR/screen-fit.txt, a picture of each window)."});
     parser.addOption({"wire-on",
                       "Open the wing cut window and switch the wire on with its button "
                       "(simulated port only; a check of the shut-down safety)."});
@@ -139,6 +145,7 @@ int main(int argc, char** argv) {
     answerWithoutDisplay(argc, argv);
     GuardedApplication app(argc, argv);
     useDefaultColormapOnX11(app);
+    keepWindowsAboveTheirOpenersOnX11(app);
     QApplication::setApplicationName(QStringLiteral("corvane"));
     QApplication::setApplicationVersion(QStringLiteral(CORVANE_BUILD_VERSION));
 
@@ -298,8 +305,11 @@ int main(int argc, char** argv) {
 
         if (screenshots) {
             QString error;
-            const QStringList files = writeScreenshots(frame, parser.value("screenshot"), &error,
-                                                       parser.isSet("real-display"));
+            const QStringList files =
+                parser.isSet("screen-fit") && parser.isSet("real-display")
+                    ? writeScreenFit(frame, parser.value("screenshot"), &error)
+                    : writeScreenshots(frame, parser.value("screenshot"), &error,
+                                       parser.isSet("real-display"));
             for (const QString& f : files) std::printf("%s\n", f.toLocal8Bit().constData());
             if (!error.isEmpty()) {
                 std::fprintf(stderr, "corvane: %s\n", error.toLocal8Bit().constData());

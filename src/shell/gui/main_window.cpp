@@ -70,7 +70,8 @@ void MainWindow::buildMenus() {
         m->addSeparator()->setObjectName(QString::fromLatin1(name));
     };
 
-    QMenu* file = menu("file", QStringLiteral("File"));
+    // Each menu opens with Alt and its underlined letter, the keyboard's way into the bar.
+    QMenu* file = menu("file", QStringLiteral("&File"));
     item(file, "OpenMainMenu", QStringLiteral("打开主菜单"), [this] { windows_.show("Form5"); });
     item(file, "LoadCutFile", QStringLiteral("装入切割文件"), [this] { loadCutFile(); });
     separator(file, "FileSep1");
@@ -85,7 +86,7 @@ void MainWindow::buildMenus() {
     separator(file, "FileSep3");
     item(file, "exit", QStringLiteral("Exit"), [this] { shutDown(); });
 
-    QMenu* home = menu("HomeControl", QStringLiteral("起点控制"));
+    QMenu* home = menu("HomeControl", QStringLiteral("起点控制(&O)"));
     item(home, "SetHome", QStringLiteral("Set Home Position"), [this] {
         setHome();
     })->setCheckable(true);
@@ -101,7 +102,7 @@ void MainWindow::buildMenus() {
     item(home, "DisplayWayPoint2", QStringLiteral("Display WayPoint #2"),
          [this] { displayWayPoint(2); });
 
-    QMenu* view = menu("ViewMenu", QStringLiteral("查看"));
+    QMenu* view = menu("ViewMenu", QStringLiteral("查看(&V)"));
     QAction* viewStatus =
         item(view, "ViewStatusBar", QStringLiteral("查看状态栏"), [this] { toggleStatusBar(); });
     QAction* viewToolbar =
@@ -111,14 +112,14 @@ void MainWindow::buildMenus() {
         a->setChecked(true);
     }
 
-    QMenu* notes = menu("ViewNotes", QStringLiteral("Notes"));
+    QMenu* notes = menu("ViewNotes", QStringLiteral("&Notes"));
     item(notes, "OpenNotes", QStringLiteral("打开记事本"), [this] { windows_.show("Form19"); });
 
-    QMenu* scripts = menu("mnuScripts", QStringLiteral("脚本"));
+    QMenu* scripts = menu("mnuScripts", QStringLiteral("脚本(&S)"));
     item(scripts, "CuttingScripts", QStringLiteral("编译/运行切割脚本"),
          [this] { windows_.show("script"); });
 
-    QMenu* help = menu("help", QStringLiteral("帮助"));
+    QMenu* help = menu("help", QStringLiteral("帮助(&H)"));
     item(help, "OpenHelp", QStringLiteral("显示帮助"), [this] { openHelp(); });
     item(help, "OpenWebsite", QStringLiteral("Corvane 站点"), [this] { openWebsite(); });
     item(help, "OpenSupport", QStringLiteral("Corvane 在线支持"), [this] { openSupport(); });
@@ -181,6 +182,12 @@ void MainWindow::buildStatusBar() {
         panels_[i]->setMinimumWidth(120);
         bar->addWidget(panels_[i], stretch[i]);
     }
+    // Panel 1 holds the position of all four axes: whole at 1024 px, the others share the rest.
+    const QString widest = QStringLiteral(
+        "X1, Y1 = -0000.000, -0000.000   X2, Y2 = -0000.000, "
+        "-0000.000");
+    const int frame = 2 * panels_[0]->frameWidth() + 2 * panels_[0]->margin() + 8;
+    panels_[0]->setMinimumWidth(panels_[0]->fontMetrics().horizontalAdvance(widest) + frame);
     simulatedPanel_ = new QLabel(bar);
     simulatedPanel_->setObjectName(QStringLiteral("SimulatedPortPanel"));
     simulatedPanel_->setFrameStyle(QFrame::Panel | QFrame::Sunken);

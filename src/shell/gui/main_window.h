@@ -48,6 +48,7 @@ public:
 
     WindowCatalog& windows() { return windows_; }
     Workspace& workspace() { return ws_; }
+    Dialogs& dialogs() { return dialogs_; }
     const PortBackendInfo& portBackend() const { return port_; }
     QString helpFile() const { return helpFile_; }
     QString statusText(int panel) const;

@@ -207,8 +207,28 @@ bool NotesWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+bool NotesWindow::mayClose() {
+    if (!notePresent()) return true;
+    switch (dialogs_.message(QStringLiteral("Save the note?"), QString::fromUtf8(kTitle),
+                             MsgButtons::YesNoCancel, MsgIcon::Question)) {
+        case MsgAnswer::No:
+            return true;
+        case MsgAnswer::Yes:
+            try {
+                // A save dialog cancelled keeps the note: it was never the operator's "No".
+                return saveWithDialog();
+            } catch (const std::exception& e) {
+                report(dialogs_, e);
+                return false;
+            }
+        default:
+            return false;
+    }
+}
+
 void NotesWindow::closeEvent(QCloseEvent* event) {
-    if (guarded([this] { done(); })) {
+    if (mayClose()) {
+        hide();
         event->accept();
         return;
     }

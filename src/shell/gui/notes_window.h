@@ -43,7 +43,7 @@ public:
 
 protected:
     bool event(QEvent* event) override;
-    // The close box and shut-down run Done; a Done whose save failed keeps the window open.
+    // The close box and shut-down ask to save a note first (mayClose); refused, it stays open.
     void closeEvent(QCloseEvent* event) override;
 
 private:
@@ -57,6 +57,10 @@ private:
     // one chosen is replaced only when the operator says so; either way the dialog comes back.
     // False when the dialog was cancelled.
     bool saveWithDialog();
+    // Closing (the close box, Exit): a note in the box is offered for saving first, "Save the
+    // note?"; false when the operator cancels, or the save dialog, or the save fails: the
+    // window and its note stay.
+    bool mayClose();
     // Runs `action`; on an error: the report, then Done. False when Done failed too.
     template <class Action>
     bool guarded(Action action);

@@ -85,6 +85,9 @@ void PinConnector::paintEvent(QPaintEvent*) {
         const double y = pin <= 13 ? c.y() - kLamp / 2.0 - kMargin - 2
                                    : c.y() + kLamp / 2.0 + kMargin - kNumberH + 2;
         p.setPen(palette().color(QPalette::WindowText));
+        QFont number = small;
+        number.setOverline(invertedByThePort(pin));
+        p.setFont(number);
         p.drawText(QRectF(c.x() - kPitch / 2.0, y, kPitch, kNumberH), Qt::AlignCenter,
                    QString::number(pin));
     }

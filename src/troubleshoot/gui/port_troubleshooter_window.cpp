@@ -113,15 +113,23 @@ PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialo
     connector_ = new PinConnector(pinsFrame);
     auto* legend = new QGridLayout;
     legend->addWidget(legendLamp(PinConnector::kRed, "LegendHigh", pinsFrame), 0, 0);
-    legend->addWidget(new QLabel(QStringLiteral("+5 Volts at selected pin"), pinsFrame), 0, 1);
+    // The lamps show the register's bits, not a measured voltage.
+    legend->addWidget(new QLabel(QStringLiteral("Bit set (1) in the port's register"), pinsFrame),
+                      0, 1);
     legend->addWidget(legendLamp(PinConnector::kGreen, "LegendLow", pinsFrame), 1, 0);
-    legend->addWidget(new QLabel(QStringLiteral("Zero Volts at selected pin"), pinsFrame), 1, 1);
+    legend->addWidget(new QLabel(QStringLiteral("Bit clear (0)"), pinsFrame), 1, 1);
+    auto* inverted = new QLabel(QStringLiteral("A bar over the number (pins 1, 11, 14, 17): the "
+                                               "port inverts that pin, 0 V when its bit is set."),
+                                pinsFrame);
+    inverted->setObjectName(QStringLiteral("InvertedPinsNote"));
+    inverted->setWordWrap(true);
+    legend->addWidget(inverted, 2, 0, 1, 2);
     // The drawing is the plug of the printer cable, seen from its pins: mirrored against the
     // PC's socket, which a multimeter user probes from the front.
     auto* face =
         new QLabel(QStringLiteral("Seen from the pin side of the cable's plug."), pinsFrame);
     face->setObjectName(QStringLiteral("ConnectorFace"));
-    legend->addWidget(face, 2, 0, 1, 2);
+    legend->addWidget(face, 3, 0, 1, 2);
     // "The motor does not move" on a dry run has one answer: nothing reaches a machine.
     if (!ws_.port().isHardware()) {
         auto* simulated = new QLabel(
@@ -131,11 +139,12 @@ PortTroubleshooterWindow::PortTroubleshooterWindow(Workspace& ws, Dialogs& dialo
         simulated->setObjectName(QStringLiteral("SimulatedPortNote"));
         simulated->setWordWrap(true);
         simulated->setStyleSheet(QStringLiteral("QLabel { color: #8a4b00; font-weight: bold; }"));
-        legend->addWidget(simulated, 3, 0, 1, 2);
+        legend->addWidget(simulated, 4, 0, 1, 2);
     }
-    auto* pinsLayout = new QHBoxLayout(pinsFrame);
-    pinsLayout->addWidget(connector_);
-    pinsLayout->addSpacing(12);
+    // The legend under the connector: side by side they made the window wider than a 1024 px
+    // screen.
+    auto* pinsLayout = new QVBoxLayout(pinsFrame);
+    pinsLayout->addWidget(connector_, 0, Qt::AlignLeft);
     pinsLayout->addLayout(legend);
     pinsLayout->addStretch(1);
 
@@ -198,6 +207,8 @@ PortTroubleshooterWindow::~PortTroubleshooterWindow() {
 }
 
 void PortTroubleshooterWindow::showAndActivate() {
+    // Placed before it is mapped too, so the window manager takes that place from the start.
+    if (!isVisible()) fitAndPlaceInFrame(*this, Placement::Tool, FitRoom::Screen);
     show();
     raise();
     activateWindow();
@@ -214,9 +225,10 @@ void PortTroubleshooterWindow::activated() {
                                         : value == 2 ? Qt::PartiallyChecked
                                                      : Qt::Unchecked);
     }
-    ws_.motion.JogSpeed = Fixed4::fromDouble(kJogSpeed);
+    // The jog speed stays the operator's: the steps here keep their own slow pace.
     if (!isStepping()) loadPage(kStartPage);
-    fitAndPlaceInFrame(*this, Placement::Tool);
+    // Every control in reach without scrolling: it may cover the status bar on a small screen.
+    fitAndPlaceInFrame(*this, Placement::Tool, FitRoom::Screen);
     try {
         refreshIndicators();
         readFailed_ = false;

@@ -26,7 +26,6 @@ class PortTroubleshooterWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr const char* kTitle = "Parallel Port Monitor / Troubleshooter";
-    static constexpr double kJogSpeed = 0.01;  // mm/s, set on every activation
 
     // objectName "ppMonitor"; created hidden.
     PortTroubleshooterWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);

@@ -12,6 +12,7 @@
 
 #include "machine/gui/gui_test_util.h"
 #include "machine/workspace.h"
+#include "platform/gui/placement.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "platform/monotonic_clock.h"
@@ -152,7 +153,7 @@ TEST_F(PlanformWindowTest, LeftPanelAndSweptWindowsPlaceThemselvesInsideTheMainW
     QMainWindow frame;
     auto* inner = new QWidget(&frame);
     frame.setCentralWidget(inner);
-    frame.resize(1000, 800);
+    frame.resize(1280, 960);  // room for the widest planform window
     frame.show();
     test::letEventsThrough();
     const QPoint expected = inner->mapToGlobal(QPoint(0, 0)) +
@@ -163,12 +164,56 @@ TEST_F(PlanformWindowTest, LeftPanelAndSweptWindowsPlaceThemselvesInsideTheMainW
         w.showAndActivate();
         EXPECT_EQ(w.pos(), expected) << name;
     }
+    // The others stay where they are, unless that is partly off the screen's room.
+    const QRect room = screenRoomOf(frame);
     for (const char* name : {"right_taper", "right_TE_taper", "right_LE_taper", "concentric"}) {
         PlanformWindow w(name, ws, dialogs, &frame);
-        w.move(500, 400);
+        w.move(room.topLeft() + QPoint(20, 30));
         w.showAndActivate();
-        EXPECT_EQ(w.pos(), QPoint(500, 400)) << name;
+        EXPECT_EQ(w.pos(), room.topLeft() + QPoint(20, 30)) << name;
+        PlanformWindow low(name, ws, dialogs, &frame);
+        low.move(room.bottomRight() - QPoint(100, 100));
+        low.showAndActivate();
+        EXPECT_TRUE(room.contains(QRect(low.pos(), low.size().grownBy(frameMarginsOf(low)))))
+            << name;
     }
+}
+
+// Letters in an entered box are said by the box's name and leave every box as it was; before,
+// they were read as 0 and gave a negative chord.
+TEST_F(PlanformWindowTest, LettersInAnEnteredBoxAreRefusedByNameAndNothingIsCalculated) {
+    for (const char* typed : {"abc", "2OO", "12,5", "--3"}) {
+        PlanformWindow w("right_taper", ws, dialogs);
+        w.show();
+        fill(w, {{"Text9", "200"},
+                 {"Text10", typed},
+                 {"Text11", "0"},
+                 {"Text1", "500"},
+                 {"Text14", "1000"},
+                 {"Text3", "250"}});
+        dialogs.clearCalls();
+        dialogs.answerMessage();
+        clickToolbar(w, 1);
+        ASSERT_EQ(dialogs.messages().size(), 1u) << typed;
+        EXPECT_EQ(dialogs.messages()[0].title, "Not a Number");
+        EXPECT_TRUE(dialogs.messages()[0].text.startsWith(
+            w.findChild<QLabel*>("Label_Text10")->text() + ": \"" + typed + "\" is not a number"))
+            << dialogs.messages()[0].text.toStdString();
+        EXPECT_EQ(w.box("Text12")->text(), "") << typed;
+        EXPECT_EQ(w.box("Text13")->text(), "") << typed;
+    }
+    // Blanks round a number are no letters.
+    PlanformWindow w("right_taper", ws, dialogs);
+    fill(w, {{"Text9", " 200"},
+             {"Text10", "200 "},
+             {"Text11", "0"},
+             {"Text1", "500"},
+             {"Text14", "1000"},
+             {"Text3", "250"}});
+    dialogs.clearCalls();
+    clickToolbar(w, 1);
+    EXPECT_TRUE(dialogs.calls().empty());
+    EXPECT_EQ(w.box("Text13")->text(), "200");
 }
 
 }  // namespace

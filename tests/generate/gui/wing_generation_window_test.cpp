@@ -406,6 +406,8 @@ TEST_F(WingGenerationWindowTest, FoamWindowGeneratesAFourFieldSetWithBothSidesTo
     EXPECT_EQ(control<QLineEdit>(w, "Text6")->text(), " ");
     control<QLineEdit>(w, "Text1")->setText(QString::fromStdString(root().string()));
     control<QLineEdit>(w, "Text2")->setText(QString::fromStdString((m.dir / "gone.dat").string()));
+    control<QLineEdit>(w, "Text6")->setText("120");
+    control<QLineEdit>(w, "Text7")->setText("120");
     dialogs.answerMessage();
     dialogs.answerMessage();
     clickToolbar(w, 1);
@@ -433,6 +435,42 @@ TEST_F(WingGenerationWindowTest, ANoseStartWithLeadMovesIsWarnedOfBeforeTheSaveS
     EXPECT_TRUE(dialogs.messages()[0].text.contains(" starts at the leading edge"));
     EXPECT_EQ(dialogs.messages()[0].title, "DAT File Warning");
     EXPECT_EQ(test::readFile(m.dir / "cut_cnt.ct2").empty(), false);  // generated all the same
+}
+
+// Generate before the setup window's Done: the sizes are blank (or letters, or 0), and the
+// window says which one and where it comes from instead of an arithmetic error; nothing of the
+// working set changes.
+TEST_F(WingGenerationWindowTest, GenerateWithoutTheSetupsSizesSaysWhatIsMissing) {
+    for (const CutSetKind kind : {CutSetKind::Foam, CutSetKind::Wing}) {
+        WingGenerationWindow w(m.ws, dialogs, nullptr, kind);
+        open(w);
+        const std::vector<std::string> before = folderNames();
+        const bool foam = kind == CutSetKind::Foam;
+        const struct {
+            const char* left;
+            const char* right;
+            const char* label;
+        } cases[] = {{"", "", "Label3"},
+                     {"120", "abc", "Label4"},
+                     {"0", "120", "Label3"},
+                     {"120", "-5", "Label4"}};
+        for (const auto& c : cases) {
+            fill(w, "120");
+            control<QLineEdit>(w, "Text6")->setText(c.left);
+            control<QLineEdit>(w, "Text7")->setText(c.right);
+            dialogs.clearCalls();
+            dialogs.answerMessage();
+            clickToolbar(w, 1);
+            ASSERT_EQ(dialogs.messages().size(), 1u) << c.left << "|" << c.right;
+            const DialogCall& said = dialogs.messages()[0];
+            EXPECT_EQ(said.title, foam ? "Foam Setup Missing" : "Wing Setup Missing");
+            EXPECT_TRUE(said.text.startsWith(control<QLabel>(w, c.label)->text() + " is not set"))
+                << said.text.toStdString();
+            EXPECT_TRUE(said.text.contains(foam ? "foam setup" : "wing setup"));
+            EXPECT_FALSE(said.text.contains("Error Number"));
+            EXPECT_EQ(folderNames(), before);  // no working set begun
+        }
+    }
 }
 
 }  // namespace

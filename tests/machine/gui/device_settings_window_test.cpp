@@ -334,5 +334,45 @@ TEST_F(DeviceSettingsWindowTest, AFailedWriteCommitsNothingSoTheWireStillGoesOff
     EXPECT_FALSE(port.reg(890) & 4);
 }
 
+// A pin combo takes typing: a text that is none of its pins is refused at Done by the field's
+// name, before anything is written; a pin of the list saves.
+TEST_F(DeviceSettingsWindowTest, APinThatIsNoneOfTheListIsRefusedAtDoneNamingTheField) {
+    test::writeFile(settingsFile(), kCustomLine);
+    DeviceSettingsWindow w(ws, dialogs);
+    ASSERT_TRUE(w.loadSettings());
+    w.showAndActivate();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&w));
+    const struct {
+        const char* combo;
+        const char* typed;
+        const char* field;
+    } cases[] = {{"x1_dir", "300", "X1 Direction"},
+                 {"y2_step", "Pin 1", "Y2 Step"},  // the wire's pin, not an axis pin
+                 {"enable", "Pin 2", "热丝控制"},
+                 {"enable", "", "热丝控制"}};
+    for (const auto& c : cases) {
+        auto* combo = control<QComboBox>(w, c.combo);
+        const QString before = combo->currentText();
+        combo->setEditText(QString::fromUtf8(c.typed));
+        dialogs.clearCalls();
+        dialogs.answerMessage();
+        clickToolbar(w, 2);
+        ASSERT_EQ(dialogs.messages().size(), 1u) << c.combo;
+        EXPECT_EQ(dialogs.messages()[0].title, "Pin Assignment");
+        EXPECT_TRUE(dialogs.messages()[0].text.startsWith(
+            QString::fromUtf8(c.field) + ": \"" + QString::fromUtf8(c.typed) + "\" is not a pin"))
+            << dialogs.messages()[0].text.toStdString();
+        EXPECT_TRUE(w.isVisible());
+        EXPECT_EQ(test::readFile(settingsFile()), kCustomLine) << c.combo;
+        combo->setEditText(before);
+    }
+    control<QComboBox>(w, "x1_dir")->setEditText("Pin 3");
+    dialogs.clearCalls();
+    clickToolbar(w, 2);
+    EXPECT_TRUE(dialogs.calls().empty()) << dialogs.messageTexts().join("|").toStdString();
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(ws.settings.derived.StepsPerMm, 158);
+}
+
 }  // namespace
 }  // namespace corvane

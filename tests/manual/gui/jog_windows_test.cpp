@@ -288,5 +288,21 @@ TEST_F(JogWindowsTest, PictureIsLightYellowWhileItHasTheFocus) {
     EXPECT_EQ(picture->backgroundColor(), QColor(0xFF, 0xFF, 0xC0));
 }
 
+// A laptop has no keypad: Escape stops a continuous jog where keypad 5 (Clear) does.
+TEST_F(JogWindowsTest, EscapeStopsAContinuousJogAsKeypadFiveDoes) {
+    for (const Qt::Key stopKey : {Qt::Key_Clear, Qt::Key_Escape}) {
+        ManualControlWindow w(rig.ws, dialogs);
+        w.show();
+        KeyCaptureBox* picture = child<KeyCaptureBox>(w, "Picture1");
+        rig.port.clearOperations();
+        ticks = 0;
+        rig.ws.yield = [&] {
+            if (++ticks == 7) QTest::keyClick(picture, stopKey);
+        };
+        QTest::keyClick(picture, Qt::Key_Up);
+        EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(7, 0x0C | 0xC0)) << stopKey;
+    }
+}
+
 }  // namespace
 }  // namespace corvane

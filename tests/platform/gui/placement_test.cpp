@@ -88,5 +88,35 @@ TEST(Placement, AWindowFillingTheInnerAreaLeavesTheStatusBarInView) {
     EXPECT_EQ(fitInInnerArea(alone, QSize(5000, 4000), Placement::Corner), QSize(5000, 4000));
 }
 
+// A window too tall for its place 15% down the main window moves up rather than off the screen,
+// never above it (its title bar stays in reach), and keeps its size where the screen has room.
+TEST(Placement, AWindowTooBigForItsPlaceStandsWholeInTheScreensRoom) {
+    QMainWindow frame;
+    frame.setCentralWidget(new QMdiArea);
+    frame.resize(1000, 700);
+    frame.show();
+    QApplication::processEvents();
+    const QRect room = screenRoomOf(frame);
+    ASSERT_TRUE(room.contains(frame.frameGeometry()));
+    for (const QSize wanted : {QSize(300, 200), QSize(600, room.height() - 60),
+                               QSize(room.width() + 50, room.height() + 80)}) {
+        QWidget window(&frame, Qt::Window);
+        window.resize(fitOnScreen(window, wanted));
+        placeInFrame(window);
+        const QMargins m = frameMarginsOf(window);
+        const QRect outer(window.pos(), window.size().grownBy(m));
+        EXPECT_TRUE(room.contains(outer)) << wanted.width() << "x" << wanted.height();
+        if (wanted.height() + m.top() + m.bottom() <= room.height()) {
+            EXPECT_EQ(window.size(), wanted);
+        }
+    }
+    // The position alone: kept inside, top left first.
+    const QSize big(room.width() + 10, 50);
+    EXPECT_EQ(keptOnScreen(QPoint(room.right() - 5, room.bottom() - 5), big, frame).x(),
+              room.left());
+    EXPECT_EQ(keptOnScreen(QPoint(room.left() + 40, room.top() - 30), QSize(100, 100), frame),
+              QPoint(room.left() + 40, room.top()));
+}
+
 }  // namespace
 }  // namespace corvane

@@ -5,10 +5,12 @@
 #include <unistd.h>
 
 #include <QLabel>
+#include <QLayout>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QScrollBar>
+#include <QSet>
 #include <QStatusBar>
 #include <QTest>
 #include <QTextBrowser>
@@ -23,6 +25,7 @@
 #include "generate/gui/wing_generation_window.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/gui/waypoint_window.h"
+#include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/wing_cut_window.h"
 #include "shell/gui/help_window.h"
@@ -164,7 +167,16 @@ TEST_F(ShellTest, MenusCarryTheirCaptionsSeparatorsAndNames) {
     MainWindow& w = frame();
     QStringList bar;
     for (QAction* a : w.menuBar()->actions()) bar << a->text();
-    EXPECT_EQ(bar, (QStringList{"File", "起点控制", "查看", "Notes", "脚本", "帮助"}));
+    EXPECT_EQ(bar,
+              (QStringList{"&File", "起点控制(&O)", "查看(&V)", "&Notes", "脚本(&S)", "帮助(&H)"}));
+    // Alt and the underlined letter open each menu: no letter serves two.
+    QSet<QChar> letters;
+    for (const QString& caption : bar) {
+        const qsizetype at = caption.indexOf(QLatin1Char('&'));
+        ASSERT_GE(at, 0) << caption.toStdString();
+        EXPECT_FALSE(letters.contains(caption.at(at + 1).toUpper())) << caption.toStdString();
+        letters.insert(caption.at(at + 1).toUpper());
+    }
 
     EXPECT_EQ(menuTexts(w.findChild<QMenu*>("file")),
               (QStringList{"打开主菜单", "装入切割文件", "-", "保存切割文件", "-", "打印", "-",
@@ -284,6 +296,18 @@ TEST_F(ShellTest, SetHomeTogglesTwiceClearsAndAThirdTimeZeroes) {
     EXPECT_TRUE(setHome->isChecked());
     EXPECT_EQ(ws_->position.Position, AxisPosition{});
     EXPECT_EQ(w.statusText(1), kZeroPosition);
+    // At 1024 px the whole position shows, X2 and Y2 included.
+    w.resize(1024, 720);
+    w.statusBar()->layout()->activate();
+    QApplication::processEvents();
+    auto* panel1 = w.statusBar()->findChild<QLabel*>("Panel1");
+    ASSERT_NE(panel1, nullptr);
+    const QString negative = QStringLiteral(
+        "X1, Y1 = -0012.500, -0003.125   X2, Y2 = -0001.000, "
+        "-0002.000");
+    EXPECT_GE(panel1->contentsRect().width(), panel1->fontMetrics().horizontalAdvance(negative))
+        << panel1->width();
+    EXPECT_LE(panel1->geometry().right(), w.width());
     // No motion in any of this.
     for (const PortOperation& op : port_.operations())
         EXPECT_NE(op.port, ws_->settings.derived.DataPort);
@@ -352,6 +376,10 @@ TEST_F(ShellTest, HelpOpensTheApplicationFoldersHelpFileReadably) {
     EXPECT_TRUE(text.contains("Home and waypoints"));
     EXPECT_TRUE(text.contains("设备设置"));
     EXPECT_FALSE(text.contains("== "));  // the markup is not shown
+    // Readable: most of the main window's inner area, not the browser's own 256x192.
+    const QWidget* inner = innerAreaOf(w);
+    EXPECT_GE(help->width(), std::min(700, inner->width() - 40)) << help->width();
+    EXPECT_GE(help->height(), std::min(560, inner->height() - 60)) << help->height();
 
     help->close();
     std::filesystem::remove(file("corvane.hlp"));

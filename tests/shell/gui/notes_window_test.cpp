@@ -269,13 +269,13 @@ TEST_F(NotesWindowTest, AnUnusableApplicationFolderReportsAndKeepsTheNote) {
     EXPECT_EQ(w.note(), "precious");
     EXPECT_FALSE(w.isVisible());
 
-    // When Done's save fails too, the window stays open with the note; a close is refused.
+    // When the close's save fails, the window stays open with the note; the close is refused.
     w.show();
     dialogs_.clearCalls();
-    dialogs_.answerSaveFile(other("a.fwn")).answerMessage();
-    dialogs_.answerSaveFile(other("a.fwn")).answerMessage();
+    dialogs_.answerMessage(MsgAnswer::Yes).answerSaveFile(other("a.fwn")).answerMessage();
     EXPECT_FALSE(w.close());
-    EXPECT_EQ(dialogs_.messages().size(), 2u);
+    ASSERT_EQ(dialogs_.messages().size(), 2u);
+    EXPECT_EQ(dialogs_.messages()[0].text, "Save the note?");
     EXPECT_TRUE(w.isVisible());
     EXPECT_EQ(w.note(), "precious");
 }
@@ -337,9 +337,31 @@ TEST_F(NotesWindowTest, NotesMenuOpensForm19AndShutDownOffersToSaveTheNote) {
     dialogs_.answerSaveFile(QString());
     w->runButton(8);
     EXPECT_FALSE(w->isVisible());
-    dialogs_.answerSaveFile(other("last.fwn"));
+    // Exit asks "Save the note?": Cancel, or Yes then a cancelled save dialog, keep the note
+    // and the program (the bare dialog's Cancel used to throw the note away); No lets it go.
+    dialogs_.clearCalls();
+    dialogs_.answerMessage(MsgAnswer::Cancel);
+    EXPECT_FALSE(frame().shutDown());
+    dialogs_.answerMessage(MsgAnswer::Yes).answerSaveFile(QString());
+    EXPECT_FALSE(frame().shutDown());
+    EXPECT_EQ(w->note(), "before we go");
+    ASSERT_EQ(dialogs_.messages().size(), 2u);
+    EXPECT_EQ(dialogs_.messages()[0].text, "Save the note?");
+    EXPECT_EQ(dialogs_.messages()[0].title, "Notes");
+    dialogs_.answerMessage(MsgAnswer::Yes).answerSaveFile(other("last.fwn"));
     EXPECT_TRUE(frame().shutDown());
     EXPECT_EQ(test::readFile(file("last.fwn")), "\"before we go\"\r\n");
+}
+
+TEST_F(NotesWindowTest, ExitWithANoteAnsweredNoLetsTheNoteGo) {
+    startedFrame();
+    trigger("OpenNotes");
+    auto* w = qobject_cast<NotesWindow*>(frame().windows().loaded("Form19"));
+    ASSERT_NE(w, nullptr);
+    w->setNote("scratch");
+    dialogs_.answerMessage(MsgAnswer::No);
+    EXPECT_TRUE(frame().shutDown());
+    EXPECT_EQ(dialogs_.calls().size(), 1u);  // no save dialog
 }
 
 }  // namespace

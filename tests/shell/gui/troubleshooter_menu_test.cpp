@@ -1,5 +1,5 @@
 // The troubleshooter reached from the main window: Help > Parallel Port Output Explained opens
-// ppMonitor, its JogSpeed of 0.01 mm/s shows in a jog window opened afterwards, and shut-down
+// ppMonitor, a jog window opened afterwards keeps the operator's speed, and shut-down
 // during a step loop ends the loop with the step bits clear.
 #include <QLabel>
 #include <QPushButton>
@@ -20,19 +20,20 @@ protected:
     }
 };
 
-TEST_F(TroubleshooterMenuTest, OpenMonitorShowsPpMonitorAndAJogWindowShowsItsSpeed) {
+TEST_F(TroubleshooterMenuTest, OpenMonitorShowsPpMonitorAndAJogWindowKeepsTheOperatorsSpeed) {
     startedFrame();
+    ws_->motion.JogSpeed = Fixed4::fromDouble(0.2);
     trigger("OpenMonitor");
     auto* monitor = qobject_cast<PortTroubleshooterWindow*>(frame().windows().loaded("ppMonitor"));
     ASSERT_NE(monitor, nullptr);
     EXPECT_TRUE(monitor->isVisible());
-    EXPECT_EQ(ws_->motion.JogSpeed, Fixed4::fromDouble(0.01));
+    EXPECT_EQ(ws_->motion.JogSpeed, Fixed4::fromDouble(0.2));
     QWidget* jog = frame().windows().show("Form3");
     ASSERT_NE(jog, nullptr);
     QApplication::processEvents();
     auto* speed = jog->findChild<QLabel*>("Label12");
     ASSERT_NE(speed, nullptr);
-    EXPECT_EQ(speed->text(), "0.01");
+    EXPECT_EQ(speed->text(), "0.2");
 }
 
 TEST_F(TroubleshooterMenuTest, ShutDownWhileSteppingEndsTheLoopWithTheStepBitsClear) {

@@ -57,7 +57,7 @@ struct TroubleshooterTest : ::testing::Test {
     }
 };
 
-TEST_F(TroubleshooterTest, ActivationShowsThePinsTheReversalTheStartPageAndSetsJogSpeed) {
+TEST_F(TroubleshooterTest, ActivationShowsThePinsTheReversalTheStartPageAndKeepsJogSpeed) {
     m.ws.settings.fields.reverseY1 = 1;
     m.ws.settings.fields.reverseY2 = 2;
     m.ws.settings.fields.x2_step = "Pin 9";
@@ -84,7 +84,7 @@ TEST_F(TroubleshooterTest, ActivationShowsThePinsTheReversalTheStartPageAndSetsJ
 
     m.ws.motion.JogSpeed = Fixed4::fromInt(3);
     w.showAndActivate();
-    EXPECT_EQ(m.ws.motion.JogSpeed, Fixed4::fromDouble(0.01));
+    EXPECT_EQ(m.ws.motion.JogSpeed, Fixed4::fromInt(3));  // the jog windows' speed, untouched
     const std::pair<const char*, const char*> labels[] = {
         {"x1dir", "Pin 2"}, {"x1step", "Pin 3"}, {"y1dir", "Pin 4"}, {"y1step", "Pin 5"},
         {"x2dir", "Pin 6"}, {"x2step", "Pin 9"}, {"y2dir", "Pin 8"}, {"y2step", "Pin 9"}};
@@ -228,6 +228,19 @@ TEST_F(TroubleshooterTest, PictureWhileSteppingXForward) {
         w.stop();
     });
     QTest::mouseClick(child<QPushButton>(w, "Command5"), Qt::LeftButton);
+}
+
+// The lamps show register bits: the legend says so, and marks the pins whose voltage the port
+// inverts, where a set bit is 0 V at the pin.
+TEST_F(TroubleshooterTest, TheLegendSpeaksOfBitsAndMarksTheInvertedPins) {
+    PortTroubleshooterWindow w(m.ws, dialogs);
+    for (QLabel* label : w.findChildren<QLabel*>())
+        EXPECT_FALSE(label->text().contains("Volts")) << label->text().toStdString();
+    EXPECT_TRUE(child<QLabel>(w, "InvertedPinsNote")->text().contains("1, 11, 14, 17"));
+    std::vector<int> inverted;
+    for (int pin = 1; pin <= 25; ++pin)
+        if (PinConnector::invertedByThePort(pin)) inverted.push_back(pin);
+    EXPECT_EQ(inverted, (std::vector<int>{1, 11, 14, 17}));
 }
 
 }  // namespace
