@@ -7,6 +7,8 @@
 #include <QPrinter>
 #include <QStringList>
 
+#include "platform/gui/ui_language.h"
+
 namespace corvane {
 
 namespace {
@@ -52,7 +54,8 @@ QString displayText(QString text) {
 }
 
 QString runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
-    QFileDialog dialog(parent, request.title, request.initialDir, qtFileFilter(request.filter));
+    QFileDialog dialog(parent, translatedText(request.title), request.initialDir,
+                       qtFileFilter(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
@@ -81,8 +84,9 @@ QString qtFileFilter(const QString& commonDialogFilter) {
 
 MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButtons buttons,
                              MsgIcon icon) {
-    QMessageBox box(boxIcon(icon), title, displayText(text), standardButtons(buttons),
-                    parentWidget());
+    // The window's language: the texts as they stand, or their translation when one is loaded.
+    QMessageBox box(boxIcon(icon), translatedText(title), translatedText(displayText(text)),
+                    standardButtons(buttons), parentWidget());
     if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -111,7 +115,8 @@ QString QtDialogs::saveFile(const FileDialogRequest& request) {
 std::optional<QString> QtDialogs::input(const QString& prompt, const QString& title,
                                         const QString& defaultText) {
     bool ok = false;
-    const QString text = QInputDialog::getText(parentWidget(), title, displayText(prompt),
+    const QString text = QInputDialog::getText(parentWidget(), translatedText(title),
+                                               translatedText(displayText(prompt)),
                                                QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
@@ -119,7 +124,8 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
 
 bool QtDialogs::choosePrinter(QPrinter& printer) {
     QPrintDialog dialog(&printer, parentWidget());
-    dialog.setWindowTitle(printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName());
+    dialog.setWindowTitle(translatedText(
+        printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName()));
     return dialog.exec() == QDialog::Accepted;
 }
 
