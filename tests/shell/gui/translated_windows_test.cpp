@@ -8,6 +8,7 @@
 #include <QStatusBar>
 
 #include "platform/gui/ui_language.h"
+#include "shell/gui/help_file.h"
 #include "shell_fixture.h"
 
 namespace corvane {
@@ -92,6 +93,21 @@ TEST_P(TranslatedWindows, EveryWindowOpensWithItsCaptionsInTheLanguage) {
     // The program's own voice stays its default: the same windows speak Chinese without it.
     if (GetParam() == UiLanguage::Own) {
         EXPECT_GE(chinese, 40);
+    }
+}
+
+TEST_P(TranslatedWindows, HelpTitlesInTheLanguageAndTheBodyAsItStands) {
+    const auto book = loadHelp(QStringLiteral(CORVANE_RESOURCES "/corvane.hlp"));
+    ASSERT_TRUE(book.has_value());
+    const QString html = helpHtml(*book);
+    EXPECT_TRUE(html.contains(QStringLiteral("Corvane drives a four-axis hot-wire foam cutter")));
+    if (GetParam() == UiLanguage::English) {
+        EXPECT_TRUE(html.contains(QStringLiteral("</a>Machine settings</h2>")));
+        EXPECT_TRUE(html.contains(QStringLiteral("<h3>Contents</h3>")));
+        EXPECT_FALSE(html.contains(QStringLiteral("设备设置 / Machine settings")));
+    } else {
+        EXPECT_TRUE(html.contains(QStringLiteral("</a>设备设置 / Machine settings</h2>")));
+        EXPECT_TRUE(html.contains(QStringLiteral("<h3>Contents 目录</h3>")));
     }
 }
 
