@@ -124,8 +124,8 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
 
 bool QtDialogs::choosePrinter(QPrinter& printer) {
     QPrintDialog dialog(&printer, parentWidget());
-    dialog.setWindowTitle(translatedText(
-        printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName()));
+    dialog.setWindowTitle(
+        translatedText(printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName()));
     return dialog.exec() == QDialog::Accepted;
 }
 

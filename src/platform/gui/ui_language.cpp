@@ -1,8 +1,6 @@
 // The windows' language and the pass that translates what they show.
 #include "platform/gui/ui_language.h"
 
-#include <algorithm>
-
 #include <QAbstractButton>
 #include <QAction>
 #include <QActionEvent>
@@ -16,6 +14,7 @@
 #include <QMenuBar>
 #include <QRegularExpression>
 #include <QWidget>
+#include <algorithm>
 
 namespace corvane {
 
@@ -304,8 +303,8 @@ void WindowTranslation::fitToTexts(QWidget* window) const {
     QSize wanted = window->size().expandedTo(window->sizeHint());
     if (const QWidget* parent = window->parentWidget(); parent != nullptr && !window->isModal()) {
         const QPoint at = window->geometry().topLeft();
-        wanted = wanted.boundedTo(QSize(parent->width() - std::max(0, at.x()),
-                                        parent->height() - std::max(0, at.y())));
+        wanted = wanted.boundedTo(
+            QSize(parent->width() - std::max(0, at.x()), parent->height() - std::max(0, at.y())));
     }
     wanted = wanted.expandedTo(window->size());
     if (wanted != window->size()) window->resize(wanted);

@@ -172,7 +172,8 @@ int main(int argc, char** argv) {
         if (translation.load(file))
             translation.install();
         else
-            std::fprintf(stderr, "corvane: no translation at %s; the windows keep their own texts\n",
+            std::fprintf(stderr,
+                         "corvane: no translation at %s; the windows keep their own texts\n",
                          file.toLocal8Bit().constData());
     }
 

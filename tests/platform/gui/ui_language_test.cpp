@@ -1,5 +1,7 @@
 // The windows' language: how it is chosen, how a text is looked up, that the table is complete
 // and finished, and that the central pass translates captions (not typed data) before they show.
+#include "platform/gui/ui_language.h"
+
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -16,7 +18,6 @@
 #include <QXmlStreamReader>
 
 #include "platform/gui/toolbar.h"
-#include "platform/gui/ui_language.h"
 
 namespace corvane {
 namespace {

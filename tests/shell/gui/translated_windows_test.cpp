@@ -26,8 +26,9 @@ std::vector<Caption> captionsOf(const QString& name, QWidget& window) {
     std::vector<Caption> out{{name, QStringLiteral("(title)"), window.windowTitle()}};
     for (QWidget* w : window.findChildren<QWidget*>()) {
         if (!w->isVisibleTo(&window)) continue;
-        const QString object = w->objectName().isEmpty() ? QString::fromLatin1(w->metaObject()->className())
-                                                         : w->objectName();
+        const QString object = w->objectName().isEmpty()
+                                   ? QString::fromLatin1(w->metaObject()->className())
+                                   : w->objectName();
         if (auto* label = qobject_cast<QLabel*>(w)) {
             out.push_back({name, object, label->text()});
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
