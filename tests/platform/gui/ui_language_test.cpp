@@ -11,12 +11,15 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
+#include <QMessageBox>
+#include <QTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QVBoxLayout>
 #include <QXmlStreamReader>
 
+#include "platform/gui/qt_dialogs.h"
 #include "platform/gui/toolbar.h"
 
 namespace corvane {
@@ -240,6 +243,26 @@ TEST_F(Translated, MenusTranslateTheirTitlesAndItems) {
     EXPECT_EQ(item->text(), QStringLiteral("Return to Home"));
     QAction* later = menu->addAction(QStringLiteral("打印"));
     EXPECT_EQ(later->text(), QStringLiteral("Print"));
+}
+
+// The message box of the real dialogs shows its text and title in the language; the answer is
+// the same.
+TEST_F(Translated, MessageBoxesShowTheirTextsInTheLanguage) {
+    translation_.install();
+    QtDialogs dialogs;
+    QString text, title;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            text = box->text();
+            title = box->windowTitle();
+            box->button(QMessageBox::Yes)->click();
+        }
+    });
+    const MsgAnswer answer = dialogs.message(QStringLiteral("切割暂停\r点击确定继续"),
+                                             QStringLiteral("Corvane 帮助"), MsgButtons::YesNo);
+    EXPECT_EQ(answer, MsgAnswer::Yes);
+    EXPECT_EQ(text, QStringLiteral("Cut paused\nClick OK to continue"));
+    EXPECT_EQ(title, QStringLiteral("Corvane Help"));
 }
 
 TEST(UntranslatedWindows, KeepTheProgramsOwnTexts) {

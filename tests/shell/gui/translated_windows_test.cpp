@@ -7,6 +7,7 @@
 #include <QPushButton>
 #include <QStatusBar>
 
+#include "platform/gui/placement.h"
 #include "platform/gui/ui_language.h"
 #include "shell/gui/help_file.h"
 #include "shell_fixture.h"
@@ -72,6 +73,13 @@ TEST_P(TranslatedWindows, EveryWindowOpensWithItsCaptionsInTheLanguage) {
         if (window == nullptr || !window->isVisible()) continue;
         ++opened;
         window->grab();  // every caption paints once
+        // A window grown for longer words still ends inside the main window's inner area.
+        if (const QWidget* inner = innerAreaOf(w); inner != nullptr && window->parentWidget()) {
+            const QRect outer(inner->mapFromGlobal(window->frameGeometry().topLeft()),
+                              window->size().grownBy(frameMarginsOf(*window)));
+            EXPECT_TRUE(QRect(QPoint(0, 0), inner->size()).contains(outer))
+                << name.toStdString() << " runs past the inner area";
+        }
         for (const Caption& c : captionsOf(name, *window)) captions.push_back(c);
         if (name != QLatin1String("Form19") && name != QLatin1String("Form5")) window->close();
         QApplication::processEvents();
