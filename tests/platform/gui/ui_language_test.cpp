@@ -12,10 +12,10 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
-#include <QTimer>
 #include <QProcess>
 #include <QPushButton>
 #include <QRegularExpression>
+#include <QTimer>
 #include <QVBoxLayout>
 #include <QXmlStreamReader>
 
