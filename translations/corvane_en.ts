@@ -281,11 +281,11 @@
     </message>
     <message>
         <source>电热丝断电</source>
-        <translation>Wire OFF</translation>
+        <translation>Hot Wire OFF</translation>
     </message>
     <message>
         <source>电热丝通电</source>
-        <translation>Wire ON</translation>
+        <translation>Hot Wire ON</translation>
     </message>
     <message>
         <source>切割暂停

@@ -220,7 +220,7 @@ TEST_F(Translated, WindowsShowCaptionsInEnglishSizedForThemAndKeepTheirData) {
     bool shown = false;
     for (QWidget* child : w.toolbar->findChildren<QWidget*>()) {
         if (auto* b = qobject_cast<QAbstractButton*>(child))
-            shown = shown || b->text() == QStringLiteral("Wire ON");
+            shown = shown || b->text() == QStringLiteral("Hot Wire ON");
     }
     EXPECT_TRUE(shown);
     // Texts set later are translated before they paint.
