@@ -31,7 +31,9 @@ std::vector<Caption> captionsOf(const QString& name, QWidget& window) {
                                    ? QString::fromLatin1(w->metaObject()->className())
                                    : w->objectName();
         if (auto* label = qobject_cast<QLabel*>(w)) {
-            out.push_back({name, object, label->text()});
+            const bool cut = !label->wordWrap() && label->pixmap().isNull() &&
+                             label->width() + 2 < label->sizeHint().width();
+            out.push_back({name, object, label->text(), cut});
         } else if (auto* button = qobject_cast<QAbstractButton*>(w)) {
             // A button whose width its layout fixed below what its caption needs cuts it off.
             const bool cut = button->width() + 2 < button->sizeHint().width() &&
