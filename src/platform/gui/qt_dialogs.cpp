@@ -9,6 +9,8 @@
 #include <QPrinter>
 #include <QStringList>
 
+#include "platform/gui/ui_language.h"
+
 namespace corvane {
 
 namespace {
@@ -81,7 +83,8 @@ private:
 
 QString runFileDialog(QWidget* parent, const FileDialogRequest& request, bool save) {
     const GiveBackActivation back(parent);
-    QFileDialog dialog(parent, request.title, request.initialDir, qtFileFilter(request.filter));
+    QFileDialog dialog(parent, translatedText(request.title), request.initialDir,
+                       qtFileFilter(request.filter));
     dialog.setAcceptMode(save ? QFileDialog::AcceptSave : QFileDialog::AcceptOpen);
     dialog.setFileMode(save ? QFileDialog::AnyFile : QFileDialog::ExistingFile);
     if (!request.defaultExt.isEmpty()) dialog.setDefaultSuffix(request.defaultExt);
@@ -112,7 +115,9 @@ MsgAnswer QtDialogs::message(const QString& text, const QString& title, MsgButto
                              MsgIcon icon) {
     QWidget* owner = boxOwner(parentWidget());
     const GiveBackActivation back(owner);
-    QMessageBox box(boxIcon(icon), title, displayText(text), standardButtons(buttons), owner);
+    // The window's language: the texts as they stand, or their translation when one is loaded.
+    QMessageBox box(boxIcon(icon), translatedText(title), translatedText(displayText(text)),
+                    standardButtons(buttons), owner);
     if (buttons == MsgButtons::YesNoDefaultNo) box.setDefaultButton(QMessageBox::No);
     switch (box.exec()) {
         case QMessageBox::Ok:
@@ -143,8 +148,9 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     bool ok = false;
     QWidget* owner = boxOwner(parentWidget());
     const GiveBackActivation back(owner);
-    const QString text = QInputDialog::getText(owner, title, displayText(prompt), QLineEdit::Normal,
-                                               defaultText, &ok);
+    const QString text = QInputDialog::getText(owner, translatedText(title),
+                                               translatedText(displayText(prompt)),
+                                               QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }
@@ -153,7 +159,8 @@ bool QtDialogs::choosePrinter(QPrinter& printer) {
     QWidget* owner = boxOwner(parentWidget());
     const GiveBackActivation back(owner);
     QPrintDialog dialog(&printer, owner);
-    dialog.setWindowTitle(printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName());
+    dialog.setWindowTitle(
+        translatedText(printer.docName().isEmpty() ? QStringLiteral("打印") : printer.docName()));
     return dialog.exec() == QDialog::Accepted;
 }
 

@@ -5,6 +5,8 @@
 #include <QStringDecoder>
 #include <QStringList>
 
+#include "platform/gui/ui_language.h"
+
 namespace corvane {
 
 namespace {
@@ -146,16 +148,16 @@ std::optional<HelpBook> loadHelp(const QString& path, QString* error) {
 }
 
 QString helpHtml(const HelpBook& book) {
+    // The titles in the windows' language (the book's own titles without a translation).
+    auto title = [](const QString& text) { return translatedText(text).toHtmlEscaped(); };
     QString html = QStringLiteral("<html><body><a name=\"top\"></a>");
-    html += QStringLiteral("<h1>%1</h1>").arg(book.title.toHtmlEscaped());
-    html += QStringLiteral("<h3>Contents 目录</h3><ul>");
+    html += QStringLiteral("<h1>%1</h1>").arg(title(book.title));
+    html += QStringLiteral("<h3>%1</h3><ul>").arg(title(QStringLiteral("Contents 目录")));
     for (const HelpTopic& t : book.topics)
-        html +=
-            QStringLiteral("<li><a href=\"#%1\">%2</a></li>").arg(t.id, t.title.toHtmlEscaped());
+        html += QStringLiteral("<li><a href=\"#%1\">%2</a></li>").arg(t.id, title(t.title));
     html += QStringLiteral("</ul>");
     for (const HelpTopic& t : book.topics) {
-        html +=
-            QStringLiteral("<hr><h2><a name=\"%1\"></a>%2</h2>").arg(t.id, t.title.toHtmlEscaped());
+        html += QStringLiteral("<hr><h2><a name=\"%1\"></a>%2</h2>").arg(t.id, title(t.title));
         html += t.html;
         html += QStringLiteral("<p><a href=\"#top\">&uarr; Contents</a></p>");
     }

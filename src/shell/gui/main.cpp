@@ -30,6 +30,7 @@
 #include "platform/app_folder.h"
 #include "platform/gui/qt_dialogs.h"
 #include "platform/gui/toolbar.h"
+#include "platform/gui/ui_language.h"
 #include "platform/gui/x11_colormap.h"
 #include "platform/gui/x11_transient.h"
 #include "platform/monotonic_clock.h"
@@ -106,6 +107,11 @@ void describeOptions(QCommandLineParser& parser) {
                       "when this user may open it, else sim).",
                       "BACKEND"});
     parser.addOption({"trace", "Write every port operation to FILE.", "FILE"});
+    parser.addOption({"lang",
+                      "Language of the windows: zh (the program's own texts) or en (default: "
+                      "the locale, LANGUAGE/LC_ALL/LC_MESSAGES/LANG; C/POSIX keep the own "
+                      "texts). The command-line messages stay as they are.",
+                      "LANG"});
     parser.addOption({"screenshot", "Write pictures of the windows to DIR and exit.", "DIR"});
     parser.addOption({"real-display",
                       "With --screenshot: take the pictures from the screen of the running X "
@@ -153,6 +159,30 @@ int main(int argc, char** argv) {
     describeOptions(parser);
     parser.process(app);
     const bool screenshots = parser.isSet("screenshot");
+
+    // The windows' language, before the first window: a Chinese or C locale keeps the program's
+    // own texts; an English one loads the shipped translation.
+    std::optional<QString> langOption;
+    if (parser.isSet("lang")) {
+        langOption = parser.value("lang");
+        if (!parseLanguageOption(*langOption)) {
+            std::fprintf(stderr, "corvane: --lang takes zh or en, not \"%s\"\n",
+                         langOption->toLocal8Bit().constData());
+            return 2;
+        }
+    }
+    WindowTranslation translation;
+    const UiLanguage language = chooseLanguage(langOption);
+    if (language != UiLanguage::Own) {
+        const QString file = translationFile(
+            QString::fromStdString(findResources(executableDir()).string()), language);
+        if (translation.load(file))
+            translation.install();
+        else
+            std::fprintf(stderr,
+                         "corvane: no translation at %s; the windows keep their own texts\n",
+                         file.toLocal8Bit().constData());
+    }
 
     QtDialogs interactiveDialogs;
     HeadlessDialogs headlessDialogs;

@@ -1,0 +1,520 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="en_GB" sourcelanguage="zh_CN">
+<context>
+    <name>corvane</name>
+    <message>
+        <source>添加延迟点</source>
+        <translation>Add Delay Point</translation>
+    </message>
+    <message>
+        <source>工具</source>
+        <translation>Tools</translation>
+    </message>
+    <message>
+        <source>选择延迟点</source>
+        <translation>Select Delay Point</translation>
+    </message>
+    <message>
+        <source>删除所选延迟点</source>
+        <translation>Delete Selected Delay Point</translation>
+    </message>
+    <message>
+        <source>浏览</source>
+        <translation>Browse</translation>
+    </message>
+    <message>
+        <source>选择DAT文件</source>
+        <translation>Choose DAT File</translation>
+    </message>
+    <message>
+        <source>保存切割文件</source>
+        <translation>Save Cut File</translation>
+    </message>
+    <message>
+        <source>切割速度 - 毫米/秒</source>
+        <translation>Cutting Speed - mm/s</translation>
+    </message>
+    <message>
+        <source>泡沫切割 - 设置信息</source>
+        <translation>Foam Cut - Setup</translation>
+    </message>
+    <message>
+        <source>设置完成</source>
+        <translation>Done</translation>
+    </message>
+    <message>
+        <source>红色方框内为计算结果</source>
+        <translation>The red boxes hold the calculated values</translation>
+    </message>
+    <message>
+        <source>成品宽度</source>
+        <translation>Finished Width</translation>
+    </message>
+    <message>
+        <source>成品翼展</source>
+        <translation>Finished Span</translation>
+    </message>
+    <message>
+        <source>成品翼根弦长</source>
+        <translation>Finished Root Chord</translation>
+    </message>
+    <message>
+        <source>成品翼尖弦长</source>
+        <translation>Finished Tip Chord</translation>
+    </message>
+    <message>
+        <source>机翼切割 - 生成切割文件</source>
+        <translation>Wing Cut - Generate Cut Files</translation>
+    </message>
+    <message>
+        <source>泡沫切割 - 生成切割文件</source>
+        <translation>Foam Cut - Generate Cut Files</translation>
+    </message>
+    <message>
+        <source>建立切割文件</source>
+        <translation>Build Cut Files</translation>
+    </message>
+    <message>
+        <source>选择左侧机翼切割形状DAT数据文件</source>
+        <translation>Choose the DAT file of the left wing profile</translation>
+    </message>
+    <message>
+        <source>选择右侧机翼切割形状DAT数据文件</source>
+        <translation>Choose the DAT file of the right wing profile</translation>
+    </message>
+    <message>
+        <source>机翼切割 - 设置信息</source>
+        <translation>Wing Cut - Setup</translation>
+    </message>
+    <message>
+        <source>翼根弦长计算值 - 毫米</source>
+        <translation>Calculated Root Chord - mm</translation>
+    </message>
+    <message>
+        <source>翼尖弦长计算值 - 毫米</source>
+        <translation>Calculated Tip Chord - mm</translation>
+    </message>
+    <message>
+        <source>成品翼展 - 毫米</source>
+        <translation>Finished Span - mm</translation>
+    </message>
+    <message>
+        <source>成品翼根弦长 - 毫米</source>
+        <translation>Finished Root Chord - mm</translation>
+    </message>
+    <message>
+        <source>成品翼尖弦长 - 毫米</source>
+        <translation>Finished Tip Chord - mm</translation>
+    </message>
+    <message>
+        <source>左机翼面板</source>
+        <translation>Left Wing Panel</translation>
+    </message>
+    <message>
+        <source>选择机翼类型</source>
+        <translation>Choose the Wing Type</translation>
+    </message>
+    <message>
+        <source>矩形机翼设置</source>
+        <translation>Constant-Chord Wing Setup</translation>
+    </message>
+    <message>
+        <source>设备设置</source>
+        <translation>Device Settings</translation>
+    </message>
+    <message>
+        <source>引导切割选项</source>
+        <translation>Lead-In Options</translation>
+    </message>
+    <message>
+        <source>使用导入/导出切割</source>
+        <translation>Use Lead-In / Lead-Out</translation>
+    </message>
+    <message>
+        <source>设置导入方向</source>
+        <translation>Lead-In Direction</translation>
+    </message>
+    <message>
+        <source>水平</source>
+        <translation>Horizontal</translation>
+    </message>
+    <message>
+        <source>垂直</source>
+        <translation>Vertical</translation>
+    </message>
+    <message>
+        <source>变换导出切割方向</source>
+        <translation>Reverse Lead-Out Direction</translation>
+    </message>
+    <message>
+        <source>数值 - 毫米</source>
+        <translation>Length - mm</translation>
+    </message>
+    <message>
+        <source>泡沫原材料选项</source>
+        <translation>Foam Block Options</translation>
+    </message>
+    <message>
+        <source>宽度-毫米</source>
+        <translation>Width - mm</translation>
+    </message>
+    <message>
+        <source>步进电机选项</source>
+        <translation>Stepper Motor Options</translation>
+    </message>
+    <message>
+        <source>X1反向</source>
+        <translation>Reverse X1</translation>
+    </message>
+    <message>
+        <source>Y1反向</source>
+        <translation>Reverse Y1</translation>
+    </message>
+    <message>
+        <source>X2反向</source>
+        <translation>Reverse X2</translation>
+    </message>
+    <message>
+        <source>Y2反向</source>
+        <translation>Reverse Y2</translation>
+    </message>
+    <message>
+        <source>步/每毫米</source>
+        <translation>Steps per mm</translation>
+    </message>
+    <message>
+        <source>引脚分配</source>
+        <translation>Pin Assignment</translation>
+    </message>
+    <message>
+        <source>热丝控制</source>
+        <translation>Hot Wire Control</translation>
+    </message>
+    <message>
+        <source>低电平有效</source>
+        <translation>Active Low</translation>
+    </message>
+    <message>
+        <source>高电平有效</source>
+        <translation>Active High</translation>
+    </message>
+    <message>
+        <source>并口地址</source>
+        <translation>Parallel Port Address</translation>
+    </message>
+    <message>
+        <source>端口地址</source>
+        <translation>Port Address</translation>
+    </message>
+    <message>
+        <source>切口调整</source>
+        <translation>Kerf Adjustment</translation>
+    </message>
+    <message>
+        <source>电热丝直径</source>
+        <translation>Wire Diameter</translation>
+    </message>
+    <message>
+        <source>未使用</source>
+        <translation>Not Used</translation>
+    </message>
+    <message>
+        <source>起点位置尚未设置</source>
+        <translation>The home position is not set yet</translation>
+    </message>
+    <message>
+        <source>切割速度</source>
+        <translation>Cutting Speed</translation>
+    </message>
+    <message>
+        <source>毫米/秒</source>
+        <translation>mm/s</translation>
+    </message>
+    <message>
+        <source>手动控制</source>
+        <translation>Manual Control</translation>
+    </message>
+    <message>
+        <source>停止</source>
+        <translation>Stop</translation>
+    </message>
+    <message>
+        <source>后退</source>
+        <translation>Back</translation>
+    </message>
+    <message>
+        <source>向前</source>
+        <translation>Forward</translation>
+    </message>
+    <message>
+        <source>上</source>
+        <translation>Up</translation>
+    </message>
+    <message>
+        <source>下</source>
+        <translation>Down</translation>
+    </message>
+    <message>
+        <source>两轴同控</source>
+        <translation>Paired Axes</translation>
+    </message>
+    <message>
+        <source>单轴手动控制</source>
+        <translation>Single Axis Control</translation>
+    </message>
+    <message>
+        <source>返回起点坐标</source>
+        <translation>Return to Home</translation>
+    </message>
+    <message>
+        <source>返回起点</source>
+        <translation>Return Home</translation>
+    </message>
+    <message>
+        <source>成功返回起点</source>
+        <translation>Returned to home</translation>
+    </message>
+    <message>
+        <source>打印</source>
+        <translation>Print</translation>
+    </message>
+    <message>
+        <source>电热丝断电</source>
+        <translation>Hot Wire OFF</translation>
+    </message>
+    <message>
+        <source>电热丝通电</source>
+        <translation>Hot Wire ON</translation>
+    </message>
+    <message>
+        <source>切割暂停
+点击确定继续</source>
+        <translation>Cut paused
+Click OK to continue</translation>
+    </message>
+    <message>
+        <source>左侧切割文件</source>
+        <translation>Left Cut File</translation>
+    </message>
+    <message>
+        <source>右侧切割文件</source>
+        <translation>Right Cut File</translation>
+    </message>
+    <message>
+        <source>机翼切割 - 切割进度信息</source>
+        <translation>Wing Cut - Progress</translation>
+    </message>
+    <message>
+        <source>切割速度调整</source>
+        <translation>Cutting Speed Adjustment</translation>
+    </message>
+    <message>
+        <source>泡沫切割 - 进度信息</source>
+        <translation>Foam Cut - Progress</translation>
+    </message>
+    <message>
+        <source>切割速度
+毫米/秒</source>
+        <translation>Cutting Speed
+mm/s</translation>
+    </message>
+    <message>
+        <source>显示帮助</source>
+        <translation>Show Help</translation>
+    </message>
+    <message>
+        <source>删除</source>
+        <translation>Delete</translation>
+    </message>
+    <message>
+        <source>帮助</source>
+        <translation>Help</translation>
+    </message>
+    <message>
+        <source>延迟时间(毫秒)</source>
+        <translation>Delay (ms)</translation>
+    </message>
+    <message>
+        <source>选择切割文件</source>
+        <translation>Choose Cut File</translation>
+    </message>
+    <message>
+        <source>保存脚本文件</source>
+        <translation>Save Script File</translation>
+    </message>
+    <message>
+        <source>关于</source>
+        <translation>About</translation>
+    </message>
+    <message>
+        <source>四轴电热丝泡沫切割机控制程序 - 公制版
+Four-axis hot-wire foam cutter control</source>
+        <translation>Four-axis hot-wire foam cutter control - Metric Edition</translation>
+    </message>
+    <message>
+        <source>目录</source>
+        <translation>Contents</translation>
+    </message>
+    <message>
+        <source>Corvane 帮助</source>
+        <translation>Corvane Help</translation>
+    </message>
+    <message>
+        <source>设备 / 手动</source>
+        <translation>Machine / Manual</translation>
+    </message>
+    <message>
+        <source>单轴控制</source>
+        <translation>Single Axis</translation>
+    </message>
+    <message>
+        <source>机翼切割</source>
+        <translation>Wing Cut</translation>
+    </message>
+    <message>
+        <source>参数</source>
+        <translation>Setup</translation>
+    </message>
+    <message>
+        <source>生成切割文件</source>
+        <translation>Generate Cut Files</translation>
+    </message>
+    <message>
+        <source>开始切割</source>
+        <translation>Begin Cut</translation>
+    </message>
+    <message>
+        <source>泡沫切割</source>
+        <translation>Foam Cut</translation>
+    </message>
+    <message>
+        <source>在线支持</source>
+        <translation>Online Support</translation>
+    </message>
+    <message>
+        <source>主页</source>
+        <translation>Home Page</translation>
+    </message>
+    <message>
+        <source>打开主菜单</source>
+        <translation>Open Main Menu</translation>
+    </message>
+    <message>
+        <source>装入切割文件</source>
+        <translation>Load Cut File</translation>
+    </message>
+    <message>
+        <source>起点控制</source>
+        <translation>Home Control</translation>
+    </message>
+    <message>
+        <source>查看</source>
+        <translation>View</translation>
+    </message>
+    <message>
+        <source>查看状态栏</source>
+        <translation>Status Bar</translation>
+    </message>
+    <message>
+        <source>查看工具条</source>
+        <translation>Toolbar</translation>
+    </message>
+    <message>
+        <source>打开记事本</source>
+        <translation>Open Notes</translation>
+    </message>
+    <message>
+        <source>脚本</source>
+        <translation>Scripts</translation>
+    </message>
+    <message>
+        <source>编译/运行切割脚本</source>
+        <translation>Check / Run Cutting Script</translation>
+    </message>
+    <message>
+        <source>Corvane 站点</source>
+        <translation>Corvane Website</translation>
+    </message>
+    <message>
+        <source>Corvane 在线支持</source>
+        <translation>Corvane Online Support</translation>
+    </message>
+    <message>
+        <source>查看并口活动状态</source>
+        <translation>View Parallel Port Activity</translation>
+    </message>
+    <message>
+        <source>端口</source>
+        <translation>Port</translation>
+    </message>
+    <message>
+        <source>端口 Port: controller %1 — LIVE</source>
+        <translation>Port: controller %1 — LIVE</translation>
+    </message>
+    <message>
+        <source>端口 Port: %1 — LIVE</source>
+        <translation>Port: %1 — LIVE</translation>
+    </message>
+    <message>
+        <source>端口 Port: %1 (dry run)</source>
+        <translation>Port: %1 (dry run)</translation>
+    </message>
+    <message>
+        <source>公制版</source>
+        <translation>Metric Edition</translation>
+    </message>
+    <message>
+        <source>Corvane 3.0 - 公制版</source>
+        <translation>Corvane 3.0 - Metric Edition</translation>
+    </message>
+    <message>
+        <source>保存备注文件</source>
+        <translation>Save Notes File</translation>
+    </message>
+    <message>
+        <source>当前设置</source>
+        <translation>Current Settings</translation>
+    </message>
+    <message>
+        <source>Corvane 3.0 帮助 - 公制版 (Metric Edition)</source>
+        <translation>Corvane 3.0 Help (Metric Edition)</translation>
+    </message>
+    <message>
+        <source>开始 / Getting started</source>
+        <translation>Getting started</translation>
+    </message>
+    <message>
+        <source>主窗口 / The main window</source>
+        <translation>The main window</translation>
+    </message>
+    <message>
+        <source>设备设置 / Machine settings</source>
+        <translation>Machine settings</translation>
+    </message>
+    <message>
+        <source>起点和航点 / Home and waypoints</source>
+        <translation>Home and waypoints</translation>
+    </message>
+    <message>
+        <source>生成切割文件 / Generating a cut file</source>
+        <translation>Generating a cut file</translation>
+    </message>
+    <message>
+        <source>切割 / Cutting</source>
+        <translation>Cutting</translation>
+    </message>
+    <message>
+        <source>并口 / The parallel port</source>
+        <translation>The parallel port</translation>
+    </message>
+    <message>
+        <source>文件 / Files</source>
+        <translation>Files</translation>
+    </message>
+    <message>
+        <source>在线支持 / Support</source>
+        <translation>Support</translation>
+    </message>
+</context>
+</TS>
