@@ -516,5 +516,13 @@ Four-axis hot-wire foam cutter control</source>
         <source>在线支持 / Support</source>
         <translation>Support</translation>
     </message>
+    <message>
+        <source>the wing setup (机翼切割 - 设置信息)</source>
+        <translation>the wing setup (Wing Cut - Setup)</translation>
+    </message>
+    <message>
+        <source>the foam setup (泡沫切割 - 设置信息)</source>
+        <translation>the foam setup (Foam Cut - Setup)</translation>
+    </message>
 </context>
 </TS>
