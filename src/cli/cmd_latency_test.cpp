@@ -224,10 +224,22 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                       << ", load average " << loadAverage() << ".\n";
             if (!memory.locked()) std::cout << memory.refusal() << "\n";
             const std::string normalText = "normal (" + schedulingText(scheduling) + ")";
-            if (options->compare)
+            // One priority for every speed (the bare loops run at the same), or both in turn.
+            std::optional<MotionPriority> held;
+            std::string heldText;
+            if (options->compare) {
                 std::cout << "Each speed runs at normal priority, then at real-time priority; "
                              "real-time throttling: "
                           << realtimeThrottling() << ".\n";
+            } else {
+                held.emplace(ws);
+                heldText = options->noRealtime
+                               ? normalText.substr(0, normalText.size() - 1) + ", --no-realtime)"
+                               : held->description();
+                std::cout << "Priority: " << heldText
+                          << "; real-time throttling: " << realtimeThrottling() << ".\n";
+                if (!held->refusal().empty()) std::cout << held->refusal() << "\n";
+            }
             for (double speed : speeds) {
                 const Fixed4 v = Fixed4::fromDouble(speed);
                 if (Fixed4::fromInt(machine.stepsPerMm) * v == Fixed4{}) {
@@ -262,18 +274,8 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                     std::cout << compareText(normal, last);
                     if (!priority.refusal().empty()) std::cout << "  " << priority.refusal() << "\n";
                 } else {
-                    // The priority every motion runs at; the bare loop runs at the same.
-                    const MotionPriority priority(ws);
                     last = runPhase(ws, machine.stepsPerMm, v, options->seconds);
-                    last.priority = options->noRealtime ? normalText.substr(0, normalText.size() - 1) +
-                                                              ", --no-realtime)"
-                                                        : priority.description();
-                    if (speed == speeds.front()) {
-                        std::cout << "  priority: " << last.priority
-                                  << "; real-time throttling: " << realtimeThrottling() << "\n";
-                        if (!priority.refusal().empty())
-                            std::cout << "  " << priority.refusal() << "\n";
-                    }
+                    last.priority = heldText;
                     std::cout << describeTickFigures(last.ticks)
                               << describeFloor(last.ticks, last.bare, last.priority)
                               << "  Verdict: " << tickVerdict(last.ticks) << "\n";
