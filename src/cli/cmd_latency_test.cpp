@@ -100,9 +100,10 @@ std::string marginText(const SpinMargin& margin, bool tight) {
         std::snprintf(text, sizeof text, "  real-time wait: too few wake-ups to learn from\n");
     else
         std::snprintf(text, sizeof text,
-                      "  real-time wait: wakes up to %lld us late (%.1f %% of the last %d "
+                      "  real-time wait: wakes up to %lld us late%s (%.1f %% of the last %d "
                       "wake-ups), so it spins the last %lld us%s\n",
                       static_cast<long long>(margin.learnedLatenessMicros()),
+                      margin.learnedLatenessMicros() >= SpinMargin::kMaxMicros ? " or more" : "",
                       SpinMargin::kPerMille / 10.0, margin.samples(),
                       static_cast<long long>(margin.learnedMarginMicros()),
                       tight ? (" (at this speed the low time's last " +

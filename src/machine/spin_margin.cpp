@@ -29,7 +29,7 @@ void SpinMargin::observe(int64_t lateMicros) {
 }
 
 int64_t SpinMargin::learnedLatenessMicros() const {
-    return count_ < kWarmUp ? 0 : lateness_;
+    return count_ < kWarmUp ? 0 : std::min(lateness_, kMaxMicros);
 }
 
 int64_t SpinMargin::learnedMarginMicros() const {

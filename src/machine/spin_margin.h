@@ -24,7 +24,7 @@ public:
     // A sleep shorter than this costs more than it gives: the wait spins instead.
     static constexpr int64_t kMinSleepMicros = 50;
     // The lateness the margin covers: this share of the last wake-ups (per mille) came within it.
-    static constexpr int64_t kPerMille = 995;
+    static constexpr int64_t kPerMille = 999;
     static constexpr int64_t kGuardMicros = 20;
     // The last wake-ups learned from; until this many have come, the margin is the widest.
     static constexpr int kWindow = 1024;
@@ -43,8 +43,8 @@ public:
     // spare time (`tight`), within the bounds above. A margin of at least the wait means: spin.
     int64_t micros(int64_t waitMicros, bool tight) const;
 
-    // The learned percentile of the wake-up lateness (0 before the warm-up) and the margin a long
-    // wait gets from it: what latency-test prints.
+    // The learned percentile of the wake-up lateness (0 before the warm-up, at most kMaxMicros)
+    // and the margin a long wait gets from it: what latency-test prints.
     int64_t learnedLatenessMicros() const;
     int64_t learnedMarginMicros() const;
     int samples() const { return count_; }

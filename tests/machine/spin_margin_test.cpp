@@ -39,8 +39,8 @@ TEST(SpinMargin, LearnsAHighPercentileOfTheWakeUpsWithinItsBounds) {
     const std::vector<Case> cases = {
         {"too few to learn from: the widest", {{10, 30}}, 5000, false, 1500},
         {"a prompt PC: the lowest bound", {{1024, 30}}, 5000, false, 100},
-        {"a tail past 0.5 % is covered", {{1014, 30}, {10, 400}}, 5000, false, 430},
-        {"a tail within 0.5 % is not", {{1019, 30}, {5, 400}}, 5000, false, 100},
+        {"a tail past 0.1 % is covered", {{1014, 30}, {10, 400}}, 5000, false, 430},
+        {"one late wake-up in the window is not", {{1023, 30}, {1, 400}}, 5000, false, 100},
         {"wake-ups past the ceiling", {{1024, 5000}}, 5000, false, 1500},
         {"the low time: learned, under 85 %", {{1014, 30}, {10, 400}}, 1000, false, 430},
         {"the low time sleeps 15 % however late", {{1024, 5000}}, 1000, false, 850},
@@ -56,6 +56,7 @@ TEST(SpinMargin, LearnsAHighPercentileOfTheWakeUpsWithinItsBounds) {
     }
     EXPECT_EQ(learned({{1014, 30}, {10, 400}}).learnedLatenessMicros(), 410);
     EXPECT_EQ(learned({{10, 30}}).learnedLatenessMicros(), 0);
+    EXPECT_EQ(learned({{1024, 5000}}).learnedLatenessMicros(), SpinMargin::kMaxMicros);
 }
 
 TEST(SpinMargin, ForgetsWakeUpsOlderThanItsWindow) {
