@@ -78,6 +78,100 @@ TickFigures runTicks(Workspace& ws, Fixed4 speed, double seconds) {
     return timing.figures();
 }
 
+// One speed at one priority: the ticks, then the bare loop of the same period beside them.
+struct Phase {
+    TickFigures ticks, bare;
+    std::string priority;
+    bool realtime = false;
+};
+
+Phase runPhase(Workspace& ws, int32_t stepsPerMm, Fixed4 speed, double seconds) {
+    Phase p;
+    p.ticks = runTicks(ws, speed, seconds);
+    p.bare = BareTimerLoop(ws, tickPeriodMs(stepsPerMm, speed), seconds);
+    p.realtime = ws.motion.realtime;
+    return p;
+}
+
+// How the real-time waits spin, from what they learned of this PC's wake-ups.
+std::string marginText(const SpinMargin& margin, bool tight) {
+    char text[240];
+    if (margin.samples() < SpinMargin::kWarmUp)
+        std::snprintf(text, sizeof text, "  real-time wait: too few wake-ups to learn from\n");
+    else
+        std::snprintf(text, sizeof text,
+                      "  real-time wait: wakes up to %lld us late%s (%.1f %% of the last %d "
+                      "wake-ups), so it spins the last %lld us%s\n",
+                      static_cast<long long>(margin.learnedLatenessMicros()),
+                      margin.learnedLatenessMicros() >= SpinMargin::kMaxMicros ? " or more" : "",
+                      SpinMargin::kPerMille / 10.0, margin.samples(),
+                      static_cast<long long>(margin.learnedMarginMicros()),
+                      tight ? (" (at this speed the low time's last " +
+                               std::to_string(margin.micros(1000, true)) + " us)")
+                                  .c_str()
+                            : "");
+    return text;
+}
+
+std::string cell(const char* pattern, double a, double b = 0, double c = 0) {
+    char text[80];
+    std::snprintf(text, sizeof text, pattern, a, b, c);
+    return text;
+}
+
+// Both priorities' figures in two columns, and what real-time priority buys on this PC.
+std::string compareText(const Phase& normal, const Phase& realtime) {
+    std::string s;
+    auto row = [&s](const char* name, const std::string& a, const std::string& b) {
+        char text[200];
+        std::snprintf(text, sizeof text, "  %-34s %-24s %s\n", name, a.c_str(), b.c_str());
+        s += text;
+    };
+    const auto word = [](const TickFigures& f) {
+        const std::string v = tickVerdict(f);
+        return v.substr(0, v.find(':'));
+    };
+    row("", normal.priority, realtime.priority);
+    const Phase* both[] = {&normal, &realtime};
+    std::string cells[2];
+    auto fill = [&](auto&& make) {
+        for (int i = 0; i < 2; ++i) cells[i] = make(*both[i]);
+    };
+    fill([](const Phase& p) { return cell("%+.3f %%", p.ticks.meanPeriodErrorPct); });
+    row("mean period error (+ is slow)", cells[0], cells[1]);
+    fill([](const Phase& p) {
+        return cell("%.0f / %.0f / %.0f us", p.ticks.p50Us, p.ticks.p99Us, p.ticks.maxUs);
+    });
+    row("period deviation p50 / p99 / max", cells[0], cells[1]);
+    fill([](const Phase& p) {
+        return cell("%.0f us (%.2f ticks)", p.ticks.driftMaxUs, p.ticks.driftMaxPeriods);
+    });
+    row("schedule drift", cells[0], cells[1]);
+    fill([](const Phase& p) {
+        return cell("%.0f / %.0f", static_cast<double>(p.ticks.lateOver100Us),
+                    static_cast<double>(p.ticks.lateOver1Ms));
+    });
+    row("ticks late by > 100 us / > 1 ms", cells[0], cells[1]);
+    fill([](const Phase& p) {
+        return cell("%+.3f %%, p99 %.0f us", p.bare.meanPeriodErrorPct, p.bare.p99Us);
+    });
+    row("bare timer loop", cells[0], cells[1]);
+    fill([](const Phase& p) {
+        return cell("%.1f", p.ticks.p99Us / std::max(1.0, p.bare.p99Us));
+    });
+    row("p99 ratio ticks / bare loop", cells[0], cells[1]);
+    fill([&](const Phase& p) { return word(p.ticks); });
+    row("verdict", cells[0], cells[1]);
+    if (!realtime.realtime) return s + "  Real-time priority was not granted: nothing to compare.\n";
+    const double err = realtime.ticks.meanPeriodErrorPct - normal.ticks.meanPeriodErrorPct;
+    const double p99 = realtime.ticks.p99Us - normal.ticks.p99Us;
+    s += cell("  Real-time against normal: mean error %+.3f points, p99 %+.0f us", err, p99);
+    s += err <= 0 && p99 <= 0   ? " (real-time is steadier here).\n"
+         : err <= 0             ? " (the mean speed holds better at real-time).\n"
+                                : " (real-time is no better on this PC now).\n";
+    return s;
+}
+
 }  // namespace
 
 void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
@@ -85,17 +179,24 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
         double seconds = 10;
         std::optional<double> speed;
         bool noRealtime = false;
+        bool compare = false;
     };
     auto options = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
         "latency-test", "Measure how steadily this PC times the ticks (simulated port only)");
-    cmd->add_option("--seconds", options->seconds, "seconds at each speed (default 10)")
+    cmd->add_option("--seconds", options->seconds,
+                    "seconds at each speed (and priority) (default 10)")
         ->check(CLI::Range(0.1, 3600.0));
     cmd->add_option("--speed", options->speed,
                     "one speed in mm/s instead of the slider top and 1 mm/s")
         ->check(CLI::PositiveNumber);
-    cmd->add_flag("--no-realtime", options->noRealtime,
-                  "keep normal priority (to compare with the real-time figures)");
+    CLI::Option* noRealtime =
+        cmd->add_flag("--no-realtime", options->noRealtime,
+                      "keep normal priority (to compare with the real-time figures)");
+    cmd->add_flag("--compare-priorities", options->compare,
+                  "run each speed at normal priority, then at real-time priority, and print "
+                  "both side by side")
+        ->excludes(noRealtime);
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {
             const Machine machine = machineFor(ctx);
@@ -123,14 +224,23 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                       << (machine.fromSettings ? " (from settings.txt)" : " (no settings.txt)")
                       << ", load average " << loadAverage() << ".\n";
             if (!memory.locked()) std::cout << memory.refusal() << "\n";
-            // The priority every motion runs at; the bare loop runs at the same.
-            const MotionPriority priority(ws);
-            const std::string priorityText =
-                options->noRealtime ? "normal (" + schedulingText(scheduling) + ", --no-realtime)"
-                                    : priority.description();
-            std::cout << "Priority: " << priorityText
-                      << "; real-time throttling: " << realtimeThrottling() << ".\n";
-            if (!priority.refusal().empty()) std::cout << priority.refusal() << "\n";
+            const std::string normalText = "normal (" + schedulingText(scheduling) + ")";
+            // One priority for every speed (the bare loops run at the same), or both in turn.
+            std::optional<MotionPriority> held;
+            std::string heldText;
+            if (options->compare) {
+                std::cout << "Each speed runs at normal priority, then at real-time priority; "
+                             "real-time throttling: "
+                          << realtimeThrottling() << ".\n";
+            } else {
+                held.emplace(ws);
+                heldText = options->noRealtime
+                               ? normalText.substr(0, normalText.size() - 1) + ", --no-realtime)"
+                               : held->description();
+                std::cout << "Priority: " << heldText
+                          << "; real-time throttling: " << realtimeThrottling() << ".\n";
+                if (!held->refusal().empty()) std::cout << held->refusal() << "\n";
+            }
             for (double speed : speeds) {
                 const Fixed4 v = Fixed4::fromDouble(speed);
                 if (Fixed4::fromInt(machine.stepsPerMm) * v == Fixed4{}) {
@@ -139,22 +249,44 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                 }
                 // The pulse never falls under its 20 us, so past the slider top the period is
                 // 1.02 ms.
-                const double period = tickPeriodMs(machine.stepsPerMm, v).toDouble();
-                char head[160];
-                std::snprintf(head, sizeof head, "\n%s mm/s%s: ideal tick period %.4f ms, %s s\n",
+                const Fixed4 period = tickPeriodMs(machine.stepsPerMm, v);
+                const bool tight = SpinMargin::tight(
+                    (period - Fixed4::fromInt(1) - kMinPulseMs).raw(), period.raw());
+                char head[200];
+                std::snprintf(head, sizeof head, "\n%s mm/s%s: ideal tick period %.4f ms, %s s%s\n",
                               formatDouble(v.toDouble()).c_str(),
-                              !options->speed ? (speed == 1.0 ? "" : " (slider top)") : "", period,
-                              formatDouble(options->seconds).c_str());
+                              !options->speed ? (speed == 1.0 ? "" : " (slider top)") : "",
+                              period.toDouble(), formatDouble(options->seconds).c_str(),
+                              options->compare ? " at each priority" : "");
                 std::cout << head << std::flush;
-                const TickFigures f = runTicks(ws, v, options->seconds);
-                const TickFigures bare =
-                    BareTimerLoop(ws, tickPeriodMs(machine.stepsPerMm, v), options->seconds);
-                std::cout << describeTickFigures(f) << describeFloor(f, bare, priorityText)
-                          << "  Verdict: " << tickVerdict(f) << "\n";
+                Phase last;
+                if (options->compare) {
+                    Phase normal;
+                    ws.scheduling = nullptr;
+                    {
+                        const MotionPriority priority(ws);
+                        normal = runPhase(ws, machine.stepsPerMm, v, options->seconds);
+                        normal.priority = normalText;
+                    }
+                    ws.scheduling = &scheduling;
+                    const MotionPriority priority(ws);
+                    last = runPhase(ws, machine.stepsPerMm, v, options->seconds);
+                    last.priority = priority.description();
+                    std::cout << compareText(normal, last);
+                    if (!priority.refusal().empty()) std::cout << "  " << priority.refusal() << "\n";
+                } else {
+                    last = runPhase(ws, machine.stepsPerMm, v, options->seconds);
+                    last.priority = heldText;
+                    std::cout << describeTickFigures(last.ticks)
+                              << describeFloor(last.ticks, last.bare, last.priority)
+                              << "  Verdict: " << tickVerdict(last.ticks) << "\n";
+                }
+                if (last.realtime) std::cout << marginText(ws.motion.margin, tight);
                 // A tick cannot be shorter than the 20 us pulse and the 1 ms low time.
-                if (period - 1.02 < 0.01)
-                    std::cout << "  At this speed a tick has under 10 us to spare, so lateness is "
-                                 "not made up: every stall of the PC adds to the drift.\n";
+                if (tight)
+                    std::cout << "  At this speed a tick has under 2 % of its period to spare, so "
+                                 "lateness is not made up: every stall of the PC adds to the "
+                                 "drift.\n";
             }
             std::cout << "\nThresholds: good = p99 within 100 us, mean error within 0.2 %, drift "
                          "within one tick; poor = p99 over 1 ms or mean error over 1 %.\n";

@@ -23,11 +23,10 @@ __extension__ typedef __int128 Int128;
 // How long before the deadline a wait stops sleeping and starts spinning. At normal priority an
 // idle core can take milliseconds to wake (a virtual machine, deep sleep states), so on a quiet
 // machine spinning the last millisecond is the steadier; but beside busy programs a spinning
-// loop is shared like one of them. At real-time priority the wake-up is prompt and nothing of
-// normal priority runs before it, so the tick sleeps nearly all its wait and leaves the core free
-// (a one-core PC stays usable, well inside the kernel's real-time throttling).
+// loop is shared like one of them. At real-time priority nothing of normal priority runs before
+// the wake-up, but the wake-up itself may still come hundreds of microseconds late on some PCs:
+// the margin is learned from the wake-ups the waits see (SpinMargin).
 constexpr int64_t kSpinMicros = 1000;
-constexpr int64_t kRealtimeSpinMicros = 100;
 
 // Nothing moves or heats without a known port: the refusal names the cause and the fix.
 void requirePort(const Workspace& ws) {
@@ -83,19 +82,30 @@ namespace {
 
 // The wait after its first reading `start`: a target already reached returns at once and the
 // pending position update waits for the next wait.
-void waitFrom(Workspace& ws, int64_t start, int64_t target) {
+void waitFrom(Workspace& ws, int64_t start, int64_t target, bool tight) {
     if (start >= target) return;
     // Without this a sleep may end up to 50 us late (the default timer slack of a thread).
     static thread_local const bool slack = ::prctl(PR_SET_TIMERSLACK, 1UL, 0UL, 0UL, 0UL) == 0;
     (void)slack;
     MonotonicClock& clock = ws.clock();
+    MotionState& m = ws.motion;
+    const int64_t perMicro = std::max<int64_t>(1, clock.frequency() / 1'000'000);
     const int64_t spin =
-        clock.frequency() / 1'000'000 * (ws.motion.realtime ? kRealtimeSpinMicros : kSpinMicros);
+        perMicro * (m.realtime ? m.margin.micros((target - start) / perMicro, tight) : kSpinMicros);
     while (true) {
-        if (ws.motion.PositionUpdatePending) PositionUpdate(ws);
-        const int64_t reading = clock.now();
+        if (m.PositionUpdatePending) PositionUpdate(ws);
+        int64_t reading = clock.now();
         if (reading >= target) break;
-        if (target - reading > spin) clock.sleepUntil(target - spin);
+        if (target - reading > spin) {
+            const int64_t wake = target - spin;
+            clock.sleepUntil(wake);
+            // What the margin learns from: how late this PC wakes a real-time thread.
+            if (m.realtime) {
+                reading = clock.now();
+                m.margin.observe((reading - wake) / perMicro);
+                if (reading >= target) break;
+            }
+        }
     }
 }
 
@@ -105,11 +115,11 @@ void PreciseWait(Workspace& ws, Fixed4 ms) {
     MonotonicClock& clock = ws.clock();
     const int64_t wait = waitCounts(clock.frequency(), ms);
     const int64_t start = clock.now();
-    waitFrom(ws, start, start + wait);
+    waitFrom(ws, start, start + wait, false);
 }
 
-void PreciseWaitUntil(Workspace& ws, int64_t target) {
-    waitFrom(ws, ws.clock().now(), target);
+void PreciseWaitUntil(Workspace& ws, int64_t target, bool tight) {
+    waitFrom(ws, ws.clock().now(), target, tight);
 }
 
 namespace {
@@ -169,9 +179,12 @@ void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
     int64_t now = clock.now();
     const TickPacer::Slot slot =
         m.pacer.next(now, highCounts, highCounts + lowCounts, frequency / 1'000'000 * kHoldMicros);
+    const int64_t minPulse = waitCounts(frequency, kMinPulseMs);
+    // Lateness is made up only out of the high time beyond the shortest pulse.
+    const bool tight = SpinMargin::tight(highCounts - minPulse, highCounts + lowCounts);
     // Never early: a tick that comes before its time waits for it.
     if (now < slot.due) {
-        PreciseWaitUntil(ws, slot.due);
+        PreciseWaitUntil(ws, slot.due, tight);
         now = clock.now();
     }
     // A stop signal (Ctrl-Z) drove the wire pin inactive: this motion ends here, wire off, and
@@ -190,13 +203,12 @@ void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
     ws.port().portOut(dataPort(ws), portByte);
     m.PositionUpdatePending = true;
     if (written) written();
-    const int64_t minPulse = waitCounts(frequency, kMinPulseMs);
-    PreciseWaitUntil(ws, std::max(slot.clearAt, now + minPulse));
+    PreciseWaitUntil(ws, std::max(slot.clearAt, now + minPulse), tight);
     clearStepBits(ws);
     // The low time counts from the clearing of the step bits; the yield runs inside it.
     const int64_t lowEnd = clock.now() + lowCounts;
     if (yield) yield();
-    PreciseWaitUntil(ws, lowEnd);
+    PreciseWaitUntil(ws, lowEnd, tight);
     // A yield that outlasted the low time must not lose this tick's position update.
     if (m.PositionUpdatePending) PositionUpdate(ws);
     if (m.timing) m.timing->record(now, slot.due, m.pacer.periodCounts(), slot.restarted);

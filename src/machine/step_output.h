@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/fixed_point.h"
+#include "machine/spin_margin.h"
 #include "machine/tick_pacer.h"
 
 namespace corvane {
@@ -24,6 +25,7 @@ struct MotionState {
     bool PositionUpdatePending = false;
     TickPacer pacer;               // the schedule every run of ticks keeps
     bool realtime = false;         // the ticking thread runs at real-time priority (MotionPriority)
+    SpinMargin margin;             // learned from the real-time waits' wake-ups, kept across moves
     TickTiming* timing = nullptr;  // records every tick's lateness while set (a cut's figures)
     std::string positionText;      // panel 1's text, rebuilt in place every tick
     int haltsSeen = 0;             // the stop signals (Ctrl-Z) a tick has answered so far
@@ -46,7 +48,8 @@ void PositionUpdate(Workspace& ws);
 // Spins on the clock for `ms`; runs the position update inside the wait when one is pending.
 void PreciseWait(Workspace& ws, Fixed4 ms);
 // The same up to the clock count `target`; returns at once (no update) when it has passed.
-void PreciseWaitUntil(Workspace& ws, int64_t target);
+// `tight`: the tick has no spare time to make lateness up (SpinMargin::tight).
+void PreciseWaitUntil(Workspace& ws, int64_t target, bool tight = false);
 
 // The next tick begins a new schedule: at the start of every move (ClearStepBits does it),
 // after a pause or a delay point (StandStill does it).
