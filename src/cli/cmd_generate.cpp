@@ -81,14 +81,6 @@ FaceDesign faceDesignFrom(const GenerateOptions& o, const Workspace& ws) {
     return d;
 }
 
-// The blank the settings give: with "Oversize Foam Blank" ticked and an amount set.
-std::optional<FaceBlank> settingsBlank(const Workspace& ws) {
-    const DerivedSettings& d = ws.settings.derived;
-    if (ws.settings.fields.oversize_foam == 0) return std::nullopt;
-    FaceBlank b{d.BlankDepthMm.toDouble(), d.BlankWidthMm.toDouble()};
-    if (b.depthMm <= 0 && b.widthMm <= 0) return std::nullopt;
-    return b;
-}
 
 // "20,40,40" -> {20, 40, 40}; nullopt when an item is not a whole number.
 std::optional<std::vector<int>> parseDelayPoints(const std::string& text) {
@@ -136,7 +128,12 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
     request.kind = kind;
     if (kind == CutSetKind::Wing && o.geometry == "faces") {
         request.geometry = WingGeometry::Faces;
-        request.faces = faceDesignFrom(o, ws);
+        try {
+            request.faces = faceDesignFrom(o, ws);
+        } catch (const RunError& e) {
+            printMessage("A washout angle cannot be read: " + std::string(e.what()));
+            return 2;
+        }
         request.blank = settingsBlank(ws);
     }
     request.leftPath = fullPath(o.left);

@@ -70,6 +70,14 @@ GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g)
 
 }  // namespace
 
+std::optional<FaceBlank> settingsBlank(const Workspace& ws) {
+    const DerivedSettings& d = ws.settings.derived;
+    if (ws.settings.fields.oversize_foam == 0) return std::nullopt;
+    FaceBlank b{d.BlankDepthMm.toDouble(), d.BlankWidthMm.toDouble()};
+    if (b.depthMm <= 0 && b.widthMm <= 0) return std::nullopt;
+    return b;
+}
+
 bool CutGenerator::refuseUncuttable(const GenerationRequest& request, GenerationOutcome& outcome) {
     const bool wing = request.kind == CutSetKind::Wing;
     ProfileVerdict verdict[2];

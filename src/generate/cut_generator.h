@@ -89,6 +89,10 @@ struct GenerationCallbacks {
     std::function<void()> yield;
 };
 
+// The blank the settings give for the face geometry's checks: with "Oversize Foam Blank" ticked
+// and an amount set; nothing otherwise.
+std::optional<FaceBlank> settingsBlank(const Workspace& ws);
+
 class CutGenerator {
 public:
     explicit CutGenerator(Workspace& ws) : ws_(ws) {}
