@@ -77,22 +77,24 @@ std::string facePanelSvg(const Simulation& sim, double top, double left, double 
                                      "\" stroke-width=\"1.2\" class=\"face-wire " + side[i] + "\"");
     }
     svg += "</g>\n";
+    // One legend row for each face.
     const double legendY = panelTop + (maxY - minY) * scale + 22;
-    double x = left;
     for (int i = 0; i < 2; ++i) {
+        double x = left;
+        const double y = legendY + 20 * i;
         const std::string items[3][2] = {
             {kFaceColour[i], std::string(side[i]) + " face as designed"},
             {kCutColour[i], "offset by half its kerf"},
             {kWireColour[i], "the wire at the " + std::string(side[i]) + " face"}};
         for (const auto& item : items) {
-            svg += "<line x1=\"" + num(x) + "\" y1=\"" + num(legendY) + "\" x2=\"" + num(x + 24) +
-                   "\" y2=\"" + num(legendY) + "\" stroke=\"" + item[0] +
-                   "\" stroke-width=\"3\"/><text x=\"" + num(x + 30) + "\" y=\"" +
-                   num(legendY + 4) + "\">" + item[1] + "</text>\n";
+            svg += "<line x1=\"" + num(x) + "\" y1=\"" + num(y) + "\" x2=\"" + num(x + 24) +
+                   "\" y2=\"" + num(y) + "\" stroke=\"" + item[0] +
+                   "\" stroke-width=\"3\"/><text x=\"" + num(x + 30) + "\" y=\"" + num(y + 4) +
+                   "\">" + item[1] + "</text>\n";
             x += 30 + 7.5 * static_cast<double>(item[1].size()) + 18;
         }
     }
-    height = legendY + 16 - top;
+    height = legendY + 36 - top;
     return svg;
 }
 

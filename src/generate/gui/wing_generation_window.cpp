@@ -10,11 +10,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
+#include "generate/gui/face_geometry_box.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -26,6 +28,16 @@ namespace {
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A washout angle for the face geometry: the leading number, 0 when unticked or unreadable.
+double faceAngle(bool on, const std::string& text) {
+    if (!on) return 0;
+    try {
+        return leadingNumber(text);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 }  // namespace
@@ -122,6 +134,15 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
         grid->addWidget(label("Label8", "Degrees"), 6, 2);
         grid->addWidget(rightAmount_, 6, 3);
     }
+    if (wing) {
+        faces_ = new FaceGeometryBox(ws_, this);
+        grid->addWidget(faces_, 9, 0, 1, 4);
+        connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
+        for (QLineEdit* e : {leftPath_, rightPath_, leftAmount_, rightAmount_})
+            connect(e, &QLineEdit::textChanged, this, &WingGenerationWindow::refreshFaceChords);
+        for (QCheckBox* c : {leftCheck_, rightCheck_})
+            connect(c, &QCheckBox::toggled, this, &WingGenerationWindow::refreshFaceChords);
+    }
     grid->addWidget(label("Label5", "Cutting Step"), 7, 0);
     grid->addWidget(step_, 7, 1);
     grid->addWidget(segments_, 7, 2);
@@ -147,6 +168,15 @@ void WingGenerationWindow::showAndActivate() {
 void WingGenerationWindow::activated() {
     placeInFrame(*this, Placement::Tool);
     showDelayStatus(ws_);
+    if (faces_ != nullptr) faces_->takeSettingsKerf();
+}
+
+// The face geometry takes each side's washout as the window's washout boxes give it.
+void WingGenerationWindow::refreshFaceChords() {
+    if (faces_ == nullptr || !faces_->chosen()) return;
+    faces_->showChords(leftPath_->text().toStdString(), rightPath_->text().toStdString(),
+                       faceAngle(leftCheck_->isChecked(), leftAmount_->text().toStdString()),
+                       faceAngle(rightCheck_->isChecked(), rightAmount_->text().toStdString()));
 }
 
 void WingGenerationWindow::browse(bool left) {
@@ -196,6 +226,12 @@ GenerationStatus WingGenerationWindow::generate() {
         request.rightWashout = rightCheck_->isChecked();
         request.leftAngleText = leftAmount_->text().toStdString();
         request.rightAngleText = rightAmount_->text().toStdString();
+        if (faces_->chosen()) {
+            request.geometry = WingGeometry::Faces;
+            request.faces = faces_->design(faceAngle(request.leftWashout, request.leftAngleText),
+                                           faceAngle(request.rightWashout, request.rightAngleText));
+            request.blank = settingsBlank(ws_);
+        }
     }
 
     GenerationCallbacks callbacks;

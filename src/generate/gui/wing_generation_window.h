@@ -19,6 +19,7 @@ class QProgressBar;
 namespace corvane {
 
 class AirfoilPrepareWindow;
+class FaceGeometryBox;
 class Dialogs;
 class Toolbar;
 class Workspace;
@@ -67,6 +68,7 @@ private:
     void onToolbar(int index);
     void showProgress(int segment, int points);
     void endProgress();
+    void refreshFaceChords();
 
     const CutSetKind kind_;
     const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
@@ -84,7 +86,8 @@ private:
     QCheckBox* rightCheck_ = nullptr;
     QLineEdit* leftAmount_ = nullptr;
     QLineEdit* rightAmount_ = nullptr;
-    QLabel* segments_ = nullptr;  // Label6
+    FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
+    QLabel* segments_ = nullptr;        // Label6
     QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
