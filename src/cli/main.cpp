@@ -34,6 +34,7 @@ int main(int argc, char** argv) {
     addExportCommand(app, ctx, runner);
     addLatencyTestCommand(app, ctx, runner);
     addControllerCommand(app, ctx, runner);
+    addMaterialCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     announceFolderWaits();
     try {
