@@ -169,8 +169,8 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 Simulation& sim = decoded.sim;
                 const CuttingSpeed& speed = decoded.speed;
                 printFigures(sim, speed, o->pauseMs);
-                facesHold =
-                    reportFaces(sim, o->faces, ws.settings.derived.KerfMm.toDouble(), std::cout);
+                facesHold = reportFaces(sim, o->faces, ws.settings.derived.KerfMm.toDouble(),
+                                        cutTiming(sim, speed.speed, o->pauseMs).tickMs, std::cout);
                 if (o->svg) {
                     const std::filesystem::path target = std::filesystem::absolute(*o->svg);
                     writeFileAtomic(target, svgPicture(sim));

@@ -30,7 +30,8 @@ void addFaceCheckOptions(CLI::App* cmd, FaceCheckOptions& o) {
     cmd->add_option("--towers", o.towers, "tower set: distance between the towers, mm");
 }
 
-bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, std::ostream& out) {
+bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, double tickMs,
+                 std::ostream& out) {
     const bool placed = o.leftGap || o.span || o.towers;
     if (!sim.faces && placed) {
         if (!o.leftGap || !o.span || !o.towers) {
@@ -73,6 +74,12 @@ bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, std:
         out << "; cut ";
         printSection(out, "", side[s]->measured);
         out << '\n';
+    }
+    const std::array<SpeedRange, 2> speeds = faceSpeedRanges(sim, c, tickMs);
+    for (int s = 0; s < 2; ++s) {
+        const SpeedRange& r = speeds[static_cast<std::size_t>(s)];
+        out << "Speed at the " << name[s] << " face: " << fixed(r.minMmS, 3) << " .. "
+            << fixed(r.maxMmS, 3) << " mm/s\n";
     }
     out << "Washout between the faces: designed "
         << fixed(c.right.designed.chordAngleDeg - c.left.designed.chordAngleDeg, 2) << " deg, cut "

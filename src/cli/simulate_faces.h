@@ -19,6 +19,8 @@ void addFaceCheckOptions(CLI::App* cmd, FaceCheckOptions& o);
 // Runs the check on a tower set when the options place its faces (a face set checks itself);
 // prints it. Returns false when a face deviates beyond what rounding explains, or when the
 // options are incomplete (the reason printed).
-bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, std::ostream& out);
+// `tickMs`: a tick's length at the cutting speed, for each face's speed range.
+bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, double tickMs,
+                 std::ostream& out);
 
 }  // namespace corvane::cli

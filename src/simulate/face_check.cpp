@@ -234,4 +234,28 @@ FaceCheck checkAtFaces(const Simulation& sim, const FaceTargets& faces) {
     return check;
 }
 
+std::array<SpeedRange, 2> faceSpeedRanges(const Simulation& sim, const FaceCheck& check,
+                                          double tickMs) {
+    std::array<SpeedRange, 2> out{};
+    const FaceSideCheck* side[2] = {&check.left, &check.right};
+    const int segments = static_cast<int>(check.left.path.size()) - 1;
+    std::size_t i = 0;  // the path's point at the end of the profile segment in hand
+    bool first = true;
+    for (const DecodedSegment& s : sim.decoded.segments) {
+        if (s.kind != SegmentKind::Profile || s.number > segments) continue;
+        ++i;
+        if (s.ticks == 0 || tickMs <= 0) continue;
+        const double seconds = static_cast<double>(s.ticks) * tickMs / 1000.0;
+        for (int f = 0; f < 2; ++f) {
+            const Outline& p = side[f]->path;
+            const double v = std::hypot(p.x[i] - p.x[i - 1], p.y[i] - p.y[i - 1]) / seconds;
+            SpeedRange& r = out[static_cast<std::size_t>(f)];
+            r.minMmS = first ? v : std::min(r.minMmS, v);
+            r.maxMmS = first ? v : std::max(r.maxMmS, v);
+        }
+        first = false;
+    }
+    return out;
+}
+
 }  // namespace corvane

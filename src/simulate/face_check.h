@@ -4,6 +4,7 @@
 // the chord the towers give there, which shows in numbers what the straight wire blends.
 #pragma once
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -77,5 +78,14 @@ struct FaceCheck {
 double faceBoundMm(int32_t stepsPerMm);
 
 FaceCheck checkAtFaces(const Simulation& sim, const FaceTargets& faces);
+
+// How fast the wire moves along each face, segment by segment, at `tickMs` a tick: the slowest
+// and the fastest segment (segments without ticks left out). The smaller face moves slower in
+// the same time, and a slower wire melts a wider kerf.
+struct SpeedRange {
+    double minMmS = 0, maxMmS = 0;
+};
+std::array<SpeedRange, 2> faceSpeedRanges(const Simulation& sim, const FaceCheck& check,
+                                          double tickMs);
 
 }  // namespace corvane

@@ -102,6 +102,14 @@ TEST(FaceCheck, TowerSetShowsItsBlendAtTheFacesAndTheFaceSetDoesNot) {
     EXPECT_NEAR(c.left.measured.camberPct, c.left.designed.camberPct, 0.05);
     EXPECT_NEAR(c.right.measured.camberPct, 0, 0.05);
     EXPECT_NEAR(c.left.measured.thicknessPct, c.left.designed.thicknessPct, 0.05);
+
+    // Both faces take the same time for each segment: the tip face (160 mm) moves slower than
+    // the root face (250 mm), by about their chords' ratio at the fastest segment.
+    const std::array<SpeedRange, 2> speed = faceSpeedRanges(face, c, 10);
+    EXPECT_GT(speed[0].maxMmS, speed[1].maxMmS);
+    EXPECT_NEAR(speed[1].maxMmS / speed[0].maxMmS, 160.0 / 250, 0.1);
+    EXPECT_GT(speed[0].minMmS, 0);
+    EXPECT_LT(speed[0].maxMmS, 1.0 / 158 / 0.010 * 1.5);  // at most one step a tick diagonally
 }
 
 TEST(FaceCheck, UnreadableFaceRecordIsSaidAndNothingIsCompared) {
