@@ -70,5 +70,6 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
 void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addMaterialCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

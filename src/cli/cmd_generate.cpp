@@ -15,6 +15,7 @@
 #include "generate/cut_set_commands.h"
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
+#include "generate/face_geometry.h"
 #include "machine/step_output.h"
 
 namespace corvane::cli {
@@ -31,7 +32,57 @@ struct GenerateOptions {
     std::optional<std::string> save;
     std::optional<double> speed;
     DrawingOptions drawing;  // foam only: the shape from DXF drawings
+    // The face geometry (wing only).
+    std::string geometry = "towers";
+    std::optional<double> leftFaceChord, rightFaceChord, towers, leftGap, span;
+    double sweepMm = 0, riseMm = 0, washoutPivot = 0;
+    std::optional<double> leftKerf, rightKerf;
 };
+
+// The face options a tower set does not take, and the ones a face set needs.
+std::optional<std::string> geometryProblem(const GenerateOptions& o) {
+    const bool faces = o.geometry == "faces";
+    if (!faces) {
+        if (o.leftChord.empty()) return "--left-chord is required";
+        if (o.rightChord.empty()) return "--right-chord is required";
+        if (o.leftFaceChord || o.rightFaceChord || o.towers || o.leftGap || o.span || o.leftKerf ||
+            o.rightKerf || o.sweepMm != 0 || o.riseMm != 0 || o.washoutPivot != 0)
+            return "the face options need --geometry faces";
+        return std::nullopt;
+    }
+    if (!o.leftChord.empty() || !o.rightChord.empty())
+        return "--geometry faces takes --left-face-chord and --right-face-chord, not the tower "
+               "chords (the projection gives those)";
+    const std::pair<const char*, bool> needed[] = {
+        {"--left-face-chord", o.leftFaceChord.has_value()},
+        {"--right-face-chord", o.rightFaceChord.has_value()},
+        {"--towers", o.towers.has_value()},
+        {"--left-gap", o.leftGap.has_value()},
+        {"--span", o.span.has_value()}};
+    for (const auto& [name, given] : needed)
+        if (!given) return std::string(name) + " is required with --geometry faces";
+    return std::nullopt;
+}
+
+// The finished panel from the options; each kerf defaults to the settings' KerfMm.
+FaceDesign faceDesignFrom(const GenerateOptions& o, const Workspace& ws) {
+    FaceDesign d;
+    d.leftChordMm = *o.leftFaceChord;
+    d.rightChordMm = *o.rightFaceChord;
+    d.towersMm = *o.towers;
+    d.leftGapMm = *o.leftGap;
+    d.spanMm = *o.span;
+    d.sweepMm = o.sweepMm;
+    d.riseMm = o.riseMm;
+    d.leftWashoutDeg = o.leftWashout ? leadingNumber(*o.leftWashout) : 0;
+    d.rightWashoutDeg = o.rightWashout ? leadingNumber(*o.rightWashout) : 0;
+    d.washoutPivot = o.washoutPivot;
+    const double kerf = ws.settings.derived.KerfMm.toDouble();
+    d.leftKerfMm = o.leftKerf.value_or(kerf);
+    d.rightKerfMm = o.rightKerf.value_or(kerf);
+    return d;
+}
+
 
 // "20,40,40" -> {20, 40, 40}; nullopt when an item is not a whole number.
 std::optional<std::vector<int>> parseDelayPoints(const std::string& text) {
@@ -68,11 +119,29 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
         ws.delays.ActiveDelayPointCount = static_cast<int>(points->size());
     }
 
+    if (kind == CutSetKind::Wing) {
+        if (const auto problem = geometryProblem(o)) {
+            printMessage(*problem);
+            return 2;
+        }
+    }
+
     GenerationRequest request;
     request.kind = kind;
+    if (kind == CutSetKind::Wing && o.geometry == "faces") {
+        request.geometry = WingGeometry::Faces;
+        try {
+            request.faces = faceDesignFrom(o, ws);
+        } catch (const RunError& e) {
+            printMessage("A washout angle cannot be read: " + std::string(e.what()));
+            return 2;
+        }
+        request.blank = settingsBlank(ws);
+    }
     if (o.drawing.file) {
         if (!fillDrawingRequest(ws, o.drawing, o.leftChord, o.rightChord, request)) return 1;
-    } else if (o.left.empty() || o.right.empty() || o.leftChord.empty() || o.rightChord.empty()) {
+    } else if (o.left.empty() || o.right.empty() ||
+               (kind == CutSetKind::Foam && (o.leftChord.empty() || o.rightChord.empty()))) {
         printMessage("--left, --right, --left-size and --right-size are needed without --drawing");
         return 2;
     } else {
@@ -106,6 +175,20 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
               << "CountLines=" << s.countLines << '\n'
               << "DelayPoints=" << s.delayLines << '\n'
               << "StepsPerMm=" << ws.settings.derived.StepsPerMm << '\n';
+    if (s.faces) {
+        const GenerationSummary::Faces& f = *s.faces;
+        std::cout << "Geometry=faces\n"
+                  << "LeftFaceChord=" << formatTwoDecimals(f.leftFaceChordMm) << '\n'
+                  << "LeftTowerChord=" << formatTwoDecimals(f.leftTowerChordMm) << '\n'
+                  << "RightFaceChord=" << formatTwoDecimals(f.rightFaceChordMm) << '\n'
+                  << "RightTowerChord=" << formatTwoDecimals(f.rightTowerChordMm) << '\n'
+                  << "LeftKerf=" << formatDouble(f.leftKerfMm) << '\n'
+                  << "RightKerf=" << formatDouble(f.rightKerfMm) << '\n'
+                  << "LeftTowerStart=" << formatTwoDecimals(f.leftStart[0]) << ','
+                  << formatTwoDecimals(f.leftStart[1]) << '\n'
+                  << "RightTowerStart=" << formatTwoDecimals(f.rightStart[0]) << ','
+                  << formatTwoDecimals(f.rightStart[1]) << '\n';
+    }
     if (o.speed) {
         // A tick lasts its high time plus the 1 ms low time.
         // As in the setup windows: a speed above the slider's top is taken down to it.
@@ -144,18 +227,37 @@ CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const
                      CliContext& ctx, SubcommandRunner& runner, CutSetKind kind) {
     auto o = std::make_shared<GenerateOptions>();
     CLI::App* cmd = parent->add_subcommand(name, what);
-    // A foam set may take its shape from drawings instead (checked when it runs).
+    // A foam set may take its shape from drawings instead, and a face set its tower chords from
+    // the projection (both checked when the command runs).
     const bool wing = kind == CutSetKind::Wing;
     cmd->add_option("--left", o->left, "left (root) airfoil file")->required(wing);
     cmd->add_option("--right", o->right, "right (tip) airfoil file")->required(wing);
-    cmd->add_option(std::string("--left-") + sizeWord, o->leftChord, "left tower size, mm")
-        ->required(wing);
-    cmd->add_option(std::string("--right-") + sizeWord, o->rightChord, "right tower size, mm")
-        ->required(wing);
+    cmd->add_option(std::string("--left-") + sizeWord, o->leftChord, "left tower size, mm");
+    cmd->add_option(std::string("--right-") + sizeWord, o->rightChord, "right tower size, mm");
     if (!wing) addDrawingOptions(cmd, o->drawing);
     if (kind == CutSetKind::Wing) {
-        cmd->add_option("--left-washout", o->leftWashout, "left washout angle, degrees");
-        cmd->add_option("--right-washout", o->rightWashout, "right washout angle, degrees");
+        cmd->add_option("--left-washout", o->leftWashout,
+                        "left washout angle, degrees (faces: a turn about --washout-pivot)");
+        cmd->add_option("--right-washout", o->rightWashout,
+                        "right washout angle, degrees (faces: a turn about --washout-pivot)");
+        cmd->add_option("--geometry", o->geometry,
+                        "towers (default: each airfoil at its tower chord) or faces (the "
+                        "designed profiles at the foam faces, projected to the towers)")
+            ->check(CLI::IsMember({"towers", "faces"}));
+        cmd->add_option("--left-face-chord", o->leftFaceChord, "faces: finished left chord, mm");
+        cmd->add_option("--right-face-chord", o->rightFaceChord, "faces: finished right chord, mm");
+        cmd->add_option("--towers", o->towers, "faces: distance between the towers, mm");
+        cmd->add_option("--left-gap", o->leftGap, "faces: left tower to the left face, mm");
+        cmd->add_option("--span", o->span, "faces: left face to the right face, mm");
+        cmd->add_option("--sweep-mm", o->sweepMm,
+                        "faces: right leading edge behind the left's, mm (default 0)");
+        cmd->add_option("--rise-mm", o->riseMm,
+                        "faces: right leading edge above the left's, mm (default 0)");
+        cmd->add_option("--washout-pivot", o->washoutPivot,
+                        "faces: chord fraction the washout turns about (default 0, the leading "
+                        "edge)");
+        cmd->add_option("--left-kerf", o->leftKerf, "faces: left kerf, mm (default KerfMm)");
+        cmd->add_option("--right-kerf", o->rightKerf, "faces: right kerf, mm (default KerfMm)");
     }
     cmd->add_option("--delay-points", o->delayPoints, "segments to pause after, e.g. 20,40");
     cmd->add_option("--save", o->save, "also save the set as NAME.ct1 with .ct2 and .ct3");

@@ -9,6 +9,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/run_resume.h"
+#include "cli/simulate_faces.h"
 #include "cli/simulated_set.h"
 #include "common/file_io.h"
 #include "common/number_format.h"
@@ -138,6 +139,7 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
         std::optional<std::string> svg;
         double pauseMs = 1;
         std::optional<int> fromSegment;
+        FaceCheckOptions faces;
     };
     auto o = std::make_shared<Options>();
     CLI::App* cmd = app.add_subcommand(
@@ -153,18 +155,22 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
     cmd->add_option("--from-segment", o->fromSegment,
                     "show the path a resume of the working set from segment N takes")
         ->check(CLI::PositiveNumber);
+    addFaceCheckOptions(cmd, o->faces);
     cmd->callback([&ctx, &runner, o] {
         runner = [&ctx, o]() -> int {
             Workspace& ws = ctx.workspace();
+            bool facesHold = true;
             try {
                 if (o->fromSegment) {
                     printResumePath(ws, *o->fromSegment, std::cout);
                     return 0;
                 }
-                const SimulatedSet decoded = simulateNamedSet(ws, o->set, o->speed);
-                const Simulation& sim = decoded.sim;
+                SimulatedSet decoded = simulateNamedSet(ws, o->set, o->speed);
+                Simulation& sim = decoded.sim;
                 const CuttingSpeed& speed = decoded.speed;
                 printFigures(sim, speed, o->pauseMs);
+                facesHold = reportFaces(sim, o->faces, ws.settings.derived.KerfMm.toDouble(),
+                                        cutTiming(sim, speed.speed, o->pauseMs).tickMs, std::cout);
                 if (o->svg) {
                     const std::filesystem::path target = std::filesystem::absolute(*o->svg);
                     writeFileAtomic(target, svgPicture(sim));
@@ -176,7 +182,7 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 return 1;
             }
             std::cout.flush();
-            return 0;
+            return facesHold ? 0 : 1;
         };
     });
 }

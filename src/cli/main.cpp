@@ -36,6 +36,7 @@ int main(int argc, char** argv) {
     addLatencyTestCommand(app, ctx, runner);
     addControllerCommand(app, ctx, runner);
     addDrawingCommand(app, ctx, runner);
+    addMaterialCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     announceFolderWaits();
     try {

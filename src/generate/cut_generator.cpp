@@ -9,11 +9,13 @@
 #include <optional>
 
 #include "common/fixed_point.h"
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
+#include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
 #include "generate/tick_scheme.h"
 
@@ -35,7 +37,46 @@ void abandonQuietly(CutSetTransaction& tx, GenerationOutcome& outcome, const cha
     }
 }
 
+// The eight fields an earlier reader takes from a face set: the airfoils, the chords at the
+// towers, and the washout typed for each face.
+WingDatInfo faceDatInfo(const GenerationRequest& request, double chordL, double chordR) {
+    WingDatInfo info;
+    info.leftPath = request.leftPath;
+    info.rightPath = request.rightPath;
+    info.leftChord = chordL;
+    info.rightChord = chordR;
+    const FaceDesign& f = request.faces;
+    info.leftWashoutFlag = f.leftWashoutDeg != 0 ? "1" : "0";
+    info.rightWashoutFlag = f.rightWashoutDeg != 0 ? "1" : "0";
+    info.leftAngleText = formatDouble(f.leftWashoutDeg);
+    info.rightAngleText = formatDouble(f.rightWashoutDeg);
+    return info;
+}
+
+GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g) {
+    GenerationSummary::Faces f;
+    f.leftFaceChordMm = d.leftChordMm;
+    f.rightFaceChordMm = d.rightChordMm;
+    f.leftTowerChordMm = g.leftTowerChordMm;
+    f.rightTowerChordMm = g.rightTowerChordMm;
+    if (g.leftTower.size() > 0) {
+        f.leftStart[0] = g.leftTower.x[0], f.leftStart[1] = g.leftTower.y[0];
+        f.rightStart[0] = g.rightTower.x[0], f.rightStart[1] = g.rightTower.y[0];
+    }
+    f.leftKerfMm = d.leftKerfMm;
+    f.rightKerfMm = d.rightKerfMm;
+    return f;
+}
+
 }  // namespace
+
+std::optional<FaceBlank> settingsBlank(const Workspace& ws) {
+    const DerivedSettings& d = ws.settings.derived;
+    if (ws.settings.fields.oversize_foam == 0) return std::nullopt;
+    FaceBlank b{d.BlankDepthMm.toDouble(), d.BlankWidthMm.toDouble()};
+    if (b.depthMm <= 0 && b.widthMm <= 0) return std::nullopt;
+    return b;
+}
 
 bool CutGenerator::refuseUncuttable(const GenerationRequest& request, GenerationOutcome& outcome) {
     const bool wing = request.kind == CutSetKind::Wing;
@@ -108,8 +149,12 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         tx.begin();
         tx.resetFromTemplates();
 
-        const double chordL = leadingNumber(request.leftChordText);
-        const double chordR = leadingNumber(request.rightChordText);
+        const bool faces = wing && request.geometry == WingGeometry::Faces;
+        double chordL = 0, chordR = 0;
+        if (!faces) {
+            chordL = leadingNumber(request.leftChordText);
+            chordR = leadingNumber(request.rightChordText);
+        }
         // A chord the job values cannot hold (1e300) is refused before it is kept for later.
         static_cast<void>(Fixed4::fromDouble(chordL));
         static_cast<void>(Fixed4::fromDouble(chordR));
@@ -117,10 +162,12 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         ws_.job.RightTowerChord = chordR;
         ws_.job.leftAirfoilPath = request.leftPath;
         ws_.job.rightAirfoilPath = request.rightPath;
-        const bool washL = wing && request.leftWashout;
-        const bool washR = wing && request.rightWashout;
+        const bool washL = wing && !faces && request.leftWashout;
+        const bool washR = wing && !faces && request.rightWashout;
 
-        if (wing) {
+        if (faces) {
+            // The face set's DAT-information line waits for its tower chords (below).
+        } else if (wing) {
             WingDatInfo info;
             info.leftPath = request.leftPath;
             info.rightPath = request.rightPath;
@@ -158,6 +205,28 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             return outcome;
         }
 
+        std::optional<FaceGeometry> faceGeometry;
+        if (faces) {
+            FaceGeometryResult built =
+                buildFaceGeometry(p.left, p.right, request.faces, request.blank);
+            if (!built.geometry) {
+                tx.abandon();
+                outcome.status = GenerationStatus::Refused;
+                for (const std::string& why : built.refusals)
+                    outcome.messages.push_back({why, kFaceGeometryTitle});
+                return outcome;
+            }
+            faceGeometry = std::move(built.geometry);
+            chordL = faceGeometry->leftTowerChordMm;
+            chordR = faceGeometry->rightTowerChordMm;
+            static_cast<void>(Fixed4::fromDouble(chordL));
+            static_cast<void>(Fixed4::fromDouble(chordR));
+            ws_.job.LeftTowerChord = chordL;
+            ws_.job.RightTowerChord = chordR;
+            tx.datInfoFile().append(
+                faceDatInfoLine(faceDatInfo(request, chordL, chordR), request.faces));
+        }
+
         const DerivedSettings& d = ws_.settings.derived;
         const double kerf = d.KerfMm.toDouble();
         const int32_t steps = d.StepsPerMm;
@@ -175,7 +244,14 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         const double chord[4] = {chordL, chordL, chordR, chordR};
         double perUnit[4] = {};
         int32_t position[4] = {};  // each axis's rounded step position at the segment's start
-        if (P >= 2) {
+        if (faceGeometry) {
+            // The tower outlines are in mm already, kerf included.
+            const FaceGeometry& g = *faceGeometry;
+            coord[0] = &g.leftTower.x, coord[1] = &g.leftTower.y;
+            coord[2] = &g.rightTower.x, coord[3] = &g.rightTower.y;
+            for (double& c : perUnit) c = static_cast<double>(steps);
+            outcome.summary.faces = faceSummary(request.faces, g);
+        } else if (P >= 2) {
             for (int a = 0; a < 4; ++a) perUnit[a] = stepsPerProfileUnit(kerf, chord[a], steps);
         }
         for (int k = 1; k <= P - 1; ++k) {

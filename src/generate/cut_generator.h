@@ -5,19 +5,26 @@
 
 #include <cstdint>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "generate/face_geometry.h"
 #include "machine/workspace.h"
 
 namespace corvane {
 
 inline constexpr const char* kWingGenerationLabel = "Module 14, GCF";
 inline constexpr const char* kFoamGenerationLabel = "Module 1, GCF";
+inline constexpr const char* kFaceGeometryTitle = "Face Geometry";
 inline constexpr const char* kSystemCutFilesNotFound =
     "System Cut files not found, Contact Corvane support for assistance.";
 
 enum class CutSetKind { Wing, Foam };
+
+// How a wing set is made: each airfoil scaled and washed out at its tower (the default, as sets
+// have always been made), or the designed profiles placed on the foam faces and projected.
+enum class WingGeometry { Towers, Faces };
 
 // What the generation window's fields hold when "Generate" is pressed.
 struct GenerationRequest {
@@ -26,6 +33,11 @@ struct GenerationRequest {
     std::string leftChordText, rightChordText;       // Text6, Text7: tower chords, or foam sizes
     bool leftWashout = false, rightWashout = false;  // wing only
     std::string leftAngleText = "0", rightAngleText = "0";
+    WingGeometry geometry = WingGeometry::Towers;
+    // Faces only: the finished panel (the chord texts and washout fields above are not read).
+    FaceDesign faces;
+    // Faces only: the blank the settings give, when they give one.
+    std::optional<FaceBlank> blank;
 };
 
 // A message box the caller shows: text and title (empty title: none).
@@ -48,6 +60,15 @@ struct GenerationSummary {
     int64_t ticks = 0;  // lines of the step file
     int countLines = 0;
     int delayLines = 0;
+    // A face set: the chords at the faces and at the towers, and where the wire starts on each
+    // tower (mm from the left face's leading edge), which is where each carriage's home must be.
+    struct Faces {
+        double leftFaceChordMm = 0, rightFaceChordMm = 0;
+        double leftTowerChordMm = 0, rightTowerChordMm = 0;
+        double leftStart[2] = {0, 0}, rightStart[2] = {0, 0};
+        double leftKerfMm = 0, rightKerfMm = 0;
+    };
+    std::optional<Faces> faces;
 };
 
 struct GenerationOutcome {
@@ -67,6 +88,10 @@ struct GenerationCallbacks {
     // pressed here). Defaults to the workspace's yield.
     std::function<void()> yield;
 };
+
+// The blank the settings give for the face geometry's checks: with "Oversize Foam Blank" ticked
+// and an amount set; nothing otherwise.
+std::optional<FaceBlank> settingsBlank(const Workspace& ws);
 
 class CutGenerator {
 public:

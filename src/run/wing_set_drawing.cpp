@@ -1,7 +1,11 @@
 #include "run/wing_set_drawing.h"
 
+#include <algorithm>
+#include <exception>
+
 #include "common/file_io.h"
 #include "common/number_text.h"
+#include "generate/face_set_record.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -11,6 +15,44 @@ std::optional<double> washoutDegrees(const std::string& flag, const std::string&
     return leadingNumber(angleText);
 }
 
+namespace {
+
+Profile scaled(const Outline& o, double by) {
+    Profile p;
+    for (std::size_t k = 0; k < o.size(); ++k) {
+        p.x.push_back(o.x[k] / by);
+        p.y.push_back(o.y[k] / by);
+    }
+    return p;
+}
+
+// A face set's outlines in place of the airfoils at their tower chords; left as they are when
+// the set names no faces or its faces cannot be built.
+void drawFaceSet(const std::vector<std::string>& fields, WingSetDrawing& out) {
+    std::string why;
+    const std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
+    if (!design) return;
+    Profile left, right;
+    try {
+        left = readProfile(fields[0]);
+        right = readProfile(fields[1]);
+    } catch (const std::exception&) {
+        return;
+    }
+    const FaceGeometryResult built = buildFaceGeometry(left, right, *design);
+    if (!built.geometry) return;
+    const FaceGeometry& g = *built.geometry;
+    const double by = std::max(g.leftTowerChordMm, g.rightTowerChordMm);
+    if (!(by > 0)) return;
+    out.left = scaled(g.leftTower, by);
+    out.right = scaled(g.rightTower, by);
+    out.leftFace = scaled(g.leftFace, by);
+    out.rightFace = scaled(g.rightFace, by);
+    out.scale = ScaleFactors{};
+}
+
+}  // namespace
+
 WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     WingSetDrawing out;
     using R = WingSetDrawing::Result;
@@ -18,7 +60,8 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;
     try {
-        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), wanted);
+        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)),
+                                   wing ? kFaceDatInfoFields : wanted);
         // A short file is an error of the foam activation like a missing one.
         if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {
@@ -73,6 +116,7 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
         return out;
     }
     out.scale = scaleFactorsFor(info.leftChord, info.rightChord);
+    if (wing) drawFaceSet(fields, out);
     return out;
 }
 

@@ -30,10 +30,15 @@ struct WingSetDrawing {
     WingDatInfo info;     // foam: the washout fields stay at their "0" defaults
     Profile left, right;  // after washout
     ScaleFactors scale;
+    // A face set: `left` and `right` are its tower outlines and these its designed face
+    // outlines, all in one frame divided by the larger tower chord (scale 1 on both sides).
+    Profile leftFace, rightFace;
 };
 
 // Reads datinfo.ct3 from the application folder and the profiles it names. A foam runner reads
-// four values (a wing set's further ones are ignored) and never shears.
+// four values (a wing set's further ones are ignored) and never shears. A face set draws its
+// tower outlines and face outlines; when its face fields cannot be used it is drawn from its
+// eight values as any wing set.
 WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the

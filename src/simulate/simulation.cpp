@@ -2,6 +2,7 @@
 
 #include "common/file_io.h"
 #include "common/run_error.h"
+#include "generate/face_set_record.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -40,13 +41,21 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
                                ": the rest is never output.");
 
     try {
-        sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), 8);
+        sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), kFaceDatInfoFields);
     } catch (const RunError&) {
         sim.profilesMissing =
             "the DAT-information file " + paths.datInfo.string() + " cannot be read";
         return sim;
     }
-    sim.profiles = intendedProfiles(sim.datInfo, d.KerfMm.toDouble(), sim.profilesMissing);
+    IntendedProfiles towers;
+    sim.faces = faceSetTargets(sim.datInfo, sim.facesMissing, &towers);
+    if (sim.faces) {
+        sim.profiles = std::move(towers);
+    } else if (!sim.facesMissing.empty()) {
+        sim.profilesMissing = sim.facesMissing;
+    } else {
+        sim.profiles = intendedProfiles(sim.datInfo, d.KerfMm.toDouble(), sim.profilesMissing);
+    }
     if (sim.profiles) {
         sim.check = checkAgainstProfiles(sim.set, *sim.decoder, sim.lead, sim.decoded,
                                          *sim.profiles, d.StepsPerMm);
@@ -55,7 +64,17 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
             sim.warnings.push_back("The set has " + std::to_string(sim.decoded.profileSegments) +
                                    " segments, its profiles " + std::to_string(expected) + ".");
     }
+    if (sim.faces) sim.faceCheck = checkAtFaces(sim, *sim.faces);
     return sim;
+}
+
+void checkTowerSetFaces(Simulation& sim, const FacePlacement& placement, double kerfMm) {
+    if (sim.faces || !sim.profiles || !sim.decoder) return;
+    const std::optional<FaceTargets> faces =
+        towerSetTargets(*sim.profiles, placement, kerfMm, sim.facesMissing);
+    if (!faces) return;
+    sim.faces = faces;
+    sim.faceCheck = checkAtFaces(sim, *sim.faces);
 }
 
 CuttingSpeed cuttingSpeed(const Workspace& ws, std::optional<double> asked) {

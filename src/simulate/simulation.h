@@ -10,6 +10,7 @@
 
 #include "common/fixed_point.h"
 #include "generate/cut_set_layout.h"
+#include "simulate/face_check.h"
 #include "simulate/profile_check.h"
 #include "simulate/set_decoder.h"
 
@@ -33,7 +34,14 @@ struct Simulation {
     std::string profilesMissing;  // why there are no profiles to compare with
     std::optional<ProfileCheck> check;
     std::vector<std::string> warnings;  // what the operator should know before trusting a figure
+    // A face set's faces and the check there (a tower set's come from checkTowerSetFaces).
+    std::optional<FaceTargets> faces;
+    std::optional<FaceCheck> faceCheck;
+    std::string facesMissing;  // why a set that names faces cannot be checked at them
 };
+
+// A tower set checked at faces the caller places (nothing when its profiles cannot be read).
+void checkTowerSetFaces(Simulation& sim, const FacePlacement& placement, double kerfMm);
 
 // Reads and decodes the set and, where its profiles can be read, compares. RunError when the
 // step or count file cannot be read or the step file is too short; StepsPerMm 0 is a

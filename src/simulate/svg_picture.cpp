@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/number_format.h"
+#include "simulate/face_svg.h"
 #include "simulate/simulation.h"
 
 namespace corvane {
@@ -198,6 +199,9 @@ std::string svgPicture(const Simulation& sim) {
         panelTop[s] = top + kTitleHeight;
         top = panelTop[s] + panelHeight[s] + kMargin / 2;
     }
+    double faceHeight = 0;
+    const std::string facePanel = facePanelSvg(sim, top, kMargin, kWidth, faceHeight);
+    top += faceHeight;
     const double legendTop = top + 10;
     const double totalWidth = kWidth + 2 * kMargin;
     const double totalHeight = legendTop + 60;
@@ -314,6 +318,8 @@ std::string svgPicture(const Simulation& sim) {
         }
         svg += "</g>\n";
     }
+
+    svg += facePanel;
 
     // Legend and scale bar.
     double x = kMargin;

@@ -17,6 +17,7 @@
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
+#include "generate/gui/face_geometry_box.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -28,6 +29,16 @@ namespace {
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
+}
+
+// A washout angle for the face geometry: the leading number, 0 when unticked or unreadable.
+double faceAngle(bool on, const std::string& text) {
+    if (!on) return 0;
+    try {
+        return leadingNumber(text);
+    } catch (const std::exception&) {
+        return 0;
+    }
 }
 
 }  // namespace
@@ -124,6 +135,15 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
         grid->addWidget(label("Label8", "Degrees"), 6, 2);
         grid->addWidget(rightAmount_, 6, 3);
     }
+    if (wing) {
+        faces_ = new FaceGeometryBox(ws_, this);
+        grid->addWidget(faces_, 9, 0, 1, 4);
+        connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
+        for (QLineEdit* e : {leftPath_, rightPath_, leftAmount_, rightAmount_})
+            connect(e, &QLineEdit::textChanged, this, &WingGenerationWindow::refreshFaceChords);
+        for (QCheckBox* c : {leftCheck_, rightCheck_})
+            connect(c, &QCheckBox::toggled, this, &WingGenerationWindow::refreshFaceChords);
+    }
     grid->addWidget(label("Label5", "Cutting Step"), 7, 0);
     grid->addWidget(step_, 7, 1);
     grid->addWidget(segments_, 7, 2);
@@ -155,6 +175,15 @@ void WingGenerationWindow::showAndActivate() {
 void WingGenerationWindow::activated() {
     placeInFrame(*this, Placement::Tool);
     showDelayStatus(ws_);
+    if (faces_ != nullptr) faces_->takeSettingsKerf();
+}
+
+// The face geometry takes each side's washout as the window's washout boxes give it.
+void WingGenerationWindow::refreshFaceChords() {
+    if (faces_ == nullptr || !faces_->chosen()) return;
+    faces_->showChords(leftPath_->text().toStdString(), rightPath_->text().toStdString(),
+                       faceAngle(leftCheck_->isChecked(), leftAmount_->text().toStdString()),
+                       faceAngle(rightCheck_->isChecked(), rightAmount_->text().toStdString()));
 }
 
 void WingGenerationWindow::browse(bool left) {
@@ -193,7 +222,9 @@ GenerationStatus WingGenerationWindow::generate() {
         return GenerationStatus::Refused;
     }
 
-    if (refuseUnsetSize()) return GenerationStatus::Refused;
+    // A face set takes its tower chords from the projection, not from the setup's sizes.
+    const bool faceSet = faces_ != nullptr && faces_->chosen();
+    if (!faceSet && refuseUnsetSize()) return GenerationStatus::Refused;
 
     GenerationRequest request;
     request.kind = kind_;
@@ -206,6 +237,12 @@ GenerationStatus WingGenerationWindow::generate() {
         request.rightWashout = rightCheck_->isChecked();
         request.leftAngleText = leftAmount_->text().toStdString();
         request.rightAngleText = rightAmount_->text().toStdString();
+        if (faces_->chosen()) {
+            request.geometry = WingGeometry::Faces;
+            request.faces = faces_->design(faceAngle(request.leftWashout, request.leftAngleText),
+                                           faceAngle(request.rightWashout, request.rightAngleText));
+            request.blank = settingsBlank(ws_);
+        }
     }
 
     GenerationCallbacks callbacks;

@@ -20,6 +20,7 @@ namespace corvane {
 
 class AirfoilPrepareWindow;
 class DrawingChoiceWindow;
+class FaceGeometryBox;
 class Dialogs;
 class Toolbar;
 class Workspace;
@@ -73,6 +74,7 @@ private:
     bool refuseUnsetSize();
     void showProgress(int segment, int points);
     void endProgress();
+    void refreshFaceChords();
 
     const CutSetKind kind_;
     const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
@@ -90,7 +92,8 @@ private:
     QCheckBox* rightCheck_ = nullptr;
     QLineEdit* leftAmount_ = nullptr;
     QLineEdit* rightAmount_ = nullptr;
-    QLabel* segments_ = nullptr;  // Label6
+    FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
+    QLabel* segments_ = nullptr;        // Label6
     QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;

@@ -103,6 +103,26 @@ void CutProgressView::build(const Profile& left, const Profile& right, ScaleFact
     if (!viewChosen_) fitToProfiles();
 }
 
+void CutProgressView::addFaceOutlines(const Profile& left, const Profile& right) {
+    constexpr std::uint32_t kLightGrey = 0xC8C8C8;
+    const Profile* faces[2] = {&left, &right};
+    for (int side = 0; side < 2; ++side) {
+        DrawingView& view = *views_[side];
+        const Profile& face = *faces[side];
+        for (std::size_t k = 1; k < face.size(); ++k) {
+            DrawingEntity entity;
+            entity.X0 = face.x[k - 1];
+            entity.Y0 = face.y[k - 1];
+            entity.x1 = face.x[k];
+            entity.y1 = face.y[k];
+            entity.LayerName = QStringLiteral("faces");
+            entity.Color = kLightGrey;
+            view.appendEntity(entity);
+        }
+        view.regenerate();
+    }
+}
+
 void CutProgressView::fitToProfiles() {
     QRectF box;
     for (const DrawingView* view : views_)

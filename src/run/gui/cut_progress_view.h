@@ -36,6 +36,9 @@ public:
     // called for every entity appended (the "Loading Drawing" bar); it may let events run.
     void build(const Profile& left, const Profile& right, ScaleFactors scale,
                const std::function<void(int, int)>& progress = {});
+    // A face set's designed face outlines, lightly after the profiles (the profiles keep their
+    // entity numbers, which delay points and segment marks go by). Nothing for empty profiles.
+    void addFaceOutlines(const Profile& left, const Profile& right);
     bool hasProfiles() const { return static_cast<int>(left_.size()) > 0; }
     int pointCount() const { return static_cast<int>(left_.size()); }
 

@@ -357,6 +357,7 @@ void WingCutWindow::activate() {
                 loadingBar_->setValue(value);
                 QCoreApplication::processEvents(QEventLoop::ExcludeSocketNotifiers);
             });
+            progress_->addFaceOutlines(set.leftFace, set.rightFace);
             loadingFrame_->hide();
             break;
     }

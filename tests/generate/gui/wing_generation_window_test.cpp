@@ -473,5 +473,54 @@ TEST_F(WingGenerationWindowTest, GenerateWithoutTheSetupsSizesSaysWhatIsMissing)
     }
 }
 
+// "Cut the designed profiles at the foam faces": off by default; ticked, the panel's boxes show,
+// the face and tower chords stand side by side, Generate makes a face set, and a panel the
+// towers cannot hold is refused with its numbers, the working set left as it was.
+TEST_F(WingGenerationWindowTest, FaceGeometryChosenInTheWindow) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, " ");
+    auto* choice = control<QCheckBox>(w, "face_geometry");
+    EXPECT_EQ(choice->text(), "Cut the designed profiles at the foam faces");
+    EXPECT_FALSE(choice->isChecked());
+    EXPECT_FALSE(control<QLineEdit>(w, "face_span")->isVisible());
+    choice->setChecked(true);
+    EXPECT_TRUE(control<QLineEdit>(w, "face_span")->isVisible());
+    EXPECT_EQ(control<QLineEdit>(w, "face_left_kerf")->text(), "0");  // the settings' KerfMm
+    const std::pair<const char*, const char*> boxes[] = {{"face_left_chord", "200"},
+                                                         {"face_right_chord", "100"},
+                                                         {"face_towers", "800"},
+                                                         {"face_left_gap", "100"},
+                                                         {"face_span", "600"}};
+    for (auto [name, value] : boxes) {
+        auto* e = control<QLineEdit>(w, name);
+        e->setText(value);
+        emit e->textEdited(value);
+    }
+    // 200 + 100 x 100 / 600 and 100 - 100 x 100 / 600.
+    EXPECT_EQ(control<QLabel>(w, "face_chords")->text(),
+              "Left: face 200 mm, tower 216.67 mm      Right: face 100 mm, tower 83.33 mm");
+
+    dialogs.answerSaveFile(QString());
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    const std::string info = test::readFile(m.dir / "datinfo.ct3");
+    EXPECT_NE(info.find(",216.666666666667,83.3333333333333,"), std::string::npos) << info;
+    EXPECT_NE(info.find(",\"faces\",200,100,800,100,600,"), std::string::npos) << info;
+
+    open(w);
+    const std::string before = working();
+    auto* span = control<QLineEdit>(w, "face_span");
+    span->setText("750");
+    emit span->textEdited("750");
+    EXPECT_TRUE(control<QLabel>(w, "face_chords")->text().startsWith("The right face lies"));
+    dialogs.answerMessage();
+    EXPECT_EQ(w.generate(), GenerationStatus::Refused);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].title, "Face Geometry");
+    EXPECT_TRUE(dialogs.messages()[0].text.contains("850 mm"))
+        << dialogs.messages()[0].text.toStdString();
+    EXPECT_EQ(working(), before);
+}
+
 }  // namespace
 }  // namespace corvane

@@ -355,6 +355,31 @@ TEST(WingCutWindow, ViewsScaleTheSmallerChordAndShearWashedOutProfiles) {
     EXPECT_DOUBLE_EQ(b.view(2).entity(1)->X0, 1.0);
 }
 
+// A face set draws its tower outlines (the projection, in one frame divided by the larger tower
+// chord) and its designed faces in light grey after them, so the segment numbers stay.
+TEST(WingCutWindow, AFaceSetDrawsItsTowerOutlinesAndItsFacesLightlyAfterThem) {
+    WindowBench b;
+    const std::string l = (b.folder.path() / "left.dat").string();
+    const std::string r = (b.folder.path() / "right.dat").string();
+    // Faces of 200 and 100 mm, 100 mm from each tower, 600 mm apart: towers 216.67 and 83.33.
+    test::writeText(b.ws.file("datinfo.ct3"),
+                    "\"" + l + "\",\"" + r +
+                        "\",216.67,83.33,\"0\",\"0\",\"0\",\"0\",\"faces\",200,100,800,100,600,"
+                        "0,0,0,0,0,0,0\r\n");
+    b.open();
+    ASSERT_EQ(b.view(1).entityCount(), 8);
+    ASSERT_EQ(b.view(2).entityCount(), 8);
+    const double larger = 200 + 100.0 * 100 / 600;
+    EXPECT_NEAR(b.view(1).entity(1)->X0, 1.0, 1e-12);
+    EXPECT_NEAR(b.view(2).entity(1)->X0, (100 - 100.0 * 100 / 600) / larger, 1e-12);
+    EXPECT_EQ(b.view(1).entity(1)->Color, 7u);
+    EXPECT_NEAR(b.view(1).entity(5)->X0, 200 / larger, 1e-12);
+    EXPECT_NEAR(b.view(2).entity(5)->X0, 100 / larger, 1e-12);
+    EXPECT_EQ(b.view(2).entity(5)->Color, 0xC8C8C8u);
+    // The delay points still mark the ends of the profile's entities 1 and 2.
+    EXPECT_EQ(b.view(1).markerCount(), 2);
+}
+
 // Inside a main window: sized from its inner area, frames and views by the layout rules, the main
 // toolbar hidden on activation and the home-control menu enabled.
 TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
