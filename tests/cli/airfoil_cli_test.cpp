@@ -61,7 +61,7 @@ TEST(AirfoilCli, SharedFilesCheckAndPrepare) {
     r = cli(dir, "check '" + (shared / "clarky.dat").string() + "'");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Start=trailing edge\nOrder=upper surface first\nLeadingEdgeIndex=61\n"
-                         "Outline=closed, gap 0 chord\nCuttable=yes\n"),
+                         "TrailingEdgeIndex=1\nOutline=closed, gap 0 chord\nCuttable=yes\n"),
               std::string::npos)
         << r.out;
 
