@@ -99,6 +99,22 @@ bool closesOnItself(const AirfoilPoints& p) {
                             kClosureTolerance * chord;
 }
 
+// A closed outline started mid-surface as the same outline from its trailing edge; no points
+// when the outline is open, starts at an edge, or would not start at its trailing edge either.
+AirfoilFile fromTrailingEdge(const AirfoilFile& file, const OutlineTurns& turns) {
+    const AirfoilPoints& p = file.points;
+    AirfoilFile rotated;
+    if (turns.start != ProfileStart::Elsewhere || !closesOnItself(p)) return rotated;
+    AirfoilPoints loop(p.begin(), p.back() == p.front() ? p.end() - 1 : p.end());
+    std::rotate(loop.begin(), loop.begin() + static_cast<long>(turns.trailingEdge), loop.end());
+    // Closed at the trailing edge, unless it is blunt and its other corner comes last.
+    if (loop.back().x < loop.front().x - 1e-9) loop.push_back(loop.front());
+    rotated.points = std::move(loop);
+    if (outlineTurns(profileOf(rotated)).start != ProfileStart::TrailingEdge)
+        rotated.points.clear();
+    return rotated;
+}
+
 }  // namespace
 
 Profile profileOf(const AirfoilFile& file) {
@@ -202,15 +218,8 @@ AirfoilSurfaces splitSurfaces(const AirfoilFile& file, const std::string& displa
             a.assign(p.begin(), at(turns.trailingEdge) + 1);
             b.assign(at(turns.trailingEdge), p.end());
             std::reverse(b.begin(), b.end());
-        } else if (turns.start == ProfileStart::Elsewhere && closesOnItself(p)) {
-            // A closed outline started mid-surface: the same outline from its trailing edge.
-            AirfoilPoints loop(p.begin(), p.back() == p.front() ? p.end() - 1 : p.end());
-            std::rotate(loop.begin(), loop.begin() + static_cast<long>(turns.trailingEdge),
-                        loop.end());
-            // Closed at the trailing edge, unless it is blunt and its other corner comes last.
-            if (loop.back().x < loop.front().x - 1e-9) loop.push_back(loop.front());
-            AirfoilFile rotated;
-            rotated.points = std::move(loop);
+        } else if (AirfoilFile rotated = fromTrailingEdge(file, turns);
+                   !rotated.points.empty()) {
             return splitSurfaces(rotated, displayName);
         } else {
             a.assign(p.begin(), at(turns.leadingEdge) + 1);

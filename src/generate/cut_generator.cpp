@@ -9,6 +9,7 @@
 #include <optional>
 
 #include "common/fixed_point.h"
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
@@ -115,7 +116,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         outcome.status = GenerationStatus::Refused;
         outcome.messages.push_back(
             {std::string("The ") + side + " tower " + (wing ? "chord" : "horizontal size") +
-                 " is " + *text + " mm: no profile can be cut at a size below 0. Calculate the " +
+                 " is " + formatDouble(*size) + " mm: no profile can be cut at a size below 0. Calculate the " +
                  (wing ? "wing's" : "part's") + " planform again and try again",
              ""});
         return outcome;

@@ -72,6 +72,7 @@ std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>&
 }
 
 std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles) {
+    if (!profiles.wing) return {};  // a foam shape has no upper and lower surface to keep
     struct Side {
         ProfileVerdict verdict;
         std::size_t turn = 0;  // 0-based: where it turns
