@@ -143,7 +143,8 @@ TEST(ProfilePairs, EveryPairIsJudgedByWhereItsWireRuns) {
             ++taken;
             denseCambered += a.size() > 800 && (root.m > 0.02 || tip.m > 0.02);
         } else if (cross >= 0.05) {
-            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_EQ(problems.size(), 1u);
+            if (problems.empty()) continue;
             EXPECT_NE(problems[0].find(noseTurn ? "reach the leading edge at different points"
                                                 : "reach the trailing edge at different points"),
                       std::string::npos)
