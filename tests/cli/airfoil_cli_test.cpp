@@ -108,8 +108,7 @@ std::string joined(const std::vector<std::string>& lines, std::size_t from, std:
 }
 
 // check gives a refused file the one reason the generator gives, and nothing that contradicts
-// it; prepare mends a closed outline that starts mid-surface into a file check takes; a
-// two-surface file without its count line is named as one.
+// it; prepare mends a closed outline that starts mid-surface into a file check takes.
 TEST(AirfoilCli, CheckGivesTheGeneratorsReasonAndPrepareMendsTheStart) {
     test::TempDir dir;
     const std::vector<std::string> lines = outlineLines();
@@ -152,22 +151,6 @@ TEST(AirfoilCli, CheckGivesTheGeneratorsReasonAndPrepareMendsTheStart) {
               std::string::npos)
         << r.out;
     EXPECT_NE(r.out.find("Cuttable=yes"), std::string::npos);
-
-    // Each surface from the nose, a blank line between, no count line.
-    std::string lednicer = "NACA 2412\n";
-    for (int i = 30; i >= 0; --i) lednicer += lines[static_cast<std::size_t>(i)];
-    lednicer += "\n" + joined(lines, 30, 61);
-    test::writeFile(dir / "lednicer.dat", lednicer);
-    r = cli(dir, "check '" + (dir / "lednicer.dat").string() + "'");
-    EXPECT_EQ(r.exitCode, 1);
-    EXPECT_NE(r.out.find("Layout=two-surface (31 + 31 points)"), std::string::npos) << r.out;
-    EXPECT_NE(r.out.find("holds two surfaces, each from the leading edge to the trailing edge"),
-              std::string::npos)
-        << r.out;
-    r = cli(dir, "prepare --root '" + (dir / "lednicer.dat").string() + "' --tip '" +
-                     (dir / "lednicer.dat").string() + "' --points 61 --out-root '" +
-                     (dir / "r.dat").string() + "' --out-tip '" + (dir / "t.dat").string() + "'");
-    EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
 }  // namespace
