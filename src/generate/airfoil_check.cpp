@@ -218,8 +218,7 @@ AirfoilSurfaces splitSurfaces(const AirfoilFile& file, const std::string& displa
             a.assign(p.begin(), at(turns.trailingEdge) + 1);
             b.assign(at(turns.trailingEdge), p.end());
             std::reverse(b.begin(), b.end());
-        } else if (AirfoilFile rotated = fromTrailingEdge(file, turns);
-                   !rotated.points.empty()) {
+        } else if (AirfoilFile rotated = fromTrailingEdge(file, turns); !rotated.points.empty()) {
             return splitSurfaces(rotated, displayName);
         } else {
             a.assign(p.begin(), at(turns.leadingEdge) + 1);

@@ -116,7 +116,8 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         outcome.status = GenerationStatus::Refused;
         outcome.messages.push_back(
             {std::string("The ") + side + " tower " + (wing ? "chord" : "horizontal size") +
-                 " is " + formatDouble(*size) + " mm: no profile can be cut at a size below 0. Calculate the " +
+                 " is " + formatDouble(*size) +
+                 " mm: no profile can be cut at a size below 0. Calculate the " +
                  (wing ? "wing's" : "part's") + " planform again and try again",
              ""});
         return outcome;

@@ -211,9 +211,8 @@ std::vector<std::string> correspondenceProblems(const ProfileVerdict& root,
         const std::size_t a = nose ? root.leadingEdgeIndex : root.trailingEdgeIndex;
         const std::size_t b = nose ? tip.leadingEdgeIndex : tip.trailingEdgeIndex;
         out.push_back(both + " reach the " + (nose ? "leading" : "trailing") +
-                      " edge at different points (" + root.file + " at point " +
-                      std::to_string(a) + ", " + tip.file + " at point " + std::to_string(b) +
-                      ")" + fix);
+                      " edge at different points (" + root.file + " at point " + std::to_string(a) +
+                      ", " + tip.file + " at point " + std::to_string(b) + ")" + fix);
     }
     return out;
 }

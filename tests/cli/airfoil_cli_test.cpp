@@ -122,9 +122,8 @@ TEST(AirfoilCli, CheckGivesTheGeneratorsReasonAndPrepareMendsTheStart) {
         EXPECT_EQ(r.exitCode, 1);
         EXPECT_EQ(r.err, "") << "a second reason";
         const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" +
-                                (dir / "app").string() + "' --init generate wing --left '" +
-                                path + "' --right '" + path +
-                                "' --left-chord 200 --right-chord 200 2>'" +
+                                (dir / "app").string() + "' --init generate wing --left '" + path +
+                                "' --right '" + path + "' --left-chord 200 --right-chord 200 2>'" +
                                 (dir / "generator.txt").string() + "' >/dev/null";
         EXPECT_NE(std::system(cmd.c_str()), 0);
         const std::string generator = test::readFile(dir / "generator.txt");
@@ -140,10 +139,10 @@ TEST(AirfoilCli, CheckGivesTheGeneratorsReasonAndPrepareMendsTheStart) {
     test::writeFile(dir / "mid.dat", joined(lines, 15, 61) + joined(lines, 1, 16));
     EXPECT_NE(cli(dir, "check '" + (dir / "mid.dat").string() + "'").out.find("Start=neither"),
               std::string::npos);
-    CliRun r = cli(dir, "prepare --root '" + (dir / "mid.dat").string() + "' --tip '" +
-                            (dir / "mid.dat").string() + "' --points 81 --out-root '" +
-                            (dir / "r.dat").string() + "' --out-tip '" +
-                            (dir / "t.dat").string() + "'");
+    CliRun r =
+        cli(dir, "prepare --root '" + (dir / "mid.dat").string() + "' --tip '" +
+                     (dir / "mid.dat").string() + "' --points 81 --out-root '" +
+                     (dir / "r.dat").string() + "' --out-tip '" + (dir / "t.dat").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     r = cli(dir, "check '" + (dir / "r.dat").string() + "'");
     EXPECT_EQ(r.exitCode, 0) << r.out;

@@ -129,9 +129,8 @@ TEST(SimulateCli, ASetThatDoesNotCutItsProfilesFails) {
     test::copyResources(dir.path());
     test::writeFile(dir / "root.dat", noseStart(41));
     test::writeFile(dir / "tip.dat", noseStart(41));
-    CliResult r = cli(dir, "generate wing --left '" + (dir / "root.dat").string() +
-                               "' --right '" + (dir / "tip.dat").string() +
-                               "' --left-chord 200 --right-chord 150");
+    CliResult r = cli(dir, "generate wing --left '" + (dir / "root.dat").string() + "' --right '" +
+                               (dir / "tip.dat").string() + "' --left-chord 200 --right-chord 150");
     ASSERT_EQ(r.exitCode, 0) << r.err;
     r = cli(dir, "simulate");
     EXPECT_EQ(r.exitCode, 0) << r.out;
@@ -166,8 +165,9 @@ TEST(SimulateCli, ASetThatDoesNotCutItsProfilesFails) {
 TEST(SimulateCli, APlanformThatCannotBeBuiltFails) {
     test::TempDir dir;
     test::copyResources(dir.path());
-    CliResult r = cli(dir, "planform left_LE_taper Text9=250 Text10=150 Text1=500 Text14=800 "
-                           "Text3=800");
+    CliResult r = cli(dir,
+                      "planform left_LE_taper Text9=250 Text10=150 Text1=500 Text14=800 "
+                      "Text3=800");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("Text13=-10\n"), std::string::npos) << r.out;
     EXPECT_NE(r.err.find("The right tower chord (Text13) comes out at -10 mm"), std::string::npos)

@@ -72,7 +72,9 @@ TEST(TextPolicy, ReadingMarksUtf16AndOlderGbkFiles) {
 TEST(TextPolicy, DamagedMarkedFilesStayUtf8AndADosEndIsNoItem) {
     // fuzz/regressions/notes/bom_then_not_utf8.fwn
     const std::string found(
-        "\xEF\xBB\xBF\"n\0\0\0\0uotes\"\"\xE0\x9E\x93\x9A" "e \xD6n\0\0o\x03te \0\0owiths ", 40);
+        "\xEF\xBB\xBF\"n\0\0\0\0uotes\"\"\xE0\x9E\x93\x9A"
+        "e \xD6n\0\0o\x03te \0\0owiths ",
+        40);
     const std::string note = readNotesFile(found);
     EXPECT_TRUE(isValidUtf8(note));
     EXPECT_EQ(note, std::string("n\0\0\0\0uotes\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
@@ -81,8 +83,8 @@ TEST(TextPolicy, DamagedMarkedFilesStayUtf8AndADosEndIsNoItem) {
     EXPECT_EQ(readNotesFile(notesFileBytes(note)), note);
     EXPECT_EQ(decodeFileText(kBom + "ok \xFF\xCE\xBB"), "ok \xEF\xBF\xBD\xCE\xBB");
 
-    for (const std::string& file : {std::string("1,\"a\"\r\n\x1A"), kBom + "1,\"a\"\r\n\x1A",
-                                    std::string("1,\"a\"\x1A")}) {
+    for (const std::string& file :
+         {std::string("1,\"a\"\r\n\x1A"), kBom + "1,\"a\"\r\n\x1A", std::string("1,\"a\"\x1A")}) {
         RecordReader reader(file);
         EXPECT_EQ(reader.next().number, 1);
         EXPECT_EQ(reader.next().text, "a");

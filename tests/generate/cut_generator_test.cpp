@@ -479,9 +479,9 @@ TEST(GenerationRefusal, ChordZeroAndNonNumbersAreOrderlyMessages) {
         EXPECT_EQ(out.status, GenerationStatus::Refused);
         ASSERT_EQ(out.messages.size(), 1u);
         EXPECT_EQ(out.messages[0].text.rfind(kind == CutSetKind::Wing
-                                                  ? "The right tower chord is -35.5 mm:"
-                                                  : "The right tower horizontal size is -35.5 mm:",
-                                              0),
+                                                 ? "The right tower chord is -35.5 mm:"
+                                                 : "The right tower horizontal size is -35.5 mm:",
+                                             0),
                   0u)
             << out.messages[0].text;
         m.expectPreviousSet();

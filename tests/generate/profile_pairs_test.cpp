@@ -68,10 +68,10 @@ enum class Start { TrailingUpper, TrailingLower, LeadingLower, LeadingUpper };
 // of a trailing-edge start and once in the middle of a leading-edge start).
 std::vector<Station> outline(const Naca& a, int nUpper, int nLower, Spacing spacing, Start start) {
     std::vector<Station> s;
-    for (int i = nUpper - 1; i >= 0; --i) s.push_back(nacaPoint(a, station(spacing, i, nUpper), true));
+    for (int i = nUpper - 1; i >= 0; --i)
+        s.push_back(nacaPoint(a, station(spacing, i, nUpper), true));
     for (int i = 1; i < nLower; ++i) s.push_back(nacaPoint(a, station(spacing, i, nLower), false));
-    if (start == Start::TrailingLower || start == Start::LeadingUpper)
-        s = {s.rbegin(), s.rend()};
+    if (start == Start::TrailingLower || start == Start::LeadingUpper) s = {s.rbegin(), s.rend()};
     if (start == Start::LeadingLower || start == Start::LeadingUpper) {
         // From the leading edge: the one point of station 0 first, the trailing edge once.
         std::size_t le = 0;
@@ -130,9 +130,9 @@ TEST(ProfilePairs, EveryPairIsJudgedByWhereItsWireRuns) {
         const bool noseTurn = start == Start::TrailingUpper || start == Start::TrailingLower;
         const double cross = crossing(a, b, noseTurn);
         SCOPED_TRACE("trial " + std::to_string(trial) + ": " + std::to_string(a.size()) +
-                     " points, spacing " + std::to_string(static_cast<int>(spacing)) +
-                     ", start " + std::to_string(static_cast<int>(start)) + ", shift " +
-                     std::to_string(shift) + ", crossing at " + std::to_string(cross));
+                     " points, spacing " + std::to_string(static_cast<int>(spacing)) + ", start " +
+                     std::to_string(static_cast<int>(start)) + ", shift " + std::to_string(shift) +
+                     ", crossing at " + std::to_string(cross));
         const ProfileVerdict va = judgeProfile(profileOf(a), "root.dat");
         const ProfileVerdict vb = judgeProfile(profileOf(b), "tip.dat");
         ASSERT_TRUE(va.cuttable()) << va.problems.front();

@@ -212,16 +212,11 @@ TEST(GcodeExport, AWireOnCodeKeepsItsOwnPowerWordHoweverWritten) {
         const char* code;
         const char* line;
     } cases[] = {
-        {"M3", "M3 S1000"},
-        {"M3 S500", "M3 S500"},
-        {"M3S500", "M3S500"},
-        {"m3s500", "m3s500"},
-        {"m3 s 500", "m3 s 500"},
-        {"M3\tS#1", "M3\tS#1"},
-        {"M3S.5", "M3S.5"},
-        {"M3 (Spindle 5)", "M3 (Spindle 5) S1000"},
-        {"M3 ;S5", "M3 S1000 ;S5"},
-        {"M3 (a;b) S5", "M3 (a;b) S5"},
+        {"M3", "M3 S1000"},         {"M3 S500", "M3 S500"},
+        {"M3S500", "M3S500"},       {"m3s500", "m3s500"},
+        {"m3 s 500", "m3 s 500"},   {"M3\tS#1", "M3\tS#1"},
+        {"M3S.5", "M3S.5"},         {"M3 (Spindle 5)", "M3 (Spindle 5) S1000"},
+        {"M3 ;S5", "M3 S1000 ;S5"}, {"M3 (a;b) S5", "M3 (a;b) S5"},
     };
     GcodeOptions o;
     for (const auto& c : cases) {
@@ -290,8 +285,8 @@ TEST(GcodeExport, LinuxCncsInterpreterMovesAsBothProgramsSay) {
         const std::string program = gcodeProgram(sim, o);
         EXPECT_FALSE(std::regex_search(program, std::regex("[0-9.][Ee][-+]?[0-9]")));
         test::writeFile(file, axes == GcodeAxes::XYUV ? uvAsZa(program) : program);
-        const std::string cmd = "cd '" + m.dir.path().string() + "' && rs274 -g '" +
-                                file.string() + "' '" + out.string() + "' </dev/null >'" +
+        const std::string cmd = "cd '" + m.dir.path().string() + "' && rs274 -g '" + file.string() +
+                                "' '" + out.string() + "' </dev/null >'" +
                                 (m.dir / "rs274.log").string() + "' 2>&1";
         const int status = std::system(cmd.c_str());
         const std::string log = test::readFile(m.dir / "rs274.log");

@@ -126,10 +126,12 @@ TEST(ProfileCheck, FaultsBeginBeyondTheRoundingBoundAndBeyondAStep) {
     EXPECT_EQ(faults[0],
               "the left side strays 0.0107 mm (2.13 steps) from its profile in segment 7, beyond "
               "the 2.12 steps that rounding to whole steps explains");
-    EXPECT_EQ(faults[1], "the right side ends -1.01 steps off its profile's point 61 in Y, more "
-                         "than a step");
-    EXPECT_EQ(faults[2], "the two ends of the wire run on different surfaces (upper with lower) "
-                         "in 3 segments from segment 12: the wire cuts through the core");
+    EXPECT_EQ(faults[1],
+              "the right side ends -1.01 steps off its profile's point 61 in Y, more "
+              "than a step");
+    EXPECT_EQ(faults[2],
+              "the two ends of the wire run on different surfaces (upper with lower) "
+              "in 3 segments from segment 12: the wire cuts through the core");
 }
 
 }  // namespace
