@@ -172,7 +172,8 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 }
                 // A set that does not cut its profiles fails, so a script can stop before foam.
                 if (sim.check) {
-                    const auto faults = profileCheckFaults(*sim.check, sim.stepsPerMm);
+                    const auto faults =
+                        profileCheckFaults(*sim.profiles, *sim.check, sim.stepsPerMm);
                     for (const std::string& f : faults) std::cout << "Fault: " << f << '\n';
                     if (!faults.empty()) {
                         std::cout.flush();

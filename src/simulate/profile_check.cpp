@@ -116,11 +116,22 @@ std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles) {
     return across;
 }
 
-std::vector<std::string> profileCheckFaults(const ProfileCheck& check, int32_t stepsPerMm) {
+std::vector<std::string> profileCheckFaults(const IntendedProfiles& profiles,
+                                            const ProfileCheck& check, int32_t stepsPerMm) {
     std::vector<std::string> out;
     const char* names[2] = {"left", "right"};
     const SideCheck* sides[2] = {&check.left, &check.right};
+    const IntendedSide* intended[2] = {&profiles.left, &profiles.right};
     char buf[256];
+    for (int i = 0; i < 2; ++i) {
+        if (intended[i]->size <= 0) {
+            std::snprintf(buf, sizeof buf,
+                          "the %s tower %s on the DAT-information line is %g mm: no profile can "
+                          "be cut at a size of 0 or less",
+                          names[i], profiles.wing ? "chord" : "size", intended[i]->size);
+            out.emplace_back(buf);
+        }
+    }
     for (int i = 0; i < 2; ++i) {
         const double steps = sides[i]->maxDistanceMm * stepsPerMm;
         if (steps > kRoundingBoundSteps) {

@@ -53,9 +53,11 @@ struct ProfileCheck {
 // further than this from the profile, in steps.
 inline constexpr double kRoundingBoundSteps = 1.5 * 1.4142135623730951;
 
-// What makes the set unfit to cut, one line each: a distance from a profile beyond the rounding
-// bound, a closing error of more than a step, segments across the core. Empty when fit.
-std::vector<std::string> profileCheckFaults(const ProfileCheck& check, int32_t stepsPerMm);
+// What makes the set unfit to cut, one line each: a tower size of 0 or less on its
+// DAT-information line, a distance from a profile beyond the rounding bound, a closing error of
+// more than a step, segments across the core. Empty when fit.
+std::vector<std::string> profileCheckFaults(const IntendedProfiles& profiles,
+                                            const ProfileCheck& check, int32_t stepsPerMm);
 
 // The segments (1-based) in which the two sides run on different surfaces away from the edges.
 std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles);

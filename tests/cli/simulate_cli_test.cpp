@@ -159,6 +159,15 @@ TEST(SimulateCli, ASetThatDoesNotCutItsProfilesFails) {
                           R"(its profile in segment \d+, beyond the 2\.12 steps that rounding )")))
         << r.out;
     EXPECT_EQ(r.out.find("Fault: the right"), std::string::npos) << r.out;
+
+    // A negative chord (written by a generator that took it) is no size to cut at.
+    info.replace(at, 5, ",-35,");
+    test::writeFile(dir / "datinfo.ct3", info);
+    r = cli(dir, "simulate");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Fault: the left tower chord on the DAT-information line is -35 mm"),
+              std::string::npos)
+        << r.out;
 }
 
 // The planform command says which chord cannot be built and fails.
