@@ -35,25 +35,43 @@ int check(const std::vector<std::string>& files) {
     for (const std::string& path : files) {
         std::cout << "File=" << path << '\n';
         std::optional<AirfoilFile> file = readReported(path);
-        try {
-            if (file) {
-                std::cout << formatReport(checkAirfoil(*file, path));
-                if (file->layout == AirfoilLayout::TwoSurface) {
-                    std::cout << "Cuttable=no\nProblem=the two-surface layout is read by "
-                                 "Prepare Airfoils only\n";
-                    ++failures;
-                    continue;
-                }
-                const ProfileVerdict v = judgeProfile(profileOf(*file), path);
-                std::cout << formatVerdict(v);
-                if (!v.cuttable()) ++failures;
-                continue;
-            }
-        } catch (const AirfoilFormatError& e) {
-            printMessage(e.what());
+        if (!file) {
+            std::cout << "Readable=no\n";
+            ++failures;
+            continue;
         }
-        std::cout << "Readable=no\n";
-        ++failures;
+        if (file->layout == AirfoilLayout::TwoSurface) {
+            try {
+                std::cout << formatReport(checkAirfoil(*file, path));
+            } catch (const AirfoilFormatError& e) {
+                printMessage(e.what());
+            }
+            // The generator's own refusal: its reader's, or its verdict's without a count line.
+            std::string problem;
+            try {
+                const std::vector<std::string> p = judgeProfile(readProfile(path), path).problems;
+                problem = p.empty() ? std::string() : p.front();
+            } catch (const AirfoilFormatError& e) {
+                problem = e.what();
+            }
+            std::cout << "Cuttable=no\nProblem=" << problem << '\n';
+            ++failures;
+            continue;
+        }
+        // The generator's verdict decides; the surfaces are measured only where the outline
+        // closes, so that a refused file has one reason, the generator's.
+        const ProfileVerdict v = judgeProfile(profileOf(*file), path);
+        if (v.closed && v.points >= 3) {
+            try {
+                std::cout << formatReport(checkAirfoil(*file, path));
+            } catch (const AirfoilFormatError& e) {
+                printMessage(e.what());
+            }
+        } else {
+            std::cout << formatFileFacts(*file);
+        }
+        std::cout << formatVerdict(v);
+        if (!v.cuttable()) ++failures;
     }
     std::cout.flush();
     return failures == 0 ? 0 : 1;
@@ -79,13 +97,27 @@ int prepare(const PrepareArgs& a) {
         std::optional<AirfoilFile> file = readReported(*sides[i].first);
         if (!file) return 1;
         try {
-            const AirfoilSurfaces surfaces = splitSurfaces(*file, *sides[i].first);
+            AirfoilSurfaces surfaces;
+            try {
+                surfaces = splitSurfaces(*file, *sides[i].first);
+            } catch (const AirfoilFormatError&) {
+                // A list without two surfaces: the generator's reason for it, where it has one.
+                if (file->layout == AirfoilLayout::TwoSurface ||
+                    preparationProblems(*file, surfaces, *sides[i].first).empty())
+                    throw;
+            }
             const std::vector<std::string> problems =
                 preparationProblems(*file, surfaces, *sides[i].first);
             for (const std::string& p : problems) printMessage(p);
             if (!problems.empty()) return 1;
             prepared[i] = prepareProfile(surfaces, options);
             deviation[i] = largestDeviation(prepared[i], surfaces);
+            // Never a file the generator refuses: what preparing could not mend is said.
+            const std::vector<std::string> left = preparedProblems(prepared[i], *sides[i].second);
+            for (const std::string& p : left)
+                printMessage("Prepare Airfoils cannot make a cuttable outline of " +
+                             *sides[i].first + ": " + p);
+            if (!left.empty()) return 1;
         } catch (const AirfoilFormatError& e) {
             printMessage(e.what());
             return 1;

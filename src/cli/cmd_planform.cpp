@@ -39,7 +39,8 @@ int runPlanform(CliContext& ctx, const std::string& name, const std::vector<std:
     std::string out;
     for (const FilledBox& b : result.boxes) out += b.name + "=" + b.text + "\n";
     std::cout << out << std::flush;
-    return 0;
+    for (const std::string& problem : result.problems) printMessage(problem);
+    return result.problems.empty() ? 0 : 1;
 }
 
 }  // namespace

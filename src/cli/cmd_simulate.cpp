@@ -176,6 +176,16 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                     writeFileAtomic(target, svgPicture(sim));
                     std::cout << "SVG: " << target.string() << '\n';
                 }
+                // A set that does not cut its profiles fails, so a script can stop before foam.
+                if (sim.check) {
+                    const auto faults =
+                        profileCheckFaults(*sim.profiles, *sim.check, sim.stepsPerMm);
+                    for (const std::string& f : faults) std::cout << "Fault: " << f << '\n';
+                    if (!faults.empty()) {
+                        std::cout.flush();
+                        return 1;
+                    }
+                }
             } catch (const RunError& e) {
                 std::cout.flush();
                 printError(e, kSimulateLabel);

@@ -73,6 +73,9 @@ std::string RecordValue::asText() const {
 
 RecordReader::RecordReader(std::string_view fileBytes) : text_(decodeFileText(fileBytes)) {}
 
+RecordReader::RecordReader(std::string_view fileBytes, const std::filesystem::path& folder)
+    : text_(decodeFolderFileText(fileBytes, folder)) {}
+
 bool RecordReader::atEnd() const {
     for (std::size_t i = pos_; i < text_.size(); ++i) {
         if (!isBlank(text_[i]) && !isLineEnd(text_[i])) return false;

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <filesystem>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -38,6 +39,8 @@ class RecordReader {
 public:
     // Takes the file's bytes (GBK or UTF-8); values come out in UTF-8.
     explicit RecordReader(std::string_view fileBytes);
+    // A file of `folder`: the folder's other files decide a text GBK and UTF-8 both read.
+    RecordReader(std::string_view fileBytes, const std::filesystem::path& folder);
 
     bool atEnd() const;
     // RunError InputPastEndOfFile when nothing is left. A quoted value that never closes runs

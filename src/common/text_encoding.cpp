@@ -6,47 +6,70 @@
 #include <uchardet.h>
 
 #include <algorithm>
+#include <cctype>
 #include <cerrno>
+#include <fstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace corvane {
 
+namespace {
+
+// The length of the valid UTF-8 sequence at bytes[i], 0 when there is none.
+std::size_t utf8SequenceAt(std::string_view bytes, std::size_t i) {
+    auto c = static_cast<unsigned char>(bytes[i]);
+    if (c < 0x80) return 1;
+    std::size_t len;
+    unsigned int cp;
+    if (c >= 0xC2 && c <= 0xDF) {
+        len = 2;
+        cp = c & 0x1F;
+    } else if (c >= 0xE0 && c <= 0xEF) {
+        len = 3;
+        cp = c & 0x0F;
+    } else if (c >= 0xF0 && c <= 0xF4) {
+        len = 4;
+        cp = c & 0x07;
+    } else {
+        return 0;
+    }
+    if (i + len > bytes.size()) return 0;
+    for (std::size_t k = 1; k < len; ++k) {
+        auto cc = static_cast<unsigned char>(bytes[i + k]);
+        if ((cc & 0xC0) != 0x80) return 0;
+        cp = (cp << 6) | (cc & 0x3F);
+    }
+    if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) return 0;
+    if (cp >= 0xD800 && cp <= 0xDFFF) return 0;
+    return len;
+}
+
+}  // namespace
+
 bool isValidUtf8(std::string_view bytes) {
-    std::size_t i = 0;
-    const std::size_t n = bytes.size();
-    while (i < n) {
-        auto c = static_cast<unsigned char>(bytes[i]);
-        if (c < 0x80) {
-            ++i;
-            continue;
-        }
-        int len;
-        unsigned int cp;
-        if (c >= 0xC2 && c <= 0xDF) {
-            len = 2;
-            cp = c & 0x1F;
-        } else if (c >= 0xE0 && c <= 0xEF) {
-            len = 3;
-            cp = c & 0x0F;
-        } else if (c >= 0xF0 && c <= 0xF4) {
-            len = 4;
-            cp = c & 0x07;
-        } else {
-            return false;
-        }
-        if (i + len > n) return false;
-        for (int k = 1; k < len; ++k) {
-            auto cc = static_cast<unsigned char>(bytes[i + k]);
-            if ((cc & 0xC0) != 0x80) return false;
-            cp = (cp << 6) | (cc & 0x3F);
-        }
-        if ((len == 3 && cp < 0x800) || (len == 4 && (cp < 0x10000 || cp > 0x10FFFF))) {
-            return false;
-        }
-        if (cp >= 0xD800 && cp <= 0xDFFF) return false;
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = utf8SequenceAt(bytes, i);
+        if (len == 0) return false;
         i += len;
     }
     return true;
+}
+
+std::string withReplacementCharacters(std::string_view bytes) {
+    std::string out;
+    out.reserve(bytes.size());
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = utf8SequenceAt(bytes, i);
+        if (len == 0) {
+            out += "\xEF\xBF\xBD";
+            ++i;
+        } else {
+            out.append(bytes.substr(i, len));
+            i += len;
+        }
+    }
+    return out;
 }
 
 namespace {
@@ -162,6 +185,41 @@ std::string encodeFileText(std::string_view utf8) {
     return out;
 }
 
+namespace {
+
+// Every character past ASCII is a two-byte sequence (U+0080 to U+07FF: Latin, Greek, Cyrillic),
+// as GBK pairs such as 位 (CE BB) or 前 (C7 B0) read; a Chinese UTF-8 text has three-byte ones.
+bool onlyTwoByteSequences(std::string_view bytes) {
+    for (std::size_t i = 0; i < bytes.size();) {
+        const std::size_t len = utf8SequenceAt(bytes, i);
+        if (len > 2 || len == 0) return false;
+        i += len;
+    }
+    return true;
+}
+
+}  // namespace
+
+bool folderHoldsGbkText(const std::filesystem::path& folder) {
+    std::error_code ec;
+    for (const auto& entry : std::filesystem::directory_iterator(folder, ec)) {
+        std::string ext = entry.path().extension().string();
+        std::transform(ext.begin(), ext.end(), ext.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (ext != ".txt" && ext != ".fwn" && ext != ".ct3") continue;
+        std::error_code sizeError;
+        if (!entry.is_regular_file(sizeError) || entry.file_size(sizeError) > (1u << 20)) continue;
+        std::ifstream in(entry.path(), std::ios::binary);
+        const std::string bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        if (bytes.starts_with(kUtf8Bom) || isAscii(bytes)) continue;
+        // Bytes that are no UTF-8 and read as GBK without a replacement: an older GBK file.
+        if (!isValidUtf8(bytes) && gbkToUtf8(bytes).find("\xEF\xBF\xBD") == std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 bool detectorSaysGbk(std::string_view bytes) {
     uchardet_t detector = uchardet_new();
     if (detector == nullptr) return false;
@@ -176,8 +234,14 @@ bool detectorSaysGbk(std::string_view bytes) {
     return gbk;
 }
 
-std::string decodeFileText(std::string_view bytes) {
-    if (bytes.starts_with(kUtf8Bom)) return std::string(bytes.substr(kUtf8Bom.size()));
+std::string decodeFileText(std::string_view bytes, bool folderSaysGbk) {
+    // The mark says UTF-8; what is not (a damaged or patched file) becomes U+FFFD, so the text
+    // stays UTF-8 whatever the bytes.
+    if (bytes.starts_with(kUtf8Bom)) {
+        bytes.remove_prefix(kUtf8Bom.size());
+        if (bytes.ends_with('\x1A')) bytes.remove_suffix(1);
+        return withReplacementCharacters(bytes);
+    }
     // An editor's "Unicode" (UTF-16 with its mark) would otherwise read as no text at all.
     if (bytes.starts_with("\xFF\xFE") || bytes.starts_with("\xFE\xFF")) {
         const bool little = bytes[0] == '\xFF';
@@ -186,9 +250,11 @@ std::string decodeFileText(std::string_view bytes) {
             return std::min<std::size_t>(2, rest.size());
         });
     }
+    // A DOS end-of-file byte closes the text; it is no part of it.
+    if (bytes.ends_with('\x1A')) bytes.remove_suffix(1);
     if (isAscii(bytes)) return std::string(bytes);
     if (isValidUtf8(bytes)) {
-        if (detectorSaysGbk(bytes)) {
+        if (detectorSaysGbk(bytes) || (folderSaysGbk && onlyTwoByteSequences(bytes))) {
             std::string text = gbkToUtf8(bytes);
             // A verdict that leaves bytes GBK cannot read was not a sure one.
             if (text.find("\xEF\xBF\xBD") == std::string::npos) return text;
@@ -196,6 +262,17 @@ std::string decodeFileText(std::string_view bytes) {
         return std::string(bytes);
     }
     return gbkToUtf8(bytes);
+}
+
+}  // namespace corvane
+
+namespace corvane {
+
+std::string decodeFolderFileText(std::string_view bytes, const std::filesystem::path& folder) {
+    // The folder is read only for a file the detector leaves in doubt.
+    const bool doubtful = !folder.empty() && !bytes.starts_with(kUtf8Bom) && !isAscii(bytes) &&
+                          isValidUtf8(bytes) && onlyTwoByteSequences(bytes);
+    return decodeFileText(bytes, doubtful && folderHoldsGbkText(folder));
 }
 
 }  // namespace corvane

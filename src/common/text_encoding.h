@@ -3,12 +3,16 @@
 // become UTF-8 with a byte-order mark where GBK would lose or change a character.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
 namespace corvane {
 
 bool isValidUtf8(std::string_view bytes);
+
+// The bytes as UTF-8, each byte that starts no valid sequence replaced by U+FFFD.
+std::string withReplacementCharacters(std::string_view bytes);
 
 // GBK bytes -> UTF-8; bytes that are not GBK become U+FFFD.
 std::string gbkToUtf8(std::string_view gbk);
@@ -31,10 +35,20 @@ FileEncoding fileEncodingFor(std::string_view utf8);
 // gives back the same text for every valid UTF-8 input.
 std::string encodeFileText(std::string_view utf8);
 
-// File bytes -> UTF-8. A byte-order mark means UTF-8 (a UTF-16 mark UTF-16); otherwise valid
-// UTF-8 is UTF-8 unless the charset detector is sure the bytes are GBK/GB18030 (a GBK file
-// whose bytes happen to be valid UTF-8); anything else is GBK.
-std::string decodeFileText(std::string_view bytes);
+// File bytes -> UTF-8, always valid. A byte-order mark means UTF-8 (bytes after it that are not
+// become U+FFFD; a UTF-16 mark UTF-16); otherwise valid UTF-8 is UTF-8 unless the charset
+// detector is sure the bytes are GBK/GB18030, or `folderSaysGbk` and every character would be a
+// GBK pair (位 and 前 are valid UTF-8 as GBK bytes); anything else is GBK. A DOS end-of-file byte
+// (0x1A) at the very end is dropped.
+std::string decodeFileText(std::string_view bytes, bool folderSaysGbk = false);
+
+// The folder's other text files (*.txt, *.fwn, *.ct3) include one in GBK: bytes that are not
+// UTF-8 and read as GBK throughout. The hint decodeFileText takes for an ambiguous file.
+bool folderHoldsGbkText(const std::filesystem::path& folder);
+
+// decodeFileText for a file of `folder`, asking the folder's other files only when the bytes
+// leave GBK and UTF-8 in doubt. An empty folder asks nothing.
+std::string decodeFolderFileText(std::string_view bytes, const std::filesystem::path& folder);
 
 // The detector's verdict alone: true when it names GB18030 (or GBK, GB2312) for the bytes.
 bool detectorSaysGbk(std::string_view bytes);

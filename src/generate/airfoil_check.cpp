@@ -90,6 +90,31 @@ bool surfaceY(const AirfoilPoints& s, double x, double& y) {
     return false;
 }
 
+// The outline ends where it began, within the gap a blunt trailing edge leaves.
+bool closesOnItself(const AirfoilPoints& p) {
+    auto byX = [](const AirfoilPoint& l, const AirfoilPoint& r) { return l.x < r.x; };
+    const auto [lo, hi] = std::minmax_element(p.begin(), p.end(), byX);
+    const double chord = hi->x - lo->x;
+    return chord > 0 && std::hypot(p.back().x - p.front().x, p.back().y - p.front().y) <=
+                            kClosureTolerance * chord;
+}
+
+// A closed outline started mid-surface as the same outline from its trailing edge; no points
+// when the outline is open, starts at an edge, or would not start at its trailing edge either.
+AirfoilFile fromTrailingEdge(const AirfoilFile& file, const OutlineTurns& turns) {
+    const AirfoilPoints& p = file.points;
+    AirfoilFile rotated;
+    if (turns.start != ProfileStart::Elsewhere || !closesOnItself(p)) return rotated;
+    AirfoilPoints loop(p.begin(), p.back() == p.front() ? p.end() - 1 : p.end());
+    std::rotate(loop.begin(), loop.begin() + static_cast<long>(turns.trailingEdge), loop.end());
+    // Closed at the trailing edge, unless it is blunt and its other corner comes last.
+    if (loop.back().x < loop.front().x - 1e-9) loop.push_back(loop.front());
+    rotated.points = std::move(loop);
+    if (outlineTurns(profileOf(rotated)).start != ProfileStart::TrailingEdge)
+        rotated.points.clear();
+    return rotated;
+}
+
 }  // namespace
 
 Profile profileOf(const AirfoilFile& file) {
@@ -133,7 +158,14 @@ AirfoilFile parseAirfoilFile(std::string_view bytes, const std::string& displayN
                             wholeCount(items(lines[i])[1], counts[1]) &&
                             items(lines[i + 1]).empty();
     if (!twoSurface) {
-        file.points = pointsOf(parseProfile(bytes, displayName));
+        const Profile profile = parseProfile(bytes, displayName);
+        file.points = pointsOf(profile);
+        // The two-surface layout without its count line: the surfaces still follow each other.
+        if (const std::size_t second = secondSurfaceStart(profile); second != 0) {
+            file.layout = AirfoilLayout::TwoSurface;
+            file.first.assign(file.points.begin(), file.points.begin() + static_cast<long>(second));
+            file.second.assign(file.points.begin() + static_cast<long>(second), file.points.end());
+        }
         return file;
     }
     // The points below the count line, read by the one reader with the lines above blanked so
@@ -179,20 +211,19 @@ AirfoilSurfaces splitSurfaces(const AirfoilFile& file, const std::string& displa
         if (p.size() < 3) {
             throw AirfoilFormatError(tooFewPointsText(displayName, p.size()), 1);
         }
-        auto byX = [](const AirfoilPoint& l, const AirfoilPoint& r) { return l.x < r.x; };
-        const auto le =
-            static_cast<std::size_t>(std::min_element(p.begin(), p.end(), byX) - p.begin());
-        if (le == 0 || le + 1 == p.size()) {
+        const OutlineTurns turns = outlineTurns(profileOf(file));
+        const auto at = [&p](std::size_t i) { return p.begin() + static_cast<long>(i); };
+        if (turns.start == ProfileStart::LeadingEdge) {
             // Starting at the leading edge: the surfaces meet at the trailing edge instead.
-            const auto te =
-                static_cast<std::size_t>(std::max_element(p.begin(), p.end(), byX) - p.begin());
-            a.assign(p.begin(), p.begin() + static_cast<long>(te) + 1);
-            b.assign(p.begin() + static_cast<long>(te), p.end());
+            a.assign(p.begin(), at(turns.trailingEdge) + 1);
+            b.assign(at(turns.trailingEdge), p.end());
             std::reverse(b.begin(), b.end());
+        } else if (AirfoilFile rotated = fromTrailingEdge(file, turns); !rotated.points.empty()) {
+            return splitSurfaces(rotated, displayName);
         } else {
-            a.assign(p.begin(), p.begin() + static_cast<long>(le) + 1);
+            a.assign(p.begin(), at(turns.leadingEdge) + 1);
             std::reverse(a.begin(), a.end());
-            b.assign(p.begin() + static_cast<long>(le), p.end());
+            b.assign(at(turns.leadingEdge), p.end());
         }
     }
     a = withoutRepeats(a);
@@ -265,6 +296,16 @@ std::string formatReport(const AirfoilReport& r) {
     line("RepeatedPoints=%zu", r.repeatedPoints);
     line("MaxThickness=%.4f at x=%.4f", r.maxThickness, r.maxThicknessAt);
     return out;
+}
+
+std::string formatFileFacts(const AirfoilFile& file) {
+    std::string out = "Layout=" + std::string(layoutName(file.layout)) + "\n";
+    if (file.byteOrderMark) out += "ByteOrderMark=yes\n";
+    out += "Points=" + std::to_string(file.points.size()) + "\n";
+    std::size_t repeated = 0;
+    for (std::size_t k = 1; k < file.points.size(); ++k)
+        if (file.points[k] == file.points[k - 1]) ++repeated;
+    return out + "RepeatedPoints=" + std::to_string(repeated) + "\n";
 }
 
 double distanceToOutline(const AirfoilPoint& p, const AirfoilPoints& outline) {

@@ -66,6 +66,9 @@ AirfoilReport checkAirfoil(const AirfoilFile& file, const std::string& displayNa
 
 // "Name=value" lines for the CLI and the window.
 std::string formatReport(const AirfoilReport& report);
+// The lines that hold for any readable file (layout, mark, points, repeats): what `airfoil check`
+// shows of an open outline, whose surfaces cannot be measured, beside the one reason it fails.
+std::string formatFileFacts(const AirfoilFile& file);
 const char* layoutName(AirfoilLayout layout);
 
 // Distance from a point to the polyline through `outline` (chord units).

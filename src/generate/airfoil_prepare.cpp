@@ -107,6 +107,13 @@ std::string plainAirfoilText(const AirfoilPoints& points) {
     return out;
 }
 
+std::vector<std::string> preparedProblems(const PreparedProfile& prepared,
+                                          const std::string& displayName) {
+    // Judged as the generator will read it: the written text, rounded to its seven decimals.
+    return judgeProfile(parseProfile(plainAirfoilText(prepared.points), displayName), displayName)
+        .problems;
+}
+
 double largestDeviation(const PreparedProfile& prepared, const AirfoilSurfaces& original) {
     AirfoilPoints outline(original.upper.rbegin(), original.upper.rend());
     outline.insert(outline.end(), original.lower.begin() + 1, original.lower.end());

@@ -33,6 +33,11 @@ std::vector<std::string> preparationProblems(const AirfoilFile& file,
                                              const AirfoilSurfaces& surfaces,
                                              const std::string& displayName);
 
+// What the generator would still refuse in a prepared profile, each a message naming the file:
+// empty for every outline preparing accepts, and a prepared file is written only when it is.
+std::vector<std::string> preparedProblems(const PreparedProfile& prepared,
+                                          const std::string& displayName);
+
 // The file the generator reads: one point a line, numbers only, CR LF.
 std::string plainAirfoilText(const AirfoilPoints& points);
 

@@ -143,6 +143,26 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         return outcome;
     }
 
+    // A negative size (a planform that cannot be built) would cut the profile mirrored; 0 stays
+    // the division by zero it has always been.
+    for (const auto& [text, side] :
+         {std::pair{&request.leftChordText, "left"}, std::pair{&request.rightChordText, "right"}}) {
+        std::optional<double> size;
+        try {
+            size = leadingNumberIfAny(*text);
+        } catch (const RunError&) {  // past a double's range: the generation reports it
+        }
+        if (!size || *size >= 0) continue;
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back(
+            {std::string("The ") + side + " tower " + (wing ? "chord" : "horizontal size") +
+                 " is " + formatDouble(*size) +
+                 " mm: no profile can be cut at a size below 0. Calculate the " +
+                 (wing ? "wing's" : "part's") + " planform again and try again",
+             ""});
+        return outcome;
+    }
+
     stop_ = false;
     CutSetTransaction tx(ws_.appFolder());
     try {

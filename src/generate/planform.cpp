@@ -144,8 +144,10 @@ std::optional<BoxTexts> planformArguments(const PlanformWindowInfo& window,
     return boxes;
 }
 
-PlanformResult calculatePlanform(const PlanformWindowInfo& window, const BoxTexts& boxes,
-                                 const OversizeBlank& blank) {
+namespace {
+
+PlanformResult calculateKind(const PlanformWindowInfo& window, const BoxTexts& boxes,
+                             const OversizeBlank& blank) {
     switch (window.kind) {
         case PlanformKind::Taper:
             return calculateTaper(boxes, blank);
@@ -161,6 +163,26 @@ PlanformResult calculatePlanform(const PlanformWindowInfo& window, const BoxText
             return calculateEccentric(boxes, blank);
     }
     return {};
+}
+
+}  // namespace
+
+PlanformResult calculatePlanform(const PlanformWindowInfo& window, const BoxTexts& boxes,
+                                 const OversizeBlank& blank) {
+    PlanformResult r = calculateKind(window, boxes, blank);
+    // Letters in a box read 0 and a gap or span past the towers turns a chord negative: the
+    // generator would cut the profile mirrored, so it is said here, where it is computed.
+    const char* what = window.foam ? "horizontal size" : "chord";
+    for (const auto& [box, side] : {std::pair{"Text12", "left"}, std::pair{"Text13", "right"}}) {
+        const FilledBox* b = r.find(box);
+        if (b == nullptr || b->value > 0) continue;
+        r.problems.push_back(std::string("The ") + side + " tower " + what + " (" + box +
+                             ") comes out at " + b->text +
+                             " mm: no profile can be cut at a size of 0 or less. Check that "
+                             "every box holds a number and that the part fits between the "
+                             "towers (span, gap, tower distance), and calculate again");
+    }
+    return r;
 }
 
 std::vector<std::pair<std::string_view, std::string_view>> planformHandover(

@@ -46,6 +46,9 @@ struct FilledBox {
 // zero, a value out of range) fills nothing; its boxes keep their previous texts.
 struct PlanformResult {
     std::vector<FilledBox> boxes;
+    // A tower chord (or foam size) of 0 or less: no profile can be cut at it, so the boxes are
+    // shown but the result must not be handed over. One message per side, naming the fix.
+    std::vector<std::string> problems;
 
     const FilledBox* find(std::string_view name) const;
     bool has(std::string_view name) const { return find(name) != nullptr; }
@@ -98,7 +101,7 @@ PlanformResult calculateSwept(const BoxTexts& boxes, const OversizeBlank& blank,
 PlanformResult calculateConcentric(const BoxTexts& boxes, const OversizeBlank& blank);
 PlanformResult calculateEccentric(const BoxTexts& boxes, const OversizeBlank& blank);
 
-// The calculation of the named window.
+// The calculation of the named window, with `problems` filled.
 PlanformResult calculatePlanform(const PlanformWindowInfo& window, const BoxTexts& boxes,
                                  const OversizeBlank& blank);
 

@@ -31,6 +31,19 @@ const char* startWords(ProfileStart s) {
     return "away from both edges";
 }
 
+// Root and tip (one start, one order) turn on one segment, or so close to it that the points
+// between lie at the edge on both: the wire then never runs from one surface to the other.
+bool turnsTogether(const ProfileVerdict& root, const ProfileVerdict& tip) {
+    if (root.start == ProfileStart::Elsewhere) return true;  // refused for its start already
+    const bool nose = root.start == ProfileStart::TrailingEdge;
+    const std::size_t a = nose ? root.leadingEdgeIndex : root.trailingEdgeIndex;
+    const std::size_t b = nose ? tip.leadingEdgeIndex : tip.trailingEdgeIndex;
+    if ((a > b ? a - b : b - a) <= kLeadingEdgeIndexTolerance) return true;
+    // At the other file's turning point each file must still be at its own.
+    if (a > tip.turnDistance.size() || b > root.turnDistance.size()) return false;
+    return root.turnDistance[b - 1] <= kEdgeTolerance && tip.turnDistance[a - 1] <= kEdgeTolerance;
+}
+
 }  // namespace
 
 const char* startName(ProfileStart start) {
@@ -54,6 +67,67 @@ std::string tooFewPointsText(const std::string& file, std::size_t points) {
            "), so it is no airfoil outline. Choose the airfoil's coordinate file and try again";
 }
 
+namespace {
+
+std::size_t farthestFrom(const Profile& p, double x, double y) {
+    std::size_t best = 0;
+    double far = -1;
+    for (std::size_t i = 0; i < p.size(); ++i) {
+        const double d = std::hypot(p.x[i] - x, p.y[i] - y);
+        if (d > far) {
+            far = d;
+            best = i;
+        }
+    }
+    return best;
+}
+
+}  // namespace
+
+OutlineTurns outlineTurns(const Profile& p) {
+    OutlineTurns t;
+    const std::size_t last = p.size() - 1;
+    const auto [minIt, maxIt] = std::minmax_element(p.x.begin(), p.x.end());
+    const double edge = kEdgeTolerance * (*maxIt - *minIt > 0 ? *maxIt - *minIt : 1);
+    if (p.x[0] >= *maxIt - edge && p.x[last] >= *maxIt - edge) {
+        t.start = ProfileStart::TrailingEdge;
+    } else if (p.x[0] <= *minIt + edge && p.x[last] <= *minIt + edge) {
+        t.start = ProfileStart::LeadingEdge;
+    }
+    const double midX = (p.x[0] + p.x[last]) / 2, midY = (p.y[0] + p.y[last]) / 2;
+    switch (t.start) {
+        case ProfileStart::TrailingEdge:
+            t.trailingEdge = 0;
+            t.leadingEdge = farthestFrom(p, midX, midY);
+            break;
+        case ProfileStart::LeadingEdge:
+            t.leadingEdge = 0;
+            t.trailingEdge = farthestFrom(p, midX, midY);
+            break;
+        case ProfileStart::Elsewhere:
+            t.trailingEdge = static_cast<std::size_t>(maxIt - p.x.begin());
+            t.leadingEdge = farthestFrom(p, p.x[t.trailingEdge], p.y[t.trailingEdge]);
+            break;
+    }
+    return t;
+}
+
+std::size_t secondSurfaceStart(const Profile& p) {
+    if (p.size() < 4) return 0;
+    const auto [minIt, maxIt] = std::minmax_element(p.x.begin(), p.x.end());
+    const double edge = kEdgeTolerance * (*maxIt - *minIt);
+    auto nose = [&](std::size_t i) { return p.x[i] <= *minIt + edge; };
+    auto tail = [&](std::size_t i) { return p.x[i] >= *maxIt - edge; };
+    if (!(edge > 0) || !nose(0) || !tail(p.size() - 1)) return 0;
+    std::size_t jump = 0;
+    for (std::size_t i = 1; i < p.size(); ++i) {
+        if (!tail(i - 1) || !nose(i)) continue;
+        if (jump != 0) return 0;  // more than one jump back: no two-surface file
+        jump = i;
+    }
+    return jump >= 2 && jump + 2 <= p.size() ? jump : 0;
+}
+
 ProfileVerdict judgeProfile(const Profile& p, const std::string& file) {
     ProfileVerdict v;
     v.file = file;
@@ -66,17 +140,18 @@ ProfileVerdict judgeProfile(const Profile& p, const std::string& file) {
     v.minX = *minIt;
     v.maxX = *maxIt;
     v.chord = v.maxX - v.minX;
-    v.leadingEdgeIndex = static_cast<std::size_t>(minIt - p.x.begin()) + 1;
+    const OutlineTurns turns = outlineTurns(p);
+    v.start = turns.start;
+    v.leadingEdgeIndex = turns.leadingEdge + 1;
+    v.trailingEdgeIndex = turns.trailingEdge + 1;
     const std::size_t last = v.points - 1;
     const double unit = v.chord > 0 ? v.chord : 1;
     v.closingGap = std::hypot(p.x[last] - p.x[0], p.y[last] - p.y[0]) / unit;
     v.closed = v.closingGap <= kClosureTolerance;
-    const double edge = kEdgeTolerance * unit;
-    if (p.x[0] >= v.maxX - edge && p.x[last] >= v.maxX - edge) {
-        v.start = ProfileStart::TrailingEdge;
-    } else if (p.x[0] <= v.minX + edge && p.x[last] <= v.minX + edge) {
-        v.start = ProfileStart::LeadingEdge;
-    }
+    const std::size_t turn =
+        v.start == ProfileStart::LeadingEdge ? turns.trailingEdge : turns.leadingEdge;
+    for (std::size_t i = 0; i < v.points; ++i)
+        v.turnDistance.push_back(std::hypot(p.x[i] - p.x[turn], p.y[i] - p.y[turn]) / unit);
     // The outline's turning sense gives the order: from the trailing edge over the upper surface
     // it runs anticlockwise, from the leading edge over the upper surface clockwise.
     double area = 0;
@@ -94,7 +169,13 @@ ProfileVerdict judgeProfile(const Profile& p, const std::string& file) {
                              " times its size. Scale the file to x from 0 to 1 "
                              "and try again");
     }
-    if (!v.closed) {
+    if (!v.closed && secondSurfaceStart(p) != 0) {
+        v.problems.push_back("DAT file " + file +
+                             " holds two surfaces, each from the leading edge to the trailing "
+                             "edge (the two-surface layout without its line of point counts), "
+                             "so the wire would cut straight through the wing. Convert the file "
+                             "with Prepare Airfoils (corvane-cli airfoil prepare) and try again");
+    } else if (!v.closed) {
         v.problems.push_back("DAT file " + file + " is not a closed outline: it starts at " +
                              pointText(p, 0) + " and ends at " + pointText(p, last) +
                              ", so a surface is missing or cut short and the wire would cut "
@@ -125,13 +206,13 @@ std::vector<std::string> correspondenceProblems(const ProfileVerdict& root,
         out.push_back(both + " run in different orders (" + root.file + " " +
                       orderName(root.upperFirst) + ", " + tip.file + " " +
                       orderName(tip.upperFirst) + ")" + fix);
-    } else if (root.start == ProfileStart::TrailingEdge) {
-        const std::size_t a = root.leadingEdgeIndex, b = tip.leadingEdgeIndex;
-        if ((a > b ? a - b : b - a) > kLeadingEdgeIndexTolerance) {
-            out.push_back(both + " reach the leading edge at different points (" + root.file +
-                          " at point " + std::to_string(a) + ", " + tip.file + " at point " +
-                          std::to_string(b) + ")" + fix);
-        }
+    } else if (!turnsTogether(root, tip)) {
+        const bool nose = root.start == ProfileStart::TrailingEdge;
+        const std::size_t a = nose ? root.leadingEdgeIndex : root.trailingEdgeIndex;
+        const std::size_t b = nose ? tip.leadingEdgeIndex : tip.trailingEdgeIndex;
+        out.push_back(both + " reach the " + (nose ? "leading" : "trailing") +
+                      " edge at different points (" + root.file + " at point " + std::to_string(a) +
+                      ", " + tip.file + " at point " + std::to_string(b) + ")" + fix);
     }
     return out;
 }
@@ -149,6 +230,7 @@ std::string formatVerdict(const ProfileVerdict& v) {
     out += "Start=" + std::string(startName(v.start)) + "\n";
     out += "Order=" + std::string(orderName(v.upperFirst)) + "\n";
     out += "LeadingEdgeIndex=" + std::to_string(v.leadingEdgeIndex) + "\n";
+    out += "TrailingEdgeIndex=" + std::to_string(v.trailingEdgeIndex) + "\n";
     out += "Outline=" + std::string(v.closed ? "closed" : "open") + ", gap " + num(v.closingGap) +
            " chord\n";
     out += "Cuttable=" + std::string(v.cuttable() ? "yes" : "no") + "\n";

@@ -16,9 +16,13 @@ std::string notesFileBytes(std::string_view noteUtf8) {
 }
 
 std::string readNotesFile(std::string_view bytes) {
-    RecordReader reader(bytes);
+    return readNotesFile(bytes, std::filesystem::path());
+}
+
+std::string readNotesFile(std::string_view bytes, const std::filesystem::path& folder) {
+    RecordReader reader(bytes, folder);
     if (reader.atEnd()) throw RunError(ErrorNumber::InputPastEndOfFile);
-    const std::string text = decodeFileText(bytes);
+    const std::string text = decodeFolderFileText(bytes, folder);
     const size_t first = text.find_first_not_of(" \t\r\n");
     if (text[first] != '"') return text;
     return reader.next(Quotes::DoubledIsOne).text;

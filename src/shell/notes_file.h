@@ -3,6 +3,7 @@
 // A quote of the note is written doubled so that the rest of the note survives it.
 #pragma once
 
+#include <filesystem>
 #include <string>
 #include <string_view>
 
@@ -15,6 +16,8 @@ std::string notesFileBytes(std::string_view noteUtf8);
 // never closes; a file that does not start with a quote (a plain text file) is taken whole.
 // RunError InputPastEndOfFile for a file with nothing in it but blanks and line ends.
 std::string readNotesFile(std::string_view bytes);
+// The same for a file of `folder`, whose other files decide a note GBK and UTF-8 both read.
+std::string readNotesFile(std::string_view bytes, const std::filesystem::path& folder);
 
 // A name a note must not take in the application folder: the program's own files (settings,
 // waypoints, the working set and its templates, saved sets by their extensions, the help and

@@ -100,12 +100,32 @@ const char* gcodeAxesName(GcodeAxes axes) {
 
 std::string wireOnLine(const GcodeOptions& o) {
     std::string line = o.wireOn;
+    // Every letter outside a comment starts a word, so an S followed by a number is the power
+    // word whether it stands alone ("M3 S500") or not ("M3S500", "m3 s 500", "M3S#1").
     bool hasPower = false;
+    bool inComment = false;
+    std::size_t semicolon = line.size();  // a ';' comment runs to the end of the line
     for (std::size_t i = 0; i < line.size(); ++i) {
-        if ((line[i] == 'S' || line[i] == 's') && (i == 0 || line[i - 1] == ' '))
+        const char c = line[i];
+        if (!inComment && c == ';') {
+            semicolon = i;
+            break;
+        }
+        if (inComment || c == '(') {
+            inComment = c != ')';
+            continue;
+        }
+        if (c != 'S' && c != 's') continue;
+        std::size_t v = i + 1;
+        while (v < line.size() && (line[v] == ' ' || line[v] == '\t')) ++v;
+        if (v < line.size() && (std::isdigit(static_cast<unsigned char>(line[v])) ||
+                                std::string_view("+-.#[").find(line[v]) != std::string_view::npos))
             hasPower = true;
     }
-    if (!hasPower && o.wirePower > 0 && !line.empty()) line += " S" + fixedWord(o.wirePower);
+    if (hasPower || o.wirePower <= 0 || line.empty()) return line;
+    std::size_t at = semicolon;
+    while (at > 0 && line[at - 1] == ' ') --at;
+    line.insert(at, " S" + fixedWord(o.wirePower));
     return line;
 }
 

@@ -2,11 +2,13 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <exception>
 
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
+#include "generate/profile_verdict.h"
 #include "run/wing_set_drawing.h"
 
 namespace corvane {
@@ -69,6 +71,95 @@ std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>&
     return out;
 }
 
+std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles) {
+    if (!profiles.wing) return {};  // a foam shape has no upper and lower surface to keep
+    struct Side {
+        ProfileVerdict verdict;
+        std::size_t turn = 0;  // 0-based: where it turns
+    } sides[2];
+    const IntendedSide* intended[2] = {&profiles.left, &profiles.right};
+    for (int i = 0; i < 2; ++i) {
+        Profile p;
+        p.x = intended[i]->x;
+        p.y = intended[i]->y;
+        if (p.size() < 3) return {};
+        Side& s = sides[i];
+        s.verdict = judgeProfile(p, intended[i]->path);
+        if (s.verdict.start == ProfileStart::Elsewhere) return {};  // no surfaces to tell apart
+        const bool nose = s.verdict.start == ProfileStart::TrailingEdge;
+        s.turn = (nose ? s.verdict.leadingEdgeIndex : s.verdict.trailingEdgeIndex) - 1;
+    }
+    std::vector<int> across;
+    const std::size_t segments = profiles.points() - 1;
+    for (std::size_t k = 0; k < segments; ++k) {
+        bool upper[2], atTurn[2], atStart[2];
+        for (int i = 0; i < 2; ++i) {
+            const Side& s = sides[i];
+            const IntendedSide& p = *intended[i];
+            upper[i] = (k < s.turn) == s.verdict.upperFirst;
+            const double unit = s.verdict.chord > 0 ? s.verdict.chord : 1;
+            const std::size_t last = p.x.size() - 1;
+            auto fromStart = [&](std::size_t e) {
+                return std::min(std::hypot(p.x[e] - p.x[0], p.y[e] - p.y[0]),
+                                std::hypot(p.x[e] - p.x[last], p.y[e] - p.y[last])) /
+                       unit;
+            };
+            atTurn[i] = std::min(s.verdict.turnDistance[k], s.verdict.turnDistance[k + 1]) <=
+                        kEdgeTolerance;
+            atStart[i] = std::min(fromStart(k), fromStart(k + 1)) <= kEdgeTolerance;
+        }
+        // Where both ends are at the same edge the surfaces meet there: turning a point or two
+        // apart is the same wing. Anywhere else the wire runs from one surface to the other.
+        const bool sameEdge = (atTurn[0] && atTurn[1]) || (atStart[0] && atStart[1]);
+        if (upper[0] != upper[1] && !sameEdge) across.push_back(static_cast<int>(k) + 1);
+    }
+    return across;
+}
+
+std::vector<std::string> profileCheckFaults(const IntendedProfiles& profiles,
+                                            const ProfileCheck& check, int32_t stepsPerMm) {
+    std::vector<std::string> out;
+    const char* names[2] = {"left", "right"};
+    const SideCheck* sides[2] = {&check.left, &check.right};
+    const IntendedSide* intended[2] = {&profiles.left, &profiles.right};
+    char buf[256];
+    for (int i = 0; i < 2; ++i) {
+        if (intended[i]->size <= 0) {
+            std::snprintf(buf, sizeof buf,
+                          "the %s tower %s on the DAT-information line is %g mm: no profile can "
+                          "be cut at a size of 0 or less",
+                          names[i], profiles.wing ? "chord" : "size", intended[i]->size);
+            out.emplace_back(buf);
+        }
+    }
+    for (int i = 0; i < 2; ++i) {
+        const double steps = sides[i]->maxDistanceMm * stepsPerMm;
+        if (steps > kRoundingBoundSteps) {
+            std::snprintf(buf, sizeof buf,
+                          "the %s side strays %.4f mm (%.2f steps) from its profile in segment "
+                          "%d, beyond the %.2f steps that rounding to whole steps explains",
+                          names[i], sides[i]->maxDistanceMm, steps, sides[i]->atSegment,
+                          kRoundingBoundSteps);
+            out.emplace_back(buf);
+        }
+        for (int xy = 0; xy < 2; ++xy) {
+            const double closing = sides[i]->closingMm[xy] * stepsPerMm;
+            if (std::fabs(closing) <= 1) continue;
+            std::snprintf(buf, sizeof buf,
+                          "the %s side ends %+.2f steps off its profile's point %d in %s, more "
+                          "than a step",
+                          names[i], closing, sides[i]->closingPoint, xy == 0 ? "X" : "Y");
+            out.emplace_back(buf);
+        }
+    }
+    if (check.segmentsAcross > 0) {
+        out.push_back("the two ends of the wire run on different surfaces (upper with lower) in " +
+                      std::to_string(check.segmentsAcross) + " segments from segment " +
+                      std::to_string(check.firstAcross) + ": the wire cuts through the core");
+    }
+    return out;
+}
+
 AxisSteps profileStart(const DecodedSet& decoded) {
     for (const DecodedSegment& s : decoded.segments)
         if (s.kind == SegmentKind::Profile) return s.start;
@@ -111,6 +202,10 @@ ProfileCheck checkAgainstProfiles(const LoadedSet& set, const StepDecoder& decod
             }
         }
     });
+
+    const std::vector<int> across = segmentsAcrossSurfaces(profiles);
+    check.segmentsAcross = static_cast<int>(across.size());
+    check.firstAcross = across.empty() ? 0 : across.front();
 
     // The closing error: where the last compared segment ends against the point it should reach.
     const DecodedSegment* last = nullptr;

@@ -42,7 +42,25 @@ struct ProfileCheck {
     SideCheck left, right;
     int segmentsCompared = 0;
     int segmentsBeyondProfile = 0;  // segments of the set past the profiles' last point
+    // Segments in which one end of the wire runs on an upper surface and the other on a lower
+    // one, away from the edges: the wire cuts through the core there.
+    int segmentsAcross = 0;
+    int firstAcross = 0;  // the first such segment, 0 when none
 };
+
+// Positions are rounded to whole steps at every profile point (half a step on each axis) and
+// the ticks of a segment stay within a step of its line on each axis: together no tick lies
+// further than this from the profile, in steps.
+inline constexpr double kRoundingBoundSteps = 1.5 * 1.4142135623730951;
+
+// What makes the set unfit to cut, one line each: a tower size of 0 or less on its
+// DAT-information line, a distance from a profile beyond the rounding bound, a closing error of
+// more than a step, segments across the core. Empty when fit.
+std::vector<std::string> profileCheckFaults(const IntendedProfiles& profiles,
+                                            const ProfileCheck& check, int32_t stepsPerMm);
+
+// The segments (1-based) in which the two sides run on different surfaces away from the edges.
+std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles);
 
 // Compares every tick of the profile segments, measured from where the profile begins (the end of
 // the lead-in), with the line of its segment; lead moves are not part of a profile.

@@ -5,6 +5,8 @@
 #include <sys/wait.h>
 
 #include <algorithm>
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <filesystem>
 #include <string>
@@ -61,7 +63,7 @@ TEST(AirfoilCli, SharedFilesCheckAndPrepare) {
     r = cli(dir, "check '" + (shared / "clarky.dat").string() + "'");
     EXPECT_EQ(r.exitCode, 0) << r.err;
     EXPECT_NE(r.out.find("Start=trailing edge\nOrder=upper surface first\nLeadingEdgeIndex=61\n"
-                         "Outline=closed, gap 0 chord\nCuttable=yes\n"),
+                         "TrailingEdgeIndex=1\nOutline=closed, gap 0 chord\nCuttable=yes\n"),
               std::string::npos)
         << r.out;
 
@@ -83,6 +85,71 @@ TEST(AirfoilCli, SharedFilesCheckAndPrepare) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Error Number 53"), std::string::npos) << r.err;
     EXPECT_FALSE(fs::exists(dir / "r2.dat"));
+}
+
+// A cambered outline of 61 points from the trailing edge over the upper surface, six decimals.
+std::vector<std::string> outlineLines() {
+    std::vector<std::string> lines;
+    char buf[64];
+    for (int i = 30; i >= -30; --i) {  // i >= 0 upper, i < 0 lower
+        const double x = (1 - std::cos(M_PI * std::abs(i) / 30.0)) / 2;
+        const double t = 0.6 * (0.2969 * std::sqrt(x) - 0.126 * x - 0.3516 * x * x +
+                                0.2843 * x * x * x - 0.1036 * x * x * x * x);
+        std::snprintf(buf, sizeof buf, "%.6f %.6f\n", x, 0.08 * x * (1 - x) + (i >= 0 ? t : -t));
+        lines.push_back(buf);
+    }
+    return lines;
+}
+
+std::string joined(const std::vector<std::string>& lines, std::size_t from, std::size_t to) {
+    std::string out;
+    for (std::size_t i = from; i < to; ++i) out += lines[i];
+    return out;
+}
+
+// check gives a refused file the one reason the generator gives, and nothing that contradicts
+// it; prepare mends a closed outline that starts mid-surface into a file check takes.
+TEST(AirfoilCli, CheckGivesTheGeneratorsReasonAndPrepareMendsTheStart) {
+    test::TempDir dir;
+    const std::vector<std::string> lines = outlineLines();
+    ASSERT_EQ(lines.size(), 61u);
+    test::writeFile(dir / "short.dat", joined(lines, 8, 61));  // the upper surface cut short
+    test::writeFile(dir / "upper.dat", joined(lines, 0, 31));  // the upper surface alone
+    for (const char* name : {"short.dat", "upper.dat"}) {
+        SCOPED_TRACE(name);
+        const std::string path = (dir / name).string();
+        CliRun r = cli(dir, "check '" + path + "'");
+        EXPECT_EQ(r.exitCode, 1);
+        EXPECT_EQ(r.err, "") << "a second reason";
+        const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" +
+                                (dir / "app").string() + "' --init generate wing --left '" + path +
+                                "' --right '" + path + "' --left-chord 200 --right-chord 200 2>'" +
+                                (dir / "generator.txt").string() + "' >/dev/null";
+        EXPECT_NE(std::system(cmd.c_str()), 0);
+        const std::string generator = test::readFile(dir / "generator.txt");
+        const std::string reason = generator.substr(0, generator.find('\n'));
+        ASSERT_NE(reason.find("is not a closed outline"), std::string::npos) << generator;
+        EXPECT_NE(r.out.find("Problem=" + reason + "\n"), std::string::npos) << r.out;
+        EXPECT_EQ(r.out.find("Problem="), r.out.rfind("Problem=")) << r.out;
+        for (const char* contradiction : {"TrailingEdge=closed", "Chord=", "Readable=no"})
+            EXPECT_EQ(r.out.find(contradiction), std::string::npos) << r.out;
+    }
+
+    // Closed, but from the upper surface's middle: refused for its start, mended by Prepare.
+    test::writeFile(dir / "mid.dat", joined(lines, 15, 61) + joined(lines, 1, 16));
+    EXPECT_NE(cli(dir, "check '" + (dir / "mid.dat").string() + "'").out.find("Start=neither"),
+              std::string::npos);
+    CliRun r =
+        cli(dir, "prepare --root '" + (dir / "mid.dat").string() + "' --tip '" +
+                     (dir / "mid.dat").string() + "' --points 81 --out-root '" +
+                     (dir / "r.dat").string() + "' --out-tip '" + (dir / "t.dat").string() + "'");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = cli(dir, "check '" + (dir / "r.dat").string() + "'");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_NE(r.out.find("Start=trailing edge\nOrder=upper surface first\nLeadingEdgeIndex=41\n"),
+              std::string::npos)
+        << r.out;
+    EXPECT_NE(r.out.find("Cuttable=yes"), std::string::npos);
 }
 
 }  // namespace

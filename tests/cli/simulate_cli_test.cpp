@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <cmath>
+#include <cstdio>
 #include <cstdlib>
 #include <regex>
 #include <string>
@@ -98,6 +100,89 @@ TEST(SimulateCli, MissingSetsAndWrongOptionsAreRefused) {
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.err.find("Error Number 62"), std::string::npos) << r.err;
     EXPECT_FALSE(std::filesystem::exists(dir / "y.ngc"));
+}
+
+// A cambered outline from the leading edge over the upper surface (nUpper points) to the
+// trailing edge and back along the lower one: 61 points whatever the split.
+std::string noseStart(int nUpper) {
+    const int nLower = 62 - nUpper;
+    std::string out;
+    char buf[64];
+    auto point = [&](int i, int n, bool upper) {
+        const double x = (1 - std::cos(M_PI * i / (n - 1))) / 2;
+        const double t = 0.6 * (0.2969 * std::sqrt(x) - 0.126 * x - 0.3516 * x * x +
+                                0.2843 * x * x * x - 0.1036 * x * x * x * x);
+        std::snprintf(buf, sizeof buf, "%.6f %.6f\n", x, 0.08 * x * (1 - x) + (upper ? t : -t));
+        out += buf;
+    };
+    for (int i = 0; i < nUpper; ++i) point(i, nUpper, true);
+    for (int i = nLower - 2; i >= 0; --i) point(i, nLower, false);
+    return out;
+}
+
+// simulate fails a set that does not cut its profiles, saying why: a side far from its profile
+// (a chord that is not the one the set was made for), or the two ends of the wire on different
+// surfaces (a nose-start tip that turns twenty points before its root). Within rounding it
+// passes.
+TEST(SimulateCli, ASetThatDoesNotCutItsProfilesFails) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    test::writeFile(dir / "root.dat", noseStart(41));
+    test::writeFile(dir / "tip.dat", noseStart(41));
+    CliResult r = cli(dir, "generate wing --left '" + (dir / "root.dat").string() + "' --right '" +
+                               (dir / "tip.dat").string() + "' --left-chord 200 --right-chord 150");
+    ASSERT_EQ(r.exitCode, 0) << r.err;
+    r = cli(dir, "simulate");
+    EXPECT_EQ(r.exitCode, 0) << r.out;
+    EXPECT_EQ(r.out.find("Fault:"), std::string::npos) << r.out;
+
+    // The tip file now turns at point 21: the set still cuts the old one.
+    test::writeFile(dir / "tip.dat", noseStart(21));
+    r = cli(dir, "simulate");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Fault: the two ends of the wire run on different surfaces (upper with "
+                         "lower) in 20 segments from segment 21: the wire cuts through the core\n"),
+              std::string::npos)
+        << r.out;
+
+    // The left chord on the DAT-information line is not the one the set was made at.
+    test::writeFile(dir / "tip.dat", noseStart(41));
+    std::string info = test::readFile(dir / "datinfo.ct3");
+    const std::size_t at = info.find(",200,");
+    ASSERT_NE(at, std::string::npos) << info;
+    info.replace(at, 5, ",210,");
+    test::writeFile(dir / "datinfo.ct3", info);
+    r = cli(dir, "simulate");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_TRUE(std::regex_search(
+        r.out, std::regex(R"(Fault: the left side strays \d+\.\d{4} mm \(\d+\.\d\d steps\) from )"
+                          R"(its profile in segment \d+, beyond the 2\.12 steps that rounding )")))
+        << r.out;
+    EXPECT_EQ(r.out.find("Fault: the right"), std::string::npos) << r.out;
+
+    // A negative chord (written by a generator that took it) is no size to cut at.
+    info.replace(at, 5, ",-35,");
+    test::writeFile(dir / "datinfo.ct3", info);
+    r = cli(dir, "simulate");
+    EXPECT_EQ(r.exitCode, 1) << r.out;
+    EXPECT_NE(r.out.find("Fault: the left tower chord on the DAT-information line is -35 mm"),
+              std::string::npos)
+        << r.out;
+}
+
+// The planform command says which chord cannot be built and fails.
+TEST(SimulateCli, APlanformThatCannotBeBuiltFails) {
+    test::TempDir dir;
+    test::copyResources(dir.path());
+    CliResult r = cli(dir,
+                      "planform left_LE_taper Text9=250 Text10=150 Text1=500 Text14=800 "
+                      "Text3=800");
+    EXPECT_EQ(r.exitCode, 1);
+    EXPECT_NE(r.out.find("Text13=-10\n"), std::string::npos) << r.out;
+    EXPECT_NE(r.err.find("The right tower chord (Text13) comes out at -10 mm"), std::string::npos)
+        << r.err;
+    r = cli(dir, "planform left_LE_taper Text9=250 Text10=150 Text1=500 Text14=800 Text3=100");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
 }  // namespace

@@ -66,6 +66,55 @@ TEST(TextPolicy, ReadingMarksUtf16AndOlderGbkFiles) {
     EXPECT_TRUE(detectorSaysGbk(utf8ToGbk(utf8Note + utf8Note)));
 }
 
+// A mark followed by bytes that are no UTF-8 (found by fuzzing the notes reader) still reads
+// as UTF-8, the bad bytes as U+FFFD, and the note keeps its round trip; a DOS end-of-file byte
+// ends a file without being an item.
+TEST(TextPolicy, DamagedMarkedFilesStayUtf8AndADosEndIsNoItem) {
+    // fuzz/regressions/notes/bom_then_not_utf8.fwn
+    const std::string found(
+        "\xEF\xBB\xBF\"n\0\0\0\0uotes\"\"\xE0\x9E\x93\x9A"
+        "e \xD6n\0\0o\x03te \0\0owiths ",
+        40);
+    const std::string note = readNotesFile(found);
+    EXPECT_TRUE(isValidUtf8(note));
+    EXPECT_EQ(note, std::string("n\0\0\0\0uotes\"\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD"
+                                "e \xEF\xBF\xBDn\0\0o\x03te \0\0owiths ",
+                                45));
+    EXPECT_EQ(readNotesFile(notesFileBytes(note)), note);
+    EXPECT_EQ(decodeFileText(kBom + "ok \xFF\xCE\xBB"), "ok \xEF\xBF\xBD\xCE\xBB");
+
+    for (const std::string& file :
+         {std::string("1,\"a\"\r\n\x1A"), kBom + "1,\"a\"\r\n\x1A", std::string("1,\"a\"\x1A")}) {
+        RecordReader reader(file);
+        EXPECT_EQ(reader.next().number, 1);
+        EXPECT_EQ(reader.next().text, "a");
+        EXPECT_TRUE(reader.atEnd());
+    }
+    // Only at the very end: inside a text it is a character like another.
+    EXPECT_EQ(decodeFileText("a\x1A b"), "a\x1A b");
+    EXPECT_EQ(decodeFileText(utf8ToGbk("泡沫") + "\x1A"), "泡沫");
+}
+
+// 位 and 前 in GBK (CE BB C7 B0) are valid UTF-8 ("λǰ"): with nothing else to go on the bytes
+// stay UTF-8, but where the application folder's other files are GBK they are GBK too. A
+// Chinese UTF-8 text (three-byte sequences) stays UTF-8 in any folder.
+TEST(TextPolicy, GbkPairsThatReadAsUtf8AreGbkWhereTheFolderIsGbk) {
+    const std::string note = utf8ToGbk("\"位前\"") + "\r\n";
+    ASSERT_TRUE(isValidUtf8(note));
+    test::TempDir gbk, utf8;
+    test::writeFile(gbk / "old notes.fwn", utf8ToGbk("\"泡沫切割机，前缘\"\r\n"));
+    test::writeFile(utf8 / "settings.txt", "0,#TRUE#\r\n");
+    test::writeFile(utf8 / "new.fwn", kBom + "\"前缘\"\r\n");
+    EXPECT_TRUE(folderHoldsGbkText(gbk.path()));
+    EXPECT_FALSE(folderHoldsGbkText(utf8.path()));
+    EXPECT_EQ(readNotesFile(note, gbk.path()), "位前");
+    EXPECT_EQ(readNotesFile(note, utf8.path()), "λǰ");
+    EXPECT_EQ(readNotesFile(note), "λǰ");
+    EXPECT_EQ(RecordReader(note, gbk.path()).next().text, "位前");
+    const std::string chinese = "\"前缘\"\r\n";
+    EXPECT_EQ(readNotesFile(chinese, gbk.path()), "前缘");
+}
+
 // What readers that know only GBK make of our files: ASCII and GBK files are theirs
 // unchanged; a UTF-8 file shows its mark and its text as other characters.
 TEST(TextPolicy, AGbkOnlyReaderSeesGbkFilesUnchanged) {

@@ -469,6 +469,24 @@ TEST(GenerationRefusal, ChordZeroAndNonNumbersAreOrderlyMessages) {
     EXPECT_NE(out.messages[0].text.find(words.string()), std::string::npos);
     EXPECT_NE(out.messages[0].text.find("line 3"), std::string::npos);
     m.expectPreviousSet();
+
+    // A negative size would cut the profile mirrored: refused, naming the side, nothing kept.
+    m.ws.job.LeftTowerChord = 123;
+    for (CutSetKind kind : {CutSetKind::Wing, CutSetKind::Foam}) {
+        GenerationRequest r = m.wing(f, f, "200", " -35.5mm");
+        r.kind = kind;
+        out = gen.generate(r);
+        EXPECT_EQ(out.status, GenerationStatus::Refused);
+        ASSERT_EQ(out.messages.size(), 1u);
+        EXPECT_EQ(out.messages[0].text.rfind(kind == CutSetKind::Wing
+                                                 ? "The right tower chord is -35.5 mm:"
+                                                 : "The right tower horizontal size is -35.5 mm:",
+                                             0),
+                  0u)
+            << out.messages[0].text;
+        m.expectPreviousSet();
+        EXPECT_EQ(m.ws.job.LeftTowerChord, 123);
+    }
 }
 
 TEST(GenerationRefusal, MissingTemplateGivesTheSystemMessage) {

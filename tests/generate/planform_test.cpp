@@ -356,3 +356,55 @@ TEST(PlanformWindows, CommandLineArgumentsBecomeInputBoxes) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// A panel that cannot stand between the towers as entered (a gap past them, letters read as 0)
+// gives a chord of 0 or less: said for that side, with the fix; a buildable one says nothing.
+TEST(PlanformRefusals, AChordOfZeroOrLessIsNamedWhereItIsComputed) {
+    const struct {
+        const char* window;
+        BoxTexts in;
+        const char* words;  // the one problem, or nullptr
+    } cases[] = {
+        {"left_LE_taper",
+         {{"Text9", "250"},
+          {"Text10", "150"},
+          {"Text1", "500"},
+          {"Text14", "800"},
+          {"Text3", "100"}},
+         nullptr},
+        {"left_LE_taper",
+         {{"Text9", "250"},
+          {"Text10", "150"},
+          {"Text1", "500"},
+          {"Text14", "800"},
+          {"Text3", "800"}},
+         "The right tower chord (Text13) comes out at -10 mm"},
+        {"left_LE_taper",
+         {{"Text9", "abc"},
+          {"Text10", "150"},
+          {"Text1", "500"},
+          {"Text14", "800"},
+          {"Text3", "100"}},
+         "The left tower chord (Text12) comes out at -60 mm"},
+        {"eccentric",
+         {{"Text9", "80"}, {"Text10", "40"}, {"Text1", "300"}, {"Text14", "500"}, {"Text3", "500"}},
+         "The right tower horizontal size (Text13) comes out at -26.67 mm"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.window) + (c.words ? c.words : " buildable"));
+        const PlanformResult r = calculatePlanform(*findPlanformWindow(c.window), c.in, {});
+        if (c.words == nullptr) {
+            EXPECT_TRUE(r.problems.empty()) << r.problems.front();
+            continue;
+        }
+        ASSERT_EQ(r.problems.size(), 1u);
+        EXPECT_EQ(r.problems[0].rfind(c.words, 0), 0u) << r.problems[0];
+        EXPECT_NE(r.problems[0].find("calculate again"), std::string::npos);
+    }
+}
+
+}  // namespace
+}  // namespace corvane

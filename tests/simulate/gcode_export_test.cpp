@@ -1,12 +1,14 @@
 // The G-code of a set with lead moves and two delay points, read back by a small reader of its
 // own: every G1 ends where the decoded segment ends, every F is 60000 / the segment's
 // milliseconds, the dwells follow the right segments, the wire codes frame the cut. Where
-// LinuxCNC's standalone interpreter is installed, the XYZA program also runs through it.
+// LinuxCNC's standalone interpreter is installed both programs run through it, and grblHAL's
+// parser (beside the repository) reads the XYUV and XYZA words.
 #include "simulate/gcode_export.h"
 
 #include <gtest/gtest.h>
 #include <sys/wait.h>
 
+#include <array>
 #include <cmath>
 #include <cstdlib>
 #include <map>
@@ -14,6 +16,7 @@
 #include <sstream>
 
 #include "simulate_fixture.h"
+#include "support/grbl_sim.h"
 
 namespace corvane {
 namespace {
@@ -202,17 +205,75 @@ TEST(GcodeExport, DwellsAreFixedPointAndTheWireCarriesItsPower) {
     }
 }
 
+// An S word however it is written is the wire's power: a second one makes LinuxCNC and GRBL
+// refuse the block. An S inside a comment is no word, and the added one goes before a ';'.
+TEST(GcodeExport, AWireOnCodeKeepsItsOwnPowerWordHoweverWritten) {
+    const struct {
+        const char* code;
+        const char* line;
+    } cases[] = {
+        {"M3", "M3 S1000"},         {"M3 S500", "M3 S500"},
+        {"M3S500", "M3S500"},       {"m3s500", "m3s500"},
+        {"m3 s 500", "m3 s 500"},   {"M3\tS#1", "M3\tS#1"},
+        {"M3S.5", "M3S.5"},         {"M3 (Spindle 5)", "M3 (Spindle 5) S1000"},
+        {"M3 ;S5", "M3 S1000 ;S5"}, {"M3 (a;b) S5", "M3 (a;b) S5"},
+    };
+    GcodeOptions o;
+    for (const auto& c : cases) {
+        o.wireOn = c.code;
+        EXPECT_EQ(wireOnLine(o), c.line) << c.code;
+    }
+}
+
+// The program with U and V written as Z and A (outside comments): Debian's standalone rs274
+// has a fixed X Y Z A B C axis mask and refuses U and V, which a LinuxCNC machine configured
+// for XYUV takes. The motion is the same; the words are checked by grblHAL built for X Y Z U V.
+std::string uvAsZa(const std::string& program) {
+    std::string out;
+    int depth = 0;
+    for (char c : program) {
+        depth += c == '(' ? 1 : c == ')' ? -1 : 0;
+        out += depth == 0 && c == 'U' ? 'Z' : depth == 0 && c == 'V' ? 'A' : c;
+    }
+    return out;
+}
+
+// The end of every straight feed in rs274's canonical calls: X Y Z A.
+std::vector<std::array<double, 4>> canonFeeds(const std::string& canon) {
+    std::vector<std::array<double, 4>> feeds;
+    std::istringstream in(canon);
+    for (std::string line; std::getline(in, line);) {
+        const std::size_t at = line.find("STRAIGHT_FEED(");
+        if (at == std::string::npos) continue;
+        std::array<double, 4> p{};
+        std::istringstream args(line.substr(at + 14));
+        char comma = 0;
+        args >> p[0] >> comma >> p[1] >> comma >> p[2] >> comma >> p[3];
+        feeds.push_back(p);
+    }
+    return feeds;
+}
+
+// The G1 ends of a program, in the order of its axis letters.
+std::vector<std::array<double, 4>> programFeeds(const std::string& program, const char* axes) {
+    std::vector<std::array<double, 4>> feeds;
+    for (const Block& b : readProgram(program)) {
+        if (!b.has('G', 1)) continue;
+        std::array<double, 4> p{};
+        for (int a = 0; a < 4; ++a) p[static_cast<std::size_t>(a)] = b.get(axes[a]);
+        feeds.push_back(p);
+    }
+    return feeds;
+}
+
 // LinuxCNC's standalone interpreter, when installed (Debian linuxcnc-uspace), reads both
-// programs without an error: XYZA as it stands, XYUV with an INI that names the four axes.
-TEST(GcodeExport, LinuxCncsInterpreterReadsBothPrograms) {
+// programs without an error and feeds to the very positions each G1 names: XYZA as it stands,
+// XYUV with U and V given to it as Z and A.
+TEST(GcodeExport, LinuxCncsInterpreterMovesAsBothProgramsSay) {
     if (std::system("command -v rs274 >/dev/null 2>&1") != 0)
         GTEST_SKIP() << "rs274 (Debian linuxcnc-uspace) is not installed";
     test::DemoWing m;
     const Simulation sim = m.simulate();
-    test::writeFile(m.dir / "xyuv.ini",
-                    "[KINS]\nKINEMATICS = trivkins coordinates=XYUV\nJOINTS = 4\n"
-                    "[TRAJ]\nCOORDINATES = X Y U V\nLINEAR_UNITS = mm\nANGULAR_UNITS = degree\n"
-                    "[RS274NGC]\nPARAMETER_FILE = rs274.var\n");
     for (GcodeAxes axes : {GcodeAxes::XYZA, GcodeAxes::XYUV}) {
         SCOPED_TRACE(gcodeAxesName(axes));
         GcodeOptions o;
@@ -223,11 +284,9 @@ TEST(GcodeExport, LinuxCncsInterpreterReadsBothPrograms) {
         const auto out = m.dir / "canon.txt";
         const std::string program = gcodeProgram(sim, o);
         EXPECT_FALSE(std::regex_search(program, std::regex("[0-9.][Ee][-+]?[0-9]")));
-        test::writeFile(file, program);
-        const std::string ini =
-            axes == GcodeAxes::XYUV ? "-i '" + (m.dir / "xyuv.ini").string() + "' " : "";
-        const std::string cmd = "cd '" + m.dir.path().string() + "' && rs274 " + ini + "-g '" +
-                                file.string() + "' '" + out.string() + "' </dev/null >'" +
+        test::writeFile(file, axes == GcodeAxes::XYUV ? uvAsZa(program) : program);
+        const std::string cmd = "cd '" + m.dir.path().string() + "' && rs274 -g '" + file.string() +
+                                "' '" + out.string() + "' </dev/null >'" +
                                 (m.dir / "rs274.log").string() + "' 2>&1";
         const int status = std::system(cmd.c_str());
         const std::string log = test::readFile(m.dir / "rs274.log");
@@ -235,6 +294,43 @@ TEST(GcodeExport, LinuxCncsInterpreterReadsBothPrograms) {
         const std::string canon = test::readFile(out);
         EXPECT_EQ(log.find("rror"), std::string::npos) << log;
         EXPECT_NE(canon.find("PROGRAM_END"), std::string::npos) << canon.substr(0, 2000);
+        const auto want = programFeeds(program, axes == GcodeAxes::XYUV ? "XYUV" : "XYZA");
+        const auto got = canonFeeds(canon);
+        ASSERT_EQ(got.size(), want.size());
+        ASSERT_GT(want.size(), 10u);
+        for (std::size_t i = 0; i < want.size(); ++i)
+            for (std::size_t a = 0; a < 4; ++a)
+                ASSERT_NEAR(got[i][a], want[i][a], 5e-5) << "move " << i + 1 << " axis " << a;
+    }
+}
+
+// The XYUV words themselves, U and V included, through grblHAL's parser built for X Y Z U V:
+// every line accepted, the wire-on code with its own power word included. The XYZA program
+// through the 4-axis build as well.
+TEST(GcodeExport, GrblHalParsesTheXyuvAndXyzaWords) {
+    SKIP_WITHOUT_SIMULATOR();
+    test::DemoWing m;
+    const Simulation sim = m.simulate();
+    for (GcodeAxes axes : {GcodeAxes::XYUV, GcodeAxes::XYZA}) {
+        SCOPED_TRACE(gcodeAxesName(axes));
+        std::string why;
+        const auto firmware =
+            test::grblSimulatorFor(axes == GcodeAxes::XYUV ? "xyzuv" : "xyza", &why);
+        ASSERT_FALSE(firmware.empty()) << why;
+        GcodeOptions o;
+        o.axes = axes;
+        o.speed = Fixed4::fromDouble(6.2);
+        o.pauseMs = 2;
+        o.preheatMs = 500;
+        o.wireOn = "M3S500";  // a second S word in the block would be error 25
+        const auto file = m.dir / "wing.ngc";
+        test::writeFile(file, gcodeProgram(sim, o));
+        const std::string cmd = "'" + (firmware / "grblHAL_validator").string() + "' '" +
+                                file.string() + "' >'" + (m.dir / "validator.log").string() +
+                                "' 2>&1";
+        const int status = std::system(cmd.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0)
+            << test::readFile(m.dir / "validator.log");
     }
 }
 

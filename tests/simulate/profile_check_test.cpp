@@ -106,5 +106,43 @@ TEST(ProfileCheck, FoamSetsUseTheirSizesAndMissingProfilesAreExplained) {
     EXPECT_NE(sim.profilesMissing.find("cannot be read"), std::string::npos);
 }
 
+// The faults that fail simulate, at their bounds: a size above 0, a distance up to the rounding
+// bound and a closing error up to a step pass; anything beyond fails with the side and figure
+// named.
+TEST(ProfileCheck, FaultsBeginBeyondTheRoundingBoundAndBeyondAStep) {
+    const int32_t steps = 200;
+    ProfileCheck check;
+    check.left.maxDistanceMm = kRoundingBoundSteps / steps;
+    check.left.atSegment = 7;
+    check.right.closingMm[1] = -1.0 / steps;
+    check.right.closingPoint = 61;
+    IntendedProfiles profiles;
+    profiles.wing = true;
+    profiles.left.size = 0.0001;
+    profiles.right.size = 150;
+    EXPECT_TRUE(profileCheckFaults(profiles, check, steps).empty());
+
+    check.left.maxDistanceMm = (kRoundingBoundSteps + 0.01) / steps;
+    check.right.closingMm[1] = -1.01 / steps;
+    check.segmentsAcross = 3;
+    check.firstAcross = 12;
+    profiles.left.size = 0;
+    std::vector<std::string> faults = profileCheckFaults(profiles, check, steps);
+    ASSERT_EQ(faults.size(), 4u);
+    EXPECT_EQ(faults[0],
+              "the left tower chord on the DAT-information line is 0 mm: no profile can be cut "
+              "at a size of 0 or less");
+    faults.erase(faults.begin());
+    EXPECT_EQ(faults[0],
+              "the left side strays 0.0107 mm (2.13 steps) from its profile in segment 7, beyond "
+              "the 2.12 steps that rounding to whole steps explains");
+    EXPECT_EQ(faults[1],
+              "the right side ends -1.01 steps off its profile's point 61 in Y, more "
+              "than a step");
+    EXPECT_EQ(faults[2],
+              "the two ends of the wire run on different surfaces (upper with lower) "
+              "in 3 segments from segment 12: the wire cuts through the core");
+}
+
 }  // namespace
 }  // namespace corvane

@@ -30,15 +30,19 @@ std::string shellQuoted(const fs::path& p) {
 }  // namespace
 
 fs::path grblSimulator(std::string* why) {
+    return grblSimulatorFor("xyza", why);
+}
+
+fs::path grblSimulatorFor(const std::string& axes, std::string* why) {
     if (!fs::exists(sources() / "build.sh")) return {};
-    const fs::path out = fs::path(CORVANE_GRBL_SIM_BUILD);
+    const fs::path out = fs::path(CORVANE_GRBL_SIM_BUILD).parent_path() / axes;
     fs::create_directories(out.parent_path());
     const int lock = ::open((out.string() + ".lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
     if (lock >= 0) ::flock(lock, LOCK_EX);
     if (!fs::exists(out / "grblHAL_sim")) {
         const std::string cmd = "JOBS=2 " + shellQuoted(sources() / "build.sh") + " " +
-                                shellQuoted(out) + " xyza > " + shellQuoted(out.string() + ".log") +
-                                " 2>&1";
+                                shellQuoted(out) + " " + axes + " > " +
+                                shellQuoted(out.string() + ".log") + " 2>&1";
         if (std::system(cmd.c_str()) != 0 && why != nullptr)
             *why = "the simulator did not build: see " + out.string() + ".log";
     }

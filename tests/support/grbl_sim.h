@@ -13,6 +13,9 @@ namespace corvane::test {
 // The simulator's folder, built on first use; empty when its sources are not there. `why` says
 // what failed when a build was tried and failed.
 std::filesystem::path grblSimulator(std::string* why = nullptr);
+// The same built for other axes ("xyzuv": X Y Z U V, as LinuxCNC's XYUV programs name them),
+// beside the X Y Z A one.
+std::filesystem::path grblSimulatorFor(const std::string& axes, std::string* why = nullptr);
 
 // One simulator session on a pty: `-t speed` (0 as fast as it runs, 1 real time), the axes'
 // steps/mm in its EEPROM, every planned block written to blocks(). Stopped (its whole process
