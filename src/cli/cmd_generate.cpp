@@ -8,6 +8,7 @@
 #include "cli/cli_context.h"
 #include "cli/cmd_drawing.h"
 #include "common/fixed_point.h"
+#include "common/folder_lock.h"
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
@@ -159,11 +160,22 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
         request.rightAngleText = *o.rightWashout;
     }
 
+    // With --save the set saved is the one generated: the folder stays locked from the
+    // generation to the end of the save, so no other program's set gets in between.
+    std::optional<FolderLock> held;
+    if (o.save) {
+        try {
+            held.emplace(ws.appFolder());
+        } catch (const RunError& e) {
+            printError(e, "corvane-cli generate");
+            return 1;
+        }
+    }
     CutGenerator generator(ws);
     GenerationOutcome out = generator.generate(request);
     for (const UserMessage& m : out.warnings) printMessage("Warning: " + m.text);
     for (const UserMessage& m : out.messages) {
-        printMessage(m.text);
+        printMessage(m.title == kMachineBusyTitle ? m.title + ": " + m.text : m.text);
         if (!m.detail.empty()) printMessage(m.detail);
     }
     if (out.status != GenerationStatus::Finished) return 1;

@@ -17,7 +17,10 @@ int runLoad(CliContext& ctx, const std::string& set) {
             "An interrupted generation was found: the previous cut-file set is back in place.");
     LoadOutcome out = loadCutSet(ws, std::filesystem::absolute(set));
     // The reason as the window shows it: the message with its detail on the lines below.
-    for (const UserMessage& m : out.messages) printMessage(withDetail(m.text, m.detail));
+    for (const UserMessage& m : out.messages) {
+        const std::string text = m.title == kMachineBusyTitle ? m.title + ": " + m.text : m.text;
+        printMessage(withDetail(text, m.detail));
+    }
     if (!out.loaded) return 1;
     std::cout << "Loaded=" << set << '\n';
     std::cout.flush();

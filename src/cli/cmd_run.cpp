@@ -129,7 +129,8 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
                 return 1;
             }
             // Checked and said before anything opens or moves.
-            const std::optional<ResumePlan> resume = resumePlanFor(ws, options->resume);
+            const std::optional<ResumePlan> resume =
+                resumePlanFor(ws, options->resume, options->foam);
             // The one source of motion and wire for the whole command, as a window's cut is.
             const LeaseHold lease = ws.lease.take(&ctx, kCommandLineHolder);
             // Trace file and signal guard first, then the lock and the claim (wire pin inactive

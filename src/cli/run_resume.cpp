@@ -15,6 +15,22 @@ ResumeRequest requestOf(const ResumeOptions& o) {
     return {};
 }
 
+// A count from 1: the range in words, not the largest double the default check would print.
+CLI::Validator countFromOne(const std::string& what) {
+    return CLI::Validator(
+        [what](std::string& text) -> std::string {
+            try {
+                std::size_t used = 0;
+                const long long n = std::stoll(text, &used);
+                if (used == text.size() && n >= 1 && n <= 2147483647) return {};
+            } catch (const std::exception&) {
+            }
+            return what + " counts from 1 (the first) up to the last of the set; " + text +
+                   " is not one";
+        },
+        "N >= 1");
+}
+
 std::string stepsText(const CutPlace& p) {
     return "X1 " + std::to_string(p.steps[0]) + ", Y1 " + std::to_string(p.steps[1]) + ", X2 " +
            std::to_string(p.steps[2]) + ", Y2 " + std::to_string(p.steps[3]) + " steps";
@@ -28,10 +44,10 @@ void addResumeOptions(CLI::App& cmd, ResumeOptions& o) {
     CLI::Option* segment = cmd.add_option("--from-segment", o.fromSegment,
                                           "resume from the start of segment N (back along the "
                                           "path cut)")
-                               ->check(CLI::PositiveNumber);
+                               ->check(countFromOne("--from-segment"));
     CLI::Option* delay = cmd.add_option("--from-delay-point", o.fromDelayPoint,
                                         "resume from delay point K (back along the path cut)")
-                             ->check(CLI::PositiveNumber);
+                             ->check(countFromOne("--from-delay-point"));
     segment->excludes(delay);
     resume->excludes(segment)->excludes(delay);
     cmd.add_option("--heat-s", o.heatSeconds,
@@ -41,10 +57,10 @@ void addResumeOptions(CLI::App& cmd, ResumeOptions& o) {
         ->check(CLI::PositiveNumber);
 }
 
-std::optional<ResumePlan> resumePlanFor(Workspace& ws, const ResumeOptions& o) {
+std::optional<ResumePlan> resumePlanFor(Workspace& ws, const ResumeOptions& o, bool foam) {
     if (!o.asked()) return std::nullopt;
     try {
-        ResumePlan plan = planResumeIn(ws, requestOf(o), o.heatSeconds);
+        ResumePlan plan = planResumeIn(ws, requestOf(o), o.heatSeconds, foam);
         printMessage(plan.what);
         return plan;
     } catch (const ResumeRefused& e) {

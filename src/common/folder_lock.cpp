@@ -1,4 +1,5 @@
-// The application folder's lock: flock on ".corvane-lock", counted within the process.
+// The application folder's lock: flock on ".corvane-lock", counted within the process. The
+// lock file may be another user's (a root run in a user's folder): it is locked read-only then.
 #include "common/folder_lock.h"
 
 #include <errno.h>
@@ -8,9 +9,11 @@
 
 #include <cstring>
 #include <map>
+#include <memory>
 #include <mutex>
 #include <thread>
 
+#include "common/owned_file.h"
 #include "common/run_error.h"
 
 namespace corvane {
@@ -20,7 +23,7 @@ namespace fs = std::filesystem;
 namespace {
 
 struct Held {
-    int fd = -1;
+    std::unique_ptr<LockFile> file;
     int count = 0;
 };
 
@@ -36,23 +39,6 @@ std::string keyOf(const fs::path& folder) {
     return (ec ? fs::absolute(folder) : canonical).string();
 }
 
-std::string holderText(int fd) {
-    char buf[256];
-    ssize_t n = ::pread(fd, buf, sizeof buf - 1, 0);
-    if (n <= 0) return "another program";
-    std::string text(buf, static_cast<std::size_t>(n));
-    while (!text.empty() && (text.back() == '\n' || text.back() == '\0')) text.pop_back();
-    return text.empty() ? "another program" : text;
-}
-
-void writeHolder(int fd) {
-    const std::string text = std::string(program_invocation_short_name) + " (process " +
-                             std::to_string(::getpid()) + ")\n";
-    if (::ftruncate(fd, 0) == 0) {
-        [[maybe_unused]] ssize_t n = ::pwrite(fd, text.data(), text.size(), 0);
-    }
-}
-
 }  // namespace
 
 FolderLock::FolderLock(const fs::path& folder) : key_(keyOf(folder)) {
@@ -64,27 +50,14 @@ FolderLock::FolderLock(const fs::path& folder) : key_(keyOf(folder)) {
             return;
         }
     }
-    const fs::path file = fs::path(key_) / kFolderLockName;
-    int fd = ::open(file.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        throw RunError(ErrorNumber::PathFileAccessError,
-                       key_ + ": cannot use the application folder: " + std::strerror(errno) +
-                           "; nothing was changed");
-    }
+    auto file = std::make_unique<LockFile>(fs::path(key_) / kFolderLockName);
     const auto deadline = std::chrono::steady_clock::now() + gPatience;
     bool waited = false;
-    while (::flock(fd, LOCK_EX | LOCK_NB) != 0) {
-        const int err = errno;
-        if (err == EINTR) continue;
-        const std::string holder = holderText(fd);
-        if (err != EWOULDBLOCK || std::chrono::steady_clock::now() >= deadline) {
-            ::close(fd);
+    while (!file->tryLock()) {
+        std::string holder = file->holder();
+        if (holder.empty()) holder = "another program";
+        if (std::chrono::steady_clock::now() >= deadline) {
             if (waited && gNotice) gNotice("");
-            if (err != EWOULDBLOCK) {
-                throw RunError(ErrorNumber::PathFileAccessError,
-                               file.string() + ": cannot lock: " + std::strerror(err) +
-                                   "; nothing was changed");
-            }
             throw RunError(ErrorNumber::PathFileAccessError,
                            key_ + ": the working cut-file set is in use by " + holder +
                                "; nothing was changed. Try again when it has finished.");
@@ -97,9 +70,9 @@ FolderLock::FolderLock(const fs::path& folder) : key_(keyOf(folder)) {
         std::this_thread::sleep_for(std::chrono::milliseconds(50));
     }
     if (waited && gNotice) gNotice("");
-    writeHolder(fd);
+    file->writeHolder();
     std::lock_guard lock(gMutex);
-    gHeld[key_] = Held{fd, 1};
+    gHeld[key_] = Held{std::move(file), 1};
 }
 
 FolderLock::~FolderLock() {
@@ -107,22 +80,16 @@ FolderLock::~FolderLock() {
     auto it = gHeld.find(key_);
     if (it == gHeld.end() || --it->second.count > 0) return;
     // The holder's name goes with the lock, so nobody is named who no longer holds it.
-    [[maybe_unused]] int rc = ::ftruncate(it->second.fd, 0);
-    ::close(it->second.fd);
+    it->second.file->clearHolder();
     gHeld.erase(it);
 }
 
 std::string folderLockHolder(const fs::path& folder) {
-    const fs::path file = fs::path(keyOf(folder)) / kFolderLockName;
-    int fd = ::open(file.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return {};
-    std::string holder;
-    if (::flock(fd, LOCK_SH | LOCK_NB) != 0 && errno == EWOULDBLOCK)
-        holder = holderText(fd);
-    else
-        ::flock(fd, LOCK_UN);
-    ::close(fd);
-    return holder;
+    return lockFileHolder(fs::path(keyOf(folder)) / kFolderLockName);
+}
+
+std::string runningCutHolder(const fs::path& folder) {
+    return lockFileHolder(fs::path(keyOf(folder)) / kCutRecordLockName);
 }
 
 void setFolderLockNotice(std::function<void(const std::string&)> notice) {

@@ -11,6 +11,9 @@
 namespace corvane {
 
 inline constexpr const char* kFolderLockName = ".corvane-lock";
+// Held by a running cut for as long as it keeps the folder's cut record (run/cut_record.h): a
+// program on another floor or in another process learns from it that a cut runs there.
+inline constexpr const char* kCutRecordLockName = ".corvane-cut-record.lock";
 
 class FolderLock {
 public:
@@ -29,6 +32,10 @@ private:
 
 // Who holds the folder's lock now ("corvane-cli (process 123)"), empty when nobody does.
 std::string folderLockHolder(const std::filesystem::path& folder);
+
+// The cut running from `folder` now, in any process ("corvane-cli (process 12)"), empty when
+// none runs there.
+std::string runningCutHolder(const std::filesystem::path& folder);
 
 // What the program does while it waits for the folder: `notice` gets the text to show (the
 // terminal prints it, the window puts it in its status bar) and an empty text when the wait is

@@ -1,16 +1,19 @@
-// The port's lock file: flock decides who holds it; the file's one line says who that is.
+// The port's lock: an abstract Unix socket; binding its name is taking the lock.
 #include "common/port_lock.h"
 
-#include <errno.h>  // program_invocation_short_name
+#include <errno.h>
 #include <fcntl.h>
-#include <sys/file.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
-#include <cerrno>
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <fstream>
 
+#include "common/owned_file.h"
 #include "common/run_error.h"
 
 namespace corvane {
@@ -25,68 +28,73 @@ std::string hex(uint16_t base) {
     return buf;
 }
 
-bool writableDirectory(const fs::path& dir) {
-    return !dir.empty() && ::access(dir.c_str(), W_OK | X_OK) == 0;
+// The address of an abstract name: a zero byte, then the name (no terminator).
+socklen_t addressOf(const std::string& name, sockaddr_un& addr) {
+    std::memset(&addr, 0, sizeof addr);
+    addr.sun_family = AF_UNIX;
+    const std::size_t n = std::min(name.size(), sizeof addr.sun_path - 1);
+    std::memcpy(addr.sun_path + 1, name.data(), n);
+    return static_cast<socklen_t>(offsetof(sockaddr_un, sun_path) + 1 + n);
 }
 
-std::string programName() {
-    return program_invocation_short_name != nullptr ? program_invocation_short_name : "corvane";
+std::string processName(pid_t pid) {
+    std::ifstream comm("/proc/" + std::to_string(pid) + "/comm");
+    std::string name;
+    std::getline(comm, name);
+    return name.empty() ? "a program" : name;
 }
 
 }  // namespace
 
-fs::path PortLock::lockDirectory() {
+fs::path PortLock::lockScope() {
     if (const char* dir = std::getenv("CORVANE_LOCK_DIR"); dir != nullptr && *dir != '\0')
-        return dir;
-    if (writableDirectory("/run/lock")) return "/run/lock";
-    if (const char* dir = std::getenv("XDG_RUNTIME_DIR"); dir != nullptr && writableDirectory(dir))
         return dir;
     return {};
 }
 
-std::string PortLock::fileName(uint16_t base) {
-    return "corvane-parport-" + hex(base) + ".lock";
+std::string PortLock::socketName(uint16_t base, const fs::path& scope) {
+    std::string name = "corvane-parport-" + hex(base);
+    if (!scope.empty()) name += "@" + scope.string();
+    return name;
 }
 
-std::string PortLock::holderOf(const fs::path& lockFile) {
-    const int fd = ::open(lockFile.c_str(), O_RDONLY | O_CLOEXEC);
+std::string PortLock::holderOf(uint16_t base, const fs::path& scope) {
+    const std::string name = socketName(base, scope.empty() ? lockScope() : scope);
+    const int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0) return {};
-    char buf[256];
-    const ssize_t n = ::read(fd, buf, sizeof buf - 1);
+    sockaddr_un addr{};
+    const socklen_t len = addressOf(name, addr);
+    std::string holder;
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&addr), len) == 0) {
+        ucred cred{};
+        socklen_t size = sizeof cred;
+        if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 && cred.pid > 0) {
+            holder = processName(cred.pid) + " (process " + std::to_string(cred.pid) +
+                     ") run by " + userName(cred.uid);
+        }
+    } else if (errno == EAGAIN) {
+        holder = "another program";  // bound and listening, its queue full
+    }
     ::close(fd);
-    if (n <= 0) return {};
-    std::string text(buf, static_cast<size_t>(n));
-    if (const auto end = text.find('\n'); end != std::string::npos) text.resize(end);
-    const auto blank = text.rfind(' ');
-    if (blank == std::string::npos || blank == 0) return {};
-    return text.substr(0, blank) + " (process " + text.substr(blank + 1) + ")";
+    return holder;
 }
 
-PortLock::PortLock(uint16_t base, const fs::path& directory) {
-    const fs::path dir = directory.empty() ? lockDirectory() : directory;
-    if (dir.empty()) {
-        throw RunError(ErrorNumber::PermissionDenied,
-                       "the parallel port at " + hex(base) +
-                           " is not opened: no folder for its lock file (/run/lock is not "
-                           "writable and XDG_RUNTIME_DIR is not set), so another program could "
-                           "drive it at the same time");
-    }
-    path_ = dir / fileName(base);
-    // Close-on-exec: portscope started from corvane must not inherit corvane's hold.
-    fd_ = ::open(path_.c_str(), O_RDWR | O_CREAT | O_CLOEXEC | O_NOFOLLOW, 0644);
-    bool canWrite = fd_ >= 0;
-    if (fd_ < 0 && errno == EACCES) fd_ = ::open(path_.c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+PortLock::PortLock(uint16_t base, const fs::path& scope)
+    : name_(socketName(base, scope.empty() ? lockScope() : scope)) {
+    fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) {
         throw RunError(ErrorNumber::PermissionDenied,
-                       "the parallel port at " + hex(base) + " is not opened: its lock file " +
-                           path_.string() + " cannot be opened: " + std::strerror(errno));
+                       "the parallel port at " + hex(base) + " is not opened: its lock (a socket) "
+                       "cannot be made: " + std::strerror(errno));
     }
-    if (::flock(fd_, LOCK_EX | LOCK_NB) != 0) {
+    sockaddr_un addr{};
+    const socklen_t len = addressOf(name_, addr);
+    if (::bind(fd_, reinterpret_cast<const sockaddr*>(&addr), len) != 0) {
         const int err = errno;
         ::close(fd_);
         fd_ = -1;
-        if (err == EWOULDBLOCK) {
-            std::string holder = holderOf(path_);
+        if (err == EADDRINUSE) {
+            std::string holder = holderOf(base, scope);
             if (holder.empty()) holder = "another program";
             throw RunError(ErrorNumber::PermissionDenied,
                            "the parallel port at " + hex(base) + " is in use by " + holder +
@@ -94,24 +102,16 @@ PortLock::PortLock(uint16_t base, const fs::path& directory) {
                                "cut) and try again");
         }
         throw RunError(ErrorNumber::PermissionDenied,
-                       "the parallel port at " + hex(base) + " is not opened: its lock file " +
-                           path_.string() + " cannot be locked: " + std::strerror(err));
+                       "the parallel port at " + hex(base) + " is not opened: its lock @" + name_ +
+                           " cannot be taken: " + std::strerror(err));
     }
-    if (canWrite) {
-        const std::string line = programName() + " " + std::to_string(::getpid()) + "\n";
-        if (::ftruncate(fd_, 0) == 0) {
-            ssize_t ignored = ::pwrite(fd_, line.data(), line.size(), 0);
-            (void)ignored;
-        }
-    }
+    // Listening lets a second program connect and read the holder's process and user; nobody
+    // accepts, and the queue is dropped with the socket.
+    (void)::listen(fd_, 64);
 }
 
 PortLock::~PortLock() {
-    if (fd_ < 0) return;
-    // The next holder writes its own line; an empty file names nobody meanwhile.
-    if (::ftruncate(fd_, 0) != 0) {
-    }
-    ::close(fd_);
+    if (fd_ >= 0) ::close(fd_);
 }
 
 }  // namespace corvane

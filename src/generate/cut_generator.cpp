@@ -14,6 +14,7 @@
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
 #include "generate/cut_set_layout.h"
+#include "generate/cut_set_commands.h"
 #include "generate/cut_set_transaction.h"
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
@@ -119,6 +120,13 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
     GenerationOutcome outcome;
     const bool wing = request.kind == CutSetKind::Wing;
     const char* label = wing ? kWingGenerationLabel : kFoamGenerationLabel;
+
+    // The set a cut or script is using is not replaced under it.
+    if (const std::string busy = setBusyRefusal(ws_); !busy.empty()) {
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back({busy, kMachineBusyTitle});
+        return outcome;
+    }
 
     if (isBlankPathField(request.leftPath) || isBlankPathField(request.rightPath)) {
         outcome.status = GenerationStatus::Refused;

@@ -30,6 +30,14 @@ LoadOutcome refused(const char* text) {
 
 }  // namespace
 
+std::string setBusyRefusal(const Workspace& ws) {
+    std::string holder = ws.lease.held() ? ws.lease.holderName() : runningCutHolder(ws.appFolder());
+    if (holder.empty()) return {};
+    return "The working cut-file set cannot be replaced while " + holder +
+           " holds the machine: the cut under way goes on with the set it began with. Stop it "
+           "there or let it finish, then try again.";
+}
+
 std::string paddedLoadMessage(const std::string& text) {
     return "     " + text + "     ";
 }
@@ -38,6 +46,10 @@ LoadOutcome loadCutSet(Workspace& ws, const fs::path& chosenStepFile) {
     if (chosenStepFile.empty()) return {};
     const CutSetPaths saved = savedSetPaths(chosenStepFile);
     LoadOutcome out;
+    if (const std::string busy = setBusyRefusal(ws); !busy.empty()) {
+        out.messages.push_back({busy, kMachineBusyTitle});
+        return out;
+    }
     std::optional<FolderLock> lock;
     try {
         // The working set changes hands as a whole: no other program writes it meanwhile.

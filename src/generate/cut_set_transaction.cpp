@@ -24,16 +24,15 @@ namespace {
 constexpr std::array<const char*, 3> kWorkingNames = {kStepFileName, kCountFileName,
                                                       kDatInfoFileName};
 
-// The names an earlier version used; a start after an upgrade still finds its list.
+// The transaction's names: its list, its backups and the new files before they are renamed.
 struct TransactionNames {
     const char* list;
     std::array<const char*, 3> backups;
     std::array<const char*, 3> parts;
 };
+// Only names with the program's prefix: a file of the operator's called "hold.open" or "hold1"
+// is never read as a list nor removed (an earlier version's unprefixed names are left alone).
 constexpr TransactionNames kCurrent = {kBackupListName, kBackupNames, kPartNames};
-constexpr TransactionNames kEarlier = {"hold.open",
-                                       {"hold1", "hold2", "hold3"},
-                                       {"cut.ct1.part", "cut_cnt.ct2.part", "datinfo.ct3.part"}};
 
 constexpr std::string_view kNotChanged = "the working cut-file set was not changed";
 
@@ -111,8 +110,6 @@ std::optional<std::array<bool, 3>> readBackupList(const fs::path& list) {
 
 bool recoverWith(const fs::path& appFolder, const TransactionNames& names) {
     fs::path list = appFolder / names.list;
-    // The earlier names carry no prefix: without their list they may be the operator's files.
-    if (&names == &kEarlier && ::access(list.c_str(), F_OK) != 0) return false;
     removeParts(appFolder, names);
     if (::access(list.c_str(), F_OK) != 0) {
         removeBackups(appFolder, names);  // a finished replacement's last step cut short
@@ -139,8 +136,7 @@ bool recoverInterruptedGeneration(const fs::path& appFolder, RecoveryReport* rep
     // Settings, waypoint and set saves cut short by a kill leave their own leftovers too.
     RecoveryReport writes = recoverInterruptedWrites(appFolder);
     if (report) *report = std::move(writes);
-    bool restored = recoverWith(appFolder, kCurrent);
-    return recoverWith(appFolder, kEarlier) || restored;
+    return recoverWith(appFolder, kCurrent);
 }
 
 CutSetTransaction::CutSetTransaction(fs::path appFolder)
@@ -179,6 +175,13 @@ void CutSetTransaction::begin() {
         }
     }
     try {
+        // Another program's cut from this folder: its set stays as it began (the windows and
+        // the command line say so first, with the holder, under "Machine Busy").
+        if (const std::string cut = runningCutHolder(folder_); !cut.empty()) {
+            throw RunError(ErrorNumber::PathFileAccessError,
+                           working_.step.string() + ": a cut from this folder runs in " + cut +
+                               "; " + std::string(kNotChanged));
+        }
         recoverInterruptedGeneration(folder_);
         std::string list;
         for (std::size_t i = 0; i < 3; ++i) {
@@ -218,9 +221,9 @@ void CutSetTransaction::begin() {
                                "; " + std::string(kNotChanged));
         }
         state_ = State::Open;
-        step_.open(folder_ / kPartNames[0], working_.step, kNotChanged);
-        count_.open(folder_ / kPartNames[1], working_.count, kNotChanged);
-        datInfo_.open(folder_ / kPartNames[2], working_.datInfo, kNotChanged);
+        step_.open(folder_ / kPartNames[0], working_.step, kNotChanged, true);
+        count_.open(folder_ / kPartNames[1], working_.count, kNotChanged, true);
+        datInfo_.open(folder_ / kPartNames[2], working_.datInfo, kNotChanged, true);
     } catch (...) {
         step_.discard();
         count_.discard();

@@ -27,9 +27,9 @@ inline constexpr std::array<const char*, 3> kPartNames = {
     ".corvane-cut.ct1.part", ".corvane-cut_cnt.ct2.part", ".corvane-datinfo.ct3.part"};
 
 // What a start-up finds after an interrupted replacement: the previous set put back (returns
-// true), or leftovers of a finished one cleared away (false); also an earlier version's list.
-// Takes the folder's lock, so it never touches a replacement another program is making. What
-// the folder's save recovery could not put right goes to `report` when given.
+// true), or leftovers of a finished one cleared away (false). Only names with the program's
+// prefix are ever removed. Takes the folder's lock, so it never touches a replacement another
+// program is making. What the folder's save recovery could not put right goes to `report`.
 bool recoverInterruptedGeneration(const std::filesystem::path& appFolder,
                                   RecoveryReport* report = nullptr);
 

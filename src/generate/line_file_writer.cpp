@@ -8,6 +8,7 @@
 #include <string>
 
 #include "common/file_io.h"
+#include "common/owned_file.h"
 #include "common/run_error.h"
 
 namespace corvane {
@@ -28,13 +29,21 @@ LineFileWriter::~LineFileWriter() {
 }
 
 void LineFileWriter::open(const std::filesystem::path& path, const std::filesystem::path& shownAs,
-                          std::string_view outcome) {
+                          std::string_view outcome, bool ownName) {
     discard();
     path_ = path;
     shownAs_ = shownAs.empty() ? path : shownAs;
     outcome_ = outcome.empty() ? std::string() : "; " + std::string(outcome);
-    fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd_ < 0) fail(errno);
+    if (ownName) {
+        try {
+            fd_ = openOwnFile(path, O_WRONLY | O_CREAT | O_TRUNC, 0644);
+        } catch (const RunError& e) {
+            throw RunError(ErrorNumber::PathFileAccessError, e.detail() + outcome_);
+        }
+    } else {
+        fd_ = ::open(path.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+        if (fd_ < 0) fail(errno);
+    }
     if (!buf_) buf_ = std::make_unique_for_overwrite<char[]>(capacity_);
     used_ = 0;
     error_ = 0;

@@ -28,8 +28,10 @@ public:
     // Creates (truncates) the file. RunError PathFileAccessError with the reason on failure,
     // naming `shownAs` (the file the operator knows; the path itself when empty) and ending in
     // `outcome` (what the failure leaves, when the caller knows it).
+    // `ownName`: the file is one of the program's own names in a folder others may write to: a
+    // link or a file of another owner there is refused, never followed or truncated.
     void open(const std::filesystem::path& path, const std::filesystem::path& shownAs = {},
-              std::string_view outcome = {});
+              std::string_view outcome = {}, bool ownName = false);
     bool isOpen() const { return fd_ >= 0; }
 
     // "<value>\r\n" for a port byte; values up to 1023 take the table (four patterns of at

@@ -157,12 +157,12 @@ void ClearStepBits(Workspace& ws) {
 // the clear falls at origin + k x period + high whatever the write's lateness, so a late tick
 // is shortened (down to the 20 us pulse) and the ticks after it come back onto the schedule.
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::function<void()>& yield,
-               const std::function<void()>& writing) {
+               const std::function<void()>& writing, const std::function<void()>& written) {
     requirePort(ws);
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
-    PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield, {},
-              writing);
+    PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield,
+              written, writing);
 }
 
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,

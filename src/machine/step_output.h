@@ -72,9 +72,11 @@ void ClearStepBits(Workspace& ws);
 // holds the step bits until the schedule's clear time (at least kMinPulseMs), clears them and
 // holds the low level at least 1 ms, `yield` running inside that millisecond. A new high time
 // (the speed changed) restarts the schedule at this tick. The caller tests its stop flag after.
-// `writing` runs right before the write (a cut's record of where it stands).
+// `writing` runs right before the write and `written` right after it (a cut's record of where it
+// stands, noted in two phases).
 void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
-               const std::function<void()>& yield = {}, const std::function<void()>& writing = {});
+               const std::function<void()>& yield = {}, const std::function<void()>& writing = {},
+               const std::function<void()>& written = {});
 
 // The same tick with its own high and low times (the troubleshooter's slow steps), on the same
 // schedule rule; `written` runs right after the write (the pin display), `writing` right before

@@ -51,6 +51,7 @@ public:
     std::filesystem::path file(std::string_view name) const { return appFolder_ / name; }
 
     PortIo& port() { return *port_; }
+    const PortIo& port() const { return *port_; }
     void setPort(PortIo& port) { port_ = &port; }
     MonotonicClock& clock() { return *clock_; }
 

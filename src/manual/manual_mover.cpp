@@ -5,6 +5,7 @@
 
 #include "machine/controller_connection.h"
 #include "machine/motion_priority.h"
+#include "machine/motion_stamp.h"
 #include "machine/position.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
@@ -110,6 +111,7 @@ MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t s
     }
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    markMotion(ws, "a jog");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;
@@ -131,6 +133,7 @@ MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
     if (ws.controller != nullptr) return controllerMove(ws, byteSteps(ws, portByte), true);
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    markMotion(ws, "a jog");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;
@@ -157,6 +160,7 @@ MoveOutcome ManualMover::runPlan(Workspace& ws, const std::vector<uint8_t>& plan
     }
     if (moving_) return MoveOutcome::Ignored;
     MovingScope scope(moving_);
+    markMotion(ws, "a return move");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws);
     stopFlag_ = 0;
     stepsSent_ = 0;

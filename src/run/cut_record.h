@@ -9,9 +9,11 @@
 #include <array>
 #include <cstdint>
 #include <filesystem>
+#include <memory>
 #include <optional>
 #include <string>
 
+#include "common/owned_file.h"
 #include "machine/position.h"
 
 namespace corvane {
@@ -43,13 +45,29 @@ void countSteps(StepCounts& steps, const DerivedSettings& settings, uint8_t port
 enum class RecordSync : uint32_t { Start = 0, DelayPoint = 1, Stop = 2, Pause = 3 };
 const char* recordSyncName(RecordSync sync);
 
+// A tick is noted twice: before its byte goes to the port and after. A kill between the two
+// leaves "writing": whether the carriages made that tick is not known from the record alone.
+enum class TickPhase : uint32_t { Written = 0, Writing = 1 };
+
 // Where the cut stands after its last tick written to the port.
 struct CutPlace {
     int64_t tick = 0;  // ticks of the cut made so far (lead-in, step file, lead-out in order)
     StepCounts steps{};
     AxisPosition position;  // the counted position (meaningful while homeSet)
     bool homeSet = false;
+    TickPhase phase = TickPhase::Written;  // Writing: `tick` is the one being written
+    bool pauseMade = false;  // stands at a delay point whose pause was made in full
 };
+
+// The folder's identity on the disk: a record copied into another folder is not its record.
+struct FolderIdentity {
+    uint64_t device = 0;
+    uint64_t inode = 0;
+    friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+};
+FolderIdentity folderIdentity(const std::filesystem::path& folder);
+// This boot's id (/proc/sys/kernel/random/boot_id), empty where the kernel gives none.
+std::string currentBootId();
 
 struct CutRecord {
     bool foam = false;
@@ -63,14 +81,19 @@ struct CutRecord {
     CutPlace place;          // exact after a kill: the last tick written to the port
     int64_t syncedTick = 0;  // exact after a power failure up to here
     RecordSync syncedAt = RecordSync::Start;
+    int32_t stepsPerMm = 0;     // of the settings the cut ran with
+    FolderIdentity identity;    // of `folder` when the cut began
+    std::string bootId;         // the boot the cut ran in
+    std::string motionStamp;    // the machine's motion stamp after the cut's own (motion_stamp.h)
 
     int64_t totalTicks() const { return 2 * leadTicks + setTicks; }
     // What the record vouches for, in a sentence.
     std::string guarantee() const;
 };
 
-// The record of `folder`: nullopt when there is none. A record that cannot be read or is not a
-// record (a partial copy, another format) comes back as RunError PathFileAccessError naming it.
+// The record of `folder`: nullopt when there is none. A record that cannot be read, is not a
+// record (a partial copy, another format) or fails its checksums (a changed byte) comes back as
+// RunError PathFileAccessError naming it.
 std::optional<CutRecord> readCutRecord(const std::filesystem::path& folder);
 // Removes the record of `folder` (the cut ended normally, or the operator let it go).
 void removeCutRecord(const std::filesystem::path& folder);
@@ -86,9 +109,14 @@ public:
     CutRecorder(const CutRecorder&) = delete;
     CutRecorder& operator=(const CutRecorder&) = delete;
 
-    // The tick being written: `tick` is the cut's tick count with it. No system call: stores
-    // into the map, the slot's number last, so a kill between two stores leaves the earlier place.
-    void written(const CutPlace& place);
+    // The tick about to be written: `tick` is the cut's tick count with it, noted "writing". No
+    // system call: stores into the map, the slot's number last, so a kill between two stores
+    // leaves the earlier place.
+    void writing(const CutPlace& place);
+    // The port has the tick noted by writing(): the same place, noted "written".
+    void written();
+    // The place as it is now (a position corrected after the way back, a pause made).
+    void note(const CutPlace& place);
     // Flushes the map to the disk; the record then vouches for its place after a power failure.
     void sync(RecordSync at);
     // The cut ended normally: the record goes.
@@ -97,10 +125,13 @@ public:
     const CutPlace& place() const { return place_; }
 
 private:
+    void store(const CutPlace& place);
     std::filesystem::path path_;
     void* map_ = nullptr;
     CutPlace place_;
-    int lockFd_ = -1;  // held while the cut runs
+    int64_t syncedTick_ = 0;
+    RecordSync syncedAt_ = RecordSync::Start;
+    std::unique_ptr<LockFile> lock_;  // held while the cut runs
 };
 
 }  // namespace corvane

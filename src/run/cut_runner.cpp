@@ -4,6 +4,7 @@
 #include <exception>
 
 #include "machine/motion_priority.h"
+#include "machine/motion_stamp.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/memory_lock.h"
@@ -61,7 +62,10 @@ bool CutRunner::tick(uint8_t portByte, bool fromStepFile, int direction) {
             else
                 ws_.yield();
         },
-        [this, portByte, direction] { tickWriting(portByte, direction); });
+        [this, portByte, direction] { tickWriting(portByte, direction); },
+        [this] {
+            if (recorder_) recorder_->written();
+        });
     return !stop_;
 }
 
@@ -77,7 +81,14 @@ bool CutRunner::leadMove(uint8_t portByte, int64_t ticks) {
 bool CutRunner::pause(Fixed4 ms) {
     ++stats_.pauses;
     syncRecord(RecordSync::DelayPoint);
-    return StandStill(ws_, ms, [this] { return yieldAndTest(); });
+    if (!StandStill(ws_, ms, [this] { return yieldAndTest(); })) return false;
+    // A stop right after the pause owes the resume no second one.
+    if (recorder_) {
+        CutPlace place = recorder_->place();
+        place.pauseMade = true;
+        recorder_->note(place);
+    }
+    return true;
 }
 
 // Begin Cut's ticks: the lead-in, the step file segment by segment, the lead-out. False when
@@ -87,7 +98,7 @@ bool CutRunner::beginCutTicks(Fixed4 pauseMs) {
     bool going = true;
     if (lead) going = leadMove(lead->leadInByte, lead->ticks);
     if (going) {
-        WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
+        WorkingSetReader& set = *set_;
         if (onFilesOpened) onFilesOpened();
         stats_.setTicksTotal = set.stepCount();
         int segmentEnd = 1;
@@ -144,6 +155,8 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     const int64_t start = clock.now();
     try {
         outcome.end = CutEnd::Completed;
+        readSet(resume);
+        markMotion(ws_, resume ? "a resumed cut" : "a cut");
         startRecord(resume);
         const bool going = resume ? resumeRun(*resume, pauseMs) : beginCutTicks(pauseMs);
         if (!going) outcome.end = CutEnd::Stopped;
@@ -156,6 +169,7 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
         outcome.error = RunError(ErrorNumber::InvalidProcedureCall, e.what());
     }
     endRecord(outcome.end);
+    set_.reset();
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
     outcome.timing = timing.figures();

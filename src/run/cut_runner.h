@@ -13,6 +13,7 @@
 #include "common/run_error.h"
 #include "machine/tick_timing.h"
 #include "run/cut_record.h"
+#include "run/working_set_reader.h"
 
 namespace corvane {
 
@@ -64,7 +65,8 @@ public:
     std::function<void(const CutStats&)> onTick;
     // Lets the window system run once; defaults to the workspace's yield.
     std::function<void()> yield;
-    // Called once cut.ct1 and cut_cnt.ct2 are open (after the lead-in).
+    // Called when the step file's ticks begin (after the lead-in; the set itself was read at
+    // Begin Cut).
     std::function<void()> onFilesOpened;
 
     // Keep the cut's record (where it stands) in the application folder, saying which runner's
@@ -72,7 +74,9 @@ public:
     enum class Record { None, Wing, Foam };
     Record record = Record::None;
 
-    // Begin Cut: runs to the end, to Stop or to an error. `pauseMs` is the pause at each zero
+    // Begin Cut: reads the working set once, under the folder's lock and after the recovery of
+    // an interrupted generation, and cuts that whatever is written to the folder meanwhile; then
+    // runs to the end, to Stop or to an error. `pauseMs` is the pause at each zero
     // entry of the count file. Never throws a RunError: it comes back in the outcome. With a
     // plan it resumes a stopped cut instead: no lead-in, back along the path when the plan
     // says so, the wire switched on and heated first.
@@ -92,6 +96,7 @@ private:
     // `direction` -1 is a tick back along the path (a resume's way to an earlier point).
     bool tick(uint8_t portByte, bool fromStepFile, int direction = 1);
     void tickWriting(uint8_t portByte, int direction);
+    void readSet(const ResumePlan* resume);
     void startRecord(const ResumePlan* resume);
     void endRecord(CutEnd end);
     bool beginCutTicks(Fixed4 pauseMs);
@@ -105,6 +110,10 @@ private:
     bool running_ = false;
     CutStats stats_;
     std::unique_ptr<CutRecorder> recorder_;
+    // The set this cut cuts, read once at Begin Cut under the folder's lock, and its checksums.
+    std::optional<WorkingSetReader> set_;
+    SetFingerprint setPrint_;
+    int64_t totalTicks_ = 0;  // of the cut the record keeps
 };
 
 }  // namespace corvane

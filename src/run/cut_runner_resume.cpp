@@ -10,7 +10,41 @@
 #include "run/resume_plan.h"
 #include "run/working_set_reader.h"
 
+#include <unistd.h>
+
+#include <optional>
+
+#include "common/folder_lock.h"
+#include "generate/cut_set_transaction.h"
+#include "machine/motion_stamp.h"
+
 namespace corvane {
+
+void CutRunner::readSet(const ResumePlan* resume) {
+    // Under the folder's lock, after a generation cut short is put right: the set is read whole
+    // and is one program's set, never a mix; what is written to the folder later is not cut.
+    std::optional<FolderLock> lock;
+    try {
+        lock.emplace(ws_.appFolder());
+    } catch (const RunError&) {
+        // A folder this user cannot write holds a set nobody here replaces: it is read as it is.
+        if (::access(ws_.appFolder().c_str(), W_OK) == 0) throw;
+    }
+    if (lock && recoverInterruptedGeneration(ws_.appFolder())) {
+        ws_.setStatus(2, "An interrupted generation was found: the previous cut-file set is back "
+                         "in place, and it is the set cut.");
+    }
+    set_.emplace(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
+    setPrint_ = fingerprintSet(ws_.appFolder());
+    if (resume) {
+        const std::string changed = changedSetFile(resume->record.set, setPrint_);
+        if (!changed.empty()) {
+            throw RunError(ErrorNumber::PathFileAccessError,
+                           (ws_.appFolder() / changed).string() +
+                               ": changed after the resume was planned; nothing was moved");
+        }
+    }
+}
 
 void CutRunner::startRecord(const ResumePlan* resume) {
     recorder_.reset();
@@ -20,21 +54,26 @@ void CutRunner::startRecord(const ResumePlan* resume) {
         if (resume) {
             r = resume->record;
             r.place = resume->stand;
+            r.place.phase = TickPhase::Written;
+            r.bootId = currentBootId();
+            r.motionStamp = motionStamp(ws_);
         } else {
-            r = newCutRecord(ws_, record == Record::Foam);
+            r = newCutRecord(ws_, record == Record::Foam, setPrint_, *set_);
         }
         recorder_ = std::make_unique<CutRecorder>(ws_.appFolder(), r);
+        totalTicks_ = r.totalTicks();
     } catch (const RunError& e) {
-        // A set that cannot be read fails where Begin Cut reads it, as it always did; a record
-        // that cannot be written leaves this cut without one and says so.
-        if (r.setTicks > 0 || resume)
-            ws_.setStatus(2, "This cut keeps no record to resume from: " + e.detail());
+        // A record that cannot be written leaves this cut without one and says so.
+        ws_.setStatus(2, "This cut keeps no record to resume from: " + e.detail());
     }
 }
 
 void CutRunner::endRecord(CutEnd end) {
     if (!recorder_) return;
-    if (end == CutEnd::Completed)
+    // A cut stopped on its last tick has nothing left to resume: it ended as a finished one.
+    if (end == CutEnd::Completed ||
+        (end == CutEnd::Stopped && recorder_->place().phase == TickPhase::Written &&
+         recorder_->place().tick >= totalTicks_))
         recorder_->remove();
     else
         recorder_->sync(RecordSync::Stop);
@@ -56,12 +95,11 @@ void CutRunner::tickWriting(uint8_t portByte, int direction) {
     applyStepByte(counted, ws_.settings.derived, portByte);
     place.position = counted.Position;
     place.homeSet = counted.HomeSet;
-    recorder_->written(place);
+    recorder_->writing(place);
 }
 
 bool CutRunner::resumeRun(const ResumePlan& plan, Fixed4 pauseMs) {
-    const WorkingSetReader set(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
-    const CutTape tape(plan.record, set.steps(), set.countEntries());
+    const CutTape tape(plan.record, set_->steps(), set_->countEntries());
     const int64_t lead = tape.leadTicks();
     const int64_t setEnd = lead + tape.setTicks();
     stats_.setTicksTotal = tape.setTicks();
@@ -97,7 +135,7 @@ bool CutRunner::resumeRun(const ResumePlan& plan, Fixed4 pauseMs) {
         if (recorder_) {
             CutPlace place = recorder_->place();
             place.position = plan.atStart;
-            recorder_->written(place);
+            recorder_->note(place);
         }
     }
 
@@ -110,9 +148,13 @@ bool CutRunner::resumeRun(const ResumePlan& plan, Fixed4 pauseMs) {
     stats_.setTicks = first;
     int segmentEnd = 1;
     int64_t done = 0;
+    // A cut stopped at a delay point before its pause was made in full makes that pause (the
+    // operator's chosen point to start from is not paused at again).
+    const bool pauseOwed = plan.to == plan.from && !plan.stand.pauseMade;
     for (int32_t entry : tape.counts()) {
         if (entry == 0) {
-            if (done > first && !pause(pauseMs)) return false;
+            if ((done > first || (done == first && pauseOwed && first > 0)) && !pause(pauseMs))
+                return false;
             continue;
         }
         ++segmentEnd;

@@ -11,8 +11,9 @@
 namespace corvane {
 
 inline void CutTick(Workspace& ws, uint8_t portByte, Fixed4 speed,
-                    const std::function<void()>& yield, const std::function<void()>& written = {}) {
-    StepPulse(ws, portByte, speed, yield, written);
+                    const std::function<void()>& yield, const std::function<void()>& writing = {},
+                    const std::function<void()>& written = {}) {
+    StepPulse(ws, portByte, speed, yield, writing, written);
 }
 
 }  // namespace corvane

@@ -6,6 +6,8 @@
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
+#include "common/folder_lock.h"
+#include "machine/motion_stamp.h"
 #include "machine/workspace.h"
 #include "run/cut_runner.h"
 #include "run/working_set_reader.h"
@@ -128,12 +130,24 @@ uint8_t reversedByte(uint8_t portByte, const DerivedSettings& settings) {
     return static_cast<uint8_t>(portByte ^ dirs);
 }
 
-void refuseMovedCarriages(const ResumePlan& plan, const PositionState& now) {
-    if (!now.HomeSet || !plan.stand.homeSet || now.Position == plan.stand.position) return;
-    const AxisPosition& p = now.Position;
-    throw ResumeRefused("The carriages have moved since the cut stopped (counted now X1 " +
-                        mm(p.X1) + ", Y1 " + mm(p.Y1) + ", X2 " + mm(p.X2) + ", Y2 " + mm(p.Y2) +
-                        " mm). " + standText(plan.stand));
+void refuseMovedCarriages(const ResumePlan& plan, const PositionState& now,
+                          const std::string& moved, bool movedHere) {
+    const bool countedHere = now.HomeSet && plan.stand.homeSet;
+    if (moved.empty() && (!countedHere || now.Position == plan.stand.position)) return;
+    // Back at the stopped place by this program's own count: the carriages are where they were.
+    if (movedHere && countedHere && now.Position == plan.stand.position) return;
+    std::string text = "The cut cannot be resumed: the carriages have moved since the cut stopped";
+    if (!moved.empty()) text += " (" + moved + ")";
+    if (countedHere) {
+        const AxisPosition& p = now.Position;
+        text += "; counted now X1 " + mm(p.X1) + ", Y1 " + mm(p.Y1) + ", X2 " + mm(p.X2) +
+                ", Y2 " + mm(p.Y2) + " mm";
+    } else {
+        text += ", and no position counted in this program says they are back";
+    }
+    throw ResumeRefused(text + ". " + standText(plan.stand) +
+                        " Move them back there (with a home position set, the counted position "
+                        "shows it), or start the set again with Begin Cut.");
 }
 
 CutPlace replayTo(const CutRecord& record, const CutTape& tape, const DerivedSettings& settings,
@@ -162,6 +176,14 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
                             "moves " +
                             std::to_string(tape.size()) + ".");
     }
+    if (record.place.phase == TickPhase::Writing) {
+        throw ResumeRefused(
+            "The cut cannot be resumed: it was ended (killed) while tick " +
+            std::to_string(record.place.tick) +
+            " was being written to the port, so whether the carriages made that tick is not "
+            "known; a resume would cut the rest one step off. Start the set again with Begin "
+            "Cut, or move the carriages to where the cut began.");
+    }
     ResumePlan plan;
     plan.record = record;
     plan.heatSeconds = heatSeconds;
@@ -177,6 +199,9 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
     switch (request.from) {
         case ResumeRequest::From::WhereStopped:
             plan.to = plan.from;
+            if (plan.from >= tape.size())
+                throw ResumeRefused("The cut made all its ticks before it stopped: nothing is "
+                                    "left to resume.");
             break;
         case ResumeRequest::From::LastDelayPoint:
         case ResumeRequest::From::DelayPoint: {
@@ -242,16 +267,26 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
 namespace corvane {
 
 CutRecord newCutRecord(const Workspace& ws, bool foam) {
+    const WorkingSetReader set(ws.file("cut.ct1"), ws.file("cut_cnt.ct2"));
+    return newCutRecord(ws, foam, fingerprintSet(ws.appFolder()), set);
+}
+
+CutRecord newCutRecord(const Workspace& ws, bool foam, const SetFingerprint& set,
+                       const WorkingSetReader& read) {
     CutRecord r;
     r.foam = foam;
     r.folder = ws.appFolder().string();
-    r.set = fingerprintSet(ws.appFolder());
+    r.identity = folderIdentity(ws.appFolder());
+    r.bootId = currentBootId();
+    r.motionStamp = motionStamp(ws);
+    r.stepsPerMm = ws.settings.derived.StepsPerMm;
+    r.set = set;
     if (const std::optional<LeadMoves> lead = leadMovesFor(ws)) {
         r.leadTicks = lead->ticks;
         r.leadInByte = lead->leadInByte;
         r.leadOutByte = lead->leadOutByte;
     }
-    r.setTicks = readCutTape(ws, r).setTicks();
+    r.setTicks = CutTape(r, read.steps(), read.countEntries()).setTicks();
     r.start = CutPlace{0, {}, ws.position.Position, ws.position.HomeSet};
     r.place = r.start;
     return r;
@@ -262,18 +297,81 @@ CutTape readCutTape(const Workspace& ws, const CutRecord& record) {
     return CutTape(record, set.steps(), set.countEntries());
 }
 
-ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds) {
+namespace {
+
+// The record belongs to this folder, this machine's settings and, for its place, this boot.
+void refuseForeignRecord(const Workspace& ws, const CutRecord& record) {
+    const std::string folder = ws.appFolder().string();
+    if (record.folder != folder || record.identity != folderIdentity(ws.appFolder())) {
+        throw ResumeRefused("The cut cannot be resumed: the record in " + folder +
+                            " was made for the folder " + record.folder +
+                            " (copied or moved here); it says nothing of this folder's cut.");
+    }
+    if (record.stepsPerMm != ws.settings.derived.StepsPerMm) {
+        throw ResumeRefused(
+            "The cut cannot be resumed: the machine settings changed since the cut stopped "
+            "(steps per mm " + std::to_string(record.stepsPerMm) + " then, " +
+            std::to_string(ws.settings.derived.StepsPerMm) + " now).");
+    }
+    const std::optional<LeadMoves> lead = leadMovesFor(ws);
+    const LeadMoves now = lead.value_or(LeadMoves{});
+    if (now.ticks != record.leadTicks || (now.ticks > 0 && (now.leadInByte != record.leadInByte ||
+                                                            now.leadOutByte != record.leadOutByte))) {
+        throw ResumeRefused(
+            "The cut cannot be resumed: the lead moves changed since the cut stopped (" +
+            std::to_string(record.leadTicks) + " ticks then, " + std::to_string(now.ticks) +
+            " now, or another direction); the rest of the cut would not end where it should.");
+    }
+}
+
+// After a restart of the PC the record is only as recent as its last sync.
+void refuseAfterRestart(const CutRecord& record, const ResumePlan& plan) {
+    const std::string boot = currentBootId();
+    if (record.bootId.empty() || boot.empty() || record.bootId == boot) return;
+    if (record.place.tick == record.syncedTick && plan.to <= record.syncedTick) return;
+    const std::string synced = "synced at " + std::string(recordSyncName(record.syncedAt)) +
+                               ", tick " + std::to_string(record.syncedTick);
+    if (plan.to > record.syncedTick || plan.to == plan.from) {
+        throw ResumeRefused(
+            "The cut cannot be resumed from there: the PC restarted since the cut ran, and its "
+            "record is only as recent as its last sync (" + synced + "); the carriages may "
+            "have gone on up to tick " + std::to_string(record.place.tick) +
+            ". Only a delay point or segment before that sync is offered.");
+    }
+}
+
+}  // namespace
+
+ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds,
+                        std::optional<bool> foam) {
+    const std::string running = runningCutHolder(ws.appFolder());
+    if (!running.empty()) {
+        throw ResumeRefused("The cut cannot be resumed: it is still running in " + running +
+                            ". Stop it there first.");
+    }
     const std::optional<CutRecord> record = readCutRecord(ws.appFolder());
     if (!record) {
         throw ResumeRefused("There is no stopped cut to resume in " + ws.appFolder().string() +
                             ": the last cut ended normally or none was made.");
     }
+    if (foam && *foam != record->foam) {
+        throw ResumeRefused(std::string("The cut cannot be resumed here: the record is of a ") +
+                            (record->foam ? "foam" : "wing") + " cut, and this is the " +
+                            (*foam ? "foam" : "wing") + " cut.");
+    }
+    refuseForeignRecord(ws, *record);
     const SetFingerprint now = fingerprintSet(ws.appFolder());
     // The set is compared before it is read: a changed file is named, not misread.
     refuseChangedSet(record->set, now);
-    const ResumePlan plan = planResume(*record, readCutTape(ws, *record), now, ws.settings.derived,
-                                       request, heatSeconds);
-    refuseMovedCarriages(plan, ws.position);
+    ResumePlan plan = planResume(*record, readCutTape(ws, *record), now, ws.settings.derived,
+                                 request, heatSeconds);
+    refuseAfterRestart(*record, plan);
+    if (record->bootId != currentBootId() && !record->bootId.empty()) {
+        plan.what += "\nThe PC restarted since the cut ran: the record is only as recent as its "
+                     "last sync (tick " + std::to_string(record->syncedTick) + ").";
+    }
+    const MotionSince moved = motionSince(ws, record->motionStamp);
+    refuseMovedCarriages(plan, ws.position, moved.what, moved.onlyHere);
     return plan;
 }
 

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -16,6 +17,7 @@ namespace corvane {
 
 struct DerivedSettings;
 class Workspace;
+class WorkingSetReader;
 
 // A resume that must not move: the text is the operator's message.
 struct ResumeRefused : std::runtime_error {
@@ -86,19 +88,28 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
                       const DerivedSettings& settings, ResumeRequest request, double heatSeconds);
 
 // Everything a resume checks, read from the workspace's folder: the record (ResumeRefused when
-// there is none), the set, the settings and where the carriages stand.
-ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds);
+// there is none, when its cut still runs, when it was copied from another folder), the set, the
+// settings (pins, steps/mm, lead moves), a tick left half noted by a kill, a restart of the PC,
+// and any motion of the machine since the stop.
+// `foam`: the kind of runner asked to go on (true: foam); a record of the other kind is refused.
+ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds,
+                        std::optional<bool> foam = std::nullopt);
 // The record a cut of the working set starts with, standing at its first tick: the set's
-// checksums, the lead moves of the settings, the counted position. RunError when the set cannot
-// be read.
+// checksums, the lead moves and steps/mm of the settings, the counted position, the folder's
+// identity, the boot and the motion stamp. RunError when the set cannot be read.
 CutRecord newCutRecord(const Workspace& ws, bool foam);
+// The same from a set already read (Begin Cut reads it once) and its checksums.
+CutRecord newCutRecord(const Workspace& ws, bool foam, const SetFingerprint& set,
+                       const WorkingSetReader& read);
 
 // The working set as a tape with the record's lead moves.
 CutTape readCutTape(const Workspace& ws, const CutRecord& record);
 
-// ResumeRefused when the carriages were moved since the cut stopped: a counted position (home
-// set) that is not the record's. Without a home position the record's place is taken as it is.
-void refuseMovedCarriages(const ResumePlan& plan, const PositionState& now);
+// ResumeRefused when the carriages were moved since the cut stopped (`moved` from the motion
+// stamp, motion_stamp.h): only a motion of this program whose counted position (home set) is
+// back at the record's place lets the resume go on; a motion of another program never does.
+void refuseMovedCarriages(const ResumePlan& plan, const PositionState& now,
+                          const std::string& moved, bool movedHere);
 
 // The counted position after the cut's first `ticks` ticks from the record's start.
 CutPlace replayTo(const CutRecord& record, const CutTape& tape, const DerivedSettings& settings,

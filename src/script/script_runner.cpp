@@ -7,6 +7,7 @@
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "machine/motion_priority.h"
+#include "machine/motion_stamp.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "manual/jog_moves.h"
@@ -139,6 +140,7 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
     }
 
     outcome.end = ScriptEnd::Completed;
+    markMotion(ws_, "a script");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws_);
     try {
         for (int i = 1; i <= n; ++i) {

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "machine/motion_priority.h"
+#include "machine/motion_stamp.h"
 #include "machine/step_output.h"
 #include "machine/workspace.h"
 #include "platform/port_io.h"
@@ -142,6 +143,7 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
     stepsSent_ = 0;
     ClearStepBits(ws);
     SteppingScope scope(stepping_, ws);
+    markMotion(ws, "the troubleshooter's steps");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws);
     const Fixed4 halfPeriod = Fixed4::fromInt(kHalfPeriodMs);
     while (true) {

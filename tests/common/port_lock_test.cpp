@@ -9,10 +9,14 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <sys/stat.h>
+
+#include <optional>
 #include <string>
 
 #include "common/kernel_ports.h"
 #include "common/run_error.h"
+#include "support/second_user.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -89,9 +93,67 @@ TEST(PortLock, InOneProcessTheSecondHolderIsRefusedToo) {
     EXPECT_EQ(refusal(0x378, dir.path()), "");
 }
 
-TEST(PortLock, AFolderThatCannotHoldTheLockOpensNoPort) {
-    const std::string text = refusal(0x378, "/nonexistent/corvane-locks");
-    EXPECT_NE(text.find("lock file"), std::string::npos) << text;
+// One name per port for every user, whatever the umask: root holding the port (under umask 077)
+// refuses a second user's program naming root's process, and the other way round.
+TEST(PortLock, OneLockPerPortForEveryUserWhateverTheUmask) {
+    std::string why;
+    const std::optional<test::SecondUser> user = test::secondUser(&why);
+    if (!user) GTEST_SKIP() << "two-user test skipped: " << why;
+    test::TempDir scope;
+    const mode_t umaskWas = ::umask(077);
+    for (const bool rootFirst : {true, false}) {
+        SCOPED_TRACE(rootFirst ? "root first" : "user first");
+        int ready[2], done[2], answer[2];
+        ASSERT_EQ(::pipe(ready), 0);
+        ASSERT_EQ(::pipe(done), 0);
+        ASSERT_EQ(::pipe(answer), 0);
+        std::optional<PortLock> held;
+        if (rootFirst) held.emplace(0x378, scope.path());
+        const pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) {
+            // The second user's program.
+            if (::setgid(user->gid) != 0 || ::setuid(user->uid) != 0) ::_exit(2);
+            std::string text;
+            if (rootFirst) {
+                text = refusal(0x378, scope.path());
+            } else {
+                PortLock mine(0x378, scope.path());
+                char c = 1;
+                if (::write(ready[1], &c, 1) != 1) ::_exit(3);
+                if (::read(done[0], &c, 1) != 1) ::_exit(4);
+            }
+            if (::write(answer[1], text.data(), text.size()) < 0) ::_exit(5);
+            ::_exit(0);
+        }
+        std::string text;
+        ::close(answer[1]);
+        if (rootFirst) {
+            char buf[512];
+            for (ssize_t n; (n = ::read(answer[0], buf, sizeof buf)) > 0;)
+                text.append(buf, static_cast<std::size_t>(n));
+            EXPECT_NE(text.find("0x378 is in use by " +
+                                std::string(program_invocation_short_name) + " (process " +
+                                std::to_string(::getpid()) + ") run by root"),
+                      std::string::npos)
+                << text;
+        } else {
+            char c = 0;
+            ASSERT_EQ(::read(ready[0], &c, 1), 1);
+            text = refusal(0x378, scope.path());
+            EXPECT_NE(text.find("(process " + std::to_string(child) + ") run by " + user->name),
+                      std::string::npos)
+                << text;
+            ASSERT_EQ(::write(done[1], &c, 1), 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+        for (int fd : {ready[0], ready[1], done[0], done[1], answer[0]}) ::close(fd);
+    }
+    ::umask(umaskWas);
+    // No file anywhere: nothing is left for a reboot to clear.
+    EXPECT_TRUE(std::filesystem::is_empty(scope.path()));
 }
 
 class KernelPortTree : public ::testing::Test {

@@ -30,9 +30,7 @@ struct Rig {
     LockedPort make(WireRest rest = {0x01, false}) {
         return LockedPort("ppdev", opener(), [rest] { return rest; }, locks.path());
     }
-    bool lockFileExists() const {
-        return std::filesystem::exists(locks / PortLock::fileName(0x378));
-    }
+    bool lockFileExists() const { return !PortLock::holderOf(0x378, locks.path()).empty(); }
 };
 
 TEST(LockedPort, WithoutAKnownPortNothingIsLockedClaimedOrWritten) {

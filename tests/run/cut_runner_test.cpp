@@ -110,15 +110,23 @@ TEST(CutRunner, StopEndsAtTheNextTickAndAStoppedCutStartsOverFromTheBeginning) {
     EXPECT_EQ(b.dataWrites(), (std::vector<uint8_t>{1, 2, 3, 4, 5, 6}));
 }
 
-// Stop during the lead-in ends the cut before the step and count files are opened: with no
-// set on disk there is no error, and the next Begin Cut makes the whole lead-in again.
-TEST(CutRunner, StopDuringLeadInOpensNoFile) {
+// The set is read once at Begin Cut, before the lead-in: a missing set fails before the first
+// tick (no lead-in into the foam with nothing to cut), and a Stop during the lead-in ends the cut
+// before the step file's ticks begin.
+TEST(CutRunner, AMissingSetFailsBeforeTheLeadInAndStopDuringItEndsTheCut) {
     RunnerBench b;
     b.ws.settings.fields.lead_in = 1;
     b.ws.settings.fields.vertical = true;
     b.ws.settings.fields.lead_out = 0;
     b.ws.settings.derived.LeadInMm = Fixed4::fromDouble(0.05);  // 7.9 -> 8 ticks
     CutRunner runner(b.ws);
+    CutOutcome out = runner.run(Fixed4::fromInt(1));
+    EXPECT_EQ(out.end, CutEnd::Failed);
+    ASSERT_TRUE(out.error);
+    EXPECT_EQ(out.error->number(), 53);
+    EXPECT_TRUE(b.dataWrites().empty());
+
+    b.writeSet({1, 2}, {2});
     bool opened = false;
     runner.onFilesOpened = [&] { opened = true; };
     int ticks = 0;
@@ -126,20 +134,11 @@ TEST(CutRunner, StopDuringLeadInOpensNoFile) {
     runner.yield = [&] {
         if (ticks == 2) runner.requestStop();
     };
-    CutOutcome out = runner.run(Fixed4::fromInt(1));
+    out = runner.run(Fixed4::fromInt(1));
     EXPECT_EQ(out.end, CutEnd::Stopped);
     EXPECT_FALSE(out.error);
     EXPECT_FALSE(opened);
     EXPECT_EQ(b.dataWrites(), (std::vector<uint8_t>{0xCC, 0xCC}));
-
-    // Without Stop the missing files are an error after the full lead-in.
-    b.port.clearOperations();
-    runner.yield = nullptr;
-    out = runner.run(Fixed4::fromInt(1));
-    EXPECT_EQ(out.end, CutEnd::Failed);
-    ASSERT_TRUE(out.error);
-    EXPECT_EQ(out.error->number(), 53);
-    EXPECT_EQ(b.dataWrites(), std::vector<uint8_t>(8, 0xCC));
 }
 
 // Stop during a long pause ends the cut without waiting out the pause.

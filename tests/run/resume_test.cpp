@@ -175,7 +175,7 @@ TEST(CutResume, RefusesAChangedSetNamingTheFileAPointAheadAndMovedCarriages) {
     EXPECT_NE(refusal({ResumeRequest::From::Segment, 9}).find("There is no segment 9"),
               std::string::npos);
     b.ws.position.Position.X2 += 1;
-    EXPECT_NE(refusal({}).find("The carriages have moved since the cut stopped"),
+    EXPECT_NE(refusal({}).find("the carriages have moved since the cut stopped"),
               std::string::npos);
     b.ws.position.Position.X2 -= 1;
 

@@ -73,6 +73,13 @@ void WingCutWindow::runCut(const ResumePlan* resume) {
     }
     if (runner_.running() || refuseWithoutPort(ws_, dialogs_) || refuseStandingSpeed(ws_, dialogs_))
         return;
+    // A wing record goes on in the wing window only, a foam record in the foam window.
+    if (resume != nullptr && resume->record.foam != (variant_.kind == CutSetKind::Foam)) {
+        dialogs_.message(QString::fromStdString(
+            std::string("The cut cannot be resumed here: the record is of a ") +
+            (resume->record.foam ? "foam" : "wing") + " cut; resume it from its own window."));
+        return;
+    }
     // Held to the end of the cut: no other window, jog, script or settings apply gets in.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
     if (!lease) return;
