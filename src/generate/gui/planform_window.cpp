@@ -161,6 +161,16 @@ void PlanformWindow::calculate() {
         calculatePlanform(info_, texts, OversizeBlank::fromSettings(ws_.settings));
     for (const FilledBox& filled : result.boxes)
         if (QLineEdit* b = box(filled.name)) b->setText(QString::fromStdString(filled.text));
+    // A tower chord of 0 or less cannot be cut: said now, and Done hands nothing over.
+    cannotBuild_ = !result.problems.empty();
+    if (cannotBuild_) {
+        QString text;
+        for (const std::string& p : result.problems)
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(p) +
+                    QStringLiteral(".");
+        dialogs_.message(text, QStringLiteral("Planform Cannot Be Built"), MsgButtons::Ok,
+                         MsgIcon::Warning);
+    }
 
     // Both halves of a wing always show the same inputs.
     if (!twin_) return;
@@ -175,6 +185,14 @@ void PlanformWindow::calculate() {
 }
 
 void PlanformWindow::done() {
+    if (cannotBuild_) {
+        dialogs_.message(QStringLiteral("The last calculation gave a tower chord of 0 or less, so "
+                                        "nothing is handed to the setup window. Correct the "
+                                        "boxes and press Calculate again."),
+                         QStringLiteral("Planform Cannot Be Built"), MsgButtons::Ok,
+                         MsgIcon::Warning);
+        return;
+    }
     if (doneTarget_) {
         for (auto [setupBox, ownBox] : planformHandover(info_)) {
             auto* dst = doneTarget_->findChild<QLineEdit*>(qs(setupBox));

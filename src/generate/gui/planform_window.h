@@ -60,6 +60,7 @@ private:
     const PlanformWindowInfo& info_;
     Workspace& ws_;
     Dialogs& dialogs_;
+    bool cannotBuild_ = false;  // the last Calculate gave a tower chord of 0 or less
     Toolbar* toolbar_ = nullptr;
     PlanformDiagram* diagram_ = nullptr;
     std::vector<QLineEdit*> boxes_;

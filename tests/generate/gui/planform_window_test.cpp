@@ -216,5 +216,35 @@ TEST_F(PlanformWindowTest, LettersInAnEnteredBoxAreRefusedByNameAndNothingIsCalc
     EXPECT_EQ(w.box("Text13")->text(), "200");
 }
 
+// A part that does not fit between the towers gives a negative tower chord: Calculate says so,
+// and Done hands nothing to the setup window until a calculation comes out buildable.
+TEST_F(PlanformWindowTest, ANegativeTowerChordIsSaidAndNotHandedOver) {
+    QWidget form12;
+    for (const char* name :
+         {"Text1", "Text2", "Text3", "Text4", "Text5", "Text6", "Text11", "Text14"})
+        (new QLineEdit(&form12))->setObjectName(name);
+    PlanformWindow w("eccentric", ws, dialogs);
+    w.setDoneTarget(&form12);
+    w.show();
+    fill(w, {{"Text9", "80"}, {"Text10", "40"}, {"Text1", "300"}, {"Text14", "500"}, {"Text3", "500"}});
+    dialogs.answerMessage();
+    clickToolbar(w, 1);
+    ASSERT_EQ(dialogs.messages().size(), 1u);
+    EXPECT_EQ(dialogs.messages()[0].title, "Planform Cannot Be Built");
+    EXPECT_TRUE(dialogs.messages()[0].text.contains("-26.67 mm")) << dialogs.messages()[0].text.toStdString();
+    dialogs.answerMessage();
+    clickToolbar(w, 2);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_TRUE(w.isVisible());
+    EXPECT_TRUE(form12.findChild<QLineEdit*>("Text2")->text().isEmpty());
+
+    fill(w, {{"Text3", "50"}});
+    clickToolbar(w, 1);
+    clickToolbar(w, 2);
+    EXPECT_EQ(dialogs.messages().size(), 2u);
+    EXPECT_FALSE(w.isVisible());
+    EXPECT_EQ(form12.findChild<QLineEdit*>("Text2")->text(), w.box("Text12")->text());
+}
+
 }  // namespace
 }  // namespace corvane
