@@ -182,7 +182,7 @@ void NotesWindow::openNote() {
         throw RunError(static_cast<ErrorNumber>(e.number()), path.string());
     }
     try {
-        setNote(QString::fromStdString(readNotesFile(bytes)));
+        setNote(QString::fromStdString(readNotesFile(bytes, path.parent_path())));
     } catch (const RunError& e) {
         throw RunError(static_cast<ErrorNumber>(e.number()), name.toStdString() + " holds no note");
     }
