@@ -10,7 +10,10 @@
 #include <QMenuBar>
 #include <QProcess>
 #include <QStatusBar>
+#include <cstdio>
+#include <string_view>
 
+#include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
 #include "machine/controller_connection.h"
 #include "machine/gui/device_settings_window.h"
@@ -237,43 +240,43 @@ void MainWindow::startUp() {
     } catch (const std::exception& e) {
         reportError(dialogs_, e, "Module Main, Load");
     }
+    // Each step of the start-up goes on when another fails; what failed is said on stderr (no box
+    // at start-up: the operator's first sight stays the main menu).
+    auto step = [](const char* what, const auto& run) {
+        try {
+            run();
+        } catch (const RunError& e) {
+            if (e.number() == static_cast<int>(ErrorNumber::FileNotFound) &&
+                std::string_view(what) == "reading the waypoints")
+                return;  // no waypoint.txt yet: every waypoint stays at zero
+            std::fprintf(stderr, "corvane: start-up, %s: %s\n", what, e.what());
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "corvane: start-up, %s: %s\n", what, e.what());
+        }
+    };
     // 1. The help file: the application folder's corvane.hlp, keyword lookup, empty keyword.
-    try {
-        helpFile_ = QString::fromStdString(ws_.file("corvane.hlp").string());
-    } catch (...) {
-    }
+    step("finding the help file",
+         [&] { helpFile_ = QString::fromStdString(ws_.file("corvane.hlp").string()); });
     // 2. No home position, no waypoint being edited.
-    try {
+    step("clearing the home position", [&] {
         ws_.position.HomeSet = false;
         ws_.position.WayPointTarget = 0;
         if (QAction* a = menuAction("SetHome")) a->setChecked(false);
-    } catch (...) {
-    }
-    // 3. The waypoints; a missing or short file leaves what was not read at zero, silently.
-    try {
-        loadWaypoints(ws_.file("waypoint.txt"), ws_.position);
-    } catch (...) {
-    }
+    });
+    // 3. The waypoints; a missing or short file leaves what was not read at zero.
+    step("reading the waypoints",
+         [&] { loadWaypoints(ws_.file("waypoint.txt"), ws_.position); });
     // 4. The settings window, loaded hidden: it reads settings.txt and reports its own errors.
-    try {
+    step("loading the device settings", [&] {
         if (auto* form9 = windows_.load<DeviceSettingsWindow>("Form9")) form9->loadSettings();
-    } catch (...) {
-    }
+    });
     // The controller of controller.txt, when one is chosen, reaches the machine from here on.
-    try {
-        windows_.load("FormController");
-    } catch (...) {
-    }
+    step("loading the controller settings", [&] { windows_.load("FormController"); });
     // 5. The main menu.
-    try {
-        windows_.show("Form5");
-    } catch (...) {
-    }
+    step("showing the main menu", [&] { windows_.show("Form5"); });
     // 6. The position display.
-    try {
-        setPanel(1, QString::fromStdString(positionStatusText(ws_.position)));
-    } catch (...) {
-    }
+    step("showing the position",
+         [&] { setPanel(1, QString::fromStdString(positionStatusText(ws_.position))); });
 }
 
 void MainWindow::onSettingsApplied() {
