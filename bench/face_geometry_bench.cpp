@@ -30,8 +30,8 @@ void writeNaca(const fs::path& file, double m, double p, double t) {
     out.precision(10);
     auto point = [&](double x, bool upper) {
         const double yt = 5 * t *
-                          (0.2969 * std::sqrt(x) - 0.126 * x - 0.3516 * x * x +
-                           0.2843 * x * x * x - 0.1036 * x * x * x * x);
+                          (0.2969 * std::sqrt(x) - 0.126 * x - 0.3516 * x * x + 0.2843 * x * x * x -
+                           0.1036 * x * x * x * x);
         double yc = 0;
         if (m > 0)
             yc = x < p ? m / (p * p) * (2 * p * x - x * x)

@@ -84,7 +84,6 @@ FaceDesign faceDesignFrom(const GenerateOptions& o, const Workspace& ws) {
     return d;
 }
 
-
 // "20,40,40" -> {20, 40, 40}; nullopt when an item is not a whole number.
 std::optional<std::vector<int>> parseDelayPoints(const std::string& text) {
     std::vector<int> points;

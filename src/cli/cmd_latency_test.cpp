@@ -156,19 +156,18 @@ std::string compareText(const Phase& normal, const Phase& realtime) {
         return cell("%+.3f %%, p99 %.0f us", p.bare.meanPeriodErrorPct, p.bare.p99Us);
     });
     row("bare timer loop", cells[0], cells[1]);
-    fill([](const Phase& p) {
-        return cell("%.1f", p.ticks.p99Us / std::max(1.0, p.bare.p99Us));
-    });
+    fill([](const Phase& p) { return cell("%.1f", p.ticks.p99Us / std::max(1.0, p.bare.p99Us)); });
     row("p99 ratio ticks / bare loop", cells[0], cells[1]);
     fill([&](const Phase& p) { return word(p.ticks); });
     row("verdict", cells[0], cells[1]);
-    if (!realtime.realtime) return s + "  Real-time priority was not granted: nothing to compare.\n";
+    if (!realtime.realtime)
+        return s + "  Real-time priority was not granted: nothing to compare.\n";
     const double err = realtime.ticks.meanPeriodErrorPct - normal.ticks.meanPeriodErrorPct;
     const double p99 = realtime.ticks.p99Us - normal.ticks.p99Us;
     s += cell("  Real-time against normal: mean error %+.3f points, p99 %+.0f us", err, p99);
-    s += err <= 0 && p99 <= 0   ? " (real-time is steadier here).\n"
-         : err <= 0             ? " (the mean speed holds better at real-time).\n"
-                                : " (real-time is no better on this PC now).\n";
+    s += err <= 0 && p99 <= 0 ? " (real-time is steadier here).\n"
+         : err <= 0           ? " (the mean speed holds better at real-time).\n"
+                              : " (real-time is no better on this PC now).\n";
     return s;
 }
 
@@ -273,7 +272,8 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
                     last = runPhase(ws, machine.stepsPerMm, v, options->seconds);
                     last.priority = priority.description();
                     std::cout << compareText(normal, last);
-                    if (!priority.refusal().empty()) std::cout << "  " << priority.refusal() << "\n";
+                    if (!priority.refusal().empty())
+                        std::cout << "  " << priority.refusal() << "\n";
                 } else {
                     last = runPhase(ws, machine.stepsPerMm, v, options->seconds);
                     last.priority = heldText;

@@ -23,15 +23,12 @@ namespace {
 std::string positionText(const grbl::StatusReport& s, const std::string& letters) {
     char text[160];
     std::snprintf(text, sizeof text, "%c%.3f %c%.3f %c%.3f %c%.3f", letters[0], s.position[0],
-                  letters[1], s.position[1], letters[2], s.position[2], letters[3],
-                  s.position[3]);
+                  letters[1], s.position[1], letters[2], s.position[2], letters[3], s.position[3]);
     return text;
 }
 
 std::string wireText(const grbl::StatusReport& s) {
-    return !s.accessoriesKnown            ? "not reported yet"
-           : s.spindleOn || s.coolantOn ? "on"
-                                        : "off";
+    return !s.accessoriesKnown ? "not reported yet" : s.spindleOn || s.coolantOn ? "on" : "off";
 }
 
 std::string statusText(const grbl::StatusReport& s, const std::string& letters) {
@@ -106,8 +103,8 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
         if (tenth == lastTenth && state == lastState) return;
         lastTenth = tenth;
         lastState = state;
-        std::cerr << "Line " << p.executing << ": " << p.executed << " of " << p.total
-                  << " done, " << p.acknowledged << " acknowledged"
+        std::cerr << "Line " << p.executing << ": " << p.executed << " of " << p.total << " done, "
+                  << p.acknowledged << " acknowledged"
                   << (p.status ? ", " + statusText(*p.status, letters) : "") << "\n";
     };
     const int64_t start = ws.clock().now();

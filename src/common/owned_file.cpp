@@ -34,8 +34,8 @@ void checkOpened(const fs::path& path, int fd, bool writing) {
     const char* kind = S_ISDIR(st.st_mode) ? "is a folder" : "is not a plain file";
     if (!S_ISREG(st.st_mode)) {
         ::close(fd);
-        refuse(path, std::string(kind) + ", where the program keeps a file of its own" +
-                         removeFix(path));
+        refuse(path,
+               std::string(kind) + ", where the program keeps a file of its own" + removeFix(path));
     }
     if (!writing) return;
     if (st.st_uid != ::geteuid()) {
@@ -94,8 +94,8 @@ int openOwnFile(const fs::path& path, int flags, mode_t mode) {
 
 LockFile::LockFile(const fs::path& path) : path_(path) {
     // Created readable by all: a lock another user cannot open locks nobody out but that user.
-    fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK,
-                 kLockFileMode);
+    fd_ =
+        ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC | O_NONBLOCK, kLockFileMode);
     int err = errno;
     struct stat st {};
     if (fd_ >= 0 && ::fstat(fd_, &st) == 0 && S_ISREG(st.st_mode) &&

@@ -69,8 +69,8 @@ std::string PortLock::holderOf(uint16_t base, const fs::path& scope) {
         ucred cred{};
         socklen_t size = sizeof cred;
         if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &cred, &size) == 0 && cred.pid > 0) {
-            holder = processName(cred.pid) + " (process " + std::to_string(cred.pid) +
-                     ") run by " + userName(cred.uid);
+            holder = processName(cred.pid) + " (process " + std::to_string(cred.pid) + ") run by " +
+                     userName(cred.uid);
         }
     } else if (errno == EAGAIN) {
         holder = "another program";  // bound and listening, its queue full
@@ -83,9 +83,10 @@ PortLock::PortLock(uint16_t base, const fs::path& scope)
     : name_(socketName(base, scope.empty() ? lockScope() : scope)) {
     fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) {
-        throw RunError(ErrorNumber::PermissionDenied,
-                       "the parallel port at " + hex(base) + " is not opened: its lock (a socket) "
-                       "cannot be made: " + std::strerror(errno));
+        throw RunError(ErrorNumber::PermissionDenied, "the parallel port at " + hex(base) +
+                                                          " is not opened: its lock (a socket) "
+                                                          "cannot be made: " +
+                                                          std::strerror(errno));
     }
     sockaddr_un addr{};
     const socklen_t len = addressOf(name_, addr);

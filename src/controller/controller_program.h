@@ -25,7 +25,7 @@ struct ControllerCutOptions {
     double pauseMs = 1;
     bool wire = false;  // switch the wire on for the cut (off at its end)
     WireOutput output = WireOutput::Spindle;
-    double power = 1000;  // S word of M3
+    double power = 1000;           // S word of M3
     std::string letters = "XYZA";  // the board's words for X1 Y1 X2 Y2 (or XYUV)
 };
 

@@ -26,8 +26,8 @@ ControllerProgress progressOf(const grbl::StatusReport& s) {
     return shown;
 }
 
-std::optional<std::array<double, 4>> movedBetween(
-    const std::optional<std::array<double, 4>>& start, const grbl::StatusReport& end) {
+std::optional<std::array<double, 4>> movedBetween(const std::optional<std::array<double, 4>>& start,
+                                                  const grbl::StatusReport& end) {
     const auto at = end.machinePosition();
     if (!start || !at) return std::nullopt;
     std::array<double, 4> moved{};

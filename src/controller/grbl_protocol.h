@@ -44,7 +44,7 @@ struct StatusReport {
     bool hasPosition = false;
     bool workPosition = false;  // the report gave WPos (machine position less the offset)
     std::optional<std::array<double, 4>> offset;  // WCO: work coordinate offset
-    double feed = 0;  // mm/min
+    double feed = 0;                              // mm/min
     double spindle = 0;
     std::array<int, 3> overrides{100, 100, 100};  // feed, rapid, spindle (percent)
     bool hasOverrides = false;
@@ -52,7 +52,7 @@ struct StatusReport {
     bool accessoriesKnown = false;  // merged: the outputs below are the controller's word
     bool spindleOn = false;         // A: holds S or C
     bool coolantOn = false;         // A: holds F or M
-    int line = -1;  // Ln: the line number the controller executes, -1 when absent
+    int line = -1;                  // Ln: the line number the controller executes, -1 when absent
     // The state's first word: "Hold" for "Hold:0".
     std::string stateName() const;
     bool moving() const;  // Run, Jog, Home, or a hold still decelerating (Hold:1)

@@ -33,8 +33,8 @@ LibSerialPortLine::LibSerialPortLine(const std::string& device, int baud)
     // A rate the port cannot run at is refused, not left at whatever the port had (termios
     // then gets its turn, and says which rates it knows).
     if (sp_set_baudrate(port_, baud) != SP_OK) {
-        const std::string why = lastError("The baud rate " + std::to_string(baud) +
-                                          " cannot be set on " + device);
+        const std::string why =
+            lastError("The baud rate " + std::to_string(baud) + " cannot be set on " + device);
         sp_close(port_);
         sp_free_port(port_);
         port_ = nullptr;

@@ -76,8 +76,8 @@ SettingsComparison compareSettings(const std::map<int, double>& controller, int3
 
 namespace corvane {
 
-std::vector<std::string> spindleWireWarnings(const std::map<int, double>& controller,
-                                             double power, bool dwells) {
+std::vector<std::string> spindleWireWarnings(const std::map<int, double>& controller, double power,
+                                             bool dwells) {
     std::vector<std::string> warnings;
     const auto top = controller.find(30);
     if (top != controller.end() && top->second > 0 && power > top->second + 1e-9)
@@ -86,10 +86,11 @@ std::vector<std::string> spindleWireWarnings(const std::map<int, double>& contro
                            formatDouble(top->second) + ": the wire runs at $30's power");
     const auto laser = controller.find(32);
     if (dwells && laser != controller.end() && laser->second != 0)
-        warnings.push_back("The controller is in laser mode ($32=1): it switches the spindle "
-                           "output, and so the wire, off while the machine stands, at every "
-                           "delay point (G4). Set $32=0 or switch the wire with the coolant "
-                           "output");
+        warnings.push_back(
+            "The controller is in laser mode ($32=1): it switches the spindle "
+            "output, and so the wire, off while the machine stands, at every "
+            "delay point (G4). Set $32=0 or switch the wire with the coolant "
+            "output");
     return warnings;
 }
 

@@ -32,8 +32,8 @@ SettingsComparison compareSettings(const std::map<int, double>& controller, int3
 
 // Warnings about the wire on the spindle output: a power above $30, laser mode ($32=1) when
 // the cut stands at delay points (`dwells`).
-std::vector<std::string> spindleWireWarnings(const std::map<int, double>& controller,
-                                             double power, bool dwells);
+std::vector<std::string> spindleWireWarnings(const std::map<int, double>& controller, double power,
+                                             bool dwells);
 
 // The distance (mm) over which the controller's acceleration reaches the cut's speed; past this
 // a corner is visibly slowed.

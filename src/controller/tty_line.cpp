@@ -52,7 +52,8 @@ TtyLine::TtyLine(const std::string& device, int baud) : device_(device), baud_(b
     if (::tcgetattr(fd_, &t) != 0) {
         ::close(fd_);
         fd_ = -1;
-        throw SerialLost(device + " is not a serial port (it is a file or a device of another "
+        throw SerialLost(device +
+                         " is not a serial port (it is a file or a device of another "
                          "kind): choose the controller's port, e.g. /dev/ttyUSB0 or /dev/ttyACM0");
     }
     cfmakeraw(&t);

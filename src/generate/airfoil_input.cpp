@@ -145,9 +145,9 @@ Profile parseProfile(std::string_view bytes, const std::string& displayName) {
     ItemScanner scanner(bytes);
     if (!scanner.firstItemIsNumber()) scanner.skipLine();
     if (auto countLine = twoSurfaceCountLine(scanner)) {
-        throw AirfoilFormatError("DAT file " + displayName + ": line " +
-                                     std::to_string(*countLine) + kTwoSurfaceRefusal,
-                                 *countLine);
+        throw AirfoilFormatError(
+            "DAT file " + displayName + ": line " + std::to_string(*countLine) + kTwoSurfaceRefusal,
+            *countLine);
     }
     std::string_view item;
     std::size_t line = 0;

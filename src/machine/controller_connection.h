@@ -92,8 +92,7 @@ public:
                               const std::function<void()>& yield) = 0;
     // A jog in `directions` (-1, 0 or +1 per axis) until `stopRequested`: short jogs renewed
     // while it is held, so the controller never holds more than one short jog of motion.
-    virtual ControllerJog continuousJog(const std::array<int, 4>& directions,
-                                        double feedMmPerMin,
+    virtual ControllerJog continuousJog(const std::array<int, 4>& directions, double feedMmPerMin,
                                         const std::function<bool()>& stopRequested,
                                         const std::function<void()>& yield) {
         (void)directions, (void)feedMmPerMin, (void)stopRequested, (void)yield;

@@ -24,8 +24,8 @@ std::string motionStamp(const Workspace& ws);
 
 // What moved since `recorded` was taken, empty when nothing did.
 struct MotionSince {
-    std::string what;        // "a jog by corvane (process 12) at 18:40:02", empty: no motion
-    bool onlyHere = false;   // every motion since was this process's own
+    std::string what;       // "a jog by corvane (process 12) at 18:40:02", empty: no motion
+    bool onlyHere = false;  // every motion since was this process's own
 };
 MotionSince motionSince(const Workspace& ws, const std::string& recorded);
 

@@ -17,17 +17,16 @@ MachinePort::~MachinePort() {
 
 MachinePort openMachinePort(const PortChoice& choice, const std::optional<std::string>& tracePath,
                             const MachineSettings* loaded,
-                            std::function<const MachineSettings*()> current,
-                            MonotonicClock& clock, const PortOpener& open) {
+                            std::function<const MachineSettings*()> current, MonotonicClock& clock,
+                            const PortOpener& open) {
     // 1. The trace file: one that cannot be created ends the command before any claim.
     const int traceFd = tracePath ? TracingPort::createFile(*tracePath) : -1;
     // 2. The signal guard, so that a signal from the claim on finds it in place.
     WireGuard::install(choice.kind);
     // 3. The claim, only for a known port of settings that loaded in full.
-    const uint16_t dataPort =
-        loaded != nullptr && loaded->derived.DataPort > 0
-            ? static_cast<uint16_t>(loaded->derived.DataPort)
-            : 0;
+    const uint16_t dataPort = loaded != nullptr && loaded->derived.DataPort > 0
+                                  ? static_cast<uint16_t>(loaded->derived.DataPort)
+                                  : 0;
     auto rest = [current = std::move(current)]() -> WireRest {
         const MachineSettings* s = current ? current() : nullptr;
         return s != nullptr ? wireRestOf(*s) : WireRest{};

@@ -41,7 +41,7 @@ using PortOpener = std::function<std::unique_ptr<PortIo>(const PortChoice&, uint
 // file cannot be created (nothing opened) or the port cannot be opened.
 MachinePort openMachinePort(const PortChoice& choice, const std::optional<std::string>& tracePath,
                             const MachineSettings* loaded,
-                            std::function<const MachineSettings*()> current,
-                            MonotonicClock& clock, const PortOpener& open = openPort);
+                            std::function<const MachineSettings*()> current, MonotonicClock& clock,
+                            const PortOpener& open = openPort);
 
 }  // namespace corvane

@@ -54,11 +54,11 @@ GuardState g;
 
 // Every catchable signal whose default action ends the process without a core (the real-time
 // signals are added at install).
-const int kTerminationSignals[] = {SIGINT,  SIGTERM, SIGHUP,  SIGUSR1, SIGUSR2,  SIGALRM,
+const int kTerminationSignals[] = {SIGINT,    SIGTERM, SIGHUP,  SIGUSR1, SIGUSR2,  SIGALRM,
                                    SIGVTALRM, SIGPROF, SIGPOLL, SIGPWR,  SIGSTKFLT};
 // Those whose default ends it with a core: the process ends as it would have.
-const int kCrashSignals[] = {SIGSEGV, SIGBUS,  SIGFPE,  SIGILL, SIGABRT,
-                             SIGQUIT, SIGTRAP, SIGSYS,  SIGXCPU};
+const int kCrashSignals[] = {SIGSEGV, SIGBUS,  SIGFPE, SIGILL, SIGABRT,
+                             SIGQUIT, SIGTRAP, SIGSYS, SIGXCPU};
 // Those whose default stops it.
 const int kStopSignals[] = {SIGTSTP, SIGTTIN, SIGTTOU};
 // Ignored: the write that raised them fails with EPIPE or EFBIG instead, and stops the motion.
@@ -260,8 +260,8 @@ void WireGuard::arm(const MachineSettings& settings) {
     }
     if (g.kind == 2) {
         g.ppdevFd = g.livePort != nullptr ? g.livePort->deviceHandle()
-                    : g.device.empty() ? -1
-                                       : findOpenDevice(g.device);
+                    : g.device.empty()    ? -1
+                                          : findOpenDevice(g.device);
         if (g.ppdevFd < 0) return;
     }
     g.port = level.port;

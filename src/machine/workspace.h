@@ -61,7 +61,7 @@ public:
     JobValues job;
     ActiveDelaySet delays;
     MovePlan movePlan;
-    WireState wire;  // the hot wire as last driven
+    WireState wire;      // the hot wire as last driven
     MachineLease lease;  // who drives the machine and the wire now (nobody when free)
     // The controller the machine is reached through; nullptr: the port.
     ControllerConnection* controller = nullptr;
@@ -90,8 +90,9 @@ public:
                 ? "settings.txt could not be read in full (" + settings.loadFailure + ")"
             : text.empty() || text == "Combo1"
                 ? "no port address is set in 设备设置 (端口地址)"
-                : "the port address \"" + text + "\" in 设备设置 (端口地址) is not one of 378h, "
-                  "278h or 3BCh";
+                : "the port address \"" + text +
+                      "\" in 设备设置 (端口地址) is not one of 378h, "
+                      "278h or 3BCh";
         return "No parallel port is set: " + cause +
                ", so nothing is written to the port. Open 设备设置, choose the port address "
                "and press Done.";

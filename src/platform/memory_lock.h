@@ -9,7 +9,7 @@ namespace corvane {
 
 class MemoryLock {
 public:
-    MemoryLock();  // locks what is mapped now (and what is mapped later where the limit allows)
+    MemoryLock();   // locks what is mapped now (and what is mapped later where the limit allows)
     ~MemoryLock();  // unlocks when it had locked
     MemoryLock(const MemoryLock&) = delete;
     MemoryLock& operator=(const MemoryLock&) = delete;

@@ -23,9 +23,8 @@ void PortGrant::check(uint16_t port) const {
                        "no parallel port is set, so nothing is written to " + hex(port) +
                            ": choose the port address in 设备设置 and press Done");
     }
-    throw RunError(ErrorNumber::PermissionDenied,
-                   hex(port) + " is not a register of the port at " + hex(base_) +
-                       "; nothing was written");
+    throw RunError(ErrorNumber::PermissionDenied, hex(port) + " is not a register of the port at " +
+                                                      hex(base_) + "; nothing was written");
 }
 
 }  // namespace corvane

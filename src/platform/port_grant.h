@@ -14,9 +14,7 @@ public:
 
     uint16_t base() const { return base_; }
     bool any() const { return base_ != 0; }
-    bool covers(uint16_t port) const {
-        return base_ != 0 && port >= base_ && port - base_ <= 2;
-    }
+    bool covers(uint16_t port) const { return base_ != 0 && port >= base_ && port - base_ <= 2; }
     // RunError PermissionDenied naming the address and the granted port (or that none is set).
     void check(uint16_t port) const;
 

@@ -5,8 +5,8 @@
 
 #include <cstdlib>
 
-#include "common/run_error.h"
 #include "common/kernel_ports.h"
+#include "common/run_error.h"
 #include "platform/direct_port.h"
 #include "platform/locked_port.h"
 #include "platform/ppdev_port.h"
@@ -54,10 +54,9 @@ PortChoice parsePortChoice(const std::optional<std::string>& option, const std::
         choice.device = value.substr(6);
         return choice;
     }
-    throw RunError(
-        ErrorNumber::InvalidPropertyValue,
-        "unknown port backend \"" + value +
-            "\": use sim, direct, ppdev, ppdev:/dev/parportN or auto");
+    throw RunError(ErrorNumber::InvalidPropertyValue,
+                   "unknown port backend \"" + value +
+                       "\": use sim, direct, ppdev, ppdev:/dev/parportN or auto");
 }
 
 std::unique_ptr<PortIo> openPort(const PortChoice& choice, uint16_t dataPort,

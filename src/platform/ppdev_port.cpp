@@ -38,7 +38,8 @@ public:
         why +=
             " (another driver or program holds the port: the printer driver lp, a portscope "
             "or another corvane. Free it with \"sudo rmmod lp\" or close the other program; "
-            "\"fuser -v " + device + "\" names it)";
+            "\"fuser -v " +
+            device + "\" names it)";
     } else if (err == ENOENT || err == ENODEV || err == ENXIO) {
         why +=
             " (load the drivers with \"sudo modprobe parport_pc ppdev\"; \"ls /dev/parport*\" "

@@ -47,9 +47,9 @@ void TracingPort::line(const char* op, uint16_t port, unsigned value) {
     int64_t whole = elapsed / freq;
     int64_t micros = (elapsed % freq) * 1'000'000 / freq;
     char text[64];
-    const int n = std::snprintf(text, sizeof text, "%lld.%06lld %s %u %u\n",
-                                static_cast<long long>(whole), static_cast<long long>(micros), op,
-                                static_cast<unsigned>(port), value);
+    const int n =
+        std::snprintf(text, sizeof text, "%lld.%06lld %s %u %u\n", static_cast<long long>(whole),
+                      static_cast<long long>(micros), op, static_cast<unsigned>(port), value);
     if (::write(fd_, text, static_cast<size_t>(n)) != n && writeError_ == 0)
         writeError_ = errno != 0 ? errno : EIO;
 }

@@ -122,8 +122,9 @@ std::string listPorts(IoUnit& io, std::string* refused) {
             std::snprintf(head, sizeof head, "%03X: ", static_cast<unsigned>(base));
             const std::string why = io.backend().refusal(base);
             if (refused != nullptr)
-                *refused += head + (why.empty() ? std::string("the port could not be claimed")
-                                                : why) + "\n";
+                *refused += head +
+                            (why.empty() ? std::string("the port could not be claimed") : why) +
+                            "\n";
             continue;
         }
         char line[48];

@@ -26,7 +26,7 @@ struct Options {
     std::optional<std::string> port;
     std::optional<std::string> screenshotDir;
     bool realDisplay = false;  // with screenshotDir: pictures from the screen, checked
-    std::string error;  // non-empty: the arguments were wrong, and why
+    std::string error;         // non-empty: the arguments were wrong, and why
 };
 
 Options parseOptions(const std::vector<std::string>& args);

@@ -2,11 +2,11 @@
 // the grant table alone decides what is open afterwards.
 #include "portscope/direct_backend.h"
 
-#include "common/run_error.h"
-
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+
+#include "common/run_error.h"
 
 #if defined(__x86_64__) || defined(__i386__)
 #include <sys/io.h>

@@ -156,8 +156,8 @@ void PpdevBackend::out(uint16_t address, uint8_t value) {
     if (request == 0) return;
     // A write the kernel refused is said where the port's refusal is shown, until one succeeds.
     if (::ioctl(o->fd, request, &v) != 0)
-        o->writeError = "the kernel refused a write to " + o->port.device + ": " +
-                        std::strerror(errno);
+        o->writeError =
+            "the kernel refused a write to " + o->port.device + ": " + std::strerror(errno);
     else
         o->writeError.clear();
 }

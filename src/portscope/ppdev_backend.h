@@ -44,8 +44,8 @@ private:
         int fd = -1;
         bool claimed = false;
         std::unique_ptr<corvane::PortLock> lock;  // taken before the claim, held with it
-        std::string refusal;                       // why the claim failed
-        std::string writeError;                    // the last write the kernel refused
+        std::string refusal;                      // why the claim failed
+        std::string writeError;                   // the last write the kernel refused
     };
     Open* portOf(uint16_t address, int* offset);
     std::string device_;

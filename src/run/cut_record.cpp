@@ -222,8 +222,9 @@ std::optional<CutRecord> readCutRecord(const std::filesystem::path& folder) {
     }
     if (bytes.size() >= sizeof kEarlierMagic &&
         std::memcmp(bytes.data(), kEarlierMagic, sizeof kEarlierMagic) == 0) {
-        fail(path, "was kept by an earlier version of the program, whose records carry no "
-                   "checksum: it is not obeyed. Begin Cut starts the set again from the beginning.");
+        fail(path,
+             "was kept by an earlier version of the program, whose records carry no "
+             "checksum: it is not obeyed. Begin Cut starts the set again from the beginning.");
     }
     Page page{};
     if (bytes.size() != sizeof(Page)) fail(path, "not a cut record (wrong length)");

@@ -56,7 +56,7 @@ struct CutPlace {
     AxisPosition position;  // the counted position (meaningful while homeSet)
     bool homeSet = false;
     TickPhase phase = TickPhase::Written;  // Writing: `tick` is the one being written
-    bool pauseMade = false;  // stands at a delay point whose pause was made in full
+    bool pauseMade = false;                // stands at a delay point whose pause was made in full
 };
 
 // The folder's identity on the disk: a record copied into another folder is not its record.
@@ -81,10 +81,10 @@ struct CutRecord {
     CutPlace place;          // exact after a kill: the last tick written to the port
     int64_t syncedTick = 0;  // exact after a power failure up to here
     RecordSync syncedAt = RecordSync::Start;
-    int32_t stepsPerMm = 0;     // of the settings the cut ran with
-    FolderIdentity identity;    // of `folder` when the cut began
-    std::string bootId;         // the boot the cut ran in
-    std::string motionStamp;    // the machine's motion stamp after the cut's own (motion_stamp.h)
+    int32_t stepsPerMm = 0;   // of the settings the cut ran with
+    FolderIdentity identity;  // of `folder` when the cut began
+    std::string bootId;       // the boot the cut ran in
+    std::string motionStamp;  // the machine's motion stamp after the cut's own (motion_stamp.h)
 
     int64_t totalTicks() const { return 2 * leadTicks + setTicks; }
     // What the record vouches for, in a sentence.

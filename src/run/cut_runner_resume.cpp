@@ -1,22 +1,20 @@
 // The cut runner's record of where it stands and its resume of a stopped cut: the same ticks,
 // pauses and segment marks as Begin Cut, entered in the middle, with the wire heated first and,
 // for an earlier point, the path run backwards to it.
-#include <algorithm>
-#include <exception>
-
-#include "machine/step_output.h"
-#include "machine/workspace.h"
-#include "run/cut_runner.h"
-#include "run/resume_plan.h"
-#include "run/working_set_reader.h"
-
 #include <unistd.h>
 
+#include <algorithm>
+#include <exception>
 #include <optional>
 
 #include "common/folder_lock.h"
 #include "generate/cut_set_transaction.h"
 #include "machine/motion_stamp.h"
+#include "machine/step_output.h"
+#include "machine/workspace.h"
+#include "run/cut_runner.h"
+#include "run/resume_plan.h"
+#include "run/working_set_reader.h"
 
 namespace corvane {
 
@@ -31,8 +29,9 @@ void CutRunner::readSet(const ResumePlan* resume) {
         if (::access(ws_.appFolder().c_str(), W_OK) == 0) throw;
     }
     if (lock && recoverInterruptedGeneration(ws_.appFolder())) {
-        ws_.setStatus(2, "An interrupted generation was found: the previous cut-file set is back "
-                         "in place, and it is the set cut.");
+        ws_.setStatus(2,
+                      "An interrupted generation was found: the previous cut-file set is back "
+                      "in place, and it is the set cut.");
     }
     set_.emplace(ws_.file("cut.ct1"), ws_.file("cut_cnt.ct2"));
     setPrint_ = fingerprintSet(ws_.appFolder());

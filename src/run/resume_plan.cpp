@@ -3,10 +3,10 @@
 #include <algorithm>
 #include <cstdio>
 
+#include "common/folder_lock.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
-#include "common/folder_lock.h"
 #include "machine/motion_stamp.h"
 #include "machine/workspace.h"
 #include "run/cut_runner.h"
@@ -140,8 +140,8 @@ void refuseMovedCarriages(const ResumePlan& plan, const PositionState& now,
     if (!moved.empty()) text += " (" + moved + ")";
     if (countedHere) {
         const AxisPosition& p = now.Position;
-        text += "; counted now X1 " + mm(p.X1) + ", Y1 " + mm(p.Y1) + ", X2 " + mm(p.X2) +
-                ", Y2 " + mm(p.Y2) + " mm";
+        text += "; counted now X1 " + mm(p.X1) + ", Y1 " + mm(p.Y1) + ", X2 " + mm(p.X2) + ", Y2 " +
+                mm(p.Y2) + " mm";
     } else {
         text += ", and no position counted in this program says they are back";
     }
@@ -200,8 +200,9 @@ ResumePlan planResume(const CutRecord& record, const CutTape& tape, const SetFin
         case ResumeRequest::From::WhereStopped:
             plan.to = plan.from;
             if (plan.from >= tape.size())
-                throw ResumeRefused("The cut made all its ticks before it stopped: nothing is "
-                                    "left to resume.");
+                throw ResumeRefused(
+                    "The cut made all its ticks before it stopped: nothing is "
+                    "left to resume.");
             break;
         case ResumeRequest::From::LastDelayPoint:
         case ResumeRequest::From::DelayPoint: {
@@ -310,13 +311,15 @@ void refuseForeignRecord(const Workspace& ws, const CutRecord& record) {
     if (record.stepsPerMm != ws.settings.derived.StepsPerMm) {
         throw ResumeRefused(
             "The cut cannot be resumed: the machine settings changed since the cut stopped "
-            "(steps per mm " + std::to_string(record.stepsPerMm) + " then, " +
+            "(steps per mm " +
+            std::to_string(record.stepsPerMm) + " then, " +
             std::to_string(ws.settings.derived.StepsPerMm) + " now).");
     }
     const std::optional<LeadMoves> lead = leadMovesFor(ws);
     const LeadMoves now = lead.value_or(LeadMoves{});
-    if (now.ticks != record.leadTicks || (now.ticks > 0 && (now.leadInByte != record.leadInByte ||
-                                                            now.leadOutByte != record.leadOutByte))) {
+    if (now.ticks != record.leadTicks ||
+        (now.ticks > 0 &&
+         (now.leadInByte != record.leadInByte || now.leadOutByte != record.leadOutByte))) {
         throw ResumeRefused(
             "The cut cannot be resumed: the lead moves changed since the cut stopped (" +
             std::to_string(record.leadTicks) + " ticks then, " + std::to_string(now.ticks) +
@@ -334,8 +337,11 @@ void refuseAfterRestart(const CutRecord& record, const ResumePlan& plan) {
     if (plan.to > record.syncedTick || plan.to == plan.from) {
         throw ResumeRefused(
             "The cut cannot be resumed from there: the PC restarted since the cut ran, and its "
-            "record is only as recent as its last sync (" + synced + "); the carriages may "
-            "have gone on up to tick " + std::to_string(record.place.tick) +
+            "record is only as recent as its last sync (" +
+            synced +
+            "); the carriages may "
+            "have gone on up to tick " +
+            std::to_string(record.place.tick) +
             ". Only a delay point or segment before that sync is offered.");
     }
 }
@@ -367,8 +373,10 @@ ResumePlan planResumeIn(Workspace& ws, ResumeRequest request, double heatSeconds
                                  request, heatSeconds);
     refuseAfterRestart(*record, plan);
     if (record->bootId != currentBootId() && !record->bootId.empty()) {
-        plan.what += "\nThe PC restarted since the cut ran: the record is only as recent as its "
-                     "last sync (tick " + std::to_string(record->syncedTick) + ").";
+        plan.what +=
+            "\nThe PC restarted since the cut ran: the record is only as recent as its "
+            "last sync (tick " +
+            std::to_string(record->syncedTick) + ").";
     }
     const MotionSince moved = motionSince(ws, record->motionStamp);
     refuseMovedCarriages(plan, ws.position, moved.what, moved.onlyHere);

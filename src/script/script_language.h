@@ -15,9 +15,9 @@ struct DerivedSettings;
 
 // Direction items, stored with the trailing blanks that make them match.
 inline constexpr const char* kDirForward = "向前     ";  // forward, x axes
-inline constexpr const char* kDirBack = "后退  ";       // back, x axes
-inline constexpr const char* kDirDown = "下   ";        // down, y axes
-inline constexpr const char* kDirUp = "上 ";            // up, y axes
+inline constexpr const char* kDirBack = "后退  ";        // back, x axes
+inline constexpr const char* kDirDown = "下   ";         // down, y axes
+inline constexpr const char* kDirUp = "上 ";             // up, y axes
 
 // Items after the keyword that an instruction needs; -1 for an unknown keyword.
 int scriptItemsNeeded(std::string_view keyword);

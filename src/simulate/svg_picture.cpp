@@ -232,10 +232,11 @@ std::string svgPicture(const Simulation& sim) {
             const double x1 = x0 + 22 * ux, y1 = y0 + 22 * uy;
             const double hx = x1 - 7 * ux, hy = y1 - 7 * uy;
             return "<g class=\"direction\" stroke=\"#208020\" stroke-width=\"1.5\" "
-                   "fill=\"#208020\"><line x1=\"" + num(x0) + "\" y1=\"" + num(y0) +
-                   "\" x2=\"" + num(x1) + "\" y2=\"" + num(y1) + "\"/><polygon points=\"" +
-                   num(x1) + "," + num(y1) + " " + num(hx - 3.5 * uy) + "," + num(hy + 3.5 * ux) +
-                   " " + num(hx + 3.5 * uy) + "," + num(hy - 3.5 * ux) + "\"/></g>\n";
+                   "fill=\"#208020\"><line x1=\"" +
+                   num(x0) + "\" y1=\"" + num(y0) + "\" x2=\"" + num(x1) + "\" y2=\"" + num(y1) +
+                   "\"/><polygon points=\"" + num(x1) + "," + num(y1) + " " + num(hx - 3.5 * uy) +
+                   "," + num(hy + 3.5 * ux) + " " + num(hx + 3.5 * uy) + "," + num(hy - 3.5 * ux) +
+                   "\"/></g>\n";
         }
         return std::string();
     };

@@ -39,8 +39,11 @@ CliRun cli(const test::TempDir& dir, const std::string& args) {
 TEST(AirfoilCli, CheckReportsEachFileAndFailsOnOneItCannotRead) {
     test::TempDir dir;
     test::writeFile(dir / "bad.dat", "NACA\n1 0\n0.5 0.1\n0.2\n");
-    test::writeFile(dir / "ok.dat", "\xEF\xBB\xBF" "1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n");
-    CliRun r = cli(dir, "check '" + (dir / "ok.dat").string() + "' '" + (dir / "bad.dat").string() + "'");
+    test::writeFile(dir / "ok.dat",
+                    "\xEF\xBB\xBF"
+                    "1 0\r\n0.5 0.06\r\n0 0\r\n0.5 -0.04\r\n1 0\r\n");
+    CliRun r =
+        cli(dir, "check '" + (dir / "ok.dat").string() + "' '" + (dir / "bad.dat").string() + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_NE(r.out.find("Layout=plain list\nByteOrderMark=yes\nPoints=5\n"), std::string::npos)
         << r.out;

@@ -2,11 +2,10 @@
 // (created only with --init), a Load that fails prints its reason as the window shows it, and a
 // command beside another program on the same folder says for whom it waits, then does its work.
 #include <gtest/gtest.h>
-
-#include <cmath>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdlib>
 #include <string>
 #include <thread>

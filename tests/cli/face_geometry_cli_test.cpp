@@ -94,7 +94,8 @@ TEST(FaceGeometryCli, DemoPanelBothWaysThroughSimulate) {
               std::string::npos)
         << r.out;
     EXPECT_GT(figure(r.out, R"(Largest distance at the left face: ([\d.]+) mm)"), 0.5);
-    const double washout = figure(r.out, R"(Washout between the faces: designed -2.00 deg, cut -([\d.]+) deg)");
+    const double washout =
+        figure(r.out, R"(Washout between the faces: designed -2.00 deg, cut -([\d.]+) deg)");
     EXPECT_GT(washout, 1.0);
     EXPECT_LT(washout, 1.5);
     r = cli(f.dir, "simulate --left-gap 150 --span 600");
@@ -116,9 +117,11 @@ TEST(FaceGeometryCli, RefusalsLeaveTheWorkingSetAsItWas) {
         const char* said;
     };
     const Case cases[] = {
-        {f.facesWith("--span 600", "--span 800"), 1, "The right face lies outside the towers: left gap 150 mm plus "
-                                    "span 800 mm is 950 mm, the towers are 900 mm apart."},
-        {f.facesWith("--left-gap 150", "--left-gap -1"), 1, "The left face lies outside the towers"},
+        {f.facesWith("--span 600", "--span 800"), 1,
+         "The right face lies outside the towers: left gap 150 mm plus "
+         "span 800 mm is 950 mm, the towers are 900 mm apart."},
+        {f.facesWith("--left-gap 150", "--left-gap -1"), 1,
+         "The left face lies outside the towers"},
         {f.faces(" --right-kerf -0.2"), 1, "A kerf cannot be negative"},
         {f.faces(" --left-chord 200"), 2, "--geometry faces takes --left-face-chord"},
         {"generate wing --geometry faces --left " + sample("naca2412.dat") + " --right " +

@@ -101,10 +101,9 @@ TEST(OwnershipCli, AGenerationDuringALeadInIsRefusedAndTheCutCutsTheSetOfBeginCu
     makeFolder(dir, 0.01);  // 40 ticks of lead-in at 4000 steps/mm
     const fs::path trace = dir / "trace.txt";
     const std::vector<int> setA = randomSteps(33, 30);
-    const pid_t run = startCli(dir,
-                               {"run", "--floor-seconds", "0", "--speed", "0.005", "--trace",
-                                trace.string()},
-                               dir / "run.txt");
+    const pid_t run = startCli(
+        dir, {"run", "--floor-seconds", "0", "--speed", "0.005", "--trace", trace.string()},
+        dir / "run.txt");
     // Inside the lead-in: a few ticks written, far from its 47.
     for (int i = 0; i < 2000 && traced(trace).size() < 3; ++i) ::usleep(5'000);
     ASSERT_GE(traced(trace).size(), 3u) << test::readFile(dir / "run.txt");
@@ -116,7 +115,8 @@ TEST(OwnershipCli, AGenerationDuringALeadInIsRefusedAndTheCutCutsTheSetOfBeginCu
     EXPECT_NE(generated.err.find("corvane-cli (process " + std::to_string(run) + ")"),
               std::string::npos)
         << generated.err;
-    const test::CliResult loaded = cli(dir, "load '" + (dir / "samples" / "slot.ct1").string() + "'");
+    const test::CliResult loaded =
+        cli(dir, "load '" + (dir / "samples" / "slot.ct1").string() + "'");
     EXPECT_NE(loaded.exitCode, 0);
     EXPECT_NE(loaded.err.find("Machine Busy"), std::string::npos) << loaded.err;
     writeSteps(dir / "cut.ct1", randomSteps(99, 30));  // a program that does not ask
@@ -130,7 +130,8 @@ TEST(OwnershipCli, AGenerationDuringALeadInIsRefusedAndTheCutCutsTheSetOfBeginCu
 // Links planted under the program's own names lead nowhere: the file they point at keeps its
 // bytes, and the refusal names the link and the fix.
 TEST(OwnershipCli, ALinkPlantedUnderTheProgramsNamesIsRefusedAndItsTargetKept) {
-    for (const char* name : {".corvane-lock", ".corvane-cut-record.lock", ".corvane-cut.ct1.part"}) {
+    for (const char* name :
+         {".corvane-lock", ".corvane-cut-record.lock", ".corvane-cut.ct1.part"}) {
         SCOPED_TRACE(name);
         test::TempDir dir, outside;
         makeFolder(dir);
@@ -171,8 +172,7 @@ TEST(OwnershipCli, ALockFileOneUserMadeNeverLocksOutAnother) {
             (void)::lchown(entry.path().c_str(), user->uid, user->gid);
     (void)::chown(dir.path().c_str(), user->uid, user->gid);
     const fs::path err = "/tmp/corvane-two-users-" + std::to_string(::getpid()) + ".txt";
-    EXPECT_EQ(test::runAs(*user, cliLine + " 2>'" + err.string() + "'"), 0)
-        << test::readFile(err);
+    EXPECT_EQ(test::runAs(*user, cliLine + " 2>'" + err.string() + "'"), 0) << test::readFile(err);
 
     // A lock file made unreadable (an earlier version under umask 077): named, owner, fix.
     ::chmod((dir / ".corvane-lock").c_str(), 0600);

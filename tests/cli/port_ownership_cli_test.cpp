@@ -41,8 +41,8 @@ void makeWorkingSet(const test::TempDir& dir, int ticks) {
 Result cli(const test::TempDir& dir, const test::TempDir& locks, const std::string& args) {
     const auto err = dir / "stderr.txt";
     const std::string cmd = "CORVANE_LOCK_DIR='" + locks.path().string() + "' '" + CORVANE_CLI +
-                            "' --app-dir '" + dir.path().string() + "' " + args + " >/dev/null 2>'" +
-                            err.string() + "'";
+                            "' --app-dir '" + dir.path().string() + "' " + args +
+                            " >/dev/null 2>'" + err.string() + "'";
     const int status = std::system(cmd.c_str());
     return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, test::readFile(err)};
 }
@@ -53,7 +53,8 @@ TEST(PortOwnershipCli, ATraceFileThatCannotBeCreatedOpensNoPort) {
     test::TempDir dir, locks;
     makeWorkingSet(dir, 2);
     const std::string badTrace = (dir / "no-such-folder" / "trace.txt").string();
-    for (const std::string& command : std::vector<std::string>{"run", "script run '" + (dir / "run.txt").string() + "'"}) {
+    for (const std::string& command :
+         std::vector<std::string>{"run", "script run '" + (dir / "run.txt").string() + "'"}) {
         for (const char* backend : {"ppdev:/nonexistent/parport9", "direct"}) {
             SCOPED_TRACE(command + " " + backend);
             const Result r =
@@ -101,7 +102,8 @@ TEST(PortOwnershipCli, ASecondProgramOnARealPortIsRefusedNamingTheFirst) {
     }
     ASSERT_TRUE(holding) << test::readFile(firstErr);
 
-    for (const std::string& command : std::vector<std::string>{"run", "script run '" + (dir / "run.txt").string() + "'"}) {
+    for (const std::string& command :
+         std::vector<std::string>{"run", "script run '" + (dir / "run.txt").string() + "'"}) {
         const Result second = cli(dir, locks, command + " --port direct");
         EXPECT_EQ(second.exitCode, 1) << command;
         EXPECT_NE(second.err.find("0x378 is in use by corvane-cli (process " +

@@ -25,7 +25,8 @@ CliResult script(const test::TempDir& dir, const std::string& args) {
     const auto out = dir / "stdout.txt";
     const auto err = dir / "stderr.txt";
     const std::string cmd = std::string("'") + CORVANE_CLI + "' --app-dir '" + dir.path().string() +
-                            "' script " + args + " >'" + out.string() + "' 2>'" + err.string() + "'";
+                            "' script " + args + " >'" + out.string() + "' 2>'" + err.string() +
+                            "'";
     const int status = std::system(cmd.c_str());
     CliResult r;
     r.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
@@ -61,9 +62,10 @@ TEST(ScriptCli, CheckPrintsEveryVerdictAndTheRunChecksWordingOfTheFirstFailure) 
     test::writeFile(dir / "big.txt", "pause,5\nmove,x," + F + ",1e999\n");
     r = script(dir, "check '" + (dir / "big.txt").string() + "'");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "file line 1, line 1: OK  [pause,5]\nfile line 2, line 2: Error encountered, "
-                     "Error Number 6, Overflow  [move,x," +
-                         F + ",1e999]\n");
+    EXPECT_EQ(r.out,
+              "file line 1, line 1: OK  [pause,5]\nfile line 2, line 2: Error encountered, "
+              "Error Number 6, Overflow  [move,x," +
+                  F + ",1e999]\n");
     EXPECT_EQ(r.err, "Error encountered, Error Number 6, Overflow\nModule Script, RS\n");
 
     r = script(dir, "run '" + (dir / "s.txt").string() + "'");
@@ -91,11 +93,12 @@ TEST(ScriptCli, CheckWarnsOfEverySkippedItemWithItsFileLine) {
     CliResult r = script(dir, "check '" + file + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "file line 1, line 1: OK  [speed,2]\nfile line 6, line 2: OK  [pause,7]\n");
-    EXPECT_EQ(r.err, file + ": warning: file line 2: \"Move\", \"x\", \"" + F +
-                         "\", \"40\" skipped: not an instruction\n" + file +
-                         ": warning: file line 4: \"move，x，" + F +
-                         "，40\" skipped: not an instruction\n" + file +
-                         ": warning: file line 5: \"  pause\", \"5\" skipped: not an instruction\n");
+    EXPECT_EQ(r.err,
+              file + ": warning: file line 2: \"Move\", \"x\", \"" + F +
+                  "\", \"40\" skipped: not an instruction\n" + file +
+                  ": warning: file line 4: \"move，x，" + F +
+                  "，40\" skipped: not an instruction\n" + file +
+                  ": warning: file line 5: \"  pause\", \"5\" skipped: not an instruction\n");
     r = script(dir, "run '" + file + "'");
     EXPECT_EQ(r.exitCode, 1);
     EXPECT_EQ(r.out, "");
@@ -104,10 +107,12 @@ TEST(ScriptCli, CheckWarnsOfEverySkippedItemWithItsFileLine) {
     test::writeFile(file, "pause,5\nspeed,0\nmove,x," + F + "\n");
     r = script(dir, "check '" + file + "'");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out, "file line 1, line 1: OK  [pause,5]\n"
-                     "file line 2, line 2: Script error, speed value not valid  [speed,0]\n");
-    EXPECT_EQ(r.err, "Error encountered, Error Number 62, Input past end of file\n"
-                     "Module Script, LS\nScript error in line 2 of Cutting Script\n");
+    EXPECT_EQ(r.out,
+              "file line 1, line 1: OK  [pause,5]\n"
+              "file line 2, line 2: Script error, speed value not valid  [speed,0]\n");
+    EXPECT_EQ(r.err,
+              "Error encountered, Error Number 62, Input past end of file\n"
+              "Module Script, LS\nScript error in line 2 of Cutting Script\n");
 }
 
 // A failed instruction ends `run` with exit 1 and says which line; --keep-going runs past it and
@@ -120,9 +125,9 @@ TEST(ScriptCli, AFailedLineStopsTheRunUnlessKeepGoing) {
     test::writeFile(file, "pause,1\ncut,gone.ct1\nmove,y1," + U + ",0.02\n");
     CliResult r = script(dir, "run '" + file + "'");
     EXPECT_EQ(r.exitCode, 1);
-    EXPECT_EQ(r.out.rfind("Script stopped at a failed line: 2 lines run, line failed: 2, 0 steps out",
-                          0),
-              0u)
+    EXPECT_EQ(
+        r.out.rfind("Script stopped at a failed line: 2 lines run, line failed: 2, 0 steps out", 0),
+        0u)
         << r.out;
     EXPECT_NE(r.err.find("Module Script, RC\nCut file: " + (dir / "gone.ct1").string()),
               std::string::npos)
@@ -148,10 +153,12 @@ TEST(ScriptCli, TheTraceOfEveryInstructionHoldsExactlyTheRunnersWrites) {
     test::writeFile(dir / "all.txt", "speed,5\nmove,x," + F + ",0.03\nmove,y1," + U +
                                          ",0.02\nangle,x," + B + ",0.04,y," + D +
                                          ",0.02\npause,2\ncut,set.ct1\n");
-    const CliResult r = script(dir, "run '" + (dir / "all.txt").string() + "' --delay-ms 3 --trace '" +
-                                        (dir / "trace.txt").string() + "'");
+    const CliResult r =
+        script(dir, "run '" + (dir / "all.txt").string() + "' --delay-ms 3 --trace '" +
+                        (dir / "trace.txt").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
-    EXPECT_EQ(r.out.rfind("Script complete: 6 lines run, no line failed, 13 steps out, ", 0), 0u) << r.out;
+    EXPECT_EQ(r.out.rfind("Script complete: 6 lines run, no line failed, 13 steps out, ", 0), 0u)
+        << r.out;
 
     std::vector<std::string> ops;
     std::istringstream trace(test::readFile(dir / "trace.txt"));

@@ -6,10 +6,9 @@
 
 #include <gtest/gtest.h>
 #include <signal.h>
+#include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
-
-#include <sys/stat.h>
 
 #include <optional>
 #include <string>
@@ -132,9 +131,8 @@ TEST(PortLock, OneLockPerPortForEveryUserWhateverTheUmask) {
             char buf[512];
             for (ssize_t n; (n = ::read(answer[0], buf, sizeof buf)) > 0;)
                 text.append(buf, static_cast<std::size_t>(n));
-            EXPECT_NE(text.find("0x378 is in use by " +
-                                std::string(program_invocation_short_name) + " (process " +
-                                std::to_string(::getpid()) + ") run by root"),
+            EXPECT_NE(text.find("0x378 is in use by " + std::string(program_invocation_short_name) +
+                                " (process " + std::to_string(::getpid()) + ") run by root"),
                       std::string::npos)
                 << text;
         } else {
@@ -179,7 +177,9 @@ protected:
 };
 
 TEST_F(KernelPortTree, TheDeviceIsTheOneAtTheSettingsAddressOrARefusalNamingBoth) {
-    const auto dev = [&](int n) { return (dir.path() / "dev" / ("parport" + std::to_string(n))).string(); };
+    const auto dev = [&](int n) {
+        return (dir.path() / "dev" / ("parport" + std::to_string(n))).string();
+    };
     // Unnamed: the device at the address.
     EXPECT_EQ(ppdevDeviceFor(0x278, "", dir.path() / "proc", dir.path() / "dev").device, dev(1));
     EXPECT_EQ(ppdevDeviceFor(0x378, "", dir.path() / "proc", dir.path() / "dev").device, dev(0));

@@ -61,7 +61,10 @@ TEST(AirfoilReader, NonNumbersAndHalfPointsNameTheFileAndLine) {
 
 TEST(AirfoilReader, ByteOrderMarkIsDroppedBeforeTheNameLineRule) {
     // With the mark left in, "0 0" read as a name line and the first point was lost.
-    Profile p = parseProfile("\xEF\xBB\xBF" "0 0\r\n0.5 0.1\r\n1 0\r\n", "bom.dat");
+    Profile p = parseProfile(
+        "\xEF\xBB\xBF"
+        "0 0\r\n0.5 0.1\r\n1 0\r\n",
+        "bom.dat");
     EXPECT_EQ(p.x, (std::vector<double>{0, 0.5, 1}));
     EXPECT_EQ(parseProfile("\xEF\xBB\xBFNACA\n1 0\n", "n").size(), 1u);
 }
@@ -163,8 +166,7 @@ TEST(SharedAirfoils, ByteOrderMarkGeneratesTheSameBytesAndTwoSurfaceFilesAreRefu
     ASSERT_EQ(gen.generate(m.wing(dir / "naca2412.dat", dir / "naca2412.dat", "200", "150")).status,
               GenerationStatus::Finished);
     const std::string plainSteps = m.working("cut.ct1"), plainCounts = m.working("cut_cnt.ct2");
-    ASSERT_EQ(gen.generate(m.wing(dir / "naca2412-bom.dat", dir / "naca2412-bom.dat", "200",
-                                  "150"))
+    ASSERT_EQ(gen.generate(m.wing(dir / "naca2412-bom.dat", dir / "naca2412-bom.dat", "200", "150"))
                   .status,
               GenerationStatus::Finished);
     EXPECT_EQ(m.working("cut.ct1"), plainSteps);

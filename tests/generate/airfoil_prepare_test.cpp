@@ -104,16 +104,17 @@ TEST(AirfoilCheck, DamagedTwoSurfaceFilesNameTheLine) {
         FAIL();
     } catch (const AirfoilFormatError& e) {
         EXPECT_EQ(e.line(), 3u);
-        EXPECT_STREQ(e.what(), "DAT file /a/f.dat: line 3 announces 21 + 21 points, the file "
-                               "holds 41");
+        EXPECT_STREQ(e.what(),
+                     "DAT file /a/f.dat: line 3 announces 21 + 21 points, the file "
+                     "holds 41");
     }
     EXPECT_THROW(parseAirfoilFile("X\n\n2 2\n\n0 0\n1 zz\n\n0 0\n1 0\n", "f"), AirfoilFormatError);
     EXPECT_THROW(splitSurfaces(parseAirfoilFile("0 0\n1 0\n", "f"), "f"), AirfoilFormatError);
 }
 
 TEST(AirfoilPrepare, ResamplesOnTheSplineWithTheLeadingEdgeAtOneIndex) {
-    const AirfoilSurfaces s = splitSurfaces(parseAirfoilFile(lines(outline(true), " ", "\n"),
-                                                             "f"), "f");
+    const AirfoilSurfaces s =
+        splitSurfaces(parseAirfoilFile(lines(outline(true), " ", "\n"), "f"), "f");
     for (std::size_t n : {5u, 60u, 101u, 400u}) {
         for (bool lowerFirst : {false, true}) {
             const PreparedProfile p = prepareProfile(s, {n, lowerFirst});
@@ -139,7 +140,8 @@ TEST(AirfoilPrepare, ResamplesOnTheSplineWithTheLeadingEdgeAtOneIndex) {
         }
     }
     EXPECT_THROW(prepareProfile(s, {4, false}), std::invalid_argument);
-    EXPECT_EQ(plainAirfoilText({{1, 0}, {0.5, -0.0125}}), "1.0000000 0.0000000\r\n0.5000000 -0.0125000\r\n");
+    EXPECT_EQ(plainAirfoilText({{1, 0}, {0.5, -0.0125}}),
+              "1.0000000 0.0000000\r\n0.5000000 -0.0125000\r\n");
 }
 
 // Real files published by others, read where they are.
@@ -185,7 +187,8 @@ TEST(SharedAirfoils, PreparedClarkYAndAg455CutOneWingWhoseOutlinesClose) {
     }
     const double scale[2] = {250 + 0.2, 100 + 0.2};
     for (int side = 0; side < 2; ++side) {
-        const AirfoilPoint first = prepared[side].points.front(), last = prepared[side].points.back();
+        const AirfoilPoint first = prepared[side].points.front(),
+                           last = prepared[side].points.back();
         const double dx = net[2 * side] / 158.0, dy = net[2 * side + 1] / 158.0;
         // Where the profile ends, and back where it began up to its trailing-edge gap.
         EXPECT_NEAR(dx, (last.x - first.x) * scale[side], 0.1) << names[side];

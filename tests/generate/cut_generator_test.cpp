@@ -11,8 +11,8 @@
 #include <sstream>
 
 #include "common/number_text.h"
-#include "generate/tick_scheme.h"
 #include "generate/line_file_writer.h"
+#include "generate/tick_scheme.h"
 #include "generate_fixture.h"
 
 namespace corvane::test {
@@ -252,9 +252,8 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
         const std::vector<double>* u[4] = {&lx, &ly, &rx, &ry};
         auto position = [&](int a, int k, double c) {
             const std::vector<double>& v = *u[a];
-            return std::nearbyint(
-                c * (std::stod(std::to_string(v[static_cast<std::size_t>(k)])) -
-                     std::stod(std::to_string(v[0]))));
+            return std::nearbyint(c * (std::stod(std::to_string(v[static_cast<std::size_t>(k)])) -
+                                       std::stod(std::to_string(v[0]))));
         };
         for (int k = 1; k < points; ++k) {
             const std::size_t end =
@@ -271,8 +270,8 @@ TEST(TickScheme, EveryAxisMakesItsCountSpreadEvenlyWithItsLastStepOnTheLastTick)
             int32_t count[4], N = 0;
             for (int a = 0; a < 4; ++a) {
                 const double c = stepsPerProfileUnit(kerf, chord[a], S);
-                count[a] = static_cast<int32_t>(
-                    std::fabs(position(a, k, c) - position(a, k - 1, c)));
+                count[a] =
+                    static_cast<int32_t>(std::fabs(position(a, k, c) - position(a, k - 1, c)));
                 N = std::max(N, count[a]);
             }
             const bool idle = N == 0 && begin == 0;  // no step yet: one idle tick

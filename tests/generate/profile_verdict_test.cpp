@@ -125,9 +125,8 @@ TEST(ProfileVerdict, NamesOrderStartLeadingEdgeAndWhatCannotBeCut) {
         }
     }
     for (std::size_t n : {0u, 1u, 2u}) {
-        const ProfileVerdict v = judgeProfile(profile(std::vector<Pt>(base.begin(),
-                                                                      base.begin() + n)),
-                                              "few");
+        const ProfileVerdict v =
+            judgeProfile(profile(std::vector<Pt>(base.begin(), base.begin() + n)), "few");
         ASSERT_EQ(v.problems.size(), 1u);
         EXPECT_EQ(v.problems[0], tooFewPointsText("few", n));
     }
@@ -202,8 +201,8 @@ TEST(GenerationRefusals, FilesThatCannotBeCutLeaveThePreviousSetAndNameTheFile) 
 TEST(GenerationRefusals, FoamShapesNeedThreePointsButNoAirfoilShape) {
     GenerateMachine m;
     m.previousSet();
-    GenerationRequest r = m.wing(m.airfoil("a.dat", "0 0\n1 0\n"),
-                                 m.airfoil("b.dat", "0 0\n1 0\n"), "100", "100");
+    GenerationRequest r =
+        m.wing(m.airfoil("a.dat", "0 0\n1 0\n"), m.airfoil("b.dat", "0 0\n1 0\n"), "100", "100");
     r.kind = CutSetKind::Foam;
     CutGenerator gen(m.ws);
     const GenerationOutcome refused = gen.generate(r);

@@ -53,7 +53,8 @@ std::array<int64_t, 4> checkPositions(const GenerateMachine& m, const Profile& l
         ++k;
         for (; tick < static_cast<std::size_t>(total); ++tick) {
             for (int a = 0; a < 4; ++a) {
-                if (ticks[tick].step[a]) at[static_cast<std::size_t>(a)] += ticks[tick].dir[a] ? 1 : -1;
+                if (ticks[tick].step[a])
+                    at[static_cast<std::size_t>(a)] += ticks[tick].dir[a] ? 1 : -1;
             }
         }
         for (int a = 0; a < 4; ++a) {

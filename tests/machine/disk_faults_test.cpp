@@ -1,10 +1,11 @@
 // Saving the settings or the waypoints on a full or failing disk: the old file stays byte for
 // byte, no temporary file is left, and the one error names the file.
+#include "support/disk_faults.h"
+
 #include <gtest/gtest.h>
 
 #include "common/run_error.h"
 #include "machine/position.h"
-#include "support/disk_faults.h"
 #include "support/test_support.h"
 
 namespace corvane::test {

@@ -411,7 +411,7 @@ TEST(MachineSettings, AFailedLoadKeepsTheWirePinAndLevelInForceAndNamesTheField)
     fileValues[kActiveLow] = "#FALSE#";
     fileValues[kActiveHigh] = "#TRUE#";
     struct Damage {
-        int field;        // 0-based value that is damaged, or the count kept for a short line
+        int field;  // 0-based value that is damaged, or the count kept for a short line
         bool truncate;
         int number;
         const char* names;

@@ -35,8 +35,8 @@ struct Rig {
                 "ppdev",
                 [this](uint16_t base, WireRest r) {
                     claims.push_back(base);
-                    return std::make_unique<PpdevPort>(
-                        "/dev/parport0", base, r, std::make_unique<test::KernelPpdev>(kernel));
+                    return std::make_unique<PpdevPort>("/dev/parport0", base, r,
+                                                       std::make_unique<test::KernelPpdev>(kernel));
                 },
                 std::move(rest), locks.path());
             port->setDataPort(dataPort);
@@ -53,8 +53,8 @@ struct Rig {
         }
         PortChoice choice;
         choice.kind = PortChoice::Kind::Ppdev;
-        return openMachinePort(choice, trace, full ? &s : nullptr, [&s] { return &s; }, clock,
-                               opener());
+        return openMachinePort(
+            choice, trace, full ? &s : nullptr, [&s] { return &s; }, clock, opener());
     }
 };
 
@@ -73,7 +73,8 @@ TEST(PortOpening, NoClaimWithoutSettingsThatNameAKnownPortInFull) {
         {"port text 0x378", settingsWith("0x378", "Pin 16")},
         {"no settings file", ""},
         {"a short line", settingsWith("378h", "Pin 16").substr(0, 120) + "\r\n"},
-        {"a bad field 25", [] {
+        {"a bad field 25",
+         [] {
              std::vector<std::string> v = test::resetDefaultsValues();
              v[18] = "\"Pin 16\"";
              v[24] = "\"x\"";

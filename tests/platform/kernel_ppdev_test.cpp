@@ -3,6 +3,8 @@
 // after the claim fails; an exclusive claim of a held port names who may hold it; no call ever
 // touches control bits 4-7 or turns the data lines around. The call sequences at open, per
 // tick, at a failure after the claim and at exit are printed for the record.
+#include "support/kernel_ppdev.h"
+
 #include <gtest/gtest.h>
 
 #include <cstdio>
@@ -16,7 +18,6 @@
 #include "machine/wire_guard.h"
 #include "machine/workspace.h"
 #include "platform/ppdev_port.h"
-#include "support/kernel_ppdev.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -30,7 +31,7 @@ struct WireChoice {
     int pin;
     bool activeLow;
 };
-const WireChoice kWires[] = {{"Pin 1", 1, true},   {"Pin 1", 1, false}, {"Pin 14", 14, true},
+const WireChoice kWires[] = {{"Pin 1", 1, true},    {"Pin 1", 1, false},  {"Pin 14", 14, true},
                              {"Pin 14", 14, false}, {"Pin 16", 16, true}, {"Pin 16", 16, false},
                              {"Pin 17", 17, true},  {"Pin 17", 17, false}};
 
@@ -128,10 +129,10 @@ TEST(KernelPpdev, AnExclusiveClaimOfAHeldPortNamesWhoMayHoldItAndHowToFreeIt) {
                              std::make_unique<KernelPpdev>(kernel, "b"));
             ADD_FAILURE() << "the second claim succeeded";
         } catch (const RunError& e) {
-            for (const std::string& needle : std::vector<std::string>{"lp", "portscope", "another corvane",
-                                             "sudo rmmod lp", std::strerror(ENXIO)})
-                EXPECT_NE(e.detail().find(needle), std::string::npos) << needle << ": "
-                                                                      << e.detail();
+            for (const std::string& needle : std::vector<std::string>{
+                     "lp", "portscope", "another corvane", "sudo rmmod lp", std::strerror(ENXIO)})
+                EXPECT_NE(e.detail().find(needle), std::string::npos)
+                    << needle << ": " << e.detail();
         }
         // The refused one wrote nothing: the holder's pins are as they were.
         EXPECT_EQ(kernel.control, control);
@@ -148,11 +149,21 @@ TEST(KernelPpdev, NoWriteTouchesControlBitsAboveThreeOrTurnsTheDataLinesAround) 
         const auto value = static_cast<uint8_t>(rng() & 0xFF);
         const auto bit = static_cast<uint8_t>(rng() % 8);
         switch (rng() % 5) {
-            case 0: port.portOut(890, value); break;
-            case 1: port.setPortBit(890, bit); break;
-            case 2: port.clrPortBit(890, bit); break;
-            case 3: port.notPortBit(890, bit); break;
-            case 4: port.portOut(888, value); break;
+            case 0:
+                port.portOut(890, value);
+                break;
+            case 1:
+                port.setPortBit(890, bit);
+                break;
+            case 2:
+                port.clrPortBit(890, bit);
+                break;
+            case 3:
+                port.notPortBit(890, bit);
+                break;
+            case 4:
+                port.portOut(888, value);
+                break;
         }
         ASSERT_EQ(kernel.strayControlBits, 0) << i;
         ASSERT_FALSE(kernel.reverse) << i;
@@ -190,17 +201,16 @@ TEST(KernelPpdev, CallSequencesAtOpenPerTickAtAFailureAfterTheClaimAndAtExit) {
     print("failure after the claim", failure);
     print("exit", exit);
     EXPECT_EQ(open, (std::vector<std::string>{"a: open /dev/parport0", "a: PPEXCL", "a: PPCLAIM",
-                                              "a: PPFCONTROL mask 0x01 val 0x00",
-                                              "a: PPDATADIR 0", "a: PPRDATA"}));
+                                              "a: PPFCONTROL mask 0x01 val 0x00", "a: PPDATADIR 0",
+                                              "a: PPRDATA"}));
     ASSERT_EQ(tick.size(), 5u);  // the byte, then the four step bits cleared from the copy
     for (const std::string& c : tick) EXPECT_EQ(c.rfind("a: PPWDATA", 0), 0u) << c;
     EXPECT_EQ(exit, (std::vector<std::string>{"a: PPFCONTROL mask 0x01 val 0x00", "a: PPRELEASE",
                                               "a: close"}));
-    EXPECT_EQ(failure, (std::vector<std::string>{"a: open /dev/parport0", "a: PPEXCL",
-                                                 "a: PPCLAIM", "a: PPFCONTROL mask 0x01 val 0x00",
-                                                 "a: PPDATADIR 0 -> error",
-                                                 "a: PPFCONTROL mask 0x01 val 0x00",
-                                                 "a: PPRELEASE", "a: close"}));
+    EXPECT_EQ(failure, (std::vector<std::string>{
+                           "a: open /dev/parport0", "a: PPEXCL", "a: PPCLAIM",
+                           "a: PPFCONTROL mask 0x01 val 0x00", "a: PPDATADIR 0 -> error",
+                           "a: PPFCONTROL mask 0x01 val 0x00", "a: PPRELEASE", "a: close"}));
 }
 
 }  // namespace

@@ -28,7 +28,8 @@ struct Rig {
         };
     }
     LockedPort make(WireRest rest = {0x01, false}) {
-        return LockedPort("ppdev", opener(), [rest] { return rest; }, locks.path());
+        return LockedPort(
+            "ppdev", opener(), [rest] { return rest; }, locks.path());
     }
     bool lockFileExists() const { return !PortLock::holderOf(0x378, locks.path()).empty(); }
 };
@@ -81,9 +82,12 @@ TEST(LockedPort, AChangeOfPortRestsAndReleasesTheOldBeforeClaimingTheNew) {
 
 TEST(LockedPort, AClaimThatFailsLeavesTheLockFree) {
     Rig rig;
-    LockedPort port("ppdev", [](uint16_t, WireRest) -> std::unique_ptr<PortIo> {
-        throw RunError(ErrorNumber::PermissionDenied, "refused");
-    }, {}, rig.locks.path());
+    LockedPort port(
+        "ppdev",
+        [](uint16_t, WireRest) -> std::unique_ptr<PortIo> {
+            throw RunError(ErrorNumber::PermissionDenied, "refused");
+        },
+        {}, rig.locks.path());
     EXPECT_THROW(port.setDataPort(888), RunError);
     EXPECT_NO_THROW(PortLock(0x378, rig.locks.path()));
 }

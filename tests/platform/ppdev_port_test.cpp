@@ -62,8 +62,8 @@ TEST(PpdevPort, OpensExclusivelyDrivesTheDataLinesAndReleasesWithoutWriting) {
     std::vector<std::string> log;
     {
         PpdevPort port("/dev/parport0", 888, std::make_unique<FakeDevice>(&log));
-        EXPECT_EQ(log, (std::vector<std::string>{"open /dev/parport0", "EXCL", "CLAIM",
-                                                 "DATADIR 0", "RDATA"}));
+        EXPECT_EQ(log, (std::vector<std::string>{"open /dev/parport0", "EXCL", "CLAIM", "DATADIR 0",
+                                                 "RDATA"}));
         log.clear();
     }
     EXPECT_EQ(log, (std::vector<std::string>{"RELEASE", "close"}));

@@ -99,8 +99,7 @@ TEST(RecordTrust, AForeignRecordAndChangedStepsOrLeadMovesAreRefused) {
         << other.refusal();
 
     b.ws.settings.derived.StepsPerMm = 157;
-    EXPECT_NE(b.refusal().find("steps per mm 158 then, 157 now"), std::string::npos)
-        << b.refusal();
+    EXPECT_NE(b.refusal().find("steps per mm 158 then, 157 now"), std::string::npos) << b.refusal();
     b.ws.settings.derived.StepsPerMm = 158;
     b.ws.settings.fields.lead_in = 1;
     b.ws.settings.fields.horizontal = true;

@@ -1,10 +1,11 @@
 // The script file: what Save writes, what Load reads back (the program's own files, hand-typed
 // UTF-8 files, quoted items, odd line breaks) and what a broken file leaves in the list.
+#include "script/script_file.h"
+
 #include <gtest/gtest.h>
 
 #include "common/run_error.h"
 #include "common/text_encoding.h"
-#include "script/script_file.h"
 #include "script/script_language.h"
 
 namespace corvane {
@@ -14,8 +15,12 @@ const std::string F = kDirForward, B = kDirBack, D = kDirDown, U = kDirUp;
 
 TEST(ScriptFile, SaveWritesGbkCrLfAndLoadGivesTheSameLinesBack) {
     const std::vector<std::string> lines = {
-        "move,x," + F + ",3",     "move,y1," + U + ",0.5",           "speed,2",
-        "angle,x," + B + ",10,y," + D + ",4", "pause,500", "cut,/home/op/sets/wing 1.ct1",
+        "move,x," + F + ",3",
+        "move,y1," + U + ",0.5",
+        "speed,2",
+        "angle,x," + B + ",10,y," + D + ",4",
+        "pause,500",
+        "cut,/home/op/sets/wing 1.ct1",
         "move, x ," + F + ",3",  // not a valid line, but load must keep its blanks
     };
     const std::string bytes = scriptFileBytes(lines);
@@ -36,12 +41,17 @@ TEST(ScriptFile, HandTypedUtf8QuotesAndLineBreaksInsideAnInstruction) {
     // UTF-8 with LF ends, a byte-order mark, quoted items, an instruction split over two lines
     // (a line end ends an item as a comma does),
     // blank lines, extra items and words that are no keyword.
-    const std::string text = "\xEF\xBB\xBF" "move,x," + F + ",3\n\n" +
-                             "\"speed\",\"2\"\n"
-                             "angle,x," + B + ",10\ny," + D + ",4\n"
-                             "comment line\n"
-                             "pause,5,ignored\n"
-                             "cut,\"/sets/a,b.ct1\" \n";
+    const std::string text =
+        "\xEF\xBB\xBF"
+        "move,x," +
+        F + ",3\n\n" +
+        "\"speed\",\"2\"\n"
+        "angle,x," +
+        B + ",10\ny," + D +
+        ",4\n"
+        "comment line\n"
+        "pause,5,ignored\n"
+        "cut,\"/sets/a,b.ct1\" \n";
     std::vector<std::string> loaded;
     appendScriptLines(text, loaded);
     EXPECT_EQ(loaded, (std::vector<std::string>{"move,x," + F + ",3", "speed,2",
@@ -67,26 +77,36 @@ TEST(ScriptFile, AnInstructionCutShortByTheEndKeepsTheLinesBeforeIt) {
 // The items Load drops, each with the line of the file it stands on: a capital keyword, full-width
 // commas, an indented line, a blank before the comma, extra items; blank lines are nothing lost.
 TEST(ScriptFile, EverySkippedItemIsReportedWithItsFileLine) {
-    const std::string text = "speed,2\r\n"                         // 1
-                             "Move,x," + F + ",40\r\n"             // 2
-                             "\r\n"                                 // 3
-                             "move，x，" + F + "，40\r\n"           // 4
-                             "  move,x," + F + ",40\r\n"           // 5
-                             "move,x," + F + ",40,extra\r\n"       // 6
-                             "move ,y\r\n"                          // 7
-                             "pause,\r\n"                           // 8: an empty item, taken
-                             "angle,x," + F + ",10\r\ny," + U + ",5\r\n";  // 9-10
+    const std::string text =
+        "speed,2\r\n"  // 1
+        "Move,x," +
+        F +
+        ",40\r\n"  // 2
+        "\r\n"     // 3
+        "move，x，" +
+        F +
+        "，40\r\n"  // 4
+        "  move,x," +
+        F +
+        ",40\r\n"  // 5
+        "move,x," +
+        F +
+        ",40,extra\r\n"  // 6
+        "move ,y\r\n"    // 7
+        "pause,\r\n"     // 8: an empty item, taken
+        "angle,x," +
+        F + ",10\r\ny," + U + ",5\r\n";  // 9-10
     const ScriptLoad load = readScriptFile(utf8ToGbk(text));
     EXPECT_EQ(load.lines, (std::vector<std::string>{"speed,2", "move,x," + F + ",40", "pause,",
                                                     "angle,x," + F + ",10,y," + U + ",5"}));
     EXPECT_EQ(load.fileLines, (std::vector<int>{1, 6, 8, 9}));
     EXPECT_FALSE(load.error);
-    EXPECT_EQ(skippedItemLines(load.skipped),
-              (std::vector<std::string>{
-                  "file line 2: \"Move\", \"x\", \"" + F + "\", \"40\"",
-                  "file line 4: \"move，x，" + F + "，40\"",
-                  "file line 5: \"  move\", \"x\", \"" + F + "\", \"40\"",
-                  "file line 6: \"extra\"", "file line 7: \"move \", \"y\""}));
+    EXPECT_EQ(
+        skippedItemLines(load.skipped),
+        (std::vector<std::string>{"file line 2: \"Move\", \"x\", \"" + F + "\", \"40\"",
+                                  "file line 4: \"move，x，" + F + "，40\"",
+                                  "file line 5: \"  move\", \"x\", \"" + F + "\", \"40\"",
+                                  "file line 6: \"extra\"", "file line 7: \"move \", \"y\""}));
 
     // A UTF-16 file (an editor's "Unicode") loads its lines instead of nothing.
     std::string utf16 = "\xFF\xFE";

@@ -1,5 +1,7 @@
 // The line check of the cutting-script language, as Accept words it and as the run check words
 // it, over the rules' examples; plus the move bytes an instruction's axis and direction give.
+#include "script/script_language.h"
+
 #include <gtest/gtest.h>
 
 #include <set>
@@ -7,7 +9,6 @@
 
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
-#include "script/script_language.h"
 
 namespace corvane {
 namespace {
@@ -90,8 +91,9 @@ TEST(ScriptLanguage, TheRunCheckNamesTheLine) {
     EXPECT_EQ(run("cut,/sets/b.ct1", 12), "Script error in line 12 CT2 file not found");
     EXPECT_EQ(run("move,x," + F, 1), "Incorrect number of elements in the script");
     // The run check converts the pause item as a whole number: text is a type mismatch.
-    EXPECT_EQ(run("pause,2.5x", 1), "Error encountered, Error Number 13, Type mismatch\r"
-                                    "Module Script, RS");
+    EXPECT_EQ(run("pause,2.5x", 1),
+              "Error encountered, Error Number 13, Type mismatch\r"
+              "Module Script, RS");
     EXPECT_EQ(run("pause, 0.6 ", 1), "");
     EXPECT_EQ(run("move,x," + F + ",3", 1), "");
 }

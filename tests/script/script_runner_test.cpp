@@ -1,6 +1,8 @@
 // The script runner on the simulated port and the fake clock: the check pass that runs nothing,
 // the integer interleave of "angle", step timing, pauses, speed lines, cut-file sets with delay
 // points, Stop, errors that end one line but not the run, and the no-port refusal.
+#include "script/script_runner.h"
+
 #include <gtest/gtest.h>
 
 #include <string>
@@ -9,7 +11,6 @@
 #include "machine/workspace.h"
 #include "manual/manual_test_rig.h"
 #include "platform/simulated_port.h"
-#include "script/script_runner.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -46,8 +47,8 @@ TEST(ScriptRunner, AWrongLineStopsTheRunBeforeAnythingMoves) {
     EXPECT_EQ(rig.port.operations().size(), 0u);
     EXPECT_EQ(rig.messages, (std::vector<std::string>{"Script error in line 2 of Cutting Script"}));
     EXPECT_EQ(rig.selected, (std::vector<int>{1}));
-    EXPECT_EQ(rig.panel3, (std::vector<std::string>{"Checking script, Line (1)",
-                                                    "Checking script, Line (2)"}));
+    EXPECT_EQ(rig.panel3,
+              (std::vector<std::string>{"Checking script, Line (1)", "Checking script, Line (2)"}));
 }
 
 // A number too large to read at all stops the check on its line with the run's error report,
@@ -91,8 +92,9 @@ TEST(ScriptRunner, MovesSpeedAndStepTiming) {
     int speedShown = 0;
     rig.runner.speedChanged = [&] { ++speedShown; };
     const auto& d = rig.ws.settings.derived;
-    const ScriptOutcome out = rig.run({"speed,2", "move,x1," + B + ",0.05", "move,y," + D + ",0.004",
-                                       "move,y," + D + ",-1", "speed,0.23456"});
+    const ScriptOutcome out =
+        rig.run({"speed,2", "move,x1," + B + ",0.05", "move,y," + D + ",0.004",
+                 "move,y," + D + ",-1", "speed,0.23456"});
     EXPECT_EQ(out.end, ScriptEnd::Completed);
     EXPECT_EQ(out.stats.linesRun, 5);
     EXPECT_EQ(out.stats.steps, 5);
@@ -139,9 +141,9 @@ TEST(ScriptRunner, ErrorsInsideALineAreReportedAndKeepGoingRunsOn) {
     const std::string missing = (dir / "gone.ct1").string();
     test::writeFile(dir / "gone.ct2", "1\r\n");
     rig.runner.keepGoing = true;
-    const ScriptOutcome out = rig.run({"angle,x," + F + ",1,y," + U + ",0", "cut," + missing,
-                                       "move,x," + F + ",1e9", "pause,1e15",
-                                       "move,y1," + U + ",0.02"});
+    const ScriptOutcome out =
+        rig.run({"angle,x," + F + ",1,y," + U + ",0", "cut," + missing, "move,x," + F + ",1e9",
+                 "pause,1e15", "move,y1," + U + ",0.02"});
     EXPECT_EQ(out.end, ScriptEnd::Completed);
     EXPECT_EQ(out.stats.failedLines, (std::vector<int>{1, 2, 3, 4}));
     EXPECT_EQ(out.stats.linesRun, 5);
@@ -150,7 +152,8 @@ TEST(ScriptRunner, ErrorsInsideALineAreReportedAndKeepGoingRunsOn) {
               (std::vector<std::string>{
                   "Error encountered, Error Number 11, Division by zero\rModule Script, RA",
                   "Error encountered, Error Number 53, File not found\rModule Script, RC\r"
-                  "Cut file: " + missing,
+                  "Cut file: " +
+                      missing,
                   "Error encountered, Error Number 6, Overflow\rModule Script, RM",
                   "Error encountered, Error Number 6, Overflow\rModule Script, RP"}));
     EXPECT_EQ(rig.decode().count[1], 2);  // the last line still ran
@@ -251,9 +254,9 @@ TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
     const int64_t ms = rig.clock.frequency() / 1000;
     EXPECT_GE(outTimes[101] - outTimes[100], 250 * ms);  // between tick 101 and tick 102
     EXPECT_LT(outTimes[100] - outTimes[99], 20 * ms);
-    EXPECT_EQ(rig.panel2, (std::vector<std::string>{"Processing cut file step 1 of 201",
-                                                    "Processing cut file step 102 of 201", "",
-                                                    ""}));
+    EXPECT_EQ(rig.panel2,
+              (std::vector<std::string>{"Processing cut file step 1 of 201",
+                                        "Processing cut file step 102 of 201", "", ""}));
 
     // A short step file ends the set through its error report; the panel is cleared.
     test::writeFile(dir / "set.ct1", "10\r\n");
@@ -261,7 +264,8 @@ TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
     rig.run({"cut," + (dir / "set.ct1").string()});
     EXPECT_EQ(rig.messages.back(),
               "Error encountered, Error Number 62, Input past end of file\rModule Script, RC\r"
-              "Cut file: " + (dir / "set.ct1").string());
+              "Cut file: " +
+                  (dir / "set.ct1").string());
     EXPECT_EQ(rig.panel2.back(), "");
 }
 

@@ -86,8 +86,7 @@ TEST(GcodeExport, EveryMoveEndsAtItsDecodedSegmentInItsPortTime) {
         EXPECT_NE(program.find("cut.ct1)\n"), std::string::npos);
         // GRBL-family senders take lines under 80 characters.
         std::istringstream lines(program);
-        for (std::string line; std::getline(lines, line);)
-            EXPECT_LT(line.size(), 80u) << line;
+        for (std::string line; std::getline(lines, line);) EXPECT_LT(line.size(), 80u) << line;
         for (const char* named : {"naca2412.dat, chord 271.86 mm", "naca0012.dat, chord 136.33 mm",
                                   "washout -2 deg", "speed 6.2 mm/s", "2026-12-09"})
             EXPECT_NE(program.find(named), std::string::npos) << named;
@@ -155,8 +154,8 @@ TEST(GcodeExport, EmptySegmentsAreLeftOutAndSteplessTicksStillTakeTheirTime) {
     EXPECT_EQ(texts[0], "G21 G90 G93");
     // Two ticks of 6.3291 ms at 1 mm/s: F = 60000 / 12.6582.
     EXPECT_EQ(texts[1], "G1 X0.0127 Y0.0000 U0.0000 V0.0000 F4740.0104");
-    EXPECT_TRUE(blocks[2].has('G', 4));  // the delay point after segment 2, which has no tick
-    EXPECT_TRUE(blocks[3].has('G', 4));  // segment 3: two ticks that step nothing
+    EXPECT_TRUE(blocks[2].has('G', 4));        // the delay point after segment 2, which has no tick
+    EXPECT_TRUE(blocks[3].has('G', 4));        // segment 3: two ticks that step nothing
     EXPECT_EQ(blocks[3].text, "G4 P0.0127 ");  // 2 x 6.3291 ms a tick at 1 mm/s, to 0.1 ms
     EXPECT_EQ(texts[4], "G94");
     EXPECT_EQ(texts[5], "M2");

@@ -20,7 +20,8 @@ std::vector<std::array<double, 2>> carriedRounding(const Profile& p, double size
     for (std::size_t k = 0; k < p.size(); ++k) {
         const double exact[2] = {sizePlusKerf * 158 * (p.x[k] - p.x[0]),
                                  sizePlusKerf * 158 * (p.y[k] - p.y[0])};
-        carried.push_back({std::nearbyint(exact[0]) - exact[0], std::nearbyint(exact[1]) - exact[1]});
+        carried.push_back(
+            {std::nearbyint(exact[0]) - exact[0], std::nearbyint(exact[1]) - exact[1]});
         EXPECT_LE(std::fabs(carried.back()[0]), 0.5 + 1e-9);
         EXPECT_LE(std::fabs(carried.back()[1]), 0.5 + 1e-9);
     }

@@ -32,10 +32,10 @@ void FakeGrblPeer::write(std::string_view bytes) {
                     continue;
                 }
                 out_ += std::string("<") +
-                        (alarmed           ? "Alarm"
+                        (alarmed            ? "Alarm"
                          : homingLeft_ >= 0 ? "Home"
-                         : holding         ? "Hold:0"
-                                           : "Idle") +
+                         : holding          ? "Hold:0"
+                                            : "Idle") +
                         "|MPos:0.000,0.000,0.000,0.000|FS:0,0|Ov:" + std::to_string(feedOverride) +
                         ",100,100|A:>\r\n";
                 continue;
@@ -92,8 +92,7 @@ std::string FakeGrblPeer::read(int) {
         received.push_back(line);
         if (line == "$I") {
             out_ += "[VER:1.1f.fake:]\r\n[OPT:VNML+,100," + std::to_string(rx_) + ",4,0]\r\n";
-            if (!axes.empty())
-                out_ += "[AXS:" + std::to_string(axes.size()) + ":" + axes + "]\r\n";
+            if (!axes.empty()) out_ += "[AXS:" + std::to_string(axes.size()) + ":" + axes + "]\r\n";
             out_ += "ok\r\n";
         } else if (line == "$$") {
             for (int n : {100, 101, 102, 103}) out_ += "$" + std::to_string(n) + "=158.000\r\n";

@@ -21,11 +21,11 @@ namespace corvane::test {
 
 // The port as the hardware and the kernel's parport layer hold it.
 struct KernelParport {
-    int devices = 0;         // registered pardevices (lp counts as one)
-    bool exclusive = false;  // one of them registered exclusively
+    int devices = 0;               // registered pardevices (lp counts as one)
+    bool exclusive = false;        // one of them registered exclusively
     unsigned char control = 0x04;  // the register as the BIOS left it
     unsigned char data = 0x00;
-    bool reverse = false;  // data lines not driven
+    bool reverse = false;          // data lines not driven
     std::vector<std::string> log;  // every call of every opener, in order
     int strayControlBits = 0;      // calls that asked for a control bit above 3
 
@@ -33,10 +33,14 @@ struct KernelParport {
     // by the port hardware.
     bool pinHigh(int pin) const {
         switch (pin) {
-            case 1: return (control & 0x01) == 0;
-            case 14: return (control & 0x02) == 0;
-            case 16: return (control & 0x04) != 0;
-            case 17: return (control & 0x08) == 0;
+            case 1:
+                return (control & 0x01) == 0;
+            case 14:
+                return (control & 0x02) == 0;
+            case 16:
+                return (control & 0x04) != 0;
+            case 17:
+                return (control & 0x08) == 0;
         }
         return false;
     }
@@ -89,12 +93,24 @@ public:
         }
         note(name(request, arg));
         switch (request) {
-            case PPRELEASE: claimed_ = false; break;
-            case PPDATADIR: port_.reverse = *static_cast<int*>(arg) != 0; break;
-            case PPRDATA: *byte = port_.data; break;
-            case PPWDATA: port_.data = *byte; break;
-            case PPRSTATUS: *byte = 0x78; break;
-            case PPRCONTROL: *byte = port_.control & 0x0F; break;
+            case PPRELEASE:
+                claimed_ = false;
+                break;
+            case PPDATADIR:
+                port_.reverse = *static_cast<int*>(arg) != 0;
+                break;
+            case PPRDATA:
+                *byte = port_.data;
+                break;
+            case PPWDATA:
+                port_.data = *byte;
+                break;
+            case PPRSTATUS:
+                *byte = 0x78;
+                break;
+            case PPRCONTROL:
+                *byte = port_.control & 0x0F;
+                break;
             case PPWCONTROL:
                 if ((*byte & 0xF0) != 0) ++port_.strayControlBits;
                 if ((*byte & 0x20) != 0) port_.reverse = true;
@@ -109,7 +125,8 @@ public:
                     static_cast<unsigned char>((port_.control & ~mask) | (frob->val & mask));
                 break;
             }
-            default: return ENOTTY;
+            default:
+                return ENOTTY;
         }
         return 0;
     }
@@ -131,13 +148,20 @@ private:
     std::string name(unsigned long request, void* arg) const {
         auto* byte = static_cast<unsigned char*>(arg);
         switch (request) {
-            case PPRELEASE: return "PPRELEASE";
-            case PPDATADIR: return "PPDATADIR " + std::to_string(*static_cast<int*>(arg));
-            case PPRDATA: return "PPRDATA";
-            case PPWDATA: return "PPWDATA " + hex(*byte);
-            case PPRSTATUS: return "PPRSTATUS";
-            case PPRCONTROL: return "PPRCONTROL";
-            case PPWCONTROL: return "PPWCONTROL " + hex(*byte);
+            case PPRELEASE:
+                return "PPRELEASE";
+            case PPDATADIR:
+                return "PPDATADIR " + std::to_string(*static_cast<int*>(arg));
+            case PPRDATA:
+                return "PPRDATA";
+            case PPWDATA:
+                return "PPWDATA " + hex(*byte);
+            case PPRSTATUS:
+                return "PPRSTATUS";
+            case PPRCONTROL:
+                return "PPRCONTROL";
+            case PPWCONTROL:
+                return "PPWCONTROL " + hex(*byte);
             case PPFCONTROL: {
                 auto* frob = static_cast<ppdev_frob_struct*>(arg);
                 return "PPFCONTROL mask " + hex(frob->mask) + " val " + hex(frob->val);

@@ -254,9 +254,9 @@ AirfoilPrepareWindow::Side AirfoilPrepareWindow::prepareSide(const QString& path
             // Never offered for saving when the generator would still refuse it.
             const std::vector<std::string> left = preparedProblems(*side.prepared, name);
             if (!left.empty())
-                throw AirfoilFormatError(
-                    "Prepare Airfoils cannot make a cuttable outline of " + name + ": " + left.front(),
-                    1);
+                throw AirfoilFormatError("Prepare Airfoils cannot make a cuttable outline of " +
+                                             name + ": " + left.front(),
+                                         1);
             text += QString(
                         "<br>Prepared: %1 points, leading edge at point %2<br>"
                         "Largest deviation: %3 % of chord")

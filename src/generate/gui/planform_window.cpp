@@ -166,8 +166,8 @@ void PlanformWindow::calculate() {
     if (cannotBuild_) {
         QString text;
         for (const std::string& p : result.problems)
-            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) + QString::fromStdString(p) +
-                    QStringLiteral(".");
+            text += (text.isEmpty() ? QString() : QStringLiteral("\n")) +
+                    QString::fromStdString(p) + QStringLiteral(".");
         dialogs_.message(text, QStringLiteral("Planform Cannot Be Built"), MsgButtons::Ok,
                          MsgIcon::Warning);
     }

@@ -94,7 +94,7 @@ private:
     QLineEdit* rightAmount_ = nullptr;
     FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
     QLabel* segments_ = nullptr;        // Label6
-    QLabel* building_ = nullptr;  // Label12
+    QLabel* building_ = nullptr;        // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;

@@ -76,8 +76,8 @@ void ReturnMoveWindow::runPlan() {
                         char text[160];
                         std::snprintf(text, sizeof text,
                                       "Homing ($H): %s, X1 %.3f Y1 %.3f X2 %.3f Y2 %.3f",
-                                      p.state.c_str(), p.position[0], p.position[1],
-                                      p.position[2], p.position[3]);
+                                      p.state.c_str(), p.position[0], p.position[1], p.position[2],
+                                      p.position[3]);
                         ws.setStatus(2, text);
                     });
                 if (homed) {

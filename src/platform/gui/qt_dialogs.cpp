@@ -148,9 +148,9 @@ std::optional<QString> QtDialogs::input(const QString& prompt, const QString& ti
     bool ok = false;
     QWidget* owner = boxOwner(parentWidget());
     const GiveBackActivation back(owner);
-    const QString text = QInputDialog::getText(owner, translatedText(title),
-                                               translatedText(displayText(prompt)),
-                                               QLineEdit::Normal, defaultText, &ok);
+    const QString text =
+        QInputDialog::getText(owner, translatedText(title), translatedText(displayText(prompt)),
+                              QLineEdit::Normal, defaultText, &ok);
     if (!ok) return std::nullopt;
     return text;
 }

@@ -83,8 +83,7 @@ ScreenCheck checkOnScreen(QWidget& window) {
     if (shown.isNull()) return check;
     const QImage drawn = window.grab().toImage().convertToFormat(QImage::Format_RGB32);
     // The part of the client area inside the screen, in the window's own coordinates.
-    const QPoint offset =
-        (client & screenOf(window)->geometry()).topLeft() - client.topLeft();
+    const QPoint offset = (client & screenOf(window)->geometry()).topLeft() - client.topLeft();
     QSet<QRgb> colours;
     qint64 same = 0;
     for (int y = 0; y < shown.height(); ++y) {

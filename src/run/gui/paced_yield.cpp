@@ -53,8 +53,8 @@ void PacedYield::yield() {
         nextPaint_ = now + clock.frequency() / kPaintsPerSecond;
         paint();
     }
-    const double us = static_cast<double>(clock.now() - start) * 1e6 /
-                      static_cast<double>(clock.frequency());
+    const double us =
+        static_cast<double>(clock.now() - start) * 1e6 / static_cast<double>(clock.frequency());
     cost_.count += 1;
     cost_.totalUs += us;
     cost_.maxUs = std::max(cost_.maxUs, us);

@@ -33,7 +33,7 @@ public:
     };
     const Cost& cost() const { return cost_; }
 
-    std::function<void()> onPaint;  // the labels to refresh at a paint slot
+    std::function<void()> onPaint;        // the labels to refresh at a paint slot
     std::function<void()> processEvents;  // the window system's pass (Qt's by default)
 
 private:

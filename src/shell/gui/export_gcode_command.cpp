@@ -23,8 +23,8 @@ std::optional<QString> askText(Dialogs& dialogs, const QString& prompt, const QS
 }
 
 // A number of at least 0, asked again until it is one; nullopt on Cancel or an empty answer.
-std::optional<double> askMilliseconds(Dialogs& dialogs, const QString& prompt,
-                                      const QString& title, const QString& initial) {
+std::optional<double> askMilliseconds(Dialogs& dialogs, const QString& prompt, const QString& title,
+                                      const QString& initial) {
     for (;;) {
         const std::optional<QString> answer = dialogs.input(prompt, title, initial);
         if (!answer || answer->trimmed().isEmpty()) return std::nullopt;
@@ -59,19 +59,19 @@ bool runExportGcode(Workspace& ws, Dialogs& dialogs) {
     }
 
     // The wire codes and dwells, as corvane-cli export gcode takes them.
-    const std::optional<QString> wireOn = askText(
-        dialogs,
-        QStringLiteral("Code that heats the wire, with its power word where the controller "
-                       "needs one (empty: none)."),
-        title, QStringLiteral("M3 S%1").arg(kDefaultWirePower));
+    const std::optional<QString> wireOn =
+        askText(dialogs,
+                QStringLiteral("Code that heats the wire, with its power word where the controller "
+                               "needs one (empty: none)."),
+                title, QStringLiteral("M3 S%1").arg(kDefaultWirePower));
     if (!wireOn) return false;
-    const std::optional<QString> wireOff = askText(
-        dialogs, QStringLiteral("Code that switches the wire off (empty: none)."), title,
-        QStringLiteral("M5"));
+    const std::optional<QString> wireOff =
+        askText(dialogs, QStringLiteral("Code that switches the wire off (empty: none)."), title,
+                QStringLiteral("M5"));
     if (!wireOff) return false;
-    const std::optional<double> pauseMs = askMilliseconds(
-        dialogs, QStringLiteral("Dwell at each delay point, milliseconds."), title,
-        QStringLiteral("1"));
+    const std::optional<double> pauseMs =
+        askMilliseconds(dialogs, QStringLiteral("Dwell at each delay point, milliseconds."), title,
+                        QStringLiteral("1"));
     if (!pauseMs) return false;
     const std::optional<double> preheatMs = askMilliseconds(
         dialogs,

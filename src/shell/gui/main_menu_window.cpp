@@ -8,8 +8,8 @@
 #include <QVBoxLayout>
 
 #include "common/fixed_point.h"
-#include "common/run_error.h"
 #include "common/number_format.h"
+#include "common/run_error.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"

@@ -264,8 +264,7 @@ void MainWindow::startUp() {
         if (QAction* a = menuAction("SetHome")) a->setChecked(false);
     });
     // 3. The waypoints; a missing or short file leaves what was not read at zero.
-    step("reading the waypoints",
-         [&] { loadWaypoints(ws_.file("waypoint.txt"), ws_.position); });
+    step("reading the waypoints", [&] { loadWaypoints(ws_.file("waypoint.txt"), ws_.position); });
     // 4. The settings window, loaded hidden: it reads settings.txt and reports its own errors.
     step("loading the device settings", [&] {
         if (auto* form9 = windows_.load<DeviceSettingsWindow>("Form9")) form9->loadSettings();

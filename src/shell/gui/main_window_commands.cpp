@@ -16,7 +16,6 @@
 #include "shell/gui/help_window.h"
 #include "shell/gui/main_window.h"
 
-
 namespace corvane {
 
 void MainWindow::setHome() {

@@ -43,8 +43,10 @@ TEST(AirfoilPrepareWindow, OpensFromForm14AndSavePutsBothFilesIntoItsFields) {
     test::writeFile(m.dir / "tip.dat", ellipse(73, 0.04));
     ScriptedDialogs dialogs;
     WingGenerationWindow form14(m.ws, dialogs);
-    control<QLineEdit>(form14, "Text1")->setText(QString::fromStdString((m.dir / "root.dat").string()));
-    control<QLineEdit>(form14, "Text2")->setText(QString::fromStdString((m.dir / "tip.dat").string()));
+    control<QLineEdit>(form14, "Text1")
+        ->setText(QString::fromStdString((m.dir / "root.dat").string()));
+    control<QLineEdit>(form14, "Text2")
+        ->setText(QString::fromStdString((m.dir / "tip.dat").string()));
     clickToolbar(form14, 8);
     auto* window = form14.findChild<AirfoilPrepareWindow*>("AirfoilPrepare");
     ASSERT_NE(window, nullptr);
@@ -75,7 +77,8 @@ TEST(AirfoilPrepareWindow, OpensFromForm14AndSavePutsBothFilesIntoItsFields) {
 
     // A file that cannot be read: its reason in its figures, Save says it and writes nothing.
     test::writeFile(m.dir / "bad.dat", "NAME\n1 0\n0.5 O.1\n0 0\n");
-    control<QLineEdit>(*window, "Text2")->setText(QString::fromStdString((m.dir / "bad.dat").string()));
+    control<QLineEdit>(*window, "Text2")
+        ->setText(QString::fromStdString((m.dir / "bad.dat").string()));
     dialogs.answerMessage();
     clickToolbar(*window, 2);
     EXPECT_TRUE(control<QLabel>(*window, "Label4")->text().contains("on line 3 is not a number"));

@@ -34,12 +34,16 @@ struct PlanformDiagramTest : ::testing::Test {
 };
 
 TEST_F(PlanformDiagramTest, EveryDrawingIsTrueToItsPanelAndKeepsItsBoxesOffTheLines) {
-    const std::map<std::string_view, QString> spanCaptions{
-        {"left_taper", "成品翼展"},         {"right_taper", "成品翼展"},
-        {"left_TE_taper", "Wing Span"},     {"right_TE_taper", "Wing Span"},
-        {"left_LE_taper", "成品翼展"},      {"right_LE_taper", "成品翼展"},
-        {"Form7", "成品翼展"},              {"Form8", "成品翼展"},
-        {"concentric", "Desired Cut Width"}, {"eccentric", "成品宽度"}};
+    const std::map<std::string_view, QString> spanCaptions{{"left_taper", "成品翼展"},
+                                                           {"right_taper", "成品翼展"},
+                                                           {"left_TE_taper", "Wing Span"},
+                                                           {"right_TE_taper", "Wing Span"},
+                                                           {"left_LE_taper", "成品翼展"},
+                                                           {"right_LE_taper", "成品翼展"},
+                                                           {"Form7", "成品翼展"},
+                                                           {"Form8", "成品翼展"},
+                                                           {"concentric", "Desired Cut Width"},
+                                                           {"eccentric", "成品宽度"}};
     for (const PlanformWindowInfo& info : planformWindows()) {
         SCOPED_TRACE(std::string(info.name));
         PlanformWindow w(info.name, ws, dialogs);
@@ -78,7 +82,8 @@ TEST_F(PlanformDiagramTest, EveryDrawingIsTrueToItsPanelAndKeepsItsBoxesOffTheLi
                 const QRect box = w.box(name)->geometry();
                 EXPECT_TRUE(diagram->rect().contains(box)) << name;
                 for (const QLineF& line : diagram->drawnLines())
-                    EXPECT_FALSE(segmentHitsRect(line, box)) << name << " on a line at " << size.width();
+                    EXPECT_FALSE(segmentHitsRect(line, box))
+                        << name << " on a line at " << size.width();
                 for (const QRect& other : placed) EXPECT_FALSE(other.intersects(box)) << name;
                 placed.push_back(box);
             }

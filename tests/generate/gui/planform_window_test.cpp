@@ -226,12 +226,15 @@ TEST_F(PlanformWindowTest, ANegativeTowerChordIsSaidAndNotHandedOver) {
     PlanformWindow w("eccentric", ws, dialogs);
     w.setDoneTarget(&form12);
     w.show();
-    fill(w, {{"Text9", "80"}, {"Text10", "40"}, {"Text1", "300"}, {"Text14", "500"}, {"Text3", "500"}});
+    fill(
+        w,
+        {{"Text9", "80"}, {"Text10", "40"}, {"Text1", "300"}, {"Text14", "500"}, {"Text3", "500"}});
     dialogs.answerMessage();
     clickToolbar(w, 1);
     ASSERT_EQ(dialogs.messages().size(), 1u);
     EXPECT_EQ(dialogs.messages()[0].title, "Planform Cannot Be Built");
-    EXPECT_TRUE(dialogs.messages()[0].text.contains("-26.67 mm")) << dialogs.messages()[0].text.toStdString();
+    EXPECT_TRUE(dialogs.messages()[0].text.contains("-26.67 mm"))
+        << dialogs.messages()[0].text.toStdString();
     dialogs.answerMessage();
     clickToolbar(w, 2);
     EXPECT_EQ(dialogs.messages().size(), 2u);

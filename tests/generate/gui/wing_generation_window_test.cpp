@@ -9,9 +9,9 @@
 #include <QCheckBox>
 #include <QLabel>
 #include <QLineEdit>
-#include <QSignalSpy>
 #include <QProgressBar>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QTimer>
 #include <cmath>
 #include <filesystem>

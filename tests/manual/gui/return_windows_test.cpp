@@ -152,9 +152,8 @@ TEST_F(ReturnWindowsTest, OnAControllerHomeIsItsHomingCycleOrThePlannedJog) {
     controller.homingTurns = 6;
     controller.atTurn = [&](int turn) {
         if (turn == 3)
-            QTest::mouseClick(
-                commands.window(PlanTarget::Home).findChild<QPushButton*>("Command5"),
-                Qt::LeftButton);
+            QTest::mouseClick(commands.window(PlanTarget::Home).findChild<QPushButton*>("Command5"),
+                              Qt::LeftButton);
     };
     rig.panel2.clear();
     clickStart(PlanTarget::Home);

@@ -5,9 +5,9 @@
 
 #include <QApplication>
 #include <QMainWindow>
+#include <QMdiArea>
 #include <QStatusBar>
 #include <QToolBar>
-#include <QMdiArea>
 #include <QWidget>
 
 namespace corvane {

@@ -10,8 +10,8 @@
 #include <gtest/gtest.h>
 
 #include <QLabel>
-#include <array>
 #include <QSlider>
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <string>

@@ -235,7 +235,8 @@ TEST_F(ScriptWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldScriptAndSaysWhi
         [&](const std::string& which) {
             // The folder's sync after the rename: the new file stands and the message says so.
             if (!dialogs.messageTexts().empty() &&
-                dialogs.messageTexts()[0].toStdString().find("may not survive a power loss") != std::string::npos)
+                dialogs.messageTexts()[0].toStdString().find("may not survive a power loss") !=
+                    std::string::npos)
                 return;
             test::expectFolderUnchanged(before, m.dir.path(), which);
             ASSERT_EQ(dialogs.messageTexts().size(), 1) << which;

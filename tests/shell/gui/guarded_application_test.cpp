@@ -1,13 +1,14 @@
 // No exception leaves an event handler: a number too large for the job values is refused where it
 // is typed and, should one still be stored, reported where it is used; anything a handler does
 // not trap is reported by the one guard at the event loop, and the program runs on.
+#include "shell/gui/guarded_application.h"
+
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTest>
 
 #include "common/run_error.h"
 #include "generate/cut_generator.h"
-#include "shell/gui/guarded_application.h"
 #include "shell_fixture.h"
 #include "support/test_support.h"
 

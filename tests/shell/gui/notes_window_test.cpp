@@ -299,7 +299,8 @@ TEST_F(NotesWindowTest, AFailingDiskAtAnyCallOfASaveKeepsTheOldNoteAndSaysWhichF
         [&](const std::string& which) {
             // The folder's sync after the rename: the new file stands and the message says so.
             if (!dialogs_.messages().empty() &&
-                dialogs_.messages()[0].text.toStdString().find("may not survive a power loss") != std::string::npos)
+                dialogs_.messages()[0].text.toStdString().find("may not survive a power loss") !=
+                    std::string::npos)
                 return;
             test::expectFolderUnchanged(before, folder_, which);
             ASSERT_EQ(dialogs_.messages().size(), 1u) << which;

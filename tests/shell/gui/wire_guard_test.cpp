@@ -2,17 +2,16 @@
 // corvane with the wire on: the simulated port's trace ends with the wire pin inactive.
 #include "machine/wire_guard.h"
 
-#include <gtest/gtest.h>
 #include <fcntl.h>
+#include <gtest/gtest.h>
 #include <signal.h>
 #include <unistd.h>
-
-#include <ctime>
 
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <ctime>
 #include <filesystem>
 #include <fstream>
 

@@ -50,9 +50,7 @@ protected:
         EXPECT_NE(w, nullptr);
         return *w;
     }
-    DeviceSettingsWindow& form9() {
-        return *frame().windows().load<DeviceSettingsWindow>("Form9");
-    }
+    DeviceSettingsWindow& form9() { return *frame().windows().load<DeviceSettingsWindow>("Form9"); }
     // Done with a new wire pin and level, as typed into Form9.
     void applyWire(const QString& pin, bool activeLow) {
         DeviceSettingsWindow& w = form9();
@@ -67,9 +65,10 @@ protected:
     // Whether the wire pin of the settings in force is at its active level (false for none).
     bool pinActive() { return pinActiveFor(ws_->settings.fields); }
     bool pinActiveFor(const SettingsFields& f) {
-        static const std::map<std::string, std::pair<int, bool>> pins = {
-            {"Pin 1", {0, true}}, {"Pin 14", {1, true}}, {"Pin 16", {2, false}},
-            {"Pin 17", {3, true}}};
+        static const std::map<std::string, std::pair<int, bool>> pins = {{"Pin 1", {0, true}},
+                                                                         {"Pin 14", {1, true}},
+                                                                         {"Pin 16", {2, false}},
+                                                                         {"Pin 17", {3, true}}};
         auto it = pins.find(f.enable);
         if (it == pins.end() || (!f.active_low && !f.active_high)) return false;
         const bool set = (port_.reg(890) >> it->second.first) & 1;
@@ -98,11 +97,10 @@ TEST_F(WireSafetyTest, TheWireButtonCaptionFollowsASettingsApplyAndThePressAfter
     pressWire(w);
     EXPECT_FALSE(captionSaysOn(w));
     EXPECT_FALSE(pinActive());
-    EXPECT_EQ(port_.operations().end(),
-              std::find_if(port_.operations().begin(), port_.operations().end(),
-                           [](const PortOperation& op) {
-                               return op.kind == PortOperation::Kind::Not;
-                           }));
+    EXPECT_EQ(
+        port_.operations().end(),
+        std::find_if(port_.operations().begin(), port_.operations().end(),
+                     [](const PortOperation& op) { return op.kind == PortOperation::Kind::Not; }));
 }
 
 TEST_F(WireSafetyTest, DoneFromPin16ActiveLowToPin1DrivesPin16InactiveFirstAndPin1EndsInactive) {
