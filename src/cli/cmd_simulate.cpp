@@ -25,11 +25,7 @@ namespace {
 constexpr const char* kSimulateLabel = "corvane-cli simulate";
 
 std::string fixed(double v, int decimals) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s(buf);
-    if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-    return s;
+    return fixedDecimals(v, decimals);
 }
 
 std::string signedFixed(double v, int decimals) {

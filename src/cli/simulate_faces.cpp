@@ -3,16 +3,14 @@
 #include <cstdio>
 #include <string>
 
+#include "common/number_format.h"
+
 namespace corvane::cli {
 
 namespace {
 
 std::string fixed(double v, int decimals) {
-    char buf[48];
-    std::snprintf(buf, sizeof buf, "%.*f", decimals, v);
-    std::string s(buf);
-    if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
-    return s;
+    return fixedDecimals(v, decimals);
 }
 
 void printSection(std::ostream& out, const char* what, const SectionFigures& f) {

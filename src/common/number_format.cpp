@@ -58,4 +58,12 @@ std::string formatFixed4(Fixed4 value) {
     return negative ? "-" + text : text;
 }
 
+std::string fixedDecimals(double value, int decimals) {
+    char buf[48];
+    std::snprintf(buf, sizeof buf, "%.*f", decimals, value);
+    std::string s(buf);
+    if (s.find_first_not_of("-0.") == std::string::npos && s[0] == '-') s.erase(0, 1);
+    return s;
+}
+
 }  // namespace corvane

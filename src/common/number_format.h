@@ -28,6 +28,10 @@ inline std::string formatWaypointField(double mm) {
     return formatPadded(mm, 3, 5);
 }
 
+// A figure of a report: exactly `decimals` decimals, never "-0.00" (fixedDecimals(0.1254, 2) ->
+// "0.13").
+std::string fixedDecimals(double value, int decimals);
+
 // A calculated box: rounded to two decimals (half to even) and shown in shortest form.
 std::string formatTwoDecimals(double value);
 

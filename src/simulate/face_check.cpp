@@ -8,6 +8,7 @@
 #include "common/number_text.h"
 #include "generate/face_set_record.h"
 #include "run/wing_set_drawing.h"
+#include "simulate/profile_check.h"
 #include "simulate/simulation.h"
 
 namespace corvane {
@@ -15,15 +16,6 @@ namespace corvane {
 namespace {
 
 constexpr double kDegree = 3.14159265358979323846 / 180.0;
-
-double distanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
-    const double dx = bx - ax, dy = by - ay;
-    const double len2 = dx * dx + dy * dy;
-    double t = 0;
-    if (len2 > 0) t = std::clamp(((px - ax) * dx + (py - ay) * dy) / len2, 0.0, 1.0);
-    const double ex = px - (ax + t * dx), ey = py - (ay + t * dy);
-    return std::sqrt(ex * ex + ey * ey);
-}
 
 bool readUnit(const std::string& path, Profile& out, std::string& why) {
     try {

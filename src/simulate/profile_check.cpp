@@ -13,9 +13,6 @@
 
 namespace corvane {
 
-namespace {
-
-// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
 double distanceToSegment(double px, double py, double ax, double ay, double bx, double by) {
     const double dx = bx - ax, dy = by - ay;
     const double len2 = dx * dx + dy * dy;
@@ -24,8 +21,6 @@ double distanceToSegment(double px, double py, double ax, double ay, double bx, 
     const double ex = px - (ax + t * dx), ey = py - (ay + t * dy);
     return std::sqrt(ex * ex + ey * ey);  // hypot's overflow care costs a third of a long check
 }
-
-}  // namespace
 
 std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>& fields,
                                                  double kerfMm, std::string& why) {

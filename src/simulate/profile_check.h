@@ -62,6 +62,9 @@ std::vector<std::string> profileCheckFaults(const IntendedProfiles& profiles,
 // The segments (1-based) in which the two sides run on different surfaces away from the edges.
 std::vector<int> segmentsAcrossSurfaces(const IntendedProfiles& profiles);
 
+// Distance from (px, py) to the segment from (ax, ay) to (bx, by).
+double distanceToSegment(double px, double py, double ax, double ay, double bx, double by);
+
 // Compares every tick of the profile segments, measured from where the profile begins (the end of
 // the lead-in), with the line of its segment; lead moves are not part of a profile.
 ProfileCheck checkAgainstProfiles(const LoadedSet& set, const StepDecoder& decoder,
