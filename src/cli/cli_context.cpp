@@ -77,4 +77,28 @@ void printError(const RunError& error, std::string_view label) {
     printMessage(withDetail(errorReportText(error, label), error.detail()));
 }
 
+namespace {
+
+CLI::Validator numberAtLeast(bool zeroAllowed) {
+    return CLI::Validator(
+        [zeroAllowed](std::string& text) -> std::string {
+            double value = 0;
+            if (!CLI::detail::lexical_cast(text, value)) return "\"" + text + "\" is not a number";
+            if (value > 0 || (zeroAllowed && value == 0)) return {};
+            return std::string("must be ") + (zeroAllowed ? "0 or more" : "greater than 0") +
+                   ", not " + text;
+        },
+        zeroAllowed ? "NUMBER >= 0" : "NUMBER > 0");
+}
+
+}  // namespace
+
+CLI::Validator positiveNumber() {
+    return numberAtLeast(false);
+}
+
+CLI::Validator nonNegativeNumber() {
+    return numberAtLeast(true);
+}
+
 }  // namespace corvane::cli

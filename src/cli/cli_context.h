@@ -18,6 +18,11 @@
 
 namespace corvane::cli {
 
+// Number checks for options whose message says what is wanted ("greater than 0") instead of
+// the range up to the largest double that the library's own checks print.
+CLI::Validator positiveNumber();
+CLI::Validator nonNegativeNumber();
+
 struct CliContext {
     std::optional<std::string> appDir;  // --app-dir
     bool init = false;                  // --init: create a missing --app-dir

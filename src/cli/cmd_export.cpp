@@ -38,16 +38,16 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
             return parseGcodeAxes(text) ? std::string() : std::string("XYUV or XYZA");
         });
     cmd->add_option("--speed", o->speed, "cutting speed in mm/s (default CutSpeed, 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     cmd->add_option("--wire-on", o->wireOn, "code that heats the wire (default M3)");
     cmd->add_option("--wire-power", o->wirePower,
                     "S word added to the wire-on code when it has none (default 1000; 0: none)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     cmd->add_option("--preheat-ms", o->preheatMs, "dwell after the wire-on code, ms (default 0)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     cmd->add_option("--wire-off", o->wireOff, "code that switches the wire off (default M5)");
     cmd->add_option("--pause-ms", o->pauseMs, "dwell at each delay point, ms (default 1)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     cmd->add_option("-o,--output", o->output, "the G-code file to write")->required();
     cmd->callback([&ctx, &runner, o] {
         runner = [&ctx, o]() -> int {

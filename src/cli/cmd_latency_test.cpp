@@ -188,7 +188,7 @@ void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& run
         ->check(CLI::Range(0.1, 3600.0));
     cmd->add_option("--speed", options->speed,
                     "one speed in mm/s instead of the slider top and 1 mm/s")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     CLI::Option* noRealtime =
         cmd->add_flag("--no-realtime", options->noRealtime,
                       "keep normal priority (to compare with the real-time figures)");

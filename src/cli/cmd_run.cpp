@@ -81,9 +81,9 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         ->envname("CORVANE_PORT");
     cmd->add_option("--trace", options->trace, "write every port operation with its time here");
     cmd->add_option("--speed", options->speed, "cutting speed in mm/s (default CutSpeed, 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     cmd->add_option("--pause-ms", options->pauseMs, "pause at each delay point, ms (default 1)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     cmd->add_option("--floor-seconds", options->floorSeconds,
                     "longest bare timer loop after the cut, in seconds (default 3, 0: none)")
         ->check(CLI::Range(0.0, 600.0));
@@ -99,7 +99,7 @@ void addRunCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
         ->check(CLI::IsMember({"spindle", "coolant"}));
     cmd->add_option("--wire-power", options->controller.wirePower,
                     "with --controller: the S word of M3 (default 1000)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     addResumeOptions(*cmd, options->resume);
     cmd->callback([&ctx, &runner, options] {
         runner = [&ctx, options]() -> int {

@@ -113,9 +113,9 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
         ->envname("CORVANE_PORT");
     run->add_option("--trace", options->trace, "write every port operation with its time here");
     run->add_option("--speed", options->speed, "JogSpeed in mm/s before the first line (default 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     run->add_option("--delay-ms", options->delayMs, "wait at each delay point of a cut, ms")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     run->add_flag("--keep-going", options->keepGoing,
                   "go on with the next line after a failed move, angle, pause or cut");
     run->callback([&ctx, &runner, options] {

@@ -144,13 +144,13 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
         "profiles");
     cmd->add_option("--set", o->set, "saved set NAME.ct1 (or NAME); default the working set");
     cmd->add_option("--speed", o->speed, "cutting speed in mm/s (default CutSpeed, 1)")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     cmd->add_option("--svg", o->svg, "write a picture of the profiles and the decoded path");
     cmd->add_option("--pause-ms", o->pauseMs, "pause at each delay point, ms (default 1)")
-        ->check(CLI::NonNegativeNumber);
+        ->check(nonNegativeNumber());
     cmd->add_option("--from-segment", o->fromSegment,
                     "show the path a resume of the working set from segment N takes")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
     addFaceCheckOptions(cmd, o->faces);
     cmd->callback([&ctx, &runner, o] {
         runner = [&ctx, o]() -> int {

@@ -54,7 +54,7 @@ void addResumeOptions(CLI::App& cmd, ResumeOptions& o) {
                    "on a resume, seconds the wire heats before the first tick (default 5)")
         ->check(CLI::Range(0.0, 600.0));
     cmd.add_option("--stop-after", o.stopAfter, "stop as Stop does after N ticks (a rehearsal)")
-        ->check(CLI::PositiveNumber);
+        ->check(positiveNumber());
 }
 
 std::optional<ResumePlan> resumePlanFor(Workspace& ws, const ResumeOptions& o, bool foam) {
