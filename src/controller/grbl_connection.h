@@ -68,6 +68,9 @@ private:
     // it stopped reporting.
     bool waitStanding(ControllerJog& result, const std::function<bool()>& stopRequested,
                       const std::function<void()>& yield);
+    // What a jog moved, from `start` to where the machine now reports it; unknown (the position
+    // lost) when either end is.
+    void takeMoved(ControllerJog& result, const std::optional<std::array<double, 4>>& start);
 
     Workspace& ws_;
     ControllerChoice choice_;

@@ -88,16 +88,21 @@ ControllerJog GrblConnection::jog(const std::array<double, 4>& deltaMm, double f
                    true);
             return result;
         }
-        const auto after = session_->queryStatus();
-        const auto moved = after ? movedBetween(start, *after) : std::nullopt;
-        if (moved)
-            result.moved = *moved;
-        else
-            result.positionLost = true;
+        takeMoved(result, start);
     } catch (const std::exception& e) {
         failed(result, e, moving);
     }
     return result;
+}
+
+void GrblConnection::takeMoved(ControllerJog& result,
+                               const std::optional<std::array<double, 4>>& start) {
+    const auto after = session_->queryStatus();
+    const auto moved = after ? movedBetween(start, *after) : std::nullopt;
+    if (moved)
+        result.moved = *moved;
+    else
+        result.positionLost = true;
 }
 
 ControllerJog GrblConnection::continuousJog(const std::array<int, 4>& directions,
@@ -156,12 +161,7 @@ ControllerJog GrblConnection::continuousJog(const std::array<int, 4>& directions
                 "The controller stopped reporting during the jog: it is taken "
                 "as lost.");
         result.cancelled = result.error.empty();
-        const auto after = session_->queryStatus();
-        const auto moved = after ? movedBetween(start, *after) : std::nullopt;
-        if (moved)
-            result.moved = *moved;
-        else
-            result.positionLost = true;
+        takeMoved(result, start);
     } catch (const std::exception& e) {
         failed(result, e, moving);
     }

@@ -35,8 +35,7 @@ bool pathFitsDatInfo(std::string_view path) {
     return path.find('"') == std::string_view::npos;
 }
 
-std::string wingDatInfoLine(const WingDatInfo& info) {
-    RecordWriter w;
+void writeWingDatInfoFields(RecordWriter& w, const WingDatInfo& info) {
     w.text(info.leftPath)
         .text(info.rightPath)
         .number(info.leftChord)
@@ -44,8 +43,13 @@ std::string wingDatInfoLine(const WingDatInfo& info) {
         .text(info.leftWashoutFlag)
         .text(info.rightWashoutFlag)
         .text(info.leftAngleText)
-        .text(info.rightAngleText)
-        .endLine();
+        .text(info.rightAngleText);
+}
+
+std::string wingDatInfoLine(const WingDatInfo& info) {
+    RecordWriter w;
+    writeWingDatInfoFields(w, info);
+    w.endLine();
     return w.bytes();
 }
 

@@ -12,6 +12,8 @@
 
 namespace corvane {
 
+class RecordWriter;
+
 inline constexpr const char* kStepFileName = "cut.ct1";
 inline constexpr const char* kCountFileName = "cut_cnt.ct2";
 inline constexpr const char* kDatInfoFileName = "datinfo.ct3";
@@ -50,6 +52,8 @@ struct WingDatInfo {
     std::string leftAngleText = "0", rightAngleText = "0";      // as typed
 };
 std::string wingDatInfoLine(const WingDatInfo& info);
+// The eight fields of a wing's DAT-information line, for lines that carry more after them.
+void writeWingDatInfoFields(RecordWriter& w, const WingDatInfo& info);
 std::string foamDatInfoLine(const std::string& leftPath, const std::string& rightPath,
                             double leftSize, double rightSize);
 

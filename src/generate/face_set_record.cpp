@@ -24,15 +24,8 @@ static_assert(8 + 1 + std::size(kOrder) == kFaceDatInfoFields);
 
 std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design) {
     RecordWriter w;
-    w.text(info.leftPath)
-        .text(info.rightPath)
-        .number(info.leftChord)
-        .number(info.rightChord)
-        .text(info.leftWashoutFlag)
-        .text(info.rightWashoutFlag)
-        .text(info.leftAngleText)
-        .text(info.rightAngleText)
-        .text(kFaceGeometryMark);
+    writeWingDatInfoFields(w, info);
+    w.text(kFaceGeometryMark);
     for (double FaceDesign::*field : kOrder) w.number(design.*field);
     w.endLine();
     return w.bytes();
