@@ -6,6 +6,7 @@
 #include <cmath>
 #include <cstdint>
 #include <numeric>
+#include <utility>
 
 #include "common/number_format.h"
 
@@ -238,6 +239,16 @@ double depthOf(const Outline& o) {
 
 FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rightUnit,
                                      const FaceDesign& d, const std::optional<FaceBlank>& blank) {
+    return faceGeometryFromOutlines(
+        placeOnFace(leftUnit, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0),
+        placeOnFace(rightUnit, d.rightChordMm, d.rightWashoutDeg, d.washoutPivot, d.sweepMm,
+                    d.riseMm),
+        leadingEdgeIndex(leftUnit), leadingEdgeIndex(rightUnit), d, blank);
+}
+
+FaceGeometryResult faceGeometryFromOutlines(Outline leftFace, Outline rightFace, std::size_t leftLe,
+                                            std::size_t rightLe, const FaceDesign& d,
+                                            const std::optional<FaceBlank>& blank) {
     FaceGeometryResult r;
     std::vector<std::string>& no = r.refusals;
     const double d2 = d.rightGapMm();
@@ -257,21 +268,21 @@ FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rig
     if (d.leftKerfMm < 0 || d.rightKerfMm < 0)
         no.push_back("A kerf cannot be negative: left " + mm(d.leftKerfMm) + ", right " +
                      mm(d.rightKerfMm) + ".");
-    if (leftUnit.size() != rightUnit.size() || leftUnit.size() < 2)
+    if (leftFace.size() != rightFace.size() || leftFace.size() < 2 || leftLe >= leftFace.size() ||
+        rightLe >= rightFace.size())
         no.push_back("The two profiles must have the same number of points, at least 2.");
     if (!no.empty()) return r;
 
     FaceGeometry g;
-    g.leftFace = placeOnFace(leftUnit, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0);
-    g.rightFace = placeOnFace(rightUnit, d.rightChordMm, d.rightWashoutDeg, d.washoutPivot,
-                              d.sweepMm, d.riseMm);
+    g.leftFace = std::move(leftFace);
+    g.rightFace = std::move(rightFace);
     g.leftCut = offsetOutline(g.leftFace, d.leftKerfMm / 2);
     g.rightCut = offsetOutline(g.rightFace, d.rightKerfMm / 2);
     g.leftTower = projectBeyond(g.leftCut, g.rightCut, d.leftGapMm, d.spanMm);
     g.rightTower = projectBeyond(g.rightCut, g.leftCut, d2, d.spanMm);
 
-    const ChordLine leftChord = chordOf(g.leftFace, leadingEdgeIndex(leftUnit));
-    const ChordLine rightChord = chordOf(g.rightFace, leadingEdgeIndex(rightUnit));
+    const ChordLine leftChord = chordOf(g.leftFace, leftLe);
+    const ChordLine rightChord = chordOf(g.rightFace, rightLe);
     const ChordLine leftTower = chordBeyond(leftChord, rightChord, d.leftGapMm, d.spanMm);
     const ChordLine rightTower = chordBeyond(rightChord, leftChord, d2, d.spanMm);
     g.leftTowerChordMm = leftTower.length();

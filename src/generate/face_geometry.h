@@ -90,6 +90,14 @@ FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rig
                                      const FaceDesign& design,
                                      const std::optional<FaceBlank>& blank = std::nullopt);
 
+// The same from two face outlines already placed in mm, one frame for both (equal point counts;
+// point k of one pairs with point k of the other): offset, projected and refused as above.
+// `leftLe`, `rightLe`: each outline's leading edge, where its chord line starts (it ends at the
+// middle of the first and last points).
+FaceGeometryResult faceGeometryFromOutlines(Outline leftFace, Outline rightFace, std::size_t leftLe,
+                                            std::size_t rightLe, const FaceDesign& design,
+                                            const std::optional<FaceBlank>& blank = std::nullopt);
+
 // The leading edge (least x) and trailing edge (middle of the first and last points) of a
 // unit-chord profile, as indices and fractions for the chords shown beside each other.
 std::size_t leadingEdgeIndex(const Profile& unit);
