@@ -54,12 +54,13 @@ WingDatInfo faceDatInfo(const GenerationRequest& request, double chordL, double 
     return info;
 }
 
-GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g) {
+GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g, double towerL,
+                                     double towerR) {
     GenerationSummary::Faces f;
     f.leftFaceChordMm = d.leftChordMm;
     f.rightFaceChordMm = d.rightChordMm;
-    f.leftTowerChordMm = g.leftTowerChordMm;
-    f.rightTowerChordMm = g.rightTowerChordMm;
+    f.leftTowerChordMm = towerL;
+    f.rightTowerChordMm = towerR;
     if (g.leftTower.size() > 0) {
         f.leftStart[0] = g.leftTower.x[0], f.leftStart[1] = g.leftTower.y[0];
         f.rightStart[0] = g.rightTower.x[0], f.rightStart[1] = g.rightTower.y[0];
@@ -67,6 +68,14 @@ GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g)
     f.leftKerfMm = d.leftKerfMm;
     f.rightKerfMm = d.rightKerfMm;
     return f;
+}
+
+// A foam face set's size at a tower: the horizontal size of the designed shape projected there
+// (no kerf), as a foam set's sizes have always been.
+double towerHorizontalSize(const Outline& near, const Outline& far, double gap, double span) {
+    const Outline t = projectBeyond(near, far, gap, span);
+    const auto [lo, hi] = std::minmax_element(t.x.begin(), t.x.end());
+    return t.size() ? *hi - *lo : 0;
 }
 
 }  // namespace
@@ -177,7 +186,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         tx.begin();
         tx.resetFromTemplates();
 
-        const bool faces = wing && request.geometry == WingGeometry::Faces;
+        const bool faces = request.geometry == WingGeometry::Faces;
         double chordL = 0, chordR = 0;
         if (!faces) {
             chordL = leadingNumber(request.leftChordText);
@@ -245,14 +254,20 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
                 return outcome;
             }
             faceGeometry = std::move(built.geometry);
-            chordL = faceGeometry->leftTowerChordMm;
-            chordR = faceGeometry->rightTowerChordMm;
+            const FaceGeometry& g = *faceGeometry;
+            const FaceDesign& f = request.faces;
+            chordL = wing ? g.leftTowerChordMm
+                          : towerHorizontalSize(g.leftFace, g.rightFace, f.leftGapMm, f.spanMm);
+            chordR = wing ? g.rightTowerChordMm
+                          : towerHorizontalSize(g.rightFace, g.leftFace, f.rightGapMm(), f.spanMm);
             static_cast<void>(Fixed4::fromDouble(chordL));
             static_cast<void>(Fixed4::fromDouble(chordR));
             ws_.job.LeftTowerChord = chordL;
             ws_.job.RightTowerChord = chordR;
             tx.datInfoFile().append(
-                faceDatInfoLine(faceDatInfo(request, chordL, chordR), request.faces));
+                wing ? faceDatInfoLine(faceDatInfo(request, chordL, chordR), request.faces)
+                     : foamFaceDatInfoLine(request.leftPath, request.rightPath, chordL, chordR,
+                                           request.faces));
         }
 
         const DerivedSettings& d = ws_.settings.derived;
@@ -278,7 +293,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             coord[0] = &g.leftTower.x, coord[1] = &g.leftTower.y;
             coord[2] = &g.rightTower.x, coord[3] = &g.rightTower.y;
             for (double& c : perUnit) c = static_cast<double>(steps);
-            outcome.summary.faces = faceSummary(request.faces, g);
+            outcome.summary.faces = faceSummary(request.faces, g, chordL, chordR);
         } else if (P >= 2) {
             for (int a = 0; a < 4; ++a) perUnit[a] = stepsPerProfileUnit(kerf, chord[a], steps);
         }

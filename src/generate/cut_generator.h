@@ -23,7 +23,8 @@ inline constexpr const char* kSystemCutFilesNotFound =
 enum class CutSetKind { Wing, Foam };
 
 // How a wing set is made: each airfoil scaled and washed out at its tower (the default, as sets
-// have always been made), or the designed profiles placed on the foam faces and projected.
+// have always been made), or the designed profiles placed on the foam faces and projected. A
+// foam set from drawings takes the face geometry too: its shapes are sized at the faces.
 enum class WingGeometry { Towers, Faces };
 
 // What the generation window's fields hold when "Generate" is pressed.
@@ -35,6 +36,8 @@ struct GenerationRequest {
     std::string leftAngleText = "0", rightAngleText = "0";
     WingGeometry geometry = WingGeometry::Towers;
     // Faces only: the finished panel (the chord texts and washout fields above are not read).
+    // A foam set: the chords are the horizontal sizes at the faces, sweep and rise place the
+    // right shape's box corner against the left's.
     FaceDesign faces;
     // Faces only: the blank the settings give, when they give one.
     std::optional<FaceBlank> blank;

@@ -19,6 +19,7 @@ double FaceDesign::*const kOrder[] = {
     &FaceDesign::washoutPivot, &FaceDesign::leftKerfMm,     &FaceDesign::rightKerfMm,
 };
 static_assert(8 + 1 + std::size(kOrder) == kFaceDatInfoFields);
+static_assert(4 + 1 + std::size(kOrder) == kFoamFaceDatInfoFields);
 
 }  // namespace
 
@@ -31,17 +32,36 @@ std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design) {
     return w.bytes();
 }
 
+std::string foamFaceDatInfoLine(const std::string& leftPath, const std::string& rightPath,
+                                double leftTowerSize, double rightTowerSize,
+                                const FaceDesign& design) {
+    RecordWriter w;
+    w.text(leftPath).text(rightPath).number(leftTowerSize).number(rightTowerSize);
+    w.text(kFaceGeometryMark);
+    for (double FaceDesign::*field : kOrder) w.number(design.*field);
+    w.endLine();
+    return w.bytes();
+}
+
+std::size_t faceMarkField(const std::vector<std::string>& fields) {
+    // A wing set's field 4 is its washout flag ("0" or "1"), never the mark.
+    for (std::size_t at : {std::size_t{8}, std::size_t{4}})
+        if (fields.size() > at && fields[at] == kFaceGeometryMark) return at;
+    return 0;
+}
+
 std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& fields,
                                                std::string& why) {
-    if (fields.size() < 9 || fields[8] != kFaceGeometryMark) return std::nullopt;
-    if (fields.size() < kFaceDatInfoFields) {
+    const std::size_t mark = faceMarkField(fields);
+    if (mark == 0) return std::nullopt;
+    const std::size_t wanted = mark + 1 + std::size(kOrder);
+    if (fields.size() < wanted) {
         why = "the DAT-information line names the face geometry but holds " +
-              std::to_string(fields.size()) + " of its " + std::to_string(kFaceDatInfoFields) +
-              " fields";
+              std::to_string(fields.size()) + " of its " + std::to_string(wanted) + " fields";
         return std::nullopt;
     }
     FaceDesign d;
-    std::size_t i = 9;
+    std::size_t i = mark + 1;
     try {
         for (double FaceDesign::*field : kOrder) d.*field = leadingNumber(fields[i++]);
     } catch (const std::exception& e) {

@@ -60,8 +60,7 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;
     try {
-        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)),
-                                   wing ? kFaceDatInfoFields : wanted);
+        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), kFaceDatInfoFields);
         // A short file is an error of the foam activation like a missing one.
         if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {
@@ -69,7 +68,8 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
         out.error = e;
         return out;
     }
-    if (fields.size() < wanted) {
+    // A foam set made on the faces carries more than eight fields, but it is a foam set still.
+    if (fields.size() < wanted || (wing && isFoamFaceSet(fields))) {
         out.result = R::WashoutMissing;
         return out;
     }
@@ -116,7 +116,7 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
         return out;
     }
     out.scale = scaleFactorsFor(info.leftChord, info.rightChord);
-    if (wing) drawFaceSet(fields, out);
+    drawFaceSet(fields, out);
     return out;
 }
 

@@ -20,7 +20,7 @@ struct WingSetDrawing {
     enum class Result {
         Ok,
         DatInfoUnreadable,  // datinfo.ct3 cannot be opened (foam: or is short): `error`
-        WashoutMissing,     // wing: fewer than eight values (a foam set)
+        WashoutMissing,     // wing: fewer than eight values, or a foam face set (a foam set)
         UnequalProfiles,    // the two profiles differ in their number of points
         ProfileUnreadable,  // a profile file cannot be read: `failedPath`, `error`
     };
@@ -36,9 +36,9 @@ struct WingSetDrawing {
 };
 
 // Reads datinfo.ct3 from the application folder and the profiles it names. A foam runner reads
-// four values (a wing set's further ones are ignored) and never shears. A face set draws its
-// tower outlines and face outlines; when its face fields cannot be used it is drawn from its
-// eight values as any wing set.
+// four values (a wing set's further ones are ignored) and never shears. A face set (wing, or
+// foam from drawings) draws its tower outlines and face outlines; when its face fields cannot be
+// used it is drawn from its eight (four) values as any wing (foam) set.
 WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the

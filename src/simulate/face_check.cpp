@@ -60,7 +60,7 @@ std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& fields
     }
     FaceGeometry& g = *built.geometry;
     if (towers) {
-        towers->wing = true;
+        towers->wing = !isFoamFaceSet(fields);  // a drawn shape has no surfaces to keep
         const Outline* outline[2] = {&g.leftTower, &g.rightTower};
         IntendedSide* sides[2] = {&towers->left, &towers->right};
         for (int s = 0; s < 2; ++s) {
