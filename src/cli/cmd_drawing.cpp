@@ -7,6 +7,7 @@
 #include <memory>
 
 #include "common/number_text.h"
+#include "generate/drawing_faces.h"
 #include "generate/drawing_shape.h"
 
 namespace corvane::cli {
@@ -116,6 +117,9 @@ bool fillDrawingRequest(Workspace& ws, const DrawingOptions& o, const std::strin
         request.rightPath = right.string();
         request.leftChordText = sizeText(p.leftSize);
         request.rightChordText = sizeText(p.rightSize);
+        // On the faces the sizes are the faces', and the drawings place the tip.
+        if (request.geometry == WingGeometry::Faces)
+            request.faces = drawingFaceDesign(p, request.faces);
         const SettingsFields& f = ws.settings.fields;
         const std::string warning = leadInWarning(
             p, f.lead_in == 1 && f.horizontal && ws.settings.derived.LeadInMm.toDouble() > 0);
@@ -132,6 +136,12 @@ bool fillDrawingRequest(Workspace& ws, const DrawingOptions& o, const std::strin
         std::cout << '\n'
                   << "LeftSize=" << request.leftChordText << '\n'
                   << "RightSize=" << request.rightChordText << '\n';
+        if (request.geometry == WingGeometry::Faces) {
+            const DrawingPoint drawn = drawnTipOffset(p);
+            std::cout << "TipAsDrawn=" << placeText(drawn) << '\n'
+                      << "TipOffset=" << placeText({request.faces.sweepMm, request.faces.riseMm})
+                      << '\n';
+        }
     } catch (const DrawingError& e) {
         printMessage(e.what());
         return false;

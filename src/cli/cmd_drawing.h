@@ -22,7 +22,8 @@ void addDrawingOptions(CLI::App* foam, DrawingOptions& options);
 
 // Prepares the drawings, writes their profile files in the application folder's drawings/
 // and fills the request's paths and sizes (`leftSize`/`rightSize`: the typed tower sizes, empty
-// when not given). Prints what it refuses and returns false.
+// when not given). A request for the face geometry gets the sizes at the faces and the tip's
+// place from the drawings in its face design. Prints what it refuses and returns false.
 bool fillDrawingRequest(Workspace& ws, const DrawingOptions& options, const std::string& leftSize,
                         const std::string& rightSize, GenerationRequest& request);
 

@@ -33,7 +33,7 @@ struct GenerateOptions {
     std::optional<std::string> save;
     std::optional<double> speed;
     DrawingOptions drawing;  // foam only: the shape from DXF drawings
-    // The face geometry (wing only).
+    // The face geometry (a foam set: with drawings, sized by the drawing options).
     std::string geometry = "towers";
     std::optional<double> leftFaceChord, rightFaceChord, towers, leftGap, span;
     double sweepMm = 0, riseMm = 0, washoutPivot = 0;
@@ -65,11 +65,31 @@ std::optional<std::string> geometryProblem(const GenerateOptions& o) {
     return std::nullopt;
 }
 
-// The finished panel from the options; each kerf defaults to the settings' KerfMm.
+// A foam set takes the face geometry only with drawings, which give the shapes' sizes.
+std::optional<std::string> foamGeometryProblem(const GenerateOptions& o) {
+    if (o.geometry != "faces") {
+        if (o.towers || o.leftGap || o.span || o.leftKerf || o.rightKerf || o.sweepMm != 0 ||
+            o.riseMm != 0)
+            return "the face options need --geometry faces";
+        return std::nullopt;
+    }
+    if (!o.drawing.file)
+        return "--geometry faces on a foam set takes its shapes from --drawing (and "
+               "--tip-drawing)";
+    const std::pair<const char*, bool> needed[] = {{"--towers", o.towers.has_value()},
+                                                   {"--left-gap", o.leftGap.has_value()},
+                                                   {"--span", o.span.has_value()}};
+    for (const auto& [name, given] : needed)
+        if (!given) return std::string(name) + " is required with --geometry faces";
+    return std::nullopt;
+}
+
+// The finished panel from the options; each kerf defaults to the settings' KerfMm. A foam set's
+// chords come from its drawings.
 FaceDesign faceDesignFrom(const GenerateOptions& o, const Workspace& ws) {
     FaceDesign d;
-    d.leftChordMm = *o.leftFaceChord;
-    d.rightChordMm = *o.rightFaceChord;
+    d.leftChordMm = o.leftFaceChord.value_or(0);
+    d.rightChordMm = o.rightFaceChord.value_or(0);
     d.towersMm = *o.towers;
     d.leftGapMm = *o.leftGap;
     d.spanMm = *o.span;
@@ -119,16 +139,15 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
         ws.delays.ActiveDelayPointCount = static_cast<int>(points->size());
     }
 
-    if (kind == CutSetKind::Wing) {
-        if (const auto problem = geometryProblem(o)) {
-            printMessage(*problem);
-            return 2;
-        }
+    if (const auto problem =
+            kind == CutSetKind::Wing ? geometryProblem(o) : foamGeometryProblem(o)) {
+        printMessage(*problem);
+        return 2;
     }
 
     GenerationRequest request;
     request.kind = kind;
-    if (kind == CutSetKind::Wing && o.geometry == "faces") {
+    if (o.geometry == "faces") {
         request.geometry = WingGeometry::Faces;
         try {
             request.faces = faceDesignFrom(o, ws);
@@ -188,11 +207,13 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
               << "StepsPerMm=" << ws.settings.derived.StepsPerMm << '\n';
     if (s.faces) {
         const GenerationSummary::Faces& f = *s.faces;
+        // A foam set's faces and towers have horizontal sizes, a wing's chords.
+        const std::string word = kind == CutSetKind::Wing ? "Chord=" : "Size=";
         std::cout << "Geometry=faces\n"
-                  << "LeftFaceChord=" << formatTwoDecimals(f.leftFaceChordMm) << '\n'
-                  << "LeftTowerChord=" << formatTwoDecimals(f.leftTowerChordMm) << '\n'
-                  << "RightFaceChord=" << formatTwoDecimals(f.rightFaceChordMm) << '\n'
-                  << "RightTowerChord=" << formatTwoDecimals(f.rightTowerChordMm) << '\n'
+                  << "LeftFace" << word << formatTwoDecimals(f.leftFaceChordMm) << '\n'
+                  << "LeftTower" << word << formatTwoDecimals(f.leftTowerChordMm) << '\n'
+                  << "RightFace" << word << formatTwoDecimals(f.rightFaceChordMm) << '\n'
+                  << "RightTower" << word << formatTwoDecimals(f.rightTowerChordMm) << '\n'
                   << "LeftKerf=" << formatDouble(f.leftKerfMm) << '\n'
                   << "RightKerf=" << formatDouble(f.rightKerfMm) << '\n'
                   << "LeftTowerStart=" << formatTwoDecimals(f.leftStart[0]) << ','
@@ -243,33 +264,41 @@ CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const
     const bool wing = kind == CutSetKind::Wing;
     cmd->add_option("--left", o->left, "left (root) airfoil file")->required(wing);
     cmd->add_option("--right", o->right, "right (tip) airfoil file")->required(wing);
-    cmd->add_option(std::string("--left-") + sizeWord, o->leftChord, "left tower size, mm");
-    cmd->add_option(std::string("--right-") + sizeWord, o->rightChord, "right tower size, mm");
+    cmd->add_option(std::string("--left-") + sizeWord, o->leftChord,
+                    wing ? "left tower size, mm" : "left tower size, mm (faces: at the left face)");
+    cmd->add_option(
+        std::string("--right-") + sizeWord, o->rightChord,
+        wing ? "right tower size, mm" : "right tower size, mm (faces: at the right face)");
     if (!wing) addDrawingOptions(cmd, o->drawing);
     if (kind == CutSetKind::Wing) {
         cmd->add_option("--left-washout", o->leftWashout,
                         "left washout angle, degrees (faces: a turn about --washout-pivot)");
         cmd->add_option("--right-washout", o->rightWashout,
                         "right washout angle, degrees (faces: a turn about --washout-pivot)");
-        cmd->add_option("--geometry", o->geometry,
-                        "towers (default: each airfoil at its tower chord) or faces (the "
-                        "designed profiles at the foam faces, projected to the towers)")
-            ->check(CLI::IsMember({"towers", "faces"}));
         cmd->add_option("--left-face-chord", o->leftFaceChord, "faces: finished left chord, mm");
         cmd->add_option("--right-face-chord", o->rightFaceChord, "faces: finished right chord, mm");
-        cmd->add_option("--towers", o->towers, "faces: distance between the towers, mm");
-        cmd->add_option("--left-gap", o->leftGap, "faces: left tower to the left face, mm");
-        cmd->add_option("--span", o->span, "faces: left face to the right face, mm");
-        cmd->add_option("--sweep-mm", o->sweepMm,
-                        "faces: right leading edge behind the left's, mm (default 0)");
-        cmd->add_option("--rise-mm", o->riseMm,
-                        "faces: right leading edge above the left's, mm (default 0)");
         cmd->add_option("--washout-pivot", o->washoutPivot,
                         "faces: chord fraction the washout turns about (default 0, the leading "
                         "edge)");
-        cmd->add_option("--left-kerf", o->leftKerf, "faces: left kerf, mm (default KerfMm)");
-        cmd->add_option("--right-kerf", o->rightKerf, "faces: right kerf, mm (default KerfMm)");
     }
+    cmd->add_option("--geometry", o->geometry,
+                    wing ? "towers (default: each airfoil at its tower chord) or faces (the "
+                           "designed profiles at the foam faces, projected to the towers)"
+                         : "towers (default: each shape at its tower size) or faces (with "
+                           "--drawing: the shapes sized at the foam faces, projected to the "
+                           "towers)")
+        ->check(CLI::IsMember({"towers", "faces"}));
+    cmd->add_option("--towers", o->towers, "faces: distance between the towers, mm");
+    cmd->add_option("--left-gap", o->leftGap, "faces: left tower to the left face, mm");
+    cmd->add_option("--span", o->span, "faces: left face to the right face, mm");
+    cmd->add_option("--sweep-mm", o->sweepMm,
+                    wing ? "faces: right leading edge behind the left's, mm (default 0)"
+                         : "faces: the tip moved back beyond where the drawings put it, mm");
+    cmd->add_option("--rise-mm", o->riseMm,
+                    wing ? "faces: right leading edge above the left's, mm (default 0)"
+                         : "faces: the tip moved up beyond where the drawings put it, mm");
+    cmd->add_option("--left-kerf", o->leftKerf, "faces: left kerf, mm (default KerfMm)");
+    cmd->add_option("--right-kerf", o->rightKerf, "faces: right kerf, mm (default KerfMm)");
     cmd->add_option("--delay-points", o->delayPoints, "segments to pause after, e.g. 20,40");
     cmd->add_option("--save", o->save, "also save the set as NAME.ct1 with .ct2 and .ct3");
     cmd->add_option("--speed", o->speed, "cutting speed, mm/s, for the time in the summary");

@@ -1,5 +1,6 @@
 #include "cli/simulate_faces.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -17,6 +18,16 @@ void printSection(std::ostream& out, const char* what, const SectionFigures& f) 
     out << what << "chord " << fixed(f.chordMm, 2) << " mm, thickness " << fixed(f.thicknessPct, 2)
         << " %, camber " << fixed(f.camberPct, 2) << " %, chord angle " << fixed(f.chordAngleDeg, 2)
         << " deg";
+}
+
+// A drawn shape has no chord or camber: its box across and up, the cut one taken in by half the
+// kerf as the wire melts it.
+void printShape(std::ostream& out, const char* what, const Outline& o, double insetMm) {
+    const Outline in = insetMm > 0 ? offsetOutline(o, -insetMm) : o;
+    if (in.size() == 0) return;
+    const auto [xl, xh] = std::minmax_element(in.x.begin(), in.x.end());
+    const auto [yl, yh] = std::minmax_element(in.y.begin(), in.y.end());
+    out << what << fixed(*xh - *xl, 2) << " x " << fixed(*yh - *yl, 2) << " mm";
 }
 
 }  // namespace
@@ -65,12 +76,18 @@ bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, doub
     out << "Rounding explains at a face: " << fixed(c.boundMm, 4) << " mm ("
         << fixed(c.boundMm * steps, 2)
         << " steps: 1.5 steps per axis at each tower, the face a weighted mean of the towers)\n";
+    const bool drawn = sim.profiles && !sim.profiles->wing;  // a foam set from drawings
     for (int s = 0; s < 2; ++s) {
-        out << "Section at the " << name[s] << " face, kerf " << fixed(target[s]->kerfMm, 3)
-            << " mm: ";
-        printSection(out, "designed ", side[s]->designed);
-        out << "; cut ";
-        printSection(out, "", side[s]->measured);
+        out << (drawn ? "Shape" : "Section") << " at the " << name[s] << " face, kerf "
+            << fixed(target[s]->kerfMm, 3) << " mm: ";
+        if (drawn) {
+            printShape(out, "designed ", target[s]->designed, 0);
+            printShape(out, "; cut ", side[s]->path, target[s]->kerfMm / 2);
+        } else {
+            printSection(out, "designed ", side[s]->designed);
+            out << "; cut ";
+            printSection(out, "", side[s]->measured);
+        }
         out << '\n';
     }
     const std::array<SpeedRange, 2> speeds = faceSpeedRanges(sim, c, tickMs);
@@ -79,9 +96,11 @@ bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, doub
         out << "Speed at the " << name[s] << " face: " << fixed(r.minMmS, 3) << " .. "
             << fixed(r.maxMmS, 3) << " mm/s\n";
     }
-    out << "Washout between the faces: designed "
-        << fixed(c.right.designed.chordAngleDeg - c.left.designed.chordAngleDeg, 2) << " deg, cut "
-        << fixed(c.right.measured.chordAngleDeg - c.left.measured.chordAngleDeg, 2) << " deg\n";
+    if (!drawn)
+        out << "Washout between the faces: designed "
+            << fixed(c.right.designed.chordAngleDeg - c.left.designed.chordAngleDeg, 2)
+            << " deg, cut "
+            << fixed(c.right.measured.chordAngleDeg - c.left.measured.chordAngleDeg, 2) << " deg\n";
     if (!c.withinBound()) {
         out << "The wire strays from a face beyond what rounding explains.\n";
         return false;
