@@ -16,6 +16,7 @@
 #include "generate/cut_set_commands.h"
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
+#include "generate/drawing_faces.h"
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
 #include "generate/tick_scheme.h"
@@ -68,14 +69,6 @@ GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g,
     f.leftKerfMm = d.leftKerfMm;
     f.rightKerfMm = d.rightKerfMm;
     return f;
-}
-
-// A foam face set's size at a tower: the horizontal size of the designed shape projected there
-// (no kerf), as a foam set's sizes have always been.
-double towerHorizontalSize(const Outline& near, const Outline& far, double gap, double span) {
-    const Outline t = projectBeyond(near, far, gap, span);
-    const auto [lo, hi] = std::minmax_element(t.x.begin(), t.x.end());
-    return t.size() ? *hi - *lo : 0;
 }
 
 }  // namespace

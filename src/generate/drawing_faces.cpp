@@ -57,6 +57,13 @@ DrawingFaces placeDrawingOnFaces(const PreparedDrawing& p, const FaceDesign& des
             moved(p.shape.tip, design.sweepMm - tip.x, design.riseMm - tip.y)};
 }
 
+double towerHorizontalSize(const Outline& near, const Outline& far, double gapMm, double spanMm) {
+    const Outline t = projectBeyond(near, far, gapMm, spanMm);
+    if (t.size() == 0) return 0;
+    const auto [lo, hi] = std::minmax_element(t.x.begin(), t.x.end());
+    return *hi - *lo;
+}
+
 FaceGeometryResult drawingFaceGeometry(const PreparedDrawing& p, const FaceDesign& design,
                                        const std::optional<FaceBlank>& blank) {
     DrawingFaces f = placeDrawingOnFaces(p, design);

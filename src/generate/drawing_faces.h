@@ -27,6 +27,10 @@ struct DrawingFaces {
 };
 DrawingFaces placeDrawingOnFaces(const PreparedDrawing& prepared, const FaceDesign& design);
 
+// A foam face set's size at a tower: the horizontal size of the designed shapes projected there
+// from `near` (no kerf), as a foam set's sizes have always been.
+double towerHorizontalSize(const Outline& near, const Outline& far, double gapMm, double spanMm);
+
 // The face geometry of the placed shapes (`design` from drawingFaceDesign).
 FaceGeometryResult drawingFaceGeometry(const PreparedDrawing& prepared, const FaceDesign& design,
                                        const std::optional<FaceBlank>& blank = std::nullopt);

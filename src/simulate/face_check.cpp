@@ -6,6 +6,7 @@
 #include <exception>
 
 #include "common/number_text.h"
+#include "generate/drawing_faces.h"
 #include "generate/face_set_record.h"
 #include "run/wing_set_drawing.h"
 #include "simulate/profile_check.h"
@@ -60,14 +61,22 @@ std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& fields
     }
     FaceGeometry& g = *built.geometry;
     if (towers) {
-        towers->wing = !isFoamFaceSet(fields);  // a drawn shape has no surfaces to keep
+        const bool foam = isFoamFaceSet(fields);
+        towers->wing = !foam;  // a drawn shape has no surfaces to keep
         const Outline* outline[2] = {&g.leftTower, &g.rightTower};
         IntendedSide* sides[2] = {&towers->left, &towers->right};
         for (int s = 0; s < 2; ++s) {
             IntendedSide& side = *sides[s];
             const Outline& o = *outline[s];
             side.path = fields[static_cast<std::size_t>(s)];
-            side.size = s == 0 ? g.leftTowerChordMm : g.rightTowerChordMm;
+            // A foam set is sized by its horizontal size, a wing by its chord.
+            if (foam)
+                side.size = s == 0 ? towerHorizontalSize(g.leftFace, g.rightFace, design->leftGapMm,
+                                                         design->spanMm)
+                                   : towerHorizontalSize(g.rightFace, g.leftFace,
+                                                         design->rightGapMm(), design->spanMm);
+            else
+                side.size = s == 0 ? g.leftTowerChordMm : g.rightTowerChordMm;
             side.x.clear();
             side.y.clear();
             for (std::size_t k = 0; k < o.size(); ++k) {

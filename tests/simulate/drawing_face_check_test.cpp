@@ -23,6 +23,7 @@ struct FinCase {
     double leftKerf, rightKerf, extraSweep, extraRise;
     double leftGap, span, towers;
     std::optional<double> leftSize, rightSize;  // at the faces
+    std::optional<DrawingPoint> start;
 };
 
 struct DrawingMachine : GenerateMachine {
@@ -42,6 +43,7 @@ struct DrawingMachine : GenerateMachine {
         job.rootFile = dir / "root.dxf";
         if (c.tipDrawing) job.tipFile = dir / "tip.dxf";
         job.choice.reverse = c.reverse;
+        job.choice.start = c.start;
         job.leftSize = c.leftSize;
         job.rightSize = c.rightSize;
         return prepareDrawing(job);
@@ -65,10 +67,26 @@ FaceDesign placement(const FinCase& c) {
 
 TEST(DrawingFaceCheck, TheWireCrossesEachFaceOnTheDrawnOutline) {
     const FinCase cases[] = {
-        {"fin", "158", true, false, true, 0.3, 0.5, 0, 0, 100, 400, 600, {}, {}},
-        {"fin moved", "400", true, false, false, 0, 0, -20, 5, 0, 500, 500, {}, {}},
-        {"fin reversed", "80", true, true, false, 1, 1, 0, 0, 150, 300, 700, {}, {}},
-        {"one drawing", "158", false, false, true, 0.3, 0.3, 0, 0, 60, 350, 500, 150, 100},
+        {"fin", "158", true, false, true, 0.3, 0.5, 0, 0, 100, 400, 600, {}, {}, {}},
+        {"fin moved", "400", true, false, false, 0, 0, -20, 5, 0, 500, 500, {}, {}, {}},
+        {"fin reversed", "80", true, true, false, 1, 1, 0, 0, 150, 300, 700, {}, {}, {}},
+        {"one drawing", "158", false, false, true, 0.3, 0.3, 0, 0, 60, 350, 500, 150, 100, {}},
+        // Started at the top left corner: the chord line is no longer the foot.
+        {"fin from the top",
+         "158",
+         true,
+         false,
+         false,
+         0.3,
+         0.3,
+         0,
+         0,
+         100,
+         400,
+         600,
+         {},
+         {},
+         DrawingPoint{40, 80}},
     };
     for (const FinCase& c : cases) {
         SCOPED_TRACE(c.name);
@@ -97,6 +115,14 @@ TEST(DrawingFaceCheck, TheWireCrossesEachFaceOnTheDrawnOutline) {
         EXPECT_LE(sim.check->left.maxDistanceMm, check.boundMm);
         EXPECT_LE(sim.check->right.maxDistanceMm, check.boundMm);
         EXPECT_FALSE(sim.profiles->wing);  // a drawn shape, no airfoil surfaces
+        // Sized as a foam set is: across, at each tower.
+        EXPECT_NEAR(sim.profiles->left.size, out.summary.faces->leftTowerChordMm, 1e-9);
+        EXPECT_NEAR(sim.profiles->right.size, out.summary.faces->rightTowerChordMm, 1e-9);
+        // From the rightmost start the box corners pair up, so the box grows with the cone.
+        if (!c.start) {
+            EXPECT_NEAR(out.summary.faces->leftTowerChordMm,
+                        p.leftSize + (p.leftSize - p.rightSize) * c.leftGap / c.span, 1e-9);
+        }
 
         // The set's record rebuilds the drawings' faces, and the wire at every segment end lies
         // on them.
@@ -120,7 +146,7 @@ TEST(DrawingFaceCheck, TheWireCrossesEachFaceOnTheDrawnOutline) {
 }
 
 TEST(DrawingFaceCheck, TheDrawingsPlaceTheTipAndTheOperatorMovesItFurther) {
-    FinCase c{"fin", "158", true, false, false, 0, 0, 0, 0, 100, 400, 600, {}, {}};
+    FinCase c{"fin", "158", true, false, false, 0, 0, 0, 0, 100, 400, 600, {}, {}, {}};
     DrawingMachine m(c);
     const PreparedDrawing p = m.prepare(c);
     // The tip is drawn 40 mm behind the root's foot: its start (the rightmost, lowest point)
@@ -146,7 +172,7 @@ TEST(DrawingFaceCheck, TheDrawingsPlaceTheTipAndTheOperatorMovesItFurther) {
 TEST(DrawingFaceCheck, AConeThatTurnsOverIsRefusedAndThePreviousSetStays) {
     // 150 mm at the root face, 90 at the tip face 200 mm on: the foot shrinks to nothing 300 mm
     // beyond the tip face, short of the right tower 2700 mm away.
-    FinCase c{"fin", "158", true, false, false, 0.3, 0.3, 0, 0, 100, 200, 3000, {}, {}};
+    FinCase c{"fin", "158", true, false, false, 0.3, 0.3, 0, 0, 100, 200, 3000, {}, {}, {}};
     DrawingMachine m(c);
     m.previousSet();
     const PreparedDrawing p = m.prepare(c);
