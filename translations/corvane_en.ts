@@ -524,5 +524,21 @@ Four-axis hot-wire foam cutter control</source>
         <source>the foam setup (泡沫切割 - 设置信息)</source>
         <translation>the foam setup (Foam Cut - Setup)</translation>
     </message>
+    <message>
+        <source>在两个泡沫面上切割图形</source>
+        <translation>Cut the drawn part on the faces</translation>
+    </message>
+    <message>
+        <source>尖部再向后移 - mm</source>
+        <translation>Tip moved back beyond the drawing - mm</translation>
+    </message>
+    <message>
+        <source>尖部再向上移 - mm</source>
+        <translation>Tip moved up beyond the drawing - mm</translation>
+    </message>
+    <message>
+        <source>左: 面 %1 mm, 塔 %2 mm      右: 面 %3 mm, 塔 %4 mm</source>
+        <translation>Left: face %1 mm, tower %2 mm      Right: face %3 mm, tower %4 mm</translation>
+    </message>
 </context>
 </TS>

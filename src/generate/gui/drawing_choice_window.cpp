@@ -10,15 +10,45 @@
 #include <QPainterPath>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 #include <cmath>
 
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/cut_generator.h"
+#include "generate/drawing_faces.h"
+#include "generate/gui/face_geometry_box.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 
 namespace corvane {
+
+namespace {
+
+// A placed face outline for the preview: the corners flagged where the pairing has them.
+DrawingOutline previewOutline(const Outline& o, const std::vector<char>& corner) {
+    DrawingOutline d;
+    d.closed = true;
+    for (std::size_t i = 0; i < o.size(); ++i) {
+        d.points.push_back({o.x[i], o.y[i]});
+        d.corner.push_back(i < corner.size() ? corner[i] : 0);
+    }
+    if (d.points.empty()) return d;
+    const auto [minX, maxX] = std::minmax_element(o.x.begin(), o.x.end());
+    const auto [minY, maxY] = std::minmax_element(o.y.begin(), o.y.end());
+    d.minX = *minX;
+    d.maxX = *maxX;
+    d.minY = *minY;
+    d.maxY = *maxY;
+    return d;
+}
+
+QString mmText(double v) {
+    return QString::fromStdString(formatTwoDecimals(v));
+}
+
+}  // namespace
 
 DrawingPreview::DrawingPreview(QWidget* parent) : QWidget(parent) {
     setObjectName("drawing_preview");
@@ -120,6 +150,8 @@ DrawingChoiceWindow::DrawingChoiceWindow(Workspace& ws, Dialogs& dialogs, QWidge
     status_ = new QLabel(this);
     status_->setObjectName("drawing_status");
     status_->setWordWrap(true);
+    faces_ = new FaceGeometryBox(ws, this, FaceGeometryBox::Use::Drawing);
+    connect(faces_, &FaceGeometryBox::changed, this, [this] { refresh(); });
     auto* useButton = new QPushButton("Use for the foam set", this);
     useButton->setObjectName("drawing_use");
     connect(useButton, &QPushButton::clicked, this, [this] { use(); });
@@ -146,6 +178,7 @@ DrawingChoiceWindow::DrawingChoiceWindow(Workspace& ws, Dialogs& dialogs, QWidge
     grid->addWidget(size_, 4, 1);
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
+    layout->addWidget(faces_);
     layout->addWidget(preview_, 1);
     layout->addWidget(status_);
     layout->addWidget(useButton);
@@ -226,9 +259,14 @@ bool DrawingChoiceWindow::refresh() {
         return false;
     }
     const PreparedDrawing& p = *prepared_;
-    std::vector<DrawingOutline> shown{p.rootOutline};
-    if (j->tipFile) shown.push_back(p.tipOutline);
-    preview_->setOutlines(shown, true);
+    if (faces_->chosen()) {
+        FaceDesign design;
+        showFaces(p, design);
+    } else {
+        std::vector<DrawingOutline> shown{p.rootOutline};
+        if (j->tipFile) shown.push_back(p.tipOutline);
+        preview_->setOutlines(shown, true);
+    }
     QString text = QString("Start %1, %2; left %3 mm, right %4 mm; %5 corners")
                        .arg(QString::fromStdString(placeText(p.rootOutline.points.front())))
                        .arg(j->choice.reverse ? "clockwise" : "counter-clockwise")
@@ -247,9 +285,49 @@ bool DrawingChoiceWindow::refresh() {
     return true;
 }
 
+FaceGeometryResult DrawingChoiceWindow::showFaces(const PreparedDrawing& p, FaceDesign& design) {
+    // The same steps as `generate foam --drawing --geometry faces`: washout has no place here.
+    design = drawingFaceDesign(p, faces_->design(0, 0));
+    const DrawingFaces placed = placeDrawingOnFaces(p, design);
+    const std::vector<char> none;
+    preview_->setOutlines(
+        {previewOutline(placed.root, p.shape.corner),
+         previewOutline(placed.tip, p.shape.cornersMatched ? p.shape.corner : none)},
+        true);
+    FaceGeometryResult r = drawingFaceGeometry(p, design, settingsBlank(ws_));
+    if (!r.geometry) {
+        faces_->showText(QString::fromStdString(r.refusals.front()));
+        return r;
+    }
+    const FaceGeometry& g = *r.geometry;
+    faces_->showText(QStringLiteral("左: 面 %1 mm, 塔 %2 mm      右: 面 %3 mm, 塔 %4 mm")
+                         .arg(mmText(design.leftChordMm),
+                              mmText(towerHorizontalSize(g.leftFace, g.rightFace, design.leftGapMm,
+                                                         design.spanMm)),
+                              mmText(design.rightChordMm),
+                              mmText(towerHorizontalSize(g.rightFace, g.leftFace,
+                                                         design.rightGapMm(), design.spanMm))));
+    return r;
+}
+
 bool DrawingChoiceWindow::use() {
     if (!refresh()) return false;
     const PreparedDrawing& p = *prepared_;
+    std::optional<FaceDesign> faces;
+    if (faces_->chosen()) {
+        FaceDesign design;
+        const FaceGeometryResult r = showFaces(p, design);
+        if (!r.geometry) {
+            // The window stays open with the numbers, so they can be changed.
+            QString text;
+            for (const std::string& why : r.refusals)
+                text += (text.isEmpty() ? "" : "\r") + QString::fromStdString(why);
+            dialogs_.message(text, QString::fromUtf8(kFaceGeometryTitle), MsgButtons::Ok,
+                             MsgIcon::Warning);
+            return false;
+        }
+        faces = design;
+    }
     const std::filesystem::path root = file_->text().trimmed().toStdString();
     const QString tipText = tipFile_->text().trimmed();
     const std::filesystem::path tip =
@@ -257,6 +335,9 @@ bool DrawingChoiceWindow::use() {
     try {
         const auto [left, right] = writeDrawingProfiles(p, ws_.appFolder() / "drawings",
                                                         root.stem().string(), tip.stem().string());
+        usedFaces_ = faces;
+        usedLeft_ = QString::fromStdString(left.string());
+        usedRight_ = QString::fromStdString(right.string());
         emit chosen(QString::fromStdString(left.string()), QString::fromStdString(right.string()),
                     QString::fromStdString(sizeText(p.leftSize)),
                     QString::fromStdString(sizeText(p.rightSize)));
@@ -266,6 +347,17 @@ bool DrawingChoiceWindow::use() {
     }
     hide();
     return true;
+}
+
+std::optional<FaceDesign> DrawingChoiceWindow::facesFor(const QString& leftPath,
+                                                        const QString& rightPath) const {
+    if (!usedFaces_ || leftPath != usedLeft_ || rightPath != usedRight_) return std::nullopt;
+    return usedFaces_;
+}
+
+void DrawingChoiceWindow::showEvent(QShowEvent* event) {
+    faces_->takeSettingsKerf();  // the settings may have changed while the window was away
+    QWidget::showEvent(event);
 }
 
 QString DrawingChoiceWindow::statusText() const {

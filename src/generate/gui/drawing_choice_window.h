@@ -1,7 +1,9 @@
 // The drawing choice of the foam generation window: a DXF drawing (and a tip drawing for a
 // tapered part), its layer, start point, direction and size, with a preview of the chained
 // outline, the start point and the direction. "Use" writes the pair of profile files the foam
-// generation reads and hands their paths and the tower sizes to the window's fields.
+// generation reads and hands their paths and the tower sizes to the window's fields. With the
+// face choice the sizes are the faces', the preview shows both faces' outlines as placed, and the
+// face design goes with the paths, so Generate cuts the part as `generate foam --geometry faces`.
 #pragma once
 
 #include <QString>
@@ -9,6 +11,7 @@
 #include <optional>
 
 #include "generate/drawing_shape.h"
+#include "generate/face_geometry.h"
 
 class QCheckBox;
 class QComboBox;
@@ -19,6 +22,7 @@ class QPushButton;
 namespace corvane {
 
 class Dialogs;
+class FaceGeometryBox;
 class Workspace;
 
 // Paints the outlines as they will be cut: root solid, tip dashed, corners as dots, the start
@@ -56,13 +60,22 @@ public:
 
     QString statusText() const;
     const std::optional<PreparedDrawing>& prepared() const { return prepared_; }
+    // The face design of the last "Use" on the faces, while the foam window still holds the
+    // paths it gave (a DAT file browsed since is cut on the towers).
+    std::optional<FaceDesign> facesFor(const QString& leftPath, const QString& rightPath) const;
 
 signals:
     void chosen(const QString& leftPath, const QString& rightPath, const QString& leftSize,
                 const QString& rightSize);
 
+protected:
+    void showEvent(QShowEvent* event) override;
+
 private:
     void fillLayers();
+    // With the face choice: the design for the prepared drawing and its geometry, shown in the
+    // preview and under the face boxes.
+    FaceGeometryResult showFaces(const PreparedDrawing& p, FaceDesign& design);
     std::optional<DrawingJob> job(QString& why) const;
 
     Workspace& ws_;
@@ -75,7 +88,10 @@ private:
     QLineEdit* size_ = nullptr;     // drawing_size: the root's horizontal size, empty: as drawn
     DrawingPreview* preview_ = nullptr;  // drawing_preview
     QLabel* status_ = nullptr;           // drawing_status
+    FaceGeometryBox* faces_ = nullptr;   // FrameFaces
     std::optional<PreparedDrawing> prepared_;
+    std::optional<FaceDesign> usedFaces_;
+    QString usedLeft_, usedRight_;
 };
 
 }  // namespace corvane

@@ -26,18 +26,27 @@ double number(const QLineEdit* e) {
 
 }  // namespace
 
-FaceGeometryBox::FaceGeometryBox(Workspace& ws, QWidget* parent) : QGroupBox(parent), ws_(ws) {
+FaceGeometryBox::FaceGeometryBox(Workspace& ws, QWidget* parent, Use use)
+    : QGroupBox(parent), ws_(ws) {
     setObjectName("FrameFaces");
-    check_ = new QCheckBox("Cut the designed profiles at the foam faces", this);
+    const bool drawing = use == Use::Drawing;
+    check_ = new QCheckBox(drawing ? QStringLiteral("在两个泡沫面上切割图形")
+                                   : QStringLiteral("Cut the designed profiles at the foam faces"),
+                           this);
     check_->setObjectName("face_geometry");
     fields_ = new QWidget(this);
     auto* grid = new QGridLayout(fields_);
     grid->setContentsMargins(0, 0, 0, 0);
     int row = 0, column = 0;
-    auto box = [&](const char* name, const char* caption, const QString& initial) {
-        auto* l = new QLabel(caption, fields_);
+    auto box = [&](const char* name, const QString& caption, const QString& initial,
+                   bool shown = true) {
         auto* e = new QLineEdit(initial, fields_);
         e->setObjectName(name);
+        if (!shown) {
+            e->hide();  // kept out of the layout: design() reads it as before
+            return e;
+        }
+        auto* l = new QLabel(caption, fields_);
         e->setMinimumWidth(70);
         grid->addWidget(l, row, column);
         grid->addWidget(e, row, column + 1);
@@ -46,14 +55,20 @@ FaceGeometryBox::FaceGeometryBox(Workspace& ws, QWidget* parent) : QGroupBox(par
         connect(e, &QLineEdit::textEdited, this, &FaceGeometryBox::changed);
         return e;
     };
-    leftChord_ = box("face_left_chord", "Left face chord - mm", "");
-    rightChord_ = box("face_right_chord", "Right face chord - mm", "");
+    leftChord_ = box("face_left_chord", "Left face chord - mm", "", !drawing);
+    rightChord_ = box("face_right_chord", "Right face chord - mm", "", !drawing);
     leftGap_ = box("face_left_gap", "Left tower to left face - mm", "");
     span_ = box("face_span", "Span between the faces - mm", "");
     towers_ = box("face_towers", "Distance Between Cutting Towers - mm", "");
-    sweep_ = box("face_sweep", "Sweep: right leading edge behind - mm", "0");
-    rise_ = box("face_rise", "Rise: right leading edge above - mm", "0");
-    pivot_ = box("face_pivot", "Washout pivot - chord fraction", "0");
+    sweep_ = box("face_sweep",
+                 drawing ? QStringLiteral("尖部再向后移 - mm")
+                         : QStringLiteral("Sweep: right leading edge behind - mm"),
+                 "0");
+    rise_ = box("face_rise",
+                drawing ? QStringLiteral("尖部再向上移 - mm")
+                        : QStringLiteral("Rise: right leading edge above - mm"),
+                "0");
+    pivot_ = box("face_pivot", "Washout pivot - chord fraction", "0", !drawing);
     const QString kerf =
         QString::fromStdString(formatDouble(ws_.settings.derived.KerfMm.toDouble()));
     leftKerf_ = box("face_left_kerf", "Left kerf - mm", kerf);
@@ -117,6 +132,10 @@ void FaceGeometryBox::showChords(const std::string& leftPath, const std::string&
     chords_->setText(QString("Left: face %1 mm, tower %2 mm      Right: face %3 mm, tower %4 mm")
                          .arg(mm(d.leftChordMm), mm(r.geometry->leftTowerChordMm),
                               mm(d.rightChordMm), mm(r.geometry->rightTowerChordMm)));
+}
+
+void FaceGeometryBox::showText(const QString& text) {
+    chords_->setText(text);
 }
 
 void FaceGeometryBox::takeSettingsKerf() {

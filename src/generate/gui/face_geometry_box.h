@@ -1,7 +1,8 @@
 // The wing generation window's choice of geometry: "Cut the designed profiles at the foam faces"
 // (off by default) with the finished panel as it lies between the towers (face chords, tower
 // distance, gaps, sweep, rise, washout pivot, each side's kerf), and the face and tower chords
-// side by side as the projection gives them for the files chosen.
+// side by side as the projection gives them for the files chosen. The drawing choice takes the
+// same box for a drawn part: without the chords (the drawing's sizes) and the washout pivot.
 #pragma once
 
 #include <QGroupBox>
@@ -23,7 +24,10 @@ public:
     // "face_right_chord", "face_towers", "face_left_gap", "face_span", "face_sweep",
     // "face_rise", "face_pivot", "face_left_kerf", "face_right_kerf" (both start at KerfMm),
     // and the label "face_chords".
-    FaceGeometryBox(Workspace& ws, QWidget* parent = nullptr);
+    // For a drawn part (`Use::Drawing`) the chord and pivot boxes are left out, and sweep and
+    // rise move the tip beyond where the drawings put it.
+    enum class Use { Profiles, Drawing };
+    FaceGeometryBox(Workspace& ws, QWidget* parent = nullptr, Use use = Use::Profiles);
 
     bool chosen() const;
     // The panel from the boxes (leading numbers); the washout angles are the window's.
@@ -33,6 +37,8 @@ public:
                     double leftWashoutDeg, double rightWashoutDeg);
     // The settings' kerf into both kerf boxes (on activation, when the settings may differ).
     void takeSettingsKerf();
+    // The line under the boxes: the tower sizes, or why the projection is refused.
+    void showText(const QString& text);
 
 signals:
     void changed();

@@ -243,6 +243,13 @@ GenerationStatus WingGenerationWindow::generate() {
                                            faceAngle(request.rightWashout, request.rightAngleText));
             request.blank = settingsBlank(ws_);
         }
+    } else if (drawingWindow_ != nullptr) {
+        // A drawn part chosen on the faces: the same request as `generate foam --geometry faces`.
+        if (const auto faces = drawingWindow_->facesFor(leftPath_->text(), rightPath_->text())) {
+            request.geometry = WingGeometry::Faces;
+            request.faces = *faces;
+            request.blank = settingsBlank(ws_);
+        }
     }
 
     GenerationCallbacks callbacks;
