@@ -4,8 +4,12 @@
 #include <cmath>
 #include <cstdio>
 #include <ctime>
+#include <optional>
+#include <string>
+#include <vector>
 
 #include "common/number_format.h"
+#include "generate/face_set_record.h"
 #include "simulate/simulation.h"
 
 namespace corvane {
@@ -78,10 +82,26 @@ std::string sideText(const Simulation& sim, int side, const char* axes) {
     const auto s = static_cast<std::size_t>(side);
     std::string text = std::string(side == 0 ? "left " : "right ") + axes + ": ";
     if (f.size() < 4) return text + "no DAT information";
+    const std::size_t mark = faceMarkField(f);
     text += baseName(f[s]) + (sim.profiles && sim.profiles->wing ? ", chord " : ", size ") +
-            f[2 + s] + " mm";
-    if (f.size() >= 8 && f[4 + s] == "1") text += ", washout " + f[6 + s] + " deg";
+            f[2 + s] + (mark != 0 ? " mm at the tower" : " mm");
+    // A foam face set's fields 4 and 5 are the mark and the left face's size, not washout.
+    if (mark != 4 && f.size() >= 8 && f[4 + s] == "1") text += ", washout " + f[6 + s] + " deg";
     return text;
+}
+
+// A face set's panel: the sizes it was designed to at the faces, and where they stand.
+std::vector<std::string> faceLines(const Simulation& sim) {
+    std::string why;
+    const std::optional<FaceDesign> d = faceDesignFromFields(sim.datInfo, why);
+    if (!d) return {};
+    const std::string word = isFoamFaceSet(sim.datInfo) ? "size " : "chord ";
+    return {"at the faces: left " + word + formatDouble(d->leftChordMm) + " mm, right " + word +
+                formatDouble(d->rightChordMm) + " mm, kerf " + formatDouble(d->leftKerfMm) + " / " +
+                formatDouble(d->rightKerfMm) + " mm",
+            "faces " + formatDouble(d->leftGapMm) + " mm from the left tower and " +
+                formatDouble(d->spanMm) + " mm apart, towers " + formatDouble(d->towersMm) +
+                " mm apart"};
 }
 
 }  // namespace
@@ -150,6 +170,7 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
     g += comment(sim.paths.step.string());
     g += comment(sideText(sim, 0, "X Y"));
     g += comment(sideText(sim, 1, o.axes == GcodeAxes::XYUV ? "U V" : "Z A"));
+    for (const std::string& line : faceLines(sim)) g += comment(line);
     g += comment("speed " + formatDouble(o.speed.toDouble()) + " mm/s: " + formatDouble(tick) +
                  " ms a tick at " + std::to_string(sim.stepsPerMm) + " steps/mm");
     g += comment(std::to_string(d.ticks) + " ticks, " + std::to_string(d.pauses) +

@@ -79,6 +79,16 @@ TEST(DrawingFacesCli, TaperedFinIsPlacedOnTheFacesAndCutWithinTheBound) {
 
     r = cli(f.dir, "export gcode --axes xyuv -o '" + (f.dir / "fin.gcode").string() + "'");
     ASSERT_EQ(r.exitCode, 0) << r.err;
+    // The header names each side's size at its tower and the panel at the faces; the face
+    // sizes after the mark are no washout.
+    const std::string gcode = test::readFile(f.dir / "fin.gcode");
+    for (const char* line :
+         {", size 165 mm at the tower)\n", ", size 75 mm at the tower)\n",
+          "(at the faces: left size 150 mm, right size 90 mm, kerf 0.3 / 0.5 mm)\n",
+          "(faces 100 mm from the left tower and 400 mm apart, towers 600 mm "
+          "apart)\n"})
+        EXPECT_NE(gcode.find(line), std::string::npos) << line << gcode.substr(0, 600);
+    EXPECT_EQ(gcode.find("washout"), std::string::npos) << gcode.substr(0, 600);
 }
 
 TEST(DrawingFacesCli, RefusalsLeaveTheWorkingSetAsItWas) {
