@@ -8,6 +8,7 @@
 #include <iostream>
 
 #include "cli/controller_connect.h"
+#include "cli/run_summary.h"
 #include "cli/simulated_set.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
@@ -33,12 +34,6 @@ std::string wireText(const ControllerProgress& s) {
 std::string statusText(const ControllerProgress& s, const std::string& letters) {
     return s.state + " at " + positionText(s, letters) + ", feed " + formatDouble(s.feed) +
            " mm/min, override " + std::to_string(s.feedOverride) + "%, wire " + wireText(s);
-}
-
-std::string elapsedText(double seconds) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.3f", seconds);
-    return text;
 }
 
 }  // namespace
@@ -107,27 +102,30 @@ int runOnController(CliContext& ctx, const ControllerRunOptions& o) {
     const ControllerCutReport report =
         connection.streamCut(decoded.sim, lines, controls, yield, progress);
     const StreamOutcome& outcome = report.outcome;
-    const double seconds =
-        static_cast<double>(ws.clock().now() - start) / static_cast<double>(ws.clock().frequency());
+    const double seconds = countsToSeconds(ws.clock().now() - start, ws.clock());
     const int signal = WireGuard::requestedBy();
 
     if (outcome.end != StreamEnd::Completed) printMessage(outcome.message);
     if (outcome.endDifference) printMessage(endDifferenceText(*outcome.endDifference));
     if (outcome.end == StreamEnd::Lost)
         printMessage("The cut ended: the controller cannot be reached.");
-    const char* ended = outcome.end == StreamEnd::Completed ? "Cut complete"
-                        : outcome.end == StreamEnd::Stopped ? "Cut stopped"
-                                                            : "Cut failed";
-    const std::string elapsed = elapsedText(seconds);
     const DecodedSet& d = decoded.sim.decoded;
-    std::cout << ended << ": " << outcome.acknowledged << " of " << lines.size()
-              << " lines acknowledged (" << d.ticks << " ticks, " << d.segments.size()
-              << " segments, " << d.pauses << " pauses in the set), " << elapsed << " s elapsed ("
-              << outcome.acknowledged * 100 / std::max<std::size_t>(lines.size(), 1)
-              << "% of the program)\n"
+    std::cout << summaryLine(cutEndedText(outcome.end == StreamEnd::Completed,
+                                          outcome.end == StreamEnd::Stopped),
+                             std::to_string(outcome.acknowledged) + " of " +
+                                 std::to_string(lines.size()) + " lines acknowledged (" +
+                                 std::to_string(d.ticks) + " ticks, " +
+                                 std::to_string(d.segments.size()) + " segments, " +
+                                 std::to_string(d.pauses) + " pauses in the set)",
+                             seconds,
+                             " (" +
+                                 std::to_string(outcome.acknowledged * 100 /
+                                                std::max<std::size_t>(lines.size(), 1)) +
+                                 "% of the program)")
+              << "\n"
               << "Controller: " << outcome.statusReports << " status reports, at most "
               << outcome.mostOutstanding << " of " << link->identity.rxBuffer
-              << " buffer bytes outstanding, at most " << elapsedText(outcome.mostQueuedSeconds)
+              << " buffer bytes outstanding, at most " << secondsText(outcome.mostQueuedSeconds)
               << " s of motion queued\n";
     if (outcome.finalStatus)
         std::cout << "Final state: " << statusText(progressOf(*outcome.finalStatus), letters)

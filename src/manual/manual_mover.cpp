@@ -1,24 +1,9 @@
 #include "manual/manual_mover.h"
 
+#include "common/scoped_flag.h"
 #include "machine/workspace.h"
 
 namespace corvane {
-
-namespace {
-
-// Clears the moving mark however the move is left (a port failure throws out of StepPulse).
-class MovingScope {
-public:
-    explicit MovingScope(bool& moving) : moving_(moving) { moving_ = true; }
-    ~MovingScope() { moving_ = false; }
-    MovingScope(const MovingScope&) = delete;
-    MovingScope& operator=(const MovingScope&) = delete;
-
-private:
-    bool& moving_;
-};
-
-}  // namespace
 
 MachineMover& ManualMover::moverFor(const Workspace& ws) {
     if (ws.controller != nullptr) return controller_;
@@ -27,7 +12,7 @@ MachineMover& ManualMover::moverFor(const Workspace& ws) {
 
 MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t steps) {
     if (state_.moving) return MoveOutcome::Ignored;
-    MovingScope scope(state_.moving);
+    const ScopedFlag moving(state_.moving);
     state_.stopFlag = 0;
     state_.stepsSent = 0;
     return moverFor(ws).distanceMove(ws, state_, portByte, steps);
@@ -35,7 +20,7 @@ MoveOutcome ManualMover::distanceMove(Workspace& ws, uint8_t portByte, int32_t s
 
 MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
     if (state_.moving) return MoveOutcome::Ignored;
-    MovingScope scope(state_.moving);
+    const ScopedFlag moving(state_.moving);
     state_.stopFlag = 0;
     state_.stepsSent = 0;
     return moverFor(ws).continuousMove(ws, state_, portByte);
@@ -43,7 +28,7 @@ MoveOutcome ManualMover::continuousMove(Workspace& ws, uint8_t portByte) {
 
 MoveOutcome ManualMover::runPlan(Workspace& ws, const std::vector<uint8_t>& plan) {
     if (state_.moving) return MoveOutcome::Ignored;
-    MovingScope scope(state_.moving);
+    const ScopedFlag moving(state_.moving);
     state_.stopFlag = 0;
     state_.stepsSent = 0;
     return moverFor(ws).runPlan(ws, state_, plan);

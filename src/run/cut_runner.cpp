@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "common/scoped_flag.h"
 #include "machine/motion_priority.h"
 #include "machine/motion_stamp.h"
 #include "machine/step_output.h"
@@ -131,7 +132,7 @@ bool CutRunner::beginCutTicks(Fixed4 pauseMs) {
 CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     CutOutcome outcome;
     stop_ = false;
-    running_ = true;
+    const ScopedFlag running(running_);  // cleared however the cut ends
     stats_ = CutStats{};
     MonotonicClock& clock = ws_.clock();
     // Made before the first tick: recording a tick allocates nothing.
@@ -173,7 +174,6 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
     outcome.timing = timing.figures();
-    running_ = false;
     return outcome;
 }
 
