@@ -146,7 +146,7 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
         // settings no longer name and leave them high.
         const uint8_t byte = portByte();
         ++stepsSent_;
-        PacedTick(ws, byte, halfPeriod, halfPeriod, refresh, refresh);
+        PacedTick(ws, byte, halfPeriod, halfPeriod, refresh, {}, refresh);
     }
 }
 
