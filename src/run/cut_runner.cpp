@@ -142,9 +142,8 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     const MotionPriority priority(ws_);
     outcome.priority = priority.description();
     outcome.priorityRefusal = priority.refusal();
-    static bool toldUnlocked = false;  // the status bar says it once, not every cut
-    if (!memory.locked() && !toldUnlocked) {
-        toldUnlocked = true;
+    if (!memory.locked() && !ws_.memoryRefusalShown) {
+        ws_.memoryRefusalShown = true;
         ws_.setStatus(2, memory.refusal());
     }
     struct Recording {
