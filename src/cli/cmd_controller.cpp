@@ -11,6 +11,16 @@
 
 namespace corvane::cli {
 
+namespace {
+
+ControllerChoice choiceOf(const std::string& address) {
+    ControllerChoice choice;
+    choice.address = address;
+    return choice;
+}
+
+}  // namespace
+
 void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) {
     auto controller = std::make_shared<std::string>();
     CLI::App* group = app.add_subcommand("controller", "a GRBL-family controller on a serial line");
@@ -23,7 +33,7 @@ void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runn
     info->callback([&ctx, &runner, controller] {
         runner = [&ctx, controller]() -> int {
             Workspace& ws = ctx.workspace();
-            std::optional<ControllerLink> link = connectController(*controller, ws.clock());
+            std::optional<ControllerLink> link = connectController(ws, choiceOf(*controller));
             if (!link) return 1;
             printIdentity(link->identity);
             std::cout << "Settings:\n";
@@ -51,11 +61,11 @@ void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runn
     unlock->callback([&ctx, &runner, controller] {
         runner = [&ctx, controller]() -> int {
             Workspace& ws = ctx.workspace(false);
-            std::optional<ControllerLink> link = connectController(*controller, ws.clock());
+            std::optional<ControllerLink> link = connectController(ws, choiceOf(*controller));
             if (!link) return 1;
-            const grbl::Reply reply = link->session->command("$X");
+            const grbl::Reply reply = link->connection->session()->command("$X");
             std::cout << "$X: " << reply.text << "\n";
-            const auto status = link->session->queryStatus();
+            const auto status = link->connection->session()->queryStatus();
             if (status) std::cout << "State: " << status->state << "\n";
             return reply.kind == grbl::ReplyKind::Ok ? 0 : 1;
         };

@@ -13,6 +13,7 @@
 #include "cli/cli_context.h"
 #include "cli/controller_run.h"
 #include "cli/run_resume.h"
+#include "cli/run_summary.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/cut_set_transaction.h"
@@ -40,24 +41,17 @@ struct WireOffAtEnd {
             printMessage(std::string("The wire could not be switched off: ") + e.what());
         }
         // The guard lets go of the port and the trace before they go with the context.
-        WireGuard::disarm();
-        WireGuard::traceTo(-1, 0);
-        WireGuard::watch(nullptr);
+        WireGuard::release();
     }
 };
 
 std::string summaryLine(const CutOutcome& outcome, MonotonicClock& clock) {
-    const char* ended = outcome.end == CutEnd::Completed ? "Cut complete"
-                        : outcome.end == CutEnd::Stopped ? "Cut stopped"
-                                                         : "Cut failed";
-    const double seconds =
-        static_cast<double>(outcome.stats.elapsedCounts) / static_cast<double>(clock.frequency());
-    char elapsed[32];
-    std::snprintf(elapsed, sizeof elapsed, "%.3f", seconds);
-    return std::string(ended) + ": " + std::to_string(outcome.stats.ticks) + " ticks, " +
-           std::to_string(outcome.stats.segments) + " segments, " +
-           std::to_string(outcome.stats.pauses) + " pauses, " + elapsed + " s elapsed (" +
-           std::to_string(outcome.stats.percentComplete()) + "% of the step file)";
+    return cli::summaryLine(
+        cutEndedText(outcome.end == CutEnd::Completed, outcome.end == CutEnd::Stopped),
+        std::to_string(outcome.stats.ticks) + " ticks, " + std::to_string(outcome.stats.segments) +
+            " segments, " + std::to_string(outcome.stats.pauses) + " pauses",
+        countsToSeconds(outcome.stats.elapsedCounts, clock),
+        " (" + std::to_string(outcome.stats.percentComplete()) + "% of the step file)");
 }
 
 }  // namespace

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "cli/run_summary.h"
 #include "common/file_io.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
@@ -48,12 +49,10 @@ std::string summaryLine(const ScriptOutcome& outcome, MonotonicClock& clock) {
                         : outcome.end == ScriptEnd::Stopped    ? "Script stopped"
                         : outcome.end == ScriptEnd::LineFailed ? "Script stopped at a failed line"
                                                                : "Script failed";
-    const double seconds =
-        static_cast<double>(outcome.stats.elapsedCounts) / static_cast<double>(clock.frequency());
-    char elapsed[32];
-    std::snprintf(elapsed, sizeof elapsed, "%.3f", seconds);
-    return std::string(ended) + ": " + linesRunSummary(outcome.stats) + ", " +
-           std::to_string(outcome.stats.steps) + " steps out, " + elapsed + " s elapsed";
+    return cli::summaryLine(
+        ended,
+        linesRunSummary(outcome.stats) + ", " + std::to_string(outcome.stats.steps) + " steps out",
+        countsToSeconds(outcome.stats.elapsedCounts, clock));
 }
 
 int checkScript(CliContext& ctx, const std::string& file) {
@@ -153,11 +152,7 @@ void addScriptCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner) 
                 [&ws] { return &ws.settings; }, ws.clock());
             ctx.usePort(options->machinePort.live());
             struct GuardOffAtEnd {
-                ~GuardOffAtEnd() {
-                    WireGuard::disarm();
-                    WireGuard::traceTo(-1, 0);
-                    WireGuard::watch(nullptr);
-                }
+                ~GuardOffAtEnd() { WireGuard::release(); }
             } guardOffAtEnd;
             // On a real port the wire pin starts at its inactive level; the script never
             // switches it.

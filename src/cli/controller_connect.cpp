@@ -7,48 +7,45 @@
 #include <memory>
 
 #include "cli/cli_context.h"
+#include "controller/controller_address.h"
 #include "controller/grbl_protocol.h"
-#include "controller/serial_open.h"
 #include "machine/wire_guard.h"
 
 namespace corvane::cli {
 
 ControllerLink::~ControllerLink() {
-    if (line) WireGuard::resetControllerOn(-1);
+    if (connection) connection->close();
 }
 
-std::optional<ControllerLink> connectController(const std::string& text, MonotonicClock& clock) {
+std::optional<ControllerLink> connectController(Workspace& ws, const ControllerChoice& choice) {
     std::string why;
-    const std::optional<ControllerAddress> address = parseControllerAddress(text, &why);
-    if (!address) {
-        printMessage("--controller " + text + ": " + why);
+    if (!parseControllerAddress(choice.address, &why)) {
+        printMessage("--controller " + choice.address + ": " + why);
         return std::nullopt;
     }
     // Every signal from here on sends the soft reset before anything else.
     WireGuard::install(PortChoice::Kind::Simulated);
     ControllerLink link;
-    try {
-        link.line = openSerialLine(*address);
-        WireGuard::resetControllerOn(link.line->handle());
-        link.session = std::make_unique<GrblSession>(*link.line, clock);
-        // The whole conversation, for a board that does not behave: CORVANE_CONTROLLER_LOG=FILE.
-        if (const char* path = std::getenv("CORVANE_CONTROLLER_LOG")) {
-            auto log = std::make_shared<std::ofstream>(path);
-            link.session->log = [log, &clock](const std::string& text, bool out) {
-                *log << clock.now() / (clock.frequency() / 1000) << (out ? " >> " : " << ")
-                     << (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x80
-                             ? "0x" + std::to_string(static_cast<unsigned char>(text[0]))
-                             : text)
-                     << (out && !text.empty() && text.back() == '\n' ? "" : "\n");
-                log->flush();
-            };
-        }
-        link.identity = link.session->connect();
-    } catch (const std::exception& e) {
-        printMessage(e.what());
+    link.connection = std::make_unique<GrblConnection>(ws, choice);
+    // The whole conversation, for a board that does not behave: CORVANE_CONTROLLER_LOG=FILE.
+    if (const char* path = std::getenv("CORVANE_CONTROLLER_LOG")) {
+        auto log = std::make_shared<std::ofstream>(path);
+        MonotonicClock& clock = ws.clock();
+        link.connection->log = [log, &clock](const std::string& text, bool out) {
+            *log << clock.now() / (clock.frequency() / 1000) << (out ? " >> " : " << ")
+                 << (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x80
+                         ? "0x" + std::to_string(static_cast<unsigned char>(text[0]))
+                         : text)
+                 << (out && !text.empty() && text.back() == '\n' ? "" : "\n");
+            log->flush();
+        };
+    }
+    if (const std::string failed = link.connection->open(); !failed.empty()) {
+        printMessage(failed);
         return std::nullopt;
     }
-    std::cerr << "Controller: " << link.line->describe() << "\n";
+    link.identity = link.connection->session()->identity();
+    std::cerr << "Controller: " << link.connection->lineDescription() << "\n";
     return link;
 }
 

@@ -2,11 +2,9 @@
 #include "common/file_io.h"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
-#include <array>
 #include <atomic>
 #include <cerrno>
 #include <cstring>
@@ -51,54 +49,17 @@ std::string readFileBytes(const std::filesystem::path& path) {
 
 namespace {
 
-constexpr std::size_t kKinds = 4;
-constexpr std::size_t kOrdered = 4;
-std::atomic<long> gCalls[kKinds];
-std::atomic<long> gFailAt[kKinds];
-std::atomic<long> gAllCalls{0};
-std::array<std::atomic<long>, kOrdered> gFailInOrder{};
-std::atomic<int> gFailError{0};
+std::atomic<DiskCallHook*> gHook{nullptr};
 
-// True (with errno set) when this call is one a test asked to fail.
 bool injected(DiskCall call) {
-    auto i = static_cast<std::size_t>(call);
-    long n = ++gCalls[i];
-    long all = ++gAllCalls;
-    bool hit = n == gFailAt[i].load();
-    for (const auto& at : gFailInOrder) hit = hit || (all == at.load());
-    if (!hit) return false;
-    if (gFailError.load() == kKilledAtDiskCall) ::raise(SIGKILL);
-    errno = gFailError.load();
-    return true;
-}
-
-void resetCounts() {
-    for (auto& c : gCalls) c = 0;
-    for (auto& f : gFailAt) f = 0;
-    for (auto& f : gFailInOrder) f = 0;
-    gAllCalls = 0;
+    DiskCallHook* hook = gHook.load(std::memory_order_acquire);
+    return hook != nullptr && hook->fails(call);
 }
 
 }  // namespace
 
-void failDiskCall(DiskCall call, long n, int error) {
-    resetCounts();
-    gFailError = error;
-    gFailAt[static_cast<std::size_t>(call)] = n;
-}
-
-void failDiskCallsInOrder(const std::vector<long>& numbers, int error) {
-    resetCounts();
-    gFailError = error;
-    for (std::size_t i = 0; i < numbers.size() && i < kOrdered; ++i) gFailInOrder[i] = numbers[i];
-}
-
-long diskCalls(DiskCall call) {
-    return gCalls[static_cast<std::size_t>(call)].load();
-}
-
-long diskCallsInAll() {
-    return gAllCalls.load();
+void setDiskCallHook(DiskCallHook* hook) {
+    gHook.store(hook, std::memory_order_release);
 }
 
 ssize_t diskWrite(int fd, const void* data, std::size_t length) {

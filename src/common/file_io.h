@@ -58,15 +58,16 @@ int diskSync(int fd);
 int diskRename(const std::filesystem::path& from, const std::filesystem::path& to);
 int diskUnlink(const std::filesystem::path& path);
 
-// Test hook: the n-th call (1-based, counted from now) of `call` fails with `error`; n = 0
-// fails none. Calls of every kind are counted from the moment it is set. Thread-safe.
-// kKilledAtDiskCall as the error kills the process at that call instead (SIGKILL).
-inline constexpr int kKilledAtDiskCall = -1;
-void failDiskCall(DiskCall call, long n, int error);
-// Test hook: the calls with these numbers, counted over all kinds together (1-based, from
-// now), fail with `error` (up to four).
-void failDiskCallsInOrder(const std::vector<long>& numbers, int error);
-long diskCalls(DiskCall call);
-long diskCallsInAll();
+// The seam a test fails disk calls through: with a hook set, each call above asks it first and
+// fails (-1, errno as the hook set it) when it says so. The programs never set one; the tests'
+// counting hook lives in tests/support/disk_call_counts.h.
+class DiskCallHook {
+public:
+    virtual ~DiskCallHook() = default;
+    // True, with errno set, when this call is to fail.
+    virtual bool fails(DiskCall call) = 0;
+};
+// nullptr: none, every call goes straight to the system.
+void setDiskCallHook(DiskCallHook* hook);
 
 }  // namespace corvane

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <fstream>
 
+#include "common/number_format.h"
 #include "common/run_error.h"
 
 namespace corvane {
@@ -12,12 +13,6 @@ namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string hex(unsigned base) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%X", base);
-    return buf;
-}
 
 bool allDigits(const std::string& s) {
     return !s.empty() &&
@@ -30,7 +25,7 @@ std::string listed(const std::vector<KernelPort>& ports) {
                "modprobe parport_pc ppdev\")";
     std::string text = "the kernel lists ";
     for (size_t i = 0; i < ports.size(); ++i)
-        text += (i == 0 ? "" : ", ") + ports[i].device + " at " + hex(ports[i].base);
+        text += (i == 0 ? "" : ", ") + ports[i].device + " at " + formatPortAddress(ports[i].base);
     return text;
 }
 
@@ -63,7 +58,7 @@ KernelPort ppdevDeviceFor(uint16_t base, const std::string& device, const fs::pa
         for (const KernelPort& p : ports)
             if (p.base == base) return p;
         throw RunError(ErrorNumber::PermissionDenied,
-                       "no ppdev device drives the port at " + hex(base) +
+                       "no ppdev device drives the port at " + formatPortAddress(base) +
                            " that the settings "
                            "name: " +
                            listed(ports) +
@@ -80,15 +75,16 @@ KernelPort ppdevDeviceFor(uint16_t base, const std::string& device, const fs::pa
         if (!same) continue;
         if (p.base == base) return p;
         throw RunError(ErrorNumber::PermissionDenied,
-                       device + " is the port at " + hex(p.base) + ", but the settings name " +
-                           hex(base) + ": nothing is opened. Choose " + hex(p.base) +
-                           " in 设备设置 or name the device of " + hex(base));
+                       device + " is the port at " + formatPortAddress(p.base) +
+                           ", but the settings name " + formatPortAddress(base) +
+                           ": nothing is opened. Choose " + formatPortAddress(p.base) +
+                           " in 设备设置 or name the device of " + formatPortAddress(base));
     }
     throw RunError(ErrorNumber::PermissionDenied,
                    device +
                        " is not a parallel port the kernel lists, so its address cannot be "
                        "matched with " +
-                       hex(base) + " from the settings: " + listed(ports));
+                       formatPortAddress(base) + " from the settings: " + listed(ports));
 }
 
 }  // namespace corvane

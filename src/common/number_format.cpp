@@ -66,4 +66,10 @@ std::string fixedDecimals(double value, int decimals) {
     return s;
 }
 
+std::string formatPortAddress(unsigned address) {
+    char text[16];
+    std::snprintf(text, sizeof text, "0x%X", address);
+    return text;
+}
+
 }  // namespace corvane

@@ -19,6 +19,9 @@ std::string formatDouble(double value);
 // a leading minus sign when negative (formatPadded(12.5, 5, 3) -> "00012.500").
 std::string formatPadded(double value, int intDigits, int decimals);
 
+// A port address as messages, lock names and stamp files name it: 0x378.
+std::string formatPortAddress(unsigned address);
+
 // The status-bar and waypoint-window patterns.
 // 00000.000 and 000.00000.
 inline std::string formatPosition(double mm) {

@@ -13,6 +13,7 @@
 #include <cstring>
 #include <fstream>
 
+#include "common/number_format.h"
 #include "common/owned_file.h"
 #include "common/run_error.h"
 
@@ -21,12 +22,6 @@ namespace corvane {
 namespace fs = std::filesystem;
 
 namespace {
-
-std::string hex(uint16_t base) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(base));
-    return buf;
-}
 
 // The address of an abstract name: a zero byte, then the name (no terminator).
 socklen_t addressOf(const std::string& name, sockaddr_un& addr) {
@@ -53,7 +48,7 @@ fs::path PortLock::lockScope() {
 }
 
 std::string PortLock::socketName(uint16_t base, const fs::path& scope) {
-    std::string name = "corvane-parport-" + hex(base);
+    std::string name = "corvane-parport-" + formatPortAddress(base);
     if (!scope.empty()) name += "@" + scope.string();
     return name;
 }
@@ -83,7 +78,8 @@ PortLock::PortLock(uint16_t base, const fs::path& scope)
     : name_(socketName(base, scope.empty() ? lockScope() : scope)) {
     fd_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd_ < 0) {
-        throw RunError(ErrorNumber::PermissionDenied, "the parallel port at " + hex(base) +
+        throw RunError(ErrorNumber::PermissionDenied, "the parallel port at " +
+                                                          formatPortAddress(base) +
                                                           " is not opened: its lock (a socket) "
                                                           "cannot be made: " +
                                                           std::strerror(errno));
@@ -98,12 +94,14 @@ PortLock::PortLock(uint16_t base, const fs::path& scope)
             std::string holder = holderOf(base, scope);
             if (holder.empty()) holder = "another program";
             throw RunError(ErrorNumber::PermissionDenied,
-                           "the parallel port at " + hex(base) + " is in use by " + holder +
+                           "the parallel port at " + formatPortAddress(base) + " is in use by " +
+                               holder +
                                ": only one program may drive a port. Close it (or stop its "
                                "cut) and try again");
         }
         throw RunError(ErrorNumber::PermissionDenied,
-                       "the parallel port at " + hex(base) + " is not opened: its lock @" + name_ +
+                       "the parallel port at " + formatPortAddress(base) +
+                           " is not opened: its lock @" + name_ +
                            " cannot be taken: " + std::strerror(err));
     }
     // Listening lets a second program connect and read the holder's process and user; nobody

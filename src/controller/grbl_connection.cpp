@@ -64,21 +64,34 @@ void GrblConnection::hold(bool on) {
     }
 }
 
-std::string GrblConnection::connect() {
-    if (!session_) {
-        std::string why;
-        const auto address = parseControllerAddress(choice_.address, &why);
-        if (!address) return why;
-        try {
-            line_ = open_(*address);
-            WireGuard::resetControllerOn(line_->handle());
-            session_ = std::make_unique<GrblSession>(*line_, ws_.clock());
-            session_->connect();
-        } catch (const std::exception& e) {
-            drop();
-            return e.what();
-        }
+std::string GrblConnection::open() {
+    if (session_) return {};
+    std::string why;
+    const auto address = parseControllerAddress(choice_.address, &why);
+    if (!address) return why;
+    try {
+        line_ = open_(*address);
+        WireGuard::resetControllerOn(line_->handle());
+        session_ = std::make_unique<GrblSession>(*line_, ws_.clock());
+        session_->log = log;
+        session_->connect();
+    } catch (const std::exception& e) {
+        drop();
+        return e.what();
     }
+    return {};
+}
+
+std::string GrblConnection::lineDescription() const {
+    return line_ ? line_->describe() : "";
+}
+
+void GrblConnection::close() {
+    drop();
+}
+
+std::string GrblConnection::connect() {
+    if (std::string why = open(); !why.empty()) return why;
     if (!session_->identity().axesRefusal.empty()) return session_->identity().axesRefusal + ".";
     // The state now, not at connecting: a Stop may have left the controller in alarm since.
     std::optional<grbl::StatusReport> now;
@@ -121,23 +134,50 @@ std::string GrblConnection::switchWire(bool on) {
     return {};
 }
 
+std::vector<std::string> GrblConnection::warningsFor(const Simulation& sim, Fixed4 speed,
+                                                     bool wire) {
+    const ControllerIdentity& id = session_->identity();
+    std::vector<std::string> warnings =
+        compareSettings(id.settings, ws_.settings.derived.StepsPerMm, fastestAxisFeeds(sim, speed),
+                        id.axisMap)
+            .warnings;
+    if (wire && choice_.wireOutput == WireOutput::Spindle)
+        for (const std::string& w :
+             spindleWireWarnings(id.settings, choice_.wirePower, sim.decoded.pauses > 0))
+            warnings.push_back(w);
+    return warnings;
+}
+
 std::vector<std::string> GrblConnection::cutWarnings(Fixed4 speed, bool wire) {
     if (!connect().empty()) return {};
-    std::vector<std::string> warnings;
     try {
-        const ControllerIdentity& id = session_->identity();
-        const Simulation sim = simulateSet(ws_, setPathsFor(ws_, ""));
-        warnings = compareSettings(id.settings, ws_.settings.derived.StepsPerMm,
-                                   fastestAxisFeeds(sim, speed), id.axisMap)
-                       .warnings;
-        if (wire && choice_.wireOutput == WireOutput::Spindle)
-            for (const std::string& w :
-                 spindleWireWarnings(id.settings, choice_.wirePower, sim.decoded.pauses > 0))
-                warnings.push_back(w);
+        return warningsFor(simulateSet(ws_, setPathsFor(ws_, "")), speed, wire);
     } catch (const RunError&) {
         // Begin Cut reads the set again and says what is wrong with it.
     }
-    return warnings;
+    return {};
+}
+
+PreparedCut GrblConnection::prepareCut(const Simulation& sim, Fixed4 speed, double pauseMs,
+                                       bool wire) {
+    PreparedCut prepared;
+    const ControllerIdentity& id = session_->identity();
+    const SettingsComparison cmp = compareSettings(id.settings, ws_.settings.derived.StepsPerMm,
+                                                   fastestAxisFeeds(sim, speed), id.axisMap);
+    if (!cmp.accepted()) {
+        for (const std::string& r : cmp.refusals) prepared.refusal += r + "\n";
+        prepared.refusal += "Corvane will not cut on this controller.";
+        return prepared;
+    }
+    ControllerCutOptions cut;
+    cut.speed = speed;
+    cut.pauseMs = pauseMs;
+    cut.wire = wire;
+    cut.output = choice_.wireOutput;
+    cut.power = choice_.wirePower;
+    cut.letters = id.axisMap.letters;
+    prepared.lines = controllerCut(sim, cut);
+    return prepared;
 }
 
 ControllerCutResult GrblConnection::runCut(
@@ -149,32 +189,27 @@ ControllerCutResult GrblConnection::runCut(
         result.message = refusal;
         return result;
     }
-    std::vector<ProgramLine> lines;
     Simulation sim;
+    PreparedCut prepared;
     try {
         sim = simulateSet(ws_, setPathsFor(ws_, ""));
-        const SettingsComparison cmp =
-            compareSettings(session_->identity().settings, ws_.settings.derived.StepsPerMm,
-                            fastestAxisFeeds(sim, speed), session_->identity().axisMap);
-        if (!cmp.accepted()) {
-            for (const std::string& r : cmp.refusals) result.message += r + "\n";
-            result.message += "Corvane will not cut on this controller.";
-            return result;
-        }
-        ControllerCutOptions cut;
-        cut.speed = speed;
-        cut.pauseMs = pauseMs;
-        cut.wire = wire;
-        cut.output = choice_.wireOutput;
-        cut.power = choice_.wirePower;
-        cut.letters = session_->identity().axisMap.letters;
-        lines = controllerCut(sim, cut);
+        prepared = prepareCut(sim, speed, pauseMs, wire);
     } catch (const RunError& e) {
         result.message =
             errorDescription(e.number()) + (e.detail().empty() ? "" : ": " + e.detail());
         return result;
     }
+    if (!prepared.refusal.empty()) {
+        result.message = prepared.refusal;
+        return result;
+    }
+    return streamCut(sim, prepared.lines, controls, yield, progress).result;
+}
 
+ControllerCutReport GrblConnection::streamCut(
+    const Simulation& sim, const std::vector<ProgramLine>& lines, ControllerControls& controls,
+    const std::function<void()>& yield,
+    const std::function<void(const ControllerProgress&)>& progress) {
     // The k-th move of the program is the k-th segment that moves: the lines done say which
     // profile segments are cut.
     std::vector<int> segmentsBefore(lines.size() + 1, 0);
@@ -208,7 +243,11 @@ ControllerCutResult GrblConnection::runCut(
         shown.line = p.executing;
         progress(shown);
     };
-    const StreamOutcome outcome = session_->stream(lines, control);
+    ControllerCutReport report;
+    report.outcome = session_->stream(lines, control);
+    report.lastStatus = session_->lastStatus();
+    const StreamOutcome& outcome = report.outcome;
+    ControllerCutResult& result = report.result;
     result.completed = outcome.end == StreamEnd::Completed;
     result.stopped = outcome.end == StreamEnd::Stopped;
     if (!result.completed && !result.stopped) result.message = outcome.message;
@@ -228,7 +267,7 @@ ControllerCutResult GrblConnection::runCut(
         softReset();
         drop();
     }
-    return result;
+    return report;
 }
 
 }  // namespace corvane

@@ -11,6 +11,7 @@
 #include <random>
 
 #include "common/file_io.h"
+#include "common/number_format.h"
 #include "common/run_error.h"
 #include "machine/workspace.h"
 #include "platform/port_io.h"
@@ -27,10 +28,8 @@ constexpr std::size_t kLineLength = 160;
 fs::path portStampPath(const Workspace& ws) {
     // A simulated port is this folder's pretend machine: the folder's stamp is its stamp.
     if (!ws.port().isHardware() || !ws.portKnown()) return {};
-    char name[64];
-    std::snprintf(name, sizeof name, "/dev/shm/corvane-parport-0x%X.motion",
-                  static_cast<unsigned>(ws.settings.derived.DataPort));
-    return name;
+    return "/dev/shm/corvane-parport-" +
+           formatPortAddress(static_cast<unsigned>(ws.settings.derived.DataPort)) + ".motion";
 }
 
 std::string newLine(const std::string& what) {

@@ -10,9 +10,7 @@ namespace corvane {
 
 MachinePort::~MachinePort() {
     if (!backend) return;
-    WireGuard::disarm();
-    WireGuard::traceTo(-1, 0);
-    WireGuard::watch(nullptr);
+    WireGuard::release();
 }
 
 MachinePort openMachinePort(const PortChoice& choice, const std::optional<std::string>& tracePath,

@@ -162,12 +162,12 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed, const std::functio
     MotionState& m = ws.motion;
     m.StepHighTimeMs = stepHighTimeMs(ws.settings.derived.StepsPerMm, speed);
     PacedTick(ws, portByte, std::max(m.StepHighTimeMs, kMinPulseMs), Fixed4::fromInt(1), yield,
-              written, writing);
+              writing, written);
 }
 
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
-               const std::function<void()>& yield, const std::function<void()>& written,
-               const std::function<void()>& writing) {
+               const std::function<void()>& yield, const std::function<void()>& writing,
+               const std::function<void()>& written) {
     requirePort(ws);
     MotionState& m = ws.motion;
     MonotonicClock& clock = ws.clock();

@@ -79,11 +79,12 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
                const std::function<void()>& written = {});
 
 // The same tick with its own high and low times (the troubleshooter's slow steps), on the same
-// schedule rule; `written` runs right after the write (the pin display), `writing` right before
-// it with nothing between it and the write that a signal could stop.
+// schedule rule and with the callbacks in the same order: `writing` right before the write
+// with nothing between them that a signal could stop, `written` right after it (the pin
+// display).
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
-               const std::function<void()>& yield = {}, const std::function<void()>& written = {},
-               const std::function<void()>& writing = {});
+               const std::function<void()>& yield = {}, const std::function<void()>& writing = {},
+               const std::function<void()>& written = {});
 
 // The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
 // record the result in the workspace's wire state. Switching off always drives the inactive

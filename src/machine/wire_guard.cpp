@@ -274,6 +274,12 @@ void WireGuard::disarm() {
     g.armed = 0;
 }
 
+void WireGuard::release() {
+    disarm();
+    traceTo(-1, 0);
+    watch(nullptr);
+}
+
 int WireGuard::shutdownRequestFd() {
     return g.pipe[0];
 }

@@ -46,6 +46,8 @@ public:
     // Takes the wire pin of these settings (after every load or "Done" of the settings).
     static void arm(const MachineSettings& settings);
     static void disarm();
+    // Lets go of the port and the trace before they close: disarm, no trace, no live port.
+    static void release();
     // How many SIGTSTP/SIGTTIN/SIGTTOU have stopped the process: a motion that sees the count
     // change stops (the handler has already driven the wire pin inactive).
     static int halts();

@@ -76,6 +76,9 @@ public:
     std::function<void()> yield = [] {};
 
     void setStatus(int panel, const std::string& text) { showStatus(panel, text); }
+    // The status bar has said that a cut could not lock the memory: it says so once a session,
+    // not at every cut.
+    bool memoryRefusalShown = false;
 
     // True when the settings name one of the known port addresses. Without one nothing may be
     // written to any port: no step, no wire.

@@ -6,6 +6,7 @@
 #include <cstring>
 #include <string>
 
+#include "common/number_format.h"
 #include "common/run_error.h"
 
 #if defined(__x86_64__) || defined(__i386__)
@@ -19,17 +20,11 @@ namespace corvane {
 
 namespace {
 
-std::string hex(uint16_t port) {
-    char buf[16];
-    std::snprintf(buf, sizeof buf, "0x%X", static_cast<unsigned>(port));
-    return buf;
-}
-
 [[noreturn]] void refuse(uint16_t port, int err) {
     std::string why = err == EPERM ? "the program needs root or the CAP_SYS_RAWIO capability"
                                    : std::string(std::strerror(err));
     throw RunError(ErrorNumber::PermissionDenied,
-                   "direct port access at " + hex(port) + " was refused: " + why +
+                   "direct port access at " + formatPortAddress(port) + " was refused: " + why +
                        " (or use --port ppdev, which the lp group is enough for)");
 }
 
@@ -126,7 +121,8 @@ bool DirectPort::getPortBit(uint16_t port, uint8_t bit) {
 }
 
 std::string DirectPort::describe() const {
-    return grant_.any() ? "Direct I/O at " + hex(grant_.base()) : "Direct I/O (no port set)";
+    return grant_.any() ? "Direct I/O at " + formatPortAddress(grant_.base())
+                        : "Direct I/O (no port set)";
 }
 
 }  // namespace corvane

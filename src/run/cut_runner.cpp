@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <exception>
 
+#include "common/scoped_flag.h"
 #include "machine/motion_priority.h"
 #include "machine/motion_stamp.h"
 #include "machine/step_output.h"
@@ -131,7 +132,7 @@ bool CutRunner::beginCutTicks(Fixed4 pauseMs) {
 CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     CutOutcome outcome;
     stop_ = false;
-    running_ = true;
+    const ScopedFlag running(running_);  // cleared however the cut ends
     stats_ = CutStats{};
     MonotonicClock& clock = ws_.clock();
     // Made before the first tick: recording a tick allocates nothing.
@@ -141,9 +142,8 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     const MotionPriority priority(ws_);
     outcome.priority = priority.description();
     outcome.priorityRefusal = priority.refusal();
-    static bool toldUnlocked = false;  // the status bar says it once, not every cut
-    if (!memory.locked() && !toldUnlocked) {
-        toldUnlocked = true;
+    if (!memory.locked() && !ws_.memoryRefusalShown) {
+        ws_.memoryRefusalShown = true;
         ws_.setStatus(2, memory.refusal());
     }
     struct Recording {
@@ -173,7 +173,6 @@ CutOutcome CutRunner::run(Fixed4 pauseMs, const ResumePlan* resume) {
     stats_.elapsedCounts = clock.now() - start;
     outcome.stats = stats_;
     outcome.timing = timing.figures();
-    running_ = false;
     return outcome;
 }
 

@@ -1,5 +1,7 @@
 // One tick of a cut: StepPulse with the runner's yield inside the 1 ms low time, so the window
-// system's work does not lengthen the tick. Kept as the cut loops' name for the one tick routine.
+// system's work does not lengthen the tick; `writing` runs right before the port write and
+// `written` right after it (the cut record's two phases). Kept as the cut loops' name for the
+// one tick routine.
 #pragma once
 
 #include <cstdint>

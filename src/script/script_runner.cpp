@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "common/scoped_flag.h"
 #include "machine/motion_priority.h"
 #include "machine/motion_stamp.h"
 #include "machine/step_output.h"
@@ -17,18 +18,6 @@
 namespace corvane {
 
 namespace {
-
-// Marks the runner busy for the length of a run, however it ends.
-class RunningScope {
-public:
-    explicit RunningScope(bool& running) : running_(running) { running_ = true; }
-    ~RunningScope() { running_ = false; }
-    RunningScope(const RunningScope&) = delete;
-    RunningScope& operator=(const RunningScope&) = delete;
-
-private:
-    bool& running_;
-};
 
 // The set's total for the status line: its last running total (a delay marker may follow it).
 std::string totalText(const std::vector<int32_t>& entries) {
@@ -111,7 +100,7 @@ ScriptOutcome ScriptRunner::run(std::vector<std::string> lines) {
         outcome.end = ScriptEnd::Refused;
         return outcome;
     }
-    RunningScope scope(running_);
+    const ScopedFlag running(running_);  // busy however the run ends
     stopFlag_ = 0;
     stats_ = ScriptStats{};
     MonotonicClock& clock = ws_.clock();

@@ -3,6 +3,7 @@
 #include <string_view>
 #include <utility>
 
+#include "common/scoped_flag.h"
 #include "machine/motion_priority.h"
 #include "machine/motion_stamp.h"
 #include "machine/step_output.h"
@@ -101,26 +102,16 @@ void fillPinNames(RtfDocument& page, const SettingsFields& f) {
 
 namespace {
 
-// Clears the stepping mark and the step bits however the loop is left.
-class SteppingScope {
-public:
-    SteppingScope(bool& stepping, Workspace& ws) : stepping_(stepping), ws_(ws) {
-        stepping_ = true;
-    }
-    ~SteppingScope() {
-        stepping_ = false;
+// Clears the step bits however the loop is left.
+struct StepBitsClearedAtEnd {
+    Workspace& ws;
+    ~StepBitsClearedAtEnd() {
         try {
-            ClearStepBits(ws_);
+            ClearStepBits(ws);
         } catch (...) {
             // The port already failed; the caller reports that error.
         }
     }
-    SteppingScope(const SteppingScope&) = delete;
-    SteppingScope& operator=(const SteppingScope&) = delete;
-
-private:
-    bool& stepping_;
-    Workspace& ws_;
 };
 
 }  // namespace
@@ -142,7 +133,8 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
     stopFlag_ = 0;
     stepsSent_ = 0;
     ClearStepBits(ws);
-    SteppingScope scope(stepping_, ws);
+    const StepBitsClearedAtEnd clearBits{ws};
+    const ScopedFlag stepping(stepping_);          // cleared before the bits, as the loop ends
     markMotion(ws, "the troubleshooter's steps");  // a stopped cut learns the carriages moved
     const MotionPriority priority(ws);
     const Fixed4 halfPeriod = Fixed4::fromInt(kHalfPeriodMs);
@@ -154,7 +146,7 @@ void PortStepper::loop(Workspace& ws, const std::function<uint8_t()>& portByte,
         // settings no longer name and leave them high.
         const uint8_t byte = portByte();
         ++stepsSent_;
-        PacedTick(ws, byte, halfPeriod, halfPeriod, refresh, refresh);
+        PacedTick(ws, byte, halfPeriod, halfPeriod, refresh, {}, refresh);
     }
 }
 

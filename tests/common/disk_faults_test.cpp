@@ -10,6 +10,7 @@
 
 #include "common/file_io.h"
 #include "common/run_error.h"
+#include "support/disk_call_counts.h"
 #include "support/test_support.h"
 
 namespace corvane::test {

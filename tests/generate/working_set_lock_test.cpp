@@ -13,6 +13,7 @@
 #include "common/folder_lock.h"
 #include "generate/cut_set_transaction.h"
 #include "generate_fixture.h"
+#include "support/disk_call_counts.h"
 #include "support/disk_faults.h"
 
 namespace corvane::test {

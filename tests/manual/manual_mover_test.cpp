@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include "machine/controller_connection.h"
 #include "manual/jog_moves.h"
 #include "manual/manual_test_rig.h"
 
@@ -12,6 +13,29 @@ namespace corvane {
 namespace {
 
 using testing::ManualRig;
+
+// A controller that records its jogs and reports them moved in full.
+struct JogRecorder : ControllerConnection {
+    std::vector<std::array<double, 4>> jogs;
+    std::function<void()> duringJog = [] {};
+    std::string describe() const override { return "recorder"; }
+    ControllerCutResult runCut(Fixed4, double, bool, ControllerControls&,
+                               const std::function<void()>&,
+                               const std::function<void(const ControllerProgress&)>&) override {
+        return {};
+    }
+    std::string switchWire(bool) override { return {}; }
+    ControllerJog jog(const std::array<double, 4>& deltaMm, double, const std::function<bool()>&,
+                      const std::function<void()>&) override {
+        jogs.push_back(deltaMm);
+        duringJog();
+        ControllerJog done;
+        done.moved = deltaMm;
+        return done;
+    }
+    void hold(bool) override {}
+    void softReset() noexcept override {}
+};
 
 TEST(ManualMoverStop, StopEndsDistanceAndContinuousMovesAtTheNextTest) {
     ManualRig rig;
@@ -87,6 +111,34 @@ TEST(ManualMoverStop, StopEndsAMoveStartedInsideAnotherWindowsMoveAndThenTheOute
     EXPECT_EQ(inner.stepsSent(), 17);
     EXPECT_FALSE(outer.moving());
     EXPECT_FALSE(inner.moving());
+}
+
+TEST(ManualMoverKind, EachMoveGoesToTheConnectionChosenWhenItStarts) {
+    ManualRig rig;
+    ManualMover mover;
+    JogRecorder controller;
+    rig.ws.position.HomeSet = true;
+    rig.ws.controller = &controller;
+    // A nested move of the same window is ignored whatever kind it would run on.
+    std::vector<MoveOutcome> nested;
+    controller.duringJog = [&] {
+        rig.ws.controller = nullptr;
+        nested.push_back(mover.distanceMove(rig.ws, 2, 5));
+        rig.ws.controller = &controller;
+    };
+    EXPECT_EQ(mover.distanceMove(rig.ws, 2, 158), MoveOutcome::Completed);
+    ASSERT_EQ(controller.jogs.size(), 1u);
+    EXPECT_DOUBLE_EQ(controller.jogs[0][0], -1.0);  // 158 steps forward on X1
+    EXPECT_EQ(nested, std::vector<MoveOutcome>{MoveOutcome::Ignored});
+    EXPECT_TRUE(rig.port.operations().empty());
+    EXPECT_NEAR(rig.ws.position.Position.X1, -1.0, 1e-6);
+
+    // The controller dropped while the window stays open: the next move ticks the port.
+    rig.ws.controller = nullptr;
+    EXPECT_EQ(mover.distanceMove(rig.ws, 2, 5), MoveOutcome::Completed);
+    EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(5, 2));
+    EXPECT_EQ(controller.jogs.size(), 1u);
+    EXPECT_FALSE(mover.moving());
 }
 
 TEST(ManualMoverSpeed, JogSpeedZeroRefusesBeforeAnyStepAndEndsARunningMoveCleanly) {

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "platform/memory_lock.h"
 #include "run/run_fixture.h"
 
 namespace corvane {
@@ -61,6 +66,30 @@ TEST(CutRunner, WritesLeadInEveryStepByteAndLeadOutWithClearsAfterEach) {
 }
 
 // A zero entry waits the pause length without a write; two zero entries wait twice.
+// A cut that cannot lock the memory says so in the status bar once a session (a workspace),
+// not at every cut; another session says it again.
+TEST(CutRunner, UnlockedMemoryIsSaidOnceAWorkspace) {
+    if (MemoryLock().locked()) GTEST_SKIP() << "this user may lock the memory";
+    for (int session = 0; session < 2; ++session) {
+        RunnerBench b;
+        b.writeSet({0x03, 0x0B}, {2});
+        std::vector<std::string> panel2;
+        b.ws.showStatus = [&](int panel, const std::string& text) {
+            if (panel == 2) panel2.push_back(text);
+        };
+        CutRunner runner(b.ws);
+        for (int cut = 0; cut < 2; ++cut) {
+            const CutOutcome out = runner.run(Fixed4::fromInt(1));
+            ASSERT_EQ(out.end, CutEnd::Completed) << out.memoryRefusal;
+            EXPECT_FALSE(out.memoryRefusal.empty());
+        }
+        CutRunner second(b.ws);  // another cut window of the same session
+        EXPECT_EQ(second.run(Fixed4::fromInt(1)).end, CutEnd::Completed);
+        EXPECT_EQ(std::count(panel2.begin(), panel2.end(), MemoryLock().refusal()), 1)
+            << "session " << session;
+    }
+}
+
 TEST(CutRunner, PausesAtZeroEntriesWithoutWriting) {
     RunnerBench b;
     b.writeSet({1, 2, 3}, {1, 0, 0, 3});

@@ -3,6 +3,11 @@
 #include <gtest/gtest.h>
 #include <unistd.h>
 
+#include <functional>
+#include <string>
+#include <utility>
+#include <vector>
+
 #include "run/run_fixture.h"
 
 namespace corvane {
@@ -38,6 +43,35 @@ TEST(CutTick, TheYieldRunsInsideTheLowMillisecond) {
             EXPECT_GE(period, 5'319'100 + yieldNs);
     }
     EXPECT_EQ(yields, 2);
+}
+
+// The cut record's two phases around each tick's port write: `writing` right before it,
+// `written` right after it, the yield later in the low time; the troubleshooter's slow tick
+// takes its callbacks in the same order.
+TEST(CutTick, WritingRunsBeforeThePortWriteAndWrittenAfterIt) {
+    using Tick = std::function<void(test::RunnerBench&, const std::function<void()>&,
+                                    const std::function<void()>&, const std::function<void()>&)>;
+    const std::vector<std::pair<const char*, Tick>> ticks = {
+        {"CutTick",
+         [](test::RunnerBench& b, const auto& yield, const auto& writing, const auto& written) {
+             CutTick(b.ws, 0x03, b.ws.motion.CutSpeed, yield, writing, written);
+         }},
+        {"PacedTick",
+         [](test::RunnerBench& b, const auto& yield, const auto& writing, const auto& written) {
+             PacedTick(b.ws, 0x03, Fixed4::fromInt(2), Fixed4::fromInt(2), yield, writing, written);
+         }},
+    };
+    for (const auto& [name, tick] : ticks) {
+        test::RunnerBench b;
+        std::vector<std::string> order;
+        b.port.setObserver([&](const PortOperation& op) {
+            if (op.kind == Kind::Out) order.push_back("out");
+        });
+        tick(
+            b, [&] { order.push_back("yield"); }, [&] { order.push_back("writing"); },
+            [&] { order.push_back("written"); });
+        EXPECT_EQ(order, (std::vector<std::string>{"writing", "out", "written", "yield"})) << name;
+    }
 }
 
 // Above the slider top the high wait is empty and the position update falls into the low

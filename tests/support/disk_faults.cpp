@@ -8,6 +8,7 @@
 #include <cstring>
 
 #include "common/file_io.h"
+#include "support/disk_call_counts.h"
 #include "support/test_support.h"
 
 namespace corvane::test {

@@ -364,7 +364,6 @@ int main(int argc, char** argv) {
         WireOff(ws);
     } catch (...) {
     }
-    WireGuard::disarm();
-    WireGuard::traceTo(-1, 0);
+    WireGuard::release();
     return rc;
 }
