@@ -236,10 +236,15 @@ double depthOf(const Outline& o) {
 
 }  // namespace
 
-FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rightUnit,
+FaceGeometryResult buildFaceGeometry(const Profile& leftPlain, const Profile& rightPlain,
                                      const FaceDesign& d, const std::optional<FaceBlank>& blank) {
     FaceGeometryResult r;
     std::vector<std::string>& no = r.refusals;
+    const FeaturedSections featured =
+        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features);
+    no = featured.refusals;
+    const Profile& leftUnit = featured.left;
+    const Profile& rightUnit = featured.right;
     const double d2 = d.rightGapMm();
     if (d.spanMm <= 0)
         no.push_back("The faces overlap: the span between them is " + mm(d.spanMm) +
