@@ -71,14 +71,20 @@ struct FeaturedSections {
 };
 
 // Every feature applied to the two unit-chord sections at their face chords, in this order:
-// trailing-edge thickness, sheeting, spar slots, stock. Refused with the numbers: a slot deeper
-// than the section at its position, a slot out of the chord or narrower than nothing, slots
-// overlapping on one surface, sheeting thicker than half the section, a negative figure.
+// trailing-edge thickness (on the designed section), sheeting, stock, spar slots (placed from
+// the designed leading edge, cut into the core's surface). Refused with the numbers: a slot
+// deeper than the section at its position, out of the chord, not wider than the side's kerf,
+// slots overlapping on one surface or changing order between the faces, sheeting thicker than
+// half the section, a trailing edge as thick as the section, a negative figure.
 FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& rightUnit,
                                    double leftChordMm, double rightChordMm,
-                                   const WingFeatures& features);
+                                   const WingFeatures& features, double leftKerfMm = 0,
+                                   double rightKerfMm = 0);
 
-// The features of the mirrored half: each left figure swapped with its right one.
-WingFeatures mirroredFeatures(const WingFeatures& features);
+// The features of the mirrored half, whose left face is this one's right: each left figure
+// swapped with its right one; a proportional slot becomes one given per face (its figures
+// follow the chords, which swap too).
+WingFeatures mirroredFeatures(const WingFeatures& features, double leftChordMm,
+                              double rightChordMm);
 
 }  // namespace corvane
