@@ -261,7 +261,8 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         const ActiveDelaySet& delays = ws_.delays;
         const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
                                              static_cast<int>(delays.ActiveDelayPoints.size()));
-        const int P = static_cast<int>(points);
+        // The wing features put points into a face set's outlines.
+        const int P = static_cast<int>(faceGeometry ? faceGeometry->leftTower.size() : points);
         auto& stepOut = tx.stepFile();
         auto& countOut = tx.countFile();
 
