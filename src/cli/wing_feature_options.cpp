@@ -146,7 +146,7 @@ std::optional<WingFeatures> wingFeaturesFrom(const WingFeatureOptions& o, std::s
     for (const std::string& text : o.spars) {
         std::optional<SparSlot> s = spar(text, problem);
         if (!s) return std::nullopt;
-        f.slots.push_back(*s);
+        f.sparSlots.push_back(*s);
     }
     return f;
 }
@@ -163,11 +163,11 @@ std::string featureSummary(const WingFeatures& f, double leftChordMm, double rig
         out += std::string(name) + "=" + formatTwoDecimals(p->left) + "," +
                formatTwoDecimals(p->right) + "\n";
     }
-    for (std::size_t i = 0; i < f.slots.size(); ++i) {
+    for (std::size_t i = 0; i < f.sparSlots.size(); ++i) {
         out += "SparSlot" + std::to_string(i + 1) + "=" +
-               (f.slots[i].surface == SlotSurface::Upper ? "upper" : "lower");
+               (f.sparSlots[i].surface == SlotSurface::Upper ? "upper" : "lower");
         for (bool right : {false, true}) {
-            const SlotAtFace a = slotAtFace(f.slots[i], right, leftChordMm, rightChordMm);
+            const SlotAtFace a = slotAtFace(f.sparSlots[i], right, leftChordMm, rightChordMm);
             out += " " + formatTwoDecimals(a.centreMm) + "," + formatTwoDecimals(a.widthMm) + "," +
                    formatTwoDecimals(a.depthMm);
         }

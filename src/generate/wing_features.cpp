@@ -42,7 +42,7 @@ struct Face {
 
 // A slot placed on both faces: the walls' x, the floor's height and the lips' indices.
 struct Placed {
-    std::size_t slot = 0;  // its place in WingFeatures::slots
+    std::size_t slot = 0;  // its place in WingFeatures::sparSlots
     SlotSurface surface = SlotSurface::Upper;
     double x0[2] = {}, x1[2] = {}, floorY[2] = {};
     double lip0[2] = {}, lip1[2] = {};  // fractional indices at x0 and x1
@@ -167,8 +167,8 @@ void checkSlotsTogether(const std::vector<Placed>& placed, std::vector<std::stri
 
 bool WingFeatures::any() const {
     auto set = [](const FacePair& p) { return p.left != 0 || p.right != 0; };
-    return set(sheetingUpperMm) || set(sheetingLowerMm) || !slots.empty() || set(teThicknessMm) ||
-           set(leStockMm) || set(teStockMm);
+    return set(sheetingUpperMm) || set(sheetingLowerMm) || !sparSlots.empty() ||
+           set(teThicknessMm) || set(leStockMm) || set(teStockMm);
 }
 
 SlotAtFace slotAtFace(const SparSlot& slot, bool rightFace, double leftChordMm,
@@ -209,7 +209,7 @@ WingFeatures mirroredFeatures(const WingFeatures& f, double leftChordMm, double 
     swap(m.teThicknessMm);
     swap(m.leStockMm);
     swap(m.teStockMm);
-    for (SparSlot& s : m.slots) {
+    for (SparSlot& s : m.sparSlots) {
         if (s.scaling == SlotScaling::Same) continue;
         // Given per face from here on: each face keeps the figures it had.
         const SlotAtFace l = slotAtFace(s, false, leftChordMm, rightChordMm);
@@ -292,14 +292,15 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
     if (!no.empty()) return out;
 
     std::vector<Placed> placed;
-    for (std::size_t i = 0; i < w.slots.size(); ++i) {
+    for (std::size_t i = 0; i < w.sparSlots.size(); ++i) {
         Placed p;
         p.slot = i;
-        p.surface = w.slots[i].surface;
+        p.surface = w.sparSlots[i].surface;
         bool ok = true;
         for (int side = 0; side < 2; ++side)
             ok =
-                placeSlot(faces[side], side, w.slots[i], i, leftChordMm, rightChordMm, p, no) && ok;
+                placeSlot(faces[side], side, w.sparSlots[i], i, leftChordMm, rightChordMm, p, no) &&
+                ok;
         if (ok) placed.push_back(p);
     }
     if (no.empty()) checkSlotsTogether(placed, no);
@@ -366,13 +367,13 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
         cutNotch(paired.left, lips[i].a, lips[i].b, placed[i].floorY[0]);
         cutNotch(paired.right, lips[i].a, lips[i].b, placed[i].floorY[1]);
     }
-    out.slots.assign(w.slots.size(), SlotCorners{});
+    out.sparSlots.assign(w.sparSlots.size(), SlotCorners{});
     for (std::size_t i = 0; i < placed.size(); ++i) {
         std::size_t shift = 0;
         for (std::size_t j = 0; j < placed.size(); ++j)
             if (lips[j].a < lips[i].a) shift += 2;
         const std::size_t a = lips[i].a + shift, b = lips[i].b + shift;
-        out.slots[placed[i].slot] = {a, a + 1, b + 1, b + 2};
+        out.sparSlots[placed[i].slot] = {a, a + 1, b + 1, b + 2};
         if (lips[i].a < le) le += 2;
     }
     // A closed section stays closed: an opened trailing edge gets its own segment.

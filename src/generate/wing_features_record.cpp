@@ -28,10 +28,10 @@ void writeWingFeatureFields(RecordWriter& w, const WingFeatures& f) {
     w.text(kWingFeaturesMark);
     for (FacePair WingFeatures::*p : kPairs) w.number((f.*p).left).number((f.*p).right);
     w.integer(f.mirror ? 1 : 0);
-    const std::size_t slots = std::min(f.slots.size(), kMaxSparSlots);
-    w.integer(static_cast<long long>(slots));
-    for (std::size_t i = 0; i < slots; ++i) {
-        const SparSlot& s = f.slots[i];
+    const std::size_t count = std::min(f.sparSlots.size(), kMaxSparSlots);
+    w.integer(static_cast<long long>(count));
+    for (std::size_t i = 0; i < count; ++i) {
+        const SparSlot& s = f.sparSlots[i];
         w.text(s.surface == SlotSurface::Upper ? "upper" : "lower");
         w.text(kScalings[static_cast<int>(s.scaling)]);
         w.integer(s.centreIsFraction ? 1 : 0);
@@ -81,7 +81,7 @@ std::optional<WingFeatures> wingFeaturesFromFields(const std::vector<std::string
                 (s.*p).left = number();
                 (s.*p).right = number();
             }
-            f.slots.push_back(s);
+            f.sparSlots.push_back(s);
         }
     } catch (const std::out_of_range&) {
         return cut("end after " + std::to_string(fields.size()) + " fields");

@@ -171,18 +171,18 @@ TEST(WingFeatures, SlotsHaveTheirWidthAndDepthAtBothFacesSameProportionalOrPerFa
             s.scaling = c.scaling;
             s.centreIsFraction = c.fraction;
             s.centre = c.centre, s.widthMm = c.width, s.depthMm = c.depth;
-            w.slots = {s};
+            w.sparSlots = {s};
             const Featured f = apply(root, tip, 250, 160, w, 0.3, 0.3);
             ASSERT_TRUE(f.f.refusals.empty()) << f.f.refusals.front();
             ASSERT_EQ(f.left.size(), f.right.size());
             WingFeatures plain = w;
-            plain.slots.clear();
+            plain.sparSlots.clear();
             const Featured before = apply(root, tip, 250, 160, plain);
             const bool upper = surface == SlotSurface::Upper;
             const SlotSeen l =
-                measure(f.left, f.f.slots[0], before.left, before.f.leadingEdge, upper);
+                measure(f.left, f.f.sparSlots[0], before.left, before.f.leadingEdge, upper);
             const SlotSeen r =
-                measure(f.right, f.f.slots[0], before.right, before.f.leadingEdge, upper);
+                measure(f.right, f.f.sparSlots[0], before.right, before.f.leadingEdge, upper);
             const std::string what =
                 std::to_string(static_cast<int>(c.scaling)) + (upper ? " upper" : " lower");
             EXPECT_NEAR(l.centre, c.leftWant[0], 1e-9) << what;
@@ -193,7 +193,8 @@ TEST(WingFeatures, SlotsHaveTheirWidthAndDepthAtBothFacesSameProportionalOrPerFa
             EXPECT_NEAR(r.width, c.rightWant[1], 1e-9) << what;
             EXPECT_NEAR(r.depth, c.rightWant[2], 1e-9) << what;
             // The floor lies on the slot's side of the chord and the notch opens outward.
-            EXPECT_EQ(upper, f.left.y[f.f.slots[0].floorA] < f.left.y[f.f.slots[0].lipA]) << what;
+            EXPECT_EQ(upper, f.left.y[f.f.sparSlots[0].floorA] < f.left.y[f.f.sparSlots[0].lipA])
+                << what;
             expectClosedAndSimple(f.left, what);
             expectClosedAndSimple(f.right, what);
         }
@@ -265,23 +266,23 @@ TEST(WingFeatures, RefusedCombinationsSayTheirNumbers) {
     };
     const Case cases[] = {
         {"a slot deeper than the section",
-         [&](WingFeatures& w) { w.slots = {slot(up, 70, 6, 40)}; },
+         [&](WingFeatures& w) { w.sparSlots = {slot(up, 70, 6, 40)}; },
          {"Spar slot 1 (upper", "40 mm deep", "right face"}},
         {"a slot past the trailing edge",
-         [&](WingFeatures& w) { w.slots = {slot(low, 158, 6, 2)}; },
+         [&](WingFeatures& w) { w.sparSlots = {slot(low, 158, 6, 2)}; },
          {"reaches past the section", "155 mm to 161 mm", "the chord is 160 mm"}},
         {"overlapping slots",
          [&](WingFeatures& w) {
-             w.slots = {slot(up, 70, 6, 3), slot(up, 74, 6, 3)};
+             w.sparSlots = {slot(up, 70, 6, 3), slot(up, 74, 6, 3)};
          },
          {"Spar slots 1 and 2 overlap at the left face", "67 mm to 73 mm"}},
         {"floors meeting through the section",
          [&](WingFeatures& w) {
-             w.slots = {slot(up, 60, 8, 8), slot(low, 62, 8, 8)};
+             w.sparSlots = {slot(up, 60, 8, 8), slot(low, 62, 8, 8)};
          },
          {"meet through the section at the right face"}},
         {"a slot not wider than the kerf",
-         [&](WingFeatures& w) { w.slots = {slot(up, 60, 0.3, 3)}; },
+         [&](WingFeatures& w) { w.sparSlots = {slot(up, 60, 0.3, 3)}; },
          {"0.3 mm wide", "kerf 0.3 mm"}},
         {"sheeting thicker than half the section",
          [](WingFeatures& w) {
@@ -305,7 +306,7 @@ TEST(WingFeatures, RefusedCombinationsSayTheirNumbers) {
              a.centre.right = 90, b.centre.right = 50;
              a.widthMm.right = b.widthMm.right = 6;
              a.depthMm.right = b.depthMm.right = 3;
-             w.slots = {a, b};
+             w.sparSlots = {a, b};
          },
          {"Spar slots 1 and 2 change order"}},
     };
@@ -339,7 +340,7 @@ TEST(WingFeatures, TheMirroredHalfIsTheSamePanelWithItsFacesSwapped) {
     SparSlot s;
     s.centre = {70, 0}, s.widthMm = {6, 0}, s.depthMm = {4, 0};
     s.scaling = SlotScaling::Proportional;
-    d.features.slots = {s};
+    d.features.sparSlots = {s};
     d.features.mirror = true;
     const FaceDesign m = mirroredDesign(d);
     EXPECT_EQ(m.leftChordMm, 160);
@@ -350,8 +351,8 @@ TEST(WingFeatures, TheMirroredHalfIsTheSamePanelWithItsFacesSwapped) {
     EXPECT_EQ(m.leftWashoutDeg, -2);
     EXPECT_EQ(m.leftKerfMm, 0.4);
     EXPECT_EQ(m.features.sheetingUpperMm, (FacePair{0.8, 1.5}));
-    EXPECT_EQ(m.features.slots[0].scaling, SlotScaling::PerFace);
-    EXPECT_EQ(mirroredDesign(m).features.slots[0].widthMm, (FacePair{6, 6 * 160.0 / 250}));
+    EXPECT_EQ(m.features.sparSlots[0].scaling, SlotScaling::PerFace);
+    EXPECT_EQ(mirroredDesign(m).features.sparSlots[0].widthMm, (FacePair{6, 6 * 160.0 / 250}));
 
     const FaceGeometryResult a = buildFaceGeometry(root, tip, d);
     const FaceGeometryResult b = buildFaceGeometry(tip, root, m);
@@ -395,7 +396,7 @@ WingFeatures randomFeatures(std::mt19937& rng, double thinnest) {
         s.centre = {0.2 + 0.15 * i + uniform(-0.03, 0.03), 0.2 + 0.15 * i + uniform(-0.03, 0.03)};
         s.widthMm = {uniform(2, 8), uniform(2, 8)};
         s.depthMm = {uniform(1.5, 0.25 * thinnest), uniform(1.5, 0.25 * thinnest)};
-        w.slots.push_back(s);
+        w.sparSlots.push_back(s);
     }
     return w;
 }
@@ -439,16 +440,16 @@ TEST(WingFeatures, RandomFeatureSetsKeepBothFacesClosedSimpleAndTheSlotsAsAsked)
         expectClosedAndSimple(f.right, what + " right");
 
         WingFeatures plain = d.features;
-        plain.slots.clear();
+        plain.sparSlots.clear();
         const Featured core = apply(left, right, d.leftChordMm, d.rightChordMm, plain);
-        for (std::size_t i = 0; i < d.features.slots.size(); ++i) {
-            const SparSlot& s = d.features.slots[i];
+        for (std::size_t i = 0; i < d.features.sparSlots.size(); ++i) {
+            const SparSlot& s = d.features.sparSlots[i];
             const bool upper = s.surface == SlotSurface::Upper;
             for (int side = 0; side < 2; ++side) {
                 const SlotAtFace want = slotAtFace(s, side == 1, d.leftChordMm, d.rightChordMm);
                 const SlotSeen seen =
-                    measure(side ? f.right : f.left, f.f.slots[i], side ? core.right : core.left,
-                            core.f.leadingEdge, upper);
+                    measure(side ? f.right : f.left, f.f.sparSlots[i],
+                            side ? core.right : core.left, core.f.leadingEdge, upper);
                 EXPECT_NEAR(seen.width, want.widthMm, 1e-9) << what << " slot " << i;
                 EXPECT_NEAR(seen.depth, want.depthMm, 1e-9) << what << " slot " << i;
                 const Profile& unit = side ? right : left;

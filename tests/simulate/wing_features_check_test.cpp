@@ -87,13 +87,13 @@ TEST(WingFeaturesCheck, EachFeatureIsCutAsFeaturedAtBothFacesAndNotAsPlain) {
              w.sheetingLowerMm = {1.2, 0.8};
          }},
         {"upper slot, same",
-         [&](WingFeatures& w) { w.slots = {slot(up, 70, 8, 5, SlotScaling::Same)}; }},
+         [&](WingFeatures& w) { w.sparSlots = {slot(up, 70, 8, 5, SlotScaling::Same)}; }},
         {"lower slot, proportional",
-         [&](WingFeatures& w) { w.slots = {slot(low, 90, 6, 3, SlotScaling::Proportional)}; }},
+         [&](WingFeatures& w) { w.sparSlots = {slot(low, 90, 6, 3, SlotScaling::Proportional)}; }},
         {"slots per face",
          [&](WingFeatures& w) {
-             w.slots = {slot(up, 60, 8, 4, SlotScaling::PerFace),
-                        slot(low, 140, 5, 3, SlotScaling::PerFace)};
+             w.sparSlots = {slot(up, 60, 8, 4, SlotScaling::PerFace),
+                            slot(low, 140, 5, 3, SlotScaling::PerFace)};
          }},
         {"trailing edge",
          [](WingFeatures& w) {
@@ -107,8 +107,8 @@ TEST(WingFeaturesCheck, EachFeatureIsCutAsFeaturedAtBothFacesAndNotAsPlain) {
          [&](WingFeatures& w) {
              w.sheetingUpperMm = w.sheetingLowerMm = {1.5, 1.0};
              w.teThicknessMm = {0.5, 0.5};
-             w.slots = {slot(up, 62, 8, 5, SlotScaling::Proportional),
-                        slot(low, 62, 8, 3, SlotScaling::Proportional)};
+             w.sparSlots = {slot(up, 62, 8, 5, SlotScaling::Proportional),
+                            slot(low, 62, 8, 3, SlotScaling::Proportional)};
          }},
     };
     for (const Case& c : cases) {
@@ -199,7 +199,7 @@ TEST(WingFeaturesCheck, RandomFeatureSetsCutEverySlotAsAskedWithinTheRoundingBou
             s.centre = {0.25 + 0.2 * i, 0.25 + 0.2 * i + uniform(-0.02, 0.02)};
             s.widthMm = {uniform(3, 10), uniform(3, 10)};
             s.depthMm = {uniform(1.5, 0.3 * thin), uniform(1.5, 0.3 * thin)};
-            w.slots.push_back(s);
+            w.sparSlots.push_back(s);
         }
         const std::string what = "trial " + std::to_string(trial);
         const GenerationOutcome out = m.faces(left, right, d);
@@ -215,18 +215,18 @@ TEST(WingFeaturesCheck, RandomFeatureSetsCutEverySlotAsAskedWithinTheRoundingBou
 
         // The sections without their slots give the surface each slot's depth is taken from.
         WingFeatures noSlots = w;
-        noSlots.slots.clear();
+        noSlots.sparSlots.clear();
         const FeaturedSections core =
             applyWingFeatures(left, right, d.leftChordMm, d.rightChordMm, noSlots);
         const FeaturedSections all = applyWingFeatures(left, right, d.leftChordMm, d.rightChordMm,
                                                        w, d.leftKerfMm, d.rightKerfMm);
         ASSERT_TRUE(all.refusals.empty()) << what << ": " << all.refusals.front();
-        for (std::size_t i = 0; i < w.slots.size(); ++i) {
+        for (std::size_t i = 0; i < w.sparSlots.size(); ++i) {
             for (int side = 0; side < 2; ++side) {
                 const double chord = side ? d.rightChordMm : d.leftChordMm;
                 const Profile& unit = side ? core.right : core.left;
                 const SlotAtFace want =
-                    slotAtFace(w.slots[i], side == 1, d.leftChordMm, d.rightChordMm);
+                    slotAtFace(w.sparSlots[i], side == 1, d.leftChordMm, d.rightChordMm);
                 Outline mm;
                 for (std::size_t k = 0; k < unit.size(); ++k) {
                     mm.x.push_back(unit.x[k] * chord);
@@ -234,15 +234,15 @@ TEST(WingFeaturesCheck, RandomFeatureSetsCutEverySlotAsAskedWithinTheRoundingBou
                 }
                 const Profile& plain = side ? right : left;
                 const double x = plain.x[leadingEdgeIndex(plain)] * chord + want.centreMm;
-                const double y = *wingshape::surfaceY(mm, core.leadingEdge,
-                                                      w.slots[i].surface == SlotSurface::Upper, x);
+                const double y = *wingshape::surfaceY(
+                    mm, core.leadingEdge, w.sparSlots[i].surface == SlotSurface::Upper, x);
                 // The surface point placed on the face as the section is.
                 const Outline at =
                     placeOnFace(Profile{{x / chord}, {y / chord}}, chord,
                                 side ? d.rightWashoutDeg : d.leftWashoutDeg, d.washoutPivot,
                                 side ? d.sweepMm : 0, side ? d.riseMm : 0);
                 const Finished f =
-                    finishedSlot(side ? check.right.path : check.left.path, all.slots[i],
+                    finishedSlot(side ? check.right.path : check.left.path, all.sparSlots[i],
                                  side ? d.rightKerfMm : d.leftKerfMm, at.x[0], at.y[0]);
                 EXPECT_NEAR(f.width, want.widthMm, 2 * check.boundMm)
                     << what << " slot " << i << " side " << side << " steps " << steps;
