@@ -92,7 +92,7 @@ WingFeatures mirroredFeatures(const WingFeatures& features, double leftChordMm,
 // root that lay at the left tower lies at the right one. Chords, washouts, kerfs and features
 // swap sides, the gaps swap so the panel keeps its place between the towers, and the sweep and
 // rise change sign (measured from the new left face). Cut with the two airfoils swapped, every
-// face and tower outline is the original's at the other end of the wire.
+// face and tower outline is the first half's at the other end of the wire.
 struct FaceDesign;
 FaceDesign mirroredDesign(const FaceDesign& design);
 
