@@ -20,6 +20,7 @@
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
 #include "generate/tick_scheme.h"
+#include "generate/wing_features_record.h"
 
 namespace corvane {
 
@@ -238,7 +239,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         std::optional<FaceGeometry> faceGeometry;
         if (faces) {
             FaceGeometryResult built =
-                buildFaceGeometry(p.left, p.right, request.faces, request.blank);
+                buildFaceGeometry(p.left, p.right, recordedDesign(request.faces), request.blank);
             if (!built.geometry) {
                 tx.abandon();
                 outcome.status = GenerationStatus::Refused;
@@ -269,7 +270,8 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         const ActiveDelaySet& delays = ws_.delays;
         const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
                                              static_cast<int>(delays.ActiveDelayPoints.size()));
-        const int P = static_cast<int>(points);
+        // The wing features put points into a face set's outlines.
+        const int P = static_cast<int>(faceGeometry ? faceGeometry->leftTower.size() : points);
         auto& stepOut = tx.stepFile();
         auto& countOut = tx.countFile();
 

@@ -237,7 +237,7 @@ double depthOf(const Outline& o) {
 
 }  // namespace
 
-FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rightUnit,
+FaceGeometryResult buildFaceGeometry(const Profile& leftPlain, const Profile& rightPlain,
                                      const FaceDesign& d, const std::optional<FaceBlank>& blank) {
     return faceGeometryFromOutlines(
         placeOnFace(leftUnit, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0),
@@ -251,6 +251,12 @@ FaceGeometryResult faceGeometryFromOutlines(Outline leftFace, Outline rightFace,
                                             const std::optional<FaceBlank>& blank) {
     FaceGeometryResult r;
     std::vector<std::string>& no = r.refusals;
+    const FeaturedSections featured =
+        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features,
+                          d.leftKerfMm, d.rightKerfMm);
+    no = featured.refusals;
+    const Profile& leftUnit = featured.left;
+    const Profile& rightUnit = featured.right;
     const double d2 = d.rightGapMm();
     if (d.spanMm <= 0)
         no.push_back("The faces overlap: the span between them is " + mm(d.spanMm) +

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "generate/airfoil_input.h"
+#include "generate/wing_features.h"
 
 namespace corvane {
 
@@ -32,6 +33,7 @@ struct FaceDesign {
     double leftWashoutDeg = 0, rightWashoutDeg = 0;  // positive raises the trailing edge
     double washoutPivot = 0;                         // chord fraction the washout turns about
     double leftKerfMm = 0, rightKerfMm = 0;          // the wire melts half of it on each side
+    WingFeatures features;  // cut into both sections before the kerf offset
     double rightGapMm() const { return towersMm - leftGapMm - spanMm; }
 };
 

@@ -6,6 +6,7 @@
 #include "common/file_io.h"
 #include "common/number_text.h"
 #include "generate/face_set_record.h"
+#include "generate/wing_features_record.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -60,7 +61,8 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;
     try {
-        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), kFaceDatInfoFields);
+        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)),
+                                   wing ? kFeaturedDatInfoFields : kFaceDatInfoFields);
         // A short file is an error of the foam activation like a missing one.
         if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {

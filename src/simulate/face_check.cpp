@@ -90,10 +90,19 @@ std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& fields
     t.leftGapMm = design->leftGapMm;
     t.spanMm = design->spanMm;
     t.towersMm = design->towersMm;
-    t.left = {std::move(g.leftFace), std::move(g.leftCut), design->leftKerfMm, g.leftTower.x[0],
-              g.leftTower.y[0]};
+    t.left = {std::move(g.leftFace), std::move(g.leftCut), design->leftKerfMm,
+              g.leftTower.x[0],      g.leftTower.y[0],     {}};
     t.right = {std::move(g.rightFace), std::move(g.rightCut), design->rightKerfMm,
-               g.rightTower.x[0], g.rightTower.y[0]};
+               g.rightTower.x[0],      g.rightTower.y[0],     {}};
+    if (design->features.any()) {
+        FaceDesign plain = *design;
+        plain.features = {};
+        const FaceGeometryResult before = buildFaceGeometry(left, right, plain);
+        if (before.geometry) {
+            t.left.finished = before.geometry->leftFace;
+            t.right.finished = before.geometry->rightFace;
+        }
+    }
     return t;
 }
 

@@ -27,6 +27,7 @@ struct FaceTarget {
     Outline cut;       // offset by half the kerf: where the wire should cross the face
     double kerfMm = 0;
     double startX = 0, startY = 0;  // where this side's carriage starts, in the same frame
+    Outline finished;  // with wing features: the section before them (sheeted, sanded); else empty
 };
 
 struct FaceTargets {

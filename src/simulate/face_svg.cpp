@@ -31,8 +31,9 @@ std::string facePanelSvg(const Simulation& sim, double top, double left, double 
     if (!sim.faces || !sim.faceCheck) return {};
     const FaceTargets& f = *sim.faces;
     const FaceCheck& c = *sim.faceCheck;
-    const Outline* outlines[6] = {&f.left.designed, &f.right.designed, &f.left.cut,
-                                  &f.right.cut,     &c.left.path,      &c.right.path};
+    const Outline* outlines[8] = {&f.left.designed, &f.right.designed, &f.left.cut,
+                                  &f.right.cut,     &c.left.path,      &c.right.path,
+                                  &f.left.finished, &f.right.finished};
     double minX = 1e300, maxX = -1e300, minY = 1e300, maxY = -1e300;
     for (const Outline* o : outlines) {
         for (std::size_t k = 0; k < o->size(); ++k) {
@@ -64,6 +65,11 @@ std::string facePanelSvg(const Simulation& sim, double top, double left, double 
     const FaceTarget* t[2] = {&f.left, &f.right};
     const FaceSideCheck* s[2] = {&c.left, &c.right};
     for (int i = 0; i < 2; ++i) {
+        if (t[i]->finished.size())
+            svg += polyline(t[i]->finished, std::string("stroke=\"") + kWireColour[i] +
+                                                "\" stroke-width=\"0.6\" stroke-dasharray=\"1 2\" "
+                                                "class=\"face-finished " +
+                                                side[i] + "\"");
         svg += polyline(t[i]->designed, std::string("stroke=\"") + kFaceColour[i] +
                                             "\" stroke-width=\"4\" stroke-linejoin=\"round\" "
                                             "class=\"face-designed " +
@@ -82,11 +88,15 @@ std::string facePanelSvg(const Simulation& sim, double top, double left, double 
     for (int i = 0; i < 2; ++i) {
         double x = left;
         const double y = legendY + 20 * i;
-        const std::string items[3][2] = {
-            {kFaceColour[i], std::string(side[i]) + " face as designed"},
+        const bool featured = t[i]->finished.size() > 0;
+        const std::string items[4][2] = {
+            {kFaceColour[i],
+             std::string(side[i]) + (featured ? " face with its features" : " face as designed")},
             {kCutColour[i], "offset by half its kerf"},
-            {kWireColour[i], "the wire at the " + std::string(side[i]) + " face"}};
+            {kWireColour[i], "the wire at the " + std::string(side[i]) + " face"},
+            {featured ? kWireColour[i] : "", "finished section (dotted)"}};
         for (const auto& item : items) {
+            if (item[0].empty()) continue;
             svg += "<line x1=\"" + num(x) + "\" y1=\"" + num(y) + "\" x2=\"" + num(x + 24) +
                    "\" y2=\"" + num(y) + "\" stroke=\"" + item[0] +
                    "\" stroke-width=\"3\"/><text x=\"" + num(x + 30) + "\" y=\"" + num(y + 4) +
