@@ -9,8 +9,8 @@ namespace corvane {
 
 bool WingFeatures::any() const {
     auto set = [](const FacePair& p) { return p.left != 0 || p.right != 0; };
-    return set(sheetingUpperMm) || set(sheetingLowerMm) || !slots.empty() || set(teThicknessMm) ||
-           set(leStockMm) || set(teStockMm);
+    return set(sheetingUpperMm) || set(sheetingLowerMm) || !sparSlots.empty() ||
+           set(teThicknessMm) || set(leStockMm) || set(teStockMm);
 }
 
 SlotAtFace slotAtFace(const SparSlot& slot, bool rightFace, double leftChordMm,
@@ -47,7 +47,7 @@ WingFeatures mirroredFeatures(const WingFeatures& f) {
     swap(m.teThicknessMm);
     swap(m.leStockMm);
     swap(m.teStockMm);
-    for (SparSlot& s : m.slots) {
+    for (SparSlot& s : m.sparSlots) {
         // Same and proportional slots read the left figures: the other face's are worked out.
         if (s.scaling == SlotScaling::PerFace) {
             swap(s.centre);

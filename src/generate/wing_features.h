@@ -41,7 +41,7 @@ struct SparSlot {
 
 struct WingFeatures {
     FacePair sheetingUpperMm, sheetingLowerMm;  // the surfaces move inward by these
-    std::vector<SparSlot> slots;
+    std::vector<SparSlot> sparSlots;            // not "slots": Qt takes that word for a macro
     FacePair teThicknessMm;         // the cut outline's trailing edge is at least this thick
     FacePair leStockMm, teStockMm;  // extra foam ahead of the leading / behind the trailing edge
     bool mirror = false;            // also save the other half (left and right faces swapped)
@@ -65,9 +65,9 @@ struct SlotCorners {
 
 struct FeaturedSections {
     Profile left, right;  // unit chord again (divided by the face chords), equal point counts
-    std::vector<SlotCorners> slots;     // in the order of WingFeatures::slots
-    std::size_t leadingEdge = 0;        // the index of the leading edge in both
-    std::vector<std::string> refusals;  // each with its reason and the numbers
+    std::vector<SlotCorners> slotCorners;  // in the order of WingFeatures::sparSlots
+    std::size_t leadingEdge = 0;           // the index of the leading edge in both
+    std::vector<std::string> refusals;     // each with its reason and the numbers
 };
 
 // Every feature applied to the two unit-chord sections at their face chords, in this order:
