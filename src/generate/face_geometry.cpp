@@ -241,7 +241,8 @@ FaceGeometryResult buildFaceGeometry(const Profile& leftPlain, const Profile& ri
     FaceGeometryResult r;
     std::vector<std::string>& no = r.refusals;
     const FeaturedSections featured =
-        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features);
+        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features,
+                          d.leftKerfMm, d.rightKerfMm);
     no = featured.refusals;
     const Profile& leftUnit = featured.left;
     const Profile& rightUnit = featured.right;

@@ -13,6 +13,10 @@
 
 #include "generate/airfoil_input.h"
 
+// Qt's windows define "slots" as a macro; the member of that name must survive them.
+#pragma push_macro("slots")
+#undef slots
+
 namespace corvane {
 
 // A figure at the left (root) face and at the right (tip) face of the panel.
@@ -41,7 +45,7 @@ struct SparSlot {
 
 struct WingFeatures {
     FacePair sheetingUpperMm, sheetingLowerMm;  // the surfaces move inward by these
-    std::vector<SparSlot> sparSlots;            // not "slots": Qt takes that word for a macro
+    std::vector<SparSlot> slots;
     FacePair teThicknessMm;         // the cut outline's trailing edge is at least this thick
     FacePair leStockMm, teStockMm;  // extra foam ahead of the leading / behind the trailing edge
     bool mirror = false;            // also save the other half (left and right faces swapped)
@@ -65,20 +69,28 @@ struct SlotCorners {
 
 struct FeaturedSections {
     Profile left, right;  // unit chord again (divided by the face chords), equal point counts
-    std::vector<SlotCorners> slotCorners;  // in the order of WingFeatures::sparSlots
-    std::size_t leadingEdge = 0;           // the index of the leading edge in both
-    std::vector<std::string> refusals;     // each with its reason and the numbers
+    std::vector<SlotCorners> slots;     // in the order of WingFeatures::slots
+    std::size_t leadingEdge = 0;        // the index of the leading edge in both
+    std::vector<std::string> refusals;  // each with its reason and the numbers
 };
 
 // Every feature applied to the two unit-chord sections at their face chords, in this order:
-// trailing-edge thickness, sheeting, spar slots, stock. Refused with the numbers: a slot deeper
-// than the section at its position, a slot out of the chord or narrower than nothing, slots
-// overlapping on one surface, sheeting thicker than half the section, a negative figure.
+// trailing-edge thickness (on the designed section), sheeting, stock, spar slots (placed from
+// the designed leading edge, cut into the core's surface). Refused with the numbers: a slot
+// deeper than the section at its position, out of the chord, not wider than the side's kerf,
+// slots overlapping on one surface or changing order between the faces, sheeting thicker than
+// half the section, a trailing edge as thick as the section, a negative figure.
 FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& rightUnit,
                                    double leftChordMm, double rightChordMm,
-                                   const WingFeatures& features);
+                                   const WingFeatures& features, double leftKerfMm = 0,
+                                   double rightKerfMm = 0);
 
-// The features of the mirrored half: each left figure swapped with its right one.
-WingFeatures mirroredFeatures(const WingFeatures& features);
+// The features of the mirrored half, whose left face is this one's right: each left figure
+// swapped with its right one; a proportional slot becomes one given per face (its figures
+// follow the chords, which swap too).
+WingFeatures mirroredFeatures(const WingFeatures& features, double leftChordMm,
+                              double rightChordMm);
 
 }  // namespace corvane
+
+#pragma pop_macro("slots")
