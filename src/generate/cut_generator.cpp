@@ -261,7 +261,8 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         const ActiveDelaySet& delays = ws_.delays;
         const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
                                              static_cast<int>(delays.ActiveDelayPoints.size()));
-        const int P = static_cast<int>(points);
+        // The features add points (slot corners, edge marks): a face set has its outlines' count.
+        const int P = static_cast<int>(faceGeometry ? faceGeometry->leftTower.size() : points);
         auto& stepOut = tx.stepFile();
         auto& countOut = tx.countFile();
 
