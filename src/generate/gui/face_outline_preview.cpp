@@ -5,7 +5,6 @@
 #include <algorithm>
 #include <limits>
 
-#include "common/number_format.h"
 #include "platform/gui/ui_language.h"
 
 namespace corvane {
@@ -38,7 +37,7 @@ Bounds boundsOf(const FaceOutlinePreview::Face& f) {
 
 FaceOutlinePreview::FaceOutlinePreview(QWidget* parent) : QWidget(parent) {
     setObjectName("face_preview");
-    setMinimumSize(360, 150);
+    setMinimumSize(360, 220);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 
@@ -75,19 +74,23 @@ void FaceOutlinePreview::paintEvent(QPaintEvent*) {
                    translatedText("选择两个DAT文件并输入侧面尺寸"));
         return;
     }
-    // One scale for both faces, so the smaller face looks smaller.
-    const double margin = 8;
-    const double panelW = width() / 2.0 - 2 * margin;
-    const double panelH = height() - 2 * margin - textHeight - bottom;
+    // One scale for both faces, so the smaller face looks smaller; one above the other, as the
+    // sections are long and thin.
+    const double margin = 6;
+    const double panelW = width() - 2 * margin;
+    const double panelH = (height() - bottom) / 2.0 - 2 * margin - textHeight;
     double scale = std::numeric_limits<double>::max();
     for (const Bounds& b : {bl, br}) {
         if (b.empty()) continue;
         scale = std::min(scale, panelW / std::max(b.x1 - b.x0, 1e-9));
         scale = std::min(scale, panelH / std::max(b.y1 - b.y0, 1e-9));
     }
-    auto drawFace = [&](const Face& f, const Bounds& b, double left, const char* caption) {
+    auto drawFace = [&](const Face& f, const Bounds& b, double top, const char* caption) {
+        p.setPen(Qt::black);
+        p.drawText(QPointF(margin, top + margin + textHeight - 2),
+                   translatedText(QString::fromUtf8(caption)));
         if (b.empty()) return;
-        const double cx = left + width() / 4.0, cy = margin + textHeight + panelH / 2;
+        const double cx = width() / 2.0, cy = top + margin + textHeight + panelH / 2 + margin;
         auto at = [&](double x, double y) {
             return QPointF(cx + (x - (b.x0 + b.x1) / 2) * scale,
                            cy - (y - (b.y0 + b.y1) / 2) * scale);
@@ -109,14 +112,9 @@ void FaceOutlinePreview::paintEvent(QPaintEvent*) {
         p.drawPath(path(f.featured));
         p.setPen(QPen(QColor(200, 40, 40), 1, Qt::DashLine));
         p.drawPath(path(f.cut));
-        p.setPen(Qt::black);
-        const double chord = b.x1 - b.x0;
-        p.drawText(QPointF(left + margin, margin + textHeight - 2),
-                   translatedText(QString::fromUtf8(caption)) + "  " +
-                       QString::fromStdString(formatTwoDecimals(chord)) + " mm");
     };
     drawFace(left_, bl, 0, "左侧面");
-    drawFace(right_, br, width() / 2.0, "右侧面");
+    drawFace(right_, br, (height() - bottom) / 2.0, "右侧面");
     if (!refusal_.isEmpty()) {
         p.setPen(QColor(190, 0, 0));
         p.drawText(QRectF(margin, height() - bottom - margin, width() - 2 * margin, bottom),

@@ -83,7 +83,7 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
                                        tr("右侧宽度"), tr("右侧深度")});
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     table_->verticalHeader()->setDefaultSectionSize(24);
-    table_->setMinimumHeight(100);
+    table_->setFixedHeight(3 * 24 + 34);  // the header and three slots; more scroll
     connect(table_, &QTableWidget::itemChanged, this, &WingFeaturesBox::changed);
 
     auto* add = new QPushButton("添加翼梁槽", this);
@@ -104,7 +104,7 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
     auto* layout = new QVBoxLayout(this);
     layout->addLayout(grid);
     layout->addLayout(buttons);
-    layout->addWidget(table_, 1);
+    layout->addWidget(table_);
     layout->addWidget(bothHalves_);
 }
 

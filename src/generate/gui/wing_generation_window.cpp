@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
+#include <QDir>
+#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -15,6 +17,7 @@
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
+#include "generate/face_geometry.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
@@ -307,6 +310,20 @@ GenerationStatus WingGenerationWindow::generate() {
         }
     }
 
+    const GenerationStatus status = runGeneration(request);
+    if (status != GenerationStatus::Finished) return status;
+    // The save step leaves the application folder as the dialog's starting folder.
+    dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
+    QString savedAs;
+    const SaveStepResult saved = runSaveCutFile(ws_, dialogs_, errorLabel_, QString(), &savedAs);
+    if (saved == SaveStepResult::Cancelled) hide();
+    if (saved != SaveStepResult::Saved || request.geometry != WingGeometry::Faces ||
+        !request.faces.features.mirror)
+        return status;
+    return generateOtherHalf(request, savedAs);
+}
+
+GenerationStatus WingGenerationWindow::runGeneration(const GenerationRequest& request) {
     GenerationCallbacks callbacks;
     callbacks.progress = [this](int segment, int points) { showProgress(segment, points); };
     callbacks.yield = [] { QCoreApplication::processEvents(); };
@@ -334,12 +351,27 @@ GenerationStatus WingGenerationWindow::generate() {
     for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
-    if (outcome.status == GenerationStatus::Finished) {
-        // The save step leaves the application folder as the dialog's starting folder.
-        dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
-        if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();
-    }
     return outcome.status;
+}
+
+// Both halves: the other half is generated from the same description with its faces swapped
+// and offered for saving beside the first, under its name with "-mirror". It stays the working
+// set, the last one generated.
+GenerationStatus WingGenerationWindow::generateOtherHalf(const GenerationRequest& request,
+                                                         const QString& firstSet) {
+    GenerationRequest other = request;
+    std::swap(other.leftPath, other.rightPath);
+    std::swap(other.leftChordText, other.rightChordText);
+    std::swap(other.leftWashout, other.rightWashout);
+    std::swap(other.leftAngleText, other.rightAngleText);
+    other.faces = mirroredDesign(request.faces);
+    const GenerationStatus status = runGeneration(other);
+    if (status != GenerationStatus::Finished) return status;
+    const QFileInfo first(firstSet);
+    const QString name = first.dir().filePath(first.completeBaseName() + "-mirror." +
+                                              (first.suffix().isEmpty() ? "ct1" : first.suffix()));
+    runSaveCutFile(ws_, dialogs_, errorLabel_, name);
+    return status;
 }
 
 // The sizes come from the setup window's Done; without them every step count divides by 0.

@@ -77,6 +77,11 @@ private:
     void showProgress(int segment, int points);
     void endProgress();
     void refreshFaceChords();
+    // The core's generation with progress, the wait cursor and its messages.
+    GenerationStatus runGeneration(const GenerationRequest& request);
+    // "Both halves": the mirrored panel generated after `request`'s set was saved as
+    // `firstSet`, and its own save step.
+    GenerationStatus generateOtherHalf(const GenerationRequest& request, const QString& firstSet);
     // True (after the box with the core's reasons) when the features cannot be cut.
     bool refuseFeatures(const FaceDesign& design);
 

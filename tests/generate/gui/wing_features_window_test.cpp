@@ -223,6 +223,52 @@ TEST_F(WingFeaturesWindowTest, FeaturesTypedInTheWindowReachTheWireAtBothFaces) 
     }
 }
 
+TEST_F(WingFeaturesWindowTest, BothHalvesSavesTheMirroredPanelAsASecondSet) {
+    WingGenerationWindow w(m.ws, dialogs);
+    openPanel(w);
+    type(w, "face_sweep", "30");
+    typeFeatures(w);
+    control<QCheckBox>(w, "both_halves")->setChecked(true);
+    const QString first = QString::fromStdString((m.dir / "panel.ct1").string());
+    const QString second = QString::fromStdString((m.dir / "panel-mirror.ct1").string());
+    dialogs.answerSaveFile(first).answerSaveFile(second);
+    ASSERT_EQ(w.generate(), GenerationStatus::Finished)
+        << (dialogs.messages().empty() ? "" : dialogs.messages()[0].text.toStdString());
+    std::vector<DialogCall> saves;
+    for (const DialogCall& c : dialogs.calls())
+        if (c.kind == DialogCall::Kind::SaveFile) saves.push_back(c);
+    ASSERT_EQ(saves.size(), 2u);
+    EXPECT_EQ(saves[0].request.fileName, "");
+    EXPECT_EQ(saves[1].request.fileName, second);  // offered beside the first
+    ASSERT_TRUE(fs::exists(m.dir / "panel.ct3"));
+    ASSERT_TRUE(fs::exists(m.dir / "panel-mirror.ct3"));
+    // The other half starts at the tip file: its left face is the panel's right one.
+    const std::string info = test::readFile(m.dir / "panel-mirror.ct3");
+    EXPECT_EQ(info.find("\"" + (m.dir / "tip.dat").string() + "\""), 0u) << info;
+
+    FaceDesign d;
+    d.leftChordMm = 200;
+    d.rightChordMm = 150;
+    d.towersMm = 800;
+    d.leftGapMm = 100;
+    d.spanMm = 600;
+    d.sweepMm = 30;
+    d.leftKerfMm = d.rightKerfMm = 0.3;
+    d.features = w.findChild<WingFeaturesBox*>("FrameFeatures")->features();
+    const FaceDesign mirrored = mirroredDesign(d);
+    EXPECT_EQ(mirrored.leftChordMm, 150);
+    EXPECT_EQ(mirrored.leftGapMm, 100);  // 800 - 100 - 600
+    EXPECT_EQ(mirrored.sweepMm, -30);
+    const Profile left = readProfile(m.dir / "tip.dat"), right = readProfile(m.dir / "root.dat");
+    // The working set is the other half, its wire on the mirrored faces with their features.
+    const Simulation sim = simulateSet(m.ws, workingSetPaths(m.ws.appFolder()));
+    const FaceCheck check = checkAtFaces(sim, targetsOf(mirrored, left, right));
+    EXPECT_TRUE(check.withinBound())
+        << check.left.maxDistanceMm << " / " << check.right.maxDistanceMm << " > " << check.boundMm;
+    EXPECT_EQ(test::readFile(m.dir / "panel-mirror.ct1"), test::readFile(m.dir / "cut.ct1"));
+    EXPECT_NE(test::readFile(m.dir / "panel.ct1"), test::readFile(m.dir / "cut.ct1"));
+}
+
 TEST_F(WingFeaturesWindowTest, AnImpossibleFeatureIsRefusedWithTheCoresNumbers) {
     WingGenerationWindow w(m.ws, dialogs);
     openPanel(w);
