@@ -7,6 +7,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/cmd_drawing.h"
+#include "cli/wing_feature_options.h"
 #include "common/fixed_point.h"
 #include "common/folder_lock.h"
 #include "common/number_format.h"
@@ -17,6 +18,7 @@
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
 #include "generate/face_geometry.h"
+#include "generate/wing_mirror.h"
 #include "machine/step_output.h"
 
 namespace corvane::cli {
@@ -38,6 +40,7 @@ struct GenerateOptions {
     std::optional<double> leftFaceChord, rightFaceChord, towers, leftGap, span;
     double sweepMm = 0, riseMm = 0, washoutPivot = 0;
     std::optional<double> leftKerf, rightKerf;
+    WingFeatureOptions features;  // faces only, the mirror for both
 };
 
 // The face options a tower set does not take, and the ones a face set needs.
@@ -49,6 +52,8 @@ std::optional<std::string> geometryProblem(const GenerateOptions& o) {
         if (o.leftFaceChord || o.rightFaceChord || o.towers || o.leftGap || o.span || o.leftKerf ||
             o.rightKerf || o.sweepMm != 0 || o.riseMm != 0 || o.washoutPivot != 0)
             return "the face options need --geometry faces";
+        if (o.features.any())
+            return "sheeting, spar slots, trailing-edge thickness and stock need --geometry faces";
         return std::nullopt;
     }
     if (!o.leftChord.empty() || !o.rightChord.empty())
@@ -124,6 +129,10 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
             printMessage(*problem);
             return 2;
         }
+        if (o.features.mirror && !o.save) {
+            printMessage("--mirror saves the other half beside the set: give --save NAME");
+            return 2;
+        }
     }
 
     GenerationRequest request;
@@ -137,6 +146,13 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
             return 2;
         }
         request.blank = settingsBlank(ws);
+        std::string problem;
+        const std::optional<WingFeatures> features = wingFeaturesFrom(o.features, problem);
+        if (!features) {
+            printMessage(problem);
+            return 2;
+        }
+        request.faces.features = *features;
     }
     if (o.drawing.file) {
         if (!fillDrawingRequest(ws, o.drawing, o.leftChord, o.rightChord, request)) return 1;
@@ -170,6 +186,26 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
             return 1;
         }
     }
+    // The other half first, saved beside the set, so the working set ends as the one described.
+    std::optional<fs::path> mirrorSaved;
+    if (o.features.mirror && kind == CutSetKind::Wing) {
+        const GenerationOutcome other = CutGenerator(ws).generate(mirroredRequest(request));
+        if (other.status != GenerationStatus::Finished) {
+            printMessage("The mirrored half cannot be generated:");
+            for (const UserMessage& m : other.messages) printMessage(m.text);
+            return 1;
+        }
+        mirrorSaved = mirrorSetPath(withCutExtension(fs::absolute(*o.save)));
+        try {
+            saveCutSet(ws.appFolder(), *mirrorSaved);
+        } catch (const SaveRefused& e) {
+            printMessage(e.what());
+            return 1;
+        } catch (const RunError& e) {
+            printError(e, kSaveCutFileLabel);
+            return 1;
+        }
+    }
     CutGenerator generator(ws);
     GenerationOutcome out = generator.generate(request);
     for (const UserMessage& m : out.warnings) printMessage("Warning: " + m.text);
@@ -198,7 +234,8 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
                   << "LeftTowerStart=" << formatTwoDecimals(f.leftStart[0]) << ','
                   << formatTwoDecimals(f.leftStart[1]) << '\n'
                   << "RightTowerStart=" << formatTwoDecimals(f.rightStart[0]) << ','
-                  << formatTwoDecimals(f.rightStart[1]) << '\n';
+                  << formatTwoDecimals(f.rightStart[1]) << '\n'
+                  << featureSummary(request.faces.features, f.leftFaceChordMm, f.rightFaceChordMm);
     }
     if (o.speed) {
         // A tick lasts its high time plus the 1 ms low time.
@@ -229,6 +266,7 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
             return 1;
         }
         std::cout << "Saved=" << target.string() << '\n';
+        if (mirrorSaved) std::cout << "MirrorSaved=" << mirrorSaved->string() << '\n';
     }
     std::cout.flush();
     return 0;
@@ -269,6 +307,7 @@ CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const
                         "edge)");
         cmd->add_option("--left-kerf", o->leftKerf, "faces: left kerf, mm (default KerfMm)");
         cmd->add_option("--right-kerf", o->rightKerf, "faces: right kerf, mm (default KerfMm)");
+        addWingFeatureOptions(cmd, o->features);
     }
     cmd->add_option("--delay-points", o->delayPoints, "segments to pause after, e.g. 20,40");
     cmd->add_option("--save", o->save, "also save the set as NAME.ct1 with .ct2 and .ct3");

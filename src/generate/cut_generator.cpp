@@ -261,7 +261,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         const ActiveDelaySet& delays = ws_.delays;
         const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
                                              static_cast<int>(delays.ActiveDelayPoints.size()));
-        // The features add points (slot corners, edge marks): a face set has its outlines' count.
+        // The wing features put points into a face set's outlines.
         const int P = static_cast<int>(faceGeometry ? faceGeometry->leftTower.size() : points);
         auto& stepOut = tx.stepFile();
         auto& countOut = tx.countFile();

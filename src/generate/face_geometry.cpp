@@ -195,22 +195,6 @@ Outline projectBeyond(const Outline& near, const Outline& far, double distance, 
     return t;
 }
 
-FaceDesign mirroredDesign(const FaceDesign& d) {
-    FaceDesign m = d;
-    m.leftChordMm = d.rightChordMm;
-    m.rightChordMm = d.leftChordMm;
-    m.leftGapMm = d.rightGapMm();
-    m.sweepMm = -d.sweepMm;
-    m.riseMm = -d.riseMm;
-    m.leftWashoutDeg = d.rightWashoutDeg;
-    m.rightWashoutDeg = d.leftWashoutDeg;
-    m.leftKerfMm = d.rightKerfMm;
-    m.rightKerfMm = d.leftKerfMm;
-    m.features = mirroredFeatures(d.features, d.leftChordMm, d.rightChordMm);
-    m.features.mirror = false;  // the other half has no other half of its own
-    return m;
-}
-
 std::size_t leadingEdgeIndex(const Profile& unit) {
     return static_cast<std::size_t>(std::min_element(unit.x.begin(), unit.x.end()) -
                                     unit.x.begin());

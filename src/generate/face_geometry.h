@@ -37,11 +37,6 @@ struct FaceDesign {
     double rightGapMm() const { return towersMm - leftGapMm - spanMm; }
 };
 
-// The other half of the wing from the same description: its left face is this panel's right
-// face, so the faces swap with their chords, gaps, washout, kerf and features, and the right
-// face's leading edge lies as far ahead and below as it lay behind and above.
-FaceDesign mirroredDesign(const FaceDesign& design);
-
 // A unit-chord profile on a face: scaled to `chordMm`, turned by `washoutDeg` about the chord
 // point at `pivot` (the turn keeps the chord length), then moved by (dx, dy).
 Outline placeOnFace(const Profile& unit, double chordMm, double washoutDeg, double pivot, double dx,

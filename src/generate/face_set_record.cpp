@@ -6,6 +6,7 @@
 
 #include "common/number_text.h"
 #include "common/records.h"
+#include "generate/wing_features_record.h"
 
 namespace corvane {
 
@@ -27,6 +28,7 @@ std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design) {
     writeWingDatInfoFields(w, info);
     w.text(kFaceGeometryMark);
     for (double FaceDesign::*field : kOrder) w.number(design.*field);
+    if (design.features.any() || design.features.mirror) writeWingFeatureFields(w, design.features);
     w.endLine();
     return w.bytes();
 }
@@ -49,6 +51,9 @@ std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& f
             "the face geometry's field " + std::to_string(i) + " cannot be read (" + e.what() + ")";
         return std::nullopt;
     }
+    std::optional<WingFeatures> features = wingFeaturesFromFields(fields, why);
+    if (!features) return std::nullopt;
+    d.features = std::move(*features);
     return d;
 }
 

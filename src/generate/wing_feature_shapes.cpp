@@ -188,15 +188,68 @@ void addStock(Outline& o, std::size_t le, double leX, double teX, double chordMm
     if (leMm <= 0 && teMm <= 0) return;
     const double leBlend = std::max(0.15 * chordMm, 4 * leMm);
     const double teBlend = std::max(0.15 * chordMm, 4 * teMm);
+    // The surfaces part about the middle line (the mean of both at each x), each point by a part
+    // that grows with its distance from the line: a map that keeps the order along x and, at
+    // each x, along y, so the outline stays simple.
+    const double band = 0.25 * std::max(leMm, teMm);
+    const Outline before = o;
     for (std::size_t k = 0; k < o.size(); ++k) {
-        const double x = o.x[k];
+        const double x = before.x[k];
         const double front = std::clamp(1 - (x - leX) / leBlend, 0.0, 1.0);
         const double back = std::clamp(1 - (teX - x) / teBlend, 0.0, 1.0);
-        const double part = k < le ? 0.5 : k > le ? -0.5 : 0.0;
+        const std::optional<double> up = surfaceY(before, le, true, x);
+        const std::optional<double> low = surfaceY(before, le, false, x);
+        double part = k < le ? 1.0 : k > le ? -1.0 : 0.0;
+        if (up && low) part = std::clamp((before.y[k] - (*up + *low) / 2) / band, -1.0, 1.0);
         o.x[k] = x - leMm * front + teMm * back;
-        o.y[k] += part * teMm * back;
+        o.y[k] += part * (leMm * front + teMm * back) / 2;
     }
 }
+
+namespace {
+
+// A stretch of an outline between two fractional indices, with the length run along it up to
+// each of its points.
+struct Stretch {
+    std::vector<double> index, length;
+    double total() const { return length.back(); }
+};
+
+Stretch stretchOf(const Outline& o, double a, double b) {
+    Stretch s;
+    s.index.push_back(a);
+    for (auto k = static_cast<int64_t>(std::floor(a)) + 1; static_cast<double>(k) < b; ++k)
+        s.index.push_back(static_cast<double>(k));
+    if (b > a) s.index.push_back(b);
+    s.length.push_back(0);
+    for (std::size_t i = 1; i < s.index.size(); ++i)
+        s.length.push_back(s.length.back() +
+                           std::hypot(xAt(o, s.index[i]) - xAt(o, s.index[i - 1]),
+                                      yAt(o, s.index[i]) - yAt(o, s.index[i - 1])));
+    return s;
+}
+
+// The fraction of the stretch's length at each of its own points.
+void fractionsOf(const Stretch& s, std::vector<double>& u) {
+    const double total = s.total();
+    const double span = s.index.back() - s.index.front();
+    for (std::size_t i = 1; i + 1 < s.index.size(); ++i)
+        u.push_back(total > 0 ? s.length[i] / total : (s.index[i] - s.index.front()) / span);
+}
+
+double indexAtFraction(const Stretch& s, double f) {
+    const double total = s.total();
+    if (!(total > 0)) return s.index.front() + f * (s.index.back() - s.index.front());
+    const double want = f * total;
+    std::size_t i = 0;
+    while (i + 2 < s.length.size() && s.length[i + 1] < want) ++i;
+    if (i + 1 >= s.length.size()) return s.index.back();
+    const double seg = s.length[i + 1] - s.length[i];
+    const double t = seg > 0 ? std::clamp((want - s.length[i]) / seg, 0.0, 1.0) : 0.0;
+    return s.index[i] + t * (s.index[i + 1] - s.index[i]);
+}
+
+}  // namespace
 
 Paired pairAtMarks(const Outline& left, const Outline& right, const std::vector<double>& leftMarks,
                    const std::vector<double>& rightMarks) {
@@ -205,33 +258,39 @@ Paired pairAtMarks(const Outline& left, const Outline& right, const std::vector<
         to.x.push_back(xAt(from, index));
         to.y.push_back(yAt(from, index));
     };
-    // The fractions of the stretch [a, b] at which the outline has points of its own.
-    auto fractions = [](double a, double b, std::vector<double>& u) {
-        for (auto k = static_cast<int64_t>(std::floor(a)) + 1; static_cast<double>(k) < b; ++k) {
-            const double f = (static_cast<double>(k) - a) / (b - a);
-            if (f > 1e-9 && f < 1 - 1e-9) u.push_back(f);
-        }
-    };
     for (std::size_t j = 0; j + 1 < leftMarks.size(); ++j) {
-        const double a = leftMarks[j], b = leftMarks[j + 1];
-        const double c = rightMarks[j], d = rightMarks[j + 1];
+        const Stretch l = stretchOf(left, leftMarks[j], leftMarks[j + 1]);
+        const Stretch r = stretchOf(right, rightMarks[j], rightMarks[j + 1]);
         std::vector<double> u{0};
-        fractions(a, b, u);
-        fractions(c, d, u);
+        fractionsOf(l, u);
+        fractionsOf(r, u);
         std::sort(u.begin(), u.end());
         p.marks.push_back(p.left.size());
         double last = -1;
         for (double f : u) {
-            if (f - last < 1e-9) continue;
+            if (f - last < 1e-9 || f >= 1 - 1e-9) continue;
             last = f;
-            put(p.left, left, a + f * (b - a));
-            put(p.right, right, c + f * (d - c));
+            put(p.left, left, indexAtFraction(l, f));
+            put(p.right, right, indexAtFraction(r, f));
         }
     }
     p.marks.push_back(p.left.size());
     put(p.left, left, leftMarks.back());
     put(p.right, right, rightMarks.back());
     return p;
+}
+
+LiveRuns liveRuns(const Outline& o, std::size_t le) {
+    const std::size_t n = o.size();
+    auto same = [&](std::size_t a, std::size_t b) { return o.x[a] == o.x[b] && o.y[a] == o.y[b]; };
+    LiveRuns r;
+    while (r.upperEnd + 1 < le && same(r.upperEnd + 1, 0)) ++r.upperEnd;
+    r.lowerEnd = n - 1;
+    while (r.lowerEnd > le + 1 && same(r.lowerEnd - 1, n - 1)) --r.lowerEnd;
+    r.noseFrom = r.noseTo = le;
+    while (r.noseFrom > r.upperEnd + 1 && same(r.noseFrom - 1, le)) --r.noseFrom;
+    while (r.noseTo + 1 < r.lowerEnd && same(r.noseTo + 1, le)) ++r.noseTo;
+    return r;
 }
 
 std::size_t cutNotch(Outline& o, std::size_t lipA, std::size_t lipB, double floorY) {

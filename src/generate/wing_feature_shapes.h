@@ -44,14 +44,16 @@ Outline sheet(const Outline& o, std::size_t le, double upperMm, double lowerMm);
 
 // Foam left ahead of the leading edge and behind the trailing edge: the section is stretched
 // along the chord over a blend length (15 % of the chord, at least 4 x the stock) so that its
-// edge stands `leMm` / `teMm` further out; behind, the surfaces also part by `teMm` in all, so
-// the designed section lies inside. `leX` and `teX` are the designed edges.
+// edge stands `leMm` / `teMm` further out, and its surfaces part about their middle line by as
+// much in all over the same length, so the designed section lies inside. `leX` and `teX` are the
+// designed edges.
 void addStock(Outline& o, std::size_t le, double leX, double teX, double chordMm, double leMm,
               double teMm);
 
 // Both outlines resampled so that mark j falls on the same point index in both: between two
-// marks each gets the points of both (by their fraction of the stretch between the marks), so
-// every original point stays and no shape changes. Marks are fractional indices, increasing,
+// marks each gets the points of both, paired by their fraction of the stretch's length (so a
+// stretch that one face's sheeting shortened pairs end with end and middle with middle), and
+// every original point stays, so no shape changes. Marks are fractional indices, increasing,
 // the first 0 and the last n - 1; `marks` receives their new indices.
 struct Paired {
     Outline left, right;
@@ -59,6 +61,14 @@ struct Paired {
 };
 Paired pairAtMarks(const Outline& left, const Outline& right, const std::vector<double>& leftMarks,
                    const std::vector<double>& rightMarks);
+
+// Where the core is alive: the runs of points that the sheeting collapsed onto one point at the
+// trailing edge (0..upperEnd and lowerEnd..n-1) and at the nose (noseFrom..noseTo, round `le`).
+// Without a collapse: 0, n - 1 and le itself.
+struct LiveRuns {
+    std::size_t upperEnd = 0, noseFrom = 0, noseTo = 0, lowerEnd = 0;
+};
+LiveRuns liveRuns(const Outline& o, std::size_t le);
 
 // A notch between the points `lipA` < `lipB` (both on one surface): the points between move to
 // the floor at height `floorY`, and two corners are put in after lipA and before lipB, at the

@@ -3,6 +3,7 @@
 #include "generate/wing_features.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <utility>
 
@@ -51,13 +52,6 @@ struct Placed {
 void shapeFace(Face& f, int side, const WingFeatures& w, std::vector<std::string>& no) {
     const std::string face = faceName(side);
     const double thick = thickest(f.o, f.le).thicknessMm;
-    const double te = at(w.teThicknessMm, side);
-    if (te > 0 && te >= thick) {
-        no.push_back("The trailing edge at the " + face + " face is asked " + mm(te) +
-                     " thick, as thick as the section itself (" + mm(thick) + ").");
-        return;
-    }
-    thickenTrailingEdge(f.o, f.le, te);
     const double up = at(w.sheetingUpperMm, side), low = at(w.sheetingLowerMm, side);
     for (auto [name, t] : {std::pair{"upper", up}, std::pair{"lower", low}}) {
         if (t > thick / 2)
@@ -67,6 +61,15 @@ void shapeFace(Face& f, int side, const WingFeatures& w, std::vector<std::string
     }
     if (!no.empty()) return;
     f.o = sheet(f.o, f.le, up, low);
+    // The trailing edge the wire cuts is the core's, after the sheeting.
+    const double te = at(w.teThicknessMm, side);
+    const double core = thickest(f.o, f.le).thicknessMm;
+    if (te > 0 && te >= core) {
+        no.push_back("The trailing edge at the " + face + " face is asked " + mm(te) +
+                     " thick, as thick as the core itself (" + mm(core) + ").");
+        return;
+    }
+    thickenTrailingEdge(f.o, f.le, te);
     addStock(f.o, f.le, f.leX, f.teX, f.chord, at(w.leStockMm, side), at(w.teStockMm, side));
 }
 
@@ -223,6 +226,21 @@ WingFeatures mirroredFeatures(const WingFeatures& f, double leftChordMm, double 
     return m;
 }
 
+FaceDesign mirroredDesign(const FaceDesign& d) {
+    FaceDesign m = d;
+    m.leftChordMm = d.rightChordMm;
+    m.rightChordMm = d.leftChordMm;
+    m.leftGapMm = d.rightGapMm();
+    m.sweepMm = -d.sweepMm;
+    m.riseMm = -d.riseMm;
+    m.leftWashoutDeg = d.rightWashoutDeg;
+    m.rightWashoutDeg = d.leftWashoutDeg;
+    m.leftKerfMm = d.rightKerfMm;
+    m.rightKerfMm = d.leftKerfMm;
+    m.features = mirroredFeatures(d.features, d.leftChordMm, d.rightChordMm);
+    return m;
+}
+
 FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& rightUnit,
                                    double leftChordMm, double rightChordMm, const WingFeatures& w,
                                    double leftKerfMm, double rightKerfMm) {
@@ -287,23 +305,36 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
     if (no.empty()) checkSlotsTogether(placed, no);
     if (!no.empty()) return out;
 
-    // Marks: both ends, the leading edge and every lip, in the outline's order on both faces.
+    // Marks: both ends, where the sheeting's collapsed runs end, the nose and every lip, in the
+    // outline's order on both faces. Pairing at them keeps a run that one face collapsed (where
+    // its core ends) from fanning out to the other face's live points.
     struct Mark {
         double at[2];
-        int slot;  // -1: an end or the leading edge
+        int slot;  // -1: an end, the nose or a run's end; -2: the leading edge
     };
-    std::vector<Mark> marks = {
-        {{0, 0}, -1},
-        {{static_cast<double>(faces[0].le), static_cast<double>(faces[1].le)}, -1},
-        {{static_cast<double>(faces[0].o.size() - 1), static_cast<double>(faces[1].o.size() - 1)},
-         -1}};
+    const LiveRuns runs[2] = {liveRuns(faces[0].o, faces[0].le), liveRuns(faces[1].o, faces[1].le)};
+    auto both = [](std::size_t l, std::size_t r) {
+        return std::array<double, 2>{static_cast<double>(l), static_cast<double>(r)};
+    };
+    std::vector<std::array<double, 2>> fixed = {both(0, 0),
+                                                both(runs[0].upperEnd, runs[1].upperEnd),
+                                                both(runs[0].noseFrom, runs[1].noseFrom),
+                                                both(runs[0].noseTo, runs[1].noseTo),
+                                                both(runs[0].lowerEnd, runs[1].lowerEnd),
+                                                both(faces[0].o.size() - 1, faces[1].o.size() - 1)};
+    std::vector<Mark> marks;
+    for (std::size_t j = 0; j < fixed.size(); ++j) {
+        // A mark that repeats the one before at both faces is no mark.
+        if (j > 0 && fixed[j] == fixed[j - 1]) continue;
+        marks.push_back({{fixed[j][0], fixed[j][1]}, j == 2 ? -2 : -1});
+    }
     for (std::size_t i = 0; i < placed.size(); ++i) {
         const Placed& p = placed[i];
         marks.push_back({{p.lip0[0], p.lip0[1]}, static_cast<int>(i)});
         marks.push_back({{p.lip1[0], p.lip1[1]}, static_cast<int>(i)});
     }
-    std::sort(marks.begin(), marks.end(),
-              [](const Mark& a, const Mark& b) { return a.at[0] < b.at[0]; });
+    std::stable_sort(marks.begin(), marks.end(),
+                     [](const Mark& a, const Mark& b) { return a.at[0] < b.at[0]; });
     std::vector<double> leftMarks, rightMarks;
     for (const Mark& m : marks) {
         leftMarks.push_back(m.at[0]);
@@ -320,7 +351,7 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
     std::size_t le = 0;
     for (std::size_t j = 0; j < marks.size(); ++j) {
         if (marks[j].slot < 0) {
-            if (j != 0 && j + 1 != marks.size()) le = paired.marks[j];
+            if (marks[j].slot == -2) le = paired.marks[j];
             continue;
         }
         Lips& l = lips[static_cast<std::size_t>(marks[j].slot)];

@@ -75,11 +75,12 @@ struct FeaturedSections {
 };
 
 // Every feature applied to the two unit-chord sections at their face chords, in this order:
-// trailing-edge thickness (on the designed section), sheeting, stock, spar slots (placed from
-// the designed leading edge, cut into the core's surface). Refused with the numbers: a slot
-// deeper than the section at its position, out of the chord, not wider than the side's kerf,
-// slots overlapping on one surface or changing order between the faces, sheeting thicker than
-// half the section, a trailing edge as thick as the section, a negative figure.
+// sheeting, trailing-edge thickness (of the core the wire cuts, so a sheeted core whose surfaces
+// meet ends in a blunt edge of that thickness), stock, spar slots (placed from the designed
+// leading edge, cut into the core's surface). Refused with the numbers: a slot deeper than the
+// section at its position, out of the chord, not wider than the side's kerf, slots overlapping on
+// one surface or changing order between the faces, sheeting thicker than half the section, a
+// trailing edge as thick as the core, a negative figure.
 FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& rightUnit,
                                    double leftChordMm, double rightChordMm,
                                    const WingFeatures& features, double leftKerfMm = 0,
@@ -90,6 +91,14 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
 // follow the chords, which swap too).
 WingFeatures mirroredFeatures(const WingFeatures& features, double leftChordMm,
                               double rightChordMm);
+
+// The other half of the wing from the same description ("Right Wing Panel" / "左机翼面板"): the
+// root that lay at the left tower lies at the right one. Chords, washouts, kerfs and features
+// swap sides, the gaps swap so the panel keeps its place between the towers, and the sweep and
+// rise change sign (measured from the new left face). Cut with the two airfoils swapped, every
+// face and tower outline is the original's at the other end of the wire.
+struct FaceDesign;
+FaceDesign mirroredDesign(const FaceDesign& design);
 
 }  // namespace corvane
 

@@ -6,6 +6,7 @@
 #include "common/file_io.h"
 #include "common/number_text.h"
 #include "generate/face_set_record.h"
+#include "generate/wing_features_record.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -61,7 +62,7 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     std::vector<std::string> fields;
     try {
         fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)),
-                                   wing ? kFaceDatInfoFields : wanted);
+                                   wing ? kFeaturedDatInfoFields : wanted);
         // A short file is an error of the foam activation like a missing one.
         if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {

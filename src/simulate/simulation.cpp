@@ -3,6 +3,7 @@
 #include "common/file_io.h"
 #include "common/run_error.h"
 #include "generate/face_set_record.h"
+#include "generate/wing_features_record.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -41,7 +42,7 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
                                ": the rest is never output.");
 
     try {
-        sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), kFaceDatInfoFields);
+        sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), kFeaturedDatInfoFields);
     } catch (const RunError&) {
         sim.profilesMissing =
             "the DAT-information file " + paths.datInfo.string() + " cannot be read";

@@ -3,8 +3,6 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QCloseEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -17,13 +15,13 @@
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
-#include "generate/face_geometry.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
 #include "generate/gui/face_geometry_box.h"
 #include "generate/gui/face_outline_preview.h"
 #include "generate/gui/wing_features_box.h"
+#include "generate/wing_mirror.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -359,17 +357,10 @@ GenerationStatus WingGenerationWindow::runGeneration(const GenerationRequest& re
 // set, the last one generated.
 GenerationStatus WingGenerationWindow::generateOtherHalf(const GenerationRequest& request,
                                                          const QString& firstSet) {
-    GenerationRequest other = request;
-    std::swap(other.leftPath, other.rightPath);
-    std::swap(other.leftChordText, other.rightChordText);
-    std::swap(other.leftWashout, other.rightWashout);
-    std::swap(other.leftAngleText, other.rightAngleText);
-    other.faces = mirroredDesign(request.faces);
+    const GenerationRequest other = mirroredRequest(request);
     const GenerationStatus status = runGeneration(other);
     if (status != GenerationStatus::Finished) return status;
-    const QFileInfo first(firstSet);
-    const QString name = first.dir().filePath(first.completeBaseName() + "-mirror." +
-                                              (first.suffix().isEmpty() ? "ct1" : first.suffix()));
+    const QString name = QString::fromStdString(mirrorSetPath(firstSet.toStdString()).string());
     runSaveCutFile(ws_, dialogs_, errorLabel_, name);
     return status;
 }
