@@ -13,6 +13,7 @@
 
 #include "common/number_format.h"
 #include "common/number_text.h"
+#include "generate/wing_features_record.h"
 #include "platform/gui/ui_language.h"
 
 // This file declares no Qt slots, and WingFeatures has a member of that name.
@@ -86,7 +87,7 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
     table_->setFixedHeight(3 * 24 + 34);  // the header and three slots; more scroll
     connect(table_, &QTableWidget::itemChanged, this, &WingFeaturesBox::changed);
 
-    auto* add = new QPushButton("添加翼梁槽", this);
+    auto* add = add_ = new QPushButton("添加翼梁槽", this);
     add->setObjectName("spar_add");
     auto* remove = new QPushButton("删除翼梁槽", this);
     remove->setObjectName("spar_remove");
@@ -159,17 +160,21 @@ void WingFeaturesBox::setFeatures(const WingFeatures& f) {
     setPair(teStock_, f.teStockMm);
     table_->setRowCount(0);
     for (const SparSlot& s : f.slots) addRow(s);
+    add_->setEnabled(table_->rowCount() < static_cast<int>(kMaxSparSlots));
     bothHalves_->setChecked(f.mirror);
     emit changed();
 }
 
 void WingFeaturesBox::addSlot() {
+    // A set's line holds so many slots and no more.
+    if (table_->rowCount() >= static_cast<int>(kMaxSparSlots)) return;
     SparSlot s;
     s.centre = {0.25, 0.25};
     s.centreIsFraction = true;
     s.widthMm = {6, 6};
     s.depthMm = {3, 3};
     addRow(s);
+    add_->setEnabled(table_->rowCount() < static_cast<int>(kMaxSparSlots));
     emit changed();
 }
 
@@ -217,6 +222,7 @@ void WingFeaturesBox::removeSlot() {
     if (table_->rowCount() == 0) return;
     const int current = table_->currentRow();
     table_->removeRow(current >= 0 ? current : table_->rowCount() - 1);
+    add_->setEnabled(true);
     emit changed();
 }
 

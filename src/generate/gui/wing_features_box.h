@@ -11,6 +11,7 @@
 
 class QCheckBox;
 class QLineEdit;
+class QPushButton;
 class QTableWidget;
 
 namespace corvane {
@@ -41,7 +42,8 @@ public:
         RightDepth,  // the right face's figures, read only for a slot given per face
         ColumnCount
     };
-    // A new row: upper surface, 25 % of the chord, 6 mm wide, 3 mm deep, the same at both faces.
+    // A new row: upper surface, 25 % of the chord, 6 mm wide, 3 mm deep, the same at both faces;
+    // none beyond kMaxSparSlots.
     void addSlot();
     // Removes the current row, or the last when none is current.
     void removeSlot();
@@ -63,6 +65,7 @@ private:
 
     FaceBoxes sheetingUpper_, sheetingLower_, teThickness_, leStock_, teStock_;
     QTableWidget* table_ = nullptr;
+    QPushButton* add_ = nullptr;  // off at the most slots a set's line holds
     QCheckBox* bothHalves_ = nullptr;
 };
 

@@ -19,9 +19,11 @@
 #include "../naca_sections.h"
 #include "generate/cut_set_layout.h"
 #include "generate/face_geometry.h"
+#include "generate/face_set_record.h"
 #include "generate/gui/face_outline_preview.h"
 #include "generate/gui/wing_features_box.h"
 #include "generate/gui/wing_generation_window.h"
+#include "generate/wing_features_record.h"
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/real_display.h"
 #include "platform/gui/scripted_dialogs.h"
@@ -200,7 +202,20 @@ TEST_F(WingFeaturesWindowTest, FeaturesTypedInTheWindowReachTheWireAtBothFaces) 
     const FaceTargets plain = targetsOf(plainDesign, left, right);
 
     const Simulation sim = simulateSet(m.ws, workingSetPaths(m.ws.appFolder()));
-    const FaceCheck check = checkAtFaces(sim, featured);
+    // The set remembers the features: read back from its line they are the box's, and fill a
+    // new box as they were typed.
+    std::string why;
+    const std::optional<FaceDesign> remembered = faceDesignFromFields(sim.datInfo, why);
+    ASSERT_TRUE(remembered.has_value()) << why;
+    EXPECT_EQ(remembered->features, asked);
+    WingFeaturesBox again;
+    again.setFeatures(remembered->features);
+    EXPECT_EQ(again.features(), asked);
+    // simulate's own targets from that line are the featured faces.
+    const std::optional<FaceTargets> fromSet = faceSetTargets(sim.datInfo, why);
+    ASSERT_TRUE(fromSet.has_value()) << why;
+    ASSERT_EQ(fromSet->left.designed.size(), featured.left.designed.size());
+    const FaceCheck check = checkAtFaces(sim, *fromSet);
     EXPECT_TRUE(check.withinBound())
         << check.left.maxDistanceMm << " / " << check.right.maxDistanceMm << " > " << check.boundMm;
     // The floors of both slots are where the wire goes, a slot's depth and more away from the
@@ -345,6 +360,12 @@ TEST_F(WingFeaturesWindowTest, TheBoxGivesBackWhatItWasGiven) {
     box.slotTable()->setCurrentCell(-1, -1);
     box.removeSlot();
     EXPECT_EQ(box.features().slots, (std::vector<SparSlot>{perFace}));
+    // No more slots than a set's line holds.
+    for (int i = 0; i < 20; ++i) box.addSlot();
+    EXPECT_EQ(box.features().slots.size(), kMaxSparSlots);
+    EXPECT_FALSE(box.findChild<QPushButton*>("spar_add")->isEnabled());
+    box.removeSlot();
+    EXPECT_TRUE(box.findChild<QPushButton*>("spar_add")->isEnabled());
 }
 
 TEST_F(WingFeaturesWindowTest, ThePreviewDrawsTheFeaturedFacesOnlyWithTheFaceGeometry) {
