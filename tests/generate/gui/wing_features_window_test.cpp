@@ -61,6 +61,18 @@ protected:
             all += (fs::exists(m.dir / name) ? test::readFile(m.dir / name) : "-") + "|";
         return all;
     }
+    // Into the folder CORVANE_SCREENSHOT_DIR names (nothing without it): from the screen on a
+    // real display, the widget's own drawing offscreen.
+    static void savePicture(QWidget& w, const QString& file) {
+        const QString dir = qEnvironmentVariable("CORVANE_SCREENSHOT_DIR");
+        if (dir.isEmpty()) return;
+        QDir().mkpath(dir);
+        if (w.isWindow()) w.resize(w.sizeHint());
+        test::letEventsThrough();
+        const bool real =
+            w.isWindow() && QGuiApplication::platformName() == "xcb" && waitUntilOnScreen(w);
+        EXPECT_TRUE((real ? screenPicture(w) : w.grab().toImage()).save(dir + "/" + file));
+    }
     static void type(QWidget& w, const char* name, const QString& value) {
         auto* e = control<QLineEdit>(w, name);
         ASSERT_NE(e, nullptr);
@@ -305,6 +317,7 @@ TEST_F(WingFeaturesWindowTest, AnImpossibleFeatureIsRefusedWithTheCoresNumbers) 
         << preview->refusal().toStdString();
     EXPECT_GT(preview->face(false).designed.size(), 0u);
     EXPECT_EQ(preview->face(false).featured.size(), 0u);
+    savePicture(w, "Form14-wing-features-refused.png");
 
     dialogs.answerMessage();
     EXPECT_EQ(w.generate(), GenerationStatus::Refused);
@@ -402,16 +415,8 @@ TEST_F(WingFeaturesWindowTest, ThePreviewDrawsTheFeaturedFacesOnlyWithTheFaceGeo
         const ScreenCheck c = checkOnScreen(w);
         EXPECT_TRUE(c.ok()) << c.line().toStdString();
     }
-    const QString dir = qEnvironmentVariable("CORVANE_SCREENSHOT_DIR");
-    if (!dir.isEmpty()) {
-        QDir().mkpath(dir);
-        w.resize(w.sizeHint());
-        test::letEventsThrough();
-        const bool real = QGuiApplication::platformName() == "xcb" && waitUntilOnScreen(w);
-        EXPECT_TRUE(
-            (real ? screenPicture(w) : w.grab().toImage()).save(dir + "/Form14-wing-features.png"));
-        EXPECT_TRUE(preview->grab().save(dir + "/Form14-face-preview.png"));
-    }
+    savePicture(w, "Form14-wing-features.png");
+    savePicture(*preview, "Form14-face-preview.png");
 }
 
 }  // namespace
