@@ -19,6 +19,7 @@
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
 #include "generate/tick_scheme.h"
+#include "generate/wing_features_record.h"
 
 namespace corvane {
 
@@ -236,7 +237,7 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         std::optional<FaceGeometry> faceGeometry;
         if (faces) {
             FaceGeometryResult built =
-                buildFaceGeometry(p.left, p.right, request.faces, request.blank);
+                buildFaceGeometry(p.left, p.right, recordedDesign(request.faces), request.blank);
             if (!built.geometry) {
                 tx.abandon();
                 outcome.status = GenerationStatus::Refused;

@@ -8,6 +8,8 @@
 #include <stdexcept>
 
 #include "common/number_text.h"
+#include "generate/cut_set_layout.h"
+#include "generate/face_set_record.h"
 
 namespace corvane {
 
@@ -87,6 +89,14 @@ std::optional<WingFeatures> wingFeaturesFromFields(const std::vector<std::string
         return cut("hold field " + std::to_string(i) + " that cannot be read (" + e.what() + ")");
     }
     return f;
+}
+
+FaceDesign recordedDesign(const FaceDesign& design) {
+    const std::string line = faceDatInfoLine(WingDatInfo{}, design);
+    std::string why;
+    const std::optional<FaceDesign> back =
+        faceDesignFromFields(readDatInfoFields(line, kFeaturedDatInfoFields), why);
+    return back ? *back : design;
 }
 
 }  // namespace corvane

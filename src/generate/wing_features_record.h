@@ -30,4 +30,10 @@ void writeWingFeatureFields(RecordWriter& w, const WingFeatures& f);
 std::optional<WingFeatures> wingFeaturesFromFields(const std::vector<std::string>& fields,
                                                    std::string& why);
 
+// The design as its set's record gives it back (the line's numbers keep fifteen digits). A set
+// is generated from this, so the face check, which rebuilds the outline from the record, meets
+// the very points that were cut: a feature's resampling may otherwise differ in the last digits.
+struct FaceDesign;
+FaceDesign recordedDesign(const FaceDesign& design);
+
 }  // namespace corvane
