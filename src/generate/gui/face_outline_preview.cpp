@@ -37,7 +37,7 @@ Bounds boundsOf(const FaceOutlinePreview::Face& f) {
 
 FaceOutlinePreview::FaceOutlinePreview(QWidget* parent) : QWidget(parent) {
     setObjectName("face_preview");
-    setMinimumSize(360, 220);
+    setMinimumSize(300, 170);
     setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
 }
 

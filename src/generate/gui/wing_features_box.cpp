@@ -75,7 +75,7 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
     teThickness_ = pairRow("te_thickness", "后缘最小厚度 - 毫米");
     leStock_ = pairRow("le_stock", "前缘余量 - 毫米");
     teStock_ = pairRow("te_stock", "后缘余量 - 毫米");
-    grid->setColumnStretch(3, 1);
+    grid->setRowStretch(row, 1);  // the boxes at the top when the picture is taller
 
     table_ = new QTableWidget(0, ColumnCount, this);
     table_->setObjectName("spar_slots");
@@ -83,6 +83,7 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
                                        tr("深度 - 毫米"), tr("右侧面"), tr("右侧位置"),
                                        tr("右侧宽度"), tr("右侧深度")});
     table_->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    table_->horizontalHeader()->setStretchLastSection(true);
     table_->verticalHeader()->setDefaultSectionSize(24);
     table_->setFixedHeight(3 * 24 + 34);  // the header and three slots; more scroll
     connect(table_, &QTableWidget::itemChanged, this, &WingFeaturesBox::changed);
@@ -102,11 +103,19 @@ WingFeaturesBox::WingFeaturesBox(QWidget* parent) : QGroupBox(parent) {
     buttons->addStretch(1);
     buttons->addWidget(add);
     buttons->addWidget(remove);
+    // The boxes at the left, room for a picture beside them, the slot table across the width.
+    top_ = new QHBoxLayout;
+    top_->addLayout(grid);
     auto* layout = new QVBoxLayout(this);
-    layout->addLayout(grid);
+    layout->addLayout(top_);
     layout->addLayout(buttons);
     layout->addWidget(table_);
     layout->addWidget(bothHalves_);
+}
+
+void WingFeaturesBox::setPicture(QWidget* picture) {
+    picture->setParent(this);
+    top_->addWidget(picture, 1);
 }
 
 FacePair WingFeaturesBox::pair(const FaceBoxes& b) const {
@@ -209,12 +218,21 @@ void WingFeaturesBox::showRightCells(int row) {
     const bool perFace =
         scaling != nullptr && scaling->currentIndex() == static_cast<int>(SlotScaling::PerFace);
     const QSignalBlocker quiet(table_);
-    for (int c : {RightPosition, RightWidth, RightDepth}) {
+    const std::pair<int, int> rightOf[] = {
+        {RightPosition, Position}, {RightWidth, Width}, {RightDepth, Depth}};
+    for (auto [c, leftColumn] : rightOf) {
         QTableWidgetItem* item = table_->item(row, c);
+        const QTableWidgetItem* left = table_->item(row, leftColumn);
         if (item == nullptr) continue;
         Qt::ItemFlags flags = item->flags();
         item->setFlags(perFace ? flags | Qt::ItemIsEditable | Qt::ItemIsEnabled
                                : flags & ~Qt::ItemIsEditable & ~Qt::ItemIsEnabled);
+        // A slot that follows the left face shows no figures of its own there; one given per
+        // face starts from the left face's.
+        if (!perFace)
+            item->setText(QString());
+        else if (item->text().isEmpty() && left != nullptr)
+            item->setText(left->text());
     }
 }
 

@@ -10,6 +10,7 @@
 #include "generate/wing_features.h"
 
 class QCheckBox;
+class QHBoxLayout;
 class QLineEdit;
 class QPushButton;
 class QTableWidget;
@@ -48,6 +49,8 @@ public:
     // Removes the current row, or the last when none is current.
     void removeSlot();
     QTableWidget* slotTable() const { return table_; }
+    // A picture beside the boxes (the window's faces), above the table; the box takes it.
+    void setPicture(QWidget* picture);
 
 signals:
     void changed();
@@ -65,6 +68,7 @@ private:
 
     FaceBoxes sheetingUpper_, sheetingLower_, teThickness_, leStock_, teStock_;
     QTableWidget* table_ = nullptr;
+    QHBoxLayout* top_ = nullptr;
     QPushButton* add_ = nullptr;  // off at the most slots a set's line holds
     QCheckBox* bothHalves_ = nullptr;
 };

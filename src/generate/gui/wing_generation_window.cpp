@@ -144,15 +144,11 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
         grid->addWidget(faces_, 9, 0, 1, 4);
         connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
         // The features are cut into the designed sections, so they come with the face geometry.
-        featuresRow_ = new QWidget(this);
-        auto* row = new QHBoxLayout(featuresRow_);
-        row->setContentsMargins(0, 0, 0, 0);
-        features_ = new WingFeaturesBox(featuresRow_);
-        preview_ = new FaceOutlinePreview(featuresRow_);
-        row->addWidget(features_);
-        row->addWidget(preview_, 1);
-        featuresRow_->setVisible(false);
-        grid->addWidget(featuresRow_, 10, 0, 1, 4);
+        features_ = new WingFeaturesBox(this);
+        preview_ = new FaceOutlinePreview;
+        features_->setPicture(preview_);
+        features_->setVisible(false);
+        grid->addWidget(features_, 10, 0, 1, 4);
         connect(features_, &WingFeaturesBox::changed, this,
                 &WingGenerationWindow::refreshFaceChords);
         for (QLineEdit* e : {leftPath_, rightPath_, leftAmount_, rightAmount_})
@@ -197,7 +193,7 @@ void WingGenerationWindow::activated() {
 // The face geometry takes each side's washout as the window's washout boxes give it.
 void WingGenerationWindow::refreshFaceChords() {
     if (faces_ == nullptr) return;
-    featuresRow_->setVisible(faces_->chosen());
+    features_->setVisible(faces_->chosen());
     if (!faces_->chosen()) return;
     const FaceGeometryBox::Projection p =
         faces_->showChords(leftPath_->text().toStdString(), rightPath_->text().toStdString(),

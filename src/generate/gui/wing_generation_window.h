@@ -102,8 +102,7 @@ private:
     QLineEdit* leftAmount_ = nullptr;
     QLineEdit* rightAmount_ = nullptr;
     FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
-    // Wing only, shown with the face geometry: the features and both faces' outlines.
-    QWidget* featuresRow_ = nullptr;
+    // Wing only, shown with the face geometry: the features with both faces' outlines in them.
     WingFeaturesBox* features_ = nullptr;
     FaceOutlinePreview* preview_ = nullptr;
     QLabel* segments_ = nullptr;  // Label6

@@ -370,6 +370,16 @@ TEST_F(WingFeaturesWindowTest, TheBoxGivesBackWhatItWasGiven) {
                 Qt::ItemIsEditable);
     EXPECT_FALSE(box.slotTable()->item(1, WingFeaturesBox::RightWidth)->flags() &
                  Qt::ItemIsEditable);
+    EXPECT_EQ(box.slotTable()->item(1, WingFeaturesBox::RightWidth)->text(), "");
+    // Made per face, a slot starts from its left face's figures.
+    auto* scaling =
+        qobject_cast<QComboBox*>(box.slotTable()->cellWidget(1, WingFeaturesBox::Scaling));
+    scaling->setCurrentIndex(static_cast<int>(SlotScaling::PerFace));
+    EXPECT_EQ(box.slotTable()->item(1, WingFeaturesBox::RightWidth)->text(), "8");
+    SparSlot nowPerFace = fraction;
+    nowPerFace.scaling = SlotScaling::PerFace;
+    EXPECT_EQ(box.features().slots[1], nowPerFace);
+    scaling->setCurrentIndex(static_cast<int>(SlotScaling::Proportional));
     box.slotTable()->setCurrentCell(-1, -1);
     box.removeSlot();
     EXPECT_EQ(box.features().slots, (std::vector<SparSlot>{perFace}));
