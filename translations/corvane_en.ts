@@ -540,5 +540,117 @@ Four-axis hot-wire foam cutter control</source>
         <source>左: 面 %1 mm, 塔 %2 mm      右: 面 %3 mm, 塔 %4 mm</source>
         <translation>Left: face %1 mm, tower %2 mm      Right: face %3 mm, tower %4 mm</translation>
     </message>
+    <message>
+        <source>选择两个DAT文件并输入侧面尺寸</source>
+        <translation>Choose both DAT files and enter the face sizes</translation>
+    </message>
+    <message>
+        <source>左侧面</source>
+        <translation>Left face</translation>
+    </message>
+    <message>
+        <source>右侧面</source>
+        <translation>Right face</translation>
+    </message>
+    <message>
+        <source>机翼特征</source>
+        <translation>Wing Features</translation>
+    </message>
+    <message>
+        <source>蒙皮厚度 上表面 - 毫米</source>
+        <translation>Sheeting, upper surface - mm</translation>
+    </message>
+    <message>
+        <source>蒙皮厚度 下表面 - 毫米</source>
+        <translation>Sheeting, lower surface - mm</translation>
+    </message>
+    <message>
+        <source>后缘最小厚度 - 毫米</source>
+        <translation>Trailing edge thickness - mm</translation>
+    </message>
+    <message>
+        <source>前缘余量 - 毫米</source>
+        <translation>Leading edge stock - mm</translation>
+    </message>
+    <message>
+        <source>后缘余量 - 毫米</source>
+        <translation>Trailing edge stock - mm</translation>
+    </message>
+    <message>
+        <source>表面</source>
+        <translation>Surface</translation>
+    </message>
+    <message>
+        <source>位置</source>
+        <translation>Position</translation>
+    </message>
+    <message>
+        <source>单位</source>
+        <translation>Unit</translation>
+    </message>
+    <message>
+        <source>宽度 - 毫米</source>
+        <translation>Width - mm</translation>
+    </message>
+    <message>
+        <source>深度 - 毫米</source>
+        <translation>Depth - mm</translation>
+    </message>
+    <message>
+        <source>右侧位置</source>
+        <translation>Right position</translation>
+    </message>
+    <message>
+        <source>右侧宽度</source>
+        <translation>Right width</translation>
+    </message>
+    <message>
+        <source>右侧深度</source>
+        <translation>Right depth</translation>
+    </message>
+    <message>
+        <source>添加翼梁槽</source>
+        <translation>Add Slot</translation>
+    </message>
+    <message>
+        <source>删除翼梁槽</source>
+        <translation>Remove Slot</translation>
+    </message>
+    <message>
+        <source>两侧机翼面板（另存镜像面板）</source>
+        <translation>Both halves (the mirrored panel saved too)</translation>
+    </message>
+    <message>
+        <source>翼梁槽</source>
+        <translation>Spar slots</translation>
+    </message>
+    <message>
+        <source>上表面</source>
+        <translation>Upper</translation>
+    </message>
+    <message>
+        <source>下表面</source>
+        <translation>Lower</translation>
+    </message>
+    <message>
+        <source>毫米</source>
+        <translation>mm</translation>
+    </message>
+    <message>
+        <source>弦长比例</source>
+        <translation>Chord fraction</translation>
+    </message>
+    <message>
+        <source>相同</source>
+        <translation>Same</translation>
+    </message>
+    <message>
+        <source>按弦长比例</source>
+        <translation>Proportional</translation>
+    </message>
+    <message>
+        <source>每个侧面</source>
+        <translation>Per face</translation>
+    </message>
 </context>
 </TS>

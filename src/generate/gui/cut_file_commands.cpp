@@ -44,12 +44,16 @@ bool runLoadCutFile(Workspace& ws, Dialogs& dialogs) {
     return outcome.loaded;
 }
 
-SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs, const QString& errorLabel) {
+SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs, const QString& errorLabel,
+                              const QString& suggestedName, QString* savedAs) {
+    FileDialogRequest request = cutFileDialogRequest(ws);
+    request.fileName = suggestedName;
     for (;;) {
-        const QString answer = dialogs.saveFile(cutFileDialogRequest(ws));
+        const QString answer = dialogs.saveFile(request);
         if (answer.isEmpty()) return SaveStepResult::Cancelled;
         try {
             saveCutSet(ws.appFolder(), chosenPath(answer));
+            if (savedAs != nullptr) *savedAs = answer;
         } catch (const SaveRefused& e) {
             // Nothing was copied: say why and offer the dialog again.
             dialogs.message(QString::fromUtf8(e.what()), QString());

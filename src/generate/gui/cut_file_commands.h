@@ -24,8 +24,10 @@ enum class SaveStepResult { Saved, Cancelled, Failed };
 // SaveCutFile and the generators' save step: Save dialog, then the working set copied under the
 // chosen name (name.ct1 with name.ct2 and name.ct3). Cancel copies nothing. A name of the
 // program's own files is refused with a message and the dialog comes again. A copy that fails
-// is reported with `errorLabel`.
+// is reported with `errorLabel`. `suggestedName` (when given) stands in the dialog's name box;
+// `savedAs` (when given) receives the step file's path of a saved set.
 SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs,
-                              const QString& errorLabel = QStringLiteral("Module Main, SCF"));
+                              const QString& errorLabel = QStringLiteral("Module Main, SCF"),
+                              const QString& suggestedName = QString(), QString* savedAs = nullptr);
 
 }  // namespace corvane

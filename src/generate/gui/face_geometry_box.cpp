@@ -111,27 +111,35 @@ FaceDesign FaceGeometryBox::design(double leftWashoutDeg, double rightWashoutDeg
     return d;
 }
 
-void FaceGeometryBox::showChords(const std::string& leftPath, const std::string& rightPath,
-                                 double leftWashoutDeg, double rightWashoutDeg) {
-    if (!chosen()) return;
-    const FaceDesign d = design(leftWashoutDeg, rightWashoutDeg);
-    Profile left, right;
+FaceGeometryBox::Projection FaceGeometryBox::showChords(const std::string& leftPath,
+                                                        const std::string& rightPath,
+                                                        double leftWashoutDeg,
+                                                        double rightWashoutDeg,
+                                                        const WingFeatures& features) {
+    Projection out;
+    if (!chosen()) return out;
+    out.design = design(leftWashoutDeg, rightWashoutDeg);
+    out.design.features = features;
+    const FaceDesign& d = out.design;
     try {
-        left = readProfile(leftPath);
-        right = readProfile(rightPath);
+        out.left = readProfile(leftPath);
+        out.right = readProfile(rightPath);
     } catch (const std::exception&) {
         chords_->setText("Chords at the towers: choose both DAT files.");
-        return;
+        return out;
     }
-    const FaceGeometryResult r = buildFaceGeometry(left, right, d, settingsBlank(ws_));
+    out.read = true;
+    out.result = buildFaceGeometry(out.left, out.right, d, settingsBlank(ws_));
+    const FaceGeometryResult& r = out.result;
     if (!r.geometry) {
         chords_->setText(QString::fromStdString(r.refusals.front()));
-        return;
+        return out;
     }
     auto mm = [](double v) { return QString::fromStdString(formatTwoDecimals(v)); };
     chords_->setText(QString("Left: face %1 mm, tower %2 mm      Right: face %3 mm, tower %4 mm")
                          .arg(mm(d.leftChordMm), mm(r.geometry->leftTowerChordMm),
                               mm(d.rightChordMm), mm(r.geometry->rightTowerChordMm)));
+    return out;
 }
 
 void FaceGeometryBox::showText(const QString& text) {

@@ -32,9 +32,18 @@ public:
     bool chosen() const;
     // The panel from the boxes (leading numbers); the washout angles are the window's.
     FaceDesign design(double leftWashoutDeg, double rightWashoutDeg) const;
+    // What the files and the boxes give: the sections read (`read` false when a file cannot be),
+    // the design with the features, and its projection.
+    struct Projection {
+        bool read = false;
+        Profile left, right;
+        FaceDesign design;
+        FaceGeometryResult result;
+    };
     // Shows the face and tower chords for these files, or why the projection is refused.
-    void showChords(const std::string& leftPath, const std::string& rightPath,
-                    double leftWashoutDeg, double rightWashoutDeg);
+    Projection showChords(const std::string& leftPath, const std::string& rightPath,
+                          double leftWashoutDeg, double rightWashoutDeg,
+                          const WingFeatures& features);
     // The settings' kerf into both kerf boxes (on activation, when the settings may differ).
     void takeSettingsKerf();
     // The line under the boxes: the tower sizes, or why the projection is refused.

@@ -4,6 +4,7 @@
 #include <QCheckBox>
 #include <QCloseEvent>
 #include <QGridLayout>
+#include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -18,6 +19,9 @@
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
 #include "generate/gui/face_geometry_box.h"
+#include "generate/gui/face_outline_preview.h"
+#include "generate/gui/wing_features_box.h"
+#include "generate/wing_mirror.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -139,6 +143,14 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
         faces_ = new FaceGeometryBox(ws_, this);
         grid->addWidget(faces_, 9, 0, 1, 4);
         connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
+        // The features are cut into the designed sections, so they come with the face geometry.
+        features_ = new WingFeaturesBox(this);
+        preview_ = new FaceOutlinePreview;
+        features_->setPicture(preview_);
+        features_->setVisible(false);
+        grid->addWidget(features_, 10, 0, 1, 4);
+        connect(features_, &WingFeaturesBox::changed, this,
+                &WingGenerationWindow::refreshFaceChords);
         for (QLineEdit* e : {leftPath_, rightPath_, leftAmount_, rightAmount_})
             connect(e, &QLineEdit::textChanged, this, &WingGenerationWindow::refreshFaceChords);
         for (QCheckBox* c : {leftCheck_, rightCheck_})
@@ -180,10 +192,55 @@ void WingGenerationWindow::activated() {
 
 // The face geometry takes each side's washout as the window's washout boxes give it.
 void WingGenerationWindow::refreshFaceChords() {
-    if (faces_ == nullptr || !faces_->chosen()) return;
-    faces_->showChords(leftPath_->text().toStdString(), rightPath_->text().toStdString(),
-                       faceAngle(leftCheck_->isChecked(), leftAmount_->text().toStdString()),
-                       faceAngle(rightCheck_->isChecked(), rightAmount_->text().toStdString()));
+    if (faces_ == nullptr) return;
+    features_->setVisible(faces_->chosen());
+    if (!faces_->chosen()) return;
+    const FaceGeometryBox::Projection p =
+        faces_->showChords(leftPath_->text().toStdString(), rightPath_->text().toStdString(),
+                           faceAngle(leftCheck_->isChecked(), leftAmount_->text().toStdString()),
+                           faceAngle(rightCheck_->isChecked(), rightAmount_->text().toStdString()),
+                           features_->features());
+    if (!p.read) {
+        preview_->clear();
+        return;
+    }
+    // The plain sections where the face geometry puts them, behind what is cut.
+    const FaceDesign& d = p.design;
+    FaceOutlinePreview::Face left, right;
+    left.designed = placeOnFace(p.left, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0);
+    right.designed = placeOnFace(p.right, d.rightChordMm, d.rightWashoutDeg, d.washoutPivot,
+                                 d.sweepMm, d.riseMm);
+    if (!p.result.geometry) {
+        QStringList why;
+        for (const std::string& r : p.result.refusals) why << QString::fromStdString(r);
+        preview_->showRefusal(left, right, why.join('\n'));
+        return;
+    }
+    const FaceGeometry& g = *p.result.geometry;
+    left.featured = g.leftFace;
+    left.cut = g.leftCut;
+    right.featured = g.rightFace;
+    right.cut = g.rightCut;
+    preview_->showFaces(left, right);
+}
+
+// The core's reasons, before anything of the working set is touched.
+bool WingGenerationWindow::refuseFeatures(const FaceDesign& d) {
+    if (!d.features.any()) return false;
+    Profile left, right;
+    try {
+        left = readProfile(leftPath_->text().toStdString());
+        right = readProfile(rightPath_->text().toStdString());
+    } catch (const std::exception&) {
+        return false;  // the generation names the file by its own label
+    }
+    const FeaturedSections f = applyWingFeatures(left, right, d.leftChordMm, d.rightChordMm,
+                                                 d.features, d.leftKerfMm, d.rightKerfMm);
+    if (f.refusals.empty()) return false;
+    QStringList why;
+    for (const std::string& r : f.refusals) why << QString::fromStdString(r);
+    dialogs_.message(why.join('\r'), QStringLiteral("机翼特征"), MsgButtons::Ok, MsgIcon::Warning);
+    return true;
 }
 
 void WingGenerationWindow::browse(bool left) {
@@ -241,6 +298,8 @@ GenerationStatus WingGenerationWindow::generate() {
             request.geometry = WingGeometry::Faces;
             request.faces = faces_->design(faceAngle(request.leftWashout, request.leftAngleText),
                                            faceAngle(request.rightWashout, request.rightAngleText));
+            request.faces.features = features_->features();
+            if (refuseFeatures(request.faces)) return GenerationStatus::Refused;
             request.blank = settingsBlank(ws_);
         }
     } else if (drawingWindow_ != nullptr) {
@@ -252,6 +311,20 @@ GenerationStatus WingGenerationWindow::generate() {
         }
     }
 
+    const GenerationStatus status = runGeneration(request);
+    if (status != GenerationStatus::Finished) return status;
+    // The save step leaves the application folder as the dialog's starting folder.
+    dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
+    QString savedAs;
+    const SaveStepResult saved = runSaveCutFile(ws_, dialogs_, errorLabel_, QString(), &savedAs);
+    if (saved == SaveStepResult::Cancelled) hide();
+    if (saved != SaveStepResult::Saved || request.geometry != WingGeometry::Faces ||
+        !request.faces.features.mirror)
+        return status;
+    return generateOtherHalf(request, savedAs);
+}
+
+GenerationStatus WingGenerationWindow::runGeneration(const GenerationRequest& request) {
     GenerationCallbacks callbacks;
     callbacks.progress = [this](int segment, int points) { showProgress(segment, points); };
     callbacks.yield = [] { QCoreApplication::processEvents(); };
@@ -279,12 +352,20 @@ GenerationStatus WingGenerationWindow::generate() {
     for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
-    if (outcome.status == GenerationStatus::Finished) {
-        // The save step leaves the application folder as the dialog's starting folder.
-        dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
-        if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();
-    }
     return outcome.status;
+}
+
+// Both halves: the other half is generated from the same description with its faces swapped
+// and offered for saving beside the first, under its name with "-mirror". It stays the working
+// set, the last one generated.
+GenerationStatus WingGenerationWindow::generateOtherHalf(const GenerationRequest& request,
+                                                         const QString& firstSet) {
+    const GenerationRequest other = mirroredRequest(request);
+    const GenerationStatus status = runGeneration(other);
+    if (status != GenerationStatus::Finished) return status;
+    const QString name = QString::fromStdString(mirrorSetPath(firstSet.toStdString()).string());
+    runSaveCutFile(ws_, dialogs_, errorLabel_, name);
+    return status;
 }
 
 // The sizes come from the setup window's Done; without them every step count divides by 0.

@@ -21,6 +21,8 @@ namespace corvane {
 class AirfoilPrepareWindow;
 class DrawingChoiceWindow;
 class FaceGeometryBox;
+class FaceOutlinePreview;
+class WingFeaturesBox;
 class Dialogs;
 class Toolbar;
 class Workspace;
@@ -75,6 +77,13 @@ private:
     void showProgress(int segment, int points);
     void endProgress();
     void refreshFaceChords();
+    // The core's generation with progress, the wait cursor and its messages.
+    GenerationStatus runGeneration(const GenerationRequest& request);
+    // "Both halves": the mirrored panel generated after `request`'s set was saved as
+    // `firstSet`, and its own save step.
+    GenerationStatus generateOtherHalf(const GenerationRequest& request, const QString& firstSet);
+    // True (after the box with the core's reasons) when the features cannot be cut.
+    bool refuseFeatures(const FaceDesign& design);
 
     const CutSetKind kind_;
     const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
@@ -93,8 +102,11 @@ private:
     QLineEdit* leftAmount_ = nullptr;
     QLineEdit* rightAmount_ = nullptr;
     FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
-    QLabel* segments_ = nullptr;        // Label6
-    QLabel* building_ = nullptr;        // Label12
+    // Wing only, shown with the face geometry: the features with both faces' outlines in them.
+    WingFeaturesBox* features_ = nullptr;
+    FaceOutlinePreview* preview_ = nullptr;
+    QLabel* segments_ = nullptr;  // Label6
+    QLabel* building_ = nullptr;  // Label12
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;
