@@ -13,10 +13,6 @@
 
 #include "generate/airfoil_input.h"
 
-// Qt's windows define "slots" as a macro; the member of that name must survive them.
-#pragma push_macro("slots")
-#undef slots
-
 namespace corvane {
 
 // A figure at the left (root) face and at the right (tip) face of the panel.
@@ -101,5 +97,3 @@ struct FaceDesign;
 FaceDesign mirroredDesign(const FaceDesign& design);
 
 }  // namespace corvane
-
-#pragma pop_macro("slots")

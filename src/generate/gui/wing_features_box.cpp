@@ -16,9 +16,6 @@
 #include "generate/wing_features_record.h"
 #include "platform/gui/ui_language.h"
 
-// This file declares no Qt slots, and WingFeatures has a member of that name.
-#undef slots
-
 namespace corvane {
 
 namespace {
@@ -155,7 +152,7 @@ WingFeatures WingFeaturesBox::features() const {
         s.centre.right = perFace ? cell(RightPosition) : s.centre.left;
         s.widthMm.right = perFace ? cell(RightWidth) : s.widthMm.left;
         s.depthMm.right = perFace ? cell(RightDepth) : s.depthMm.left;
-        f.slots.push_back(s);
+        f.sparSlots.push_back(s);
     }
     f.mirror = bothHalves_->isChecked();
     return f;
@@ -168,7 +165,7 @@ void WingFeaturesBox::setFeatures(const WingFeatures& f) {
     setPair(leStock_, f.leStockMm);
     setPair(teStock_, f.teStockMm);
     table_->setRowCount(0);
-    for (const SparSlot& s : f.slots) addRow(s);
+    for (const SparSlot& s : f.sparSlots) addRow(s);
     add_->setEnabled(table_->rowCount() < static_cast<int>(kMaxSparSlots));
     bothHalves_->setChecked(f.mirror);
     emit changed();

@@ -195,7 +195,7 @@ TEST_F(WingFeaturesWindowTest, FeaturesTypedInTheWindowReachTheWireAtBothFaces) 
     lower.widthMm = {5, 5};
     lower.depthMm = {2, 2};
     lower.scaling = SlotScaling::PerFace;
-    asked.slots = {upper, lower};
+    asked.sparSlots = {upper, lower};
     auto* box = w.findChild<WingFeaturesBox*>("FrameFeatures");
     EXPECT_EQ(box->features(), asked);
 
@@ -233,7 +233,7 @@ TEST_F(WingFeaturesWindowTest, FeaturesTypedInTheWindowReachTheWireAtBothFaces) 
     // The floors of both slots are where the wire goes, a slot's depth and more away from the
     // plain section's outline: the slots are in the cut, not only in the drawing.
     const FeaturedSections f = applyWingFeatures(left, right, 200, 150, asked, 0.3, 0.3);
-    ASSERT_EQ(f.slots.size(), 2u);
+    ASSERT_EQ(f.sparSlots.size(), 2u);
     const FaceSideCheck* sides[2] = {&check.left, &check.right};
     const FaceTarget* plainSides[2] = {&plain.left, &plain.right};
     for (int side = 0; side < 2; ++side) {
@@ -241,7 +241,7 @@ TEST_F(WingFeaturesWindowTest, FeaturesTypedInTheWindowReachTheWireAtBothFaces) 
         const Outline& was = plainSides[side]->cut;
         ASSERT_EQ(path.size(), f.left.size());
         for (std::size_t s = 0; s < 2; ++s) {
-            for (std::size_t k : {f.slots[s].floorA, f.slots[s].floorB}) {
+            for (std::size_t k : {f.sparSlots[s].floorA, f.sparSlots[s].floorB}) {
                 const double depth = s == 0 ? 3 : 2;
                 EXPECT_GT(distanceToOutline(path, k, was), depth)
                     << "side " << side << " slot " << s;
@@ -352,20 +352,20 @@ TEST_F(WingFeaturesWindowTest, TheBoxGivesBackWhatItWasGiven) {
     sets[2].teThicknessMm = {0.5, 0.4};
     sets[2].leStockMm = {3, 2};
     sets[2].teStockMm = {1.5, 1};
-    sets[2].slots = {fraction};
+    sets[2].sparSlots = {fraction};
     sets[3] = sets[1];
-    sets[3].slots = {same, perFace, fraction};
+    sets[3].sparSlots = {same, perFace, fraction};
     WingFeaturesBox box;
     for (const WingFeatures& f : sets) {
         box.setFeatures(f);
         EXPECT_EQ(box.features(), f);
-        EXPECT_EQ(box.slotTable()->rowCount(), static_cast<int>(f.slots.size()));
+        EXPECT_EQ(box.slotTable()->rowCount(), static_cast<int>(f.sparSlots.size()));
     }
     // Removing takes the current row, else the last; the right face's cells of a slot that is
     // not given per face are not typed into.
     box.slotTable()->setCurrentCell(0, WingFeaturesBox::Position);
     box.removeSlot();
-    EXPECT_EQ(box.features().slots, (std::vector<SparSlot>{perFace, fraction}));
+    EXPECT_EQ(box.features().sparSlots, (std::vector<SparSlot>{perFace, fraction}));
     EXPECT_TRUE(box.slotTable()->item(0, WingFeaturesBox::RightWidth)->flags() &
                 Qt::ItemIsEditable);
     EXPECT_FALSE(box.slotTable()->item(1, WingFeaturesBox::RightWidth)->flags() &
@@ -378,14 +378,14 @@ TEST_F(WingFeaturesWindowTest, TheBoxGivesBackWhatItWasGiven) {
     EXPECT_EQ(box.slotTable()->item(1, WingFeaturesBox::RightWidth)->text(), "8");
     SparSlot nowPerFace = fraction;
     nowPerFace.scaling = SlotScaling::PerFace;
-    EXPECT_EQ(box.features().slots[1], nowPerFace);
+    EXPECT_EQ(box.features().sparSlots[1], nowPerFace);
     scaling->setCurrentIndex(static_cast<int>(SlotScaling::Proportional));
     box.slotTable()->setCurrentCell(-1, -1);
     box.removeSlot();
-    EXPECT_EQ(box.features().slots, (std::vector<SparSlot>{perFace}));
+    EXPECT_EQ(box.features().sparSlots, (std::vector<SparSlot>{perFace}));
     // No more slots than a set's line holds.
     for (int i = 0; i < 20; ++i) box.addSlot();
-    EXPECT_EQ(box.features().slots.size(), kMaxSparSlots);
+    EXPECT_EQ(box.features().sparSlots.size(), kMaxSparSlots);
     EXPECT_FALSE(box.findChild<QPushButton*>("spar_add")->isEnabled());
     box.removeSlot();
     EXPECT_TRUE(box.findChild<QPushButton*>("spar_add")->isEnabled());
