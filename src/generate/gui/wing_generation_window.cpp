@@ -10,6 +10,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
@@ -18,6 +19,7 @@
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
 #include "generate/gui/face_geometry_box.h"
+#include "generate/materials.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -138,6 +140,10 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     if (wing) {
         faces_ = new FaceGeometryBox(ws_, this);
         grid->addWidget(faces_, 9, 0, 1, 4);
+        kerfUsed_ = label("kerf_used", "");
+        kerfUsed_->setWordWrap(true);
+        kerfUsed_->hide();
+        grid->addWidget(kerfUsed_, 10, 0, 1, 4);
         connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
         for (QLineEdit* e : {leftPath_, rightPath_, leftAmount_, rightAmount_})
             connect(e, &QLineEdit::textChanged, this, &WingGenerationWindow::refreshFaceChords);
@@ -243,6 +249,17 @@ GenerationStatus WingGenerationWindow::generate() {
                                            faceAngle(request.rightWashout, request.rightAngleText));
             request.blank = settingsBlank(ws_);
         }
+        // The material in use (materials.txt) gives the kerf by speed, at the cut speed.
+        try {
+            const MaterialTable table = readMaterials(ws_.appFolder() / kMaterialsFileName);
+            if (const Material* m = table.find(table.inUse)) {
+                request.material = *m;
+                request.cutSpeedMmS = ws_.motion.CutSpeed.toDouble();
+            }
+        } catch (const RunError& e) {
+            reportError(dialogs_, e, errorLabel_);
+            return GenerationStatus::Failed;
+        }
     }
 
     GenerationCallbacks callbacks;
@@ -270,6 +287,18 @@ GenerationStatus WingGenerationWindow::generate() {
     toolbar_->setButtonEnabled(1, true);
 
     for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
+    if (kerfUsed_ != nullptr) {
+        const GenerationSummary& s = outcome.summary;
+        const bool bySpeed = !s.material.empty();
+        kerfUsed_->setVisible(outcome.status == GenerationStatus::Finished && s.leftKerf &&
+                              s.rightKerf);
+        if (s.leftKerf && s.rightKerf)
+            kerfUsed_->setText(q((bySpeed ? "Kerf by speed (" + s.material + " at " +
+                                                formatDouble(s.cutSpeedMmS) + " mm/s): "
+                                          : std::string("Kerf: ")) +
+                                 "left " + kerfUsedText(*s.leftKerf, bySpeed) + ", right " +
+                                 kerfUsedText(*s.rightKerf, bySpeed)));
+    }
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {

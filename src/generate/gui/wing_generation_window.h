@@ -95,6 +95,7 @@ private:
     FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
     QLabel* segments_ = nullptr;        // Label6
     QLabel* building_ = nullptr;        // Label12
+    QLabel* kerfUsed_ = nullptr;        // wing only: the kerf each side was made with
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;
