@@ -4,6 +4,7 @@
 #include "generate/cut_generator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <optional>
@@ -19,6 +20,7 @@
 #include "generate/drawing_faces.h"
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
+#include "generate/set_kerf_record.h"
 #include "generate/tick_scheme.h"
 #include "generate/wing_features_record.h"
 
@@ -72,7 +74,64 @@ GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g,
     return f;
 }
 
+// The kerf one side was made with, over its segments.
+GenerationSummary::SideKerf sideKerf(const SideKerfs& k) {
+    GenerationSummary::SideKerf s;
+    bool first = true;
+    for (std::size_t i = 0; i < k.kerfMm.size(); ++i) {
+        s.minMm = first ? k.kerfMm[i] : std::min(s.minMm, k.kerfMm[i]);
+        s.maxMm = first ? k.kerfMm[i] : std::max(s.maxMm, k.kerfMm[i]);
+        first = false;
+    }
+    first = true;
+    for (double v : k.speedMmS) {
+        if (v <= 0) continue;
+        s.minSpeedMmS = first ? v : std::min(s.minSpeedMmS, v);
+        s.maxSpeedMmS = first ? v : std::max(s.maxSpeedMmS, v);
+        first = false;
+    }
+    s.outside = k.outside;
+    return s;
+}
+
+GenerationSummary::SideKerf oneKerf(double kerfMm, double speedMmS, bool outside) {
+    return {kerfMm, kerfMm, speedMmS, speedMmS, outside};
+}
+
+// What the DAT-information line records behind "made for": nothing without a speed.
+std::optional<SetKerfRecord> madeForRecord(const GenerationRequest& r) {
+    if (!(r.cutSpeedMmS > 0)) return std::nullopt;
+    SetKerfRecord k;
+    k.cutSpeedMmS = r.cutSpeedMmS;
+    if (r.material) {
+        k.material = r.material->name;
+        k.source = SetKerfSource::Material;
+        k.points = r.material->points;
+    } else if (!r.segmentSpeedsMmS.empty()) {
+        k.material = r.calibratesMaterial;
+        k.source = SetKerfSource::Calibration;
+    }
+    return k;
+}
+
 }  // namespace
+
+namespace {
+
+// Three decimals are all a kerf or a speed needs in a summary.
+std::string range(double lo, double hi) {
+    lo = std::round(lo * 1000) / 1000;
+    hi = std::round(hi * 1000) / 1000;
+    return lo == hi ? formatDouble(lo) : formatDouble(lo) + " .. " + formatDouble(hi);
+}
+
+}  // namespace
+
+std::string kerfUsedText(const GenerationSummary::SideKerf& k, bool bySpeed) {
+    std::string t = range(k.minMm, k.maxMm) + " mm";
+    if (bySpeed) t += " at " + range(k.minSpeedMmS, k.maxSpeedMmS) + " mm/s";
+    return t;
+}
 
 std::optional<FaceBlank> settingsBlank(const Workspace& ws) {
     const DerivedSettings& d = ws.settings.derived;
@@ -174,6 +233,21 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         return outcome;
     }
 
+    // Kerf by speed and the calibration's own speeds are worked out at the speed the set is
+    // made for.
+    if (wing && (request.material || !request.segmentSpeedsMmS.empty()) &&
+        !(request.cutSpeedMmS > 0)) {
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back(
+            {"Kerf by speed needs the speed the set is made for (the slider's speed when it is "
+             "cut), above 0 mm/s; it is " +
+                 formatDouble(request.cutSpeedMmS) + " mm/s",
+             kKerfBySpeedTitle});
+        return outcome;
+    }
+    const std::optional<Material> material = wing ? request.material : std::nullopt;
+    const std::optional<SetKerfRecord> madeFor = wing ? madeForRecord(request) : std::nullopt;
+
     stop_ = false;
     CutSetTransaction tx(ws_.appFolder());
     try {
@@ -208,7 +282,11 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             info.rightWashoutFlag = request.rightWashout ? "1" : "0";
             info.leftAngleText = request.leftAngleText;
             info.rightAngleText = request.rightAngleText;
-            tx.datInfoFile().append(wingDatInfoLine(info));
+            RecordWriter w;
+            writeWingDatInfoFields(w, info);
+            if (madeFor) writeSetKerfFields(w, *madeFor);
+            w.endLine();
+            tx.datInfoFile().append(w.bytes());
         } else {
             tx.datInfoFile().append(
                 foamDatInfoLine(request.leftPath, request.rightPath, chordL, chordR));
@@ -236,10 +314,30 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             return outcome;
         }
 
+        if (!request.segmentSpeedsMmS.empty() &&
+            request.segmentSpeedsMmS.size() + 1 != static_cast<std::size_t>(points)) {
+            tx.abandon();
+            outcome.status = GenerationStatus::Refused;
+            outcome.messages.push_back(
+                {"The segments' own speeds number " +
+                     std::to_string(request.segmentSpeedsMmS.size()) + ", the profiles have " +
+                     std::to_string(points > 0 ? points - 1 : 0) + " segments",
+                 kKerfBySpeedTitle});
+            return outcome;
+        }
+
         std::optional<FaceGeometry> faceGeometry;
+        // The request's material is the one source of kerf by speed, so the record says what
+        // the faces were cut with.
+        FaceDesign design = request.faces;
+        design.kerfBySpeed.reset();
+        if (material) design.kerfBySpeed = KerfBySpeed{*material, request.cutSpeedMmS};
         if (faces) {
-            FaceGeometryResult built =
-                buildFaceGeometry(p.left, p.right, recordedDesign(request.faces), request.blank);
+            // Built from the design as its record gives it back, so a check of the set meets
+            // the same points; the kerf by speed travels beside the record.
+            FaceDesign recorded = recordedDesign(design);
+            recorded.kerfBySpeed = design.kerfBySpeed;
+            FaceGeometryResult built = buildFaceGeometry(p.left, p.right, recorded, request.blank);
             if (!built.geometry) {
                 tx.abandon();
                 outcome.status = GenerationStatus::Refused;
@@ -258,18 +356,37 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             static_cast<void>(Fixed4::fromDouble(chordR));
             ws_.job.LeftTowerChord = chordL;
             ws_.job.RightTowerChord = chordR;
-            tx.datInfoFile().append(
-                wing ? faceDatInfoLine(faceDatInfo(request, chordL, chordR), request.faces)
-                     : foamFaceDatInfoLine(request.leftPath, request.rightPath, chordL, chordR,
-                                           request.faces));
+            if (wing) {
+                RecordWriter w;
+                writeWingDatInfoFields(w, faceDatInfo(request, chordL, chordR));
+                writeFaceDesignFields(w, design);
+                if (madeFor) writeSetKerfFields(w, *madeFor);
+                w.endLine();
+                tx.datInfoFile().append(w.bytes());
+            } else {
+                tx.datInfoFile().append(foamFaceDatInfoLine(request.leftPath, request.rightPath,
+                                                            chordL, chordR, design));
+            }
         }
 
         const DerivedSettings& d = ws_.settings.derived;
-        const double kerf = d.KerfMm.toDouble();
+        double kerf = d.KerfMm.toDouble();
+        bool kerfOutside = false;
+        if (wing && request.kerfMm) {
+            kerf = *request.kerfMm;
+        } else if (material && !faces) {
+            // The tower geometry: one kerf for both sides, the material's at the cut speed.
+            const KerfAtSpeed at = kerfAt(*material, request.cutSpeedMmS);
+            kerf = at.kerfMm;
+            kerfOutside = at.outside;
+        }
         const int32_t steps = d.StepsPerMm;
         const ActiveDelaySet& delays = ws_.delays;
-        const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
-                                             static_cast<int>(delays.ActiveDelayPoints.size()));
+        const int delayCount =
+            request.useDelayPoints
+                ? std::min<int>(delays.ActiveDelayPointCount,
+                                static_cast<int>(delays.ActiveDelayPoints.size()))
+                : 0;
         // The wing features put points into a face set's outlines.
         const int P = static_cast<int>(faceGeometry ? faceGeometry->leftTower.size() : points);
         auto& stepOut = tx.stepFile();
@@ -289,8 +406,23 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             coord[2] = &g.rightTower.x, coord[3] = &g.rightTower.y;
             for (double& c : perUnit) c = static_cast<double>(steps);
             outcome.summary.faces = faceSummary(request.faces, g, chordL, chordR);
+            if (g.leftKerfs && g.rightKerfs) {
+                outcome.summary.leftKerf = sideKerf(*g.leftKerfs);
+                outcome.summary.rightKerf = sideKerf(*g.rightKerfs);
+            } else {
+                outcome.summary.leftKerf = oneKerf(design.leftKerfMm, 0, false);
+                outcome.summary.rightKerf = oneKerf(design.rightKerfMm, 0, false);
+            }
         } else if (P >= 2) {
             for (int a = 0; a < 4; ++a) perUnit[a] = stepsPerProfileUnit(kerf, chord[a], steps);
+        }
+        if (wing && !faceGeometry) {
+            const double at = material ? request.cutSpeedMmS : 0;
+            outcome.summary.leftKerf = outcome.summary.rightKerf = oneKerf(kerf, at, kerfOutside);
+        }
+        if (wing) {
+            outcome.summary.material = material ? material->name : std::string();
+            outcome.summary.cutSpeedMmS = request.cutSpeedMmS;
         }
         for (int k = 1; k <= P - 1; ++k) {
             double diff[4];
@@ -309,6 +441,17 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             // A segment without steps before the first step still takes one idle tick: its
             // count line would otherwise be 0, which every reader of the set takes for a pause.
             if (ticks == 0 && total == 0) ticks = 1;
+            // A segment of its own, slower speed takes idle ticks in proportion: the ticks
+            // come at the set's speed, one step of the longest axis each.
+            if (!request.segmentSpeedsMmS.empty()) {
+                const double own = request.segmentSpeedsMmS[static_cast<std::size_t>(k - 1)];
+                if (own > 0 && own < request.cutSpeedMmS) {
+                    const double slowed =
+                        std::nearbyint(static_cast<double>(ticks) * request.cutSpeedMmS / own);
+                    if (slowed > INT32_MAX) throw RunError(ErrorNumber::Overflow);
+                    ticks = std::max(ticks, static_cast<int32_t>(slowed));
+                }
+            }
             // X moves back for a positive difference, Y moves up; otherwise forward and down.
             const bool pos[4] = {diff[0] > 0, diff[1] > 0, diff[2] > 0, diff[3] > 0};
             axes[0].stepPattern = pos[0] ? d.X1Back : d.X1Forward;
@@ -346,6 +489,22 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             }
         }
         outcome.summary.ticks = total;
+        // A speed beyond the measured points takes the nearest point's kerf: said, not refused.
+        const std::pair<const char*, std::optional<GenerationSummary::SideKerf>*> sides[] = {
+            {"left", &outcome.summary.leftKerf}, {"right", &outcome.summary.rightKerf}};
+        for (const auto& [name, kerf] : sides) {
+            if (!material || !*kerf || !(*kerf)->outside) continue;
+            // The tower geometry has one kerf for both sides, at the set's speed: said once.
+            const std::string who = faceGeometry ? std::string("The ") + name + " face runs"
+                                                 : std::string("The set runs");
+            outcome.warnings.push_back(
+                {who + " at " + range((*kerf)->minSpeedMmS, (*kerf)->maxSpeedMmS) +
+                     " mm/s, partly beyond the speeds measured for " + material->name + " (" +
+                     range(material->points.front().speedMmS, material->points.back().speedMmS) +
+                     " mm/s): the nearest measured point's kerf is used there",
+                 kKerfBySpeedTitle});
+            if (!faceGeometry) break;
+        }
 
         if (stop_) {
             tx.abandon();

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "generate/face_geometry.h"
+#include "generate/materials.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -17,6 +18,7 @@ namespace corvane {
 inline constexpr const char* kWingGenerationLabel = "Module 14, GCF";
 inline constexpr const char* kFoamGenerationLabel = "Module 1, GCF";
 inline constexpr const char* kFaceGeometryTitle = "Face Geometry";
+inline constexpr const char* kKerfBySpeedTitle = "Kerf by Speed";
 inline constexpr const char* kSystemCutFilesNotFound =
     "System Cut files not found, Contact Corvane support for assistance.";
 
@@ -35,12 +37,26 @@ struct GenerationRequest {
     bool leftWashout = false, rightWashout = false;  // wing only
     std::string leftAngleText = "0", rightAngleText = "0";
     WingGeometry geometry = WingGeometry::Towers;
-    // Faces only: the finished panel (the chord texts and washout fields above are not read).
-    // A foam set: the chords are the horizontal sizes at the faces, sweep and rise place the
-    // right shape's box corner against the left's.
+    // Faces only: the finished panel (the chord texts and washout fields above are not read;
+    // its kerf by speed comes from `material` below). A foam set: the chords are the horizontal
+    // sizes at the faces, sweep and rise place the right shape's box corner against the left's.
     FaceDesign faces;
     // Faces only: the blank the settings give, when they give one.
     std::optional<FaceBlank> blank;
+    // The speed the set is made for, mm/s (0: not given): recorded in the set with the
+    // material, so the cut window can say when its slider runs far from it.
+    double cutSpeedMmS = 0;
+    // Kerf by speed at cutSpeedMmS: the tower geometry takes the kerf at that speed for both
+    // sides, the face geometry each segment's kerf from each face's own speed. Without it, the
+    // settings' kerf as always.
+    std::optional<Material> material;
+    // The calibration cut: a kerf in place of the settings' (0: the wire's centre on the
+    // outline), each segment's own speed (one per segment; a speed below cutSpeedMmS takes idle
+    // ticks in proportion), the delay points left out, the material it calibrates (a name).
+    std::optional<double> kerfMm;
+    std::vector<double> segmentSpeedsMmS;
+    bool useDelayPoints = true;
+    std::string calibratesMaterial;
 };
 
 // A message box the caller shows: text and title (empty title: none).
@@ -72,6 +88,16 @@ struct GenerationSummary {
         double leftKerfMm = 0, rightKerfMm = 0;
     };
     std::optional<Faces> faces;
+    // A wing set: the kerf each side was made with. The settings' (or a face's typed) kerf is
+    // one value; with a material it ranges over the segments, with the speeds behind it.
+    struct SideKerf {
+        double minMm = 0, maxMm = 0;
+        double minSpeedMmS = 0, maxSpeedMmS = 0;  // with a material: the face (or cut) speeds
+        bool outside = false;                     // a speed beyond the material's measured range
+    };
+    std::optional<SideKerf> leftKerf, rightKerf;
+    std::string material;    // the material's name; empty for none
+    double cutSpeedMmS = 0;  // the speed the set is made for (0: not given)
 };
 
 struct GenerationOutcome {
@@ -91,6 +117,10 @@ struct GenerationCallbacks {
     // pressed here). Defaults to the workspace's yield.
     std::function<void()> yield;
 };
+
+// What one side's kerf was: "0.3 mm", or with a material "0.6 .. 0.765 mm at 4.349 .. 6.114 mm/s"
+// (three decimals).
+std::string kerfUsedText(const GenerationSummary::SideKerf& kerf, bool bySpeed);
 
 // The blank the settings give for the face geometry's checks: with "Oversize Foam Blank" ticked
 // and an amount set; nothing otherwise.

@@ -27,9 +27,7 @@ static_assert(4 + 1 + std::size(kOrder) == kFoamFaceDatInfoFields);
 std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design) {
     RecordWriter w;
     writeWingDatInfoFields(w, info);
-    w.text(kFaceGeometryMark);
-    for (double FaceDesign::*field : kOrder) w.number(design.*field);
-    if (design.features.any() || design.features.mirror) writeWingFeatureFields(w, design.features);
+    writeFaceDesignFields(w, design);
     w.endLine();
     return w.bytes();
 }
@@ -39,8 +37,7 @@ std::string foamFaceDatInfoLine(const std::string& leftPath, const std::string& 
                                 const FaceDesign& design) {
     RecordWriter w;
     w.text(leftPath).text(rightPath).number(leftTowerSize).number(rightTowerSize);
-    w.text(kFaceGeometryMark);
-    for (double FaceDesign::*field : kOrder) w.number(design.*field);
+    writeFaceDesignFields(w, design);
     w.endLine();
     return w.bytes();
 }
@@ -50,6 +47,12 @@ std::size_t faceMarkField(const std::vector<std::string>& fields) {
     for (std::size_t at : {std::size_t{8}, std::size_t{4}})
         if (fields.size() > at && fields[at] == kFaceGeometryMark) return at;
     return 0;
+}
+
+void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design) {
+    w.text(kFaceGeometryMark);
+    for (double FaceDesign::*field : kOrder) w.number(design.*field);
+    if (design.features.any() || design.features.mirror) writeWingFeatureFields(w, design.features);
 }
 
 std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& fields,

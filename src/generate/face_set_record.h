@@ -34,6 +34,9 @@ inline bool isFoamFaceSet(const std::vector<std::string>& fields) {
     return faceMarkField(fields) == 4;
 }
 
+// The mark and the design's numbers (and the wing features when there are any), for a line that carries more after them.
+void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design);
+
 // The design behind the mark; nullopt for a set without it (a tower or foam set). `why` names
 // what is wrong when the mark is there but the numbers are short or unreadable (then nullopt
 // too, with `why` not empty).

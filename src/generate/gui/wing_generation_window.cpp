@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
@@ -22,6 +23,7 @@
 #include "generate/gui/face_outline_preview.h"
 #include "generate/gui/wing_features_box.h"
 #include "generate/wing_mirror.h"
+#include "generate/materials.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -142,6 +144,10 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     if (wing) {
         faces_ = new FaceGeometryBox(ws_, this);
         grid->addWidget(faces_, 9, 0, 1, 4);
+        kerfUsed_ = label("kerf_used", "");
+        kerfUsed_->setWordWrap(true);
+        kerfUsed_->hide();
+        grid->addWidget(kerfUsed_, 11, 0, 1, 4);
         connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
         // The features are cut into the designed sections, so they come with the face geometry.
         features_ = new WingFeaturesBox(this);
@@ -302,6 +308,17 @@ GenerationStatus WingGenerationWindow::generate() {
             if (refuseFeatures(request.faces)) return GenerationStatus::Refused;
             request.blank = settingsBlank(ws_);
         }
+        // The material in use (materials.txt) gives the kerf by speed, at the cut speed.
+        try {
+            const MaterialTable table = readMaterials(ws_.appFolder() / kMaterialsFileName);
+            if (const Material* m = table.find(table.inUse)) {
+                request.material = *m;
+                request.cutSpeedMmS = ws_.motion.CutSpeed.toDouble();
+            }
+        } catch (const RunError& e) {
+            reportError(dialogs_, e, errorLabel_);
+            return GenerationStatus::Failed;
+        }
     } else if (drawingWindow_ != nullptr) {
         // A drawn part chosen on the faces: the same request as `generate foam --geometry faces`.
         if (const auto faces = drawingWindow_->facesFor(leftPath_->text(), rightPath_->text())) {
@@ -350,6 +367,18 @@ GenerationStatus WingGenerationWindow::runGeneration(const GenerationRequest& re
     toolbar_->setButtonEnabled(1, true);
 
     for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
+    if (kerfUsed_ != nullptr) {
+        const GenerationSummary& s = outcome.summary;
+        const bool bySpeed = !s.material.empty();
+        kerfUsed_->setVisible(outcome.status == GenerationStatus::Finished && s.leftKerf &&
+                              s.rightKerf);
+        if (s.leftKerf && s.rightKerf)
+            kerfUsed_->setText(q((bySpeed ? "Kerf by speed (" + s.material + " at " +
+                                                formatDouble(s.cutSpeedMmS) + " mm/s): "
+                                          : std::string("Kerf: ")) +
+                                 "left " + kerfUsedText(*s.leftKerf, bySpeed) + ", right " +
+                                 kerfUsedText(*s.rightKerf, bySpeed)));
+    }
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     return outcome.status;

@@ -107,6 +107,7 @@ private:
     FaceOutlinePreview* preview_ = nullptr;
     QLabel* segments_ = nullptr;  // Label6
     QLabel* building_ = nullptr;  // Label12
+    QLabel* kerfUsed_ = nullptr;  // wing only: the kerf each side was made with
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;
