@@ -524,5 +524,121 @@ Four-axis hot-wire foam cutter control</source>
         <source>the foam setup (泡沫切割 - 设置信息)</source>
         <translation>the foam setup (Foam Cut - Setup)</translation>
     </message>
+    <message>
+        <source>材料与切缝...</source>
+        <translation>Materials and Kerf...</translation>
+    </message>
+    <message>
+        <source>材料与切缝</source>
+        <translation>Materials and Kerf</translation>
+    </message>
+    <message>
+        <source>使用中的材料:</source>
+        <translation>Material in use:</translation>
+    </message>
+    <message>
+        <source>设为使用中</source>
+        <translation>Use This Material</translation>
+    </message>
+    <message>
+        <source>不使用材料</source>
+        <translation>Use No Material</translation>
+    </message>
+    <message>
+        <source>删除材料</source>
+        <translation>Remove Material</translation>
+    </message>
+    <message>
+        <source>材料名称</source>
+        <translation>Material Name</translation>
+    </message>
+    <message>
+        <source>速度 - 毫米/秒</source>
+        <translation>Speed - mm/s</translation>
+    </message>
+    <message>
+        <source>切缝 - 毫米</source>
+        <translation>Kerf - mm</translation>
+    </message>
+    <message>
+        <source>功率 (可不填)</source>
+        <translation>Power (may be left empty)</translation>
+    </message>
+    <message>
+        <source>添加测量点</source>
+        <translation>Add Point</translation>
+    </message>
+    <message>
+        <source>删除测量点</source>
+        <translation>Remove Point</translation>
+    </message>
+    <message>
+        <source>新建材料</source>
+        <translation>New Material</translation>
+    </message>
+    <message>
+        <source>保存材料</source>
+        <translation>Save Material</translation>
+    </message>
+    <message>
+        <source>切缝标定...</source>
+        <translation>Kerf Calibration...</translation>
+    </message>
+    <message>
+        <source>测量点之间的切缝按直线插值; 超出测量范围时取最近测量点的切缝并给出警告。功率用于控制器 (S 字), 并口只显示。</source>
+        <translation>Between the measured points the kerf follows a straight line; beyond them the nearest point's kerf is taken and a warning is given. The power is for controllers (the S word); on the parallel port it is only shown.</translation>
+    </message>
+    <message>
+        <source>无</source>
+        <translation>None</translation>
+    </message>
+    <message>
+        <source>切割速度 %1 毫米/秒 时的切缝: %2 毫米</source>
+        <translation>Kerf at the cutting speed of %1 mm/s: %2 mm</translation>
+    </message>
+    <message>
+        <source>超出测量范围, 取最近测量点的切缝</source>
+        <translation>Outside the measured range: the nearest point's kerf is taken</translation>
+    </message>
+    <message>
+        <source>materials.txt 无法读取, 为不丢失其中的内容, 本窗口不写入该文件。请修正或移走该文件后重新打开本窗口。</source>
+        <translation>materials.txt cannot be read. So that nothing in it is lost, this window does not write it. Mend or move the file, then open this window again.</translation>
+    </message>
+    <message>
+        <source>第 %1 个测量点: 速度和切缝须为数字, 功率为数字或不填。</source>
+        <translation>Point %1: the speed and the kerf must be numbers; the power a number or empty.</translation>
+    </message>
+    <message>
+        <source>第 %1 个测量点: 速度须为正数, 切缝和功率不能为负数。</source>
+        <translation>Point %1: the speed must be above 0; the kerf and the power cannot be negative.</translation>
+    </message>
+    <message>
+        <source>请填写材料名称。</source>
+        <translation>Please enter the material's name.</translation>
+    </message>
+    <message>
+        <source>材料名称不能含双引号 (")。</source>
+        <translation>A material's name cannot hold a double quotation mark (").</translation>
+    </message>
+    <message>
+        <source>一种材料至少需要两个测量点 (速度, 切缝), 现在有 %1 个。</source>
+        <translation>A material needs at least two measured points (speed, kerf); it has %1.</translation>
+    </message>
+    <message>
+        <source>速度 %1 毫米/秒 有两个测量点, 每个速度只能有一个。</source>
+        <translation>The speed %1 mm/s has two points; each speed can have only one.</translation>
+    </message>
+    <message>
+        <source>已有同名材料, 请换一个名称, 或在列表中选中它再修改。</source>
+        <translation>A material of this name exists already. Choose another name, or pick it in the list to change it.</translation>
+    </message>
+    <message>
+        <source>请先在列表中选中一种材料。</source>
+        <translation>Please pick a material in the list first.</translation>
+    </message>
+    <message>
+        <source>删除所选材料?</source>
+        <translation>Remove the chosen material?</translation>
+    </message>
 </context>
 </TS>
