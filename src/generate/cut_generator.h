@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "generate/face_geometry.h"
+#include "generate/materials.h"
 #include "machine/workspace.h"
 
 namespace corvane {
@@ -38,6 +39,20 @@ struct GenerationRequest {
     FaceDesign faces;
     // Faces only: the blank the settings give, when they give one.
     std::optional<FaceBlank> blank;
+    // The speed the set is made for, mm/s (0: not given): recorded in the set with the
+    // material, so the cut window can say when its slider runs far from it.
+    double cutSpeedMmS = 0;
+    // Kerf by speed at cutSpeedMmS: the tower geometry takes the kerf at that speed for both
+    // sides, the face geometry each segment's kerf from each face's own speed. Without it, the
+    // settings' kerf as always.
+    std::optional<Material> material;
+    // The calibration cut: a kerf in place of the settings' (0: the wire's centre on the
+    // outline), each segment's own speed (one per segment; a speed below cutSpeedMmS takes idle
+    // ticks in proportion), the delay points left out, the material it calibrates (a name).
+    std::optional<double> kerfMm;
+    std::vector<double> segmentSpeedsMmS;
+    bool useDelayPoints = true;
+    std::string calibratesMaterial;
 };
 
 // A message box the caller shows: text and title (empty title: none).
