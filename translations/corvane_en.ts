@@ -640,5 +640,25 @@ Four-axis hot-wire foam cutter control</source>
         <source>删除所选材料?</source>
         <translation>Remove the chosen material?</translation>
     </message>
+    <message>
+        <source>滑块速度偏离生成切割文件时的速度超过 %1% 时显示此提示; 切割中不会重新生成切割文件。</source>
+        <translation>Shown when the slider's speed is more than %1% away from the speed the cut file was made for; the cut file is not made again during a cut.</translation>
+    </message>
+    <message>
+        <source>速度 %1 毫米/秒 比切割文件的 %2 毫米/秒 慢 %3%: 切缝会变宽, 尺寸与设计不符</source>
+        <translation>Speed %1 mm/s is %3% slower than the cut file's %2 mm/s: the kerf gets wider and the sizes depart from the design</translation>
+    </message>
+    <message>
+        <source>速度 %1 毫米/秒 比切割文件的 %2 毫米/秒 快 %3%: 切缝会变窄, 尺寸与设计不符</source>
+        <translation>Speed %1 mm/s is %3% faster than the cut file's %2 mm/s: the kerf gets narrower and the sizes depart from the design</translation>
+    </message>
+    <message>
+        <source>materials.txt 无法读取, 不知道使用中的材料, 因此不生成切割文件。请在 材料与切缝 窗口中查看。</source>
+        <translation>materials.txt cannot be read, so the material in use is not known and no cut file is made. Look at it in the Materials and Kerf window.</translation>
+    </message>
+    <message>
+        <source>使用中的材料不在 materials.txt 中, 因此不生成切割文件。请在 材料与切缝 窗口中重新选择。</source>
+        <translation>The material in use is not in materials.txt, so no cut file is made. Choose it again in the Materials and Kerf window.</translation>
+    </message>
 </context>
 </TS>

@@ -29,6 +29,8 @@ struct JobValues {
     double RightTowerChord = 0;
     std::string leftAirfoilPath;
     std::string rightAirfoilPath;
+    // The CutSpeed the working set was generated at, mm/s (0: not known, e.g. after Load).
+    double madeForSpeedMmS = 0;
 };
 
 // The pause points the next generation writes as zero count entries (segment numbers).

@@ -18,6 +18,7 @@
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
 #include "generate/gui/face_geometry_box.h"
+#include "generate/materials.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -26,6 +27,32 @@
 namespace corvane {
 
 namespace {
+
+// The material in use (materials.txt) goes with the request; false after the box that says why
+// nothing is generated: a set made with the settings' kerf while a material is chosen would be
+// cut to the wrong size without a word.
+bool takeMaterialInUse(const Workspace& ws, Dialogs& dialogs, GenerationRequest& request) {
+    MaterialTable table;
+    try {
+        table = readMaterials(ws.file(kMaterialsFileName));
+    } catch (const std::exception& e) {
+        dialogs.message(
+            QString::fromUtf8("materials.txt 无法读取, 不知道使用中的材料, 因此不生成切割文件。"
+                              "请在 材料与切缝 窗口中查看。") +
+            QStringLiteral("\r") + QString::fromUtf8(e.what()));
+        return false;
+    }
+    if (table.inUse.empty()) return true;
+    const Material* m = table.find(table.inUse);
+    if (m == nullptr) {
+        dialogs.message(QString::fromUtf8("使用中的材料不在 materials.txt 中, 因此不生成切割文件。"
+                                          "请在 材料与切缝 窗口中重新选择。") +
+                        QStringLiteral("\r") + QString::fromStdString(table.inUse));
+        return false;
+    }
+    request.material = *m;
+    return true;
+}
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -245,6 +272,11 @@ GenerationStatus WingGenerationWindow::generate() {
         }
     }
 
+    // The speed the setup gave: the set is made for it, and the cut window measures the
+    // slider against it.
+    request.cutSpeedMmS = ws_.motion.CutSpeed.toDouble();
+    if (!takeMaterialInUse(ws_, dialogs_, request)) return GenerationStatus::Refused;
+
     GenerationCallbacks callbacks;
     callbacks.progress = [this](int segment, int points) { showProgress(segment, points); };
     callbacks.yield = [] { QCoreApplication::processEvents(); };
@@ -273,6 +305,7 @@ GenerationStatus WingGenerationWindow::generate() {
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {
+        ws_.job.madeForSpeedMmS = request.cutSpeedMmS;
         // The save step leaves the application folder as the dialog's starting folder.
         dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
         if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();

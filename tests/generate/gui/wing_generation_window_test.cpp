@@ -524,3 +524,41 @@ TEST_F(WingGenerationWindowTest, FaceGeometryChosenInTheWindow) {
 
 }  // namespace
 }  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The set is made for the speed the setup gave (the cut window measures its slider against
+// it); a materials.txt that cannot say which material is in use stops the generation, since a
+// set made with the settings' kerf instead would come out the wrong size without a word.
+TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndAnUnknownMaterialStopsIt) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(3);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_EQ(m.ws.job.madeForSpeedMmS, 3.0);
+
+    const std::string before = working();
+    m.ws.motion.CutSpeed = Fixed4::fromInt(5);
+    const std::pair<const char*, const char*> files[] = {
+        {"\"in use\",\"\"\r\n\"EPS\",2,4,0.9,\"\"\r\n", "materials.txt 无法读取"},
+        {"\"in use\",\"XPS\"\r\n\"EPS\",2,2,1.2,\"\",6,0.6,\"\"\r\n",
+         "使用中的材料不在 materials.txt 中"},
+    };
+    for (const auto& [text, message] : files) {
+        test::writeFile(m.dir / "materials.txt", text);
+        dialogs.clearCalls();
+        dialogs.answerMessage();
+        EXPECT_EQ(w.generate(), GenerationStatus::Refused);
+        ASSERT_EQ(dialogs.messages().size(), 1u);
+        EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QString::fromUtf8(message)))
+            << dialogs.messages()[0].text.toStdString();
+        EXPECT_EQ(working(), before);
+        EXPECT_EQ(m.ws.job.madeForSpeedMmS, 3.0);
+    }
+}
+
+}  // namespace
+}  // namespace corvane
