@@ -18,6 +18,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "generate/gui/kerf_calibration_window.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -130,9 +131,7 @@ MaterialsWindow::MaterialsWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     connect(removeRow, &QPushButton::clicked, this, &MaterialsWindow::removePointRow);
     connect(newButton, &QPushButton::clicked, this, &MaterialsWindow::newMaterial);
     connect(saveButton, &QPushButton::clicked, this, &MaterialsWindow::saveMaterial);
-    connect(calibrate_, &QPushButton::clicked, this,
-            [this] { emit calibrationRequested(name_->text()); });
-    calibrate_->hide();  // shown once the calibration window is there
+    connect(calibrate_, &QPushButton::clicked, this, &MaterialsWindow::openCalibration);
     kerfAtSpeed_ = new QLabel(this);
     kerfAtSpeed_->setObjectName(QStringLiteral("Label5"));
     kerfAtSpeed_->setWordWrap(true);
@@ -440,6 +439,14 @@ bool MaterialsWindow::useNone() {
         "Command7");
     showTable(editing_);
     return written;
+}
+
+void MaterialsWindow::openCalibration() {
+    KerfCalibrationWindow* w = KerfCalibrationWindow::openIn(
+        ws_, dialogs_, parentWidget() ? parentWidget() : this, name_->text().trimmed());
+    // Points stored there show here at once.
+    connect(w, &KerfCalibrationWindow::materialsChanged, this, &MaterialsWindow::reload,
+            Qt::UniqueConnection);
 }
 
 bool MaterialsWindow::select(const std::string& name) {

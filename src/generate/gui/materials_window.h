@@ -1,8 +1,9 @@
 // The materials window (FormMaterials, "材料与切缝"): the foam materials of materials.txt with
-// the kerf each melts at a speed, measured by the operator's own test cuts. Materials and their
-// (speed, kerf[, power]) points are added, edited and removed here, and one is chosen for the
-// next generation (or none). Every change is written at once, under the application folder's
-// lock, and a file that cannot be read is never written over. Opened from Form6 and Form12.
+// the kerf each melts at a speed, measured by the operator's own test cuts (Command8 opens the
+// calibration cut). Materials and their (speed, kerf[, power]) points are added, edited and
+// removed here, and one is chosen for the next generation (or none). Every change is written at
+// once, under the application folder's lock, and a file that cannot be read is never written
+// over. Opened from Form6 and Form12.
 #pragma once
 
 #include <QWidget>
@@ -52,15 +53,14 @@ public:
     // Command1 / Command2: a row for another point, or the current row taken away.
     void addPointRow();
     void removePointRow();
+    // Command8 "切缝标定...": the calibration window for the material in the editor (or the
+    // one in use).
+    void openCalibration();
     // Picks a material of the list by name and loads it into the editor.
     bool select(const std::string& name);
 
     const MaterialTable& table() const { return table_; }
     Toolbar* toolbar() const { return toolbar_; }
-
-signals:
-    // Command8 "切缝标定": the calibration cut for the chosen material (or a new one).
-    void calibrationRequested(const QString& material);
 
 protected:
     bool event(QEvent* event) override;
