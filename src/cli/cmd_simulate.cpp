@@ -165,7 +165,7 @@ void addSimulateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 Simulation& sim = decoded.sim;
                 const CuttingSpeed& speed = decoded.speed;
                 printFigures(sim, speed, o->pauseMs);
-                facesHold = reportFaces(sim, o->faces, ws.settings.derived.KerfMm.toDouble(),
+                facesHold = reportFaces(sim, o->faces, sim.towerKerfMm,
                                         cutTiming(sim, speed.speed, o->pauseMs).tickMs, std::cout);
                 if (o->svg) {
                     const std::filesystem::path target = std::filesystem::absolute(*o->svg);

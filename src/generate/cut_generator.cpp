@@ -4,6 +4,7 @@
 #include "generate/cut_generator.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdlib>
 #include <new>
 #include <optional>
@@ -18,6 +19,7 @@
 #include "generate/cut_set_transaction.h"
 #include "generate/face_set_record.h"
 #include "generate/profile_verdict.h"
+#include "generate/set_kerf_record.h"
 #include "generate/tick_scheme.h"
 
 namespace corvane {
@@ -67,6 +69,46 @@ GenerationSummary::Faces faceSummary(const FaceDesign& d, const FaceGeometry& g)
     f.leftKerfMm = d.leftKerfMm;
     f.rightKerfMm = d.rightKerfMm;
     return f;
+}
+
+// The kerf one side was made with, over its segments.
+GenerationSummary::SideKerf sideKerf(const SideKerfs& k) {
+    GenerationSummary::SideKerf s;
+    bool first = true;
+    for (std::size_t i = 0; i < k.kerfMm.size(); ++i) {
+        s.minMm = first ? k.kerfMm[i] : std::min(s.minMm, k.kerfMm[i]);
+        s.maxMm = first ? k.kerfMm[i] : std::max(s.maxMm, k.kerfMm[i]);
+        first = false;
+    }
+    first = true;
+    for (double v : k.speedMmS) {
+        if (v <= 0) continue;
+        s.minSpeedMmS = first ? v : std::min(s.minSpeedMmS, v);
+        s.maxSpeedMmS = first ? v : std::max(s.maxSpeedMmS, v);
+        first = false;
+    }
+    s.outside = k.outside;
+    return s;
+}
+
+GenerationSummary::SideKerf oneKerf(double kerfMm, double speedMmS, bool outside) {
+    return {kerfMm, kerfMm, speedMmS, speedMmS, outside};
+}
+
+// What the DAT-information line records behind "made for": nothing without a speed.
+std::optional<SetKerfRecord> madeForRecord(const GenerationRequest& r) {
+    if (!(r.cutSpeedMmS > 0)) return std::nullopt;
+    SetKerfRecord k;
+    k.cutSpeedMmS = r.cutSpeedMmS;
+    if (r.material) {
+        k.material = r.material->name;
+        k.source = SetKerfSource::Material;
+        k.points = r.material->points;
+    } else if (!r.segmentSpeedsMmS.empty()) {
+        k.material = r.calibratesMaterial;
+        k.source = SetKerfSource::Calibration;
+    }
+    return k;
 }
 
 }  // namespace
@@ -171,6 +213,21 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         return outcome;
     }
 
+    // Kerf by speed and the calibration's own speeds are worked out at the speed the set is
+    // made for.
+    if (wing && (request.material || !request.segmentSpeedsMmS.empty()) &&
+        !(request.cutSpeedMmS > 0)) {
+        outcome.status = GenerationStatus::Refused;
+        outcome.messages.push_back(
+            {"Kerf by speed needs the speed the set is made for (the slider's speed when it is "
+             "cut), above 0 mm/s; it is " +
+                 formatDouble(request.cutSpeedMmS) + " mm/s",
+             kKerfBySpeedTitle});
+        return outcome;
+    }
+    const std::optional<Material> material = wing ? request.material : std::nullopt;
+    const std::optional<SetKerfRecord> madeFor = wing ? madeForRecord(request) : std::nullopt;
+
     stop_ = false;
     CutSetTransaction tx(ws_.appFolder());
     try {
@@ -205,7 +262,11 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             info.rightWashoutFlag = request.rightWashout ? "1" : "0";
             info.leftAngleText = request.leftAngleText;
             info.rightAngleText = request.rightAngleText;
-            tx.datInfoFile().append(wingDatInfoLine(info));
+            RecordWriter w;
+            writeWingDatInfoFields(w, info);
+            if (madeFor) writeSetKerfFields(w, *madeFor);
+            w.endLine();
+            tx.datInfoFile().append(w.bytes());
         } else {
             tx.datInfoFile().append(
                 foamDatInfoLine(request.leftPath, request.rightPath, chordL, chordR));
@@ -233,10 +294,23 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             return outcome;
         }
 
+        if (!request.segmentSpeedsMmS.empty() &&
+            request.segmentSpeedsMmS.size() + 1 != static_cast<std::size_t>(points)) {
+            tx.abandon();
+            outcome.status = GenerationStatus::Refused;
+            outcome.messages.push_back(
+                {"The segments' own speeds number " +
+                     std::to_string(request.segmentSpeedsMmS.size()) + ", the profiles have " +
+                     std::to_string(points > 0 ? points - 1 : 0) + " segments",
+                 kKerfBySpeedTitle});
+            return outcome;
+        }
+
         std::optional<FaceGeometry> faceGeometry;
+        FaceDesign design = request.faces;
+        if (material) design.kerfBySpeed = KerfBySpeed{*material, request.cutSpeedMmS};
         if (faces) {
-            FaceGeometryResult built =
-                buildFaceGeometry(p.left, p.right, request.faces, request.blank);
+            FaceGeometryResult built = buildFaceGeometry(p.left, p.right, design, request.blank);
             if (!built.geometry) {
                 tx.abandon();
                 outcome.status = GenerationStatus::Refused;
@@ -251,16 +325,32 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             static_cast<void>(Fixed4::fromDouble(chordR));
             ws_.job.LeftTowerChord = chordL;
             ws_.job.RightTowerChord = chordR;
-            tx.datInfoFile().append(
-                faceDatInfoLine(faceDatInfo(request, chordL, chordR), request.faces));
+            RecordWriter w;
+            writeWingDatInfoFields(w, faceDatInfo(request, chordL, chordR));
+            writeFaceDesignFields(w, design);
+            if (madeFor) writeSetKerfFields(w, *madeFor);
+            w.endLine();
+            tx.datInfoFile().append(w.bytes());
         }
 
         const DerivedSettings& d = ws_.settings.derived;
-        const double kerf = d.KerfMm.toDouble();
+        double kerf = d.KerfMm.toDouble();
+        bool kerfOutside = false;
+        if (wing && request.kerfMm) {
+            kerf = *request.kerfMm;
+        } else if (material && !faces) {
+            // The tower geometry: one kerf for both sides, the material's at the cut speed.
+            const KerfAtSpeed at = kerfAt(*material, request.cutSpeedMmS);
+            kerf = at.kerfMm;
+            kerfOutside = at.outside;
+        }
         const int32_t steps = d.StepsPerMm;
         const ActiveDelaySet& delays = ws_.delays;
-        const int delayCount = std::min<int>(delays.ActiveDelayPointCount,
-                                             static_cast<int>(delays.ActiveDelayPoints.size()));
+        const int delayCount =
+            request.useDelayPoints
+                ? std::min<int>(delays.ActiveDelayPointCount,
+                                static_cast<int>(delays.ActiveDelayPoints.size()))
+                : 0;
         const int P = static_cast<int>(points);
         auto& stepOut = tx.stepFile();
         auto& countOut = tx.countFile();
@@ -279,8 +369,23 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             coord[2] = &g.rightTower.x, coord[3] = &g.rightTower.y;
             for (double& c : perUnit) c = static_cast<double>(steps);
             outcome.summary.faces = faceSummary(request.faces, g);
+            if (g.leftKerfs && g.rightKerfs) {
+                outcome.summary.leftKerf = sideKerf(*g.leftKerfs);
+                outcome.summary.rightKerf = sideKerf(*g.rightKerfs);
+            } else {
+                outcome.summary.leftKerf = oneKerf(design.leftKerfMm, 0, false);
+                outcome.summary.rightKerf = oneKerf(design.rightKerfMm, 0, false);
+            }
         } else if (P >= 2) {
             for (int a = 0; a < 4; ++a) perUnit[a] = stepsPerProfileUnit(kerf, chord[a], steps);
+        }
+        if (wing && !faceGeometry) {
+            const double at = material ? request.cutSpeedMmS : 0;
+            outcome.summary.leftKerf = outcome.summary.rightKerf = oneKerf(kerf, at, kerfOutside);
+        }
+        if (wing) {
+            outcome.summary.material = material ? material->name : std::string();
+            outcome.summary.cutSpeedMmS = request.cutSpeedMmS;
         }
         for (int k = 1; k <= P - 1; ++k) {
             double diff[4];
@@ -299,6 +404,17 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             // A segment without steps before the first step still takes one idle tick: its
             // count line would otherwise be 0, which every reader of the set takes for a pause.
             if (ticks == 0 && total == 0) ticks = 1;
+            // A segment of its own, slower speed takes idle ticks in proportion: the ticks
+            // come at the set's speed, one step of the longest axis each.
+            if (!request.segmentSpeedsMmS.empty()) {
+                const double own = request.segmentSpeedsMmS[static_cast<std::size_t>(k - 1)];
+                if (own > 0 && own < request.cutSpeedMmS) {
+                    const double slowed =
+                        std::nearbyint(static_cast<double>(ticks) * request.cutSpeedMmS / own);
+                    if (slowed > INT32_MAX) throw RunError(ErrorNumber::Overflow);
+                    ticks = std::max(ticks, static_cast<int32_t>(slowed));
+                }
+            }
             // X moves back for a positive difference, Y moves up; otherwise forward and down.
             const bool pos[4] = {diff[0] > 0, diff[1] > 0, diff[2] > 0, diff[3] > 0};
             axes[0].stepPattern = pos[0] ? d.X1Back : d.X1Forward;

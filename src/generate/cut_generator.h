@@ -18,6 +18,7 @@ namespace corvane {
 inline constexpr const char* kWingGenerationLabel = "Module 14, GCF";
 inline constexpr const char* kFoamGenerationLabel = "Module 1, GCF";
 inline constexpr const char* kFaceGeometryTitle = "Face Geometry";
+inline constexpr const char* kKerfBySpeedTitle = "Kerf by Speed";
 inline constexpr const char* kSystemCutFilesNotFound =
     "System Cut files not found, Contact Corvane support for assistance.";
 
@@ -84,6 +85,16 @@ struct GenerationSummary {
         double leftKerfMm = 0, rightKerfMm = 0;
     };
     std::optional<Faces> faces;
+    // A wing set: the kerf each side was made with. The settings' (or a face's typed) kerf is
+    // one value; with a material it ranges over the segments, with the speeds behind it.
+    struct SideKerf {
+        double minMm = 0, maxMm = 0;
+        double minSpeedMmS = 0, maxSpeedMmS = 0;  // with a material: the face (or cut) speeds
+        bool outside = false;                     // a speed beyond the material's measured range
+    };
+    std::optional<SideKerf> leftKerf, rightKerf;
+    std::string material;    // the material's name; empty for none
+    double cutSpeedMmS = 0;  // the speed the set is made for (0: not given)
 };
 
 struct GenerationOutcome {

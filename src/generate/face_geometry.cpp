@@ -8,6 +8,7 @@
 #include <numeric>
 
 #include "common/number_format.h"
+#include "generate/face_kerf.h"
 
 namespace corvane {
 
@@ -21,11 +22,6 @@ std::string mm(double v) {
 
 double orient(double ax, double ay, double bx, double by, double cx, double cy) {
     return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
-}
-
-bool closedOutline(const Outline& o) {
-    const std::size_t n = o.size();
-    return n >= 3 && std::hypot(o.x[n - 1] - o.x[0], o.y[n - 1] - o.y[0]) < 1e-9;
 }
 
 // The outward unit normal of the segment from point i to i + 1; nullopt for a repeated point.
@@ -64,6 +60,11 @@ std::size_t loopSize(const Crossing& c, std::size_t n, bool closed) {
 }
 
 }  // namespace
+
+bool closedOutline(const Outline& o) {
+    const std::size_t n = o.size();
+    return n >= 3 && std::hypot(o.x[n - 1] - o.x[0], o.y[n - 1] - o.y[0]) < 1e-9;
+}
 
 Outline placeOnFace(const Profile& unit, double chordMm, double washoutDeg, double pivot, double dx,
                     double dy) {
@@ -131,8 +132,14 @@ std::vector<Crossing> selfCrossings(const Outline& o, std::size_t limit) {
 }
 
 Outline offsetOutline(const Outline& o, double distance) {
+    return offsetOutlineVarying(o, std::vector<double>(o.size(), distance));
+}
+
+Outline offsetOutlineVarying(const Outline& o, const std::vector<double>& distance) {
     const std::size_t n = o.size();
-    if (n < 2 || distance == 0) return o;
+    if (n < 2 || distance.size() != n ||
+        std::all_of(distance.begin(), distance.end(), [](double d) { return d == 0; }))
+        return o;
     const bool closed = closedOutline(o);
     const double side = signedArea2(o) >= 0 ? 1.0 : -1.0;
     std::vector<std::optional<Normal>> normal(n - 1);
@@ -166,8 +173,8 @@ Outline offsetOutline(const Outline& o, double distance) {
                 my *= kMitreLimit / len;
             }
         }
-        out.x[i] = o.x[i] + distance * mx;
-        out.y[i] = o.y[i] + distance * my;
+        out.x[i] = o.x[i] + distance[i] * mx;
+        out.y[i] = o.y[i] + distance[i] * my;
     }
     // Each clipped loop may uncover another; a handful is all a real outline has.
     for (int round = 0; round < 256; ++round) {
@@ -257,6 +264,12 @@ FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rig
     if (d.leftKerfMm < 0 || d.rightKerfMm < 0)
         no.push_back("A kerf cannot be negative: left " + mm(d.leftKerfMm) + ", right " +
                      mm(d.rightKerfMm) + ".");
+    if (d.kerfBySpeed &&
+        (!(d.kerfBySpeed->cutSpeedMmS > 0) || d.kerfBySpeed->material.points.empty()))
+        no.push_back(
+            "Kerf by speed needs the material's measured points and the speed the set "
+            "is made for, above 0: " +
+            formatDouble(d.kerfBySpeed->cutSpeedMmS) + " mm/s.");
     if (leftUnit.size() != rightUnit.size() || leftUnit.size() < 2)
         no.push_back("The two profiles must have the same number of points, at least 2.");
     if (!no.empty()) return r;
@@ -265,10 +278,7 @@ FaceGeometryResult buildFaceGeometry(const Profile& leftUnit, const Profile& rig
     g.leftFace = placeOnFace(leftUnit, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0);
     g.rightFace = placeOnFace(rightUnit, d.rightChordMm, d.rightWashoutDeg, d.washoutPivot,
                               d.sweepMm, d.riseMm);
-    g.leftCut = offsetOutline(g.leftFace, d.leftKerfMm / 2);
-    g.rightCut = offsetOutline(g.rightFace, d.rightKerfMm / 2);
-    g.leftTower = projectBeyond(g.leftCut, g.rightCut, d.leftGapMm, d.spanMm);
-    g.rightTower = projectBeyond(g.rightCut, g.leftCut, d2, d.spanMm);
+    cutFaces(g, d);
 
     const ChordLine leftChord = chordOf(g.leftFace, leadingEdgeIndex(leftUnit));
     const ChordLine rightChord = chordOf(g.rightFace, leadingEdgeIndex(rightUnit));

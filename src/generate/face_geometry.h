@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "generate/airfoil_input.h"
+#include "generate/materials.h"
 
 namespace corvane {
 
@@ -32,6 +33,9 @@ struct FaceDesign {
     double leftWashoutDeg = 0, rightWashoutDeg = 0;  // positive raises the trailing edge
     double washoutPivot = 0;                         // chord fraction the washout turns about
     double leftKerfMm = 0, rightKerfMm = 0;          // the wire melts half of it on each side
+    // With a material: each segment's kerf on each side from that face's own speed when the set
+    // runs at the material's cut speed; the two kerfs above are then not used.
+    std::optional<KerfBySpeed> kerfBySpeed;
     double rightGapMm() const { return towersMm - leftGapMm - spanMm; }
 };
 
@@ -39,6 +43,9 @@ struct FaceDesign {
 // point at `pivot` (the turn keeps the chord length), then moved by (dx, dy).
 Outline placeOnFace(const Profile& unit, double chordMm, double washoutDeg, double pivot, double dx,
                     double dy);
+
+// The last point lies on the first (and there are at least 3).
+bool closedOutline(const Outline& o);
 
 // Twice the signed area of the outline closed from its last point to its first: positive when
 // it runs counter-clockwise.
@@ -51,6 +58,8 @@ double signedArea2(const Outline& o);
 // pairing with the other face stay.
 inline constexpr double kMitreLimit = 10;
 Outline offsetOutline(const Outline& o, double distance);
+// The same with each point moved by its own distance (one per point), the mitres as above.
+Outline offsetOutlineVarying(const Outline& o, const std::vector<double>& distance);
 
 // Two non-adjacent segments that cross properly: segment i runs from point i to point i + 1.
 struct Crossing {
@@ -63,11 +72,20 @@ std::vector<Crossing> selfCrossings(const Outline& o, std::size_t limit = SIZE_M
 // T = P + (P - Q) * distance / span.
 Outline projectBeyond(const Outline& near, const Outline& far, double distance, double span);
 
+// Kerf by speed on one face, segment by segment (segment k from point k to k + 1): the face's
+// speed at the set's cut speed and the kerf the material melts there. A segment in which the
+// face does not move has speed 0 and its neighbour's kerf.
+struct SideKerfs {
+    std::vector<double> speedMmS, kerfMm;
+    bool outside = false;  // some speed lies beyond the material's measured range
+};
+
 struct FaceGeometry {
     Outline leftFace, rightFace;    // the designed sections, one frame (left leading edge 0, 0)
     Outline leftCut, rightCut;      // offset by half the kerf: the wire's path at the faces
     Outline leftTower, rightTower;  // the wire's path at the towers
     double leftTowerChordMm = 0, rightTowerChordMm = 0;  // leading to trailing edge, no kerf
+    std::optional<SideKerfs> leftKerfs, rightKerfs;      // with kerf by speed only
 };
 
 // The blank the settings give (oversize foam ticked): the block runs `widthMm` / 2 beyond each

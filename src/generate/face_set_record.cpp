@@ -25,10 +25,14 @@ static_assert(8 + 1 + std::size(kOrder) == kFaceDatInfoFields);
 std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design) {
     RecordWriter w;
     writeWingDatInfoFields(w, info);
-    w.text(kFaceGeometryMark);
-    for (double FaceDesign::*field : kOrder) w.number(design.*field);
+    writeFaceDesignFields(w, design);
     w.endLine();
     return w.bytes();
+}
+
+void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design) {
+    w.text(kFaceGeometryMark);
+    for (double FaceDesign::*field : kOrder) w.number(design.*field);
 }
 
 std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& fields,

@@ -20,6 +20,9 @@ inline constexpr std::size_t kFaceDatInfoFields = 21;
 // The eight fields, then "faces" and the design's numbers in a fixed order.
 std::string faceDatInfoLine(const WingDatInfo& info, const FaceDesign& design);
 
+// The mark and the design's numbers, for a line that carries more after them.
+void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design);
+
 // The design behind the mark; nullopt for a set without it (a tower or foam set). `why` names
 // what is wrong when the mark is there but the numbers are short or unreadable (then nullopt
 // too, with `why` not empty).

@@ -33,6 +33,13 @@ struct MaterialTable {
     const Material* find(std::string_view name) const;
 };
 
+// A material's kerf at the speed a set is made for (mm/s): the speed the slider is expected at
+// when the set is cut.
+struct KerfBySpeed {
+    Material material;
+    double cutSpeedMmS = 0;
+};
+
 struct KerfAtSpeed {
     double kerfMm = 0;
     bool outside = false;  // the speed lies beyond the measured range: the nearest point's kerf

@@ -30,8 +30,11 @@ Profile scaled(const Outline& o, double by) {
 // the set names no faces or its faces cannot be built.
 void drawFaceSet(const std::vector<std::string>& fields, WingSetDrawing& out) {
     std::string why;
-    const std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
+    std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
     if (!design) return;
+    if (const std::optional<SetKerfRecord> r = setKerfRecordFromFields(fields, why))
+        if (std::optional<Material> m = r->usedMaterial())
+            design->kerfBySpeed = KerfBySpeed{std::move(*m), r->cutSpeedMmS};
     Profile left, right;
     try {
         left = readProfile(fields[0]);
@@ -60,8 +63,8 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;
     try {
-        fields = readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)),
-                                   wing ? kFaceDatInfoFields : wanted);
+        fields =
+            readDatInfoFields(readFileBytes(ws.file(kDatInfoFileName)), wing ? SIZE_MAX : wanted);
         // A short file is an error of the foam activation like a missing one.
         if (!wing && fields.size() < wanted) throw RunError(ErrorNumber::InputPastEndOfFile);
     } catch (const RunError& e) {
@@ -72,6 +75,10 @@ WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
     if (fields.size() < wanted) {
         out.result = R::WashoutMissing;
         return out;
+    }
+    if (wing) {
+        std::string why;  // a record that cannot be read is no speed to compare with
+        out.madeFor = setKerfRecordFromFields(fields, why);
     }
     WingDatInfo& info = out.info;
     info.leftPath = fields[0];

@@ -10,6 +10,7 @@
 #include "common/run_error.h"
 #include "generate/cut_generator.h"
 #include "generate/cut_set_layout.h"
+#include "generate/set_kerf_record.h"
 #include "run/progress_geometry.h"
 
 namespace corvane {
@@ -33,6 +34,9 @@ struct WingSetDrawing {
     // A face set: `left` and `right` are its tower outlines and these its designed face
     // outlines, all in one frame divided by the larger tower chord (scale 1 on both sides).
     Profile leftFace, rightFace;
+    // A wing set made for a speed (with kerf by speed, or the calibration comb): that speed and
+    // what its kerf came from; the cut window compares its slider with the speed.
+    std::optional<SetKerfRecord> madeFor;
 };
 
 // Reads datinfo.ct3 from the application folder and the profiles it names. A foam runner reads

@@ -7,6 +7,7 @@
 
 #include "common/number_text.h"
 #include "generate/face_set_record.h"
+#include "generate/set_kerf_record.h"
 #include "run/wing_set_drawing.h"
 #include "simulate/profile_check.h"
 #include "simulate/simulation.h"
@@ -49,8 +50,13 @@ std::optional<double> branchAt(const std::vector<double>& u, const std::vector<d
 
 std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& fields, std::string& why,
                                           IntendedProfiles* towers) {
-    const std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
+    std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
     if (!design) return std::nullopt;
+    // A set made with kerf by speed is rebuilt with the material's points it was made with.
+    std::string recordWhy;
+    if (const std::optional<SetKerfRecord> r = setKerfRecordFromFields(fields, recordWhy))
+        if (std::optional<Material> m = r->usedMaterial())
+            design->kerfBySpeed = KerfBySpeed{std::move(*m), r->cutSpeedMmS};
     Profile left, right;
     if (!readUnit(fields[0], left, why) || !readUnit(fields[1], right, why)) return std::nullopt;
     FaceGeometryResult built = buildFaceGeometry(left, right, *design);
@@ -81,10 +87,19 @@ std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& fields
     t.leftGapMm = design->leftGapMm;
     t.spanMm = design->spanMm;
     t.towersMm = design->towersMm;
-    t.left = {std::move(g.leftFace), std::move(g.leftCut), design->leftKerfMm, g.leftTower.x[0],
+    // With kerf by speed the section figures take off half the mean of the segments' kerfs.
+    auto meanKerf = [](const std::optional<SideKerfs>& k, double fixed) {
+        if (!k || k->kerfMm.empty()) return fixed;
+        double sum = 0;
+        for (double v : k->kerfMm) sum += v;
+        return sum / static_cast<double>(k->kerfMm.size());
+    };
+    const double leftKerf = meanKerf(g.leftKerfs, design->leftKerfMm);
+    const double rightKerf = meanKerf(g.rightKerfs, design->rightKerfMm);
+    t.left = {std::move(g.leftFace), std::move(g.leftCut), leftKerf, g.leftTower.x[0],
               g.leftTower.y[0]};
-    t.right = {std::move(g.rightFace), std::move(g.rightCut), design->rightKerfMm,
-               g.rightTower.x[0], g.rightTower.y[0]};
+    t.right = {std::move(g.rightFace), std::move(g.rightCut), rightKerf, g.rightTower.x[0],
+               g.rightTower.y[0]};
     return t;
 }
 

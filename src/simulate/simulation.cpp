@@ -41,11 +41,21 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
                                ": the rest is never output.");
 
     try {
-        sim.datInfo = readDatInfoFields(readFileBytes(paths.datInfo), kFaceDatInfoFields);
+        sim.datInfo = allDatInfoFields(readFileBytes(paths.datInfo));
     } catch (const RunError&) {
         sim.profilesMissing =
             "the DAT-information file " + paths.datInfo.string() + " cannot be read";
         return sim;
+    }
+    std::string recordWhy;
+    sim.madeFor = setKerfRecordFromFields(sim.datInfo, recordWhy);
+    if (!recordWhy.empty()) sim.warnings.push_back("The set's kerf record: " + recordWhy + ".");
+    sim.towerKerfMm = d.KerfMm.toDouble();
+    if (sim.madeFor && sim.madeFor->source == SetKerfSource::Calibration) {
+        sim.towerKerfMm = 0;
+    } else if (const std::optional<Material> m =
+                   sim.madeFor ? sim.madeFor->usedMaterial() : std::nullopt) {
+        sim.towerKerfMm = kerfAt(*m, sim.madeFor->cutSpeedMmS).kerfMm;
     }
     IntendedProfiles towers;
     sim.faces = faceSetTargets(sim.datInfo, sim.facesMissing, &towers);
@@ -54,7 +64,7 @@ Simulation simulateSet(const Workspace& ws, const CutSetPaths& paths) {
     } else if (!sim.facesMissing.empty()) {
         sim.profilesMissing = sim.facesMissing;
     } else {
-        sim.profiles = intendedProfiles(sim.datInfo, d.KerfMm.toDouble(), sim.profilesMissing);
+        sim.profiles = intendedProfiles(sim.datInfo, sim.towerKerfMm, sim.profilesMissing);
     }
     if (sim.profiles) {
         sim.check = checkAgainstProfiles(sim.set, *sim.decoder, sim.lead, sim.decoded,

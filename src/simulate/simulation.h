@@ -10,6 +10,7 @@
 
 #include "common/fixed_point.h"
 #include "generate/cut_set_layout.h"
+#include "generate/set_kerf_record.h"
 #include "simulate/face_check.h"
 #include "simulate/profile_check.h"
 #include "simulate/set_decoder.h"
@@ -38,6 +39,11 @@ struct Simulation {
     std::optional<FaceTargets> faces;
     std::optional<FaceCheck> faceCheck;
     std::string facesMissing;  // why a set that names faces cannot be checked at them
+    // The speed the set was made for and what its kerf came from, when it records them.
+    std::optional<SetKerfRecord> madeFor;
+    // The kerf a tower set was made with: the settings', the recorded material's at the made-for
+    // speed, or 0 for the calibration comb.
+    double towerKerfMm = 0;
 };
 
 // A tower set checked at faces the caller places (nothing when its profiles cannot be read).
