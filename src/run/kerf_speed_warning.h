@@ -14,8 +14,9 @@ class Workspace;
 // millimetre or more in the usual foams.
 inline constexpr double kKerfSpeedFraction = 0.25;
 
-// The speed the working set was made for, mm/s; nullopt when nothing records one (a set made
-// before speeds were recorded, or loaded from a file that does not say).
+// The speed the working set was made for, mm/s: its DAT-information line's "made for" record,
+// or for a set without one (a foam set) the speed this program generated it at; nullopt when
+// neither says (a set made before speeds were recorded, a foam set loaded or made elsewhere).
 std::optional<double> madeForSpeedMmS(const Workspace& ws);
 
 struct SpeedDeparture {

@@ -41,8 +41,6 @@ bool runLoadCutFile(Workspace& ws, Dialogs& dialogs) {
     for (const UserMessage& m : outcome.messages)
         dialogs.message(QString::fromStdString(withDetail(m.text, m.detail)),
                         QString::fromStdString(m.title));
-    // A saved set does not say which speed it was made for.
-    if (outcome.loaded) ws.job.madeForSpeedMmS = 0;
     return outcome.loaded;
 }
 

@@ -303,9 +303,8 @@ bool KerfCalibrationWindow::makeCalibrationSet() {
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status != GenerationStatus::Finished) return false;
-    // The comb is made for its fastest tooth: the cut window starts at that speed and warns
-    // when the slider leaves it.
-    ws_.job.madeForSpeedMmS = cut.cutSpeedMmS;
+    // The comb is made for its fastest tooth (its record says so): the cut window starts at
+    // that speed and warns when the slider leaves it.
     ws_.motion.CutSpeed = Fixed4::fromDouble(cut.cutSpeedMmS);
     dialogs_.message(u("标定切割文件已生成, 现在是工作切割文件。请在切割窗口中以 %1 毫米/秒 "
                        "切割, 切割中不要移动滑块。")

@@ -10,10 +10,12 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/file_io.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
+#include "generate/cut_set_layout.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
@@ -306,6 +308,11 @@ GenerationStatus WingGenerationWindow::generate() {
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {
         ws_.job.madeForSpeedMmS = request.cutSpeedMmS;
+        try {
+            ws_.job.madeForDatInfo = readFileBytes(ws_.file(kDatInfoFileName));
+        } catch (const std::exception&) {
+            ws_.job.madeForDatInfo.clear();
+        }
         // The save step leaves the application folder as the dialog's starting folder.
         dialogFolder_ = QString::fromStdString(ws_.appFolder().string());
         if (runSaveCutFile(ws_, dialogs_, errorLabel_) == SaveStepResult::Cancelled) hide();

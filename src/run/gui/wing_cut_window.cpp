@@ -336,7 +336,8 @@ void WingCutWindow::activate() {
     // A speed of 0 from the setup boxes becomes the slider's slowest position.
     if (ws_.motion.CutSpeed <= Fixed4{}) onSlider(slider_->value());
     // The warning's row while the working set has a made-for speed (after the slider is set).
-    const bool rowWanted = madeForSpeedMmS(ws_).has_value();
+    madeFor_ = madeForSpeedMmS(ws_);
+    const bool rowWanted = madeFor_.has_value();
     if (rowWanted != kerfWarningRow_->isVisibleTo(this)) {
         kerfWarningRow_->setVisible(rowWanted);
         layOutControls();

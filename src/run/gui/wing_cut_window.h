@@ -142,6 +142,7 @@ private:
     QLabel* simulatedPortNote_ = nullptr;
     QWidget* kerfWarningRow_ = nullptr;  // shown while the set has a made-for speed
     QLabel* kerfWarning_ = nullptr;      // kerfWarningLabel: the slider far from that speed
+    std::optional<double> madeFor_;      // the working set's made-for speed, read on activation
     std::unique_ptr<PacedYield> paced_;  // the yield of a cut, texts at most 30 a second
     QWidget* controls_ = nullptr;
     QGroupBox* loadingFrame_ = nullptr;

@@ -205,7 +205,7 @@ void WingCutWindow::onSlider(int value) {
 
 void WingCutWindow::updateKerfWarning() {
     const std::optional<SpeedDeparture> d =
-        farFromMadeForSpeed(madeForSpeedMmS(ws_), ws_.motion.CutSpeed.toDouble());
+        farFromMadeForSpeed(madeFor_, ws_.motion.CutSpeed.toDouble());
     if (!d || !kerfWarningRow_->isVisibleTo(this)) {
         kerfWarning_->hide();
         return;

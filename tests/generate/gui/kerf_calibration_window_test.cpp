@@ -23,6 +23,7 @@
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/real_display.h"
 #include "platform/gui/scripted_dialogs.h"
+#include "run/kerf_speed_warning.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -196,7 +197,7 @@ TEST_F(CalibrationWindowTest, MakesTheCombAsTheWorkingSetAtItsFastestSpeed) {
     ASSERT_TRUE(std::filesystem::exists(dat));
     EXPECT_NE(test::readFile(m.ws.file("datinfo.ct3")).find(dat.string()), std::string::npos);
     EXPECT_FALSE(test::readFile(m.ws.file("cut.ct1")).empty());
-    EXPECT_EQ(m.ws.job.madeForSpeedMmS, 5.0);
+    EXPECT_EQ(madeForSpeedMmS(m.ws), std::optional<double>(5));
     EXPECT_EQ(m.ws.motion.CutSpeed, Fixed4::fromInt(5));
 }
 

@@ -150,7 +150,9 @@ TEST_F(WingGenerationWindowTest, GenerateWritesTheSetAndTheSaveStepCopiesIt) {
     const std::string counts = test::readFile(m.dir / "cut_cnt.ct2");
     EXPECT_EQ(std::count(counts.begin(), counts.end(), '\n'), 20);
     EXPECT_FALSE(test::readFile(m.dir / "cut.ct1").empty());
-    EXPECT_NE(test::readFile(m.dir / "datinfo.ct3").find(",\"1\",\"0\",\"-2\",\"0\"\r\n"),
+    // The eight fields, then the speed the setup gave (1 mm/s at start) as the set's record.
+    EXPECT_NE(test::readFile(m.dir / "datinfo.ct3")
+                  .find(",\"1\",\"0\",\"-2\",\"0\",\"made for\",1,\"\",\"settings\",0\r\n"),
               std::string::npos);
     EXPECT_EQ(test::readFile(m.dir / "wing.ct1"), test::readFile(m.dir / "cut.ct1"));
     EXPECT_EQ(test::readFile(m.dir / "wing.ct2"), counts);

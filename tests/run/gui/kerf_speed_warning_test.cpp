@@ -48,8 +48,16 @@ TEST(KerfSpeedWarning, MoreThanAQuarterAwayEitherWayAndOnlyWithAMadeForSpeed) {
 struct WarningBench : WindowBench {
     QSlider& slider() { return child<QSlider>("Slider1"); }
     QLabel& warning() { return child<QLabel>("kerfWarningLabel"); }
+    std::string datInfo() { return test::readFile(ws.file("datinfo.ct3")); }
+    // The set's line with the generation's record of the speed it was made for.
+    void recordMadeFor(const char* speed) {
+        std::string line = datInfo();
+        line.resize(line.size() - 2);  // CR LF
+        test::writeText(ws.file("datinfo.ct3"),
+                        line + ",\"made for\"," + speed + ",\"\",\"settings\",0\r\n");
+    }
     WarningBench() {
-        ws.job.madeForSpeedMmS = 4;  // as the generation window leaves it
+        recordMadeFor("4");
         ws.motion.CutSpeed = Fixed4::fromInt(4);
     }
 };
@@ -81,13 +89,28 @@ TEST(KerfSpeedWarning, AppearsWhenTheSliderMovesFarAndGoesWhenItComesBack) {
         }
     }
     EXPECT_TRUE(b.dialogs.calls().empty());  // a label, never a box
+}
 
-    // A set loaded from a file says no speed: no warning however far the slider goes.
-    WarningBench loaded;
-    loaded.ws.job.madeForSpeedMmS = 0;
-    loaded.open();
-    loaded.slider().setValue(1);
-    EXPECT_FALSE(loaded.warning().isVisible());
+TEST(KerfSpeedWarning, ASetWithoutARecordIsKnownOnlyWhileItIsTheSetGeneratedHere) {
+    // A set made before speeds were recorded: no warning however far the slider goes, even
+    // with a speed left from another set generated here.
+    WindowBench old;
+    old.ws.motion.CutSpeed = Fixed4::fromInt(4);
+    old.ws.job.madeForSpeedMmS = 4;
+    old.ws.job.madeForDatInfo = "\"other.dat\",\"other.dat\",100,100\r\n";
+    old.open();
+    old.child<QSlider>("Slider1").setValue(1);
+    EXPECT_FALSE(old.child<QLabel>("kerfWarningLabel").isVisible());
+
+    // A foam set has no room for the record: the speed the generation window made it at counts
+    // while the DAT-information file is the one it wrote.
+    WindowBench foam;
+    foam.ws.motion.CutSpeed = Fixed4::fromInt(4);
+    foam.ws.job.madeForSpeedMmS = 4;
+    foam.ws.job.madeForDatInfo = test::readFile(foam.ws.file("datinfo.ct3"));
+    foam.open(CutWindowVariant::foam());
+    foam.child<QSlider>("Slider1").setValue(1);
+    EXPECT_TRUE(foam.child<QLabel>("kerfWarningLabel").isVisible());
 }
 
 TEST(KerfSpeedWarning, MidCutItComesAndGoesWithoutMovingTheDrawingsOrTouchingTheSet) {
@@ -128,6 +151,7 @@ TEST(KerfSpeedWarning, Picture) {
     request.rightPath = (b.folder.path() / "samples" / "naca0012.dat").string();
     request.leftChordText = "250";
     request.rightChordText = "160";
+    request.cutSpeedMmS = 4;  // the generation records it
     CutGenerator generator(b.ws);
     ASSERT_EQ(generator.generate(request).status, GenerationStatus::Finished);
     WingCutWindow& w = b.open();
