@@ -788,5 +788,29 @@ Four-axis hot-wire foam cutter control</source>
         <source>已存入材料</source>
         <translation>Stored in the material</translation>
     </message>
+    <message>
+        <source>切缝来自设置</source>
+        <translation>Kerf from the settings</translation>
+    </message>
+    <message>
+        <source>切缝来自材料 (按 %1 毫米/秒 生成):</source>
+        <translation>Kerf from the material (made for %1 mm/s):</translation>
+    </message>
+    <message>
+        <source>左侧切缝 %1 毫米</source>
+        <translation>Left kerf %1 mm</translation>
+    </message>
+    <message>
+        <source>右侧切缝 %1 毫米</source>
+        <translation>Right kerf %1 mm</translation>
+    </message>
+    <message>
+        <source>左侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒</source>
+        <translation>Left kerf %1 - %2 mm, face speed %3 - %4 mm/s</translation>
+    </message>
+    <message>
+        <source>右侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒</source>
+        <translation>Right kerf %1 - %2 mm, face speed %3 - %4 mm/s</translation>
+    </message>
 </context>
 </TS>

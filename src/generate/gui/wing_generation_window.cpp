@@ -11,6 +11,7 @@
 #include <QVBoxLayout>
 
 #include "common/file_io.h"
+#include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
@@ -139,6 +140,8 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     progress_->setValue(0);
     building_->hide();
     progress_->hide();
+    kerfSummary_ = label("Label13", "");
+    kerfSummary_->setWordWrap(true);
 
     auto* grid = new QGridLayout;
     grid->addWidget(label("Label1", "选择左侧机翼切割形状DAT数据文件"), 0, 0, 1, 4);
@@ -178,6 +181,7 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     grid->addWidget(segments_, 7, 2);
     grid->addWidget(building_, 8, 0);
     grid->addWidget(progress_, 8, 1, 1, 3);
+    grid->addWidget(kerfSummary_, 10, 0, 1, 4);
     if (!wing) {
         auto* drawing = new QPushButton("DXF...", this);
         drawing->setObjectName("drawing_choice_button");
@@ -307,6 +311,7 @@ GenerationStatus WingGenerationWindow::generate() {
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
     if (outcome.status == GenerationStatus::Finished) {
+        showKerfSummary(outcome.summary);
         ws_.job.madeForSpeedMmS = request.cutSpeedMmS;
         try {
             ws_.job.madeForDatInfo = readFileBytes(ws_.file(kDatInfoFileName));
@@ -443,6 +448,39 @@ bool WingGenerationWindow::event(QEvent* event) {
     // Coming back from one of our own message boxes or file dialogs is not an activation.
     if (activation_.isActivation(this, event)) activated();
     return QWidget::event(event);
+}
+
+void WingGenerationWindow::showKerfSummary(const GenerationSummary& summary) {
+    if (!summary.leftKerf || !summary.rightKerf) {
+        kerfSummary_->clear();
+        return;
+    }
+    auto mm = [](double v) { return q(fixedDecimals(v, 3)); };
+    auto speed = [](double v) { return q(formatDouble(v)); };
+    QStringList lines;
+    if (summary.material.empty()) {
+        lines << QString::fromUtf8("切缝来自设置");
+    } else {
+        lines << QString::fromUtf8("切缝来自材料 (按 %1 毫米/秒 生成):")
+                     .arg(speed(summary.cutSpeedMmS))
+              << q(summary.material);
+    }
+    bool outside = false;
+    for (const bool left : {true, false}) {
+        const GenerationSummary::SideKerf& k = left ? *summary.leftKerf : *summary.rightKerf;
+        outside = outside || k.outside;
+        if (k.minMm == k.maxMm) {
+            lines << (left ? QString::fromUtf8("左侧切缝 %1 毫米")
+                           : QString::fromUtf8("右侧切缝 %1 毫米"))
+                         .arg(mm(k.minMm));
+        } else {
+            lines << (left ? QString::fromUtf8("左侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒")
+                           : QString::fromUtf8("右侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒"))
+                         .arg(mm(k.minMm), mm(k.maxMm), speed(k.minSpeedMmS), speed(k.maxSpeedMmS));
+        }
+    }
+    if (outside) lines << QString::fromUtf8("超出测量范围, 取最近测量点的切缝");
+    kerfSummary_->setText(lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace corvane

@@ -75,6 +75,8 @@ private:
     void showProgress(int segment, int points);
     void endProgress();
     void refreshFaceChords();
+    // Label13: the kerf each side of the new set was made with, and where it came from.
+    void showKerfSummary(const GenerationSummary& summary);
 
     const CutSetKind kind_;
     const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
@@ -95,6 +97,7 @@ private:
     FaceGeometryBox* faces_ = nullptr;  // wing only: the face geometry's choice and panel
     QLabel* segments_ = nullptr;        // Label6
     QLabel* building_ = nullptr;        // Label12
+    QLabel* kerfSummary_ = nullptr;     // Label13
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;

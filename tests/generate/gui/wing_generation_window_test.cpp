@@ -18,6 +18,8 @@
 #include <map>
 #include <sstream>
 
+#include "generate/materials.h"
+#include "generate/set_kerf_record.h"
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
@@ -531,9 +533,10 @@ namespace corvane {
 namespace {
 
 // The set is made for the speed the setup gave (the cut window measures its slider against
-// it); a materials.txt that cannot say which material is in use stops the generation, since a
-// set made with the settings' kerf instead would come out the wrong size without a word.
-TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndAnUnknownMaterialStopsIt) {
+// it) with the kerf of the material in use, and says which; a materials.txt that cannot say which
+// material is in use stops the generation, since a set made with the settings' kerf instead would
+// come out the wrong size without a word.
+TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndMaterialAndAnUnknownMaterialStopsIt) {
     WingGenerationWindow w(m.ws, dialogs);
     open(w);
     fill(w, "200");
@@ -541,6 +544,39 @@ TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndAnUnknownMaterialStopsIt)
     dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
     EXPECT_EQ(w.generate(), GenerationStatus::Finished);
     EXPECT_EQ(m.ws.job.madeForSpeedMmS, 3.0);
+
+    EXPECT_EQ(control<QLabel>(w, "Label13")->text(),
+              QString::fromUtf8("切缝来自设置\n左侧切缝 0.000 毫米\n右侧切缝 0.000 毫米"));
+
+    // With a material in use the set takes its kerf at the setup's speed, and says so.
+    std::string why;
+    MaterialTable table;
+    table.inUse = "EPS 泡沫";
+    table.materials.push_back(*makeMaterial(table.inUse, {{2, 1.4, {}}, {6, 0.6, {}}}, why));
+    writeMaterials(m.dir / "materials.txt", table);
+    m.ws.motion.CutSpeed = Fixed4::fromInt(4);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_EQ(control<QLabel>(w, "Label13")->text(),
+              QString::fromUtf8("切缝来自材料 (按 4 毫米/秒 生成):\nEPS 泡沫\n左侧切缝 1.000 "
+                                "毫米\n右侧切缝 1.000 毫米"));
+    std::string recordWhy;
+    const std::optional<SetKerfRecord> record =
+        setKerfRecordFromFields(allDatInfoFields(test::readFile(m.dir / "datinfo.ct3")), recordWhy);
+    ASSERT_TRUE(record) << recordWhy;
+    EXPECT_EQ(record->cutSpeedMmS, 4);
+    EXPECT_EQ(record->material, "EPS 泡沫");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(8);  // beyond the points: the nearest one's kerf
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_TRUE(
+        control<QLabel>(w, "Label13")
+            ->text()
+            .endsWith(QString::fromUtf8("右侧切缝 0.600 毫米\n超出测量范围, 取最近测量点的切缝")));
+    fs::remove(m.dir / "materials.txt");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(3);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
 
     const std::string before = working();
     m.ws.motion.CutSpeed = Fixed4::fromInt(5);
