@@ -76,5 +76,6 @@ void addExportCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addLatencyTestCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addControllerCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 void addMaterialCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
+void addCalibrateCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 
 }  // namespace corvane::cli

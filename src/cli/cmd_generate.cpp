@@ -7,6 +7,7 @@
 
 #include "cli/cli_context.h"
 #include "cli/cmd_drawing.h"
+#include "cli/generation_output.h"
 #include "common/fixed_point.h"
 #include "common/folder_lock.h"
 #include "common/number_format.h"
@@ -17,6 +18,7 @@
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
 #include "generate/face_geometry.h"
+#include "generate/materials.h"
 #include "machine/step_output.h"
 
 namespace corvane::cli {
@@ -38,6 +40,7 @@ struct GenerateOptions {
     std::optional<double> leftFaceChord, rightFaceChord, towers, leftGap, span;
     double sweepMm = 0, riseMm = 0, washoutPivot = 0;
     std::optional<double> leftKerf, rightKerf;
+    std::optional<std::string> material;  // kerf by speed (wing only), with --speed
 };
 
 // The face options a tower set does not take, and the ones a face set needs.
@@ -159,79 +162,32 @@ int runGenerate(CliContext& ctx, const GenerateOptions& o, CutSetKind kind) {
         request.rightAngleText = *o.rightWashout;
     }
 
-    // With --save the set saved is the one generated: the folder stays locked from the
-    // generation to the end of the save, so no other program's set gets in between.
-    std::optional<FolderLock> held;
-    if (o.save) {
+    if (o.material) {
+        if (!o.speed) {
+            printMessage(
+                "--material needs --speed: the kerf by speed is worked out at the speed "
+                "the set will be cut at");
+            return 2;
+        }
+        if (kind != CutSetKind::Wing) {
+            printMessage("--material is for wing sets");
+            return 2;
+        }
         try {
-            held.emplace(ws.appFolder());
+            const MaterialTable table = readMaterials(ws.appFolder() / kMaterialsFileName);
+            const Material* m = table.find(*o.material);
+            if (!m) {
+                printMessage("No material \"" + *o.material + "\" in " + kMaterialsFileName);
+                return 1;
+            }
+            request.material = *m;
         } catch (const RunError& e) {
             printError(e, "corvane-cli generate");
             return 1;
         }
     }
-    CutGenerator generator(ws);
-    GenerationOutcome out = generator.generate(request);
-    for (const UserMessage& m : out.warnings) printMessage("Warning: " + m.text);
-    for (const UserMessage& m : out.messages) {
-        printMessage(m.title == kMachineBusyTitle ? m.title + ": " + m.text : m.text);
-        if (!m.detail.empty()) printMessage(m.detail);
-    }
-    if (out.status != GenerationStatus::Finished) return 1;
-
-    const GenerationSummary& s = out.summary;
-    std::cout << "Points=" << s.points << '\n'
-              << "Segments=" << s.segments << '\n'
-              << "Ticks=" << s.ticks << '\n'
-              << "CountLines=" << s.countLines << '\n'
-              << "DelayPoints=" << s.delayLines << '\n'
-              << "StepsPerMm=" << ws.settings.derived.StepsPerMm << '\n';
-    if (s.faces) {
-        const GenerationSummary::Faces& f = *s.faces;
-        std::cout << "Geometry=faces\n"
-                  << "LeftFaceChord=" << formatTwoDecimals(f.leftFaceChordMm) << '\n'
-                  << "LeftTowerChord=" << formatTwoDecimals(f.leftTowerChordMm) << '\n'
-                  << "RightFaceChord=" << formatTwoDecimals(f.rightFaceChordMm) << '\n'
-                  << "RightTowerChord=" << formatTwoDecimals(f.rightTowerChordMm) << '\n'
-                  << "LeftKerf=" << formatDouble(f.leftKerfMm) << '\n'
-                  << "RightKerf=" << formatDouble(f.rightKerfMm) << '\n'
-                  << "LeftTowerStart=" << formatTwoDecimals(f.leftStart[0]) << ','
-                  << formatTwoDecimals(f.leftStart[1]) << '\n'
-                  << "RightTowerStart=" << formatTwoDecimals(f.rightStart[0]) << ','
-                  << formatTwoDecimals(f.rightStart[1]) << '\n';
-    }
-    if (o.speed) {
-        // A tick lasts its high time plus the 1 ms low time.
-        // As in the setup windows: a speed above the slider's top is taken down to it.
-        Fixed4 speed = Fixed4::fromDouble(*o.speed);
-        const Fixed4 top = Fixed4::fromDouble(ws.settings.derived.SpeedSliderMax / 5.0);
-        if (speed > top) {
-            printMessage("Cutting speed limited to " + formatDouble(top.toDouble()) +
-                         " mm/s (SpeedSliderMax / 5)");
-            speed = top;
-        }
-        const Fixed4 tickMs =
-            stepHighTimeMs(ws.settings.derived.StepsPerMm, speed) + Fixed4::fromInt(1);
-        const double seconds = static_cast<double>(s.ticks) * tickMs.toDouble() / 1000.0;
-        std::cout << "CutSpeed=" << formatDouble(speed.toDouble()) << '\n'
-                  << "TickMs=" << formatDouble(tickMs.toDouble()) << '\n'
-                  << "CutSeconds=" << formatTwoDecimals(seconds) << '\n';
-    }
-    if (o.save) {
-        const fs::path target = withCutExtension(fs::absolute(*o.save));
-        try {
-            saveCutSet(ws.appFolder(), target);
-        } catch (const SaveRefused& e) {
-            printMessage(e.what());
-            return 1;
-        } catch (const RunError& e) {
-            printError(e, kSaveCutFileLabel);
-            return 1;
-        }
-        std::cout << "Saved=" << target.string() << '\n';
-    }
-    std::cout.flush();
-    return 0;
+    if (o.speed && kind == CutSetKind::Wing) request.cutSpeedMmS = sliderSpeed(ws, *o.speed);
+    return generateAndReport(ws, request, o.save, o.speed);
 }
 
 CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const char* sizeWord,
@@ -272,7 +228,13 @@ CLI::App* addVariant(CLI::App* parent, const char* name, const char* what, const
     }
     cmd->add_option("--delay-points", o->delayPoints, "segments to pause after, e.g. 20,40");
     cmd->add_option("--save", o->save, "also save the set as NAME.ct1 with .ct2 and .ct3");
-    cmd->add_option("--speed", o->speed, "cutting speed, mm/s, for the time in the summary");
+    cmd->add_option("--speed", o->speed,
+                    "cutting speed, mm/s: the time in the summary, and for a wing set the speed "
+                    "it is made for (recorded in the set)");
+    if (wing)
+        cmd->add_option("--material", o->material,
+                        "kerf by speed from this material of materials.txt at --speed: one kerf "
+                        "for the towers, each face's own per segment for --geometry faces");
     cmd->callback([&ctx, &runner, o, kind] {
         runner = [&ctx, o, kind] { return runGenerate(ctx, *o, kind); };
     });

@@ -108,14 +108,7 @@ void addMaterialCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
                 return 2;
             }
             MaterialTable t = table();
-            bool replaced = false;
-            for (Material& old : t.materials) {
-                if (old.name == m->name) {
-                    old = *m;
-                    replaced = true;
-                }
-            }
-            if (!replaced) t.materials.push_back(*m);
+            const bool replaced = t.put(*m);
             save(t);
             std::cout << (replaced ? "Replaced " : "Added ") << m->name << '\n';
             printPoints(*m);

@@ -37,6 +37,7 @@ int main(int argc, char** argv) {
     addControllerCommand(app, ctx, runner);
     addDrawingCommand(app, ctx, runner);
     addMaterialCommand(app, ctx, runner);
+    addCalibrateCommand(app, ctx, runner);
     CLI11_PARSE(app, argc, argv);
     announceFolderWaits();
     try {

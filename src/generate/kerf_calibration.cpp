@@ -132,7 +132,8 @@ KerfCalibrationResult kerfFromMeasurements(const std::vector<ToothMeasurement>& 
                                  ": a width must be greater than 0.");
             continue;
         }
-        const double kerf = t.nominalMm - t.measuredMm;
+        // Four decimals, as the settings' millimetre amounts: no binary residue in the table.
+        const double kerf = std::round((t.nominalMm - t.measuredMm) * 10000) / 10000;
         if (kerf < 0) {
             r.problems.push_back(which + " is measured " + mm(t.measuredMm) +
                                  ", wider than its nominal " + mm(t.nominalMm) +

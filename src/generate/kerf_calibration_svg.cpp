@@ -1,5 +1,6 @@
 // The calibration comb as an SVG picture: the part as cut, each tooth's speed and nominal
 // width, the width to measure half way up, where the wire starts, and the arithmetic.
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 
@@ -10,9 +11,11 @@ namespace corvane {
 
 namespace {
 
-constexpr double kScale = 4;   // px per mm
-constexpr double kPad = 60;    // px round the comb
-constexpr double kFoot = 150;  // px of text below it
+constexpr double kScale = 4;    // px per mm
+constexpr double kPad = 60;     // px left of the comb
+constexpr double kTop = 90;     // px above it: the title and the teeth's speeds
+constexpr double kRight = 130;  // px right of it: where the wire starts
+constexpr double kFoot = 130;   // px of text below it
 
 std::string px(double v) {
     char buf[32];
@@ -32,10 +35,10 @@ std::string line(double x1, double y1, double x2, double y2, const char* style) 
 }  // namespace
 
 std::string kerfCalibrationSvg(const KerfCalibrationCut& cut) {
-    const double width = cut.lengthMm * kScale + 2 * kPad;
-    const double height = cut.heightMm * kScale + 2 * kPad + kFoot;
+    const double width = std::max(cut.lengthMm * kScale + kPad + kRight, 760.0);
+    const double height = cut.heightMm * kScale + kTop + kFoot;
     auto X = [](double mm) { return kPad + mm * kScale; };
-    auto Y = [&cut](double mm) { return kPad + (cut.heightMm - mm) * kScale; };
+    auto Y = [&cut](double mm) { return kTop + (cut.heightMm - mm) * kScale; };
     std::string s = "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"" + px(width) +
                     "\" height=\"" + px(height) +
                     "\" font-family=\"sans-serif\" font-size=\"12\">\n";
@@ -64,18 +67,18 @@ std::string kerfCalibrationSvg(const KerfCalibrationCut& cut) {
         s += line(l, Y(half), r, Y(half),
                   "stroke=\"#06c\" stroke-width=\"1.5\" marker-start=\"url(#a)\" "
                   "marker-end=\"url(#a)\"");
-        s += text(cx, Y(top) - 22, "tooth " + std::to_string(i + 1), "text-anchor=\"middle\"");
-        s += text(cx, Y(top) - 8, formatDouble(t.speedMmS) + " mm/s",
+        s += text(cx, Y(top) - 22,
+                  "tooth " + std::to_string(i + 1) + ": " + formatDouble(t.speedMmS) + " mm/s",
                   "text-anchor=\"middle\" font-weight=\"bold\"");
-        s += text(cx, Y(half) - 6, "nominal " + formatDouble(t.nominalMm()),
-                  "text-anchor=\"middle\" fill=\"#06c\" font-size=\"11\"");
-        s += text(cx, Y(0) + 18, "measure " + std::to_string(i + 1),
+        s += text(cx, Y(top) - 8, "nominal " + formatDouble(t.nominalMm()) + " mm",
                   "text-anchor=\"middle\" fill=\"#06c\"");
+        s += text(cx, Y(half) - 6, "W" + std::to_string(i + 1),
+                  "text-anchor=\"middle\" fill=\"#06c\" font-weight=\"bold\"");
     }
     s += "<defs><marker id=\"a\" viewBox=\"0 0 10 10\" refX=\"5\" refY=\"5\" markerWidth=\"6\" "
          "markerHeight=\"6\" orient=\"auto-start-reverse\"><path d=\"M0,0 L10,5 L0,10 z\" "
          "fill=\"#06c\"/></marker></defs>\n";
-    double y = Y(0) + 48;
+    double y = Y(0) + 30;
     const char* lines[] = {
         "Cut it like any set, at the speed above; each tooth runs all round at its own speed.",
         "Measure each tooth's width half way up with calipers, at both ends of the block, and "

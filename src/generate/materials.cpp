@@ -49,6 +49,17 @@ const Material* MaterialTable::find(std::string_view name) const {
     return nullptr;
 }
 
+bool MaterialTable::put(Material m) {
+    for (Material& old : materials) {
+        if (old.name == m.name) {
+            old = std::move(m);
+            return true;
+        }
+    }
+    materials.push_back(std::move(m));
+    return false;
+}
+
 KerfAtSpeed kerfAt(const Material& m, double speedMmS) {
     KerfAtSpeed k;
     if (m.points.empty()) return k;

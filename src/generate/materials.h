@@ -31,6 +31,8 @@ struct MaterialTable {
     std::string inUse;  // the material chosen for the next generation; empty for none
     std::vector<Material> materials;
     const Material* find(std::string_view name) const;
+    // Replaces the material of the same name (true) or adds it at the end (false).
+    bool put(Material m);
 };
 
 // A material's kerf at the speed a set is made for (mm/s): the speed the slider is expected at
