@@ -27,6 +27,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
+#include "platform/gui/ui_language.h"
 
 namespace corvane {
 
@@ -133,8 +134,12 @@ KerfCalibrationWindow::KerfCalibrationWindow(Workspace& ws, Dialogs& dialogs, QW
     drawing_ = new KerfCalibrationDrawing(this);
     teeth_ = new QTableWidget(0, 5, this);
     teeth_->setObjectName(QStringLiteral("Grid1"));
-    teeth_->setHorizontalHeaderLabels({u("速度 - 毫米/秒"), u("名义宽度 - 毫米"),
-                                       u("测量宽度 - 毫米"), u("功率 (可不填)"), u("切缝 - 毫米")});
+    // Headers are no captions the window pass reaches: given in the window's language here.
+    QStringList headers;
+    for (const char* h :
+         {"速度 - 毫米/秒", "名义宽度 - 毫米", "测量宽度 - 毫米", "功率 (可不填)", "切缝 - 毫米"})
+        headers << translatedText(u(h));
+    teeth_->setHorizontalHeaderLabels(headers);
     teeth_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     teeth_->verticalHeader()->setDefaultSectionSize(teeth_->fontMetrics().height() + 8);
 
@@ -375,12 +380,7 @@ bool KerfCalibrationWindow::storeInMaterial() {
             speeds = distinct.size();
             const std::optional<Material> m = calibratedMaterial(t, name, computed_, why);
             if (!m) return false;
-            auto it = std::find_if(t.materials.begin(), t.materials.end(),
-                                   [&](const Material& x) { return x.name == name; });
-            if (it == t.materials.end())
-                t.materials.push_back(*m);
-            else
-                *it = *m;
+            t.put(*m);
             made = true;
             return true;
         });

@@ -23,6 +23,7 @@
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
+#include "platform/gui/ui_language.h"
 
 namespace corvane {
 
@@ -118,7 +119,10 @@ MaterialsWindow::MaterialsWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     nameLabel->setBuddy(name_);
     points_ = new QTableWidget(0, 3, this);
     points_->setObjectName(QStringLiteral("Grid1"));
-    points_->setHorizontalHeaderLabels({u("速度 - 毫米/秒"), u("切缝 - 毫米"), u("功率 (可不填)")});
+    // Headers are no captions the window pass reaches: given in the window's language here.
+    points_->setHorizontalHeaderLabels({translatedText(u("速度 - 毫米/秒")),
+                                        translatedText(u("切缝 - 毫米")),
+                                        translatedText(u("功率 (可不填)"))});
     points_->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     points_->verticalHeader()->setDefaultSectionSize(points_->fontMetrics().height() + 8);
     points_->setMinimumWidth(360);
