@@ -1,7 +1,6 @@
 // The generation's messages, summary, timing and save, shared by generate and calibrate.
 #include "cli/generation_output.h"
 
-#include <cmath>
 #include <iostream>
 
 #include "cli/cli_context.h"
@@ -20,15 +19,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-// Three decimals are all a kerf or a speed needs here.
-double rounded(double v) {
-    return std::round(v * 1000) / 1000;
-}
-
-std::string range(double lo, double hi) {
-    return lo == hi ? formatDouble(lo) : formatDouble(lo) + " .. " + formatDouble(hi);
-}
-
 }  // namespace
 
 double sliderSpeed(const Workspace& ws, double wanted) {
@@ -42,24 +32,9 @@ std::string kerfSummaryText(const GenerationSummary& s) {
     std::string t;
     if (!s.material.empty()) t += "Material=" + s.material + "\n";
     if (s.cutSpeedMmS > 0) t += "MadeForSpeed=" + formatDouble(s.cutSpeedMmS) + "\n";
-    const std::pair<const char*, const std::optional<GenerationSummary::SideKerf>*> sides[] = {
-        {"left", &s.leftKerf}, {"right", &s.rightKerf}};
-    std::string warnings;
-    for (const auto& [name, kerf] : sides) {
-        if (!*kerf) continue;
-        const GenerationSummary::SideKerf& k = **kerf;
-        t += std::string(name == std::string("left") ? "Left" : "Right") +
-             "KerfUsed=" + range(rounded(k.minMm), rounded(k.maxMm));
-        if (!s.material.empty())
-            t += " mm at " + range(rounded(k.minSpeedMmS), rounded(k.maxSpeedMmS)) + " mm/s";
-        t += "\n";
-        if (k.outside)
-            warnings += "Warning: the " + std::string(name) + " side runs at " +
-                        range(rounded(k.minSpeedMmS), rounded(k.maxSpeedMmS)) +
-                        " mm/s, partly beyond the speeds measured for " + s.material +
-                        ": the nearest measured point's kerf is used there\n";
-    }
-    return t + warnings;
+    if (s.leftKerf) t += "LeftKerfUsed=" + kerfUsedText(*s.leftKerf, !s.material.empty()) + "\n";
+    if (s.rightKerf) t += "RightKerfUsed=" + kerfUsedText(*s.rightKerf, !s.material.empty()) + "\n";
+    return t;
 }
 
 int generateAndReport(Workspace& ws, const GenerationRequest& request,

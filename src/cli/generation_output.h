@@ -22,8 +22,8 @@ double sliderSpeed(const Workspace& ws, double wanted);
 int generateAndReport(Workspace& ws, const GenerationRequest& request,
                       const std::optional<std::string>& save, std::optional<double> speed);
 
-// The kerf summary lines of a wing set: "LeftKerf=0.3" for one kerf, or a range with the
-// speeds behind it, and a warning line for speeds beyond the material's measured range.
+// The kerf summary lines of a wing set: the material and the made-for speed when there are
+// any, and "LeftKerfUsed=0.3 mm" for one kerf, or a range with the speeds behind it.
 std::string kerfSummaryText(const GenerationSummary& summary);
 
 }  // namespace corvane::cli

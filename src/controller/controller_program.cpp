@@ -39,7 +39,7 @@ std::vector<ProgramLine> streamLines(std::string_view program) {
 
 std::string wireOnCode(WireOutput output, double power) {
     if (output == WireOutput::Coolant) return "M8";
-    return "M3 S" + formatDouble(power);
+    return "M3" + powerWord(power);
 }
 
 std::string wireOffCode(WireOutput output) {
@@ -51,7 +51,10 @@ std::vector<ProgramLine> controllerCut(const Simulation& sim, const ControllerCu
     g.axes = o.letters == "XYUV" ? GcodeAxes::XYUV : GcodeAxes::XYZA;
     g.speed = o.speed;
     g.pauseMs = o.pauseMs;
-    g.wireOn = o.wire ? wireOnCode(o.output, o.power) : std::string();
+    // Power by speed: the wire comes on at the power of the speed the set was made for.
+    const std::optional<Material> byspeed = powerMaterial(sim);
+    const double power = byspeed ? *powerAt(*byspeed, sim.madeFor->cutSpeedMmS) : o.power;
+    g.wireOn = o.wire ? wireOnCode(o.output, power) : std::string();
     g.wirePower = 0;
     g.wireOff = o.wire ? wireOffCode(o.output) : std::string();
     std::vector<ProgramLine> lines = streamLines(gcodeProgram(sim, g));

@@ -113,6 +113,23 @@ std::optional<SetKerfRecord> madeForRecord(const GenerationRequest& r) {
 
 }  // namespace
 
+namespace {
+
+// Three decimals are all a kerf or a speed needs in a summary.
+std::string range(double lo, double hi) {
+    lo = std::round(lo * 1000) / 1000;
+    hi = std::round(hi * 1000) / 1000;
+    return lo == hi ? formatDouble(lo) : formatDouble(lo) + " .. " + formatDouble(hi);
+}
+
+}  // namespace
+
+std::string kerfUsedText(const GenerationSummary::SideKerf& k, bool bySpeed) {
+    std::string t = range(k.minMm, k.maxMm) + " mm";
+    if (bySpeed) t += " at " + range(k.minSpeedMmS, k.maxSpeedMmS) + " mm/s";
+    return t;
+}
+
 std::optional<FaceBlank> settingsBlank(const Workspace& ws) {
     const DerivedSettings& d = ws.settings.derived;
     if (ws.settings.fields.oversize_foam == 0) return std::nullopt;
@@ -452,6 +469,22 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
             }
         }
         outcome.summary.ticks = total;
+        // A speed beyond the measured points takes the nearest point's kerf: said, not refused.
+        const std::pair<const char*, std::optional<GenerationSummary::SideKerf>*> sides[] = {
+            {"left", &outcome.summary.leftKerf}, {"right", &outcome.summary.rightKerf}};
+        for (const auto& [name, kerf] : sides) {
+            if (!material || !*kerf || !(*kerf)->outside) continue;
+            // The tower geometry has one kerf for both sides, at the set's speed: said once.
+            const std::string who = faceGeometry ? std::string("The ") + name + " face runs"
+                                                 : std::string("The set runs");
+            outcome.warnings.push_back(
+                {who + " at " + range((*kerf)->minSpeedMmS, (*kerf)->maxSpeedMmS) +
+                     " mm/s, partly beyond the speeds measured for " + material->name + " (" +
+                     range(material->points.front().speedMmS, material->points.back().speedMmS) +
+                     " mm/s): the nearest measured point's kerf is used there",
+                 kKerfBySpeedTitle});
+            if (!faceGeometry) break;
+        }
 
         if (stop_) {
             tx.abandon();

@@ -115,6 +115,10 @@ struct GenerationCallbacks {
     std::function<void()> yield;
 };
 
+// What one side's kerf was: "0.3 mm", or with a material "0.6 .. 0.765 mm at 4.349 .. 6.114 mm/s"
+// (three decimals).
+std::string kerfUsedText(const GenerationSummary::SideKerf& kerf, bool bySpeed);
+
 // The blank the settings give for the face geometry's checks: with "Oversize Foam Blank" ticked
 // and an amount set; nothing otherwise.
 std::optional<FaceBlank> settingsBlank(const Workspace& ws);

@@ -125,8 +125,39 @@ std::string wireOnLine(const GcodeOptions& o) {
     if (hasPower || o.wirePower <= 0 || line.empty()) return line;
     std::size_t at = semicolon;
     while (at > 0 && line[at - 1] == ' ') --at;
-    line.insert(at, " S" + fixedWord(o.wirePower));
+    line.insert(at, powerWord(o.wirePower));
     return line;
+}
+
+std::string powerWord(double power) {
+    return " S" + fixedWord(power);
+}
+
+std::optional<Material> powerMaterial(const Simulation& sim) {
+    if (!sim.madeFor) return std::nullopt;
+    std::optional<Material> m = sim.madeFor->usedMaterial();
+    if (!m || !powerAt(*m, sim.madeFor->cutSpeedMmS)) return std::nullopt;
+    return m;
+}
+
+double moveFaceSpeed(const Simulation& sim, const DecodedSegment& s, double ms) {
+    if (!(ms > 0) || sim.stepsPerMm == 0) return 0;
+    double at[2] = {0, 1};  // fractions of the way from the left tower to the right
+    if (sim.faces && sim.faces->towersMm > 0) {
+        at[0] = sim.faces->leftGapMm / sim.faces->towersMm;
+        at[1] = (sim.faces->leftGapMm + sim.faces->spanMm) / sim.faces->towersMm;
+    }
+    double sum = 0;
+    for (double f : at) {
+        double d[2];
+        for (std::size_t c = 0; c < 2; ++c) {  // x, y
+            const double left = static_cast<double>(s.end[c] - s.start[c]);
+            const double right = static_cast<double>(s.end[c + 2] - s.start[c + 2]);
+            d[c] = (left + (right - left) * f) / sim.stepsPerMm;
+        }
+        sum += std::hypot(d[0], d[1]);
+    }
+    return sum / 2 / (ms / 1000.0);
 }
 
 std::string todayUtc() {
@@ -167,7 +198,16 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
         sum.seconds += seconds;
         return true;
     };
-    if (!o.wireOn.empty()) g += wireOnLine(o) + "\n";
+    const std::optional<Material> power = o.powerBySpeed ? powerMaterial(sim) : std::nullopt;
+    if (power) {
+        g += comment("power by speed: " + std::string(power->name) +
+                     ", S at each move's face speed");
+        GcodeOptions on = o;
+        on.wirePower = *powerAt(*power, sim.madeFor->cutSpeedMmS);
+        if (!o.wireOn.empty()) g += wireOnLine(on) + "\n";
+    } else if (!o.wireOn.empty()) {
+        g += wireOnLine(o) + "\n";
+    }
     if (!o.wireOn.empty()) dwellLine(o.preheatMs / 1000.0, "preheat");
 
     auto dwell = [&](int count) {
@@ -191,6 +231,7 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& o, GcodeSumm
                     g += mm4(end[a]);
                 }
                 g += " F" + feed(60000.0 / ms);
+                if (power) g += powerWord(*powerAt(*power, moveFaceSpeed(sim, s, ms)));
                 if (s.kind == SegmentKind::LeadIn) g += " (lead-in)";
                 if (s.kind == SegmentKind::LeadOut) g += " (lead-out)";
                 g += "\n";

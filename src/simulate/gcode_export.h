@@ -9,6 +9,8 @@
 #include <string_view>
 
 #include "common/fixed_point.h"
+#include "generate/materials.h"
+#include "simulate/set_decoder.h"
 
 namespace corvane {
 
@@ -34,6 +36,10 @@ struct GcodeOptions {
     double wirePower = kDefaultWirePower;  // S word added to wireOn unless it has one; 0: none
     std::string wireOff = "M5";
     std::string date;  // for the header; today (UTC) when empty
+    // Power by speed: when the set was made with a material whose points all carry a power,
+    // each move gets the S word of the power at its face speed, and the wire-on line the power
+    // at the speed the set was made for. Off, or without such a material, the power is constant.
+    bool powerBySpeed = true;
 };
 
 struct GcodeSummary {
@@ -52,6 +58,18 @@ std::string gcodeProgram(const Simulation& sim, const GcodeOptions& options,
 
 // The wire-on line: the code, with " S<power>" when it carries no S word and power is set.
 std::string wireOnLine(const GcodeOptions& options);
+
+// The power word of a line, " S<power>" in fixed point: the one writer of every S word the
+// export and the controller stream send.
+std::string powerWord(double power);
+
+// The material whose powers the set's moves take: the one the set was made with, when every
+// point of it carries a power.
+std::optional<Material> powerMaterial(const Simulation& sim);
+
+// A move's speed at the faces, mm/s, when it takes `ms`: the mean of the wire's speeds at the
+// two faces (a face set's, or those a tower set was placed at; the towers' for a tower set).
+double moveFaceSpeed(const Simulation& sim, const DecodedSegment& move, double ms);
 
 // Today's date in UTC, YYYY-MM-DD.
 std::string todayUtc();

@@ -29,6 +29,15 @@ TEST(Materials, KerfFollowsStraightLinesBetweenPointsAndStaysAtTheEnds) {
         EXPECT_NEAR(k.kerfMm, c.kerf, 1e-12) << c.speed;
         EXPECT_EQ(k.outside, c.outside) << c.speed;
     }
+    // A kerf that rises and falls again: each interval keeps its own line (a search that
+    // stops one point early or late takes the wrong one).
+    std::string why;
+    const Material peak = *makeMaterial("peak", {{1, 0.5, 100}, {3, 1.5, 300}, {5, 0.5, 100}}, why);
+    const double speeds[] = {1.5, 2, 3, 4, 4.5}, peaks[] = {0.75, 1.0, 1.5, 1.0, 0.75};
+    for (std::size_t i = 0; i < std::size(speeds); ++i) {
+        EXPECT_NEAR(kerfAt(peak, speeds[i]).kerfMm, peaks[i], 1e-12) << speeds[i];
+        EXPECT_NEAR(*powerAt(peak, speeds[i]), peaks[i] * 200, 1e-9) << speeds[i];
+    }
     EXPECT_NEAR(*powerAt(m, 5), 650, 1e-9);
     EXPECT_NEAR(*powerAt(m, 10), 700, 1e-9);
     Material noPower = m;

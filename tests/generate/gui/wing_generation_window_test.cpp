@@ -567,6 +567,7 @@ TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndMaterialAndAnUnknownMater
     EXPECT_EQ(record->cutSpeedMmS, 4);
     EXPECT_EQ(record->material, "EPS 泡沫");
     m.ws.motion.CutSpeed = Fixed4::fromInt(8);  // beyond the points: the nearest one's kerf
+    dialogs.answerMessage();                    // the generation's warning says so first
     dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
     EXPECT_EQ(w.generate(), GenerationStatus::Finished);
     EXPECT_TRUE(
