@@ -562,7 +562,7 @@ Four-axis hot-wire foam cutter control</source>
     </message>
     <message>
         <source>功率 (可不填)</source>
-        <translation>Power (may be left empty)</translation>
+        <translation>Power (optional)</translation>
     </message>
     <message>
         <source>添加测量点</source>
