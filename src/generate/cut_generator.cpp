@@ -324,7 +324,10 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         }
 
         std::optional<FaceGeometry> faceGeometry;
+        // The request's material is the one source of kerf by speed, so the record says what
+        // the faces were cut with.
         FaceDesign design = request.faces;
+        design.kerfBySpeed.reset();
         if (material) design.kerfBySpeed = KerfBySpeed{*material, request.cutSpeedMmS};
         if (faces) {
             FaceGeometryResult built = buildFaceGeometry(p.left, p.right, design, request.blank);

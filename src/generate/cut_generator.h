@@ -36,7 +36,8 @@ struct GenerationRequest {
     bool leftWashout = false, rightWashout = false;  // wing only
     std::string leftAngleText = "0", rightAngleText = "0";
     WingGeometry geometry = WingGeometry::Towers;
-    // Faces only: the finished panel (the chord texts and washout fields above are not read).
+    // Faces only: the finished panel (the chord texts and washout fields above are not read;
+    // its kerf by speed comes from `material` below).
     FaceDesign faces;
     // Faces only: the blank the settings give, when they give one.
     std::optional<FaceBlank> blank;
