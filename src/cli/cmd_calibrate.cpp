@@ -11,6 +11,7 @@
 #include "cli/cli_context.h"
 #include "cli/generation_output.h"
 #include "common/file_io.h"
+#include "common/folder_lock.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/kerf_calibration.h"
@@ -150,6 +151,7 @@ int storeMeasurements(Workspace& ws, const CalibrateOptions& o, const KerfCalibr
         return 0;
     }
     const fs::path file = ws.appFolder() / kMaterialsFileName;
+    FolderLock lock(ws.appFolder());  // the materials window writes materials.txt too
     MaterialTable table = readMaterials(file);
     std::string why;
     const std::optional<Material> m = calibratedMaterial(table, *o.material, r.points, why);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "cli/cli_context.h"
+#include "common/folder_lock.h"
 #include "common/number_format.h"
 #include "common/run_error.h"
 #include "generate/materials.h"
@@ -40,6 +41,7 @@ void addMaterialCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner
     auto o = std::make_shared<MaterialOptions>();
     auto table = [&ctx] { return readMaterials(ctx.appFolder() / kMaterialsFileName); };
     auto save = [&ctx](const MaterialTable& t) {
+        FolderLock lock(ctx.appFolder());  // the window writes materials.txt too
         writeMaterials(ctx.appFolder() / kMaterialsFileName, t);
     };
     auto guarded = [&runner](std::function<int()> body) {

@@ -246,11 +246,24 @@ double depthOf(const Outline& o) {
 
 FaceGeometryResult buildFaceGeometry(const Profile& leftPlain, const Profile& rightPlain,
                                      const FaceDesign& d, const std::optional<FaceBlank>& blank) {
-    return faceGeometryFromOutlines(
+    // The features are cut into the sections first, so the kerf, the projection and the towers
+    // follow them; refused, the plain sections still show what else is wrong.
+    const FeaturedSections featured =
+        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features,
+                          d.leftKerfMm, d.rightKerfMm);
+    const bool cut = featured.refusals.empty();
+    const Profile& leftUnit = cut ? featured.left : leftPlain;
+    const Profile& rightUnit = cut ? featured.right : rightPlain;
+    FaceGeometryResult r = faceGeometryFromOutlines(
         placeOnFace(leftUnit, d.leftChordMm, d.leftWashoutDeg, d.washoutPivot, 0, 0),
         placeOnFace(rightUnit, d.rightChordMm, d.rightWashoutDeg, d.washoutPivot, d.sweepMm,
                     d.riseMm),
         leadingEdgeIndex(leftUnit), leadingEdgeIndex(rightUnit), d, blank);
+    if (!cut) {
+        r.refusals.insert(r.refusals.begin(), featured.refusals.begin(), featured.refusals.end());
+        r.geometry.reset();
+    }
+    return r;
 }
 
 FaceGeometryResult faceGeometryFromOutlines(Outline leftFace, Outline rightFace, std::size_t leftLe,
@@ -258,12 +271,6 @@ FaceGeometryResult faceGeometryFromOutlines(Outline leftFace, Outline rightFace,
                                             const std::optional<FaceBlank>& blank) {
     FaceGeometryResult r;
     std::vector<std::string>& no = r.refusals;
-    const FeaturedSections featured =
-        applyWingFeatures(leftPlain, rightPlain, d.leftChordMm, d.rightChordMm, d.features,
-                          d.leftKerfMm, d.rightKerfMm);
-    no = featured.refusals;
-    const Profile& leftUnit = featured.left;
-    const Profile& rightUnit = featured.right;
     const double d2 = d.rightGapMm();
     if (d.spanMm <= 0)
         no.push_back("The faces overlap: the span between them is " + mm(d.spanMm) +

@@ -6,6 +6,7 @@
 #include <cstdlib>
 
 #include "common/file_io.h"
+#include "common/folder_lock.h"
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/records.h"
@@ -176,6 +177,15 @@ MaterialTable readMaterials(const std::filesystem::path& file) {
 
 void writeMaterials(const std::filesystem::path& file, const MaterialTable& table) {
     writeFileAtomic(file, materialsFileText(table));
+}
+
+MaterialTable updateMaterials(const std::filesystem::path& appFolder,
+                              const std::function<bool(MaterialTable&)>& edit) {
+    FolderLock lock(appFolder);
+    const std::filesystem::path file = appFolder / kMaterialsFileName;
+    MaterialTable table = readMaterials(file);
+    if (edit(table)) writeMaterials(file, table);
+    return table;
 }
 
 }  // namespace corvane

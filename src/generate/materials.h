@@ -5,6 +5,7 @@
 #pragma once
 
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -66,5 +67,10 @@ std::string materialsFileText(const MaterialTable& table);
 MaterialTable readMaterials(const std::filesystem::path& file);
 MaterialTable parseMaterials(std::string_view bytes);
 void writeMaterials(const std::filesystem::path& file, const MaterialTable& table);
+// materials.txt of an application folder read, changed by `edit` and written back under the
+// folder's lock, so the window and corvane-cli never write over each other's change. `edit`
+// returns false to leave the file as it is. Returns the table as it stands afterwards.
+MaterialTable updateMaterials(const std::filesystem::path& appFolder,
+                              const std::function<bool(MaterialTable&)>& edit);
 
 }  // namespace corvane

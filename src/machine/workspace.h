@@ -29,6 +29,11 @@ struct JobValues {
     double RightTowerChord = 0;
     std::string leftAirfoilPath;
     std::string rightAirfoilPath;
+    // The CutSpeed the working set was generated at here, mm/s (0: not known), and the
+    // DAT-information file it was generated with: a set that has no room to record its speed
+    // (a foam set) is known by it while it stays the working set.
+    double madeForSpeedMmS = 0;
+    std::string madeForDatInfo;
 };
 
 // The pause points the next generation writes as zero count entries (segment numbers).

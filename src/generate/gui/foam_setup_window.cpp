@@ -11,6 +11,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "generate/gui/materials_window.h"
 #include "generate/gui/planform_window.h"
 #include "generate/gui/setup_boxes.h"
 #include "machine/workspace.h"
@@ -85,6 +86,10 @@ FoamSetupWindow::FoamSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     auto* command2 = new QPushButton(QStringLiteral("设置完成"), this);
     command2->setObjectName(QStringLiteral("Command2"));
     connect(command2, &QPushButton::clicked, this, &FoamSetupWindow::confirm);
+    // The kerf by material and speed, for the generation that follows this setup.
+    auto* command3 = new QPushButton(QStringLiteral("材料与切缝..."), this);
+    command3->setObjectName(QStringLiteral("Command3"));
+    connect(command3, &QPushButton::clicked, this, &FoamSetupWindow::openMaterials);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 0, 4, 4);
@@ -93,6 +98,7 @@ FoamSetupWindow::FoamSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     layout->addWidget(new QLabel(QStringLiteral("红色方框内为计算结果"), this));
     layout->addWidget(
         new QLabel(QStringLiteral("2. White boxes require user to enter a value"), this));
+    layout->addWidget(command3);
     layout->addWidget(command2);
 
     QLineEdit* speed = text(10);
@@ -168,6 +174,10 @@ void FoamSetupWindow::nonTaperedCut() {
     } catch (const RunError& e) {  // a size beyond the fixed-point range
         reportError(dialogs_, e, QStringLiteral("Module 12, Toolbar"));
     }
+}
+
+void FoamSetupWindow::openMaterials() {
+    MaterialsWindow::openIn(ws_, dialogs_, parentWidget() ? parentWidget() : this);
 }
 
 void FoamSetupWindow::confirm() {

@@ -33,6 +33,8 @@ public:
     void nonTaperedCut();
     // Command2 "设置完成".
     void confirm();
+    // Command3 "材料与切缝...": the materials window (one for the whole program).
+    void openMaterials();
 
     // `concentric` or `eccentric`, created hidden on first use; null for any other name.
     PlanformWindow* planformWindow(std::string_view name);

@@ -11,11 +11,13 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include "common/file_io.h"
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
 #include "generate/active_delay_set.h"
 #include "generate/airfoil_input.h"
+#include "generate/cut_set_layout.h"
 #include "generate/gui/airfoil_prepare_window.h"
 #include "generate/gui/cut_file_commands.h"
 #include "generate/gui/drawing_choice_window.h"
@@ -32,6 +34,32 @@
 namespace corvane {
 
 namespace {
+
+// The material in use (materials.txt) goes with the request; false after the box that says why
+// nothing is generated: a set made with the settings' kerf while a material is chosen would be
+// cut to the wrong size without a word.
+bool takeMaterialInUse(const Workspace& ws, Dialogs& dialogs, GenerationRequest& request) {
+    MaterialTable table;
+    try {
+        table = readMaterials(ws.file(kMaterialsFileName));
+    } catch (const std::exception& e) {
+        dialogs.message(
+            QString::fromUtf8("materials.txt 无法读取, 不知道使用中的材料, 因此不生成切割文件。"
+                              "请在 材料与切缝 窗口中查看。") +
+            QStringLiteral("\r") + QString::fromUtf8(e.what()));
+        return false;
+    }
+    if (table.inUse.empty()) return true;
+    const Material* m = table.find(table.inUse);
+    if (m == nullptr) {
+        dialogs.message(QString::fromUtf8("使用中的材料不在 materials.txt 中, 因此不生成切割文件。"
+                                          "请在 材料与切缝 窗口中重新选择。") +
+                        QStringLiteral("\r") + QString::fromStdString(table.inUse));
+        return false;
+    }
+    request.material = *m;
+    return true;
+}
 
 QString q(const std::string& s) {
     return QString::fromStdString(s);
@@ -116,6 +144,8 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     progress_->setValue(0);
     building_->hide();
     progress_->hide();
+    kerfSummary_ = label("Label13", "");
+    kerfSummary_->setWordWrap(true);
 
     auto* grid = new QGridLayout;
     grid->addWidget(label("Label1", "选择左侧机翼切割形状DAT数据文件"), 0, 0, 1, 4);
@@ -144,10 +174,6 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     if (wing) {
         faces_ = new FaceGeometryBox(ws_, this);
         grid->addWidget(faces_, 9, 0, 1, 4);
-        kerfUsed_ = label("kerf_used", "");
-        kerfUsed_->setWordWrap(true);
-        kerfUsed_->hide();
-        grid->addWidget(kerfUsed_, 11, 0, 1, 4);
         connect(faces_, &FaceGeometryBox::changed, this, &WingGenerationWindow::refreshFaceChords);
         // The features are cut into the designed sections, so they come with the face geometry.
         features_ = new WingFeaturesBox(this);
@@ -167,6 +193,7 @@ WingGenerationWindow::WingGenerationWindow(Workspace& ws, Dialogs& dialogs, QWid
     grid->addWidget(segments_, 7, 2);
     grid->addWidget(building_, 8, 0);
     grid->addWidget(progress_, 8, 1, 1, 3);
+    grid->addWidget(kerfSummary_, 11, 0, 1, 4);
     if (!wing) {
         auto* drawing = new QPushButton("DXF...", this);
         drawing->setObjectName("drawing_choice_button");
@@ -308,17 +335,6 @@ GenerationStatus WingGenerationWindow::generate() {
             if (refuseFeatures(request.faces)) return GenerationStatus::Refused;
             request.blank = settingsBlank(ws_);
         }
-        // The material in use (materials.txt) gives the kerf by speed, at the cut speed.
-        try {
-            const MaterialTable table = readMaterials(ws_.appFolder() / kMaterialsFileName);
-            if (const Material* m = table.find(table.inUse)) {
-                request.material = *m;
-                request.cutSpeedMmS = ws_.motion.CutSpeed.toDouble();
-            }
-        } catch (const RunError& e) {
-            reportError(dialogs_, e, errorLabel_);
-            return GenerationStatus::Failed;
-        }
     } else if (drawingWindow_ != nullptr) {
         // A drawn part chosen on the faces: the same request as `generate foam --geometry faces`.
         if (const auto faces = drawingWindow_->facesFor(leftPath_->text(), rightPath_->text())) {
@@ -327,6 +343,11 @@ GenerationStatus WingGenerationWindow::generate() {
             request.blank = settingsBlank(ws_);
         }
     }
+
+    // The speed the setup gave: the set is made for it, and the cut window measures the
+    // slider against it.
+    request.cutSpeedMmS = ws_.motion.CutSpeed.toDouble();
+    if (!takeMaterialInUse(ws_, dialogs_, request)) return GenerationStatus::Refused;
 
     const GenerationStatus status = runGeneration(request);
     if (status != GenerationStatus::Finished) return status;
@@ -367,20 +388,17 @@ GenerationStatus WingGenerationWindow::runGeneration(const GenerationRequest& re
     toolbar_->setButtonEnabled(1, true);
 
     for (const UserMessage& m : outcome.warnings) dialogs_.message(q(m.text), q(m.title));
-    if (kerfUsed_ != nullptr) {
-        const GenerationSummary& s = outcome.summary;
-        const bool bySpeed = !s.material.empty();
-        kerfUsed_->setVisible(outcome.status == GenerationStatus::Finished && s.leftKerf &&
-                              s.rightKerf);
-        if (s.leftKerf && s.rightKerf)
-            kerfUsed_->setText(q((bySpeed ? "Kerf by speed (" + s.material + " at " +
-                                                formatDouble(s.cutSpeedMmS) + " mm/s): "
-                                          : std::string("Kerf: ")) +
-                                 "left " + kerfUsedText(*s.leftKerf, bySpeed) + ", right " +
-                                 kerfUsedText(*s.rightKerf, bySpeed)));
-    }
     for (const UserMessage& m : outcome.messages)
         dialogs_.message(q(withDetail(m.text, m.detail)), q(m.title));
+    if (outcome.status == GenerationStatus::Finished) {
+        showKerfSummary(outcome.summary);
+        ws_.job.madeForSpeedMmS = request.cutSpeedMmS;
+        try {
+            ws_.job.madeForDatInfo = readFileBytes(ws_.file(kDatInfoFileName));
+        } catch (const std::exception&) {
+            ws_.job.madeForDatInfo.clear();
+        }
+    }
     return outcome.status;
 }
 
@@ -520,6 +538,39 @@ bool WingGenerationWindow::event(QEvent* event) {
     // Coming back from one of our own message boxes or file dialogs is not an activation.
     if (activation_.isActivation(this, event)) activated();
     return QWidget::event(event);
+}
+
+void WingGenerationWindow::showKerfSummary(const GenerationSummary& summary) {
+    if (!summary.leftKerf || !summary.rightKerf) {
+        kerfSummary_->clear();
+        return;
+    }
+    auto mm = [](double v) { return q(fixedDecimals(v, 3)); };
+    auto speed = [](double v) { return q(formatDouble(v)); };
+    QStringList lines;
+    if (summary.material.empty()) {
+        lines << QString::fromUtf8("切缝来自设置");
+    } else {
+        lines << QString::fromUtf8("切缝来自材料 (按 %1 毫米/秒 生成):")
+                     .arg(speed(summary.cutSpeedMmS))
+              << q(summary.material);
+    }
+    bool outside = false;
+    for (const bool left : {true, false}) {
+        const GenerationSummary::SideKerf& k = left ? *summary.leftKerf : *summary.rightKerf;
+        outside = outside || k.outside;
+        if (k.minMm == k.maxMm) {
+            lines << (left ? QString::fromUtf8("左侧切缝 %1 毫米")
+                           : QString::fromUtf8("右侧切缝 %1 毫米"))
+                         .arg(mm(k.minMm));
+        } else {
+            lines << (left ? QString::fromUtf8("左侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒")
+                           : QString::fromUtf8("右侧切缝 %1 - %2 毫米, 面速度 %3 - %4 毫米/秒"))
+                         .arg(mm(k.minMm), mm(k.maxMm), speed(k.minSpeedMmS), speed(k.maxSpeedMmS));
+        }
+    }
+    if (outside) lines << QString::fromUtf8("超出测量范围, 取最近测量点的切缝");
+    kerfSummary_->setText(lines.join(QLatin1Char('\n')));
 }
 
 }  // namespace corvane

@@ -84,6 +84,8 @@ private:
     GenerationStatus generateOtherHalf(const GenerationRequest& request, const QString& firstSet);
     // True (after the box with the core's reasons) when the features cannot be cut.
     bool refuseFeatures(const FaceDesign& design);
+    // Label13: the kerf each side of the new set was made with, and where it came from.
+    void showKerfSummary(const GenerationSummary& summary);
 
     const CutSetKind kind_;
     const char* errorLabel_;  // "Module 14, GCF" or "Module 1, GCF"
@@ -107,7 +109,7 @@ private:
     FaceOutlinePreview* preview_ = nullptr;
     QLabel* segments_ = nullptr;  // Label6
     QLabel* building_ = nullptr;  // Label12
-    QLabel* kerfUsed_ = nullptr;  // wing only: the kerf each side was made with
+    QLabel* kerfSummary_ = nullptr;  // Label13
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;
     QPointer<DrawingChoiceWindow> drawingWindow_;

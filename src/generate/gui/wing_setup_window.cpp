@@ -15,6 +15,7 @@
 #include "common/number_format.h"
 #include "common/number_text.h"
 #include "common/run_error.h"
+#include "generate/gui/materials_window.h"
 #include "generate/gui/planform_window.h"
 #include "generate/gui/setup_boxes.h"
 #include "machine/workspace.h"
@@ -153,11 +154,17 @@ WingSetupWindow::WingSetupWindow(Workspace& ws, Dialogs& dialogs, QWidget* paren
     g2->addWidget(command2_, 7, 0, 1, 2);
     g2->setRowStretch(8, 1);
 
+    // The kerf by material and speed, for the generation that follows this setup.
+    auto* materials = new QPushButton(QStringLiteral("材料与切缝..."), this);
+    materials->setObjectName(QStringLiteral("Command10"));
+    connect(materials, &QPushButton::clicked, this, &WingSetupWindow::openMaterials);
+
     auto* right = new QVBoxLayout;
     right->addWidget(frame3_);
     right->addWidget(planformLabel_);
     right->addLayout(buttons);
     right->addWidget(frame2_, 1);
+    right->addWidget(materials);
     auto* body = new QHBoxLayout;
     body->addWidget(frame1_, 1);
     body->addLayout(right, 1);
@@ -281,6 +288,10 @@ void WingSetupWindow::openPlanform(int command) {
     text2Label_->setText(QString::fromUtf8(b.text2Label));
     PlanformWindow* w = planformWindow(option2_->isChecked() ? b.left : b.right);
     if (w) w->showAndActivate();
+}
+
+void WingSetupWindow::openMaterials() {
+    MaterialsWindow::openIn(ws_, dialogs_, parentWidget() ? parentWidget() : this);
 }
 
 PlanformWindow* WingSetupWindow::planformWindow(std::string_view name) {

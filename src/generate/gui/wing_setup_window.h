@@ -45,6 +45,8 @@ public:
 
     // Command6..Command9: opens the planform window for the chosen wing half.
     void openPlanform(int command);
+    // Command10 "材料与切缝...": the materials window (one for the whole program).
+    void openMaterials();
 
     // A wing planform window (left_taper ... Form8), created hidden on first use; its "Done"
     // fills this window's boxes. Null for any other name.

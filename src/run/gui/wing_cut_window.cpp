@@ -9,6 +9,7 @@
 #include <QProgressBar>
 #include <QSignalBlocker>
 #include <QSlider>
+#include <QVBoxLayout>
 #include <QWindow>
 
 #include "common/number_format.h"
@@ -22,6 +23,7 @@
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/resume_offer.h"
 #include "run/gui/wire_caption.h"
+#include "run/kerf_speed_warning.h"
 #include "run/wing_set_drawing.h"
 
 namespace corvane {
@@ -110,8 +112,12 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     wireCaption_ = std::make_unique<WireCaptionBinding>(ws_, *toolbar_, kWire);
 
     controls_ = new QWidget(this);
-    auto* row = new QHBoxLayout(controls_);
+    auto* rows = new QVBoxLayout(controls_);
+    rows->setContentsMargins(0, 0, 0, 0);
+    rows->setSpacing(0);
+    auto* row = new QHBoxLayout;
     row->setContentsMargins(4, 2, 4, 2);
+    rows->addLayout(row);
 
     auto* speedBox = new QGroupBox(u(variant_.speedTitle), controls_);
     auto* speedRow = new QHBoxLayout(speedBox);
@@ -161,6 +167,28 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
                        "padding: 2px 6px; }"));
     simulatedPortNote_->setVisible(!ws_.port().isHardware());
     row->addWidget(simulatedPortNote_, 0, Qt::AlignVCenter);
+    // Below the controls, the slider's speed against the speed the set was made for. Its row is
+    // kept while the set has such a speed, so the warning coming and going mid-cut moves no
+    // drawing.
+    kerfWarningRow_ = new QWidget(controls_);
+    auto* warningRow = new QHBoxLayout(kerfWarningRow_);
+    warningRow->setContentsMargins(4, 0, 4, 2);
+    kerfWarning_ = new QLabel(kerfWarningRow_);
+    kerfWarning_->setObjectName(QStringLiteral("kerfWarningLabel"));
+    kerfWarning_->setStyleSheet(
+        QStringLiteral("QLabel { color: #7a3e00; background: #ffe8c2; font-weight: bold; "
+                       "padding: 2px 6px; }"));
+    kerfWarning_->setToolTip(
+        u("滑块速度偏离生成切割文件时的速度超过 %1% 时显示此提示; 切割中不会重新生成切割文件。")
+            .arg(qRound(kKerfSpeedFraction * 100)));
+    kerfWarning_->ensurePolished();
+    kerfWarning_->setText(QStringLiteral("X"));
+    kerfWarningRow_->setMinimumHeight(kerfWarning_->sizeHint().height() + 2);
+    kerfWarning_->hide();
+    warningRow->addWidget(kerfWarning_);
+    warningRow->addStretch(1);
+    rows->addWidget(kerfWarningRow_);
+    kerfWarningRow_->hide();
     controllerCut_ = std::make_unique<ControllerCutDriver>(ws_, dialogs_, this, *toolbar_,
                                                            *percentLabel_, *speedErrorLabel_);
 
@@ -307,6 +335,14 @@ void WingCutWindow::activate() {
     slider_->setValue(toInt32(ws_.motion.CutSpeed.toDouble() * 5));
     // A speed of 0 from the setup boxes becomes the slider's slowest position.
     if (ws_.motion.CutSpeed <= Fixed4{}) onSlider(slider_->value());
+    // The warning's row while the working set has a made-for speed (after the slider is set).
+    madeFor_ = madeForSpeedMmS(ws_);
+    const bool rowWanted = madeFor_.has_value();
+    if (rowWanted != kerfWarningRow_->isVisibleTo(this)) {
+        kerfWarningRow_->setVisible(rowWanted);
+        layOutControls();
+    }
+    updateKerfWarning();
 
     toolbar_->setButtonEnabled(kBeginCut, true);
     toolbar_->setButtonEnabled(kStop, true);

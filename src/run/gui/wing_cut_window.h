@@ -106,6 +106,8 @@ private:
     void switchWire();
     void pauseCut();
     void onSlider(int value);
+    // The kerf warning for the slider's speed against the set's made-for speed.
+    void updateKerfWarning();
     void onPauseText(const QString& text);
     void finish();
     // A cut that failed leaves no wire on.
@@ -138,6 +140,9 @@ private:
     QLabel* percentLabel_ = nullptr;     // Label5
     QLabel* speedErrorLabel_ = nullptr;  // the last cut's mean speed error
     QLabel* simulatedPortNote_ = nullptr;
+    QWidget* kerfWarningRow_ = nullptr;  // shown while the set has a made-for speed
+    QLabel* kerfWarning_ = nullptr;      // kerfWarningLabel: the slider far from that speed
+    std::optional<double> madeFor_;      // the working set's made-for speed, read on activation
     std::unique_ptr<PacedYield> paced_;  // the yield of a cut, texts at most 30 a second
     QWidget* controls_ = nullptr;
     QGroupBox* loadingFrame_ = nullptr;

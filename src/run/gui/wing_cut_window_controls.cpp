@@ -8,6 +8,7 @@
 #include <QLineEdit>
 #include <QMetaMethod>
 #include <QSlider>
+#include <cmath>
 
 #include "common/number_format.h"
 #include "common/number_text.h"
@@ -23,6 +24,7 @@
 #include "run/gui/resume_offer.h"
 #include "run/gui/wing_cut_window.h"
 #include "run/gui/wire_caption.h"
+#include "run/kerf_speed_warning.h"
 
 namespace corvane {
 
@@ -198,6 +200,24 @@ void WingCutWindow::onSlider(int value) {
     ws_.motion.CutSpeed = Fixed4::fromInt(value) / Fixed4::fromInt(5);
     speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
     controllerCut_->speedChanged();
+    updateKerfWarning();
+}
+
+void WingCutWindow::updateKerfWarning() {
+    const std::optional<SpeedDeparture> d =
+        farFromMadeForSpeed(madeFor_, ws_.motion.CutSpeed.toDouble());
+    if (!d || !kerfWarningRow_->isVisibleTo(this)) {
+        kerfWarning_->hide();
+        return;
+    }
+    const QString text =
+        d->fraction < 0
+            ? u("速度 %1 毫米/秒 比切割文件的 %2 毫米/秒 慢 %3%: 切缝会变宽, 尺寸与设计不符")
+            : u("速度 %1 毫米/秒 比切割文件的 %2 毫米/秒 快 %3%: 切缝会变窄, 尺寸与设计不符");
+    kerfWarning_->setText(text.arg(QString::fromStdString(formatDouble(d->nowMmS)),
+                                   QString::fromStdString(formatDouble(d->madeForMmS)),
+                                   QString::number(qRound(std::abs(d->fraction) * 100))));
+    kerfWarning_->show();
 }
 
 void WingCutWindow::onPauseText(const QString& text) {

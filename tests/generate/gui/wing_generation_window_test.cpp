@@ -18,6 +18,8 @@
 #include <map>
 #include <sstream>
 
+#include "generate/materials.h"
+#include "generate/set_kerf_record.h"
 #include "machine/gui/gui_test_util.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
@@ -150,7 +152,9 @@ TEST_F(WingGenerationWindowTest, GenerateWritesTheSetAndTheSaveStepCopiesIt) {
     const std::string counts = test::readFile(m.dir / "cut_cnt.ct2");
     EXPECT_EQ(std::count(counts.begin(), counts.end(), '\n'), 20);
     EXPECT_FALSE(test::readFile(m.dir / "cut.ct1").empty());
-    EXPECT_NE(test::readFile(m.dir / "datinfo.ct3").find(",\"1\",\"0\",\"-2\",\"0\"\r\n"),
+    // The eight fields, then the speed the setup gave (1 mm/s at start) as the set's record.
+    EXPECT_NE(test::readFile(m.dir / "datinfo.ct3")
+                  .find(",\"1\",\"0\",\"-2\",\"0\",\"made for\",1,\"\",\"settings\",0\r\n"),
               std::string::npos);
     EXPECT_EQ(test::readFile(m.dir / "wing.ct1"), test::readFile(m.dir / "cut.ct1"));
     EXPECT_EQ(test::readFile(m.dir / "wing.ct2"), counts);
@@ -520,6 +524,79 @@ TEST_F(WingGenerationWindowTest, FaceGeometryChosenInTheWindow) {
     EXPECT_TRUE(dialogs.messages()[0].text.contains("850 mm"))
         << dialogs.messages()[0].text.toStdString();
     EXPECT_EQ(working(), before);
+}
+
+}  // namespace
+}  // namespace corvane
+
+namespace corvane {
+namespace {
+
+// The set is made for the speed the setup gave (the cut window measures its slider against
+// it) with the kerf of the material in use, and says which; a materials.txt that cannot say which
+// material is in use stops the generation, since a set made with the settings' kerf instead would
+// come out the wrong size without a word.
+TEST_F(WingGenerationWindowTest, TheSetKeepsItsSpeedAndMaterialAndAnUnknownMaterialStopsIt) {
+    WingGenerationWindow w(m.ws, dialogs);
+    open(w);
+    fill(w, "200");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(3);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_EQ(m.ws.job.madeForSpeedMmS, 3.0);
+
+    EXPECT_EQ(control<QLabel>(w, "Label13")->text(),
+              QString::fromUtf8("切缝来自设置\n左侧切缝 0.000 毫米\n右侧切缝 0.000 毫米"));
+
+    // With a material in use the set takes its kerf at the setup's speed, and says so.
+    std::string why;
+    MaterialTable table;
+    table.inUse = "EPS 泡沫";
+    table.materials.push_back(*makeMaterial(table.inUse, {{2, 1.4, {}}, {6, 0.6, {}}}, why));
+    writeMaterials(m.dir / "materials.txt", table);
+    m.ws.motion.CutSpeed = Fixed4::fromInt(4);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_EQ(control<QLabel>(w, "Label13")->text(),
+              QString::fromUtf8("切缝来自材料 (按 4 毫米/秒 生成):\nEPS 泡沫\n左侧切缝 1.000 "
+                                "毫米\n右侧切缝 1.000 毫米"));
+    std::string recordWhy;
+    const std::optional<SetKerfRecord> record =
+        setKerfRecordFromFields(allDatInfoFields(test::readFile(m.dir / "datinfo.ct3")), recordWhy);
+    ASSERT_TRUE(record) << recordWhy;
+    EXPECT_EQ(record->cutSpeedMmS, 4);
+    EXPECT_EQ(record->material, "EPS 泡沫");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(8);  // beyond the points: the nearest one's kerf
+    dialogs.answerMessage();                    // the generation's warning says so first
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+    EXPECT_TRUE(
+        control<QLabel>(w, "Label13")
+            ->text()
+            .endsWith(QString::fromUtf8("右侧切缝 0.600 毫米\n超出测量范围, 取最近测量点的切缝")));
+    fs::remove(m.dir / "materials.txt");
+    m.ws.motion.CutSpeed = Fixed4::fromInt(3);
+    dialogs.answerSaveFile(QString::fromStdString((m.dir / "wing").string()));
+    EXPECT_EQ(w.generate(), GenerationStatus::Finished);
+
+    const std::string before = working();
+    m.ws.motion.CutSpeed = Fixed4::fromInt(5);
+    const std::pair<const char*, const char*> files[] = {
+        {"\"in use\",\"\"\r\n\"EPS\",2,4,0.9,\"\"\r\n", "materials.txt 无法读取"},
+        {"\"in use\",\"XPS\"\r\n\"EPS\",2,2,1.2,\"\",6,0.6,\"\"\r\n",
+         "使用中的材料不在 materials.txt 中"},
+    };
+    for (const auto& [text, message] : files) {
+        test::writeFile(m.dir / "materials.txt", text);
+        dialogs.clearCalls();
+        dialogs.answerMessage();
+        EXPECT_EQ(w.generate(), GenerationStatus::Refused);
+        ASSERT_EQ(dialogs.messages().size(), 1u);
+        EXPECT_TRUE(dialogs.messages()[0].text.startsWith(QString::fromUtf8(message)))
+            << dialogs.messages()[0].text.toStdString();
+        EXPECT_EQ(working(), before);
+        EXPECT_EQ(m.ws.job.madeForSpeedMmS, 3.0);
+    }
 }
 
 }  // namespace
