@@ -23,8 +23,9 @@ void addDrawingOptions(CLI::App* foam, DrawingOptions& options);
 // Prepares the drawings, writes their profile files in the application folder's drawings/
 // and fills the request's paths and sizes (`leftSize`/`rightSize`: the typed tower sizes, empty
 // when not given). Prints what it refuses and returns false.
-bool fillDrawingRequest(Workspace& ws, const DrawingOptions& options, const std::string& leftSize,
-                        const std::string& rightSize, GenerationRequest& request);
+[[nodiscard]] bool fillDrawingRequest(Workspace& ws, const DrawingOptions& options,
+                                      const std::string& leftSize, const std::string& rightSize,
+                                      GenerationRequest& request);
 
 void addDrawingCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 

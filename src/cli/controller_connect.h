@@ -25,7 +25,8 @@ struct ControllerLink {
 
 // The message is printed and nullopt returned when the address is wrong, the line cannot be
 // opened or no controller answers.
-std::optional<ControllerLink> connectController(const std::string& address, MonotonicClock& clock);
+[[nodiscard]] std::optional<ControllerLink> connectController(const std::string& address,
+                                                              MonotonicClock& clock);
 
 // banner, version, options, firmware, RX buffer, state.
 void printIdentity(const ControllerIdentity& identity);

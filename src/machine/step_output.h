@@ -61,7 +61,7 @@ inline void restartTickSchedule(MotionState& m) {
 // `go` (the window system's turn and the stop test) after each, so a long standstill neither
 // freezes a window nor ignores Stop; the slices share one deadline. The ticks after it keep a
 // schedule of their own. False when `go` said stop. Overflow for a time past Fixed4's range.
-bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go);
+[[nodiscard]] bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go);
 
 // Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
 // schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port

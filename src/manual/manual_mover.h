@@ -33,12 +33,12 @@ public:
     bool moving() const { return moving_; }
 
     // Distance move: `steps` ticks of `portByte` (none when steps <= 0).
-    MoveOutcome distanceMove(Workspace& ws, uint8_t portByte, int32_t steps);
+    [[nodiscard]] MoveOutcome distanceMove(Workspace& ws, uint8_t portByte, int32_t steps);
     // Continuous move: ticks of `portByte` until the stop flag is set, at least one.
-    MoveOutcome continuousMove(Workspace& ws, uint8_t portByte);
+    [[nodiscard]] MoveOutcome continuousMove(Workspace& ws, uint8_t portByte);
     // Plays `plan` from tick 1 (the caller passes a copy of Workspace::movePlan, so a plan
     // replaced during the run cannot pull the bytes away under the loop).
-    MoveOutcome runPlan(Workspace& ws, const std::vector<uint8_t>& plan);
+    [[nodiscard]] MoveOutcome runPlan(Workspace& ws, const std::vector<uint8_t>& plan);
 
     // Steps sent by the running (or last) move.
     int32_t stepsSent() const { return stepsSent_; }
@@ -50,8 +50,9 @@ private:
     // and up positive), or for a continuous move the directions to jog in, short jogs renewed
     // until the stop flag ends them. The counted position follows what the controller reports
     // it moved; a line lost while it moved clears the home flag.
-    MoveOutcome controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps, bool continuous);
-    bool begin(Workspace& ws);
+    [[nodiscard]] MoveOutcome controllerMove(Workspace& ws, const std::array<int64_t, 4>& steps,
+                                             bool continuous);
+    [[nodiscard]] bool begin(Workspace& ws);
     bool speedIsZero(const Workspace& ws) const;
     void tick(Workspace& ws, uint8_t portByte);
 

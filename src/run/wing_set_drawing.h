@@ -39,10 +39,12 @@ struct WingSetDrawing {
 // four values (a wing set's further ones are ignored) and never shears. A face set draws its
 // tower outlines and face outlines; when its face fields cannot be used it is drawn from its
 // eight values as any wing set.
-WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
+[[nodiscard]] WingSetDrawing loadWingSetDrawing(const Workspace& ws,
+                                                CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the
 // angle when the flag is exactly "1", else nothing.
-std::optional<double> washoutDegrees(const std::string& flag, const std::string& angleText);
+[[nodiscard]] std::optional<double> washoutDegrees(const std::string& flag,
+                                                   const std::string& angleText);
 
 }  // namespace corvane

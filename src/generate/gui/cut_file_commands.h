@@ -25,7 +25,8 @@ enum class SaveStepResult { Saved, Cancelled, Failed };
 // chosen name (name.ct1 with name.ct2 and name.ct3). Cancel copies nothing. A name of the
 // program's own files is refused with a message and the dialog comes again. A copy that fails
 // is reported with `errorLabel`.
-SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs,
-                              const QString& errorLabel = QStringLiteral("Module Main, SCF"));
+[[nodiscard]] SaveStepResult runSaveCutFile(
+    Workspace& ws, Dialogs& dialogs,
+    const QString& errorLabel = QStringLiteral("Module Main, SCF"));
 
 }  // namespace corvane

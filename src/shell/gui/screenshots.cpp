@@ -114,9 +114,14 @@ struct Camera {
 
     QImage frame(QWidget& frame, const QList<QWidget*>& over) {
         if (!realDisplay) return framePicture(frame, over);
-        waitUntilOnScreen(frame);
+        // A window the screen never showed fails the check as a single window's does.
+        bool shown = waitUntilOnScreen(frame);
         for (QWidget* w : over)
-            if (w != nullptr && w->isVisible()) waitUntilOnScreen(*w);
+            if (w != nullptr && w->isVisible()) shown = waitUntilOnScreen(*w) && shown;
+        if (!shown) {
+            checks << prefix + frame.objectName() + QStringLiteral(" NOT SHOWN");
+            failed = true;
+        }
         return screenPicture(frame);
     }
 };
