@@ -1,5 +1,5 @@
-// The only place that touches the machine: one output tick (StepPulse), the precise wait that
-// times it, the step-bit clears and the hot-wire switch.
+// The step side of the machine: one output tick (StepPulse), the precise wait that times it and
+// the step-bit clears. The hot wire is switched in machine/wire_state.h.
 #pragma once
 
 #include <cstdint>
@@ -84,12 +84,5 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
                const std::function<void()>& yield = {}, const std::function<void()>& written = {},
                const std::function<void()>& writing = {});
-
-// The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
-// record the result in the workspace's wire state. Switching off always drives the inactive
-// level, never inverts. WireOn refuses without a known port (RunError PermissionDenied with
-// portRefusal()); WireOff then writes nothing.
-void WireOn(Workspace& ws);
-void WireOff(Workspace& ws);
 
 }  // namespace corvane

@@ -13,6 +13,7 @@
 #include "common/number_text.h"
 #include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "manual/gui/manual_control_window.h"
 #include "platform/gui/dialogs.h"
