@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <random>
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "script/gui/cutting_script_window.h"
 #include "script/script_language.h"
 #include "troubleshoot/gui/port_troubleshooter_window.h"
@@ -54,7 +54,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             if (cut(i) && cut(i)->cutting()) ++n;
         for (const char* name : {"Form3", "Form16"})
-            if (auto* w = loaded<ManualWindow>(name); w && w->isMoving()) ++n;
+            if (auto* w = loaded<ManualWindowBase>(name); w && w->isMoving()) ++n;
         if (auto* w = loaded<CuttingScriptWindow>("script"); w && w->isRunning()) ++n;
         if (monitor() && monitor()->isStepping()) ++n;
         return n;
@@ -100,7 +100,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             if (cut(i)) emit cut(i)->toolbar().buttonClicked(2);
         for (const char* name : {"Form3", "Form16"})
-            if (auto* w = loaded<ManualWindow>(name)) w->stopMotion();
+            if (auto* w = loaded<ManualWindowBase>(name)) w->stopMotion();
         if (auto* w = loaded<CuttingScriptWindow>("script")) w->toolbar()->click(6);
         if (monitor()) monitor()->findChild<QPushButton*>("Command9")->click();
     }
