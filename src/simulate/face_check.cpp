@@ -7,7 +7,7 @@
 
 #include "common/number_text.h"
 #include "generate/face_set_record.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 #include "simulate/profile_check.h"
 #include "simulate/simulation.h"
 

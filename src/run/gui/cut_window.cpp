@@ -22,7 +22,7 @@
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/resume_offer.h"
 #include "run/gui/wire_caption.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 
 namespace corvane {
 
@@ -318,8 +318,8 @@ void CutWindow::activate() {
 
     // The drawings are built again; the zoom and scroll the operator chose stay.
     progress_->clearDrawings();
-    const WingSetDrawing set = loadWingSetDrawing(ws_, variant_.kind);
-    using R = WingSetDrawing::Result;
+    const SetDrawing set = loadSetDrawing(ws_, variant_.kind);
+    using R = SetDrawing::Result;
     switch (set.result) {
         case R::DatInfoUnreadable:
             loadingFrame_->hide();

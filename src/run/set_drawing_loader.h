@@ -16,7 +16,7 @@ namespace corvane {
 
 class Workspace;
 
-struct WingSetDrawing {
+struct SetDrawing {
     enum class Result {
         Ok,
         DatInfoUnreadable,  // datinfo.ct3 cannot be opened (foam: or is short): `error`
@@ -39,8 +39,7 @@ struct WingSetDrawing {
 // four values (a wing set's further ones are ignored) and never shears. A face set draws its
 // tower outlines and face outlines; when its face fields cannot be used it is drawn from its
 // eight values as any wing set.
-[[nodiscard]] WingSetDrawing loadWingSetDrawing(const Workspace& ws,
-                                                CutSetKind kind = CutSetKind::Wing);
+[[nodiscard]] SetDrawing loadSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the
 // angle when the flag is exactly "1", else nothing.
