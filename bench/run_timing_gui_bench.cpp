@@ -4,7 +4,7 @@
 
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "run_timing_support.h"
 
 namespace corvane::bench {
@@ -26,7 +26,7 @@ void BM_CutTimingWindowLive(benchmark::State& state) {
     ws.scheduling = benchScheduling();
     ws.motion.CutSpeed = Fixed4::fromDouble(speed);
     ScriptedDialogs dialogs;
-    WingCutWindow window(ws, dialogs);
+    CutWindow window(ws, dialogs);
     window.show();
     window.activate();
     for (auto _ : state) {

@@ -12,7 +12,7 @@
 #include "fuzz_support.h"
 #include "generate/cut_set_layout.h"
 #include "machine/workspace.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 #include "simulate/simulation.h"
 
 using namespace corvane;
@@ -57,7 +57,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     fuzz::scratchFile(kDatInfoFileName, bytes);
     Workspace& ws = fuzz::scratchWorkspace();
     for (const CutSetKind kind : {CutSetKind::Wing, CutSetKind::Foam}) {
-        (void)loadWingSetDrawing(ws, kind);
+        (void)loadSetDrawing(ws, kind);
     }
     // The step and count files are sound: whatever the information line holds, the simulation
     // runs and at most leaves out the comparison with the profiles.

@@ -71,7 +71,8 @@ TickFigures runTicks(Workspace& ws, Fixed4 speed, double seconds) {
     TickTiming timing(clock.frequency());
     ws.motion.timing = &timing;
     restartTickSchedule(ws.motion);
-    const int64_t end = clock.now() + static_cast<int64_t>(seconds * clock.frequency());
+    const int64_t end =
+        clock.now() + static_cast<int64_t>(seconds * static_cast<double>(clock.frequency()));
     // Both X axes step in every tick, alternating direction, as a cut's bytes do.
     for (uint8_t byte = 0x03; clock.now() < end; byte ^= 0x30) StepPulse(ws, byte, speed);
     ws.motion.timing = nullptr;

@@ -31,12 +31,12 @@ std::optional<ControllerLink> connectController(Workspace& ws, const ControllerC
     if (const char* path = std::getenv("CORVANE_CONTROLLER_LOG")) {
         auto log = std::make_shared<std::ofstream>(path);
         MonotonicClock& clock = ws.clock();
-        link.connection->log = [log, &clock](const std::string& text, bool out) {
+        link.connection->log = [log, &clock](const std::string& said, bool out) {
             *log << clock.now() / (clock.frequency() / 1000) << (out ? " >> " : " << ")
-                 << (text.size() == 1 && static_cast<unsigned char>(text[0]) >= 0x80
-                         ? "0x" + std::to_string(static_cast<unsigned char>(text[0]))
-                         : text)
-                 << (out && !text.empty() && text.back() == '\n' ? "" : "\n");
+                 << (said.size() == 1 && static_cast<unsigned char>(said[0]) >= 0x80
+                         ? "0x" + std::to_string(static_cast<unsigned char>(said[0]))
+                         : said)
+                 << (out && !said.empty() && said.back() == '\n' ? "" : "\n");
             log->flush();
         };
     }

@@ -27,7 +27,8 @@ void addResumeOptions(CLI::App& cmd, ResumeOptions& options);
 
 // The plan when a resume was asked for, printed to stderr; nullopt for Begin Cut. A refusal is
 // printed and thrown as ReportedError(1). `foam`: the runner is the foam one (--foam).
-std::optional<ResumePlan> resumePlanFor(Workspace& ws, const ResumeOptions& options, bool foam);
+[[nodiscard]] std::optional<ResumePlan> resumePlanFor(Workspace& ws, const ResumeOptions& options,
+                                                      bool foam);
 
 // simulate --from-segment: the path a resume from `segment` takes, from the record where there
 // is one (else from the end of the cut), without moving anything. ReportedError on a refusal.

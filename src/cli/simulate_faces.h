@@ -20,7 +20,7 @@ void addFaceCheckOptions(CLI::App* cmd, FaceCheckOptions& o);
 // prints it. Returns false when a face deviates beyond what rounding explains, or when the
 // options are incomplete (the reason printed).
 // `tickMs`: a tick's length at the cutting speed, for each face's speed range.
-bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm, double tickMs,
-                 std::ostream& out);
+[[nodiscard]] bool reportFaces(Simulation& sim, const FaceCheckOptions& o, double kerfMm,
+                               double tickMs, std::ostream& out);
 
 }  // namespace corvane::cli

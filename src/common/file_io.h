@@ -33,7 +33,7 @@ void writeFileAtomic(const std::filesystem::path& path, std::string_view bytes);
 void writeFilesAtomic(const std::vector<std::pair<std::filesystem::path, std::string>>& files);
 
 // What recovery found in a folder and could not put right; empty when the folder is clean.
-struct RecoveryReport {
+struct [[nodiscard]] RecoveryReport {
     std::vector<std::string> problems;  // one sentence each: what was found, what to do
     bool clean() const { return problems.empty(); }
     std::string text() const;
@@ -47,7 +47,7 @@ struct RecoveryReport {
 RecoveryReport recoverInterruptedWrites(const std::filesystem::path& folder);
 
 // Syncs a folder's entries (after renames and removals in it); -1 and errno on failure.
-int syncFolder(const std::filesystem::path& folder);
+[[nodiscard]] int syncFolder(const std::filesystem::path& folder);
 
 // Every write, fsync, rename and removal of the program's own files goes through these, so
 // tests can make chosen calls fail as a full or failing disk would. They behave as the system

@@ -285,7 +285,8 @@ void writeFilesAtomic(const std::vector<std::pair<fs::path, std::string>>& files
                                   "puts them back");
         }
         if (diskUnlink(journal) == 0 || errno == ENOENT) removeLeftovers(folder, plan);
-        syncFolder(folder);
+        // Already failing: the write's own error, thrown next, is the one the operator needs.
+        (void)syncFolder(folder);
         detail::failWrite(shownAs, what, err);
     };
     for (std::size_t i = 0; i < files.size(); ++i) {
@@ -358,7 +359,9 @@ RecoveryReport recoverInterruptedWrites(const fs::path& folderOrEmpty) {
                                       kept(journal.parent_path()) + ".");
             continue;
         }
-        syncFolder(folder);
+        // Best effort: a sync lost in a crash at worst brings the journal back, and the next
+        // start then reports what it cannot undo.
+        (void)syncFolder(folder);
         if (diskUnlink(journal) != 0) {
             untouchable.push_back(pid);
             report.problems.push_back(

@@ -36,7 +36,7 @@ public:
     LockFile& operator=(const LockFile&) = delete;
 
     // flock LOCK_EX without waiting: false when another descriptor holds it.
-    bool tryLock();
+    [[nodiscard]] bool tryLock();
     // Writes "<program> <pid>" as the holder's line (when the file is writable).
     void writeHolder();
     // Empties the holder's line (before the lock is let go), so nobody is named who left.

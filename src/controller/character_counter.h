@@ -20,7 +20,7 @@ public:
     bool everFits(std::size_t bytes) const { return bytes <= capacity_; }
     void sent(std::size_t bytes);
     // The oldest line was answered; false when no line was outstanding (a stray reply).
-    bool answered();
+    [[nodiscard]] bool answered();
     std::size_t outstanding() const { return outstanding_; }
     std::size_t linesOutstanding() const { return inFlight_.size(); }
     void clear();

@@ -16,7 +16,7 @@ struct ControllerAddress {
 };
 
 // nullopt, with `why` filled, for anything but grbl:DEVICE[@BAUD].
-std::optional<ControllerAddress> parseControllerAddress(std::string_view text,
-                                                        std::string* why = nullptr);
+[[nodiscard]] std::optional<ControllerAddress> parseControllerAddress(std::string_view text,
+                                                                      std::string* why = nullptr);
 
 }  // namespace corvane

@@ -56,14 +56,14 @@ public:
         const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) override;
     std::vector<std::string> cutWarnings(Fixed4 speed, bool wire) override;
-    std::string switchWire(bool on) override;
+    [[nodiscard]] std::string switchWire(bool on) override;
     ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
                       const std::function<bool()>& stopRequested,
                       const std::function<void()>& yield) override;
     ControllerJog continuousJog(const std::array<int, 4>& directions, double feedMmPerMin,
                                 const std::function<bool()>& stopRequested,
                                 const std::function<void()>& yield) override;
-    std::optional<ControllerJog> homingCycle(
+    [[nodiscard]] std::optional<ControllerJog> homingCycle(
         const std::function<bool()>& stopRequested, const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) override;
     void hold(bool on) override;
@@ -74,7 +74,7 @@ public:
     std::string open();
     // Empty when connected and out of alarm (asked afresh of a connected controller, so an
     // alarm a Stop left is refused before anything is sent); else the reason for the operator.
-    std::string connect();
+    [[nodiscard]] std::string connect();
     const ControllerChoice& choice() const { return choice_; }
     GrblSession* session() { return session_.get(); }
     // The open line's own description ("/dev/ttyUSB0 at 115200 baud"), empty when closed.
@@ -105,8 +105,9 @@ private:
     void failed(ControllerJog& result, const std::exception& e, bool moving);
     // Waits with `yield` until the machine stands (jog cancel once `stopRequested`); false when
     // it stopped reporting.
-    bool waitStanding(ControllerJog& result, const std::function<bool()>& stopRequested,
-                      const std::function<void()>& yield);
+    [[nodiscard]] bool waitStanding(ControllerJog& result,
+                                    const std::function<bool()>& stopRequested,
+                                    const std::function<void()>& yield);
     // What a jog moved, from `start` to where the machine now reports it; unknown (the position
     // lost) when either end is.
     void takeMoved(ControllerJog& result, const std::optional<std::array<double, 4>>& start);

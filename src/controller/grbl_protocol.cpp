@@ -118,8 +118,8 @@ std::optional<StatusReport> parseStatus(std::string_view line, const std::array<
         auto picked = [&] {
             std::array<double, 4> out{};
             for (std::size_t a = 0; a < 4; ++a) {
-                const auto i = static_cast<std::size_t>(index[a]);
-                if (index[a] >= 0 && i < values.size()) out[a] = toDouble(values[i]);
+                const auto at = static_cast<std::size_t>(index[a]);
+                if (index[a] >= 0 && at < values.size()) out[a] = toDouble(values[at]);
             }
             return out;
         };

@@ -29,7 +29,7 @@ inline constexpr int kFeedOverrideMax = 200;
 
 enum class ReplyKind { Ok, Error, Alarm, Status, Banner, Bracketed, Setting, Other };
 
-struct Reply {
+struct [[nodiscard]] Reply {
     ReplyKind kind = ReplyKind::Other;
     int code = 0;      // the N of error:N and ALARM:N
     std::string text;  // the line without its line end
@@ -66,14 +66,15 @@ struct AxisMap {
     std::array<int, 4> index{0, 1, 2, 3};
 };
 // The letters of an `[AXS:n:LETTERS]` line ($I), nullopt when the line is not one.
-std::optional<std::string> axesOf(std::string_view line);
+[[nodiscard]] std::optional<std::string> axesOf(std::string_view line);
 // The map for a board with `axes` (e.g. "XYZA", "XYZUV"); nullopt, with `why`, when its axes
 // cannot carry X1 Y1 X2 Y2.
-std::optional<AxisMap> axisMapOf(std::string_view axes, std::string* why = nullptr);
+[[nodiscard]] std::optional<AxisMap> axisMapOf(std::string_view axes, std::string* why = nullptr);
 
 // `index`: where X Y Z A (X1 Y1 X2 Y2) sit among the report's position values.
-std::optional<StatusReport> parseStatus(std::string_view line,
-                                        const std::array<int, 4>& index = {0, 1, 2, 3});
+[[nodiscard]] std::optional<StatusReport> parseStatus(std::string_view line,
+                                                      const std::array<int, 4>& index = {0, 1, 2,
+                                                                                         3});
 
 // `next` with what it left out taken from `previous` as the firmware means it: the override
 // (Ov:) and offset (WCO:) fields come only now and then and are unchanged while absent; the
@@ -92,6 +93,6 @@ std::string feedOverrideBytes(int from, int to);
 int clampFeedOverride(int percent);
 
 // The RX buffer size of an `[OPT:flags,blocks,rx,...]` line, nullopt when the line has none.
-std::optional<int> rxBufferOf(std::string_view optLine);
+[[nodiscard]] std::optional<int> rxBufferOf(std::string_view optLine);
 
 }  // namespace corvane::grbl

@@ -63,7 +63,7 @@ struct StreamProgress {
 
 enum class StreamEnd { Completed, Stopped, Error, Alarm, Lost };
 
-struct StreamOutcome {
+struct [[nodiscard]] StreamOutcome {
     StreamEnd end = StreamEnd::Completed;
     int code = 0;            // error:N or ALARM:N
     ProgramLine failedLine;  // the line an error:N answered
@@ -117,12 +117,12 @@ public:
     // A line whose answer comes late ($H): sent now, its answer awaited turn by turn.
     void sendLine(const std::string& text);
     // The first ok, error:N or ALARM:N within `timeoutMs` (the lines before it go to `lines`).
-    std::optional<grbl::Reply> awaitAnswer(int timeoutMs,
-                                           std::vector<std::string>* lines = nullptr);
+    [[nodiscard]] std::optional<grbl::Reply> awaitAnswer(int timeoutMs,
+                                                         std::vector<std::string>* lines = nullptr);
     void realtime(char byte);
     // When the last status report arrived (the clock's counts).
     int64_t lastReportAt() const { return lastReportAt_; }
-    std::optional<grbl::StatusReport> queryStatus(int timeoutMs = 1000);
+    [[nodiscard]] std::optional<grbl::StatusReport> queryStatus(int timeoutMs = 1000);
 
     StreamOutcome stream(const std::vector<ProgramLine>& lines, StreamControl& control);
 
@@ -145,7 +145,7 @@ private:
     // Reads for at most `timeoutMs` and files every complete line.
     void pump(int timeoutMs);
     void file(const std::string& text);
-    bool waitForBanner(int timeoutMs);
+    [[nodiscard]] bool waitForBanner(int timeoutMs);
     void send(const std::string& bytes);
     void outputsOff();
 

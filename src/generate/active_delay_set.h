@@ -39,6 +39,6 @@ ActiveDelaySet delaySetFromCountEntries(const std::vector<int32_t>& entries);
 void rebuildActiveDelayPoints(Workspace& ws);
 
 // The same, reporting instead of throwing: the error report text, or empty when it worked.
-std::string rebuildActiveDelayPointsReported(Workspace& ws);
+[[nodiscard]] std::string rebuildActiveDelayPointsReported(Workspace& ws);
 
 }  // namespace corvane

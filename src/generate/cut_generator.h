@@ -100,7 +100,7 @@ struct GenerationSummary {
     double cutSpeedMmS = 0;  // the speed the set is made for (0: not given)
 };
 
-struct GenerationOutcome {
+struct [[nodiscard]] GenerationOutcome {
     GenerationStatus status = GenerationStatus::Refused;
     std::vector<UserMessage> messages;  // shown in this order
     // Files that are right but need a look in this combination (a leading-edge start with lead
@@ -124,7 +124,7 @@ std::string kerfUsedText(const GenerationSummary::SideKerf& kerf, bool bySpeed);
 
 // The blank the settings give for the face geometry's checks: with "Oversize Foam Blank" ticked
 // and an amount set; nothing otherwise.
-std::optional<FaceBlank> settingsBlank(const Workspace& ws);
+[[nodiscard]] std::optional<FaceBlank> settingsBlank(const Workspace& ws);
 
 class CutGenerator {
 public:
@@ -143,7 +143,8 @@ private:
     // The profile verdicts of both files before anything is written: refusals go into
     // `outcome` (true: refused), warnings too. A file that cannot be read is left to the
     // generation's own error path.
-    bool refuseUncuttable(const GenerationRequest& request, GenerationOutcome& outcome);
+    [[nodiscard]] bool refuseUncuttable(const GenerationRequest& request,
+                                        GenerationOutcome& outcome);
 
     Workspace& ws_;
     bool stop_ = false;

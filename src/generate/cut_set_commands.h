@@ -40,12 +40,12 @@ inline constexpr const char* kSaveCutFileLabel = "Module Main, SCF";
 // Why the working set may not be replaced now, empty when it may: a cut, a script or another
 // source holds this program's machine, or a cut runs from the folder in another program. Shown
 // under kMachineBusyTitle ("Machine Busy").
-std::string setBusyRefusal(const Workspace& ws);
+[[nodiscard]] std::string setBusyRefusal(const Workspace& ws);
 
 // The message boxes of Load: the text with five blanks on each side.
 std::string paddedLoadMessage(const std::string& text);
 
-struct LoadOutcome {
+struct [[nodiscard]] LoadOutcome {
     bool loaded = false;                // the working set was replaced
     std::vector<UserMessage> messages;  // shown in this order
 };

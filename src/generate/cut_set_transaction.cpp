@@ -88,7 +88,9 @@ std::string rollBack(const fs::path& folder, const std::array<bool, 3>& present,
         if (diskRename(backup, working) != 0)
             return std::string(kWorkingNames[i]) + ": " + std::strerror(errno);
     }
-    syncFolder(folder);
+    // Best effort: a sync lost in a crash at worst brings the backup list back, and the next
+    // start rolls back again.
+    (void)syncFolder(folder);
     return {};
 }
 
@@ -272,7 +274,8 @@ void CutSetTransaction::finish() {
         if (auto present = readBackupList(list)) undone = rollBack(folder_, *present, kCurrent);
         if (undone.empty() && (diskUnlink(list) == 0 || errno == ENOENT))
             removeBackups(folder_, kCurrent);
-        syncFolder(folder_);
+        // Already failing: the outcome below names the failure the operator needs.
+        (void)syncFolder(folder_);
         release();
         std::string outcome = std::string(kNotChanged);
         if (!undone.empty()) {

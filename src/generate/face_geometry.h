@@ -96,7 +96,7 @@ struct FaceBlank {
     double depthMm = 0, widthMm = 0;
 };
 
-struct FaceGeometryResult {
+struct [[nodiscard]] FaceGeometryResult {
     std::optional<FaceGeometry> geometry;
     std::vector<std::string> refusals;  // each with its reason and the numbers
 };

@@ -40,7 +40,7 @@ void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design);
 // The design behind the mark; nullopt for a set without it (a tower or foam set). `why` names
 // what is wrong when the mark is there but the numbers are short or unreadable (then nullopt
 // too, with `why` not empty).
-std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& fields,
-                                               std::string& why);
+[[nodiscard]] std::optional<FaceDesign> faceDesignFromFields(const std::vector<std::string>& fields,
+                                                             std::string& why);
 
 }  // namespace corvane

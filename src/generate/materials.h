@@ -52,12 +52,12 @@ std::optional<double> powerAt(const Material& m, double speedMmS);
 
 // "SPEED:KERF[:POWER]", e.g. "4:0.9" or "2.5:1.2:600"; nullopt for anything else (a speed not
 // above 0, a negative kerf).
-std::optional<KerfPoint> parseKerfPoint(std::string_view text);
+[[nodiscard]] std::optional<KerfPoint> parseKerfPoint(std::string_view text);
 
 // A material from points as typed: sorted by speed. The reason in `why` (nullopt) for fewer than
 // two points, a speed given twice, or an empty name.
-std::optional<Material> makeMaterial(const std::string& name, std::vector<KerfPoint> points,
-                                     std::string& why);
+[[nodiscard]] std::optional<Material> makeMaterial(const std::string& name,
+                                                   std::vector<KerfPoint> points, std::string& why);
 
 // The file's records: "in use","NAME" on the first line, then per material its name, the
 // number of points and each point's speed, kerf and power ("" for none).

@@ -44,7 +44,7 @@ struct FilledBox {
 
 // The boxes "Calculate" filled, in the order it fills them. A step that failed (division by
 // zero, a value out of range) fills nothing; its boxes keep their previous texts.
-struct PlanformResult {
+struct [[nodiscard]] PlanformResult {
     std::vector<FilledBox> boxes;
     // A tower chord (or foam size) of 0 or less: no profile can be cut at it, so the boxes are
     // shown but the result must not be handed over. One message per side, naming the fix.
@@ -87,9 +87,9 @@ const PlanformWindowInfo* findPlanformWindow(std::string_view name);
 // The `TextN=value` arguments of `corvane-cli planform` as the window's box texts (the value is
 // everything after the first "="). nullopt for an argument that is no input box of the window,
 // with `complaint` naming it and the window's input boxes.
-std::optional<BoxTexts> planformArguments(const PlanformWindowInfo& window,
-                                          const std::vector<std::string>& args,
-                                          std::string& complaint);
+[[nodiscard]] std::optional<BoxTexts> planformArguments(const PlanformWindowInfo& window,
+                                                        const std::vector<std::string>& args,
+                                                        std::string& complaint);
 
 // The calculation of each window kind, on the window's box texts (read as leading numbers).
 PlanformResult calculateTaper(const BoxTexts& boxes, const OversizeBlank& blank);

@@ -37,7 +37,7 @@ struct ControllerProgress {
     bool wireOn = false;     // as it last reported them
 };
 
-struct ControllerCutResult {
+struct [[nodiscard]] ControllerCutResult {
     bool completed = false;
     bool stopped = false;
     std::string message;  // why it ended when it did not complete (error:N, ALARM, a lost line)
@@ -51,7 +51,7 @@ struct ControllerCutResult {
 };
 
 // How a jog on the controller ended.
-struct ControllerJog {
+struct [[nodiscard]] ControllerJog {
     std::string error;              // why it did not run (alarm, error:N, a lost line)
     bool cancelled = false;         // the stop flag ended it (jog cancel)
     std::array<double, 4> moved{};  // X1 Y1 X2 Y2 as the status reports saw it, mm
@@ -84,7 +84,7 @@ public:
         return {};
     }
     // The wire output (M3 S<power>/M5 or M8/M9) while no cut streams; the error's text, or empty.
-    virtual std::string switchWire(bool on) = 0;
+    [[nodiscard]] virtual std::string switchWire(bool on) = 0;
     // A jog of `deltaMm` (X1 Y1 X2 Y2; back and up positive) at `feedMmPerMin` ($J=), waiting
     // with `yield` until it ends; `stopRequested` turning true cancels it (0x85) at once.
     virtual ControllerJog jog(const std::array<double, 4>& deltaMm, double feedMmPerMin,
@@ -104,7 +104,7 @@ public:
     // waiting with `yield` and showing `progress` ("Home" and the position) meanwhile;
     // `stopRequested` turning true stops the cycle (soft reset). nullopt when it has no
     // switches (home is then the planned move, jogged).
-    virtual std::optional<ControllerJog> homingCycle(
+    [[nodiscard]] virtual std::optional<ControllerJog> homingCycle(
         const std::function<bool()>& stopRequested, const std::function<void()>& yield,
         const std::function<void(const ControllerProgress&)>& progress) {
         (void)stopRequested, (void)yield, (void)progress;

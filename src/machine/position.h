@@ -50,7 +50,7 @@ float storedWaypointValue(double typed);
 // A waypoint field's text as stored by "Done": its leading number rounded to five decimals, or
 // nothing when the text holds no number at all (the window then reports it and stores nothing
 // from that field).
-std::optional<float> waypointFieldValue(std::string_view text);
+[[nodiscard]] std::optional<float> waypointFieldValue(std::string_view text);
 
 // waypoint.txt: eight numbers, WayPoint1 then WayPoint2. Loading keeps the values read before
 // a failure (RunError) and leaves the rest as they were.

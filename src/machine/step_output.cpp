@@ -36,9 +36,6 @@ void requirePort(const Workspace& ws) {
 uint16_t dataPort(Workspace& ws) {
     return static_cast<uint16_t>(ws.settings.derived.DataPort);
 }
-uint16_t controlPort(Workspace& ws) {
-    return static_cast<uint16_t>(ws.settings.derived.ControlPort);
-}
 
 // counts per millisecond (rounded) x ms, rounded half to even.
 int64_t waitCounts(int64_t frequency, Fixed4 ms) {
@@ -52,14 +49,6 @@ int64_t waitCounts(int64_t frequency, Fixed4 ms) {
     }
     if (2 * r > Fixed4::kScale || (2 * r == Fixed4::kScale && (q & 1) != 0)) q += 1;
     return static_cast<int64_t>(q);
-}
-
-// The bit operation that drives the wire pin active (on) or inactive (off), from the settings'
-// one derivation of the pin; None when no pin or no level is chosen.
-enum class BitOp { None, Set, Clear };
-BitOp wireOperation(const WirePin& wire, bool on) {
-    if (!wire.chosen) return BitOp::None;
-    return (on == wire.setForActive) ? BitOp::Set : BitOp::Clear;
 }
 
 }  // namespace
@@ -235,43 +224,6 @@ bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go) {
     // Also after it: whatever ran in the slices' turns, the next tick starts afresh.
     restartTickSchedule(ws.motion);
     return going;
-}
-
-namespace {
-
-void driveWire(Workspace& ws, bool on) {
-    const SettingsFields& f = ws.settings.fields;
-    const WireDrive drive{f.enable, f.active_low, f.active_high, ws.settings.wireBit(),
-                          controlPort(ws)};
-    switch (wireOperation(ws.settings.derived.wire, on)) {
-        case BitOp::Set:
-            ws.port().setPortBit(drive.controlPort, drive.bit);
-            break;
-        case BitOp::Clear:
-            ws.port().clrPortBit(drive.controlPort, drive.bit);
-            break;
-        case BitOp::None:
-            // No wire pin chosen: nothing is written and nothing can be on.
-            on = false;
-            break;
-    }
-    ws.wire.record(on, drive);
-}
-
-}  // namespace
-
-void WireOn(Workspace& ws) {
-    requirePort(ws);
-    driveWire(ws, true);
-}
-
-void WireOff(Workspace& ws) {
-    // Without a known port nothing was switched on through it and nothing may be written.
-    if (!ws.portKnown()) {
-        ws.wire.record(false, ws.wire.drivenBy());
-        return;
-    }
-    driveWire(ws, false);
 }
 
 }  // namespace corvane

@@ -1,5 +1,5 @@
-// The only place that touches the machine: one output tick (StepPulse), the precise wait that
-// times it, the step-bit clears and the hot-wire switch.
+// The step side of the machine: one output tick (StepPulse), the precise wait that times it and
+// the step-bit clears. The hot wire is switched in machine/wire_state.h.
 #pragma once
 
 #include <cstdint>
@@ -61,7 +61,7 @@ inline void restartTickSchedule(MotionState& m) {
 // `go` (the window system's turn and the stop test) after each, so a long standstill neither
 // freezes a window nor ignores Stop; the slices share one deadline. The ticks after it keep a
 // schedule of their own. False when `go` said stop. Overflow for a time past Fixed4's range.
-bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go);
+[[nodiscard]] bool StandStill(Workspace& ws, Fixed4 ms, const std::function<bool()>& go);
 
 // Clears the step bits of X1, X2, Y1, Y2 in this order on DataPort; the next tick begins a new
 // schedule (moves start with it). StepPulse and ClearStepBits refuse without a known port
@@ -85,12 +85,5 @@ void StepPulse(Workspace& ws, uint8_t portByte, Fixed4 speed,
 void PacedTick(Workspace& ws, uint8_t portByte, Fixed4 highMs, Fixed4 lowMs,
                const std::function<void()>& yield = {}, const std::function<void()>& writing = {},
                const std::function<void()>& written = {});
-
-// The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
-// record the result in the workspace's wire state. Switching off always drives the inactive
-// level, never inverts. WireOn refuses without a known port (RunError PermissionDenied with
-// portRefusal()); WireOff then writes nothing.
-void WireOn(Workspace& ws);
-void WireOff(Workspace& ws);
 
 }  // namespace corvane

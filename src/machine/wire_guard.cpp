@@ -15,7 +15,7 @@
 #include <filesystem>
 
 #include "machine/machine_settings.h"
-#include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "platform/monotonic_clock.h"
 #include "platform/simulated_port.h"

@@ -1,6 +1,6 @@
-// The hot wire's one state: on or off as last driven, with the pin, level and port that drove
-// it. WireOn and WireOff record it; every wire caption is drawn from it, and windows listen for
-// its changes instead of keeping a state of their own.
+// The hot wire: its switch (WireOn, WireOff) and its one state, on or off as last driven, with
+// the pin, level and port that drove it. Every wire caption is drawn from the state, and windows
+// listen for its changes instead of keeping a state of their own.
 #pragma once
 
 #include <cstdint>
@@ -40,6 +40,13 @@ private:
     std::map<int, std::function<void()>> listeners_;
     int nextId_ = 1;
 };
+
+// The hot wire's active and inactive level on ControlPort (nothing when no pin is chosen); both
+// record the result in the workspace's wire state. Switching off always drives the inactive
+// level, never inverts. WireOn refuses without a known port (RunError PermissionDenied with
+// portRefusal()); WireOff then writes nothing.
+void WireOn(Workspace& ws);
+void WireOff(Workspace& ws);
 
 // Puts new settings in force without ever leaving a pin active: the old wire pin is driven
 // inactive with the old settings, the settings and the port's granted registers change, and the

@@ -27,12 +27,12 @@ public:
     bool moving() const { return state_.moving; }
 
     // Distance move: `steps` ticks of `portByte` (none when steps <= 0).
-    MoveOutcome distanceMove(Workspace& ws, uint8_t portByte, int32_t steps);
+    [[nodiscard]] MoveOutcome distanceMove(Workspace& ws, uint8_t portByte, int32_t steps);
     // Continuous move: ticks of `portByte` until the stop flag is set, at least one.
-    MoveOutcome continuousMove(Workspace& ws, uint8_t portByte);
+    [[nodiscard]] MoveOutcome continuousMove(Workspace& ws, uint8_t portByte);
     // Plays `plan` from tick 1 (the caller passes a copy of Workspace::movePlan, so a plan
     // replaced during the run cannot pull the bytes away under the loop).
-    MoveOutcome runPlan(Workspace& ws, const std::vector<uint8_t>& plan);
+    [[nodiscard]] MoveOutcome runPlan(Workspace& ws, const std::vector<uint8_t>& plan);
 
     // Steps sent by the running (or last) move.
     int32_t stepsSent() const { return state_.stepsSent; }

@@ -18,7 +18,7 @@ public:
     explicit DirectBackend(std::filesystem::path procRoot = corvane::kParportProcRoot)
         : procRoot_(std::move(procRoot)) {}
     void connect() override;
-    bool requestGrant(uint16_t address) override;
+    [[nodiscard]] bool requestGrant(uint16_t address) override;
     uint8_t in(uint16_t address) override;
     // Writes only to a port whose lock it holds: beside corvane it watches read-only.
     void out(uint16_t address, uint8_t value) override;

@@ -29,7 +29,7 @@ public:
     // Start-up: throws AccessError naming what is missing when no access is possible.
     virtual void connect() = 0;
     // Opens one address for this process; false when the kernel refused it.
-    virtual bool requestGrant(uint16_t address) = 0;
+    [[nodiscard]] virtual bool requestGrant(uint16_t address) = 0;
     virtual uint8_t in(uint16_t address) = 0;
     virtual void out(uint16_t address, uint8_t value) = 0;
     // The port bases the kernel reports, when it keeps such a list (ppdev); nullopt means

@@ -31,7 +31,7 @@ public:
     ~PpdevBackend() override;
 
     void connect() override;
-    bool requestGrant(uint16_t address) override;
+    [[nodiscard]] bool requestGrant(uint16_t address) override;
     uint8_t in(uint16_t address) override;
     void out(uint16_t address, uint8_t value) override;
     std::optional<std::vector<uint16_t>> knownPorts() override;

@@ -24,7 +24,7 @@ public:
     explicit SimulatedMachine(std::vector<uint16_t> bases = {0x378});
 
     void connect() override {}
-    bool requestGrant(uint16_t address) override;
+    [[nodiscard]] bool requestGrant(uint16_t address) override;
     uint8_t in(uint16_t address) override;
     void out(uint16_t address, uint8_t value) override;
     std::string describe() const override;

@@ -11,7 +11,7 @@ namespace portscope {
 
 enum class ValueColumn { Dec, Hex, Bin };
 
-struct EntryResult {
+struct [[nodiscard]] EntryResult {
     std::optional<uint8_t> value;  // nothing to write when empty
     std::string error;             // the conversion error to show (decimal only)
 };

@@ -264,7 +264,9 @@ std::optional<CutRecord> readCutRecord(const std::filesystem::path& folder) {
 }
 
 void removeCutRecord(const std::filesystem::path& folder) {
-    if (diskUnlink(folder / kCutRecordName) == 0) syncFolder(folder);
+    // The cut has ended and nobody waits on this: a record a power loss brings back is offered
+    // as the cut it records, and only the operator resumes it.
+    if (diskUnlink(folder / kCutRecordName) == 0) (void)syncFolder(folder);
 }
 
 CutRecorder::CutRecorder(const std::filesystem::path& folder, const CutRecord& record)

@@ -94,7 +94,7 @@ struct CutRecord {
 // The record of `folder`: nullopt when there is none. A record that cannot be read, is not a
 // record (a partial copy, another format) or fails its checksums (a changed byte) comes back as
 // RunError PathFileAccessError naming it.
-std::optional<CutRecord> readCutRecord(const std::filesystem::path& folder);
+[[nodiscard]] std::optional<CutRecord> readCutRecord(const std::filesystem::path& folder);
 // Removes the record of `folder` (the cut ended normally, or the operator let it go).
 void removeCutRecord(const std::filesystem::path& folder);
 

@@ -28,7 +28,7 @@ struct LeadMoves {
     uint8_t leadInByte = 0;
     uint8_t leadOutByte = 0;
 };
-std::optional<LeadMoves> leadMovesFor(const Workspace& ws);
+[[nodiscard]] std::optional<LeadMoves> leadMovesFor(const Workspace& ws);
 
 enum class CutEnd { Completed, Stopped, Failed };
 
@@ -44,7 +44,7 @@ struct CutStats {
     int percentComplete() const;
 };
 
-struct CutOutcome {
+struct [[nodiscard]] CutOutcome {
     CutEnd end = CutEnd::Completed;
     std::optional<RunError> error;  // set when end is Failed
     CutStats stats;
@@ -94,16 +94,16 @@ public:
 private:
     // One tick; false when the stop flag is set afterwards.
     // `direction` -1 is a tick back along the path (a resume's way to an earlier point).
-    bool tick(uint8_t portByte, bool fromStepFile, int direction = 1);
+    [[nodiscard]] bool tick(uint8_t portByte, bool fromStepFile, int direction = 1);
     void tickWriting(uint8_t portByte, int direction);
     void readSet(const ResumePlan* resume);
     void startRecord(const ResumePlan* resume);
     void endRecord(CutEnd end);
-    bool beginCutTicks(Fixed4 pauseMs);
-    bool resumeRun(const ResumePlan& plan, Fixed4 pauseMs);
-    bool pause(Fixed4 ms);  // false when stopped during the pause
-    bool leadMove(uint8_t portByte, int64_t ticks);
-    bool yieldAndTest();
+    [[nodiscard]] bool beginCutTicks(Fixed4 pauseMs);
+    [[nodiscard]] bool resumeRun(const ResumePlan& plan, Fixed4 pauseMs);
+    [[nodiscard]] bool pause(Fixed4 ms);  // false when stopped during the pause
+    [[nodiscard]] bool leadMove(uint8_t portByte, int64_t ticks);
+    [[nodiscard]] bool yieldAndTest();
 
     Workspace& ws_;
     bool stop_ = false;

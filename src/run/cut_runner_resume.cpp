@@ -11,6 +11,7 @@
 #include "generate/cut_set_transaction.h"
 #include "machine/motion_stamp.h"
 #include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "run/cut_runner.h"
 #include "run/resume_plan.h"

@@ -244,7 +244,8 @@ void ScriptRunner::runAngle(const std::vector<std::string>& items) {
 
 void ScriptRunner::runPause(int64_t ms) {
     if (focusSlider) focusSlider();
-    wait(Fixed4::fromDouble(static_cast<double>(ms)));  // Overflow past the fixed-point range
+    // A Stop that ends the wait early is seen by the run loop, which tests the flag next.
+    (void)wait(Fixed4::fromDouble(static_cast<double>(ms)));  // Overflow past the fixed-point range
 }
 
 // Every tick of the set is output, as the cut runner does: a running total c outputs the ticks

@@ -34,7 +34,7 @@ struct ScriptStats {
     int64_t elapsedCounts = 0;
 };
 
-struct ScriptOutcome {
+struct [[nodiscard]] ScriptOutcome {
     ScriptEnd end = ScriptEnd::Completed;
     int failingLine = 0;  // 1-based, for CheckFailed
     ScriptStats stats;
@@ -79,13 +79,13 @@ public:
 
 private:
     // False when an instruction failed (its error already reported).
-    bool execute(const std::vector<std::string>& items);
+    [[nodiscard]] bool execute(const std::vector<std::string>& items);
     void runMove(const std::vector<std::string>& items);
     void runAngle(const std::vector<std::string>& items);
     void runPause(int64_t ms);
     void runCut(const std::string& stepFile, const std::string& countFile);
-    bool tick(uint8_t portByte);  // false when the stop flag is set afterwards
-    bool wait(Fixed4 ms);         // false when the stop flag ended it early
+    [[nodiscard]] bool tick(uint8_t portByte);  // false when the stop flag is set afterwards
+    [[nodiscard]] bool wait(Fixed4 ms);         // false when the stop flag ended it early
     void doYield();
     void show(const std::string& text, const std::string& title = {});
     std::string cutFile_;  // the cut file a "cut" line is reading, for its messages

@@ -9,7 +9,7 @@
 #include "generate/drawing_faces.h"
 #include "generate/face_set_record.h"
 #include "generate/set_kerf_record.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 #include "simulate/profile_check.h"
 #include "simulate/simulation.h"
 

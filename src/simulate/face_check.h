@@ -39,15 +39,16 @@ struct FaceTargets {
 // A face set's faces from its DAT-information fields: nullopt for a set without the face mark;
 // nullopt with `why` set when it has one that cannot be used. `towers` (when given) receives
 // the tower outlines as the tower check compares them: mm from each first point.
-std::optional<FaceTargets> faceSetTargets(const std::vector<std::string>& datInfoFields,
-                                          std::string& why, IntendedProfiles* towers = nullptr);
+[[nodiscard]] std::optional<FaceTargets> faceSetTargets(
+    const std::vector<std::string>& datInfoFields, std::string& why,
+    IntendedProfiles* towers = nullptr);
 
 // A tower set's faces: each face takes its side's airfoil and washout (a turn about the leading
 // edge) at the chord the two tower chords give at that face, offset by half the kerf. Both
 // carriages start at one point, so each outline is anchored at the wire's start there.
-std::optional<FaceTargets> towerSetTargets(const IntendedProfiles& towers,
-                                           const FacePlacement& placement, double kerfMm,
-                                           std::string& why);
+[[nodiscard]] std::optional<FaceTargets> towerSetTargets(const IntendedProfiles& towers,
+                                                         const FacePlacement& placement,
+                                                         double kerfMm, std::string& why);
 
 // Chord, largest thickness and camber (percent of the chord) and the chord line's angle
 // (degrees, the trailing edge raised positive) of a section, after moving it `insetMm` inward.

@@ -18,7 +18,7 @@ struct Simulation;
 
 enum class GcodeAxes { XYUV, XYZA };
 // "XYUV" or "XYZA", any case; nullopt otherwise.
-std::optional<GcodeAxes> parseGcodeAxes(std::string_view text);
+[[nodiscard]] std::optional<GcodeAxes> parseGcodeAxes(std::string_view text);
 const char* gcodeAxesName(GcodeAxes axes);
 
 // Longest comment line, parentheses included: GRBL-family senders take lines under 80.

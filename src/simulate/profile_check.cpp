@@ -9,7 +9,7 @@
 #include "common/run_error.h"
 #include "generate/airfoil_input.h"
 #include "generate/profile_verdict.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 
 namespace corvane {
 

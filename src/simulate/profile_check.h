@@ -27,8 +27,8 @@ struct IntendedProfiles {
 // Nullopt, with the reason in `why`, when the line holds fewer than four fields, a profile file
 // cannot be read, a size or washout angle is too large to read, or the two profiles differ in
 // their number of points.
-std::optional<IntendedProfiles> intendedProfiles(const std::vector<std::string>& datInfoFields,
-                                                 double kerfMm, std::string& why);
+[[nodiscard]] std::optional<IntendedProfiles> intendedProfiles(
+    const std::vector<std::string>& datInfoFields, double kerfMm, std::string& why);
 
 struct SideCheck {
     double maxDistanceMm = 0;  // largest distance of a tick's position from its segment's line

@@ -33,6 +33,7 @@ struct RtfDocument {
 
 // The document in `bytes`; nullopt when they are not rich text (no "{\rtf" at the start) or the
 // groups do not close. `why` then says what is wrong, for the note shown instead of the page.
-std::optional<RtfDocument> parseRtf(std::string_view bytes, std::string* why = nullptr);
+[[nodiscard]] std::optional<RtfDocument> parseRtf(std::string_view bytes,
+                                                  std::string* why = nullptr);
 
 }  // namespace corvane

@@ -115,8 +115,8 @@ TEST(FaceGeometry, ProjectionPutsEveryFacePointOnTheWire) {
         // The straight wire from the left tower point to the right one crosses both faces at
         // their offset points.
         const double a = d.leftGapMm / d.towersMm, b = (d.leftGapMm + d.spanMm) / d.towersMm;
-        auto at = [&](const std::vector<double>& l, const std::vector<double>& r, double f) {
-            return l[k] + (r[k] - l[k]) * f;
+        auto at = [&](const std::vector<double>& left, const std::vector<double>& right, double f) {
+            return left[k] + (right[k] - left[k]) * f;
         };
         EXPECT_NEAR(at(g.leftTower.x, g.rightTower.x, a), g.leftCut.x[k], 1e-9);
         EXPECT_NEAR(at(g.leftTower.y, g.rightTower.y, a), g.leftCut.y[k], 1e-9);

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "common/run_error.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "support/test_support.h"
 

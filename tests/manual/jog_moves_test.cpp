@@ -48,7 +48,9 @@ TEST(DistanceMove, WithHomeSetX1BackOneMillimetreShowsOneMillimetre) {
     rig.setHome();
     ManualMover mover;
     const auto& d = rig.ws.settings.derived;
-    mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::X1Back), distanceSteps(d.StepsPerMm, "1"));
+    ASSERT_EQ(mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::X1Back),
+                                 distanceSteps(d.StepsPerMm, "1")),
+              MoveOutcome::Completed);
     ASSERT_FALSE(rig.panel1.empty());
     EXPECT_EQ(rig.panel1.back(), "X1, Y1 = 00001.000, 00000.000   X2, Y2 = 00000.000, 00000.000");
     EXPECT_NEAR(rig.ws.position.Position.X1, 1.0, 1e-5);
@@ -71,7 +73,7 @@ TEST(JogBytes, EachButtonMovesOnlyItsAxesInItsDirection) {
     for (const AxisCase& c : axes) {
         rig.port.clearOperations();
         ManualMover mover;
-        mover.distanceMove(rig.ws, axisMoveByte(d, c.move), 3);
+        ASSERT_EQ(mover.distanceMove(rig.ws, axisMoveByte(d, c.move), 3), MoveOutcome::Completed);
         const auto decoded = rig.decode();
         for (int a = 0; a < 4; ++a) {
             EXPECT_EQ(decoded.net[a], a == c.axis ? 3 * c.sense : 0) << static_cast<int>(c.move);
@@ -92,7 +94,7 @@ TEST(JogBytes, EachButtonMovesOnlyItsAxesInItsDirection) {
     for (const PairCase& c : pairs) {
         rig.port.clearOperations();
         ManualMover mover;
-        mover.distanceMove(rig.ws, pairMoveByte(d, c.move), 4);
+        ASSERT_EQ(mover.distanceMove(rig.ws, pairMoveByte(d, c.move), 4), MoveOutcome::Completed);
         const auto decoded = rig.decode();
         for (int a = 0; a < 4; ++a) {
             const bool moves = a == c.first || a == c.second;

@@ -170,7 +170,7 @@ TEST(ManualMoverSpeed, SpeedChangesTakeEffectFromTheNextTick) {
     rig.ws.yield = [&] {
         if (++ticks == 2) rig.ws.motion.JogSpeed = Fixed4::fromDouble(6.2);
     };
-    mover.distanceMove(rig.ws, 2, 3);
+    EXPECT_EQ(mover.distanceMove(rig.ws, 2, 3), MoveOutcome::Completed);
     // 1000 / (158 x 6.2) - 1 = 0.0208 ms: the high time of the last tick.
     EXPECT_EQ(rig.ws.motion.StepHighTimeMs, Fixed4::fromDouble(0.0208));
 }

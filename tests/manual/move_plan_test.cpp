@@ -25,8 +25,12 @@ TEST(MovePlan, ReturnHomeAfterX1BackOneAndY1UpHalfAMillimetre) {
     rig.setHome();
     ManualMover mover;
     const auto& d = rig.ws.settings.derived;
-    mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::X1Back), distanceSteps(158, "1"));
-    mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::Y1Up), distanceSteps(158, "0.5"));
+    ASSERT_EQ(
+        mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::X1Back), distanceSteps(158, "1")),
+        MoveOutcome::Completed);
+    ASSERT_EQ(
+        mover.distanceMove(rig.ws, axisMoveByte(d, AxisMove::Y1Up), distanceSteps(158, "0.5")),
+        MoveOutcome::Completed);
 
     planMove(rig.ws, PlanTarget::Home);
     const std::vector<uint8_t>& plan = rig.ws.movePlan.bytes;

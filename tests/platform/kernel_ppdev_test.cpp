@@ -16,6 +16,7 @@
 #include "common/run_error.h"
 #include "machine/step_output.h"
 #include "machine/wire_guard.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "platform/ppdev_port.h"
 #include "support/test_support.h"

@@ -15,6 +15,7 @@
 
 #include "common/run_error.h"
 #include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "support/test_support.h"
 

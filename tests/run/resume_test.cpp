@@ -117,7 +117,7 @@ TEST(CutResume, FromAnEarlierPointRetracesThePathBackwardsThenCutsOnFromThere) {
         Bench b(set);
         const auto n = static_cast<int64_t>(expected.size());
         const int64_t stopAt = std::uniform_int_distribution<int64_t>(1, n - 1)(rng);
-        runStoppedAfter(b, stopAt);
+        ASSERT_EQ(runStoppedAfter(b, stopAt).end, CutEnd::Stopped);
         const CutTape tape = readCutTape(b.ws, *readCutRecord(b.ws.appFolder()));
         const int segments = tape.segmentAt(tape.size());
         const int segment = std::uniform_int_distribution<int>(1, segments)(rng);
@@ -155,7 +155,7 @@ TEST(CutResume, RefusesAChangedSetNamingTheFileAPointAheadAndMovedCarriages) {
     set.counts = {3, 0, 5, 0, 8};
     set.steps = {1, 4, 16, 64, 1, 4, 16, 64};
     Bench b(set);
-    runStoppedAfter(b, 4);
+    ASSERT_EQ(runStoppedAfter(b, 4).end, CutEnd::Stopped);
     EXPECT_EQ(planResumeIn(b.ws, {ResumeRequest::From::LastDelayPoint, 0}, 5).to, 3);
     EXPECT_EQ(planResumeIn(b.ws, {ResumeRequest::From::DelayPoint, 1}, 5).backTicks(), 1);
     const std::string what = planResumeIn(b.ws, {}, 5).what;
@@ -226,7 +226,7 @@ TEST(CutResume, EveryTickIsInTheRecordFileAsItIsWrittenAndAForeignFileIsRefused)
 
     test::writeText(b.ws.file(kCutRecordName), "half a record");
     try {
-        readCutRecord(b.ws.appFolder());
+        (void)readCutRecord(b.ws.appFolder());
         ADD_FAILURE() << "a foreign file was read as a record";
     } catch (const RunError& e) {
         EXPECT_NE(e.detail().find(kCutRecordName), std::string::npos) << e.detail();

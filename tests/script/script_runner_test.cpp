@@ -114,13 +114,15 @@ TEST(ScriptRunner, AngleInterleavesTheMinorPairOnItsRoundedCounter) {
     const auto& d = rig.ws.settings.derived;
     const uint8_t x = static_cast<uint8_t>(d.X1Forward + d.X2Forward);
     const uint8_t y = static_cast<uint8_t>(d.Y1Up + d.Y2Up);
-    rig.run({"angle,x," + F + ",0.1,y," + U + ",0.04"});  // sx = 10, sy = 4
+    EXPECT_EQ(rig.run({"angle,x," + F + ",0.1,y," + U + ",0.04"}).end,
+              ScriptEnd::Completed);  // sx = 10, sy = 4
     std::vector<uint8_t> expected;
     for (int i = 1; i <= 10; ++i) expected.push_back(i % 2 == 0 ? x + y : x);
     EXPECT_EQ(rig.decode().bytes, expected);
 
     rig.port.clearOperations();
-    rig.run({"angle,x," + B + ",0.03,y," + D + ",0.07"});  // Y dominant: sy = 7, sx = 3
+    EXPECT_EQ(rig.run({"angle,x," + B + ",0.03,y," + D + ",0.07"}).end,
+              ScriptEnd::Completed);  // Y dominant: sy = 7, sx = 3
     const auto steps = rig.decode();
     EXPECT_EQ(steps.count[1], 7);
     EXPECT_EQ(steps.count[3], 7);
@@ -129,7 +131,8 @@ TEST(ScriptRunner, AngleInterleavesTheMinorPairOnItsRoundedCounter) {
     EXPECT_LE(steps.count[0], 3);
 
     rig.port.clearOperations();
-    rig.run({"angle,x," + F + ",0.05,y," + U + ",0.05"});  // 45 degrees: both every tick
+    EXPECT_EQ(rig.run({"angle,x," + F + ",0.05,y," + U + ",0.05"}).end,
+              ScriptEnd::Completed);  // 45 degrees: both every tick
     EXPECT_EQ(rig.decode().bytes, std::vector<uint8_t>(5, static_cast<uint8_t>(x + y)));
 }
 
@@ -261,7 +264,8 @@ TEST(ScriptRunner, ACutSetOutputsEveryTickAndWaitsAtItsDelayPoints) {
     // A short step file ends the set through its error report; the panel is cleared.
     test::writeFile(dir / "set.ct1", "10\r\n");
     rig.panel2.clear();
-    rig.run({"cut," + (dir / "set.ct1").string()});
+    // The error report and the cleared panel are what this case checks.
+    (void)rig.run({"cut," + (dir / "set.ct1").string()});
     EXPECT_EQ(rig.messages.back(),
               "Error encountered, Error Number 62, Input past end of file\rModule Script, RC\r"
               "Cut file: " +

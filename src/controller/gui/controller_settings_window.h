@@ -54,7 +54,7 @@ private:
     void onToolbar(int index);
     // True (after the "Machine Busy" box naming the holder) while a cut, move or script holds
     // the machine.
-    bool refuseWhileLeased();
+    [[nodiscard]] bool refuseWhileLeased();
 
     Workspace& ws_;
     Dialogs& dialogs_;

@@ -53,7 +53,7 @@ protected:
 private:
     // True (after naming the box, which gets the focus) when an entered box holds something
     // other than a number: read as a leading number it would give 0 and a wrong chord.
-    bool refuseNonNumber();
+    [[nodiscard]] bool refuseNonNumber();
     QLineEdit* makeBox(std::string_view name);
     QString labelFor(std::string_view name) const;
 

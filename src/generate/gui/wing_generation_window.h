@@ -73,7 +73,7 @@ protected:
 private:
     void onToolbar(int index);
     // True (after naming the box and the setup window that fills it) when a size is not set.
-    bool refuseUnsetSize();
+    [[nodiscard]] bool refuseUnsetSize();
     void showProgress(int segment, int points);
     void endProgress();
     void refreshFaceChords();

@@ -71,10 +71,10 @@ private:
     void onToolbar(int index);
     void placeOnFrame();
     // True (after saying why) while a cut, move or test holds the machine: no settings apply.
-    bool refuseWhileLeased();
+    [[nodiscard]] bool refuseWhileLeased();
     // True (after naming the field, which gets the focus) when a pin combo holds a text that
     // is none of its pins: saved, it would drive a bit no carriage listens to.
-    bool refuseUnknownPin();
+    [[nodiscard]] bool refuseUnknownPin();
 
     QLineEdit* makeText(const char* name, std::string SettingsFields::*field);
     QComboBox* makeCombo(const char* name, const QStringList& items,

@@ -12,7 +12,7 @@
 namespace corvane {
 
 // True (after the message) when nothing may be written because no port is known.
-inline bool refuseWithoutPort(const Workspace& ws, Dialogs& dialogs) {
+[[nodiscard]] inline bool refuseWithoutPort(const Workspace& ws, Dialogs& dialogs) {
     if (ws.portKnown()) return false;
     dialogs.message(QString::fromStdString(ws.portRefusal()),
                     QString::fromUtf8(Workspace::kNoPortTitle), MsgButtons::Ok, MsgIcon::Warning);
@@ -21,7 +21,8 @@ inline bool refuseWithoutPort(const Workspace& ws, Dialogs& dialogs) {
 
 // True (after the message naming the holder) when another source holds the machine's lease,
 // so `owner` may neither move the machine nor switch the wire.
-inline bool refuseWhileLeased(const Workspace& ws, Dialogs& dialogs, const void* owner) {
+[[nodiscard]] inline bool refuseWhileLeased(const Workspace& ws, Dialogs& dialogs,
+                                            const void* owner) {
     if (ws.lease.mayWrite(owner)) return false;
     dialogs.message(QString::fromStdString(ws.lease.refusal()),
                     QString::fromUtf8(kMachineBusyTitle), MsgButtons::Ok, MsgIcon::Warning);

@@ -12,7 +12,7 @@
 namespace corvane {
 
 ManualControlWindow::ManualControlWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : ManualWindow(ws, dialogs, QStringLiteral("Label1"), parent),
+    : ManualWindowBase(ws, dialogs, QStringLiteral("Label1"), parent),
       picture_(new KeyCaptureBox(this)) {
     setObjectName(QStringLiteral("Form15"));
     setWindowTitle(QStringLiteral("手动控制"));

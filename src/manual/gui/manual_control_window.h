@@ -3,14 +3,14 @@
 // Done. The cut runner opens it too (F5), so it needs nothing but the workspace and dialogs.
 #pragma once
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "manual/jog_moves.h"
 
 namespace corvane {
 
 class KeyCaptureBox;
 
-class ManualControlWindow : public ManualWindow {
+class ManualControlWindow : public ManualWindowBase {
     Q_OBJECT
 public:
     ManualControlWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);

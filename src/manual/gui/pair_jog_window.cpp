@@ -31,7 +31,7 @@ const JogButton kButtons[] = {
 }  // namespace
 
 PairJogWindow::PairJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : ManualWindow(ws, dialogs, QStringLiteral("Label6"), parent) {
+    : ManualWindowBase(ws, dialogs, QStringLiteral("Label6"), parent) {
     setObjectName(QStringLiteral("Form4"));
     setWindowTitle(QStringLiteral("两轴同控"));
     toolbar_->setButtons({{QStringLiteral("Stop"), {}, {}, QStringLiteral("Stop Movement")},

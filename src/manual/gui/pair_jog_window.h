@@ -2,14 +2,14 @@
 // wire parallel, with Stop and Done on its toolbar and the shared JogSpeed slider.
 #pragma once
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "manual/jog_moves.h"
 
 class QLineEdit;
 
 namespace corvane {
 
-class PairJogWindow : public ManualWindow {
+class PairJogWindow : public ManualWindowBase {
     Q_OBJECT
 public:
     PairJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);

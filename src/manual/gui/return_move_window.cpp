@@ -19,7 +19,7 @@ namespace corvane {
 
 ReturnMoveWindow::ReturnMoveWindow(Workspace& ws, Dialogs& dialogs, PlanTarget target,
                                    QWidget* parent)
-    : ManualWindow(ws, dialogs, QStringLiteral("Label1"), parent),
+    : ManualWindowBase(ws, dialogs, QStringLiteral("Label1"), parent),
       target_(target),
       picture_(new KeyCaptureBox(this)) {
     const PlanVariant& v = planVariant(target);

@@ -3,14 +3,14 @@
 // an arrow key on Picture1, stopped by Command5 or the Clear key.
 #pragma once
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "manual/move_plan.h"
 
 namespace corvane {
 
 class KeyCaptureBox;
 
-class ReturnMoveWindow : public ManualWindow {
+class ReturnMoveWindow : public ManualWindowBase {
     Q_OBJECT
 public:
     ReturnMoveWindow(Workspace& ws, Dialogs& dialogs, PlanTarget target, QWidget* parent = nullptr);

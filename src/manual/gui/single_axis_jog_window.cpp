@@ -33,7 +33,7 @@ const char* const kAxisNames[] = {"X1", "Y1", "X2", "Y2"};
 }  // namespace
 
 SingleAxisJogWindow::SingleAxisJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent)
-    : ManualWindow(ws, dialogs, QStringLiteral("Label12"), parent) {
+    : ManualWindowBase(ws, dialogs, QStringLiteral("Label12"), parent) {
     setObjectName(QStringLiteral("Form3"));
     setWindowTitle(QStringLiteral("单轴手动控制"));
     toolbar_->setButtons({{QStringLiteral("Stop"), {}, {}, QStringLiteral("Stop Movement")},

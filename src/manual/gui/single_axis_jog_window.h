@@ -2,7 +2,7 @@
 // with Stop and Done on its toolbar and the shared JogSpeed slider.
 #pragma once
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "manual/jog_moves.h"
 
 class QLineEdit;
@@ -10,7 +10,7 @@ class QPushButton;
 
 namespace corvane {
 
-class SingleAxisJogWindow : public ManualWindow {
+class SingleAxisJogWindow : public ManualWindowBase {
     Q_OBJECT
 public:
     SingleAxisJogWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr);

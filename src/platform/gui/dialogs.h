@@ -40,13 +40,13 @@ public:
                               MsgButtons buttons = MsgButtons::Ok,
                               MsgIcon icon = MsgIcon::None) = 0;
     // Full path of the chosen file; empty when the operator cancelled.
-    virtual QString openFile(const FileDialogRequest& request) = 0;
-    virtual QString saveFile(const FileDialogRequest& request) = 0;
+    [[nodiscard]] virtual QString openFile(const FileDialogRequest& request) = 0;
+    [[nodiscard]] virtual QString saveFile(const FileDialogRequest& request) = 0;
     // The input box: nullopt on Cancel.
-    virtual std::optional<QString> input(const QString& prompt, const QString& title,
-                                         const QString& defaultText = QString()) = 0;
+    [[nodiscard]] virtual std::optional<QString> input(const QString& prompt, const QString& title,
+                                                       const QString& defaultText = QString()) = 0;
     // The printer dialog: false on Cancel (the dialog's error 32755: nothing is printed).
-    virtual bool choosePrinter(QPrinter& printer) = 0;
+    [[nodiscard]] virtual bool choosePrinter(QPrinter& printer) = 0;
 
     // The parent for real dialogs (the main window); may be null.
     void setParentWidget(QWidget* parent) { parent_ = parent; }

@@ -24,7 +24,7 @@ struct ScreenCheck {
 
 // Processes events until `window` is exposed on the screen and has had time to paint (at most
 // a few seconds); false when it never was.
-bool waitUntilOnScreen(QWidget& window);
+[[nodiscard]] bool waitUntilOnScreen(QWidget& window);
 
 // The window's frame as the screen shows it (the part inside the screen).
 QImage screenPicture(const QWidget& window);

@@ -21,7 +21,7 @@ enum class UiLanguage { Own, English };
 inline constexpr const char* kTextContext = "corvane";
 
 // --lang: "zh" (the program's own texts) or "en"; nullopt for anything else.
-std::optional<UiLanguage> parseLanguageOption(const QString& value);
+[[nodiscard]] std::optional<UiLanguage> parseLanguageOption(const QString& value);
 // The first locale name (QLocale::uiLanguages order: LANGUAGE, then LC_ALL, LC_MESSAGES, LANG)
 // that is English or Chinese decides; C/POSIX and none keep the program's own texts.
 UiLanguage languageFromLocale(const QStringList& uiLanguages);
@@ -39,7 +39,7 @@ public:
     ~WindowTranslation() override;
 
     // False (nothing changes) when the file cannot be read.
-    bool load(const QString& qmFile);
+    [[nodiscard]] bool load(const QString& qmFile);
     // Installs the translator and the event filter on the application; the active translation
     // is the one translatedText() uses. Uninstalled by the destructor.
     void install();

@@ -15,7 +15,7 @@ inline QString cutSpeedRefusalTitle() {
 }
 
 // True (after the message) when the cutting speed is not above 0 mm/s.
-inline bool refuseStandingSpeed(const Workspace& ws, Dialogs& dialogs) {
+[[nodiscard]] inline bool refuseStandingSpeed(const Workspace& ws, Dialogs& dialogs) {
     if (ws.motion.CutSpeed > Fixed4{}) return false;
     dialogs.message(QStringLiteral("The cutting speed is 0 mm/s: nothing would move while the "
                                    "wire heats. Move the speed slider to the right, then try "

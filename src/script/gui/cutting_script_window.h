@@ -68,7 +68,7 @@ protected:
 private:
     void onToolbar(int index);
     // The line check of Accept and Insert: true when `line` passes, else its message shown.
-    bool checkEdited(const std::string& line, bool insert);
+    [[nodiscard]] bool checkEdited(const std::string& line, bool insert);
     // The largest size that keeps the window (title bar included) inside the main window's
     // client area at its place, so the status bar stays in view.
     void fitInFrame();

@@ -23,9 +23,9 @@ struct HelpBook {
 };
 
 // nullopt (with the reason in `error`) when the text is not a help file.
-std::optional<HelpBook> parseHelp(const QByteArray& bytes, QString* error = nullptr);
+[[nodiscard]] std::optional<HelpBook> parseHelp(const QByteArray& bytes, QString* error = nullptr);
 // Reads and parses the file; nullopt with the reason when it cannot.
-std::optional<HelpBook> loadHelp(const QString& path, QString* error = nullptr);
+[[nodiscard]] std::optional<HelpBook> loadHelp(const QString& path, QString* error = nullptr);
 // The whole book as one page: title, contents, every topic with an anchor "#id".
 QString helpHtml(const HelpBook& book);
 // The topic whose id or title holds `keyword` (case-insensitive); empty keyword = none.

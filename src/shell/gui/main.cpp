@@ -24,8 +24,8 @@
 #include "common/run_error.h"
 #include "machine/machine_settings.h"
 #include "machine/port_opening.h"
-#include "machine/step_output.h"
 #include "machine/wire_guard.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "platform/app_folder.h"
 #include "platform/gui/qt_dialogs.h"
@@ -37,7 +37,7 @@
 #include "platform/port_select.h"
 #include "platform/realtime_priority.h"
 #include "platform/tracing_port.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "shell/gui/guarded_application.h"
 #include "shell/gui/headless_dialogs.h"
 #include "shell/gui/main_window.h"
@@ -317,8 +317,7 @@ int main(int argc, char** argv) {
         if (parser.isSet("wire-on") && WireGuard::requestedBy() == 0) {
             if (live.isHardware()) {
                 dialogs.message(QStringLiteral("--wire-on is refused on a real port."));
-            } else if (auto* form10 =
-                           qobject_cast<WingCutWindow*>(frame.windows().show("Form10"))) {
+            } else if (auto* form10 = qobject_cast<CutWindow*>(frame.windows().show("Form10"))) {
                 // As the operator would: the wire button, then Begin Cut.
                 emit form10->toolbar().buttonClicked(3);
                 if (ws.wire.on()) {

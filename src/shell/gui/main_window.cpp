@@ -18,7 +18,7 @@
 #include "machine/controller_connection.h"
 #include "machine/gui/device_settings_window.h"
 #include "machine/position.h"
-#include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "manual/gui/return_move_commands.h"
 #include "platform/gui/dialogs.h"

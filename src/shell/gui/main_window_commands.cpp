@@ -43,7 +43,8 @@ void MainWindow::loadCutFile() {
 }
 
 void MainWindow::saveCutFile() {
-    runSaveCutFile(ws_, dialogs_);
+    // A failed copy is reported by the command itself; Cancelled leaves nothing to do here.
+    (void)runSaveCutFile(ws_, dialogs_);
 }
 
 void MainWindow::printActiveWindow() {

@@ -17,7 +17,7 @@
 #include "manual/gui/single_axis_jog_window.h"
 #include "manual/move_plan.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "script/gui/cutting_script_window.h"
 #include "shell/gui/about_window.h"
 #include "shell/gui/help_window.h"
@@ -76,22 +76,22 @@ void MainWindow::registerWindows() {
 
     // Form10 and the foam runner Form11 are one window with their own texts.
     for (const CutWindowVariant* variant : {&CutWindowVariant::wing(), &CutWindowVariant::foam()}) {
-        windows_.addWindow<WingCutWindow>(variant->objectName, [this, &ws, &dialogs,
-                                                                variant](QWidget* parent) {
-            auto* w = new WingCutWindow(ws, dialogs, parent, *variant);
-            connect(w, &WingCutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
-                toolbar_->setVisible(visible);
-                // The inner area moves at once, so the window is placed where it will stay.
-                if (layout() != nullptr) layout()->activate();
-                if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+        windows_.addWindow<CutWindow>(
+            variant->objectName, [this, &ws, &dialogs, variant](QWidget* parent) {
+                auto* w = new CutWindow(ws, dialogs, parent, *variant);
+                connect(w, &CutWindow::mainToolbarVisibilityRequested, this, [this](bool visible) {
+                    toolbar_->setVisible(visible);
+                    // The inner area moves at once, so the window is placed where it will stay.
+                    if (layout() != nullptr) layout()->activate();
+                    if (QAction* a = menuAction("ViewToolbar")) a->setChecked(visible);
+                });
+                connect(w, &CutWindow::homeControlMenuEnableRequested, this, [this] {
+                    if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
+                });
+                connect(w, &CutWindow::manualControlRequested, this,
+                        [this] { windows_.show("Form15"); });
+                return w;
             });
-            connect(w, &WingCutWindow::homeControlMenuEnableRequested, this, [this] {
-                if (auto* menu = findChild<QMenu*>("HomeControl")) menu->setEnabled(true);
-            });
-            connect(w, &WingCutWindow::manualControlRequested, this,
-                    [this] { windows_.show("Form15"); });
-            return w;
-        });
     }
     // Both generation windows open the main window's one delay editor.
     const auto generationWindow = [this, &ws, &dialogs](QWidget* parent, CutSetKind kind) {

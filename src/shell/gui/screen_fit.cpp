@@ -73,7 +73,9 @@ QStringList checkWindowsOnTheScreen(MainWindow& frame, const QString& prefix,
     settle();
     WindowCatalog& windows = frame.windows();
     auto check = [&](QWidget& window) {
-        waitUntilOnScreen(window);
+        // Measured all the same, but a window the screen never showed is said.
+        if (!waitUntilOnScreen(window))
+            lines << prefix + window.objectName() + QStringLiteral(" NOT SHOWN");
         letTheWindowManagerPlace();
         lines << screenFitLine(window, prefix);
         picture(window);

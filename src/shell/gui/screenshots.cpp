@@ -22,8 +22,8 @@
 #include "platform/gui/toolbar.h"
 #include "run/cut_record.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_window.h"
 #include "run/gui/resume_offer.h"
-#include "run/gui/wing_cut_window.h"
 #include "run/resume_plan.h"
 #include "script/gui/cutting_script_window.h"
 #include "shell/gui/main_window.h"
@@ -114,9 +114,14 @@ struct Camera {
 
     QImage frame(QWidget& frame, const QList<QWidget*>& over) {
         if (!realDisplay) return framePicture(frame, over);
-        waitUntilOnScreen(frame);
+        // A window the screen never showed fails the check as a single window's does.
+        bool shown = waitUntilOnScreen(frame);
         for (QWidget* w : over)
-            if (w != nullptr && w->isVisible()) waitUntilOnScreen(*w);
+            if (w != nullptr && w->isVisible()) shown = waitUntilOnScreen(*w) && shown;
+        if (!shown) {
+            checks << prefix + frame.objectName() + QStringLiteral(" NOT SHOWN");
+            failed = true;
+        }
         return screenPicture(frame);
     }
 };
@@ -180,7 +185,7 @@ void shootAt(MainWindow& frame, QSize size, const QString& dir, bool demoSet, Ca
             settle();
         }
         QList<QWidget*> over{menu, window};
-        if (auto* cut = qobject_cast<WingCutWindow*>(window); cut && demoSet) {
+        if (auto* cut = qobject_cast<CutWindow*>(window); cut && demoSet) {
             // Part of the set cut: the first 40% of the segments drawn over in red.
             CutProgressView& view = cut->progressView();
             for (int g = 2; g <= view.pointCount() * 2 / 5; ++g) view.markSegment(g);
@@ -248,7 +253,7 @@ void shootResumeOffer(MainWindow& frame, const QString& dir, Camera& camera,
         const int64_t tick = (tape.segmentStart(stopped) + tape.segmentStart(stopped + 1)) / 2;
         record.place = replayTo(record, tape, ws.settings.derived, tick);
         CutRecorder(ws.appFolder(), record).sync(RecordSync::Stop);
-        auto* cut = qobject_cast<WingCutWindow*>(frame.windows().show(QStringLiteral("Form10")));
+        auto* cut = qobject_cast<CutWindow*>(frame.windows().show(QStringLiteral("Form10")));
         if (cut != nullptr) {
             settle();
             for (int g = 2; g <= stopped; ++g) cut->progressView().markSegment(g);

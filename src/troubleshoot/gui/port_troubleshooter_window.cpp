@@ -241,7 +241,8 @@ void PortTroubleshooterWindow::activated() {
 }
 
 void PortTroubleshooterWindow::loadPage(const char* name) {
-    showRtfPage(*page_, ws_.file(name), ws_.settings.fields);
+    // A page that cannot be shown leaves its reason in the box itself.
+    (void)showRtfPage(*page_, ws_.file(name), ws_.settings.fields);
 }
 
 void PortTroubleshooterWindow::refreshIndicators() {

@@ -19,6 +19,7 @@ void renderRtf(const RtfDocument& page, QTextDocument& document);
 
 // Loads `file` into `box` with this machine's pin names filled in. False when the page could
 // not be shown; the box then holds the note that says why.
-bool showRtfPage(QTextEdit& box, const std::filesystem::path& file, const SettingsFields& fields);
+[[nodiscard]] bool showRtfPage(QTextEdit& box, const std::filesystem::path& file,
+                               const SettingsFields& fields);
 
 }  // namespace corvane

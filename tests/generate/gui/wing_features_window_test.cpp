@@ -144,8 +144,8 @@ FaceTargets targetsOf(const FaceDesign& d, const Profile& left, const Profile& r
     t.leftGapMm = d.leftGapMm;
     t.spanMm = d.spanMm;
     t.towersMm = d.towersMm;
-    t.left = {g.leftFace, g.leftCut, d.leftKerfMm, g.leftTower.x[0], g.leftTower.y[0]};
-    t.right = {g.rightFace, g.rightCut, d.rightKerfMm, g.rightTower.x[0], g.rightTower.y[0]};
+    t.left = {g.leftFace, g.leftCut, d.leftKerfMm, g.leftTower.x[0], g.leftTower.y[0], {}};
+    t.right = {g.rightFace, g.rightCut, d.rightKerfMm, g.rightTower.x[0], g.rightTower.y[0], {}};
     return t;
 }
 

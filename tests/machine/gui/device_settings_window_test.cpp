@@ -14,7 +14,7 @@
 #include <filesystem>
 
 #include "machine/gui/gui_test_util.h"
-#include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "support/test_support.h"
 

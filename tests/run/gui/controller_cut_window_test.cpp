@@ -18,8 +18,8 @@
 #include <vector>
 
 #include "machine/controller_connection.h"
+#include "run/gui/cut_window.h"
 #include "run/gui/cut_window_bench.h"
-#include "run/gui/wing_cut_window.h"
 
 namespace corvane {
 namespace {
@@ -98,7 +98,7 @@ TEST(ControllerCutWindow, SliderPauseStopAndWireDriveTheController) {
     test::WindowBench b;
     ScriptedController controller;
     b.ws.controller = &controller;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     auto& slider = b.child<QSlider>("Slider1");
     slider.setValue(20);  // 4 mm/s
     b.child<QLineEdit>("Text1").setText("250");
@@ -164,9 +164,9 @@ TEST(ControllerCutWindow, ProgressWireAndPositionAreTheControllersWord) {
     b.ws.controller = &controller;
     b.ws.position.HomeSet = true;
     b.ws.position.Position = AxisPosition{10, 5, 10, 5};
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     std::vector<int> marked;
-    QObject::connect(&w, &WingCutWindow::segmentMarked, [&](int g) { marked.push_back(g); });
+    QObject::connect(&w, &CutWindow::segmentMarked, [&](int g) { marked.push_back(g); });
     controller.percentLabel = &b.child<QLabel>("Label5");
     // Before the controller reports its outputs the button keeps the operator's word.
     controller.wireReportedAt = 100;

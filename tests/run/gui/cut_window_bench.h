@@ -12,7 +12,7 @@
 #include "platform/gui/drawing_view.h"
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "run/run_fixture.h"
 
 namespace corvane::test {
@@ -26,7 +26,7 @@ inline QString u(const char* text) {
 
 struct WindowBench : RunnerBench {
     ScriptedDialogs dialogs;
-    std::unique_ptr<WingCutWindow> window;
+    std::unique_ptr<CutWindow> window;
 
     WindowBench() {
         ws.settings.fields.enable = "Pin 1";
@@ -52,22 +52,22 @@ struct WindowBench : RunnerBench {
                                                     "\",\"" + ra + "\"\r\n");
     }
 
-    WingCutWindow& open(const CutWindowVariant& variant = CutWindowVariant::wing()) {
+    CutWindow& open(const CutWindowVariant& variant = CutWindowVariant::wing()) {
         if (ownedByMain_) (void)window.release();
         ownedByMain_ = false;
-        window = std::make_unique<WingCutWindow>(ws, dialogs, nullptr, variant);
+        window = std::make_unique<CutWindow>(ws, dialogs, nullptr, variant);
         window->show();
         window->activate();
         return *window;
     }
 
     // The window as a child of a shown main window of `size` (the main window owns it).
-    WingCutWindow& openInside(QMainWindow& main, QSize size,
-                              const CutWindowVariant& variant = CutWindowVariant::wing()) {
+    CutWindow& openInside(QMainWindow& main, QSize size,
+                          const CutWindowVariant& variant = CutWindowVariant::wing()) {
         main.setCentralWidget(new QWidget(&main));
         main.resize(size);
         main.show();
-        window.reset(new WingCutWindow(ws, dialogs, &main, variant));
+        window.reset(new CutWindow(ws, dialogs, &main, variant));
         ownedByMain_ = true;
         return *window;
     }

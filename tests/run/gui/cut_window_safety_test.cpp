@@ -26,7 +26,7 @@ TEST(CutWindowSpeed, TheSliderAtItsLeftEndStillCutsAtARealSpeedInBothWindows) {
     for (const CutWindowVariant* variant : {&CutWindowVariant::wing(), &CutWindowVariant::foam()}) {
         WindowBench b;
         b.ws.motion.CutSpeed = Fixed4{};  // a 0 typed in a setup box
-        WingCutWindow& w = b.open(*variant);
+        CutWindow& w = b.open(*variant);
         QSlider& slider = b.child<QSlider>("Slider1");
         EXPECT_GT(b.ws.motion.CutSpeed, Fixed4{}) << variant->objectName;
         slider.setValue(10);
@@ -44,7 +44,7 @@ TEST(CutWindowSpeed, TheSliderAtItsLeftEndStillCutsAtARealSpeedInBothWindows) {
 
 TEST(CutWindowSpeed, ResumeAndBeginCutAtZeroAreRefusedBeforeTheWireHeats) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     int writes = 0;
     b.port.setObserver([&](const PortOperation& op) {
         if (op.kind == PortOperation::Kind::Out && op.port == 888 && ++writes == 3)
@@ -77,7 +77,7 @@ TEST(CutWindowSpeed, AFailedCutSwitchesTheWireOffBeforeItsReportHoweverItWasSwit
     for (const bool onBeforeBeginCut : {false, true}) {
         WindowBench b;
         b.writeSet({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});
-        WingCutWindow& w = b.open();
+        CutWindow& w = b.open();
         if (onBeforeBeginCut) b.clickButton(3);
         int writes = 0;
         std::optional<size_t> reportsAtWireOff;
@@ -105,8 +105,8 @@ TEST(CutWindowSpeed, AFailedCutSwitchesTheWireOffBeforeItsReportHoweverItWasSwit
 // foam window offers no Resume of it; once the cut has stopped, its offer is the real one.
 TEST(CutWindowResume, TheOtherCutWindowOffersNoResumeOfACutStillRunning) {
     WindowBench b;
-    WingCutWindow& wing = b.open();
-    WingCutWindow foam(b.ws, b.dialogs, nullptr, CutWindowVariant::foam());
+    CutWindow& wing = b.open();
+    CutWindow foam(b.ws, b.dialogs, nullptr, CutWindowVariant::foam());
     QString stateDuringCut;
     bool enabledDuringCut = true;
     int writes = 0;
@@ -145,7 +145,7 @@ TEST(CutWindowKeys, EscapeAndSpaceOnTheSliderStopARunningCut) {
         {Qt::Key_Escape, "Slider1"}, {Qt::Key_Escape, "Text1"}, {Qt::Key_Space, "Slider1"}};
     for (const auto& c : cases) {
         WindowBench b;
-        WingCutWindow& w = b.open();
+        CutWindow& w = b.open();
         int writes = 0;
         b.port.setObserver([&](const PortOperation& op) {
             if (op.kind == PortOperation::Kind::Out && op.port == 888 && ++writes == 2)
@@ -162,7 +162,7 @@ TEST(CutWindowKeys, EscapeAndSpaceOnTheSliderStopARunningCut) {
     }
     // Not cutting, Space on the slider and Escape do nothing.
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     QTest::keyClick(&b.child<QSlider>("Slider1"), Qt::Key_Space);
     QTest::keyClick(&b.child<QSlider>("Slider1"), Qt::Key_Escape);
     EXPECT_TRUE(w.isVisible());
@@ -180,7 +180,7 @@ TEST(CutWindowStatus, TheLeadInIsSaidInTheStatusUntilTheSetsFirstTick) {
     b.ws.showStatus = [&](int panel, const std::string& text) {
         if (panel == 2) panel2 = text;
     };
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     std::vector<std::string> atWrite;
     b.port.setObserver([&](const PortOperation& op) {
         if (op.kind != PortOperation::Kind::Out || op.port != 888) return;
@@ -203,7 +203,7 @@ TEST(CutWindowStatus, TheLeadInIsSaidInTheStatusUntilTheSetsFirstTick) {
 // that is left and never squeeze the speed frame, whose caption would then cover the slider.
 TEST(CutWindowLayout, TheSpeedErrorTextNeverSqueezesTheSpeedFrame) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     w.resize(1000, 700);
     b.clickButton(1);
     ASSERT_EQ(w.lastOutcome()->end, CutEnd::Completed);

@@ -22,7 +22,7 @@ using test::WindowBench;
 TEST(FoamCutWindow, ShowsItsOwnTextsAndRunsTheSetLikeTheWingRunner) {
     WindowBench b;
     b.writeDatInfo("120", "120", "0", "0", "0", "0");
-    WingCutWindow& w = b.open(CutWindowVariant::foam());
+    CutWindow& w = b.open(CutWindowVariant::foam());
     EXPECT_EQ(w.objectName(), "Form11");
     EXPECT_EQ(w.windowTitle(), u("泡沫切割 - 进度信息"));
     const char* tips[3] = {"Begin Cutting Process", "Stop Cutting Process", "Hot Wire Control"};
@@ -93,7 +93,7 @@ TEST(CutWindowDrawing, TheFirstDrawingFitsTheProfilesAndAnOperatorZoomStays) {
 TEST(FoamCutWindow, AWingSetLoadsWithoutItsWashout) {
     WindowBench b;
     b.writeDatInfo("200", "100", "1", "1", "45", "45");
-    WingCutWindow& w = b.open(CutWindowVariant::foam());
+    CutWindow& w = b.open(CutWindowVariant::foam());
     EXPECT_TRUE(b.dialogs.calls().empty());
     EXPECT_TRUE(w.isVisible());
     const DrawingEntity* l1 = b.view(1).entity(1);
@@ -138,7 +138,7 @@ TEST(FoamCutWindow, EveryActivationFailureIsReportedUnderItsLabelAndNothingIsDra
         b.ws.delays.ActiveDelayPoints = {5};
         b.ws.delays.ActiveDelayPointCount = 1;
         b.dialogs.answerMessage();
-        WingCutWindow& w = b.open(CutWindowVariant::foam());
+        CutWindow& w = b.open(CutWindowVariant::foam());
         // The activation ended at the failure: no rebuild of the delay points from the set.
         EXPECT_EQ(b.ws.delays.ActiveDelayPointCount, 1);
         EXPECT_EQ(b.ws.delays.ActiveDelayPoints, std::vector<int>{5});
@@ -163,7 +163,7 @@ TEST(FoamCutWindow, EveryActivationFailureIsReportedUnderItsLabelAndNothingIsDra
 
 TEST(FoamCutWindow, ClosingShowsTheWireOffCaptionAndSwitchesTheWireOff) {
     WindowBench b;
-    WingCutWindow& w = b.open(CutWindowVariant::foam());
+    CutWindow& w = b.open(CutWindowVariant::foam());
     b.clickButton(3);
     EXPECT_EQ(w.toolbar().buttonCaption(3), u("电热丝通电"));
     ASSERT_TRUE(b.wireBitSet());
@@ -176,7 +176,7 @@ TEST(FoamCutWindow, ClosingShowsTheWireOffCaptionAndSwitchesTheWireOff) {
 TEST(FoamCutWindow, LaysOutItsFramesSideBySide) {
     WindowBench b;
     QMainWindow main;
-    WingCutWindow& w = b.openInside(main, QSize(1200, 1400), CutWindowVariant::foam());
+    CutWindow& w = b.openInside(main, QSize(1200, 1400), CutWindowVariant::foam());
     w.show();
     w.activate();
     QGroupBox& left = b.child<QGroupBox>("Frame1");

@@ -52,7 +52,7 @@ TEST(FoamCutWindow, AFoamFaceSetFromDrawingsDrawsItsTowerOutlinesAndFaces) {
     }
 
     b.dialogs.answerMessage();
-    WingCutWindow& wing = b.open();
+    CutWindow& wing = b.open();
     ASSERT_EQ(b.dialogs.messages().size(), 1u);
     EXPECT_EQ(b.dialogs.messages()[0].text,
               "Washout data not included with Cut File.  Either reload correct Cut File or "

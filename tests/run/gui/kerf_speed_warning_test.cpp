@@ -17,7 +17,7 @@
 #include "generate/cut_generator.h"
 #include "platform/gui/real_display.h"
 #include "run/gui/cut_window_bench.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "support/test_support.h"
 
 namespace corvane {
@@ -115,7 +115,7 @@ TEST(KerfSpeedWarning, ASetWithoutARecordIsKnownOnlyWhileItIsTheSetGeneratedHere
 
 TEST(KerfSpeedWarning, MidCutItComesAndGoesWithoutMovingTheDrawingsOrTouchingTheSet) {
     WarningBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     b.child<QLineEdit>("Text1").setText("20");  // pauses long enough to move the slider
     auto* frame = w.findChild<QGroupBox*>("Frame1");
     ASSERT_NE(frame, nullptr);
@@ -154,7 +154,7 @@ TEST(KerfSpeedWarning, Picture) {
     request.cutSpeedMmS = 4;  // the generation records it
     CutGenerator generator(b.ws);
     ASSERT_EQ(generator.generate(request).status, GenerationStatus::Finished);
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     w.resize(1100, 700);
     b.slider().setValue(12);
     ASSERT_TRUE(b.warning().isVisible());

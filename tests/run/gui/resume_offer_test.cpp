@@ -23,7 +23,7 @@ namespace {
 using test::WindowBench;
 
 // Clicks Stop once the port has seen `ticks` data writes; the Stop acts between two ticks.
-void stopAfter(WindowBench& b, WingCutWindow& w, int ticks) {
+void stopAfter(WindowBench& b, CutWindow& w, int ticks) {
     auto writes = std::make_shared<int>(0);
     b.port.setObserver([&b, &w, writes, ticks](const PortOperation& op) {
         if (op.kind == PortOperation::Kind::Out && op.port == 888 && ++*writes == ticks)
@@ -51,7 +51,7 @@ TEST(ResumeOffer, StoppedAtEveryTickBothWindowsResumeWithTheRestOfTheUninterrupt
 
         for (int k = 1; k < 6; ++k) {
             WindowBench b;
-            WingCutWindow& w = b.open(*variant);
+            CutWindow& w = b.open(*variant);
             stopAfter(b, w, k);
             ASSERT_EQ(w.lastOutcome()->end, CutEnd::Stopped);
             ASSERT_EQ(b.dataWrites().size(), static_cast<size_t>(k)) << variant->objectName;
@@ -92,7 +92,7 @@ TEST(ResumeOffer, ASegmentPickedOnTheDrawingIsReachedBackAlongThePathAndAChanged
     const std::vector<uint8_t> expected = whole.dataWrites();
 
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     stopAfter(b, w, 4);  // segments of 2, 1, 2, 1 ticks: halfway through segment 3
     auto markedAtFirstPoint = [&](int view) {
         for (const QPointF& p : b.view(view).markerPoints())

@@ -1,5 +1,3 @@
-#include "run/gui/wing_cut_window.h"
-
 #include <gtest/gtest.h>
 
 #include <QApplication>
@@ -20,6 +18,7 @@
 #include "platform/gui/scripted_dialogs.h"
 #include "platform/gui/toolbar.h"
 #include "run/gui/cut_progress_view.h"
+#include "run/gui/cut_window.h"
 #include "run/gui/cut_window_bench.h"
 #include "run/run_fixture.h"
 #include "support/test_support.h"
@@ -33,7 +32,7 @@ using test::WindowBench;
 
 TEST(WingCutWindow, RunsASetWithDelayPointsToTheEndMarkingSegmentsAndPausing) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     EXPECT_EQ(w.objectName(), "Form10");
     EXPECT_EQ(w.windowTitle(), u("机翼切割 - 切割进度信息"));
     ASSERT_EQ(b.dialogs.calls().size(), 0u);
@@ -71,7 +70,7 @@ TEST(WingCutWindow, RunsASetWithDelayPointsToTheEndMarkingSegmentsAndPausing) {
 
 TEST(WingCutWindow, WireButtonTwiceFromItsDesignCaptionTurnsTheWireOnThenOff) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     EXPECT_EQ(w.toolbar().buttonCaption(3), "Hot Wire OFF");
     EXPECT_TRUE(w.toolbar().isButtonEnabled(3));
     EXPECT_FALSE(b.wireBitSet());
@@ -93,8 +92,8 @@ TEST(WingCutWindow, WireButtonTwiceFromItsDesignCaptionTurnsTheWireOnThenOff) {
 
 TEST(WingCutWindow, ClosingDuringACutEndsItSwitchesTheWireOffAndShowsTheMainToolbar) {
     WindowBench b;
-    WingCutWindow& w = b.open();
-    QSignalSpy toolbarSpy(&w, &WingCutWindow::mainToolbarVisibilityRequested);
+    CutWindow& w = b.open();
+    QSignalSpy toolbarSpy(&w, &CutWindow::mainToolbarVisibilityRequested);
     b.clickButton(3);
     ASSERT_TRUE(b.wireBitSet());
     b.child<QLineEdit>("Text1").setText("1000");
@@ -122,7 +121,7 @@ TEST(WingCutWindow, ClosingDuringACutEndsItSwitchesTheWireOffAndShowsTheMainTool
 
 TEST(WingCutWindow, StopAndPauseActBetweenTwoTicks) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     b.dialogs.answerMessage();
     int writes = 0;
     b.port.setObserver([&](const PortOperation& op) {
@@ -144,7 +143,7 @@ TEST(WingCutWindow, FoamSetShowsTheWashoutMessageAndHidesTheWindow) {
     const std::string l = (b.folder.path() / "left.dat").string();
     test::writeText(b.ws.file("datinfo.ct3"), "\"" + l + "\",\"" + l + "\",120,100\r\n");
     b.dialogs.answerMessage();
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     ASSERT_EQ(b.dialogs.messages().size(), 1u);
     EXPECT_EQ(b.dialogs.messages()[0].text,
               "Washout data not included with Cut File.  Either reload correct Cut File or "
@@ -156,7 +155,7 @@ TEST(WingCutWindow, UnequalOrUnreadableProfilesAreReportedAndTheWindowStaysUsabl
     WindowBench b;
     b.writeProfiles(kProfile, "X\r\n1 0\r\n0 0\r\n1 0\r\n");
     b.dialogs.answerMessage();
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     ASSERT_EQ(b.dialogs.messages().size(), 1u);
     EXPECT_EQ(b.dialogs.messages()[0].text,
               "DAT files selected do not have the same number of lines. Edit DAT files and try "
@@ -181,7 +180,7 @@ TEST(WingCutWindow, ACountFileBeyondTheProfileEndsTheCutWithTheErrorReport) {
     WindowBench b;
     b.writeSet({1, 2, 3, 4, 5, 6}, {1, 2, 3, 4, 5, 6});  // six segments, the profile has four
     b.dialogs.answerMessage();
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     b.clickButton(1);
     ASSERT_EQ(b.dialogs.messages().size(), 1u);
     EXPECT_EQ(b.dialogs.messages()[0].text,
@@ -195,7 +194,7 @@ TEST(WingCutWindow, SliderPauseLengthZoomKeysAndCoupledScrollBars) {
     WindowBench b;
     b.ws.settings.derived.SpeedSliderMax = 31;
     b.ws.motion.CutSpeed = Fixed4::fromDouble(1.2);
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     QSlider& slider = b.child<QSlider>("Slider1");
     EXPECT_EQ(slider.maximum(), 31);
     EXPECT_EQ(slider.value(), 6);
@@ -228,14 +227,14 @@ TEST(WingCutWindow, SliderPauseLengthZoomKeysAndCoupledScrollBars) {
     EXPECT_NEAR(b.view(2).viewWindow().center().y() - before2.center().y(), -0.1, 1e-9);
     EXPECT_EQ(b.view(2).markerCount(), 2);
 
-    QSignalSpy manual(&w, &WingCutWindow::manualControlRequested);
+    QSignalSpy manual(&w, &CutWindow::manualControlRequested);
     QTest::keyClick(&slider, Qt::Key_F5);
     EXPECT_EQ(manual.count(), 1);
 }
 
 TEST(WingCutWindow, ZoomAndScrollStayWhileLoadedAndALoadStartsAfresh) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     QSlider& slider = b.child<QSlider>("Slider1");
     QScrollBar& bar1 = b.child<QScrollBar>("VScroll1");
     const QRectF start = b.view(1).viewWindow();
@@ -276,7 +275,7 @@ TEST(WingCutWindow, ZoomAndScrollStayWhileLoadedAndALoadStartsAfresh) {
 
 TEST(WingCutWindow, TheDelayPointsAreReadAgainWhenAProfileCannotBeDrawn) {
     WindowBench b;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     ASSERT_EQ(b.ws.delays.ActiveDelayPoints, (std::vector<int>{1, 2, 2}));
 
     // A profile gone and a count file with a new delay point: the set follows the file.
@@ -308,9 +307,9 @@ TEST(WingCutWindow, AShortMainWindowKeepsBothFramesWholeAndTheStatusBarInView) {
         main.statusBar()->showMessage("X1, Y1");
         main.resize(size);
         main.show();
-        b.window = std::make_unique<WingCutWindow>(b.ws, b.dialogs, &main);
+        b.window = std::make_unique<CutWindow>(b.ws, b.dialogs, &main);
         const auto ownedByMain = qScopeGuard([&] { (void)b.window.release(); });
-        WingCutWindow& w = *b.window;
+        CutWindow& w = *b.window;
         w.show();
         w.activate();
         const QRect status(main.statusBar()->mapToGlobal(QPoint(0, 0)), main.statusBar()->size());
@@ -385,9 +384,9 @@ TEST(WingCutWindow, AFaceSetDrawsItsTowerOutlinesAndItsFacesLightlyAfterThem) {
 TEST(WingCutWindow, LaysItselfOutInsideTheMainWindowAndHidesItsToolbar) {
     WindowBench b;
     QMainWindow main;
-    WingCutWindow& w = b.openInside(main, QSize(1200, 900));
-    QSignalSpy toolbar(&w, &WingCutWindow::mainToolbarVisibilityRequested);
-    QSignalSpy homeMenu(&w, &WingCutWindow::homeControlMenuEnableRequested);
+    CutWindow& w = b.openInside(main, QSize(1200, 900));
+    QSignalSpy toolbar(&w, &CutWindow::mainToolbarVisibilityRequested);
+    QSignalSpy homeMenu(&w, &CutWindow::homeControlMenuEnableRequested);
     w.show();
     w.activate();
     ASSERT_EQ(toolbar.count(), 1);
@@ -427,7 +426,7 @@ TEST(WingCutWindow, ARefusedRealTimePriorityIsToldOnceWithTheStep) {
     test::FakeScheduling sched;
     sched.refuseWith = EPERM;
     b.ws.scheduling = &sched;
-    WingCutWindow& w = b.open();
+    CutWindow& w = b.open();
     b.dialogs.answerMessage();
     b.clickButton(1);
     ASSERT_EQ(w.lastOutcome()->end, CutEnd::Completed);

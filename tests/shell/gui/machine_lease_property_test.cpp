@@ -13,7 +13,7 @@
 #include <QRadioButton>
 #include <random>
 
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 #include "script/gui/cutting_script_window.h"
 #include "script/script_language.h"
 #include "troubleshoot/gui/port_troubleshooter_window.h"
@@ -46,7 +46,7 @@ protected:
     W* loaded(const char* name) {
         return qobject_cast<W*>(frame().windows().loaded(QString::fromLatin1(name)));
     }
-    WingCutWindow* cut(int i) { return loaded<WingCutWindow>(kCutWindows[i]); }
+    CutWindow* cut(int i) { return loaded<CutWindow>(kCutWindows[i]); }
     PortTroubleshooterWindow* monitor() { return loaded<PortTroubleshooterWindow>("ppMonitor"); }
 
     int runningSources() {
@@ -54,7 +54,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             if (cut(i) && cut(i)->cutting()) ++n;
         for (const char* name : {"Form3", "Form16"})
-            if (auto* w = loaded<ManualWindow>(name); w && w->isMoving()) ++n;
+            if (auto* w = loaded<ManualWindowBase>(name); w && w->isMoving()) ++n;
         if (auto* w = loaded<CuttingScriptWindow>("script"); w && w->isRunning()) ++n;
         if (monitor() && monitor()->isStepping()) ++n;
         return n;
@@ -100,7 +100,7 @@ protected:
         for (int i = 0; i < 2; ++i)
             if (cut(i)) emit cut(i)->toolbar().buttonClicked(2);
         for (const char* name : {"Form3", "Form16"})
-            if (auto* w = loaded<ManualWindow>(name)) w->stopMotion();
+            if (auto* w = loaded<ManualWindowBase>(name)) w->stopMotion();
         if (auto* w = loaded<CuttingScriptWindow>("script")) w->toolbar()->click(6);
         if (monitor()) monitor()->findChild<QPushButton*>("Command9")->click();
     }
@@ -110,7 +110,7 @@ protected:
         switch (which) {
             case 0:
             case 1: {
-                WingCutWindow* w = cut(which);
+                CutWindow* w = cut(which);
                 if (!w || !w->isVisible()) w = &cutWindow(kCutWindows[which]);
                 w->toolbar().click(1);
                 break;
@@ -157,12 +157,12 @@ protected:
         form9.loadSettings();
     }
     // The operator presses only a button that is on the screen.
-    void pressVisible(WingCutWindow* w) {
+    void pressVisible(CutWindow* w) {
         if (w && w->isVisible()) pressWire(*w);
     }
     void closeAndReopen() {
         const int i = pick(2);
-        if (WingCutWindow* w = cut(i)) w->close();
+        if (CutWindow* w = cut(i)) w->close();
         check();
         if (pick(2) == 0) cutWindow(kCutWindows[i]);
     }
@@ -188,7 +188,7 @@ protected:
                 closeAndReopen();
                 break;
             case 6:
-                if (WingCutWindow* w = cut(pick(2))) emit w->toolbar().buttonClicked(4);  // pause
+                if (CutWindow* w = cut(pick(2))) emit w->toolbar().buttonClicked(4);  // pause
                 break;
             default:
                 if (pick(3) == 0) stopEverything();

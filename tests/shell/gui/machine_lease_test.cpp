@@ -8,7 +8,7 @@
 
 #include "machine/gui/device_settings_window.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "shell_fixture.h"
 #include "support/test_support.h"
 #include "troubleshoot/gui/port_troubleshooter_window.h"
@@ -20,7 +20,7 @@ namespace {
 class MachineLeaseTest : public WireFixture {
 protected:
     // Runs `action` between two ticks of the cut `w` starts (after its `at`-th data write).
-    void cutWith(WingCutWindow& w, int at, std::function<void()> action) {
+    void cutWith(CutWindow& w, int at, std::function<void()> action) {
         nestAt(at, std::move(action));
         emit w.toolbar().buttonClicked(1);
         port_.setObserver({});
@@ -31,8 +31,8 @@ TEST_F(MachineLeaseTest, ASecondBeginCutIsRefusedNamingTheWindowThatCuts) {
     writeSettings("Pin 1", true);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& wing = cutWindow("Form10");
-    WingCutWindow& foam = cutWindow("Form11");
+    CutWindow& wing = cutWindow("Form10");
+    CutWindow& foam = cutWindow("Form11");
     port_.clearOperations();
     cutWith(foam, 2, [&] {
         dialogs_.answerMessage();
@@ -58,8 +58,8 @@ TEST_F(MachineLeaseTest, AnIdleWindowClosingOrPressingTheWireLeavesTheCutsWireOn
     writeSettings("Pin 16", false);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& wing = cutWindow("Form10");
-    WingCutWindow& foam = cutWindow("Form11");
+    CutWindow& wing = cutWindow("Form10");
+    CutWindow& foam = cutWindow("Form11");
     pressWire(foam);
     ASSERT_TRUE(pinActive());
     cutWith(foam, 1, [&] {
@@ -83,7 +83,7 @@ TEST_F(MachineLeaseTest, DoneAndAReloadDuringACutAreRefusedAndTheEditsStay) {
     writeSettings("Pin 1", true);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& foam = cutWindow("Form11");
+    CutWindow& foam = cutWindow("Form11");
     DeviceSettingsWindow& form9 = settingsWindow();
     form9.showAndActivate();
     pressWire(foam);
@@ -145,7 +145,7 @@ TEST_F(MachineLeaseTest, AReloadWithABadField25KeepsTheWirePinAndLevelInForce) {
     writeSettings("Pin 1", true);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& wing = cutWindow("Form10");
+    CutWindow& wing = cutWindow("Form10");
     DeviceSettingsWindow& form9 = settingsWindow();
     std::vector<std::string> v = valuesWith("Pin 17", false, "378h");
     v[24] = "\"bad\"";  // field 25, reverseY1
@@ -177,7 +177,7 @@ TEST_F(MachineLeaseTest, TheTroubleshooterStepsAloneAndDoneWaitsForItsStop) {
         std::filesystem::copy_file(std::filesystem::path(CORVANE_RESOURCES) / page, file(page));
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& wing = cutWindow("Form10");
+    CutWindow& wing = cutWindow("Form10");
     DeviceSettingsWindow& form9 = settingsWindow();
     trigger("OpenMonitor");
     auto* monitor = qobject_cast<PortTroubleshooterWindow*>(frame().windows().loaded("ppMonitor"));

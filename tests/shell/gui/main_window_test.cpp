@@ -27,7 +27,7 @@
 #include "machine/gui/waypoint_window.h"
 #include "platform/gui/placement.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "shell/gui/help_window.h"
 #include "shell_fixture.h"
 
@@ -566,11 +566,11 @@ namespace {
 
 TEST_F(ShellTest, ShutDownRunsTheCutWindowsUnloadWhichSwitchesTheWireOff) {
     MainWindow& w = startedFrame();
-    auto* cut = w.windows().load<WingCutWindow>("Form10");
+    auto* cut = w.windows().load<CutWindow>("Form10");
     ASSERT_NE(cut, nullptr);
     port_.clearOperations();
     trigger("exit");
-    EXPECT_EQ(cut->toolbar().buttonCaption(3), WingCutWindow::wireClosedCaption());
+    EXPECT_EQ(cut->toolbar().buttonCaption(3), CutWindow::wireClosedCaption());
     EXPECT_FALSE(w.isVisible());
 }
 

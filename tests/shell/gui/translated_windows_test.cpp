@@ -133,9 +133,9 @@ TEST_P(TranslatedWindows, HelpTitlesInTheLanguageAndTheBodyAsItStands) {
 
 INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindows,
                          ::testing::Values(UiLanguage::Own, UiLanguage::English),
-                         [](const auto& info) {
-                             return info.param == UiLanguage::English ? std::string("English")
-                                                                      : std::string("Own");
+                         [](const auto& instance) {
+                             return instance.param == UiLanguage::English ? std::string("English")
+                                                                          : std::string("Own");
                          });
 
 }  // namespace

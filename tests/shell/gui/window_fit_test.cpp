@@ -68,9 +68,9 @@ TEST_P(WindowFit, EveryWindowEndsInsideTheInnerAreaWithTheStatusBarShowing) {
 
 INSTANTIATE_TEST_SUITE_P(FrameSizes, WindowFit,
                          ::testing::Values(QSize(1280, 960), QSize(1024, 700)),
-                         [](const auto& info) {
-                             return std::to_string(info.param.width()) + "x" +
-                                    std::to_string(info.param.height());
+                         [](const auto& instance) {
+                             return std::to_string(instance.param.width()) + "x" +
+                                    std::to_string(instance.param.height());
                          });
 
 }  // namespace

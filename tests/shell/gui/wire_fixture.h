@@ -11,7 +11,7 @@
 
 #include "machine/gui/device_settings_window.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "shell_fixture.h"
 #include "support/test_support.h"
 
@@ -54,8 +54,8 @@ protected:
         test::writeFile(file("cut_cnt.ct2"), "2\r\n3\r\n5\r\n6\r\n");
     }
 
-    WingCutWindow& cutWindow(const char* name) {
-        auto* w = qobject_cast<WingCutWindow*>(frame().windows().show(QString::fromLatin1(name)));
+    CutWindow& cutWindow(const char* name) {
+        auto* w = qobject_cast<CutWindow*>(frame().windows().show(QString::fromLatin1(name)));
         EXPECT_NE(w, nullptr) << name;
         return *w;
     }
@@ -63,9 +63,9 @@ protected:
         return *frame().windows().load<DeviceSettingsWindow>("Form9");
     }
 
-    void pressWire(WingCutWindow& w) { emit w.toolbar().buttonClicked(3); }
-    static bool captionSaysOn(WingCutWindow& w) {
-        return w.toolbar().buttonCaption(3) == WingCutWindow::wireOnCaption();
+    void pressWire(CutWindow& w) { emit w.toolbar().buttonClicked(3); }
+    static bool captionSaysOn(CutWindow& w) {
+        return w.toolbar().buttonCaption(3) == CutWindow::wireOnCaption();
     }
     // Whether the wire pin of the settings in force is at its active level (false for none).
     bool pinActive() const {

@@ -13,7 +13,7 @@
 #include "machine/gui/device_settings_window.h"
 #include "machine/step_output.h"
 #include "platform/gui/toolbar.h"
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 #include "shell/gui/main_window.h"
 #include "shell_fixture.h"
 #include "support/test_support.h"
@@ -45,8 +45,8 @@ protected:
         test::writeFile(file("cut.ct1"), "3\r\n3\r\n48\r\n12\r\n192\r\n51\r\n");
         test::writeFile(file("cut_cnt.ct2"), "2\r\n3\r\n5\r\n6\r\n");
     }
-    WingCutWindow& form10() {
-        auto* w = qobject_cast<WingCutWindow*>(frame().windows().show("Form10"));
+    CutWindow& form10() {
+        auto* w = qobject_cast<CutWindow*>(frame().windows().show("Form10"));
         EXPECT_NE(w, nullptr);
         return *w;
     }
@@ -58,9 +58,9 @@ protected:
         w.findChild<QRadioButton*>(activeLow ? "active_low" : "active_high")->setChecked(true);
         ASSERT_TRUE(w.done());
     }
-    void pressWire(WingCutWindow& w) { emit w.toolbar().buttonClicked(3); }
-    bool captionSaysOn(WingCutWindow& w) {
-        return w.toolbar().buttonCaption(3) == WingCutWindow::wireOnCaption();
+    void pressWire(CutWindow& w) { emit w.toolbar().buttonClicked(3); }
+    bool captionSaysOn(CutWindow& w) {
+        return w.toolbar().buttonCaption(3) == CutWindow::wireOnCaption();
     }
     // Whether the wire pin of the settings in force is at its active level (false for none).
     bool pinActive() { return pinActiveFor(ws_->settings.fields); }
@@ -83,14 +83,14 @@ TEST_F(WireSafetyTest, TheWireButtonCaptionFollowsASettingsApplyAndThePressAfter
     writeSettings("Pin 1", true);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& w = form10();
+    CutWindow& w = form10();
     pressWire(w);
     ASSERT_TRUE(captionSaysOn(w));
     ASSERT_TRUE(pinActive());
     ASSERT_TRUE(form9().done());
     EXPECT_FALSE(pinActive());
     EXPECT_FALSE(captionSaysOn(w));
-    EXPECT_EQ(w.toolbar().buttonCaption(3), WingCutWindow::wireOffCaption());
+    EXPECT_EQ(w.toolbar().buttonCaption(3), CutWindow::wireOffCaption());
     pressWire(w);
     EXPECT_TRUE(captionSaysOn(w));
     EXPECT_TRUE(pinActive());
@@ -107,7 +107,7 @@ TEST_F(WireSafetyTest, DoneFromPin16ActiveLowToPin1DrivesPin16InactiveFirstAndPi
     writeSettings("Pin 16", true);
     writeWorkingSet();
     startedFrame();
-    WingCutWindow& w = form10();
+    CutWindow& w = form10();
     pressWire(w);
     ASSERT_FALSE(port_.reg(890) & 4);  // pin 16 active low: bit clear is on
     port_.clearOperations();
@@ -135,7 +135,7 @@ TEST_F(WireSafetyTest, WithNoKnownPortTheIndicatorExplainsAndNothingMovesOrHeats
     EXPECT_TRUE(label->toolTip().contains("0x378"));
 
     port_.clearOperations();
-    WingCutWindow& w = form10();
+    CutWindow& w = form10();
     for (int button : {3, 1}) {
         dialogs_.answerMessage();
         emit w.toolbar().buttonClicked(button);
@@ -170,7 +170,7 @@ TEST_F(WireSafetyTest, PropertyTheCaptionAlwaysAgreesWithThePinAndCloseAndExitLe
         port_.setReg(890, static_cast<uint8_t>(pick(16)));  // whatever the port held
         ws_->yield = [] { QApplication::processEvents(); };
         startedFrame();
-        WingCutWindow* w = &form10();
+        CutWindow* w = &form10();
         auto check = [&](const std::string& step) {
             ASSERT_EQ(captionSaysOn(*w), pinActive()) << "seed " << seed << " after " << step;
             ASSERT_EQ(ws_->wire.on(), pinActive()) << "seed " << seed << " after " << step;

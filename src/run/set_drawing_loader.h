@@ -17,7 +17,7 @@ namespace corvane {
 
 class Workspace;
 
-struct WingSetDrawing {
+struct SetDrawing {
     enum class Result {
         Ok,
         DatInfoUnreadable,  // datinfo.ct3 cannot be opened (foam: or is short): `error`
@@ -43,10 +43,11 @@ struct WingSetDrawing {
 // four values (a wing set's further ones are ignored) and never shears. A face set (wing, or
 // foam from drawings) draws its tower outlines and face outlines; when its face fields cannot be
 // used it is drawn from its eight (four) values as any wing (foam) set.
-WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
+[[nodiscard]] SetDrawing loadSetDrawing(const Workspace& ws, CutSetKind kind = CutSetKind::Wing);
 
 // The washout angle a runner applies for a flag and angle text: the leading number of the
 // angle when the flag is exactly "1", else nothing.
-std::optional<double> washoutDegrees(const std::string& flag, const std::string& angleText);
+[[nodiscard]] std::optional<double> washoutDegrees(const std::string& flag,
+                                                   const std::string& angleText);
 
 }  // namespace corvane

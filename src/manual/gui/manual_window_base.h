@@ -16,7 +16,7 @@ class JogSpeedControl;
 class Toolbar;
 class Workspace;
 
-class ManualWindow : public QWidget {
+class ManualWindowBase : public QWidget {
     Q_OBJECT
 public:
     // Set the stop flag: the running move, if any, ends at its next test.
@@ -32,9 +32,10 @@ public:
     Toolbar* toolbar() const { return toolbar_; }
 
 protected:
-    ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName, QWidget* parent);
+    ManualWindowBase(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName,
+                     QWidget* parent);
     // A window destroyed during its move stops it; the loop ends at its next test.
-    ~ManualWindow() override;
+    ~ManualWindowBase() override;
 
     // The control that takes the focus on activation and during moves.
     virtual QWidget* focusControl() const = 0;

@@ -1,4 +1,4 @@
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 
 #include <algorithm>
 #include <exception>
@@ -29,7 +29,7 @@ Profile scaled(const Outline& o, double by) {
 
 // A face set's outlines in place of the airfoils at their tower chords; left as they are when
 // the set names no faces or its faces cannot be built.
-void drawFaceSet(const std::vector<std::string>& fields, WingSetDrawing& out) {
+void drawFaceSet(const std::vector<std::string>& fields, SetDrawing& out) {
     std::string why;
     std::optional<FaceDesign> design = faceDesignFromFields(fields, why);
     if (!design) return;
@@ -57,9 +57,9 @@ void drawFaceSet(const std::vector<std::string>& fields, WingSetDrawing& out) {
 
 }  // namespace
 
-WingSetDrawing loadWingSetDrawing(const Workspace& ws, CutSetKind kind) {
-    WingSetDrawing out;
-    using R = WingSetDrawing::Result;
+SetDrawing loadSetDrawing(const Workspace& ws, CutSetKind kind) {
+    SetDrawing out;
+    using R = SetDrawing::Result;
     const bool wing = kind == CutSetKind::Wing;
     const std::size_t wanted = wing ? 8 : 4;
     std::vector<std::string> fields;

@@ -1,6 +1,6 @@
 // The cut window's controls while it runs: the toolbar (Begin Cut, Stop, the wire, Pause), the
 // resume offer, the speed slider and delay box, the zoom keys, the manual-control window and the
-// close. Building the window, loading a set and the activation are in wing_cut_window.cpp.
+// close. Building the window, loading a set and the activation are in cut_window.cpp.
 #include <QApplication>
 #include <QCloseEvent>
 #include <QKeyEvent>
@@ -14,6 +14,7 @@
 #include "common/number_text.h"
 #include "machine/gui/port_refusal.h"
 #include "machine/step_output.h"
+#include "machine/wire_state.h"
 #include "machine/workspace.h"
 #include "manual/gui/manual_control_window.h"
 #include "platform/gui/dialogs.h"
@@ -21,8 +22,8 @@
 #include "run/gui/controller_cut_driver.h"
 #include "run/gui/cut_progress_view.h"
 #include "run/gui/cut_speed_refusal.h"
+#include "run/gui/cut_window.h"
 #include "run/gui/resume_offer.h"
-#include "run/gui/wing_cut_window.h"
 #include "run/gui/wire_caption.h"
 #include "run/kerf_speed_warning.h"
 
@@ -38,7 +39,7 @@ QString u(const char* text) {
 
 }  // namespace
 
-void WingCutWindow::onToolbar(int index) {
+void CutWindow::onToolbar(int index) {
     switch (index) {
         case kBeginCut:
             beginCut();
@@ -57,7 +58,7 @@ void WingCutWindow::onToolbar(int index) {
     }
 }
 
-void WingCutWindow::beginCut() {
+void CutWindow::beginCut() {
     if (controllerCut_->active()) {
         beginControllerCut(*controllerCut_, *this, ws_, dialogs_, pauseText_->text());
         return;
@@ -65,7 +66,7 @@ void WingCutWindow::beginCut() {
     runCut(nullptr);
 }
 
-void WingCutWindow::runCut(const ResumePlan* resume) {
+void CutWindow::runCut(const ResumePlan* resume) {
     // A stopped cut's record is of the port's ticks: a controller starts its cuts afresh.
     if (resume != nullptr && controllerCut_->active()) {
         dialogs_.message(
@@ -127,7 +128,7 @@ void WingCutWindow::runCut(const ResumePlan* resume) {
     finish();
 }
 
-void WingCutWindow::wireOffAfterFailure() {
+void CutWindow::wireOffAfterFailure() {
     try {
         WireOff(ws_);
     } catch (const std::exception& e) {
@@ -136,11 +137,11 @@ void WingCutWindow::wireOffAfterFailure() {
     }
 }
 
-bool WingCutWindow::controllerCutting() const {
+bool CutWindow::controllerCutting() const {
     return controllerCut_ && controllerCut_->running();
 }
 
-void WingCutWindow::finish() {
+void CutWindow::finish() {
     toolbar_->setButtonEnabled(kBeginCut, true);
     progress_->redraw();
     markDelayPoints();
@@ -148,13 +149,13 @@ void WingCutWindow::finish() {
     QApplication::restoreOverrideCursor();
 }
 
-void WingCutWindow::showResumeOffer() {
+void CutWindow::showResumeOffer() {
     const bool was = resume_->isVisibleTo(this);
     resume_->refresh();
     if (resume_->isVisibleTo(this) != was) layOutControls();
 }
 
-void WingCutWindow::stopCut() {
+void CutWindow::stopCut() {
     controllerCut_->stop();
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));
@@ -162,7 +163,7 @@ void WingCutWindow::stopCut() {
 
 // The caption follows the wire state (WireCaptionBinding); the press drives the level it asks
 // for with the settings in force, never an inversion of whatever the bit holds.
-void WingCutWindow::switchWire() {
+void CutWindow::switchWire() {
     if (controllerCut_->active()) {
         controllerCut_->switchWire();
         return;
@@ -186,7 +187,7 @@ void WingCutWindow::switchWire() {
 
 // The box is opened inside the cut loop's event processing, so the loop stands still between
 // two ticks until the operator confirms.
-void WingCutWindow::pauseCut() {
+void CutWindow::pauseCut() {
     if (controllerCut_->running()) {
         controllerCut_->pause();
         return;
@@ -196,14 +197,14 @@ void WingCutWindow::pauseCut() {
     restartTickSchedule(ws_.motion);  // the ticks after the pause keep a schedule of their own
 }
 
-void WingCutWindow::onSlider(int value) {
+void CutWindow::onSlider(int value) {
     ws_.motion.CutSpeed = Fixed4::fromInt(value) / Fixed4::fromInt(5);
     speedLabel_->setText(QString::fromStdString(formatDouble(ws_.motion.CutSpeed.toDouble())));
     controllerCut_->speedChanged();
     updateKerfWarning();
 }
 
-void WingCutWindow::updateKerfWarning() {
+void CutWindow::updateKerfWarning() {
     const std::optional<SpeedDeparture> d =
         farFromMadeForSpeed(madeFor_, ws_.motion.CutSpeed.toDouble());
     if (!d || !kerfWarningRow_->isVisibleTo(this)) {
@@ -220,11 +221,11 @@ void WingCutWindow::updateKerfWarning() {
     kerfWarning_->show();
 }
 
-void WingCutWindow::onPauseText(const QString& text) {
+void CutWindow::onPauseText(const QString& text) {
     if (text == QStringLiteral("0")) pauseText_->setText(QStringLiteral("1"));
 }
 
-bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
+bool CutWindow::eventFilter(QObject* watched, QEvent* event) {
     if (watched == slider_ && event->type() == QEvent::KeyPress) {
         const auto* keyEvent = static_cast<QKeyEvent*>(event);
         const int key = keyEvent->key();
@@ -255,7 +256,7 @@ bool WingCutWindow::eventFilter(QObject* watched, QEvent* event) {
 
 // Escape anywhere in the window (the controls pass it on) stops a running cut as Stop does: the
 // one key an operator holding foam finds without looking.
-void WingCutWindow::keyPressEvent(QKeyEvent* event) {
+void CutWindow::keyPressEvent(QKeyEvent* event) {
     if (event->key() == Qt::Key_Escape && cutting()) {
         stopCut();
         event->accept();
@@ -265,8 +266,8 @@ void WingCutWindow::keyPressEvent(QKeyEvent* event) {
 }
 
 // The main window opens its own Form15 when it listens; on its own this window keeps one.
-void WingCutWindow::openManualControl() {
-    if (isSignalConnected(QMetaMethod::fromSignal(&WingCutWindow::manualControlRequested))) {
+void CutWindow::openManualControl() {
+    if (isSignalConnected(QMetaMethod::fromSignal(&CutWindow::manualControlRequested))) {
         emit manualControlRequested();
         return;
     }
@@ -276,7 +277,7 @@ void WingCutWindow::openManualControl() {
     manual_->activateWindow();
 }
 
-void WingCutWindow::closeEvent(QCloseEvent* event) {
+void CutWindow::closeEvent(QCloseEvent* event) {
     controllerCut_->windowClosing();
     runner_.requestStop();
     percentLabel_->setText(QStringLiteral("0"));

@@ -1,4 +1,4 @@
-#include "run/gui/wing_cut_window.h"
+#include "run/gui/cut_window.h"
 
 #include <QApplication>
 #include <QEventLoop>
@@ -24,7 +24,7 @@
 #include "run/gui/resume_offer.h"
 #include "run/gui/wire_caption.h"
 #include "run/kerf_speed_warning.h"
-#include "run/wing_set_drawing.h"
+#include "run/set_drawing_loader.h"
 
 namespace corvane {
 
@@ -79,21 +79,21 @@ const CutWindowVariant& CutWindowVariant::foam() {
     return v;
 }
 
-QString WingCutWindow::wireOnCaption() {
+QString CutWindow::wireOnCaption() {
     return u("电热丝通电");
 }
-QString WingCutWindow::wireOffCaption() {
+QString CutWindow::wireOffCaption() {
     return u("电热丝断电");
 }
-QString WingCutWindow::wireDesignCaption() {
+QString CutWindow::wireDesignCaption() {
     return QStringLiteral("Hot Wire OFF");
 }
-QString WingCutWindow::wireClosedCaption() {
+QString CutWindow::wireClosedCaption() {
     return QStringLiteral("Hot Wire Control OFF");
 }
 
-WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
-                             const CutWindowVariant& variant)
+CutWindow::CutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
+                     const CutWindowVariant& variant)
     : QWidget(parent, Qt::Window), variant_(variant), ws_(ws), dialogs_(dialogs), runner_(ws) {
     setObjectName(u(variant_.objectName));
     setWindowTitle(u(variant_.caption));
@@ -108,7 +108,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
          {},
          QStringLiteral("Pause Cutting Process")},
     });
-    connect(toolbar_, &Toolbar::buttonClicked, this, &WingCutWindow::onToolbar);
+    connect(toolbar_, &Toolbar::buttonClicked, this, &CutWindow::onToolbar);
     wireCaption_ = std::make_unique<WireCaptionBinding>(ws_, *toolbar_, kWire);
 
     controls_ = new QWidget(this);
@@ -127,7 +127,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     slider_->setMinimum(1);
     slider_->setMinimumWidth(160);
     slider_->installEventFilter(this);
-    connect(slider_, &QSlider::valueChanged, this, &WingCutWindow::onSlider);
+    connect(slider_, &QSlider::valueChanged, this, &CutWindow::onSlider);
     speedLabel_ = new QLabel(speedBox);
     speedLabel_->setObjectName(QStringLiteral("Label4"));
     speedLabel_->setMinimumWidth(40);
@@ -140,7 +140,7 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     pauseText_ = new QLineEdit(QStringLiteral("1"), controls_);
     pauseText_->setObjectName(QStringLiteral("Text1"));
     pauseText_->setMaximumWidth(80);
-    connect(pauseText_, &QLineEdit::textChanged, this, &WingCutWindow::onPauseText);
+    connect(pauseText_, &QLineEdit::textChanged, this, &CutWindow::onPauseText);
     row->addWidget(pauseText_);
     row->addWidget(new QLabel(QStringLiteral("milliseconds"), controls_));
     row->addSpacing(20);
@@ -246,12 +246,12 @@ WingCutWindow::WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent,
     });
 }
 
-WingCutWindow::~WingCutWindow() {
+CutWindow::~CutWindow() {
     runner_.requestStop();
 }
 
 // Load: once per showing after a close, as a fresh window would.
-void WingCutWindow::load() {
+void CutWindow::load() {
     loaded_ = true;
     toolbar_->setButtonCaption(kWire, wireDesignCaption());
     wireCaption_->refresh();
@@ -277,7 +277,7 @@ void WingCutWindow::load() {
     progress_->redraw();
 }
 
-void WingCutWindow::layOutControls() {
+void CutWindow::layOutControls() {
     const int w = width();
     toolbar_->setGeometry(0, 0, w, toolbar_->sizeHint().height());
     const int controlsTop = toolbar_->sizeHint().height();
@@ -293,19 +293,19 @@ void WingCutWindow::layOutControls() {
     loadingFrame_->raise();
 }
 
-void WingCutWindow::resizeEvent(QResizeEvent* event) {
+void CutWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
     layOutControls();
 }
 
-void WingCutWindow::showEvent(QShowEvent* event) {
+void CutWindow::showEvent(QShowEvent* event) {
     if (!loaded_) load();
     QWidget::showEvent(event);
 }
 
 // Deactivation has nothing to undo: the tick waits spin on the monotonic clock and do not
 // depend on the system timer's resolution.
-bool WingCutWindow::event(QEvent* event) {
+bool CutWindow::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) {
         const bool fromModal = returnFromModal_;
         returnFromModal_ = false;
@@ -314,7 +314,7 @@ bool WingCutWindow::event(QEvent* event) {
     return QWidget::event(event);
 }
 
-void WingCutWindow::activate() {
+void CutWindow::activate() {
     if (activating_) return;  // events processed while loading may activate us again
     // A late activation of a window already closed (a shut-down in between) loads nothing.
     if (!isVisible()) return;
@@ -354,8 +354,8 @@ void WingCutWindow::activate() {
 
     // The drawings are built again; the zoom and scroll the operator chose stay.
     progress_->clearDrawings();
-    const WingSetDrawing set = loadWingSetDrawing(ws_, variant_.kind);
-    using R = WingSetDrawing::Result;
+    const SetDrawing set = loadSetDrawing(ws_, variant_.kind);
+    using R = SetDrawing::Result;
     switch (set.result) {
         case R::DatInfoUnreadable:
             loadingFrame_->hide();
@@ -411,11 +411,11 @@ void WingCutWindow::activate() {
     activating_ = false;
 }
 
-QString WingCutWindow::label(const char* handler) const {
+QString CutWindow::label(const char* handler) const {
     return u(variant_.module) + QStringLiteral(", ") + QString::fromLatin1(handler);
 }
 
-void WingCutWindow::markDelayPoints() {
+void CutWindow::markDelayPoints() {
     progress_->markDelayPoints(ws_.delays);
 }
 

@@ -50,12 +50,12 @@ struct CutWindowVariant {
 // Status panel 2 while a cut's lead-in runs.
 inline constexpr const char* kLeadInStatus = "Lead-in";
 
-class WingCutWindow : public QWidget {
+class CutWindow : public QWidget {
     Q_OBJECT
 public:
-    WingCutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr,
-                  const CutWindowVariant& variant = CutWindowVariant::wing());
-    ~WingCutWindow() override;
+    CutWindow(Workspace& ws, Dialogs& dialogs, QWidget* parent = nullptr,
+              const CutWindowVariant& variant = CutWindowVariant::wing());
+    ~CutWindow() override;
 
     // The activation steps (placement, slider, toolbar, loading, drawings, delay points); run on
     // every activation of the window. While a cut runs it only places the window.

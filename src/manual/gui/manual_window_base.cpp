@@ -1,4 +1,4 @@
-#include "manual/gui/manual_window.h"
+#include "manual/gui/manual_window_base.h"
 
 #include <QCloseEvent>
 #include <QEvent>
@@ -14,8 +14,8 @@
 
 namespace corvane {
 
-ManualWindow::ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName,
-                           QWidget* parent)
+ManualWindowBase::ManualWindowBase(Workspace& ws, Dialogs& dialogs, const QString& speedLabelName,
+                                   QWidget* parent)
     : QWidget(parent, Qt::Window),
       ws_(ws),
       dialogs_(dialogs),
@@ -24,42 +24,42 @@ ManualWindow::ManualWindow(Workspace& ws, Dialogs& dialogs, const QString& speed
     if (parent) parent->window()->installEventFilter(this);
 }
 
-ManualWindow::~ManualWindow() {
+ManualWindowBase::~ManualWindowBase() {
     mover_->requestStop();
 }
 
-void ManualWindow::activated() {
+void ManualWindowBase::activated() {
     if (QWidget* focus = focusControl()) focus->setFocus(Qt::OtherFocusReason);
     speed_->activate();
     placeInFrame(*this, Placement::Tool);
 }
 
-bool ManualWindow::event(QEvent* event) {
+bool ManualWindowBase::event(QEvent* event) {
     if (event->type() == QEvent::WindowActivate) activated();
     return QWidget::event(event);
 }
 
-bool ManualWindow::eventFilter(QObject* watched, QEvent* event) {
+bool ManualWindowBase::eventFilter(QObject* watched, QEvent* event) {
     if (event->type() == QEvent::Close) mover_->requestStop();
     return QWidget::eventFilter(watched, event);
 }
 
-void ManualWindow::closeEvent(QCloseEvent* event) {
+void ManualWindowBase::closeEvent(QCloseEvent* event) {
     mover_->requestStop();
     QWidget::closeEvent(event);
 }
 
-void ManualWindow::refuseZeroSpeed() {
+void ManualWindowBase::refuseZeroSpeed() {
     dialogs_.message(QString::fromUtf8(kJogSpeedZeroMessage));
 }
 
-void ManualWindow::runMove(const Move& move, const QString& errorLabel) {
+void ManualWindowBase::runMove(const Move& move, const QString& errorLabel) {
     if (mover_->moving() || refuseWithoutPort(ws_, dialogs_)) return;
     // Held for the move only; released even when the window is gone by the end.
     const LeaseHold lease = takeLease(ws_, dialogs_, this, windowTitle());
     if (!lease) return;
     // Everything used after the loop is held here, not through the window.
-    const QPointer<ManualWindow> window(this);
+    const QPointer<ManualWindowBase> window(this);
     const std::shared_ptr<ManualMover> mover = mover_;
     Workspace& ws = ws_;
     Dialogs& dialogs = dialogs_;
