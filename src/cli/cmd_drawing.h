@@ -24,8 +24,9 @@ void addDrawingOptions(CLI::App* foam, DrawingOptions& options);
 // and fills the request's paths and sizes (`leftSize`/`rightSize`: the typed tower sizes, empty
 // when not given). A request for the face geometry gets the sizes at the faces and the tip's
 // place from the drawings in its face design. Prints what it refuses and returns false.
-[[nodiscard]] bool fillDrawingRequest(Workspace& ws, const DrawingOptions& options, const std::string& leftSize,
-                        const std::string& rightSize, GenerationRequest& request);
+[[nodiscard]] bool fillDrawingRequest(Workspace& ws, const DrawingOptions& options,
+                                      const std::string& leftSize, const std::string& rightSize,
+                                      GenerationRequest& request);
 
 void addDrawingCommand(CLI::App& app, CliContext& ctx, SubcommandRunner& runner);
 

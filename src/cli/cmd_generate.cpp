@@ -7,8 +7,8 @@
 
 #include "cli/cli_context.h"
 #include "cli/cmd_drawing.h"
-#include "cli/wing_feature_options.h"
 #include "cli/generation_output.h"
+#include "cli/wing_feature_options.h"
 #include "common/fixed_point.h"
 #include "common/folder_lock.h"
 #include "common/number_format.h"
@@ -19,8 +19,8 @@
 #include "generate/cut_set_layout.h"
 #include "generate/cut_set_transaction.h"
 #include "generate/face_geometry.h"
-#include "generate/wing_mirror.h"
 #include "generate/materials.h"
+#include "generate/wing_mirror.h"
 #include "machine/step_output.h"
 
 namespace corvane::cli {
@@ -42,7 +42,7 @@ struct GenerateOptions {
     std::optional<double> leftFaceChord, rightFaceChord, towers, leftGap, span;
     double sweepMm = 0, riseMm = 0, washoutPivot = 0;
     std::optional<double> leftKerf, rightKerf;
-    WingFeatureOptions features;  // faces only, the mirror for both
+    WingFeatureOptions features;          // faces only, the mirror for both
     std::optional<std::string> material;  // kerf by speed (wing only), with --speed
 };
 

@@ -26,7 +26,8 @@ struct ControllerLink {
 
 // The message is printed and nullopt returned when the address is wrong, the line cannot be
 // opened or no controller answers. CORVANE_CONTROLLER_LOG=FILE logs the whole conversation.
-[[nodiscard]] std::optional<ControllerLink> connectController(Workspace& ws, const ControllerChoice& choice);
+[[nodiscard]] std::optional<ControllerLink> connectController(Workspace& ws,
+                                                              const ControllerChoice& choice);
 
 // banner, version, options, firmware, RX buffer, state.
 void printIdentity(const ControllerIdentity& identity);

@@ -492,13 +492,13 @@ GenerationOutcome CutGenerator::generate(const GenerationRequest& request,
         // A speed beyond the measured points takes the nearest point's kerf: said, not refused.
         const std::pair<const char*, std::optional<GenerationSummary::SideKerf>*> sides[] = {
             {"left", &outcome.summary.leftKerf}, {"right", &outcome.summary.rightKerf}};
-        for (const auto& [name, kerf] : sides) {
-            if (!material || !*kerf || !(*kerf)->outside) continue;
+        for (const auto& [name, side] : sides) {
+            if (!material || !*side || !(*side)->outside) continue;
             // The tower geometry has one kerf for both sides, at the set's speed: said once.
             const std::string who = faceGeometry ? std::string("The ") + name + " face runs"
                                                  : std::string("The set runs");
             outcome.warnings.push_back(
-                {who + " at " + range((*kerf)->minSpeedMmS, (*kerf)->maxSpeedMmS) +
+                {who + " at " + range((*side)->minSpeedMmS, (*side)->maxSpeedMmS) +
                      " mm/s, partly beyond the speeds measured for " + material->name + " (" +
                      range(material->points.front().speedMmS, material->points.back().speedMmS) +
                      " mm/s): the nearest measured point's kerf is used there",

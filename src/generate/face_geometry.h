@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "generate/airfoil_input.h"
-#include "generate/wing_features.h"
 #include "generate/materials.h"
+#include "generate/wing_features.h"
 
 namespace corvane {
 

@@ -34,7 +34,8 @@ inline bool isFoamFaceSet(const std::vector<std::string>& fields) {
     return faceMarkField(fields) == 4;
 }
 
-// The mark and the design's numbers (and the wing features when there are any), for a line that carries more after them.
+// The mark and the design's numbers (and the wing features when there are any), for a line that
+// carries more after them.
 void writeFaceDesignFields(RecordWriter& w, const FaceDesign& design);
 
 // The design behind the mark; nullopt for a set without it (a tower or foam set). `why` names

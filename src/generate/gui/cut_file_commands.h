@@ -26,8 +26,8 @@ enum class SaveStepResult { Saved, Cancelled, Failed };
 // program's own files is refused with a message and the dialog comes again. A copy that fails
 // is reported with `errorLabel`. `suggestedName` (when given) stands in the dialog's name box;
 // `savedAs` (when given) receives the step file's path of a saved set.
-[[nodiscard]] SaveStepResult runSaveCutFile(Workspace& ws, Dialogs& dialogs,
-                              const QString& errorLabel = QStringLiteral("Module Main, SCF"),
-                              const QString& suggestedName = QString(), QString* savedAs = nullptr);
+[[nodiscard]] SaveStepResult runSaveCutFile(
+    Workspace& ws, Dialogs& dialogs, const QString& errorLabel = QStringLiteral("Module Main, SCF"),
+    const QString& suggestedName = QString(), QString* savedAs = nullptr);
 
 }  // namespace corvane

@@ -261,7 +261,8 @@ bool DrawingChoiceWindow::refresh() {
     const PreparedDrawing& p = *prepared_;
     if (faces_->chosen()) {
         FaceDesign design;
-        showFaces(p, design);
+        // The preview shows a refusal itself; Use judges the result again.
+        static_cast<void>(showFaces(p, design));
     } else {
         std::vector<DrawingOutline> shown{p.rootOutline};
         if (j->tipFile) shown.push_back(p.tipOutline);

@@ -24,8 +24,8 @@
 #include "generate/gui/face_geometry_box.h"
 #include "generate/gui/face_outline_preview.h"
 #include "generate/gui/wing_features_box.h"
-#include "generate/wing_mirror.h"
 #include "generate/materials.h"
+#include "generate/wing_mirror.h"
 #include "machine/workspace.h"
 #include "platform/gui/dialogs.h"
 #include "platform/gui/placement.h"
@@ -411,7 +411,7 @@ GenerationStatus WingGenerationWindow::generateOtherHalf(const GenerationRequest
     const GenerationStatus status = runGeneration(other);
     if (status != GenerationStatus::Finished) return status;
     const QString name = QString::fromStdString(mirrorSetPath(firstSet.toStdString()).string());
-    runSaveCutFile(ws_, dialogs_, errorLabel_, name);
+    if (runSaveCutFile(ws_, dialogs_, errorLabel_, name) == SaveStepResult::Cancelled) hide();
     return status;
 }
 

@@ -107,8 +107,8 @@ private:
     // Wing only, shown with the face geometry: the features with both faces' outlines in them.
     WingFeaturesBox* features_ = nullptr;
     FaceOutlinePreview* preview_ = nullptr;
-    QLabel* segments_ = nullptr;  // Label6
-    QLabel* building_ = nullptr;  // Label12
+    QLabel* segments_ = nullptr;     // Label6
+    QLabel* building_ = nullptr;     // Label12
     QLabel* kerfSummary_ = nullptr;  // Label13
     QProgressBar* progress_ = nullptr;
     QPointer<AirfoilPrepareWindow> prepareWindow_;

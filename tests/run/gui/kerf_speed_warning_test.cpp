@@ -16,8 +16,8 @@
 
 #include "generate/cut_generator.h"
 #include "platform/gui/real_display.h"
-#include "run/gui/cut_window_bench.h"
 #include "run/gui/cut_window.h"
+#include "run/gui/cut_window_bench.h"
 #include "support/test_support.h"
 
 namespace corvane {
