@@ -25,10 +25,8 @@ double orient(double ax, double ay, double bx, double by, double cx, double cy) 
     return (bx - ax) * (cy - ay) - (by - ay) * (cx - ax);
 }
 
-// The outward unit normal of the segment from point i to i + 1; nullopt for a repeated point.
-struct Normal {
-    double x = 0, y = 0;
-};
+}  // namespace
+
 std::optional<Normal> outwardNormal(const Outline& o, std::size_t i, double side) {
     const double dx = o.x[i + 1] - o.x[i], dy = o.y[i + 1] - o.y[i];
     const double len = std::hypot(dx, dy);
@@ -59,8 +57,6 @@ std::size_t loopSize(const Crossing& c, std::size_t n, bool closed) {
     if (!closed) return inside;
     return std::min(inside, (n - 1 - c.second) + (c.first + 1));
 }
-
-}  // namespace
 
 bool closedOutline(const Outline& o) {
     const std::size_t n = o.size();

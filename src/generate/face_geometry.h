@@ -70,6 +70,18 @@ struct Crossing {
 };
 std::vector<Crossing> selfCrossings(const Outline& o, std::size_t limit = SIZE_MAX);
 
+// The outward unit normal of the segment from point i to i + 1 (`side` +1 on a counter-clockwise
+// outline, -1 on a clockwise one); nullopt for a repeated point.
+struct Normal {
+    double x = 0, y = 0;
+};
+std::optional<Normal> outwardNormal(const Outline& o, std::size_t i, double side);
+
+// The loop a crossing closes, inside or (closed) round the ends, the smaller collapsed onto the
+// crossing so the point count stays; and the number of points that loop holds.
+void clipLoop(Outline& o, const Crossing& c, bool closed);
+std::size_t loopSize(const Crossing& c, std::size_t n, bool closed);
+
 // The line through each pair of points extended beyond `near` by `distance`:
 // T = P + (P - Q) * distance / span.
 Outline projectBeyond(const Outline& near, const Outline& far, double distance, double span);

@@ -9,40 +9,6 @@ namespace corvane::wingshape {
 
 namespace {
 
-struct Vec {
-    double x = 0, y = 0;
-};
-
-// The outward unit normal of segment i; nullopt for a repeated point.
-std::optional<Vec> outward(const Outline& o, std::size_t i, double side) {
-    const double dx = o.x[i + 1] - o.x[i], dy = o.y[i + 1] - o.y[i];
-    const double len = std::hypot(dx, dy);
-    if (len == 0) return std::nullopt;
-    return Vec{side * dy / len, -side * dx / len};
-}
-
-// The loop a crossing closes (inside, or round the ends of the closed outline), the smaller one
-// collapsed onto the crossing point: the point count stays.
-void collapseLoop(Outline& o, const Crossing& c) {
-    const std::size_t n = o.size();
-    const std::size_t inside = c.second - c.first;
-    const std::size_t round = (n - 1 - c.second) + (c.first + 1);
-    auto put = [&](std::size_t k) {
-        o.x[k] = c.x;
-        o.y[k] = c.y;
-    };
-    if (inside <= round) {
-        for (std::size_t k = c.first + 1; k <= c.second; ++k) put(k);
-    } else {
-        for (std::size_t k = c.second + 1; k < n; ++k) put(k);
-        for (std::size_t k = 0; k <= c.first; ++k) put(k);
-    }
-}
-
-std::size_t loopSize(const Crossing& c, std::size_t n) {
-    return std::min(c.second - c.first, (n - 1 - c.second) + (c.first + 1));
-}
-
 double interpolate(const std::vector<double>& v, double index) {
     const std::size_t n = v.size();
     if (index <= 0) return v.front();
@@ -53,11 +19,6 @@ double interpolate(const std::vector<double>& v, double index) {
 }
 
 }  // namespace
-
-bool isClosed(const Outline& o) {
-    const std::size_t n = o.size();
-    return n >= 3 && std::hypot(o.x[n - 1] - o.x[0], o.y[n - 1] - o.y[0]) < 1e-9;
-}
 
 double xAt(const Outline& o, double index) {
     return interpolate(o.x, index);
@@ -120,17 +81,17 @@ void thickenTrailingEdge(Outline& o, std::size_t le, double minimumMm) {
 Outline sheet(const Outline& o, std::size_t /*le*/, double upperMm, double lowerMm) {
     if (o.size() < 3 || (upperMm == 0 && lowerMm == 0)) return o;
     Outline w = o;
-    const bool closed = isClosed(o);
+    const bool closed = closedOutline(o);
     if (!closed) {  // the trailing edge's line closes it for the offset and is not sheeted
         w.x.push_back(o.x.front());
         w.y.push_back(o.y.front());
     }
     const std::size_t m = w.size();
     const double side = signedArea2(w) >= 0 ? 1.0 : -1.0;
-    std::vector<std::optional<Vec>> normal(m - 1);
+    std::vector<std::optional<Normal>> normal(m - 1);
     std::vector<double> dist(m - 1, 0);
     for (std::size_t i = 0; i + 1 < m; ++i) {
-        normal[i] = outward(w, i, side);
+        normal[i] = outwardNormal(w, i, side);
         if (!normal[i] || (!closed && i == m - 2)) continue;
         const double up = std::clamp(0.5 + normal[i]->y, 0.0, 1.0);
         dist[i] = lowerMm + (upperMm - lowerMm) * up;
@@ -147,11 +108,11 @@ Outline sheet(const Outline& o, std::size_t /*le*/, double upperMm, double lower
         if (!a) a = b;
         if (!b) b = a;
         if (!a) continue;
-        const Vec na = *normal[*a], nb = *normal[*b];
+        const Normal na = *normal[*a], nb = *normal[*b];
         const double da = dist[*a], db = dist[*b];
         const double det = na.x * nb.y - na.y * nb.x;
         const double limit = kMitreLimit * std::max(da, db);
-        Vec v;
+        Normal v;
         if (std::abs(det) >= 0.1) {  // a corner: where both moved segments meet
             v = {(da * nb.y - db * na.y) / det, (na.x * db - nb.x * da) / det};
         } else {  // nearly straight on (or straight back): a mitre at the mean distance
@@ -173,8 +134,8 @@ Outline sheet(const Outline& o, std::size_t /*le*/, double upperMm, double lower
         if (cs.empty()) break;
         const Crossing* smallest = &cs.front();
         for (const Crossing& c : cs)
-            if (loopSize(c, m) < loopSize(*smallest, m)) smallest = &c;
-        collapseLoop(out, *smallest);
+            if (loopSize(c, m, true) < loopSize(*smallest, m, true)) smallest = &c;
+        clipLoop(out, *smallest, true);
     }
     if (!closed) {
         out.x.pop_back();

@@ -13,8 +13,6 @@
 
 namespace corvane::wingshape {
 
-bool isClosed(const Outline& o);
-
 // The fractional index (i + t on segment i) where the upper (points 0..le) or lower (le..n-1)
 // surface meets the vertical x, nearest the trailing edge; nullopt when it does not.
 std::optional<double> surfaceIndexAt(const Outline& o, std::size_t le, bool upper, double x);

@@ -278,7 +278,7 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
             f.o.x.push_back(u.x[k] * f.chord);
             f.o.y.push_back(u.y[k] * f.chord);
         }
-        wasClosed = wasClosed || isClosed(f.o);
+        wasClosed = wasClosed || closedOutline(f.o);
         f.leX = f.o.x[f.le];
         f.teX = std::max(f.o.x.front(), f.o.x.back());
         if (f.le == 0 || f.le + 1 >= u.size()) {
@@ -377,7 +377,7 @@ FeaturedSections applyWingFeatures(const Profile& leftUnit, const Profile& right
         if (lips[i].a < le) le += 2;
     }
     // A closed section stays closed: an opened trailing edge gets its own segment.
-    if (wasClosed && (!isClosed(paired.left) || !isClosed(paired.right))) {
+    if (wasClosed && (!closedOutline(paired.left) || !closedOutline(paired.right))) {
         for (Outline* o : {&paired.left, &paired.right}) {
             o->x.push_back(o->x.front());
             o->y.push_back(o->y.front());

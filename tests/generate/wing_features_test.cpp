@@ -66,7 +66,7 @@ Featured apply(const Profile& l, const Profile& r, double cl, double cr, const W
 }
 
 void expectClosedAndSimple(const Outline& o, const std::string& what) {
-    EXPECT_TRUE(wingshape::isClosed(o)) << what;
+    EXPECT_TRUE(closedOutline(o)) << what;
     const std::vector<Crossing> c = selfCrossings(o, 1);
     EXPECT_TRUE(c.empty()) << what << " crosses itself between points " << c[0].first << " and "
                            << c[0].second;
