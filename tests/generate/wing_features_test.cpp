@@ -12,6 +12,7 @@
 #include <random>
 
 #include "generate/face_geometry.h"
+#include "generate/outline_measure.h"
 #include "generate/wing_feature_shapes.h"
 #include "naca_sections.h"
 
@@ -25,18 +26,6 @@ Outline inMm(const Profile& p, double chord) {
         o.y.push_back(p.y[k] * chord);
     }
     return o;
-}
-
-double distanceToPolyline(double px, double py, const Outline& o) {
-    double best = 1e300;
-    for (std::size_t i = 0; i + 1 < o.size(); ++i) {
-        const double dx = o.x[i + 1] - o.x[i], dy = o.y[i + 1] - o.y[i];
-        const double len2 = dx * dx + dy * dy;
-        double t = len2 > 0 ? ((px - o.x[i]) * dx + (py - o.y[i]) * dy) / len2 : 0;
-        t = std::clamp(t, 0.0, 1.0);
-        best = std::min(best, std::hypot(px - o.x[i] - t * dx, py - o.y[i] - t * dy));
-    }
-    return best;
 }
 
 // Inside the outline closed from its last point to its first (even-odd rule).
